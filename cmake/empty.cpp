@@ -1,0 +1,1 @@
+// Keeps a layer library that has no sources yet buildable.

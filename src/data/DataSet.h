@@ -1,0 +1,52 @@
+// The data set: the one body of observations that the program analyses at a time.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace vornax {
+
+// The data module. Arrays are indexed from 0; element i belongs to the data set with serial
+// number i + 1. Copies appended by weight expansion carry serial number 0, and every reordering
+// moves whole data sets, so a zero serial number marks an added copy wherever it ends up.
+struct TDMVornax {
+  std::string FileName;  // current file: the input path, after a run the output path
+  std::string Title1;    // "General information"
+  std::string Title2;    // "Details about the variables and units"
+
+  int32_t NrOfVar = 1;        // independent variables analysed: 1 or 2
+  int32_t NrOfVarInData = 1;  // independent-variable columns in the data: 1 or 2
+  int32_t NrOfData = 15;      // number of data sets
+
+  std::vector<int32_t> SerialNr;
+  std::vector<long double> YData;
+  std::vector<long double> XData;  // the analysed variable when only one is analysed
+  std::vector<long double> ZData;
+  std::vector<long double> ZSaved;  // copy of ZData while only the second variable is analysed
+  std::vector<int32_t> WeightFactor;
+
+  std::array<std::string, 6> HeaderLines;  // the six column-header lines of the input file
+  uint8_t VarOption = 0;                   // 0 one variable; 1 use 1st; 2 use 2nd; 3 use both
+
+  // Which variable a single independent column is; exactly one is set.
+  bool SingleIsX = true;
+  bool SingleIsZ = false;
+
+  // Data rows entered before the last "Save-Calculate" expanded weight factors.
+  int32_t GridRowCount = 15;
+
+  // The lines of the output or ANOVA file last read for display, and its kind code.
+  std::vector<std::string> OutputLines;
+  std::string OutputKind;
+  int32_t OutputLineCount() const { return static_cast<int32_t>(OutputLines.size()); }
+
+  // Sizes every per-data-set array to n elements; new elements are empty data sets with weight 1.
+  void Resize(int32_t n);
+
+  // The start-up state: 15 empty data sets with one independent variable, no titles.
+  void ResetToStartup();
+};
+
+}  // namespace vornax

@@ -1,0 +1,65 @@
+// The choices of one run and the run-state flags that the dispatcher, the analyses and the
+// variance analysis share. One object, passed to whoever reads it; the window shows it again
+// after a run, so an analysis that copies one option group onto another is visible there too.
+#pragma once
+
+#include <cstdint>
+
+namespace vornax {
+
+enum class CurveChoice : uint8_t { None, Power, SCurve, Quadratic, Cubic };
+
+// The confidence factors for 90, 95 and 98 %.
+inline double ConfidenceFactorForPercent(int percent) {
+  return percent == 98 ? 2.5 : percent == 95 ? 2.1 : 1.75;
+}
+// The percentage a factor stands for, as the reports print it.
+inline int ConfidencePercent(double confidenceT) {
+  return confidenceT < 1.8 ? 90 : confidenceT < 2.2 ? 95 : 98;
+}
+
+struct RunOptions {
+  // ---- choices ----
+  double ConfidenceT = 1.75;  // 1.75, 2.1 or 2.5 for 90, 95 or 98 %
+  int PreferredTypeX = -1;    // -1 none, else a segmented type 1 to 6
+  int PreferredTypeZ = -1;
+  bool PartialX = false;
+  bool PartialZ = false;
+  int ExcludedTypeX = 0;  // 0 none, else one of the types 2 to 6
+  int ExcludedTypeZ = 0;
+  CurveChoice CurveX = CurveChoice::None;
+  CurveChoice CurveZ = CurveChoice::None;
+  bool TransformAccepted = false;
+  bool WeightsUsed = false;  // "Weight factors are needed"
+
+  // ---- run-state flags ----
+  bool CurveQuadratic = false;
+  bool CurveSCurve = false;
+  bool CurvePower = false;
+  bool CurveCubic = false;
+  bool PartialRun = false;
+  bool SCurveFinalRun = false;
+  bool AnalysisFailed = false;
+  bool CurveAbort = false;
+  bool PartialFailed = false;
+  bool AnovaWarned = false;
+
+  // Results that later steps of the same run read.
+  double CurveExplCoeff = 0;
+  double FitLogistic = 0, FitGumbel = 0, FitInvGumbel = 0, FitFisk = 0;
+  bool SingleSlopeSignificant = false;
+  int FoundType = 1;          // the reported segmented type (one variable, or a stage)
+  int FirstStageType = 1;     // two-variable runs
+  int SecondStageType = 1;
+  double CurveExponent = 1;   // the transformation exponent of the last curve (1: none)
+
+  // Clears every preference, exclusion, partial and curve choice ("No preference" everywhere).
+  void ResetPreferences() {
+    PreferredTypeX = PreferredTypeZ = -1;
+    PartialX = PartialZ = false;
+    ExcludedTypeX = ExcludedTypeZ = 0;
+    CurveX = CurveZ = CurveChoice::None;
+  }
+};
+
+}  // namespace vornax

@@ -1,0 +1,69 @@
+// The checked text-file layer: every file this program writes or reads goes through here.
+//
+// Writing: a TextFileWriter collects the lines (each ended by CR LF) and Commit() writes them to
+// a fresh temporary file in the target's folder and renames it over the target. A failure at any
+// point leaves the previous file as it was and no half-written file behind.
+// Reading: lines may end in CR LF or LF; numbers must be finite decimals.
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace vornax {
+
+class TextFileWriter {
+ public:
+  explicit TextFileWriter(std::filesystem::path target);
+  TextFileWriter(const TextFileWriter&) = delete;
+  TextFileWriter& operator=(const TextFileWriter&) = delete;
+
+  // Appends text to the current line / ends the current line with CR LF.
+  void Write(std::string_view text) { content_.append(text); }
+  void WriteLine(std::string_view text = {}) {
+    content_.append(text);
+    content_.append("\r\n");
+  }
+
+  // Writes everything to a temporary file beside the target and renames it over the target.
+  // Returns false (and leaves the target untouched) on any failure; Error() then says why.
+  bool Commit();
+
+  const std::filesystem::path& Target() const { return target_; }
+  const std::string& Error() const { return error_; }
+  const std::string& Content() const { return content_; }
+
+ private:
+  std::filesystem::path target_;
+  std::string content_;
+  std::string error_;
+};
+
+// Writes `content` to `target` through a temporary file and a rename; false on failure with the
+// reason in `error`.
+bool WriteFileAtomically(const std::filesystem::path& target, std::string_view content,
+                         std::string* error = nullptr);
+
+// All lines of a text file without their line ends (CR LF or LF). std::nullopt when the file
+// cannot be opened or read.
+std::optional<std::vector<std::string>> ReadTextLines(const std::filesystem::path& path);
+
+// Splits a line into tokens separated by blanks and tabs.
+std::vector<std::string_view> SplitTokens(std::string_view line);
+
+// A finite decimal number: optional sign, digits with an optional '.', an optional exponent.
+// "nan", "inf", hexadecimal floats, empty text and values outside the 64-bit range are refused.
+bool ParseFiniteNumber(std::string_view token, double& value);
+
+// A decimal integer within the 32-bit range (optional sign, digits only).
+bool ParseInt32(std::string_view token, int& value);
+
+// The path with its extension replaced (extension given with its dot, e.g. ".out").
+std::filesystem::path WithExtension(const std::filesystem::path& path, const std::string& ext);
+
+// A path as text for messages and reports.
+std::string PathText(const std::filesystem::path& path);
+
+}  // namespace vornax

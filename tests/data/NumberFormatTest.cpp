@@ -1,0 +1,60 @@
+// Report number formats: widths, exponent digits, and half-away-from-zero rounding.
+#include "data/NumberFormat.h"
+
+#include <gtest/gtest.h>
+
+namespace vornax {
+namespace {
+
+TEST(FormatExp, ReportExamples) {
+  EXPECT_EQ(FormatExp(1234.5, 12, 3), "   1.23E+003");
+  EXPECT_EQ(FormatExp(-0.00123, 14, 4), "   -1.230E-003");
+  EXPECT_EQ(FormatExp(0, 13, 3), "    0.00E+000");
+  EXPECT_EQ(FormatExp(-0.0, 13, 3), "    0.00E+000");
+  EXPECT_EQ(FormatExp(1, 10, 4), "1.000E+000");
+  EXPECT_EQ(FormatExp(1e-123L, 12, 3), "   1.00E-123");
+  EXPECT_EQ(FormatExp(1e1000L, 12, 3), "  1.00E+1000");
+  EXPECT_EQ(FormatExp(5, 0, 1), "5E+000");
+}
+
+TEST(FormatExp, RoundsHalfAwayFromZeroOnTheExactValue) {
+  EXPECT_EQ(FormatExp(0.125, 0, 2), "1.3E-001");    // exact tie: away from zero
+  EXPECT_EQ(FormatExp(-0.125, 0, 2), "-1.3E-001");
+  EXPECT_EQ(FormatExp(2.5, 0, 1), "3E+000");
+  EXPECT_EQ(FormatExp(0.145, 0, 2), "1.4E-001");    // 0.145 is stored just below
+  EXPECT_EQ(FormatExp(9.995, 0, 3), "9.99E+000");   // stored below 9.995
+  EXPECT_EQ(FormatExp(9.9951, 0, 3), "1.00E+001");  // carry into the exponent
+  EXPECT_EQ(FormatExp(999.5, 0, 3), "1.00E+003");
+}
+
+TEST(FormatFixed, WidthsAndRounding) {
+  EXPECT_EQ(FormatFixed(3.14159, 7, 2), "   3.14");
+  EXPECT_EQ(FormatFixed(4.5, 10, 2), "      4.50");
+  EXPECT_EQ(FormatFixed(0.125, 0, 2), "0.13");
+  EXPECT_EQ(FormatFixed(-0.125, 0, 2), "-0.13");
+  EXPECT_EQ(FormatFixed(1.005, 0, 2), "1.00");  // stored below 1.005
+  EXPECT_EQ(FormatFixed(99.995, 0, 2), "100.00");
+  EXPECT_EQ(FormatFixed(-0.001, 6, 2), "  0.00");
+  EXPECT_EQ(FormatFixed(12345678.0, 10, 2), "12345678.00");  // widens the field
+  EXPECT_EQ(FormatFixed(2.5, 3, 0), "  3");
+  EXPECT_EQ(FormatFixed(-99999, 10, 3), "-99999.000");
+}
+
+TEST(FormatInt, RightAligned) {
+  EXPECT_EQ(FormatInt(7, 5), "    7");
+  EXPECT_EQ(FormatInt(-12, 2), "-12");
+  EXPECT_EQ(FormatInt(123, 0), "123");
+}
+
+TEST(FormatRealLossless, TwoDecimalsUnlessMoreAreNeeded) {
+  EXPECT_EQ(FormatRealLossless(4.5, 10), "      4.50");
+  EXPECT_EQ(FormatRealLossless(12.25, 13), "        12.25");
+  EXPECT_EQ(FormatRealLossless(0.125, 0), "0.125");
+  EXPECT_EQ(FormatRealLossless(0.1, 0), "0.10");
+  EXPECT_EQ(FormatRealLossless(1.0 / 3.0, 0), "0.333333333333333");
+  EXPECT_EQ(FormatRealLossless(-7e-5, 0), "-0.00007");
+  EXPECT_EQ(FormatRealLossless(123456789012.5, 0), "123456789012.50");
+}
+
+}  // namespace
+}  // namespace vornax
