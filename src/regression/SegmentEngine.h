@@ -1,0 +1,132 @@
+// The segmented-regression engine: the statistics of two segments split at a breakpoint, the
+// evaluation of one candidate breakpoint for one function type and method, the acceptance tests
+// of the types, and the one-variable breakpoint search.
+//
+// The engine reads Y and X through pointers set by Attach(), so the one-variable analysis, the
+// two-variable stages (residuals on the other variable) and the partial regression all use the
+// same code on their own arrays. Segment 1 holds the data sets with X < BP, segment 2 those with
+// X >= BP; arrays indexed [1] and [2] follow that numbering ([0] is unused).
+//
+// Nothing in an evaluation allocates: the working values are members, sized once.
+#pragma once
+
+#include <array>
+#include <cstddef>
+
+namespace vornax {
+
+// Type codes handed to and returned by an evaluation.
+enum TypeCode : int {
+  kTypeHorizontal = 0,  // single horizontal line
+  kTypeSingle = 1,      // single sloping line (also the fall-back)
+  kType2 = 2,           // returned in place of kSearchType2 when accepted
+  kType3 = 3,
+  kType4 = 4,
+  kType5 = 5,
+  kType6 = 6,  // returned in place of kSearchType6 when accepted
+  kSearchType2 = 20,
+  kSearchType6 = 60,
+};
+
+struct SegmentSums {
+  long double N = 0, SumY = 0, SumX = 0, SumYY = 0, SumXX = 0, SumXY = 0;
+};
+
+// All zero unless the segment holds at least three data sets.
+struct SegmentStats {
+  long double N = 0, AvY = 0, AvX = 0, Syy = 0, Sxx = 0, Sxy = 0;
+  long double RC = 0, CC = 0, CCsq = 0, C = 0;
+  long double StDevY = 0, SSD = 0, StDevYr = 0, StDevX = 0, StDevRC = 0;
+};
+
+// Values that carry over from one evaluation to the next and from one run to the next: the
+// slope standard errors that the margins of types 3, 4 and 5 read before an evaluation refreshes
+// them, and the optimal method. Kept outside the engine so that a new engine continues where the
+// previous run left off.
+struct RegressionCarryOver {
+  double SERC1 = 0, SERC2 = 0;
+  int OptMethod = 1;
+};
+
+class SegmentEngine {
+ public:
+  // ---- inputs ----
+  // Points the engine at n data sets (not copied; the arrays must outlive the engine's use).
+  void Attach(const long double* y, const long double* x, int n);
+  double ConfidenceT = 1.75;
+  double Xmin = 0, Xmax = 0;  // of the attached X, set by the driver (FindExtremes)
+  int OptMethod = 1;          // the optimal method of the last search (carries over)
+
+  // ---- segment statistics ----
+  std::array<SegmentSums, 3> Sums{};
+  std::array<SegmentStats, 3> Stats{};
+
+  // ---- final lines: Yc = (X - AnchorX[s]) * Slope[s] + AnchorY[s] ----
+  std::array<double, 3> Slope{}, AnchorX{}, AnchorY{}, SSDFinal{};
+
+  // Totals of the evaluation without breakpoint (set by type codes 0 and 1).
+  long double SRYsqT = 0, TotalSxx = 0;
+
+  // ---- results of the error routine ----
+  std::array<double, 3> VarRC{}, SERC{};
+  double SEBP = 0, SDYbp = 0, SESlope = 0, SSDt = 0, XavAll = 0;
+  double VarRatioTerm = 0, InterceptDiff = 0, InvSlopeDiffSq = 0, VarC1 = 0, VarC2 = 0;
+  double SEDiffSlopes = 0;
+
+  // Margins and bounds of the last evaluation (step 7, refreshed for the type 2 and 6 tests).
+  double M1 = 0, M2 = 0, U1 = 0, U2 = 0;
+
+  // ---- primitives ----
+  void AccumulateSegments(double bp);
+  void ComputeSegmentStats();
+  void LoadFinalLines();
+  void ComputeFinalSSD(double bp);
+  double ExplanationCoefficient() const;
+  double SlopeMargin(int s) const;  // |Slope[s]| - ConfidenceT * SERC[s]
+  double StDevDiffYav() const;
+  double MinSegmentCount() const;  // 0.1 * (N1 + N2), at least 5
+  void ComputeBreakpointErrors(int typeCode, int method, double bp);
+
+  // The constrained lines of type codes 20, 3, 4 and 5 for a method, with their guards
+  // (a type-2 guard changes typeCode to 1). Used by the evaluation and by the report.
+  void BuildConstrainedLines(int& typeCode, int method, double bp);
+
+  // One candidate breakpoint for one type code and method. May move bp to Xmin (fall-back to
+  // the single line, typeCode 1) and may turn 20 into 2 or 60 into 6 when the type is accepted.
+  void EvaluateBreakpoint(double& bp, double& ce, int& typeCode, int method);
+
+  // Smallest and largest attached X (starting from the first value, so any magnitude works).
+  void FindExtremes();
+
+  RegressionCarryOver CarryOver() const;
+  void Restore(const RegressionCarryOver& carry);
+
+ private:
+  const long double* y_ = nullptr;
+  const long double* x_ = nullptr;
+  int n_ = 0;
+};
+
+// What the one-variable search decides.
+struct BreakpointSearchResult {
+  double CE1 = 0;
+  double CE3M = 0, CE4M = 0, CE5M = 0, CE2M = 0, CE6M = 0;
+  double BPopt = 0;
+  int FoundType = 1;
+  int OptMethod = 1;
+  // false when a type was preferred and the search found another one.
+  bool PreferredFound = true;
+};
+
+struct BreakpointSearchOptions {
+  int PreferredType = -1;  // -1 none, else 1 to 6
+  int ExcludedType = 0;    // 0 none, else 2 to 6
+};
+
+// The search over types 3, 4, 5, 2 and 6 with methods and 100 candidates, on an engine attached
+// to data sorted by X whose Xmin and Xmax are set. The optimal method is also left in the
+// engine's carry-over.
+BreakpointSearchResult SearchBreakpoint(SegmentEngine& engine,
+                                        const BreakpointSearchOptions& options);
+
+}  // namespace vornax
