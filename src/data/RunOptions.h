@@ -53,6 +53,11 @@ struct RunOptions {
   int SecondStageType = 1;
   double CurveExponent = 1;   // the transformation exponent of the last curve (1: none)
 
+  // Carried from one segmented evaluation and run to the next: the slope standard errors that
+  // the next search's first margins read, and the optimal method.
+  double CarriedSERC1 = 0, CarriedSERC2 = 0;
+  int CarriedOptMethod = 1;
+
   // Clears every preference, exclusion, partial and curve choice ("No preference" everywhere).
   void ResetPreferences() {
     PreferredTypeX = PreferredTypeZ = -1;
