@@ -51,6 +51,10 @@ struct RunOptions {
   int FoundType = 1;          // the reported segmented type (one variable, or a stage)
   int FirstStageType = 1;     // two-variable runs
   int SecondStageType = 1;
+  // The two-variable run marks each stage whose regressions it carried out; the variance
+  // analysis writes a stage's rows only when it is marked.
+  bool FirstStagePresent = true;
+  bool SecondStagePresent = true;
   double CurveExponent = 1;   // the transformation exponent of the last curve (1: none)
 
   // Carried from one segmented evaluation and run to the next: the slope standard errors that
