@@ -12,6 +12,7 @@
 
 #include <array>
 #include <cstddef>
+#include <vector>
 
 namespace vornax {
 
@@ -32,7 +33,8 @@ struct SegmentSums {
   long double N = 0, SumY = 0, SumX = 0, SumYY = 0, SumXX = 0, SumXY = 0;
 };
 
-// All zero unless the segment holds at least three data sets.
+// All zero unless the segment holds at least three data sets; only N always holds the count, since
+// the error routine's small-count substitutes depend on it.
 struct SegmentStats {
   long double N = 0, AvY = 0, AvX = 0, Syy = 0, Sxx = 0, Sxy = 0;
   long double RC = 0, CC = 0, CCsq = 0, C = 0;
@@ -52,6 +54,8 @@ class SegmentEngine {
  public:
   // ---- inputs ----
   // Points the engine at n data sets (not copied; the arrays must outlive the engine's use).
+  // When X is ascending, Attach also keeps running sums so that a split costs a binary search;
+  // call Attach again after changing the contents of the arrays.
   void Attach(const long double* y, const long double* x, int n);
   double ConfidenceT = 1.75;
   double Xmin = 0, Xmax = 0;  // of the attached X, set by the driver (FindExtremes)
@@ -80,8 +84,8 @@ class SegmentEngine {
   void AccumulateSegments(double bp);
   void ComputeSegmentStats();
   void LoadFinalLines();
-  void ComputeFinalSSD(double bp);
-  double ExplanationCoefficient() const;
+  void ComputeFinalSSD(double bp);  // sets SSDFinal (does not add to earlier values)
+  double ExplanationCoefficient() const;  // 0 when Y does not vary (nothing to explain)
   double SlopeMargin(int s) const;  // |Slope[s]| - ConfidenceT * SERC[s]
   double StDevDiffYav() const;
   double MinSegmentCount() const;  // 0.1 * (N1 + N2), at least 5
@@ -96,15 +100,28 @@ class SegmentEngine {
   void EvaluateBreakpoint(double& bp, double& ce, int& typeCode, int method);
 
   // Smallest and largest attached X (starting from the first value, so any magnitude works).
+  // Xmin is rounded down and Xmax up to the nearest double, so that BP = Xmin puts every data
+  // set in segment 2 even when X holds values that no double represents exactly.
   void FindExtremes();
 
   RegressionCarryOver CarryOver() const;
   void Restore(const RegressionCarryOver& carry);
 
  private:
+  // Running sums of Y, X, Y*Y, X*X, X*Y (N is the index itself).
+  struct RunningSums {
+    long double SumY = 0, SumX = 0, SumYY = 0, SumXX = 0, SumXY = 0;
+  };
+  // Index of the first data set with X >= bp (sorted data only).
+  int SplitIndex(double bp) const;
+
   const long double* y_ = nullptr;
   const long double* x_ = nullptr;
   int n_ = 0;
+  bool sorted_ = false;
+  // prefix_[k]: data sets 0 .. k-1 summed upwards; suffix_[k]: data sets k .. n-1 summed
+  // downwards. Neither segment is ever a difference of two sums, so nothing cancels.
+  std::vector<RunningSums> prefix_, suffix_;
 };
 
 // What the one-variable search decides.
