@@ -16,7 +16,8 @@ void MakeSegmentedAnova(TDMVornax& data, RunOptions& options, UserDialogs& dialo
 // Curved fits (quadratic, cubic, power, S-curves), by the curve flags of `options`.
 void MakeCurveAnova(TDMVornax& data, RunOptions& options, UserDialogs& dialogs);
 
-// The significance in percent of an F value with (nu1, nu2) degrees of freedom.
+// The significance in percent of an F value with (nu1, nu2) degrees of freedom, kept within
+// 0.1 and 99.99. F of zero or below, and degrees of freedom below 1, give 0.1.
 double FProbability(int nu1, int nu2, double f);
 
 }  // namespace vornax
