@@ -42,6 +42,9 @@ struct RunOptions {
   bool AnalysisFailed = false;
   bool CurveAbort = false;
   bool PartialFailed = false;
+  // Too few or too unevenly spread X values: the partial regression's scarcity flag (and the
+  // curve preparation's), which the dispatcher turns into PartialFailed and CurveAbort.
+  bool IrregularX = false;
   bool AnovaWarned = false;
 
   // Results that later steps of the same run read.
