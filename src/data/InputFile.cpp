@@ -1,0 +1,239 @@
+// Reading and writing the input file.
+//
+// Reading parses the whole file into a scratch copy first and takes it over only when every line
+// is good, so a damaged file never leaves a half-replaced data set behind and never ends the
+// program. Writing goes through TextFileWriter, so the previous file survives a failed write.
+#include "data/InputFile.h"
+
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+#include <vector>
+
+#include "data/NumberFormat.h"
+#include "data/TextFile.h"
+
+namespace vornax {
+namespace {
+
+constexpr std::string_view kNrOfVarLabel = " Number of independent variables:  ";
+constexpr std::string_view kNrOfDataLabel = " Number of data sets:  ";
+constexpr std::string_view kFileNameLabel = " File name:  ";
+// Characters skipped before the counts of lines 4 and 5 are read.
+constexpr size_t kNrOfVarSkip = 33;
+constexpr size_t kNrOfDataSkip = 22;
+constexpr size_t kHeaderLineCount = 11;
+
+std::string CorruptDetail(const std::string& path) {
+  return "Real numbers in the inputfile \"" + path + "\" are corrupt";
+}
+
+// A count of line 4 or 5: the first token after the skipped label must be an integer.
+bool ReadCount(const std::string& line, size_t skip, int& value) {
+  if (line.size() < skip) return false;
+  auto tokens = SplitTokens(std::string_view(line).substr(skip));
+  return !tokens.empty() && ParseInt32(tokens.front(), value);
+}
+
+bool HasWeightColumn(const std::string& headerLine8) {
+  std::string compact;
+  for (char c : headerLine8) {
+    if (c != ' ' && c != '\t') compact.push_back(c);
+  }
+  const std::string_view word = "weight";
+  return compact.size() >= word.size() &&
+         std::string_view(compact).substr(compact.size() - word.size()) == word;
+}
+
+// A field that fills its width exactly would touch the previous one; one more blank keeps the
+// record readable token by token.
+std::string SeparatedField(std::string field) {
+  if (!field.empty() && field.front() != ' ') field.insert(field.begin(), ' ');
+  return field;
+}
+
+// Titles are single lines of the file: a line end inside one would shift every later line.
+std::string OneLine(std::string text) {
+  for (char& c : text) {
+    if (c == '\r' || c == '\n') c = ' ';
+  }
+  return text;
+}
+
+// The data sets read from a file, held apart until the whole file has proved good.
+struct ParsedInput {
+  std::string title1, title2;
+  int nrOfVar = 1;
+  bool weights = false;
+  bool singleIsZ = false;
+  std::array<std::string, 6> headerLines;
+  std::vector<int32_t> serial;
+  std::vector<long double> y, x, z;
+  std::vector<int32_t> weight;
+};
+
+}  // namespace
+
+std::string InputFileOpenMessage(const std::string& path) {
+  return "The file \"" + path + "\"could not be opened. It may be " +
+         "in use by another program,  or the" + " programmer should incorporate more time.";
+}
+
+std::array<std::string, 6> InputHeaderLines(int nrOfVarInData, bool weightsUsed, bool singleIsZ) {
+  const bool two = nrOfVarInData == 2;
+  std::array<std::string, 6> h;
+  h[0] = "";
+  h[1] = two ? "                       First          Second" : "";
+  if (two && weightsUsed) {
+    h[2] = "          Dependent    independent    independent     weight";
+    h[3] = "Serial    variable     variable       variable        factor";
+    h[4] = "number    Y            X              Z";
+    h[5] = std::string(60, '-');
+  } else if (two) {
+    h[2] = "          Dependent    independent    independent";
+    h[3] = "Serial    variable     variable       variable";
+    h[4] = "number    Y            X              Z";
+    h[5] = std::string(49, '-');
+  } else if (weightsUsed) {
+    h[2] = "          Dependent    independent     weight";
+    h[3] = "Serial    variable     variable        factor";
+    h[4] = singleIsZ ? "number    Y            Z" : "number    Y            X";
+    h[5] = std::string(45, '-');
+  } else {
+    h[2] = "          Dependent    independent";
+    h[3] = "Serial    variable     variable";
+    h[4] = singleIsZ ? "number    Y            Z" : "number    Y            X";
+    h[5] = std::string(34, '-');
+  }
+  return h;
+}
+
+std::string InputRecordLine(int serial, double y, double x, const double* z, const int* weight) {
+  std::string line = FormatInt(serial, 5) + " " + FormatRealLossless(y, 10);
+  line += SeparatedField(FormatRealLossless(x, 13));
+  if (z != nullptr) line += SeparatedField(FormatRealLossless(*z, 13));
+  if (weight != nullptr) line += SeparatedField(FormatInt(*weight, 12));
+  return line;
+}
+
+bool ReadInputFile(TDMVornax& data, RunOptions& options, UserDialogs& dialogs) {
+  const std::string path = data.FileName;
+  auto lines = ReadTextLines(path);
+  if (!lines) {
+    dialogs.ShowMessage(InputFileOpenMessage(path));
+    return false;
+  }
+  auto corrupt = [&](const std::string& where) {
+    ShowProgramError(dialogs, CorruptDetail(path) + " (" + where + ")");
+    return false;
+  };
+  auto invalidCount = [&](int lineNumber) {
+    dialogs.ShowMessage("Invalid numeric input (line " + std::to_string(lineNumber) +
+                        " of the inputfile \"" + path + "\")");
+    return false;
+  };
+
+  if (lines->size() < kHeaderLineCount) {
+    return corrupt("the file ends after line " + std::to_string(lines->size()));
+  }
+  const std::vector<std::string>& l = *lines;
+  ParsedInput in;
+  in.title1 = l[0];
+  in.title2 = l[1];
+  if (!ReadCount(l[3], kNrOfVarSkip, in.nrOfVar) || (in.nrOfVar != 1 && in.nrOfVar != 2)) {
+    return invalidCount(4);
+  }
+  int announced = 0;  // replaced by the number of records read; only its form is checked
+  if (!ReadCount(l[4], kNrOfDataSkip, announced)) return invalidCount(5);
+  for (size_t i = 0; i < 6; ++i) in.headerLines[i] = l[5 + i];
+  in.weights = HasWeightColumn(l[7]);
+  in.singleIsZ = l[9].size() >= 24 && l[9].compare(22, 2, " Z") == 0;
+
+  // Records: numbers are tokens separated by blanks, tabs or line ends, so a record may run on
+  // over a line end; whatever follows its last number on that line is ignored.
+  const size_t needed = 3 + (in.nrOfVar == 2 ? 1 : 0) + (in.weights ? 1 : 0);
+  size_t next = kHeaderLineCount;
+  for (;;) {
+    while (next < l.size() && SplitTokens(l[next]).empty()) ++next;
+    if (next >= l.size()) break;
+    const size_t firstLine = next + 1;
+    std::vector<std::string_view> tokens;
+    while (tokens.size() < needed && next < l.size()) {
+      for (std::string_view t : SplitTokens(l[next])) {
+        if (tokens.size() < needed) tokens.push_back(t);
+      }
+      ++next;
+    }
+    const std::string where = "line " + std::to_string(firstLine);
+    if (tokens.size() < needed) return corrupt(where + ": the record is incomplete");
+    if (in.serial.size() >= static_cast<size_t>(INT32_MAX)) return corrupt(where);
+    size_t k = 0;
+    int serial = 0;
+    if (!ParseInt32(tokens[k++], serial)) return corrupt(where);
+    double y = 0, x = 0, z = 0;
+    if (!ParseFiniteNumber(tokens[k++], y) || !ParseFiniteNumber(tokens[k++], x)) {
+      return corrupt(where);
+    }
+    if (in.nrOfVar == 2 && !ParseFiniteNumber(tokens[k++], z)) return corrupt(where);
+    int weight = 1;
+    if (in.weights && !ParseInt32(tokens[k++], weight)) return corrupt(where);
+    in.serial.push_back(serial);
+    in.y.push_back(y);
+    in.x.push_back(x);
+    in.z.push_back(z);
+    in.weight.push_back(weight);
+  }
+
+  // The whole file is good: take it over.
+  data.Title1 = std::move(in.title1);
+  data.Title2 = std::move(in.title2);
+  data.NrOfVar = in.nrOfVar;
+  data.NrOfVarInData = in.nrOfVar;
+  data.HeaderLines = std::move(in.headerLines);
+  data.SingleIsZ = in.singleIsZ;
+  data.SingleIsX = !in.singleIsZ;
+  data.SerialNr = std::move(in.serial);
+  data.YData = std::move(in.y);
+  data.XData = std::move(in.x);
+  data.ZData = std::move(in.z);
+  data.WeightFactor = std::move(in.weight);
+  data.ZSaved.clear();
+  data.NrOfData = static_cast<int32_t>(data.SerialNr.size());
+  data.GridRowCount = data.NrOfData;
+  if (in.weights) options.WeightsUsed = true;
+  return true;
+}
+
+bool WriteInputFile(TDMVornax& data, const RunOptions& options, UserDialogs& dialogs) {
+  const int nrOfVar = data.NrOfVarInData == 2 ? 2 : 1;
+  const bool weights = options.WeightsUsed;
+  TextFileWriter out(data.FileName);
+  out.WriteLine(OneLine(data.Title1));
+  out.WriteLine(OneLine(data.Title2));
+  out.WriteLine(std::string(kFileNameLabel) + OneLine(data.FileName));
+  out.WriteLine(std::string(kNrOfVarLabel) + FormatInt(nrOfVar));
+  out.WriteLine(std::string(kNrOfDataLabel) + FormatInt(data.NrOfData));
+  data.HeaderLines = InputHeaderLines(nrOfVar, weights, data.SingleIsZ);
+  for (const std::string& h : data.HeaderLines) out.WriteLine(h);
+
+  size_t records = data.GridRowCount > 0 ? static_cast<size_t>(data.GridRowCount) : 0;
+  for (size_t size : {data.YData.size(), data.XData.size()}) records = std::min(records, size);
+  if (nrOfVar == 2) records = std::min(records, data.ZData.size());
+  if (weights) records = std::min(records, data.WeightFactor.size());
+  for (size_t i = 0; i < records; ++i) {
+    // The arrays hold 64-bit values widened on entry, so narrowing back loses nothing.
+    const double z = static_cast<double>(nrOfVar == 2 ? data.ZData[i] : 0.0L);
+    const int weight = weights ? data.WeightFactor[i] : 1;
+    out.WriteLine(InputRecordLine(static_cast<int>(i + 1), static_cast<double>(data.YData[i]),
+                                  static_cast<double>(data.XData[i]),
+                                  nrOfVar == 2 ? &z : nullptr, weights ? &weight : nullptr));
+  }
+  if (!out.Commit()) {
+    dialogs.ShowMessage(InputFileOpenMessage(data.FileName));
+    return false;
+  }
+  return true;
+}
+
+}  // namespace vornax

@@ -1,0 +1,168 @@
+// The dispatch of one run: which analysis the options choose, the order of the S-curve trials,
+// the ANOVA table afterwards, and the progress lines that pace the wait panel.
+#include "run/RunAnalysis.h"
+
+#include <algorithm>
+#include <cstddef>
+
+#include "anova/Anova.h"
+#include "regression/OneVariable.h"
+
+namespace vornax {
+namespace {
+
+bool Chosen(const RunOptions& options, CurveChoice curve) {
+  return options.CurveX == curve || options.CurveZ == curve;
+}
+
+bool Available(const AnalysisTable& analyses, Analysis a, RunOptions& options,
+               UserDialogs& dialogs) {
+  if (analyses[a].Entry) return true;
+  dialogs.ShowMessage("The " + analyses[a].Name + " is not available in this version.");
+  options.AnalysisFailed = true;
+  return false;
+}
+
+// Runs one line of the table; false when the analysis is not there (the run has then failed).
+bool Run(const AnalysisTable& analyses, Analysis a, TDMVornax& data, RunOptions& options,
+         UserDialogs& dialogs) {
+  if (!Available(analyses, a, options, dialogs)) return false;
+  analyses[a].Entry(data, options, dialogs);
+  return true;
+}
+
+// The four S-shaped curves are tried in turn, and the one that fits strictly best of all is run
+// once more so that its report is the one left on disk. With a tie none is run again and the
+// Fisk report stands.
+void RunSCurves(const AnalysisTable& analyses, TDMVornax& data, RunOptions& options,
+                UserDialogs& dialogs) {
+  static constexpr Analysis kCurves[4] = {Analysis::Logistic, Analysis::Gumbel,
+                                          Analysis::InvertedGumbel, Analysis::Fisk};
+  static constexpr const char* kProgress[4] = {" please wait", " 40% done", " 60% done",
+                                               " 75% done"};
+  // All four or none: half a set of trials would leave the wrong report behind.
+  for (Analysis a : kCurves) {
+    if (!Available(analyses, a, options, dialogs)) return;
+  }
+  options.CurveSCurve = true;
+  options.SCurveFinalRun = false;
+  for (int i = 0; i < 4; ++i) {
+    Run(analyses, kCurves[i], data, options, dialogs);
+    dialogs.AddProgress(kProgress[i]);
+  }
+  options.SCurveFinalRun = true;
+  const double fits[4] = {options.FitLogistic, options.FitGumbel, options.FitInvGumbel,
+                          options.FitFisk};
+  for (int i = 0; i < 4; ++i) {
+    bool best = true;
+    for (int j = 0; j < 4; ++j) {
+      if (j != i && !(fits[i] > fits[j])) best = false;
+    }
+    if (best) {
+      Run(analyses, kCurves[i], data, options, dialogs);
+      return;
+    }
+  }
+}
+
+}  // namespace
+
+AnalysisTable DefaultAnalysisTable() {
+  AnalysisTable t;
+  t[Analysis::OneVariable] = {"one-variable segmented regression", RunOneVariable};
+  t[Analysis::TwoVariable] = {"two-variable segmented regression", nullptr};
+  t[Analysis::Logistic] = {"logistic S-curve regression", nullptr};
+  t[Analysis::Gumbel] = {"Gumbel S-curve regression", nullptr};
+  t[Analysis::InvertedGumbel] = {"inverted Gumbel S-curve regression", nullptr};
+  t[Analysis::Fisk] = {"Fisk S-curve regression", nullptr};
+  t[Analysis::Power] = {"power curve regression", nullptr};
+  t[Analysis::Quadratic] = {"quadratic regression", nullptr};
+  t[Analysis::Cubic] = {"cubic regression", nullptr};
+  t[Analysis::Partial] = {"partial regression", nullptr};
+  t[Analysis::SegmentedAnova] = {"variance analysis", MakeSegmentedAnova};
+  t[Analysis::CurveAnova] = {"variance analysis of curves", MakeCurveAnova};
+  return t;
+}
+
+void RunAnalysis(TDMVornax& data, RunOptions& options, UserDialogs& dialogs,
+                 char& decimalSeparator, const AnalysisTable& analyses) {
+  dialogs.ShowProgress();
+  dialogs.AddProgress(" Saving data .....");
+  dialogs.Pause(500);
+  dialogs.AddProgress(" Progress 10% ....");
+  dialogs.Pause(500);
+  if (data.NrOfData > 2000) {
+    dialogs.Pause(500);
+    dialogs.AddProgress(" Many data ......");
+    dialogs.AddProgress(" This takes time ..");
+  }
+  decimalSeparator = '.';
+  options.CurveQuadratic = options.CurveSCurve = options.CurvePower = options.CurveCubic = false;
+  // A refusal of an earlier run must not stop this one: the abort and failure flags start clear.
+  options.CurveAbort = false;
+  options.AnalysisFailed = false;
+  options.PartialRun = false;
+  options.IrregularX = false;
+
+  const bool partialChosen = options.PartialX || options.PartialZ;
+  const bool curveChosen = options.CurveX != CurveChoice::None || options.CurveZ != CurveChoice::None;
+  auto stop = [&] {
+    dialogs.HideProgress();
+  };
+
+  if (data.NrOfVar == 1 && !curveChosen && !partialChosen) {
+    Run(analyses, Analysis::OneVariable, data, options, dialogs);
+    if (options.AnalysisFailed) return stop();
+  } else if (data.NrOfVar == 1) {
+    // The curves and the partial regression read the analysed variable from XData. With two
+    // columns of which the second is analysed, that is Z; a single column titled Z is already
+    // in XData. (The one-variable regression above makes its own exchange.)
+    if (data.SingleIsZ && data.NrOfVarInData == 2) {
+      size_t n = static_cast<size_t>(data.NrOfData > 0 ? data.NrOfData : 0);
+      n = std::min({n, data.XData.size(), data.ZData.size()});
+      data.ZSaved.assign(data.ZData.begin(), data.ZData.begin() + static_cast<std::ptrdiff_t>(n));
+      for (size_t i = 0; i < n; ++i) data.XData[i] = data.ZData[i];
+    }
+    if (Chosen(options, CurveChoice::SCurve)) {
+      RunSCurves(analyses, data, options, dialogs);
+    } else if (Chosen(options, CurveChoice::Power)) {
+      options.CurvePower = true;
+      Run(analyses, Analysis::Power, data, options, dialogs);
+    } else if (Chosen(options, CurveChoice::Quadratic)) {
+      options.CurveQuadratic = true;
+      Run(analyses, Analysis::Quadratic, data, options, dialogs);
+    } else if (Chosen(options, CurveChoice::Cubic)) {
+      options.CurveCubic = true;
+      Run(analyses, Analysis::Cubic, data, options, dialogs);
+      // Too poor a cubic fit gets no ANOVA table; the caller decides whether it is reported.
+      if (!options.AnalysisFailed && options.CurveExplCoeff < 0.1) return;
+    } else if (partialChosen) {
+      options.PartialRun = true;
+      Run(analyses, Analysis::Partial, data, options, dialogs);
+      if (options.IrregularX) {
+        options.PartialFailed = true;
+        options.CurveAbort = true;
+        options.IrregularX = false;
+        return;
+      }
+    }
+    // A refused curve or partial regression wrote nothing to make an ANOVA table from.
+    if (options.CurveAbort) return;
+    if (options.AnalysisFailed) return stop();
+  } else {
+    Run(analyses, Analysis::TwoVariable, data, options, dialogs);
+    if (options.AnalysisFailed) return stop();
+  }
+
+  dialogs.AddProgress(" Anova table ....");
+  dialogs.Pause(500);
+  const bool curveRun =
+      options.CurveSCurve || options.CurvePower || options.CurveQuadratic || options.CurveCubic;
+  Run(analyses, curveRun ? Analysis::CurveAnova : Analysis::SegmentedAnova, data, options,
+      dialogs);
+  if (options.AnalysisFailed) return stop();
+  dialogs.AddProgress(" Finalizing ....");
+  dialogs.Pause(500);
+}
+
+}  // namespace vornax

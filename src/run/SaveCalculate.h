@@ -1,0 +1,77 @@
+// One "Save-Calculate" without a window: the grid's rows become the data set, weight factors are
+// expanded, the input file is written, the options are encoded, one analysis runs, and its
+// report is read back for display. The desktop window and vornax-batch both call this.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "data/DataSet.h"
+#include "data/RunOptions.h"
+#include "data/UserDialogs.h"
+#include "run/RunAnalysis.h"
+
+namespace vornax {
+
+// Which of two independent columns are analysed ("Use both", "Use 1st only", "Use 2nd only").
+enum class VarChoice { Both, FirstOnly, SecondOnly };
+
+// What the Input tab holds when "Save-Calculate" is pressed: the cells as text, as typed.
+struct GridInput {
+  std::string Title1, Title2;
+  int32_t NrOfVarInData = 1;
+  bool SingleIsZ = false;             // one independent column, titled Z
+  VarChoice Option = VarChoice::Both;  // two independent columns: which are analysed
+  int ConfidencePercent = 0;          // 90, 95 or 98; 0 when nothing is chosen (90 %)
+  int32_t NrOfData = 0;               // the data-count box
+  int32_t GridRowCount = 0;           // rows entered before the last run
+  // Grid rows 1, 2, ... by grid column: 0 serial, 1 Y, 2 X, then Z with two independent
+  // columns, then the weight factor. Missing cells count as empty.
+  std::vector<std::vector<std::string>> Rows;
+};
+
+// Everything that lives from one run to the next: the data set, the options and flags, the
+// decimal separator that grid cells are converted with, and the analyses of this build.
+struct Session {
+  TDMVornax Data;
+  RunOptions Options;
+  char DecimalSeparator = '.';
+  AnalysisTable Analyses = DefaultAnalysisTable();
+};
+
+enum class SaveCalculateOutcome {
+  NotSaved,         // no input file name: nothing written, nothing run
+  DataRefused,      // a cell or weight factor refused: nothing written, nothing run
+  InputNotWritten,  // the input file could not be written: nothing run
+  AnalysisStopped,  // the analysis refused the data (its message was shown)
+  OutputInvalid,    // the report could not be read back, or was empty
+  Done              // the report is in data.OutputLines
+};
+
+struct SaveCalculateResult {
+  SaveCalculateOutcome Outcome = SaveCalculateOutcome::NotSaved;
+  bool RowsPacked = false;  // rows were dropped or packed: rebuild the grid from the data set
+  std::string InputPath;
+  std::string OutputPath;
+};
+
+// The largest weight factor and the largest number of data sets after expansion.
+constexpr int32_t kMaxWeightFactor = 1000000;
+constexpr int64_t kMaxExpandedDataSets = 10000000;
+
+// Converts a grid cell with the current decimal separator. When that fails and the separator is
+// ',', the separator becomes '.' for good and the cell is converted once more. The value is the
+// nearest 64-bit number, widened. Only finite decimals count.
+bool StringToFloat(std::string_view text, long double& value, char& decimalSeparator);
+
+// The whole sequence. An empty `inputPath` stands for a cancelled save dialog. With
+// `writeInputFile` false the caller vouches that `inputPath` already holds these data sets
+// (vornax-batch never rewrites the file it was given); the reports still go beside it.
+SaveCalculateResult SaveCalculate(Session& session, const GridInput& grid,
+                                  const std::filesystem::path& inputPath, UserDialogs& dialogs,
+                                  bool writeInputFile = true);
+
+}  // namespace vornax
