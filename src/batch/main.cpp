@@ -1,7 +1,6 @@
-// vornax-batch: runs an analysis on an input file without a window.
-#include <cstdio>
+// vornax-batch: runs an analysis on an input file or a table without a window.
+#include <iostream>
 
-int main() {
-  std::fprintf(stderr, "vornax-batch: not built yet\n");
-  return 2;
-}
+#include "batch/BatchCommand.h"
+
+int main(int argc, char** argv) { return vornax::batch::RunBatch(argc, argv, std::cout, std::cerr); }

@@ -20,9 +20,6 @@ constexpr const char* kNotReal =
     "Not all data values in the inputfile are real, do not use letters or blanks.";
 constexpr const char* kNotInteger =
     "Not all data values in the inputfile are integer, do not use reals, letters or blanks.";
-constexpr const char* kTransformQuestion =
-    "Standard, the X-data may undergo a transformation obtaining a generalization to increase "
-    "the goodness of fit. Is this OK?";
 
 std::string_view Trimmed(std::string_view text) {
   while (!text.empty() && (text.front() == ' ' || text.front() == '\t')) text.remove_prefix(1);

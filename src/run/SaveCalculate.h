@@ -58,6 +58,12 @@ struct SaveCalculateResult {
   std::string OutputPath;
 };
 
+// The question asked before a curve that may transform the X-data; the answer is
+// RunOptions::TransformAccepted.
+inline constexpr const char kTransformQuestion[] =
+    "Standard, the X-data may undergo a transformation obtaining a generalization to increase "
+    "the goodness of fit. Is this OK?";
+
 // The largest weight factor and the largest number of data sets after expansion.
 constexpr int32_t kMaxWeightFactor = 1000000;
 constexpr int64_t kMaxExpandedDataSets = 10000000;

@@ -1,0 +1,35 @@
+// The dialogs of vornax-batch: messages go to standard error, questions are answered from the
+// command line, progress lines go to standard error unless --quiet, and nothing waits.
+#pragma once
+
+#include <map>
+#include <ostream>
+#include <string>
+
+#include "data/UserDialogs.h"
+
+namespace vornax::batch {
+
+class ConsoleDialogs : public UserDialogs {
+ public:
+  ConsoleDialogs(std::ostream& err, bool quiet) : err_(err), quiet_(quiet) {}
+
+  // The answer to give to a question; questions without one are answered `defaultAnswer`.
+  void SetAnswer(const std::string& question, bool answer) { answers_[question] = answer; }
+  bool defaultAnswer = true;
+
+  void ShowMessage(const std::string& text) override;
+  // The question and the answer given are both written, so the log shows what was decided.
+  bool AskYesNo(const std::string& question) override;
+  void ShowProgress() override {}
+  void AddProgress(const std::string& line) override;
+  void HideProgress() override {}
+  void Pause(int) override {}
+
+ private:
+  std::ostream& err_;
+  bool quiet_;
+  std::map<std::string, bool> answers_;
+};
+
+}  // namespace vornax::batch
