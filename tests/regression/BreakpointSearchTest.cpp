@@ -1,0 +1,236 @@
+// The one-variable breakpoint search: which type, breakpoint and method win, the thresholds
+// between the types, preferences and exclusions. Expected values come from an independent
+// calculation of the same rules in a short script, not from the engine.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <vector>
+
+#include "regression/SegmentEngine.h"
+
+namespace vornax {
+namespace {
+
+double Noise(int i) { return ((i * 7919) % 101) / 100.0 - 0.5; }
+
+struct SearchRun {
+  std::vector<long double> x, y;
+  SegmentEngine engine;
+
+  // x = 0 .. 100 (so the candidates are 0, 1, ..., 99) plus `shift`, y from the shape.
+  SearchRun(const std::function<double(double)>& shape, double shift = 0) {
+    for (int i = 0; i <= 100; ++i) {
+      x.push_back(i + shift);
+      y.push_back(shape(i) + Noise(i));
+    }
+  }
+  SearchRun(std::vector<long double> xs, std::vector<long double> ys) : x(xs), y(ys) {}
+
+  BreakpointSearchResult Search(int preferred = -1, int excluded = 0,
+                                RegressionCarryOver carry = {}) {
+    engine.Restore(carry);
+    engine.Attach(y.data(), x.data(), static_cast<int>(x.size()));
+    engine.ConfidenceT = 1.75;
+    engine.FindExtremes();
+    BreakpointSearchOptions options;
+    options.PreferredType = preferred;
+    options.ExcludedType = excluded;
+    return SearchBreakpoint(engine, options);
+  }
+};
+
+double Type3(double x) { return x < 40 ? 5 : 5 + 0.5 * (x - 40); }
+double Type4(double x) { return x < 60 ? 2 + 0.5 * x : 32; }
+double Type2(double x) { return x < 50 ? 10 + x : 60 + 3 * (x - 50); }
+double Type5(double x) { return x < 30 ? 2 : 8; }
+double Type6(double x) { return x < 50 ? 10 + 0.5 * x : 55 + 0.5 * (x - 50); }
+
+TEST(BreakpointSearch, ClearTypeThree) {
+  SearchRun run(Type3);
+  const BreakpointSearchResult r = run.Search();
+  EXPECT_NEAR(r.CE1, 0.8832111680325423, 1e-12);
+  EXPECT_EQ(r.FoundType, 3);
+  EXPECT_EQ(r.BPopt, 40);
+  EXPECT_EQ(r.OptMethod, 2);
+  EXPECT_EQ(run.engine.OptMethod, 2);
+  EXPECT_EQ(run.engine.CarryOver().OptMethod, 2);
+  EXPECT_NEAR(r.CE3M, 0.9991590763580928, 1e-12);
+  EXPECT_EQ(r.CE4M, r.CE3M);  // nothing later beat it
+  EXPECT_EQ(r.CE2M, r.CE3M);
+  EXPECT_NEAR(r.CE6M, 1.1 * r.CE3M, 1e-15);
+  EXPECT_TRUE(r.PreferredFound);
+
+  // The lines of the winner: level of segment 1 up to 40, then through segment 2's centre.
+  SegmentEngine& e = run.engine;
+  double bp = r.BPopt, ce = 0;
+  int code = kType3;
+  e.EvaluateBreakpoint(bp, ce, code, r.OptMethod);
+  EXPECT_NEAR(ce, r.CE3M, 1e-15);
+  EXPECT_EQ(e.Slope[1], 0);
+  EXPECT_NEAR(e.AnchorY[1], 5, 0.1);
+  EXPECT_NEAR(e.Slope[2], 0.5, 0.01);
+}
+
+TEST(BreakpointSearch, ClearTypeFour) {
+  SearchRun run(Type4);
+  const BreakpointSearchResult r = run.Search();
+  EXPECT_NEAR(r.CE1, 0.8821842827757761, 1e-12);
+  EXPECT_EQ(r.FoundType, 4);
+  EXPECT_EQ(r.BPopt, 60);
+  EXPECT_EQ(r.OptMethod, 2);
+  EXPECT_EQ(r.CE3M, r.CE1);  // no type 3 beat the single line
+  EXPECT_NEAR(r.CE4M, 0.9991607139153058, 1e-12);
+}
+
+TEST(BreakpointSearch, TypeTwoWithTwoSlopes) {
+  SearchRun run(Type2);
+  const BreakpointSearchResult r = run.Search();
+  EXPECT_EQ(r.FoundType, 2);
+  EXPECT_EQ(r.BPopt, 50);
+  EXPECT_EQ(r.OptMethod, 2);
+  EXPECT_NEAR(r.CE1, 0.941233585451817, 1e-12);
+  EXPECT_NEAR(r.CE3M, 0.9839789288855044, 1e-12);
+  EXPECT_NEAR(r.CE2M, 0.9999765294320986, 1e-12);
+}
+
+TEST(BreakpointSearch, TypeFiveStep) {
+  SearchRun run(Type5);
+  const BreakpointSearchResult r = run.Search();
+  EXPECT_EQ(r.FoundType, 5);
+  EXPECT_EQ(r.BPopt, 30);
+  EXPECT_NEAR(r.CE1, 0.6268478630393566, 1e-12);
+  EXPECT_NEAR(r.CE4M, 0.8422158997277965, 1e-12);
+  EXPECT_NEAR(r.CE5M, 0.9888700689581181, 1e-12);
+}
+
+TEST(BreakpointSearch, NoisyLineStaysTypeOne) {
+  SearchRun run([](double x) { return 3 + 0.2 * x + 4 * Noise(static_cast<int>(x)); });
+  // The carried method survives a search that replaces nothing.
+  const BreakpointSearchResult r = run.Search(-1, 0, {0, 0, 2});
+  EXPECT_EQ(r.FoundType, 1);
+  EXPECT_EQ(r.BPopt, 0);
+  EXPECT_NEAR(r.CE1, 0.9429977116704805, 1e-12);
+  EXPECT_EQ(r.CE5M, r.CE1);
+  EXPECT_EQ(r.OptMethod, 2);
+  EXPECT_TRUE(r.PreferredFound);
+}
+
+TEST(BreakpointSearch, TypeSixMustBeatTheRestByTenPercent) {
+  SearchRun run(Type6);
+  BreakpointSearchResult r = run.Search();
+  // The jump is fitted best by type 6 (CE 0.99985), but not by 10 % more than type 2.
+  EXPECT_EQ(r.FoundType, 2);
+  EXPECT_EQ(r.BPopt, 74);
+  EXPECT_EQ(r.OptMethod, 1);
+  EXPECT_NEAR(r.CE2M, 0.9611249406592023, 1e-12);
+
+  // Preferred, type 6 only has to beat the single line.
+  SearchRun preferred(Type6);
+  r = preferred.Search(6);
+  EXPECT_EQ(r.FoundType, 6);
+  EXPECT_EQ(r.BPopt, 50);
+  EXPECT_NEAR(r.CE6M, 0.9998506535789106, 1e-12);
+  EXPECT_TRUE(r.PreferredFound);
+}
+
+TEST(BreakpointSearch, NineDataSetsAreTooFewForABreakpoint) {
+  std::vector<long double> xs, ys;
+  for (int i = 0; i < 9; ++i) {
+    xs.push_back(i);
+    ys.push_back(i < 4 ? 5 : 5 + 2 * (i - 4));
+  }
+  SearchRun run(xs, ys);
+  const BreakpointSearchResult r = run.Search();
+  EXPECT_EQ(r.FoundType, 1);
+  EXPECT_EQ(r.BPopt, 0);
+}
+
+TEST(BreakpointSearch, PreferredTypeNotFound) {
+  SearchRun run(Type3);
+  const BreakpointSearchResult r = run.Search(4);
+  EXPECT_EQ(r.FoundType, 3);
+  EXPECT_FALSE(r.PreferredFound);
+
+  SearchRun three(Type3);
+  EXPECT_TRUE(three.Search(3).PreferredFound);
+
+  // Preferring the single line skips the search.
+  SearchRun single(Type3);
+  const BreakpointSearchResult s = single.Search(1);
+  EXPECT_EQ(s.FoundType, 1);
+  EXPECT_TRUE(s.PreferredFound);
+  EXPECT_EQ(s.CE3M, 0);
+  EXPECT_EQ(s.CE6M, 0);
+}
+
+TEST(BreakpointSearch, ExcludedTypes) {
+  SearchRun run(Type3);
+  BreakpointSearchResult r = run.Search(-1, 3);
+  EXPECT_EQ(r.CE3M, r.CE1);
+  EXPECT_EQ(r.FoundType, 2);
+  EXPECT_EQ(r.BPopt, 41);
+  EXPECT_NEAR(r.CE2M, 0.9989244621040, 1e-12);
+
+  SearchRun step(Type5);
+  r = step.Search(-1, 5);
+  EXPECT_EQ(r.CE5M, r.CE4M);
+  EXPECT_EQ(r.FoundType, 6);
+  EXPECT_EQ(r.BPopt, 31);
+  EXPECT_NEAR(r.CE6M, 0.954138811847, 1e-11);
+}
+
+TEST(BreakpointSearch, ExcludingALaterTypeKeepsThePreferenceBar) {
+  // Type 3 preferred: types after it need 1.5 times its CE, also when type 4 is excluded.
+  SearchRun run(Type3);
+  const BreakpointSearchResult r = run.Search(3, 4);
+  EXPECT_EQ(r.FoundType, 3);
+  EXPECT_TRUE(r.PreferredFound);
+  EXPECT_EQ(r.CE4M, r.CE3M);
+  EXPECT_NEAR(r.CE5M, 1.5 * r.CE3M, 1e-15);
+}
+
+TEST(BreakpointSearch, TiesKeepTheSmallerBreakpoint) {
+  // A gap from 19 to 30: every candidate in it splits the data the same way and two horizontal
+  // lines do not depend on BP, so all of them reach the same CE. The first one (19.11) wins.
+  std::vector<long double> xs, ys;
+  for (int i = 0; i < 40; ++i) {
+    xs.push_back(i < 20 ? i : i + 10);
+    ys.push_back((i < 20 ? 1 : 5) + Noise(i));
+  }
+  SearchRun run(xs, ys);
+  const BreakpointSearchResult r = run.Search();
+  EXPECT_EQ(r.FoundType, 5);
+  EXPECT_GT(r.BPopt, 19);
+  EXPECT_LT(r.BPopt, 19.5);
+  EXPECT_NEAR(r.CE5M, 0.979469578459, 1e-11);
+}
+
+TEST(BreakpointSearch, DataBeyondAMillion) {
+  SearchRun high(Type3, 5e6);
+  BreakpointSearchResult r = high.Search();
+  EXPECT_EQ(high.engine.Xmin, 5e6);
+  EXPECT_EQ(r.FoundType, 3);
+  EXPECT_EQ(r.BPopt, 5e6 + 40);
+  EXPECT_NEAR(r.CE3M, 0.9991590763580928, 1e-6);
+
+  SearchRun low(Type3, -3e6);
+  r = low.Search();
+  EXPECT_EQ(low.engine.Xmax, -3e6 + 100);
+  EXPECT_EQ(r.FoundType, 3);
+  EXPECT_EQ(r.BPopt, -3e6 + 40);
+}
+
+TEST(BreakpointSearch, ResultDoesNotDependOnTheCarriedErrors) {
+  // Only the first evaluations read carried errors; here they decide nothing.
+  SearchRun a(Type3), b(Type3);
+  const BreakpointSearchResult ra = a.Search(-1, 0, {0, 0, 1});
+  const BreakpointSearchResult rb = b.Search(-1, 0, {0.3, 0.3, 2});
+  EXPECT_EQ(ra.BPopt, rb.BPopt);
+  EXPECT_EQ(ra.CE3M, rb.CE3M);
+  // The errors left behind are those of the last evaluation that ran the error routine.
+  EXPECT_EQ(a.engine.CarryOver().SERC1, 1000);
+  EXPECT_NEAR(a.engine.CarryOver().SERC2, 0.03463827940842456, 1e-12);
+}
+
+}  // namespace
+}  // namespace vornax
