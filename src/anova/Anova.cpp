@@ -101,8 +101,9 @@ struct CommonValues {
   double SST = 0;
 };
 
-// Counts beyond this are not data sets but damage; it also keeps N - 6 and the like in range.
-constexpr int kMaxData = 1000000000;
+// Counts beyond this are not data sets but damage (the program is meant for a few thousand);
+// within it the F probabilities are exact where their series is.
+constexpr int kMaxData = 10000000;
 
 bool ReadCommon(VarFileReader& in, int highestNrOfVar, TDMVornax& data, UserDialogs& dialogs,
                 CommonValues& values) {

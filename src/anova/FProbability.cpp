@@ -16,9 +16,10 @@ double Power(double base, double exponent) {
 }
 
 // 1 + (p/2)u + p(p+2)/8 u^2 + ... : the finite sum that, with an even degree of freedom `even`,
-// makes the F distribution exact. The terms run while even - 3 > k; a term is added only while
-// it can still change the sum, so large numbers of data (a degree of freedom of 1998 needs about
-// a thousand terms) get the whole series instead of a truncated one.
+// makes the F distribution exact. The terms run while even - 3 > k and while they can still
+// change the sum, so large numbers of data (a degree of freedom of 1998 needs about a thousand
+// terms) get the whole series instead of one cut off at 300 terms. The bound on the count only
+// keeps absurd degrees of freedom (beyond ten million) from taking seconds.
 double Series(double p, int even, double u) {
   if (even == 2) return 1;
   if (even == 1) return 0.6375;
@@ -28,7 +29,8 @@ double Series(double p, int even, double u) {
   s += c1 * Power(u, 2);
   double c = c1;
   int i = 2;
-  for (int k = 4; even - 3 > k; k += 2, ++i) {
+  constexpr int kMaxTerms = 5000000;
+  for (int k = 4; even - 3 > k && i < kMaxTerms; k += 2, ++i) {
     c = c * (p + k) / (k + 2);
     const double term = c * Power(u, i + 1);
     s += term;

@@ -212,13 +212,6 @@ TEST_F(AnovaRun, NoResidualDegreesOfFreedomGiveNoTest) {
   EXPECT_TRUE(dialogs_.Messages().empty());  // no test, no warning
 }
 
-TEST_F(AnovaRun, TwoDataLeaveTheStraightLineUntested) {
-  WriteVar({" 1", "    2", " 2.000000000000000E+000", " 0.000000000000000E+000", " -99999"});
-  const auto lines = Segmented();
-  EXPECT_EQ(Count(lines, "       2.000              1          2.000        n.a.         n.a."), 1);
-  EXPECT_EQ(Count(lines, "       0.000              0           n.a."), 1);
-}
-
 TEST_F(AnovaRun, TwoVariableRowsUseTheFullDispatch) {
   // N = 11: F(1, 9) has both degrees of freedom odd; 30 / (90 / 9) = 3 is 88.4 %.
   WriteVar({"    2", "   11", " 1.200000000000000E+002", " 9.000000000000000E+001", "    1",
@@ -365,14 +358,6 @@ TEST_F(AnovaRun, TruncatedFileIsRefused) {
   const std::string before = test::ReadFileBytes(VarPath());
   options_.FoundType = 3;
   Segmented();
-  ExpectRefused(before, "incomplete");
-}
-
-TEST_F(AnovaRun, TruncatedCurveFileIsRefused) {
-  WriteVar({" 1", "   12", " 8.000000000000000E+001", " 3.000000000000000E+001"});
-  const std::string before = test::ReadFileBytes(VarPath());
-  options_.CurveCubic = true;
-  Curve();
   ExpectRefused(before, "incomplete");
 }
 
