@@ -20,6 +20,14 @@ long double SafeSqrt(long double v) { return v > 0 ? std::sqrt(v) : 0.0L; }
 
 }  // namespace
 
+void SegmentEngine::Add(RunningSums& sums, int i) const {
+  sums.SumY += y_[i];
+  sums.SumX += x_[i];
+  sums.SumYY += y_[i] * y_[i];
+  sums.SumXX += x_[i] * x_[i];
+  sums.SumXY += x_[i] * y_[i];
+}
+
 void SegmentEngine::Attach(const long double* y, const long double* x, int n) {
   y_ = y;
   x_ = x;
@@ -30,27 +38,20 @@ void SegmentEngine::Attach(const long double* y, const long double* x, int n) {
   suffix_.clear();
   if (!sorted_) return;
 
-  // Both directions run in the order a direct loop over the segment would, so a segment's sums
-  // carry the same rounding as summing that segment alone.
-  prefix_.resize(static_cast<std::size_t>(n_) + 1);
-  suffix_.resize(static_cast<std::size_t>(n_) + 1);
+  prefix_.assign(static_cast<std::size_t>(n_ / kBlock) + 1, RunningSums{});
+  RunningSums sums;
   for (int i = 0; i < n_; ++i) {
-    RunningSums s = prefix_[i];
-    s.SumY += y_[i];
-    s.SumX += x_[i];
-    s.SumYY += y_[i] * y_[i];
-    s.SumXX += x_[i] * x_[i];
-    s.SumXY += x_[i] * y_[i];
-    prefix_[i + 1] = s;
+    if (i % kBlock == 0) prefix_[i / kBlock] = sums;
+    Add(sums, i);
   }
+  if (n_ % kBlock == 0) prefix_[n_ / kBlock] = sums;
+
+  const int blocks = (n_ + kBlock - 1) / kBlock;
+  suffix_.assign(static_cast<std::size_t>(blocks) + 1, RunningSums{});
+  sums = RunningSums{};
   for (int i = n_ - 1; i >= 0; --i) {
-    RunningSums s = suffix_[i + 1];
-    s.SumY += y_[i];
-    s.SumX += x_[i];
-    s.SumYY += y_[i] * y_[i];
-    s.SumXX += x_[i] * x_[i];
-    s.SumXY += x_[i] * y_[i];
-    suffix_[i] = s;
+    Add(sums, i);
+    if (i % kBlock == 0) suffix_[i / kBlock] = sums;
   }
 }
 
@@ -65,8 +66,12 @@ void SegmentEngine::AccumulateSegments(double bp) {
   SSDFinal = {};
   if (sorted_) {
     const int k = SplitIndex(bp);
-    const RunningSums& a = prefix_[k];
-    const RunningSums& b = suffix_[k];
+    // Segment 1 upwards from the block start below k, segment 2 downwards from the one above.
+    RunningSums a = prefix_[k / kBlock];
+    for (int i = k / kBlock * kBlock; i < k; ++i) Add(a, i);
+    const int upper = (k + kBlock - 1) / kBlock;
+    RunningSums b = suffix_[upper];
+    for (int i = std::min(upper * kBlock, n_) - 1; i >= k; --i) Add(b, i);
     Sums[1] = {static_cast<long double>(k), a.SumY, a.SumX, a.SumYY, a.SumXX, a.SumXY};
     Sums[2] = {static_cast<long double>(n_ - k), b.SumY, b.SumX, b.SumYY, b.SumXX, b.SumXY};
     return;

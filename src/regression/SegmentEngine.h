@@ -54,8 +54,8 @@ class SegmentEngine {
  public:
   // ---- inputs ----
   // Points the engine at n data sets (not copied; the arrays must outlive the engine's use).
-  // When X is ascending, Attach also keeps running sums so that a split costs a binary search;
-  // call Attach again after changing the contents of the arrays.
+  // When X is ascending, Attach also keeps running sums so that a split costs a binary search
+  // and a few additions; call Attach again after changing the contents of the arrays.
   void Attach(const long double* y, const long double* x, int n);
   double ConfidenceT = 1.75;
   double Xmin = 0, Xmax = 0;  // of the attached X, set by the driver (FindExtremes)
@@ -114,13 +114,17 @@ class SegmentEngine {
   };
   // Index of the first data set with X >= bp (sorted data only).
   int SplitIndex(double bp) const;
+  void Add(RunningSums& sums, int i) const;
 
   const long double* y_ = nullptr;
   const long double* x_ = nullptr;
   int n_ = 0;
   bool sorted_ = false;
-  // prefix_[k]: data sets 0 .. k-1 summed upwards; suffix_[k]: data sets k .. n-1 summed
-  // downwards. Neither segment is ever a difference of two sums, so nothing cancels.
+  // Kept at every kBlock-th data set: prefix_[b] holds data sets 0 .. b*kBlock-1 summed
+  // upwards, suffix_[b] data sets b*kBlock .. n-1 summed downwards. A segment continues from
+  // the nearest entry, so it carries exactly the rounding of a direct loop over it and is never
+  // a difference of two sums (which would cancel).
+  static constexpr int kBlock = 64;
   std::vector<RunningSums> prefix_, suffix_;
 };
 

@@ -185,6 +185,36 @@ TEST(SegmentStats, SortedAndUnsortedDataAgree) {
   }
 }
 
+TEST(SegmentStats, SortedSumsEqualADirectLoopAtEverySplit) {
+  // Splits on and around the engine's stored positions: segment 1 must equal an upward loop
+  // over it and segment 2 a downward one, to the last bit.
+  Data d;
+  for (int i = 0; i < 150; ++i) d.Add(i, std::sin(i * 0.7L) * 1e3L + i / 7.0L);
+  SegmentEngine& e = d.Attach();
+  for (int k : {0, 1, 2, 63, 64, 65, 127, 128, 129, 148, 149, 150}) {
+    e.AccumulateSegments(k < 150 ? k : 1000);
+    long double y1 = 0, yy1 = 0, xy1 = 0, y2 = 0, yy2 = 0, xx2 = 0;
+    for (int i = 0; i < k; ++i) {
+      y1 += d.y[i];
+      yy1 += d.y[i] * d.y[i];
+      xy1 += d.x[i] * d.y[i];
+    }
+    for (int i = 149; i >= k; --i) {
+      y2 += d.y[i];
+      yy2 += d.y[i] * d.y[i];
+      xx2 += d.x[i] * d.x[i];
+    }
+    EXPECT_EQ(e.Sums[1].N, k);
+    EXPECT_EQ(e.Sums[1].SumY, y1) << k;
+    EXPECT_EQ(e.Sums[1].SumYY, yy1) << k;
+    EXPECT_EQ(e.Sums[1].SumXY, xy1) << k;
+    EXPECT_EQ(e.Sums[2].N, 150 - k);
+    EXPECT_EQ(e.Sums[2].SumY, y2) << k;
+    EXPECT_EQ(e.Sums[2].SumYY, yy2) << k;
+    EXPECT_EQ(e.Sums[2].SumXX, xx2) << k;
+  }
+}
+
 TEST(SegmentStats, SegmentTwoIsNotATotalMinusSegmentOne) {
   // Huge values before the breakpoint must not drown the small segment after it: taking total
   // minus prefix would leave nothing of 1, 2, 4.
