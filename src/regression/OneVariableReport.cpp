@@ -1,0 +1,463 @@
+// The one-variable report and variance file, line by line.
+#include "regression/OneVariableReport.h"
+
+#include <cmath>
+
+#include "data/NumberFormat.h"
+#include "data/RunOptions.h"
+
+namespace vornax {
+namespace {
+
+// The four value columns of the parameter tables.
+std::string ValueLine(double a, double b) { return FormatExp(a, 13, 3) + FormatExp(b, 21, 3); }
+std::string ValueLine(double a, double b, double c) { return ValueLine(a, b) + FormatExp(c, 17, 3); }
+std::string ValueLine(double a, double b, double c, double d) {
+  return ValueLine(a, b, c) + FormatExp(d, 14, 3);
+}
+
+// Square root of a quantity that rounding may have pushed just below zero.
+double SafeSqrt(double v) { return v > 0 ? std::sqrt(v) : 0.0; }
+
+}  // namespace
+
+OneVariableReport::OneVariableReport(SegmentEngine& engine, const OneVariableReportContext& context,
+                                     TextFileWriter& output, TextFileWriter& variance,
+                                     UserDialogs& dialogs)
+    : engine_(engine), context_(context), out_(output), var_(variance), dialogs_(dialogs) {}
+
+void OneVariableReport::WriteVarianceValue(double value) {
+  // Fifteen significant digits: the variance analysis subtracts these sums from each other.
+  var_.WriteLine(FormatExp(value, 22, 15));
+}
+
+void OneVariableReport::WriteReportHeader(int section) {
+  const bool z = context_.IsZ;
+  const std::string v = Var();
+  if (section == 1) {
+    if (!context_.TwoColumnsInData) {
+      out_.WriteLine(" Results of program Vornax for the segmented linear regression of Y upon " + v +
+                     ".");
+      out_.WriteLine(" Y is the dependent variable.");
+    } else if (!z) {
+      out_.WriteLine(" Results of program Vornax for the segmented linear regression of Y upon X.");
+      out_.WriteLine(" X is the first of two independent variables.");
+    } else {
+      out_.WriteLine(" Results of program Vornax for the segmented linear regression of Y upon Z.");
+      out_.WriteLine(" Z is the second of two independent variables.");
+    }
+    out_.WriteLine(" There can be different types of functions ranging from type 0 to type 6");
+    out_.WriteLine(" and (for types 2, 3 and 4) two methods of calculation.");
+    out_.WriteLine(" The types and methods are determined with the procedure of best fit.");
+    out_.WriteLine(" For explanations, use the symbols function in the output scroll menu.");
+    out_.WriteLine();
+    out_.WriteLine(" Name of this output file:  " + context_.OutputPath);
+    out_.WriteLine(" Name of input file used :  " + context_.InputPath);
+    out_.WriteLine();
+    out_.WriteLine(" " + context_.Title1);
+    out_.WriteLine(" " + context_.Title2);
+    out_.WriteLine(" Minimum confidence % : " + FormatInt(ConfidencePercent(context_.ConfidenceT)));
+    if (context_.ExcludedType >= 2 && context_.ExcludedType <= 6) {
+      out_.WriteLine(" " + v + "-type excluded:" + " " + FormatInt(context_.ExcludedType) + " ");
+    }
+    if (context_.PreferredType >= 1 && context_.PreferredType <= 6) {
+      out_.WriteLine(" " + v + "-type preferred:" + " " + FormatInt(context_.PreferredType) + " ");
+    }
+    out_.WriteLine();
+    return;
+  }
+
+  auto variableLine = [&]() {
+    if (!context_.TwoColumnsInData) {
+      out_.WriteLine(" " + v + " is the independent variable.");
+    } else if (!z) {
+      out_.WriteLine(" The first (X) of two independent variables is used.");
+    } else {
+      out_.WriteLine(" The second (Z) of two independent variables is used.");
+    }
+  };
+  if (section == 2) {
+    out_.WriteLine(z ? " Regression of Y upon Z without breakpoint (BPz=Zmin)."
+                     : " Regression of Y upon X without breakpoint (BPx=Xmin).");
+    variableLine();
+    out_.WriteLine(" The table below gives the following series of values respectively:");
+    out_.WriteLine("    Breakpoint(" + BPv() + ")    number of data        Av.Y          Av." + v);
+    out_.WriteLine("    Regr.Coeff.(RC)    Corr.Coeff.Sq.      St.Dev.RC      Y(" + v + "=0)");
+    out_.WriteLine("      St.Dev.Y           St.Dev.Yr         St.Dev." + v);
+    return;
+  }
+  // Section 3: before the report at the optimal breakpoint.
+  out_.WriteLine();
+  out_.WriteLine(" Results of regression of Y upon " + v + " with optimal breakpoint (" + BPv() + ")");
+  variableLine();
+  out_.WriteLine(" The table below gives the following series of values respectively:");
+  out_.WriteLine("    Breakpoint(" + BPv() + ")    number of data        Av.Y          Av." + v);
+  out_.WriteLine("    Regr.Coeff.(RC)    Corr.Coeff.Sq.      St.Dev.RC       Y(" + v + "=0)");
+  out_.WriteLine("      St.Dev.Y           St.Dev.Yr         St.Dev." + v);
+  out_.WriteLine(z ? " for the data with Z-values smaller and greater than BPz followed"
+                   : " for the data with X-values smaller and greater  than BPx followed");
+  out_.WriteLine(" by the function parameters.");
+}
+
+void OneVariableReport::WriteSegmentBlock(int s, double bp) {
+  const SegmentStats& st = engine_.Stats[static_cast<size_t>(s)];
+  out_.WriteLine(" " + BPv() + "=" + FormatFixed(bp, 7, 2) + FormatExp(st.N, 22, 3) +
+                 FormatExp(st.AvY, 17, 3) + FormatExp(st.AvX, 14, 4));
+  out_.WriteLine(FormatExp(st.RC, 13, 3) + FormatExp(st.CCsq, 21, 3) + FormatExp(st.StDevRC, 17, 3) +
+                 FormatExp(st.C, 14, 3));
+  out_.WriteLine(FormatExp(st.StDevY, 13, 3) + FormatExp(st.StDevYr, 21, 3) +
+                 FormatExp(st.StDevX, 17, 3));
+}
+
+void OneVariableReport::WriteRegressionReport(double bp, int type) {
+  SegmentEngine& e = engine_;
+  const double t = context_.ConfidenceT;
+  const bool broken = bp > e.Xmin;
+
+  // 1. The segments at this breakpoint and the lines of the type.
+  e.AccumulateSegments(bp);
+  e.ComputeSegmentStats();
+  e.LoadFinalLines();
+  auto statMargin = [&](int s) {
+    const SegmentStats& st = e.Stats[static_cast<size_t>(s)];
+    return static_cast<double>(std::fabs(st.RC) - t * st.StDevRC);
+  };
+  if (type == kTypeSingle) {
+    e.SRYsqT = e.Stats[2].Syy;
+    e.TotalSxx = e.Stats[2].Sxx;
+    singleSlopeSignificant_ = !(statMargin(2) < 0);
+  } else {
+    singleSlopeSignificant_ = true;
+  }
+  stDevDiffYav_ = e.StDevDiffYav();
+  if (type == kType2 || type == kType3 || type == kType4 || type == kType5) {
+    int code = type == kType2 ? static_cast<int>(kSearchType2) : type;
+    e.BuildConstrainedLines(code, search_.OptMethod, bp);
+  } else if (type == kType6) {
+    for (int s = 1; s <= 2; ++s) {
+      const SegmentStats& st = e.Stats[static_cast<size_t>(s)];
+      if (statMargin(s) < 0 && std::fabs(st.RC) + t * st.StDevRC > 0) e.Slope[static_cast<size_t>(s)] = 0;
+    }
+    type6Variant_ = (e.Slope[1] == 0 || e.Slope[2] == 0) ? 2 : 1;
+    // The standard errors of the lines as they now stand (insignificant slopes at zero).
+    e.SSDFinal[1] = e.SSDFinal[2] = 0;
+    e.ComputeFinalSSD(bp);
+    for (int s = 1; s <= 2; ++s) {
+      const size_t i = static_cast<size_t>(s);
+      const SegmentStats& st = e.Stats[i];
+      if (st.N > 2 && st.Sxx != 0) {
+        e.VarRC[i] = static_cast<double>(e.SSDFinal[i] / ((st.N - 2) * st.Sxx));
+        e.SERC[i] = SafeSqrt(e.VarRC[i]);
+      }
+    }
+    const bool sameSign = (e.Slope[1] > 0 && e.Slope[2] > 0) || (e.Slope[1] < 0 && e.Slope[2] < 0);
+    if (sameSign) {
+      const double m = SafeSqrt(e.SERC[1] + e.SERC[2]);
+      if (std::fabs(e.Slope[1] - e.Slope[2]) < t * m) {
+        const double common = e.SERC[1] >= e.SERC[2] ? e.Slope[1] : e.Slope[2];
+        e.Slope[1] = e.Slope[2] = common;
+        type6Variant_ = 3;
+      }
+    }
+  }
+  e.SSDFinal[1] = e.SSDFinal[2] = 0;
+  e.ComputeFinalSSD(bp);
+  ce_ = e.ExplanationCoefficient();
+
+  // 2. The single line's X summary for the graphs.
+  if (type == kTypeSingle) {
+    singleAvX_ = static_cast<double>(e.Stats[2].AvX);
+    singleNSxx_ = static_cast<double>(e.Stats[2].N * e.Stats[2].StDevX * e.Stats[2].StDevX);
+  }
+
+  // 3. Variance file: the breakpoint and the residual sum of squares of the segmented fit.
+  if (broken) {
+    WriteVarianceValue(bp);
+    WriteVarianceValue(e.SSDFinal[1] + e.SSDFinal[2]);
+  }
+
+  // 4-5. Segment blocks.
+  const std::string v = Var();
+  if (broken || type == kType3) {
+    out_.WriteLine();
+    out_.WriteLine(" Data with " + v + " < " + BPv() + " :");
+    WriteSegmentBlock(1, bp);
+    out_.WriteLine(" Data with " + v + " > " + BPv() + " :");
+  } else {
+    out_.WriteLine();
+  }
+  WriteSegmentBlock(2, bp);
+
+  // 6. Variance file: the counts and the single line.
+  if (!broken) {
+    var_.WriteLine(" 1");
+    var_.WriteLine(FormatInt(context_.NrOfData, 5));
+    WriteVarianceValue(static_cast<double>(e.SRYsqT));
+    WriteVarianceValue(static_cast<double>(e.Stats[2].SSD));
+    if (search_.FoundType < 2) var_.WriteLine(" -99999");
+  }
+
+  // 7. Standard errors of the reported type.
+  e.ComputeBreakpointErrors(type, search_.OptMethod, bp);
+
+  // 8-9. Parameter table.
+  if (type != kTypeSingle && type != kTypeHorizontal) WriteParameterTable(bp, type);
+  if (broken || type == kType3) out_.WriteLine();
+  reportedType_ = type;
+}
+
+void OneVariableReport::WriteParameterTable(double bp, int type) {
+  SegmentEngine& e = engine_;
+  const std::string b = BPv();
+  const bool z = context_.IsZ;
+  const int method = search_.OptMethod;
+  out_.WriteLine();
+
+  if (type == kType2) {
+    out_.WriteLine(" Parameters for function type 2 and method");
+    double ybp = 0;
+    if (method == 1) {
+      out_.WriteLine("     Slope > " + b + "        St.Err.Slope        method");
+      out_.WriteLine(ValueLine(e.Slope[2], e.SERC[2]) + FormatInt(method, 13));
+      ybp = (bp - e.AnchorX[1]) * e.Slope[1] + e.AnchorY[1];
+    } else {
+      out_.WriteLine("     Slope < " + b + "        St.Err.Slope        method");
+      out_.WriteLine(ValueLine(e.Slope[1], e.SERC[1]) + FormatInt(method, 13));
+      ybp = (bp - e.AnchorX[2]) * e.Slope[2] + e.AnchorY[2];
+    }
+    out_.WriteLine("     Y at " + b + "            St.Err." + b + "       Expl.Coeff.");
+    out_.WriteLine(ValueLine(ybp, e.SEBP, ce_));
+    out_.WriteLine("    St.Err.Ybp");
+    out_.WriteLine(FormatExp(e.SDYbp, 13, 3));
+    return;
+  }
+
+  if (type == kType3 || type == kType4) {
+    const double n = context_.NrOfData;
+    const double n1 = static_cast<double>(e.Stats[1].N), n2 = static_cast<double>(e.Stats[2].N);
+    const double p1 = n > 0 ? n1 / n : 0, p2 = n > 0 ? n2 / n : 0;
+    auto sdYr = [&](int s, double ns) {
+      const double ssd = e.SSDFinal[static_cast<size_t>(s)];
+      return (ssd > 0 && ns > 1) ? std::sqrt(ssd / (ns - 1)) : ssd;
+    };
+    const double sdYr1 = sdYr(1, n1), sdYr2 = sdYr(2, n2);
+    const double seFrac = n > 0 ? SafeSqrt(p1 * p2 / n) : 0;
+    auto varTerm = [&](int s) {
+      const SegmentStats& st = e.Stats[static_cast<size_t>(s)];
+      return st.N > 0 ? static_cast<double>(st.StDevY * st.StDevY / st.N) : 0.0;
+    };
+    double fraction = 0, yi = 0, q = 0, vsum = 0;
+    bool variant = false;
+    if (type == kType3) {
+      fraction = p2;
+      yi = (e.AnchorY[1] - e.AnchorY[2]) * p2;
+      q = p2;
+      vsum = varTerm(1) + varTerm(2);
+      if (yi < 0) {
+        variant = true;
+        const double yx = e.Slope[2] > 0 ? (e.Xmax - bp) * e.Slope[2] + e.AnchorY[1] : 0;
+        fraction = p1;
+        yi = (yx - e.AnchorY[1]) * p1 + (1 - p1) * (yx - e.AnchorY[2]);
+        q = p1;
+        vsum = varTerm(1) + varTerm(1);
+      }
+    } else {
+      fraction = p1;
+      yi = (e.AnchorY[2] - e.AnchorY[1]) * p1;
+      q = p1;
+      vsum = varTerm(1) + varTerm(2);
+      if (yi > 0) {
+        variant = true;
+        const double yx = e.Slope[1] > 0 ? (bp - e.Xmin) * e.Slope[1] + e.AnchorY[2] : 0;
+        fraction = p2;
+        yi = (yx - e.AnchorY[2]) * p2 + (1 - p2) * (yx - e.AnchorY[1]);
+        q = p2;
+        vsum = varTerm(2) + varTerm(2);
+      }
+    }
+    const double dAnchor = e.AnchorY[2] - e.AnchorY[1];
+    const double seYi = n > 0 ? SafeSqrt(dAnchor * dAnchor * p1 * p2 / n + q * q * vsum) : 0;
+
+    out_.WriteLine(" Parameters for function type " + FormatInt(type) + " and method" +
+                   FormatInt(method, 3));
+    if (type == kType3) {
+      const std::string frac = variant ? "N</Nt" : "N>/Nt";
+      out_.WriteLine("   Slope > " + b + "              Ybp" + "              " + frac +
+                     "      increase Yi");
+      out_.WriteLine(ValueLine(e.Slope[2], e.AnchorY[1], fraction, yi));
+      out_.WriteLine("  St.Err.Slope>" + b + "       St.Err." + b + "      St.Err." + frac +
+                     "    St.Err.Yi");
+      out_.WriteLine(ValueLine(e.SESlope, e.SEBP, seFrac, seYi));
+      if (method == 1) {
+        out_.WriteLine("   St.Dev.Yr < " + b + "     St.Dev.Yr > " + b + "    St.Dev.Ybp");
+        out_.WriteLine(ValueLine(sdYr1, sdYr2, e.SDYbp));
+      } else {
+        out_.WriteLine("   St.Dev.Yr > " + b + "     St.Dev.Yr < " + b + "    St.Dev.Ybp");
+        out_.WriteLine(ValueLine(sdYr2, sdYr1, e.SDYbp));
+      }
+      out_.WriteLine("   Slope < " + b + "         St.Err.Slope<" + b + "   Expl.Coeff.");
+      out_.WriteLine(ValueLine(e.Slope[1], e.SERC[1], ce_));
+    } else {
+      const std::string frac = variant ? "N>/Nt" : "N</Nt";
+      // The Z form of the ordinary type-4 heading has one blank less before "Ybp".
+      const std::string gap = (z && !variant) ? "             " : "              ";
+      out_.WriteLine("   Slope < " + b + gap + "Ybp" + "              " + frac + "      increase Yi");
+      out_.WriteLine(ValueLine(e.Slope[1], e.AnchorY[2], fraction, yi));
+      out_.WriteLine("  St.Err.Slope<" + b + "       St.Err." + b + "      St.Err." + frac +
+                     "    St.Err.Yi");
+      out_.WriteLine(ValueLine(e.SESlope, e.SEBP, seFrac, seYi));
+      if (method == 2) {
+        out_.WriteLine("   St.Dev.Yr < " + b + "     St.Dev.Yr > " + b + "    St.Dev.Ybp");
+        out_.WriteLine(ValueLine(sdYr1, sdYr2, e.SDYbp));
+      } else {
+        out_.WriteLine("   St.Dev.Yr > " + b + "     St.Dev.Yr < " + b + "    St.Dev.Ybp");
+        out_.WriteLine(ValueLine(sdYr2, sdYr1, e.SDYbp));
+      }
+      out_.WriteLine("   Slope > " + b + "         St.Err.Slope>" + b + "   Expl.Coeff.");
+      out_.WriteLine(ValueLine(e.Slope[2], e.SERC[2], ce_));
+    }
+    return;
+  }
+
+  if (type == kType5) {
+    out_.WriteLine(" Parameters for function type 5 :");
+    out_.WriteLine(z ? "    Slope < BPz       St.Err.Slope<BPz   StDevDiffYav."
+                     : "    Slope < BPx       St.Err.Slope<BPx   StDevDiffYav.      St.Err.BP");
+    out_.WriteLine(ValueLine(e.Slope[1], e.SERC[1], stDevDiffYav_));
+    out_.WriteLine("    Slope > " + b + "       St.Err.Slope>" + b + "    Expl.Coeff.");
+    out_.WriteLine(ValueLine(e.Slope[2], e.SERC[2], ce_));
+    return;
+  }
+
+  if (type == kType6) WriteType6Lines(bp);
+}
+
+void OneVariableReport::WriteType6Lines(double bp) {
+  SegmentEngine& e = engine_;
+  const double n = context_.NrOfData;
+  const double n1 = static_cast<double>(e.Stats[1].N), n2 = static_cast<double>(e.Stats[2].N);
+  const double y1bp = (bp - e.AnchorX[1]) * e.Slope[1] + e.AnchorY[1];
+  const double y2bp = (bp - e.AnchorX[2]) * e.Slope[2] + e.AnchorY[2];
+  const double xw = n1 + n2 > 0 ? (n1 * e.AnchorX[1] + n2 * e.AnchorX[2]) / (n1 + n2) : 0;
+  const double s2 = n > 2 ? e.SSDt / ((n - 2) * n) : 0;
+  const double d = bp - xw;
+  const double sey1 = SafeSqrt(e.SERC[1] * e.SERC[1] * d * d + s2);
+  const double sey2 = SafeSqrt(s2 + e.SERC[2] * e.SERC[2] * d * d);
+  out_.WriteLine(" Parameters for function type 6 :");
+  out_.WriteLine("       Y1bp              St.Err.Y1bp      St.Err.BP");
+  out_.WriteLine(ValueLine(y1bp, sey1, e.SEBP));
+  out_.WriteLine("       Y2bp              St.Err.Y2bp      Expl.Coeff.");
+  out_.WriteLine(ValueLine(y2bp, sey2, ce_));
+}
+
+void OneVariableReport::WriteSummary() {
+  SegmentEngine& e = engine_;
+  const double t = context_.ConfidenceT;
+  const bool z = context_.IsZ;
+  const std::string v = Var();
+  int found = search_.FoundType;
+  // A single line whose slope is not significant is reported as no relation at all.
+  if (found == kTypeSingle && !singleSlopeSignificant_) found = kTypeHorizontal;
+  reportedType_ = found;
+
+  // 1. Confidence limits of the breakpoint.
+  if (found == kType2 || found == kType3 || found == kType4) {
+    bpLow_ = search_.BPopt - t * e.SEBP;
+    bpHigh_ = search_.BPopt + t * e.SEBP;
+    if (bpLow_ < e.Xmin) {
+      dialogs_.ShowMessage(
+          "The left limit of the confidence interval of the breakpoint is very low. The "
+          "breakpoint may be insignificant.");
+    }
+    if (bpHigh_ > e.Xmax) {
+      dialogs_.ShowMessage(
+          "The upper limit of the confidence interval of the breakpoint is very high. Th "
+          "breakpoint may be insignificant.");
+    }
+  }
+
+  // 2-4. Heading and type.
+  out_.WriteLine();
+  out_.WriteLine(z ? " SUMMARY OF THE Y-Z REGRESSION." : " SUMMARY OF THE Y-X REGRESSION.");
+  switch (found) {
+    case 0:
+      out_.WriteLine(" Function type : 0  - a horizontal regression line, no breakpoint found.");
+      break;
+    case 1:
+      out_.WriteLine(" Function type : 1  - a single regression line, no breakpoint found.");
+      break;
+    case 2:
+      out_.WriteLine(" Function type : 2  - two connected segments with sloping lines.");
+      break;
+    case 3:
+      out_.WriteLine(" Function type : 3  - first a horizontal segment, then sloping.");
+      break;
+    case 4:
+      out_.WriteLine(" Function type : 4  - first a sloping segment, then horizontal.");
+      break;
+    case 5:
+      out_.WriteLine(std::string(" Function type : 5  - two segments") +
+                     " with horiz. lines at diff. levels.");
+      break;
+    default:
+      if (type6Variant_ == 1) {
+        out_.WriteLine(" Function type : 8  - two disconnected, sloping segments.");
+      } else if (type6Variant_ == 2) {
+        out_.WriteLine(" Function type : 6  - two disconnected, segments, one horizontal.");
+      } else {
+        out_.WriteLine(" Function type : 7  - two disconnected, parallel segments.");
+      }
+      break;
+  }
+  if (found == kType2 || found == kType3 || found == kType4) {
+    out_.WriteLine(" Calc. method  :" + FormatInt(search_.OptMethod, 2));
+  }
+  out_.WriteLine(" See help functions on Intro tabsheet");
+  out_.WriteLine();
+
+  // 5. The printed equations. The report's lines already hold the constrained slopes and
+  // levels of the type; only the horizontal single line and type 6 change them here.
+  const double bp = search_.BPopt;
+  double as = e.Slope[1], ag = e.Slope[2];
+  if (found == kTypeHorizontal) ag = 0;
+  if (found == kType6) {
+    e.ComputeBreakpointErrors(kType6, 0, bp);
+    if (std::fabs(e.Slope[1]) - t * e.SERC[1] < 0) as = 0;
+    if (std::fabs(e.Slope[2]) - t * e.SERC[2] < 0) ag = 0;
+  }
+  const double cs = e.AnchorY[1] - as * e.AnchorX[1];
+  const double cg = e.AnchorY[2] - ag * e.AnchorX[2];
+
+  // 6. Equations.
+  if (found < 2) {
+    out_.WriteLine(" The regression equation is:  Y = A." + v + " + C");
+    out_.WriteLine();
+    out_.WriteLine("      A = " + FormatExp(ag, 10, 4) + "     C = " + FormatExp(cg, 10, 4));
+  } else {
+    out_.WriteLine(z ? " Optimal breakpoint of Z (BPz) :" + FormatExp(bp, 11, 5)
+                     : " Optimal breakpoint of X (BPx) :" + FormatExp(bp, 11, 4));
+    out_.WriteLine();
+    out_.WriteLine(" There are two regression equations:");
+    out_.WriteLine();
+    out_.WriteLine(" when " + v + " is smaller than " + BPv() + ":  Y = As" + v + " + Cs");
+    out_.WriteLine(" when " + v + " is greater than " + BPv() + ":  Y = Ag" + v + " + Cg");
+    out_.WriteLine();
+    out_.WriteLine("     As = " + FormatExp(as, 10, 4) + "       Ag = " + FormatExp(ag, 10, 4));
+    out_.WriteLine("     Cs = " + FormatExp(cs, 10, 4) + "       Cg = " + FormatExp(cg, 10, 4));
+  }
+
+  // 7-8. The data table with the fitted values of the printed equations.
+  out_.WriteLine();
+  out_.WriteLine(" Serial        Yobs          " + v + "         Ycalc");
+  out_.WriteLine(" ----------------------------------------------");
+  for (int i = 0; i < context_.NrOfData; ++i) {
+    const double x = static_cast<double>(context_.X[i]);
+    const double ycalc = x >= bp ? ag * x + cg : as * x + cs;
+    std::string line = FormatInt(i + 1, 4) + "      " + FormatExp(context_.Y[i], 12, 3) +
+                       FormatExp(context_.X[i], 12, 4) + FormatExp(ycalc, 12, 3);
+    if (context_.Added != nullptr && (*context_.Added)[static_cast<size_t>(i)]) line += "  Added";
+    out_.WriteLine(line);
+  }
+}
+
+}  // namespace vornax
