@@ -137,6 +137,11 @@ std::string ApplyChoices(const Choices& c, const CLI::App& app, int nrOfVarInDat
 }  // namespace
 
 int RunBatch(int argc, const char* const* argv, std::ostream& out, std::ostream& err) {
+  return RunBatch(argc, argv, out, err, DefaultAnalysisTable());
+}
+
+int RunBatch(int argc, const char* const* argv, std::ostream& out, std::ostream& err,
+             const AnalysisTable& analyses) {
   Choices c;
   CLI::App app{
       "vornax-batch: segmented linear regression of Y upon X (and Z) without a window.\n"
@@ -215,6 +220,7 @@ int RunBatch(int argc, const char* const* argv, std::ostream& out, std::ostream&
   ConsoleDialogs dialogs(err, c.quiet);
   dialogs.SetAnswer(kTransformQuestion, !c.noTransform);
   Session session;
+  session.Analyses = analyses;
   GridInput grid;
   if (isInputFile) {
     session.Data.FileName = PathText(input);

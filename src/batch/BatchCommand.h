@@ -4,6 +4,8 @@
 
 #include <ostream>
 
+#include "run/RunAnalysis.h"
+
 namespace vornax::batch {
 
 // Exit status: 0 the report was written; 1 the analysis refused the data (its message is on
@@ -15,5 +17,8 @@ constexpr int kExitUsage = 2;
 // Runs the command with argv[0] the program name. The report's path goes to `out`; messages,
 // questions with their answers and progress lines go to `err`.
 int RunBatch(int argc, const char* const* argv, std::ostream& out, std::ostream& err);
+// The same with the analyses given (tests watch the command through stand-in analyses).
+int RunBatch(int argc, const char* const* argv, std::ostream& out, std::ostream& err,
+             const AnalysisTable& analyses);
 
 }  // namespace vornax::batch

@@ -1,0 +1,110 @@
+// Reading reports and ANOVA tables back: the two open messages, the rule for files of fewer than
+// two lines, and the kind codes of curve outputs.
+#include "data/OutputFile.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "support/TestSupport.h"
+
+namespace vornax {
+namespace {
+
+using test::RecordingDialogs;
+using test::TempDir;
+using test::WriteFileBytes;
+
+TEST(OutputFile, ReadsEveryLine) {
+  TempDir dir;
+  const auto out = dir / "r.out";
+  WriteFileBytes(out, " Results\r\n\r\n   1.23E+003\r\n");
+  TDMVornax d;
+  d.FileName = out.string();
+  RecordingDialogs dialogs;
+  ASSERT_TRUE(ReadTextFile(d, out, ".out", dialogs));
+  EXPECT_EQ(d.OutputLines, (std::vector<std::string>{" Results", "", "   1.23E+003"}));
+  EXPECT_EQ(d.OutputLineCount(), 3);
+  EXPECT_TRUE(dialogs.events.empty());
+}
+
+TEST(OutputFile, MissingFilesGiveTheirMessagesAndKeepTheLines) {
+  TempDir dir;
+  TDMVornax d;
+  d.OutputLines = {"shown before"};
+  RecordingDialogs dialogs;
+  const std::string out = (dir / "gone.out").string();
+  const std::string var = (dir / "gone.var").string();
+  EXPECT_FALSE(ReadTextFile(d, out, ".out", dialogs));
+  EXPECT_FALSE(ReadTextFile(d, var, ".var", dialogs));
+  EXPECT_EQ(dialogs.Messages(),
+            (std::vector<std::string>{
+                "The file \"" + out +
+                    "\"could not be opened. It may be damaged or in use by another program.",
+                "The anova file \"" + var +
+                    "\"could not be found. Please go to the input tabsheet and run the program "
+                    "again to create it."}));
+  EXPECT_EQ(d.OutputLines, std::vector<std::string>{"shown before"});
+}
+
+TEST(OutputFile, FewerThanTwoLinesDeletesTheOutputAndItsAnovaFile) {
+  for (const std::string& content : {std::string(), std::string(" only one line\r\n")}) {
+    TempDir dir;
+    const auto out = dir / "short.out";
+    const auto var = dir / "short.var";
+    WriteFileBytes(out, content);
+    WriteFileBytes(var, "anova\r\nlines\r\n");
+    TDMVornax d;
+    d.FileName = out.string();
+    RecordingDialogs dialogs;
+    EXPECT_FALSE(ReadTextFile(d, out, ".out", dialogs));
+    EXPECT_EQ(dialogs.Messages(),
+              std::vector<std::string>{" The output file is invalid due to inadequate input data"});
+    EXPECT_FALSE(std::filesystem::exists(out));
+    EXPECT_FALSE(std::filesystem::exists(var));
+    EXPECT_EQ(d.FileName, var.string());
+  }
+}
+
+TEST(OutputFile, AShortAnovaFileDoesNotTakeTheReportWithIt) {
+  TempDir dir;
+  const auto out = dir / "r.out";
+  const auto var = dir / "r.var";
+  WriteFileBytes(out, "report\r\nlines\r\n");
+  WriteFileBytes(var, "\r\n");
+  TDMVornax d;
+  d.FileName = out.string();
+  RecordingDialogs dialogs;
+  EXPECT_FALSE(ReadTextFile(d, var, ".var", dialogs));
+  EXPECT_TRUE(std::filesystem::exists(out));
+  EXPECT_FALSE(std::filesystem::exists(var));
+}
+
+TEST(OutputFile, KindCodeFromLineTwoOrThree) {
+  TempDir dir;
+  const auto out = dir / "k.out";
+  TDMVornax d;
+  d.FileName = out.string();
+  RecordingDialogs dialogs;
+  WriteFileBytes(out, " Results\r\n Gumbel curve\r\n Third\r\n");
+  ASSERT_TRUE(ReadOutputKind(d, dialogs));
+  EXPECT_EQ(d.OutputKind, " Gum");
+  for (const char* code : {" Nam", " Thi", " Inv", " Out", " Fil", " Fis"}) {
+    WriteFileBytes(out, std::string(" R\r\n") + code + "xx\r\n Third\r\n");
+    ASSERT_TRUE(ReadOutputKind(d, dialogs));
+    EXPECT_EQ(d.OutputKind, code);
+  }
+  WriteFileBytes(out, " Results of program\r\n Y is the dependent variable.\r\n Partial\r\n");
+  ASSERT_TRUE(ReadOutputKind(d, dialogs));
+  EXPECT_EQ(d.OutputKind, " Par");
+  WriteFileBytes(out, " Results\r\n Gu\r\n");  // too short on both lines
+  ASSERT_TRUE(ReadOutputKind(d, dialogs));
+  EXPECT_EQ(d.OutputKind, "");
+  EXPECT_TRUE(dialogs.events.empty());
+  d.FileName = (dir / "none.out").string();
+  EXPECT_FALSE(ReadOutputKind(d, dialogs));
+  EXPECT_EQ(dialogs.Messages().size(), 1u);
+}
+
+}  // namespace
+}  // namespace vornax
