@@ -274,6 +274,7 @@ void SegmentEngine::ComputeBreakpointErrors(int typeCode, int method, double bp)
 
 void SegmentEngine::BuildConstrainedLines(int& typeCode, int method, double bp) {
   switch (typeCode) {
+    case kType2:  // the report rebuilds the lines of an accepted type 2
     case kSearchType2:
       if (method == 1) {
         // Line 1 stays the regression of segment 1; line 2 turns about its central point.

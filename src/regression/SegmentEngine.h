@@ -91,7 +91,7 @@ class SegmentEngine {
   double MinSegmentCount() const;  // 0.1 * (N1 + N2), at least 5
   void ComputeBreakpointErrors(int typeCode, int method, double bp);
 
-  // The constrained lines of type codes 20, 3, 4 and 5 for a method, with their guards
+  // The constrained lines of type codes 20 (or 2), 3, 4 and 5 for a method, with their guards
   // (a type-2 guard changes typeCode to 1). Used by the evaluation and by the report.
   void BuildConstrainedLines(int& typeCode, int method, double bp);
 

@@ -220,17 +220,5 @@ TEST(BreakpointSearch, DataBeyondAMillion) {
   EXPECT_EQ(r.BPopt, -3e6 + 40);
 }
 
-TEST(BreakpointSearch, ResultDoesNotDependOnTheCarriedErrors) {
-  // Only the first evaluations read carried errors; here they decide nothing.
-  SearchRun a(Type3), b(Type3);
-  const BreakpointSearchResult ra = a.Search(-1, 0, {0, 0, 1});
-  const BreakpointSearchResult rb = b.Search(-1, 0, {0.3, 0.3, 2});
-  EXPECT_EQ(ra.BPopt, rb.BPopt);
-  EXPECT_EQ(ra.CE3M, rb.CE3M);
-  // The errors left behind are those of the last evaluation that ran the error routine.
-  EXPECT_EQ(a.engine.CarryOver().SERC1, 1000);
-  EXPECT_NEAR(a.engine.CarryOver().SERC2, 0.03463827940842456, 1e-12);
-}
-
 }  // namespace
 }  // namespace vornax
