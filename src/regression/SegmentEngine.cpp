@@ -396,7 +396,7 @@ void SegmentEngine::EvaluateBreakpoint(double& bp, double& ce, int& typeCode, in
     const double t = ConfidenceT;
     const double y1bp = (bp - AnchorX[1]) * Slope[1] + AnchorY[1];
     const double y2bp = (bp - AnchorX[2]) * Slope[2] + AnchorY[2];
-    // The residual variances cross over to the other segment's Sxx, as the test has it.
+    // K1 scales the residuals of segment 1 by the Sxx of segment 2, and K2 the other way round.
     const long double kDen1 = (Stats[1].N - 2) * Stats[2].Sxx;
     const long double kDen2 = (Stats[2].N - 2) * Stats[1].Sxx;
     const long double k1 = kDen1 > 0 ? SSDFinal[1] / kDen1 : kBig;
