@@ -1,0 +1,237 @@
+// The dispatch: which analysis the options choose, the S-curve trials, the Z exchange, the
+// partial regression's scarcity, analyses not yet built, and the wait panel's lines.
+#include "run/RunAnalysis.h"
+
+#include <gtest/gtest.h>
+
+#include "run/FakeAnalyses.h"
+#include "support/TestSupport.h"
+
+namespace vornax {
+namespace {
+
+using test::FakeAnalyses;
+using test::RecordingDialogs;
+using test::TempDir;
+
+struct Dispatch {
+  TempDir dir;
+  TDMVornax data;
+  RunOptions options;
+  FakeAnalyses fakes;
+  RecordingDialogs dialogs;
+  char separator = ',';
+  Dispatch() {
+    data.Resize(12);
+    for (int i = 0; i < 12; ++i) {
+      data.XData[static_cast<size_t>(i)] = i;
+      data.ZData[static_cast<size_t>(i)] = 100 + i;
+    }
+    data.FileName = (dir / "d.inp").string();
+  }
+  void Run() { RunAnalysis(data, options, dialogs, separator, fakes.Table()); }
+  void Run(const AnalysisTable& table) { RunAnalysis(data, options, dialogs, separator, table); }
+};
+
+TEST(RunAnalysis, OneVariableWithoutChoicesRunsTheSegmentedRegression) {
+  Dispatch d;
+  d.Run();
+  EXPECT_EQ(d.fakes.calls, (std::vector<std::string>{"one", "anova"}));
+  EXPECT_EQ(d.separator, '.');
+  EXPECT_EQ(d.dialogs.ProgressLines(),
+            (std::vector<std::string>{" Saving data .....", " Progress 10% ....",
+                                      " Anova table ....", " Finalizing ...."}));
+  EXPECT_EQ(d.dialogs.Texts(RecordingDialogs::Event::Pause),
+            (std::vector<std::string>{"500", "500", "500", "500"}));
+}
+
+TEST(RunAnalysis, ManyDataAreAnnounced) {
+  Dispatch d;
+  d.data.Resize(2000);
+  d.Run();
+  EXPECT_EQ(d.dialogs.ProgressLines().size(), 4u);
+  d.data.Resize(2001);
+  d.dialogs.events.clear();
+  d.Run();
+  EXPECT_EQ(d.dialogs.ProgressLines(),
+            (std::vector<std::string>{" Saving data .....", " Progress 10% ....",
+                                      " Many data ......", " This takes time ..",
+                                      " Anova table ....", " Finalizing ...."}));
+}
+
+TEST(RunAnalysis, TheFirstMatchingChoiceDecides) {
+  struct Case {
+    CurveChoice x, z;
+    bool partial;
+    int nrOfVar;
+    std::vector<std::string> calls;
+  };
+  const std::vector<Case> cases = {
+      {CurveChoice::Power, CurveChoice::SCurve, false, 1,
+       {"logistic", "gumbel", "invgumbel", "fisk", "curve-anova"}},
+      {CurveChoice::Quadratic, CurveChoice::Power, false, 1, {"power", "curve-anova"}},
+      {CurveChoice::Cubic, CurveChoice::Quadratic, true, 1, {"quadratic", "curve-anova"}},
+      {CurveChoice::None, CurveChoice::Cubic, true, 1, {"cubic", "curve-anova"}},
+      {CurveChoice::None, CurveChoice::None, true, 1, {"partial", "anova"}},
+      {CurveChoice::Cubic, CurveChoice::None, true, 2, {"two", "anova"}},
+  };
+  for (const Case& c : cases) {
+    Dispatch d;
+    d.options.CurveX = c.x;
+    d.options.CurveZ = c.z;
+    d.options.PartialZ = c.partial;
+    d.options.CurveExplCoeff = 0.5;
+    d.data.NrOfVar = c.nrOfVar;
+    d.Run();
+    EXPECT_EQ(d.fakes.calls, c.calls);
+  }
+}
+
+TEST(RunAnalysis, TheStrictlyBestSCurveRunsAgain) {
+  struct Case {
+    double fits[4];
+    std::vector<std::string> calls;
+  };
+  const std::vector<Case> cases = {
+      {{0.81, 0.85, 0.85, 0.80}, {"logistic", "gumbel", "invgumbel", "fisk", "curve-anova"}},
+      {{0.81, 0.86, 0.85, 0.80},
+       {"logistic", "gumbel", "invgumbel", "fisk", "gumbel", "curve-anova"}},
+      {{0.90, 0.86, 0.85, 0.80},
+       {"logistic", "gumbel", "invgumbel", "fisk", "logistic", "curve-anova"}},
+      {{0.70, 0.70, 0.70, 0.71},
+       {"logistic", "gumbel", "invgumbel", "fisk", "fisk", "curve-anova"}},
+  };
+  for (const Case& c : cases) {
+    Dispatch d;
+    d.options.CurveX = CurveChoice::SCurve;
+    std::vector<bool> finalRun;
+    d.fakes.during = [&](Analysis a, TDMVornax&, RunOptions& o) {
+      finalRun.push_back(o.SCurveFinalRun);
+      o.FitLogistic = c.fits[0];
+      o.FitGumbel = c.fits[1];
+      o.FitInvGumbel = c.fits[2];
+      o.FitFisk = c.fits[3];
+      (void)a;
+    };
+    d.Run();
+    EXPECT_EQ(d.fakes.calls, c.calls);
+    EXPECT_TRUE(d.options.CurveSCurve);
+    EXPECT_FALSE(finalRun[0]);
+    EXPECT_FALSE(finalRun[3]);
+    if (c.calls.size() == 6) {
+      EXPECT_TRUE(finalRun[4]);  // the repeat is the final run
+    }
+    EXPECT_EQ(d.dialogs.ProgressLines(),
+              (std::vector<std::string>{" Saving data .....", " Progress 10% ....",
+                                        " please wait", " 40% done", " 60% done", " 75% done",
+                                        " Anova table ....", " Finalizing ...."}));
+  }
+}
+
+TEST(RunAnalysis, TheSecondOfTwoColumnsIsCopiedIntoXForACurve) {
+  Dispatch d;
+  d.data.NrOfVarInData = 2;
+  d.data.SingleIsZ = true;
+  d.data.SingleIsX = false;
+  d.options.CurveZ = CurveChoice::Quadratic;
+  std::vector<long double> seenX;
+  d.fakes.during = [&](Analysis a, TDMVornax& data, RunOptions&) {
+    if (a == Analysis::Quadratic) seenX = data.XData;
+  };
+  d.Run();
+  EXPECT_EQ(seenX, d.data.ZData);
+  EXPECT_EQ(d.data.ZSaved, d.data.ZData);
+  EXPECT_TRUE(d.options.CurveQuadratic);
+}
+
+TEST(RunAnalysis, ASingleColumnTitledZIsAlreadyInX) {
+  Dispatch d;
+  d.data.NrOfVarInData = 1;
+  d.data.SingleIsZ = true;
+  d.data.SingleIsX = false;
+  d.options.CurveX = CurveChoice::Quadratic;
+  const auto x = d.data.XData;
+  d.Run();
+  EXPECT_EQ(d.data.XData, x);
+  // Nor is anything copied around the one-variable segmented regression, which exchanges the
+  // columns itself.
+  Dispatch s;
+  s.data.NrOfVarInData = 2;
+  s.data.SingleIsZ = true;
+  s.Run();
+  EXPECT_EQ(s.data.XData[3], 3);
+}
+
+TEST(RunAnalysis, ScarceXValuesStopThePartialRegression) {
+  Dispatch d;
+  d.options.PartialX = true;
+  d.fakes.during = [](Analysis, TDMVornax&, RunOptions& o) { o.IrregularX = true; };
+  d.Run();
+  EXPECT_EQ(d.fakes.calls, std::vector<std::string>{"partial"});
+  EXPECT_TRUE(d.options.PartialRun);
+  EXPECT_TRUE(d.options.PartialFailed);
+  EXPECT_TRUE(d.options.CurveAbort);
+  EXPECT_FALSE(d.options.IrregularX);
+}
+
+TEST(RunAnalysis, ARefusedCurveGetsNoAnovaTable) {
+  Dispatch d;
+  d.options.CurveX = CurveChoice::Power;
+  d.fakes.during = [](Analysis, TDMVornax&, RunOptions& o) { o.CurveAbort = true; };
+  d.Run();
+  EXPECT_EQ(d.fakes.calls, std::vector<std::string>{"power"});
+  // A later run is not stopped by the old refusal.
+  d.fakes.during = nullptr;
+  d.fakes.calls.clear();
+  d.Run();
+  EXPECT_FALSE(d.options.CurveAbort);
+  EXPECT_EQ(d.fakes.calls, (std::vector<std::string>{"power", "curve-anova"}));
+}
+
+TEST(RunAnalysis, AFailedSegmentedRunHidesThePanelAndStops) {
+  for (int nrOfVar : {1, 2}) {
+    Dispatch d;
+    d.data.NrOfVar = nrOfVar;
+    d.fakes.during = [](Analysis, TDMVornax&, RunOptions& o) { o.AnalysisFailed = true; };
+    d.Run();
+    EXPECT_EQ(d.fakes.calls.size(), 1u);
+    EXPECT_TRUE(d.options.AnalysisFailed);
+    EXPECT_EQ(d.dialogs.events.back().kind, RecordingDialogs::Event::ProgressHidden);
+  }
+}
+
+TEST(RunAnalysis, AnAnalysisNotYetBuiltSaysSoAndFails) {
+  Dispatch d;
+  d.data.NrOfVar = 2;
+  AnalysisTable table = d.fakes.Table();
+  table[Analysis::TwoVariable].Entry = nullptr;
+  d.Run(table);
+  EXPECT_TRUE(d.options.AnalysisFailed);
+  EXPECT_EQ(d.dialogs.Messages(),
+            std::vector<std::string>{
+                "The two-variable segmented regression is not available in this version."});
+  EXPECT_TRUE(d.fakes.calls.empty());
+
+  // One missing S-curve: none of the four is tried.
+  Dispatch s;
+  s.options.CurveX = CurveChoice::SCurve;
+  AnalysisTable curves = s.fakes.Table();
+  curves[Analysis::Fisk].Entry = nullptr;
+  s.Run(curves);
+  EXPECT_TRUE(s.options.AnalysisFailed);
+  EXPECT_TRUE(s.fakes.calls.empty());
+  EXPECT_EQ(s.dialogs.Messages(),
+            std::vector<std::string>{"The Fisk S-curve regression is not available in this version."});
+}
+
+TEST(RunAnalysis, EveryAnalysisHasANameForItsMessage) {
+  const AnalysisTable table = DefaultAnalysisTable();
+  for (size_t i = 0; i < static_cast<size_t>(Analysis::Count); ++i) {
+    EXPECT_FALSE(table[static_cast<Analysis>(i)].Name.empty());
+  }
+  EXPECT_TRUE(static_cast<bool>(table[Analysis::OneVariable].Entry));
+  EXPECT_TRUE(static_cast<bool>(table[Analysis::SegmentedAnova].Entry));
+}
+
+}  // namespace
+}  // namespace vornax
