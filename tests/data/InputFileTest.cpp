@@ -130,10 +130,13 @@ TEST(InputFile, RealsKeepEveryDecimalTheyNeedAndWideFieldsStaySeparate) {
   // Eight digits before the point widen Y; an X exactly 13 wide still gets a blank before it.
   EXPECT_EQ(InputRecordLine(2, 12345678.5, -123456789.25, nullptr, nullptr),
             "    2 12345678.50 -123456789.25");
+  // Seventeen significant digits when fifteen would change the value.
+  EXPECT_EQ(InputRecordLine(3, 0.30000000000000004, 1.0 / 3.0, nullptr, nullptr),
+            "    3 0.30000000000000004 0.3333333333333333");
 
   TempDir dir;
   TDMVornax d = ThreeDataSets((dir / "wide.inp").string(), 1);
-  d.YData = {12345678.5L, 0.125L, static_cast<long double>(0.1)};
+  d.YData = {12345678.5L, 0.125L, static_cast<long double>(0.30000000000000004)};
   d.XData = {-123456789.25L, static_cast<long double>(1e-7), static_cast<long double>(2.675)};
   RunOptions options;
   RecordingDialogs dialogs;
