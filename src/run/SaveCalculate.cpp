@@ -162,7 +162,7 @@ SaveCalculateResult SaveCalculate(Session& session, const GridInput& grid,
   }
 
   // The grid is good: it becomes the data set, numbered 1 to n in grid order.
-  result.RowsPacked = rows.dropped || static_cast<int64_t>(grid.Rows.size()) > grid.NrOfData;
+  result.RowsPacked = rows.dropped || static_cast<int64_t>(grid.Rows.size()) > count;
   data.FileName = PathText(inputPath);
   data.Title1 = grid.Title1.empty() ? " No first title given" : grid.Title1;
   data.Title2 = grid.Title2.empty() ? " No second title given" : grid.Title2;
