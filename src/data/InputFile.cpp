@@ -48,24 +48,6 @@ bool HasWeightColumn(const std::string& headerLine8) {
          std::string_view(compact).substr(compact.size() - word.size()) == word;
 }
 
-// A real in its field: two decimals when they hold the value, more when needed. The shared
-// formatter stops at 15 significant digits; a value that needs up to 17 to come back unchanged
-// (0.30000000000000004, a computed value pasted in) is written in full rather than rounded.
-std::string RealField(double value, int width) {
-  std::string text = FormatRealLossless(value, 0);
-  double back = 0;
-  if (ParseFiniteNumber(text, back) && back == value) return PadLeft(text, width);
-  char buffer[400];
-  auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed);
-  if (ec != std::errc()) return PadLeft(text, width);
-  text.assign(buffer, end);
-  const size_t point = text.find('.');
-  const size_t decimals = point == std::string::npos ? 0 : text.size() - point - 1;
-  if (point == std::string::npos) text += '.';
-  if (decimals < 2) text.append(2 - decimals, '0');
-  return PadLeft(text, width);
-}
-
 // A field that fills its width exactly would touch the previous one; one more blank keeps the
 // record readable token by token.
 std::string SeparatedField(std::string field) {
@@ -130,9 +112,9 @@ std::array<std::string, 6> InputHeaderLines(int nrOfVarInData, bool weightsUsed,
 }
 
 std::string InputRecordLine(int serial, double y, double x, const double* z, const int* weight) {
-  std::string line = FormatInt(serial, 5) + " " + RealField(y, 10);
-  line += SeparatedField(RealField(x, 13));
-  if (z != nullptr) line += SeparatedField(RealField(*z, 13));
+  std::string line = FormatInt(serial, 5) + " " + FormatRealLossless(y, 10);
+  line += SeparatedField(FormatRealLossless(x, 13));
+  if (z != nullptr) line += SeparatedField(FormatRealLossless(*z, 13));
   if (weight != nullptr) line += SeparatedField(FormatInt(*weight, 12));
   return line;
 }

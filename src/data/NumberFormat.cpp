@@ -156,21 +156,18 @@ std::string FormatInt(long long value, int width) {
 
 std::string FormatRealLossless(double value, int width, int minDecimals) {
   if (!std::isfinite(value)) return NonFinite(value, width);
-  for (int decimals = minDecimals; decimals <= 40; ++decimals) {
-    std::string text = FormatFixed(value, 0, decimals);
-    double back = 0;
-    std::from_chars(text.data(), text.data() + text.size(), back);
-    if (back == value) return PadLeft(text, width);
-    // Past 15 significant digits more decimals cannot be read back more faithfully.
-    int significant = 0;
-    bool started = false;
-    for (char c : text) {
-      if (c >= '1' && c <= '9') started = true;
-      if (started && c >= '0' && c <= '9') ++significant;
-    }
-    if (significant >= 15) return PadLeft(text, width);
-  }
-  return PadLeft(FormatExp(value, 0, 15), width);
+  // The shortest fixed-point text that reads back as the same double, then padded with zeros
+  // to the decimals the file layout asks for.
+  char buffer[400];
+  auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::fixed);
+  if (ec != std::errc()) return PadLeft(FormatExp(value, 0, 17), width);
+  std::string text(buffer, end);
+  if (text == "-0") text = "0";
+  const size_t point = text.find('.');
+  const int decimals = point == std::string::npos ? 0 : static_cast<int>(text.size() - point - 1);
+  if (point == std::string::npos && minDecimals > 0) text += '.';
+  if (decimals < minDecimals) text.append(static_cast<size_t>(minDecimals - decimals), '0');
+  return PadLeft(text, width);
 }
 
 }  // namespace vornax

@@ -23,7 +23,7 @@ std::string FormatFixed(long double value, int width, int decimals);
 std::string FormatInt(long long value, int width = 0);
 
 // Fixed point with at least `minDecimals` decimals and more only when needed to read the value
-// back as the same 64-bit number (at most 15 significant digits), right-aligned in `width`.
+// back as the same 64-bit number (the shortest such text), right-aligned in `width`.
 // This keeps data files lossless: 4.5 -> "4.50", 0.125 -> "0.125", 1e-7 -> "0.0000001".
 std::string FormatRealLossless(double value, int width, int minDecimals = 2);
 

@@ -51,7 +51,10 @@ TEST(FormatRealLossless, TwoDecimalsUnlessMoreAreNeeded) {
   EXPECT_EQ(FormatRealLossless(12.25, 13), "        12.25");
   EXPECT_EQ(FormatRealLossless(0.125, 0), "0.125");
   EXPECT_EQ(FormatRealLossless(0.1, 0), "0.10");
-  EXPECT_EQ(FormatRealLossless(1.0 / 3.0, 0), "0.333333333333333");
+  EXPECT_EQ(FormatRealLossless(1.0 / 3.0, 0), "0.3333333333333333");
+  EXPECT_EQ(FormatRealLossless(0.1 + 0.2, 0), "0.30000000000000004");
+  EXPECT_EQ(FormatRealLossless(-0.0, 6), "  0.00");
+  EXPECT_EQ(FormatRealLossless(42, 0), "42.00");
   EXPECT_EQ(FormatRealLossless(-7e-5, 0), "-0.00007");
   EXPECT_EQ(FormatRealLossless(123456789012.5, 0), "123456789012.50");
 }
