@@ -1,6 +1,7 @@
 // The one-variable report and variance file, line by line.
 #include "regression/OneVariableReport.h"
 
+#include <array>
 #include <cmath>
 
 #include "data/NumberFormat.h"
@@ -233,89 +234,63 @@ void OneVariableReport::WriteParameterTable(double bp, int type) {
   }
 
   if (type == kType3 || type == kType4) {
+    // Types 3 and 4 are mirror images: one segment slopes (s), the other is level (h).
+    const size_t sl = type == kType3 ? 2 : 1;
+    const size_t h = 3 - sl;
+    const std::string slopeSide = sl == 2 ? ">" : "<";
+    const std::string levelSide = sl == 2 ? "<" : ">";
     const double n = context_.NrOfData;
-    const double n1 = static_cast<double>(e.Stats[1].N), n2 = static_cast<double>(e.Stats[2].N);
-    const double p1 = n > 0 ? n1 / n : 0, p2 = n > 0 ? n2 / n : 0;
-    auto sdYr = [&](int s, double ns) {
-      const double ssd = e.SSDFinal[static_cast<size_t>(s)];
+    const std::array<double, 3> p = {0, n > 0 ? static_cast<double>(e.Stats[1].N) / n : 0,
+                                     n > 0 ? static_cast<double>(e.Stats[2].N) / n : 0};
+    auto sdYr = [&](size_t s) {
+      const double ssd = e.SSDFinal[s];
+      const double ns = static_cast<double>(e.Stats[s].N);
       return (ssd > 0 && ns > 1) ? std::sqrt(ssd / (ns - 1)) : ssd;
     };
-    const double sdYr1 = sdYr(1, n1), sdYr2 = sdYr(2, n2);
-    const double seFrac = n > 0 ? SafeSqrt(p1 * p2 / n) : 0;
-    auto varTerm = [&](int s) {
-      const SegmentStats& st = e.Stats[static_cast<size_t>(s)];
+    auto varTerm = [&](size_t s) {
+      const SegmentStats& st = e.Stats[s];
       return st.N > 0 ? static_cast<double>(st.StDevY * st.StDevY / st.N) : 0.0;
     };
-    double fraction = 0, yi = 0, q = 0, vsum = 0;
-    bool variant = false;
-    if (type == kType3) {
-      fraction = p2;
-      yi = (e.AnchorY[1] - e.AnchorY[2]) * p2;
-      q = p2;
-      vsum = varTerm(1) + varTerm(2);
-      if (yi < 0) {
-        variant = true;
-        const double yx = e.Slope[2] > 0 ? (e.Xmax - bp) * e.Slope[2] + e.AnchorY[1] : 0;
-        fraction = p1;
-        yi = (yx - e.AnchorY[1]) * p1 + (1 - p1) * (yx - e.AnchorY[2]);
-        q = p1;
-        vsum = varTerm(1) + varTerm(1);
-      }
-    } else {
-      fraction = p1;
-      yi = (e.AnchorY[2] - e.AnchorY[1]) * p1;
-      q = p1;
-      vsum = varTerm(1) + varTerm(2);
-      if (yi > 0) {
-        variant = true;
-        const double yx = e.Slope[1] > 0 ? (bp - e.Xmin) * e.Slope[1] + e.AnchorY[2] : 0;
-        fraction = p2;
-        yi = (yx - e.AnchorY[2]) * p2 + (1 - p2) * (yx - e.AnchorY[1]);
-        q = p2;
-        vsum = varTerm(2) + varTerm(2);
-      }
+    // The increase of Y over the level, weighted by the share of the sloping segment; when it
+    // points the other way (the variant), it is measured from the far end of the sloping line.
+    double fraction = p[sl];
+    double yi = (e.AnchorY[h] - e.AnchorY[sl]) * p[sl];
+    double q = p[sl];
+    double vsum = varTerm(1) + varTerm(2);
+    const bool variant = type == kType3 ? yi < 0 : yi > 0;
+    if (variant) {
+      const double reach = type == kType3 ? e.Xmax - bp : bp - e.Xmin;
+      const double yx = e.Slope[sl] > 0 ? reach * e.Slope[sl] + e.AnchorY[h] : 0;
+      fraction = p[h];
+      yi = (yx - e.AnchorY[h]) * p[h] + (1 - p[h]) * (yx - e.AnchorY[sl]);
+      q = p[h];
+      vsum = 2 * varTerm(h);
     }
     const double dAnchor = e.AnchorY[2] - e.AnchorY[1];
-    const double seYi = n > 0 ? SafeSqrt(dAnchor * dAnchor * p1 * p2 / n + q * q * vsum) : 0;
+    const double seFrac = n > 0 ? SafeSqrt(p[1] * p[2] / n) : 0;
+    const double seYi = n > 0 ? SafeSqrt(dAnchor * dAnchor * p[1] * p[2] / n + q * q * vsum) : 0;
+    const std::string frac = std::string("N") + (variant ? levelSide : slopeSide) + "/Nt";
+    // The Z form of the ordinary type-4 heading has one blank less before "Ybp".
+    const std::string gap = (z && type == kType4 && !variant) ? "             " : "              ";
 
     out_.WriteLine(" Parameters for function type " + FormatInt(type) + " and method" +
                    FormatInt(method, 3));
-    if (type == kType3) {
-      const std::string frac = variant ? "N</Nt" : "N>/Nt";
-      out_.WriteLine("   Slope > " + b + "              Ybp" + "              " + frac +
-                     "      increase Yi");
-      out_.WriteLine(ValueLine(e.Slope[2], e.AnchorY[1], fraction, yi));
-      out_.WriteLine("  St.Err.Slope>" + b + "       St.Err." + b + "      St.Err." + frac +
-                     "    St.Err.Yi");
-      out_.WriteLine(ValueLine(e.SESlope, e.SEBP, seFrac, seYi));
-      if (method == 1) {
-        out_.WriteLine("   St.Dev.Yr < " + b + "     St.Dev.Yr > " + b + "    St.Dev.Ybp");
-        out_.WriteLine(ValueLine(sdYr1, sdYr2, e.SDYbp));
-      } else {
-        out_.WriteLine("   St.Dev.Yr > " + b + "     St.Dev.Yr < " + b + "    St.Dev.Ybp");
-        out_.WriteLine(ValueLine(sdYr2, sdYr1, e.SDYbp));
-      }
-      out_.WriteLine("   Slope < " + b + "         St.Err.Slope<" + b + "   Expl.Coeff.");
-      out_.WriteLine(ValueLine(e.Slope[1], e.SERC[1], ce_));
+    out_.WriteLine("   Slope " + slopeSide + " " + b + gap + "Ybp" + "              " + frac +
+                   "      increase Yi");
+    out_.WriteLine(ValueLine(e.Slope[sl], e.AnchorY[h], fraction, yi));
+    out_.WriteLine("  St.Err.Slope" + slopeSide + b + "       St.Err." + b + "      St.Err." + frac +
+                   "    St.Err.Yi");
+    out_.WriteLine(ValueLine(e.SESlope, e.SEBP, seFrac, seYi));
+    if (method == (type == kType3 ? 1 : 2)) {
+      out_.WriteLine("   St.Dev.Yr < " + b + "     St.Dev.Yr > " + b + "    St.Dev.Ybp");
+      out_.WriteLine(ValueLine(sdYr(1), sdYr(2), e.SDYbp));
     } else {
-      const std::string frac = variant ? "N>/Nt" : "N</Nt";
-      // The Z form of the ordinary type-4 heading has one blank less before "Ybp".
-      const std::string gap = (z && !variant) ? "             " : "              ";
-      out_.WriteLine("   Slope < " + b + gap + "Ybp" + "              " + frac + "      increase Yi");
-      out_.WriteLine(ValueLine(e.Slope[1], e.AnchorY[2], fraction, yi));
-      out_.WriteLine("  St.Err.Slope<" + b + "       St.Err." + b + "      St.Err." + frac +
-                     "    St.Err.Yi");
-      out_.WriteLine(ValueLine(e.SESlope, e.SEBP, seFrac, seYi));
-      if (method == 2) {
-        out_.WriteLine("   St.Dev.Yr < " + b + "     St.Dev.Yr > " + b + "    St.Dev.Ybp");
-        out_.WriteLine(ValueLine(sdYr1, sdYr2, e.SDYbp));
-      } else {
-        out_.WriteLine("   St.Dev.Yr > " + b + "     St.Dev.Yr < " + b + "    St.Dev.Ybp");
-        out_.WriteLine(ValueLine(sdYr2, sdYr1, e.SDYbp));
-      }
-      out_.WriteLine("   Slope > " + b + "         St.Err.Slope>" + b + "   Expl.Coeff.");
-      out_.WriteLine(ValueLine(e.Slope[2], e.SERC[2], ce_));
+      out_.WriteLine("   St.Dev.Yr > " + b + "     St.Dev.Yr < " + b + "    St.Dev.Ybp");
+      out_.WriteLine(ValueLine(sdYr(2), sdYr(1), e.SDYbp));
     }
+    out_.WriteLine("   Slope " + levelSide + " " + b + "         St.Err.Slope" + levelSide + b +
+                   "   Expl.Coeff.");
+    out_.WriteLine(ValueLine(e.Slope[h], e.SERC[h], ce_));
     return;
   }
 

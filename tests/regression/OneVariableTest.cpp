@@ -313,3 +313,54 @@ TEST(OneVariableReport, ExcludedTypeIsNamedAndNotFound) {
 
 }  // namespace
 }  // namespace vornax
+
+namespace vornax {
+namespace {
+
+// Sloping, then level at 10 from X = 15 on; `rising` picks the sign of the slope.
+void LoadSlopeThenLevel(TDMVornax& data, bool rising) {
+  std::vector<double> y, x;
+  for (int i = 0; i < 30; ++i) {
+    const double wobble = (i % 3 - 1) * 0.1;
+    x.push_back(i);
+    y.push_back((i >= 15 ? 10 : 10 + (rising ? -0.8 : 0.8) * (15 - i)) + wobble);
+  }
+  Load(data, y, x);
+}
+
+TEST(OneVariableReport, TypeFourHeadingsInBothVariantsAndForms) {
+  // Rising to a plateau: the increase points up, so the table takes its "N>/Nt" variant.
+  AnalysisRun rising;
+  LoadSlopeThenLevel(rising.data, true);
+  rising.Go();
+  ASSERT_EQ(rising.options.FoundType, 4);
+  auto out = rising.Out();
+  EXPECT_TRUE(Contains(out, "   Slope < BPx              Ybp              N>/Nt      increase Yi"));
+  EXPECT_TRUE(Contains(out, "  St.Err.Slope<BPx       St.Err.BPx      St.Err.N>/Nt    St.Err.Yi"));
+  EXPECT_TRUE(Contains(out, "   Slope > BPx         St.Err.Slope>BPx   Expl.Coeff."));
+
+  // Falling to a floor, analysed as a single column titled Z: the ordinary table, whose Z
+  // heading has one blank less before "Ybp".
+  AnalysisRun falling;
+  LoadSlopeThenLevel(falling.data, false);
+  falling.data.SingleIsX = false;
+  falling.data.SingleIsZ = true;
+  falling.Go();
+  ASSERT_EQ(falling.options.FoundType, 4);
+  out = falling.Out();
+  EXPECT_TRUE(Contains(out, "   Slope < BPz             Ybp              N</Nt      increase Yi"));
+  EXPECT_TRUE(Contains(out, "  St.Err.Slope<BPz       St.Err.BPz      St.Err.N</Nt    St.Err.Yi"));
+  EXPECT_TRUE(Contains(out, " Function type : 4  - first a sloping segment, then horizontal."));
+  // The level above the breakpoint: Ag = 0.
+  bool found = false;
+  for (const auto& line : out) {
+    if (line.rfind("     As = ", 0) == 0) {
+      found = true;
+      EXPECT_EQ(line.substr(line.size() - 10), "0.000E+000");
+    }
+  }
+  EXPECT_TRUE(found);
+}
+
+}  // namespace
+}  // namespace vornax
