@@ -103,6 +103,8 @@ void RunAnalysis(TDMVornax& data, RunOptions& options, UserDialogs& dialogs,
   options.AnalysisFailed = false;
   options.PartialRun = false;
   options.IrregularX = false;
+  // The ANOVA's low-significance message is shown at most once per run, not once per session.
+  options.AnovaWarned = false;
 
   const bool partialChosen = options.PartialX || options.PartialZ;
   const bool curveChosen = options.CurveX != CurveChoice::None || options.CurveZ != CurveChoice::None;

@@ -45,6 +45,17 @@ TEST(RunAnalysis, OneVariableWithoutChoicesRunsTheSegmentedRegression) {
             (std::vector<std::string>{"500", "500", "500", "500"}));
 }
 
+TEST(RunAnalysis, EachRunMayWarnAboutAWeakBreakpointAgain) {
+  Dispatch d;
+  bool warnedBefore = true;
+  d.fakes.during = [&](Analysis a, TDMVornax&, RunOptions& o) {
+    if (a == Analysis::SegmentedAnova) warnedBefore = o.AnovaWarned;
+  };
+  d.options.AnovaWarned = true;  // left by the previous run's table
+  d.Run();
+  EXPECT_FALSE(warnedBefore);
+}
+
 TEST(RunAnalysis, ManyDataAreAnnounced) {
   Dispatch d;
   d.data.Resize(2000);
