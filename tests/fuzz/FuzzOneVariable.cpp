@@ -1,0 +1,38 @@
+// An input file that the reader accepts, carried on into the one-variable analysis, so that the
+// segment engine, the breakpoint search and the report meet odd numbers: huge, tiny, equal,
+// negative and badly spread values. Files of more than 300 data sets are only read: the search
+// grows with the square of the count, and size is not what this target is after.
+// The first character of the file (part of the free first title) chooses the confidence and
+// the preferred and excluded types.
+#include <cstddef>
+#include <cstdint>
+
+#include "FuzzSupport.h"
+#include "data/InputFile.h"
+#include "regression/OneVariable.h"
+
+using namespace vornax;
+
+namespace {
+constexpr int32_t kMaxDataSets = 300;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
+  const auto path = fuzz::WriteScratchFile("onevar.inp", bytes, size);
+  TDMVornax data;
+  data.FileName = path.string();
+  RunOptions options;
+  fuzz::SilentDialogs dialogs;
+  if (!ReadInputFile(data, options, dialogs) || data.NrOfData > kMaxDataSets) return 0;
+
+  const uint8_t choice = size > 0 ? bytes[0] : 0;
+  options.ConfidenceT = ConfidenceFactorForPercent(choice % 3 == 0 ? 90 : choice % 3 == 1 ? 95 : 98);
+  const int preferred = (choice >> 2) & 7;  // 0 and 7: no preference
+  options.PreferredTypeX = preferred >= 1 && preferred <= 6 ? preferred : -1;
+  options.PreferredTypeZ = options.PreferredTypeX;
+  const int excluded = (choice >> 5) & 7;   // 0, 1 and 7: none
+  options.ExcludedTypeX = excluded >= 2 && excluded <= 6 ? excluded : 0;
+  RunOneVariable(data, options, dialogs);
+  fuzz::RemoveCompanions(path);
+  return 0;
+}

@@ -1,0 +1,75 @@
+// What every fuzz target shares: dialogs that answer and forget, and a private scratch folder in
+// which the fuzzer's bytes become the file a reader is given.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <system_error>
+
+#include "data/UserDialogs.h"
+
+namespace vornax::fuzz {
+
+// Messages and progress lines are dropped; every question is answered yes, as a user clicking
+// through would. The count keeps the optimiser from dropping the texts unbuilt.
+class SilentDialogs : public UserDialogs {
+ public:
+  void ShowMessage(const std::string& text) override { seen += text.size(); }
+  bool AskYesNo(const std::string& question) override {
+    seen += question.size();
+    return true;
+  }
+  void ShowProgress() override {}
+  void AddProgress(const std::string& line) override { seen += line.size(); }
+  void HideProgress() override {}
+  void Pause(int) override {}
+
+  size_t seen = 0;
+};
+
+// One scratch folder per fuzzing process, made on first use under TMPDIR (or /tmp) and reused
+// for every input: the targets write the same few names again and again.
+inline const std::filesystem::path& ScratchFolder() {
+  static const std::filesystem::path folder = [] {
+    const char* tmp = std::getenv("TMPDIR");
+    std::string pattern = std::string(tmp != nullptr && *tmp != '\0' ? tmp : "/tmp") +
+                          "/vornax-fuzz.XXXXXX";
+    if (::mkdtemp(pattern.data()) == nullptr) {
+      std::perror("vornax fuzz: cannot make a scratch folder");
+      std::abort();
+    }
+    return std::filesystem::path(pattern);
+  }();
+  return folder;
+}
+
+// Writes the bytes as they are (no line-end translation) to `name` in the scratch folder.
+inline std::filesystem::path WriteScratchFile(const std::string& name, const uint8_t* bytes,
+                                              size_t size) {
+  const std::filesystem::path path = ScratchFolder() / name;
+  std::FILE* f = std::fopen(path.c_str(), "wb");
+  if (f == nullptr) {
+    std::perror("vornax fuzz: cannot write a scratch file");
+    std::abort();
+  }
+  if (size > 0 && std::fwrite(bytes, 1, size, f) != size) std::abort();
+  std::fclose(f);
+  return path;
+}
+
+// Removes the file and what a run may have left beside it (".out", ".var"), so one input cannot
+// lean on the files of the one before.
+inline void RemoveCompanions(const std::filesystem::path& path) {
+  std::error_code ec;
+  for (const char* ext : {".inp", ".out", ".var"}) {
+    std::filesystem::path p = path;
+    p.replace_extension(ext);
+    std::filesystem::remove(p, ec);
+  }
+}
+
+}  // namespace vornax::fuzz
