@@ -15,6 +15,10 @@ constexpr long double kBig = 1000000.0L;
 
 long double Sq(long double v) { return v * v; }
 
+// A sum of squares about the average below this fraction of the raw sum of squares has lost
+// more than three of its digits to cancellation (2^-10).
+constexpr long double kCancelled = 1.0L / 1024;
+
 // Square root of a value that only rounding can push below zero.
 long double SafeSqrt(long double v) { return v > 0 ? std::sqrt(v) : 0.0L; }
 
@@ -64,8 +68,10 @@ void SegmentEngine::AccumulateSegments(double bp) {
   Sums = {};
   Stats = {};
   SSDFinal = {};
+  splitLimit_ = bp;
   if (sorted_) {
     const int k = SplitIndex(bp);
+    split_ = k;
     // Segment 1 upwards from the block start below k, segment 2 downwards from the one above.
     RunningSums a = prefix_[k / kBlock];
     for (int i = k / kBlock * kBlock; i < k; ++i) Add(a, i);
@@ -88,6 +94,38 @@ void SegmentEngine::AccumulateSegments(double bp) {
   }
 }
 
+SegmentEngine::Deviations SegmentEngine::SegmentDeviations(int s) const {
+  Deviations d;
+  auto add = [&](int i) {
+    const long double dy = y_[i] - d.y0, dx = x_[i] - d.x0;
+    d.dy += dy;
+    d.dx += dx;
+    d.dyy += dy * dy;
+    d.dxx += dx * dx;
+    d.dxy += dx * dy;
+  };
+  if (sorted_) {
+    const int from = s == 1 ? 0 : split_, to = s == 1 ? split_ : n_;
+    if (from >= to) return d;
+    d.y0 = y_[from];
+    d.x0 = x_[from];
+    for (int i = from + 1; i < to; ++i) add(i);
+    return d;
+  }
+  bool first = true;
+  for (int i = 0; i < n_; ++i) {
+    if ((x_[i] < splitLimit_) != (s == 1)) continue;
+    if (first) {
+      d.y0 = y_[i];
+      d.x0 = x_[i];
+      first = false;
+    } else {
+      add(i);
+    }
+  }
+  return d;
+}
+
 void SegmentEngine::ComputeSegmentStats() {
   for (int s = 1; s <= 2; ++s) {
     const SegmentSums& u = Sums[s];
@@ -97,9 +135,25 @@ void SegmentEngine::ComputeSegmentStats() {
       const long double n = u.N;
       t.AvY = u.SumY / n;
       t.AvX = u.SumX / n;
-      t.Syy = std::max(u.SumYY - n * t.AvY * t.AvY, 0.0L);
-      t.Sxx = std::max(u.SumXX - n * t.AvX * t.AvX, 0.0L);
+      long double syy = u.SumYY - n * t.AvY * t.AvY;
+      long double sxx = u.SumXX - n * t.AvX * t.AvX;
       t.Sxy = u.SumXY - n * t.AvY * t.AvX;
+      // SumYY - N*AvY^2 loses one digit for every factor 10 by which SumYY exceeds the result.
+      // When Y (or X) varies little against its size, or not at all, what is left would be
+      // rounding noise that the slope, the correlation and the coefficient of explanation then
+      // divide by (constant Y would show a slope and a fit). Such a segment is taken again as
+      // deviations from its first data set: equal values give exactly zero, and an offset
+      // costs no digits. Data whose spread is not small against their size skip this pass.
+      if (syy < kCancelled * u.SumYY || sxx < kCancelled * u.SumXX) {
+        const Deviations d = SegmentDeviations(s);
+        t.AvY = d.y0 + d.dy / n;
+        t.AvX = d.x0 + d.dx / n;
+        syy = d.dyy - d.dy * d.dy / n;
+        sxx = d.dxx - d.dx * d.dx / n;
+        t.Sxy = d.dxy - d.dx * d.dy / n;
+      }
+      t.Syy = std::max(syy, 0.0L);
+      t.Sxx = std::max(sxx, 0.0L);
       t.RC = t.Sxx > 0 ? t.Sxy / t.Sxx : 0;
       t.CC = (t.Syy > 0 && t.Sxx > 0) ? t.Sxy / std::sqrt(t.Syy * t.Sxx) : 0;
       t.CCsq = t.CC * t.CC;

@@ -116,6 +116,20 @@ class SegmentEngine {
   int SplitIndex(double bp) const;
   void Add(RunningSums& sums, int i) const;
 
+  // Deviations of one segment's data sets from the first of them: their sums, and that first
+  // data set. The statistics are taken from these rather than from the raw sums, whose
+  // SumYY - N*AvY^2 cancels away every digit when Y varies little against its size.
+  struct Deviations {
+    long double y0 = 0, x0 = 0;
+    long double dy = 0, dx = 0, dyy = 0, dxx = 0, dxy = 0;
+  };
+  Deviations SegmentDeviations(int s) const;
+
+  // Where the last AccumulateSegments split the data: the index for sorted data, the
+  // breakpoint itself otherwise.
+  int split_ = 0;
+  long double splitLimit_ = 0;
+
   const long double* y_ = nullptr;
   const long double* x_ = nullptr;
   int n_ = 0;

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <utility>
 #include <vector>
 
 #include "regression/SegmentEngine.h"
@@ -203,6 +204,28 @@ TEST(BreakpointSearch, TiesKeepTheSmallerBreakpoint) {
   EXPECT_GT(r.BPopt, 19);
   EXPECT_LT(r.BPopt, 19.5);
   EXPECT_NEAR(r.CE5M, 0.979469578459, 1e-11);
+}
+
+TEST(BreakpointSearch, ConstantYFindsNoBreakpoint) {
+  // Y does not vary at all, so nothing can be explained: every coefficient of explanation is 0
+  // and the single line stays. The sums of this level carried enough rounding to make a
+  // "type 2" with CE 0.99999999999 out of it.
+  std::vector<long double> xs, ys;
+  for (const auto& [value, count] : {std::pair{828.6050605491826, 36},
+                                     std::pair{828.7163958292113, 29},
+                                     std::pair{829.1406001636768, 34}}) {
+    for (int i = 0; i < count; ++i) {
+      xs.push_back(value);
+      ys.push_back(-7.873651252005352);
+    }
+  }
+  SearchRun run(xs, ys);
+  const BreakpointSearchResult r = run.Search();
+  EXPECT_EQ(r.FoundType, 1);
+  EXPECT_EQ(r.BPopt, run.engine.Xmin);
+  EXPECT_EQ(r.CE1, 0);
+  EXPECT_EQ(r.CE3M, 0);
+  EXPECT_EQ(r.CE2M, 0);
 }
 
 TEST(BreakpointSearch, DataBeyondAMillion) {

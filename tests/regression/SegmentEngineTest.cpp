@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 #include <vector>
 
 namespace vornax {
@@ -224,6 +225,55 @@ TEST(SegmentStats, ConstantYExplainsNothing) {
   for (int i = 0; i < 8; ++i) d.Add(i, 3);
   d.Attach();
   EXPECT_EQ(d.SingleLine(), 0);  // not 0/0
+}
+
+TEST(SegmentStats, ConstantYThatDoesNotSumExactlyGivesExactZeros) {
+  // 7.1 has no exact binary form, so SumYY - N*AvY^2 of twenty of them is rounding noise, which
+  // made the single line "explain" everything (CE 1) and gave constant data a slope.
+  Data d;
+  const double xs[] = {1.5, 2.5, 4.0, 7.25};
+  for (int i = 0; i < 20; ++i) d.Add(xs[i % 4], 7.1);
+  d.Attach();
+  EXPECT_EQ(d.SingleLine(), 0);
+  const SegmentStats& s = d.engine.Stats[2];
+  EXPECT_EQ(s.Syy, 0);
+  EXPECT_EQ(s.Sxy, 0);
+  EXPECT_EQ(s.RC, 0);
+  EXPECT_EQ(s.StDevY, 0);
+  EXPECT_EQ(s.AvY, static_cast<long double>(7.1));  // the data hold the double 7.1
+  EXPECT_EQ(d.engine.SRYsqT, 0);
+
+  // A level segment beside a sloping one: its own statistics are exactly level too.
+  Data m;
+  for (int i = 0; i < 30; ++i) m.Add(0.1 * i, i < 15 ? 0.3 * i : 4.3);
+  SegmentEngine& e = m.Attach();
+  e.AccumulateSegments(1.45);
+  e.ComputeSegmentStats();
+  EXPECT_EQ(e.Stats[2].N, 15);
+  EXPECT_EQ(e.Stats[2].Syy, 0);
+  EXPECT_EQ(e.Stats[2].RC, 0);
+  EXPECT_EQ(e.Stats[2].AvY, static_cast<long double>(4.3));
+  EXPECT_GT(e.Stats[1].RC, 2.9);
+}
+
+TEST(SegmentStats, AnOffsetFarAboveTheSpreadKeepsTheDigits) {
+  // x 1..8, y 2 4 5 4 5 7 8 9: Sxx 42, Syy 38, Sxy 38, RC 38/42, CCsq 38/42 (by hand).
+  // Shifted by 1e12 in Y and 1e7 in X the sums of squares about the averages are the same,
+  // while SumYY alone is 8e24, whose rounding (2^16 a term) is far larger than 38.
+  const int v[] = {2, 4, 5, 4, 5, 7, 8, 9};
+  for (const auto& [dy, dx] : {std::pair{0.0, 0.0}, std::pair{1e12, 1e7}}) {
+    Data d;
+    for (int i = 0; i < 8; ++i) d.Add(dx + i + 1, dy + v[i]);
+    d.Attach();
+    const double ce = d.SingleLine();
+    const SegmentStats& s = d.engine.Stats[2];
+    EXPECT_NEAR(static_cast<double>(s.Syy), 38, 1e-12) << dy;
+    EXPECT_NEAR(static_cast<double>(s.Sxx), 42, 1e-12) << dy;
+    EXPECT_NEAR(static_cast<double>(s.Sxy), 38, 1e-12) << dy;
+    EXPECT_NEAR(static_cast<double>(s.RC), 38.0 / 42, 1e-15) << dy;
+    EXPECT_NEAR(static_cast<double>(s.AvY - dy), 5.5, 1e-12) << dy;
+    EXPECT_NEAR(ce, 38.0 / 42, 1e-12) << dy;
+  }
 }
 
 TEST(SegmentStats, StDevDiffYavAndMinimumCount) {
