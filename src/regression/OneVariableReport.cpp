@@ -126,7 +126,9 @@ void OneVariableReport::WriteRegressionReport(double bp, int type) {
   if (type == kTypeSingle) {
     e.SRYsqT = e.Stats[2].Syy;
     e.TotalSxx = e.Stats[2].Sxx;
-    singleSlopeSignificant_ = !(statMargin(2) < 0);
+    // A slope of exactly zero is no relation, whatever its standard error (which is zero too
+    // when Y does not vary at all).
+    singleSlopeSignificant_ = !(statMargin(2) < 0 || e.Stats[2].RC == 0);
   } else {
     singleSlopeSignificant_ = true;
   }

@@ -160,6 +160,20 @@ TEST(OneVariableReport, FlatNoiseIsReportedAsTypeZeroWithTheMean) {
   EXPECT_EQ(run.Var().back(), " -99999");
 }
 
+TEST(OneVariableReport, ConstantYIsNoRelation) {
+  // A slope of exactly 0 with a standard error of 0 is no relation: type 0, not "a single
+  // regression line".
+  AnalysisRun run;
+  Load(run.data, std::vector<double>(12, 5.0), {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12});
+  run.Go();
+  ASSERT_FALSE(run.options.AnalysisFailed);
+  const auto out = run.Out();
+  EXPECT_TRUE(Contains(out, " Function type : 0  - a horizontal regression line, no breakpoint found."));
+  EXPECT_TRUE(Contains(out, "      A = 0.000E+000     C = 5.000E+000"));
+  EXPECT_EQ(run.options.FoundType, 0);
+  EXPECT_FALSE(run.options.SingleSlopeSignificant);
+}
+
 TEST(OneVariableRefusals, NoVariationInXLeavesNoFiles) {
   AnalysisRun run;
   Load(run.data, {1, 2, 3, 4, 5}, {7, 7, 7, 7, 7.0005});
