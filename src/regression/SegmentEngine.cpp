@@ -184,7 +184,7 @@ void SegmentEngine::ComputeFinalSSD(double bp) {
     const long double ax = AnchorX[s], slope = Slope[s], ay = AnchorY[s];
     long double sum = 0;
     for (int i = from; i < to; ++i) {
-      const long double d = y_[i] - ((x_[i] - ax) * slope + ay);
+      const long double d = (y_[i] - ay) - (x_[i] - ax) * slope;
       sum += d * d;
     }
     return sum;
@@ -200,10 +200,10 @@ void SegmentEngine::ComputeFinalSSD(double bp) {
     const long double ax2 = AnchorX[2], s2 = Slope[2], ay2 = AnchorY[2];
     for (int i = 0; i < n_; ++i) {
       if (x_[i] < limit) {
-        const long double d = y_[i] - ((x_[i] - ax1) * s1 + ay1);
+        const long double d = (y_[i] - ay1) - (x_[i] - ax1) * s1;
         ssd1 += d * d;
       } else {
-        const long double d = y_[i] - ((x_[i] - ax2) * s2 + ay2);
+        const long double d = (y_[i] - ay2) - (x_[i] - ax2) * s2;
         ssd2 += d * d;
       }
     }

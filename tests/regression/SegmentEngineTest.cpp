@@ -276,6 +276,19 @@ TEST(SegmentStats, AnOffsetFarAboveTheSpreadKeepsTheDigits) {
   }
 }
 
+TEST(SegmentStats, ResidualsOfDataFarFromZeroKeepTheirDigits) {
+  // Y about -1e7 with a spread of 1e-3: a residual formed as y - (line + level) rounds at the
+  // size of the level (1e-12 here) before the subtraction, a thousandth of a percent of each
+  // residual. Expected: the exact fractions of these doubles about the double lines, worked
+  // out independently (exact squared correlation 0.904761904758644).
+  Data d;
+  const double ys[] = {-10000000.0198, -10000000.0196, -10000000.0195, -10000000.0196,
+                       -10000000.0195, -10000000.019299999, -10000000.019199999, -10000000.0191};
+  for (int i = 0; i < 8; ++i) d.Add(i + 1, ys[i]);
+  d.Attach();
+  EXPECT_NEAR(d.SingleLine(), 0.9047619047575027, 1e-12);
+}
+
 TEST(SegmentStats, StDevDiffYavAndMinimumCount) {
   // Segment 1: y 2 4 5 4 5 (StDevY^2 = 1.5); segment 2: y 10 12 11 13 14 (StDevY^2 = 2.5).
   Data d;
