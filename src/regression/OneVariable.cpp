@@ -2,6 +2,7 @@
 #include "regression/OneVariable.h"
 
 #include <algorithm>
+#include <cmath>
 #include <filesystem>
 #include <numeric>
 #include <system_error>
@@ -13,6 +14,17 @@
 
 namespace vornax {
 namespace {
+
+// The largest magnitude of Y or X that the analysis takes. The statistics square and multiply
+// the values and hand them on as 64-bit reals; beyond about 1E+154 those overflow, and the
+// report would fill with Inf and NaN while looking like a result. No measured quantity comes
+// near this bound, so it only turns away mistyped or corrupt values.
+constexpr long double kMaxDataMagnitude = 1e100L;
+
+bool WithinAnalysableRange(const std::vector<long double>& values, size_t n) {
+  return std::all_of(values.begin(), values.begin() + static_cast<long>(n),
+                     [](long double v) { return std::fabs(v) <= kMaxDataMagnitude; });
+}
 
 // Puts every per-data-set array in ascending order of X. Whole data sets move together (Y, X,
 // Z, weight factor, serial number), and equal X keep their order.
@@ -75,6 +87,13 @@ void RunOneVariable(TDMVornax& data, RunOptions& options, UserDialogs& dialogs) 
     restore();
     refuse("The database is not fit for regression analysis. There are fewer than three data "
            "sets. Please correct the input file.");
+    return;
+  }
+
+  if (!WithinAnalysableRange(data.YData, n) || !WithinAnalysableRange(data.XData, n)) {
+    restore();
+    refuse("The database is not fit for regression analysis. Data values must lie between "
+           "-1E+100 and 1E+100. Please correct the input file.");
     return;
   }
 

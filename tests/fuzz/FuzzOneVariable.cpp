@@ -6,9 +6,14 @@
 // the preferred and excluded types.
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <string_view>
 
 #include "FuzzSupport.h"
 #include "data/InputFile.h"
+#include "data/TextFile.h"
 #include "regression/OneVariable.h"
 
 using namespace vornax;
@@ -32,7 +37,27 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
   options.PreferredTypeZ = options.PreferredTypeX;
   const int excluded = (choice >> 5) & 7;   // 0, 1 and 7: none
   options.ExcludedTypeX = excluded >= 2 && excluded <= 6 ? excluded : 0;
+  const std::string title1 = data.Title1, title2 = data.Title2;
   RunOneVariable(data, options, dialogs);
+  // A run that went through must not have printed an overflowed or undefined number: that
+  // would be a report that looks like a result and is none.
+  if (!options.AnalysisFailed) {
+    const auto report = ReadTextLines(WithExtension(path, ".out"));
+    if (!report) std::abort();
+    for (const std::string& line : *report) {
+      // The titles are the user's free text and may say anything.
+      if ((!title1.empty() && line.find(title1) != std::string::npos) ||
+          (!title2.empty() && line.find(title2) != std::string::npos)) {
+        continue;
+      }
+      for (std::string_view token : SplitTokens(line)) {
+        if (token == "Inf" || token == "-Inf" || token == "NaN") {
+          std::fprintf(stderr, "non-finite number in the report: %s\n", line.c_str());
+          std::abort();
+        }
+      }
+    }
+  }
   fuzz::RemoveCompanions(path);
   return 0;
 }

@@ -1,0 +1,124 @@
+// Values so large that the statistics would overflow: the analysis turns them away before it
+// writes a report full of Inf and NaN (found by the one-variable fuzz target).
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "data/DataSet.h"
+#include "data/RunOptions.h"
+#include "data/TextFile.h"
+#include "regression/OneVariable.h"
+#include "support/TestSupport.h"
+
+namespace vornax {
+namespace {
+
+constexpr const char* kOutOfRange =
+    "The database is not fit for regression analysis. Data values must lie between -1E+100 and "
+    "1E+100. Please correct the input file.";
+
+struct RangeRun {
+  test::TempDir dir;
+  TDMVornax data;
+  RunOptions options;
+  test::RecordingDialogs dialogs;
+
+  RangeRun(const std::vector<long double>& y, const std::vector<long double>& x) {
+    data.FileName = (dir / "range.inp").string();
+    data.Resize(static_cast<int32_t>(y.size()));
+    data.GridRowCount = data.NrOfData;
+    for (size_t i = 0; i < y.size(); ++i) {
+      data.YData[i] = y[i];
+      data.XData[i] = x[i];
+    }
+  }
+  void Go() { RunOneVariable(data, options, dialogs); }
+  bool HasFiles() const {
+    return std::filesystem::exists(dir / "range.out") || std::filesystem::exists(dir / "range.var");
+  }
+};
+
+// X = 0..10 with a bend at 5, Y scaled by `scale`.
+std::vector<long double> BentY(long double scale) {
+  std::vector<long double> y;
+  for (int i = 0; i <= 10; ++i) y.push_back(scale * (i <= 5 ? i : 10 - i) + (i % 2) * scale / 10);
+  return y;
+}
+std::vector<long double> ZeroToTen() {
+  std::vector<long double> x;
+  for (int i = 0; i <= 10; ++i) x.push_back(i);
+  return x;
+}
+
+void ExpectRefused(RangeRun& run) {
+  EXPECT_TRUE(run.options.AnalysisFailed);
+  EXPECT_EQ(run.dialogs.Messages(), std::vector<std::string>{kOutOfRange});
+  EXPECT_FALSE(run.HasFiles());
+}
+
+// The fuzzer's case: ten Y values of 1E+308 and one of -1E+308. The run used to succeed with a
+// report whose standard errors, intercepts and residuals read Inf and NaN.
+TEST(OneVariableRange, HugeYIsRefusedWithoutReport) {
+  std::vector<long double> y(10, 1e308L);
+  y.push_back(-1e308L);
+  std::vector<long double> x;
+  for (int i = 0; i < 10; ++i) x.push_back(i);
+  x.push_back(11);
+  RangeRun run(y, x);
+  // A report of earlier data of the same name would now describe other data.
+  test::WriteFileBytes(run.dir / "range.out", "old\r\nreport\r\n");
+  run.Go();
+  ExpectRefused(run);
+  // Refused before sorting: the data set is as it was given.
+  EXPECT_EQ(run.data.XData, x);
+  EXPECT_EQ(run.data.YData, y);
+}
+
+TEST(OneVariableRange, XJustBeyondTheBoundIsRefusedEitherSide) {
+  for (long double far : {1.000001e100L, -1.000001e100L}) {
+    std::vector<long double> x = ZeroToTen();
+    x[10] = far;
+    RangeRun run(BentY(1), x);
+    run.Go();
+    ExpectRefused(run);
+  }
+}
+
+// With two independent columns and Z analysed, Z is the value checked, and the columns are
+// back in their places after the refusal.
+TEST(OneVariableRange, HugeZAnalysedIsRefusedAndTheColumnsRestored) {
+  RangeRun run(BentY(1), ZeroToTen());
+  run.data.NrOfVarInData = 2;
+  run.data.SingleIsZ = true;
+  run.data.SingleIsX = false;
+  for (size_t i = 0; i < run.data.ZData.size(); ++i) run.data.ZData[i] = 1e200L * (i + 1);
+  const auto x = run.data.XData;
+  const auto z = run.data.ZData;
+  run.Go();
+  ExpectRefused(run);
+  EXPECT_EQ(run.data.XData, x);
+  EXPECT_EQ(run.data.ZData, z);
+}
+
+// Up to the bound itself the analysis runs, and nothing in its report overflows.
+TEST(OneVariableRange, ValuesAtTheBoundGiveAFiniteReport) {
+  std::vector<long double> y = BentY(1.9e99L);  // largest: 5 * 1.9E+99 + 1.9E+98 < 1E+100
+  std::vector<long double> x = ZeroToTen();
+  x[0] = -1e100L;  // the bound itself is still taken
+  RangeRun run(y, x);
+  run.Go();
+  ASSERT_FALSE(run.options.AnalysisFailed) << (run.dialogs.Messages().empty() ? "" : run.dialogs.Messages()[0]);
+  const std::vector<std::string> report = test::ReadLines(run.dir / "range.out");
+  ASSERT_FALSE(report.empty());
+  for (const std::string& line : report) {
+    for (std::string_view token : SplitTokens(line)) {
+      EXPECT_TRUE(token != "Inf" && token != "-Inf" && token != "NaN") << line;
+    }
+  }
+}
+
+}  // namespace
+}  // namespace vornax
