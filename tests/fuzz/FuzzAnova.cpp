@@ -4,11 +4,23 @@
 // the rest is the ".var" file.
 #include <cstddef>
 #include <cstdint>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <string>
 
 #include "FuzzSupport.h"
 #include "anova/Anova.h"
+#include "data/TextFile.h"
 
 using namespace vornax;
+
+namespace {
+std::string ReadBytes(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
   if (size < 1) return 0;
@@ -39,6 +51,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
     options.FirstStagePresent = (flags & 0x40) == 0;
     options.SecondStagePresent = (flags & 0x80) == 0;
     MakeSegmentedAnova(data, options, dialogs);
+  }
+  // Either the variance file is as it was, or a whole table took its place: its own file name
+  // near the top and the closing "#" near the end.
+  if (ReadBytes(varPath) != std::string(bytes + 1, bytes + size)) {
+    const auto table = ReadTextLines(varPath);
+    if (!table || table->size() < 4) std::abort();
+    const std::string nameLine = " File Name : " + PathText(varPath);
+    const auto& t = *table;
+    if (t[0] != nameLine && t[1] != nameLine) std::abort();
+    if (t.back() != "#" && t[t.size() - 2] != "#") std::abort();
   }
   return 0;
 }

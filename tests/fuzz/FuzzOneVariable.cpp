@@ -3,15 +3,18 @@
 // negative and badly spread values. Files of more than 300 data sets are only read: the search
 // grows with the square of the count, and size is not what this target is after.
 // The first character of the file (part of the free first title) chooses the confidence and
-// the preferred and excluded types.
+// the preferred and excluded types. A run that goes through goes on to its ANOVA table.
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "FuzzSupport.h"
+#include "anova/Anova.h"
 #include "data/InputFile.h"
 #include "data/TextFile.h"
 #include "regression/OneVariable.h"
@@ -19,8 +22,30 @@
 using namespace vornax;
 
 namespace {
+
 constexpr int32_t kMaxDataSets = 300;
+
+// The first line of a report that shows Inf or NaN, outside the titles (the user's free text
+// may say anything). Null when there is none.
+const std::string* NonFiniteLine(const std::string& file, const std::string& title1,
+                                 const std::string& title2) {
+  static std::vector<std::string> lines;
+  auto read = ReadTextLines(file);
+  if (!read) std::abort();
+  lines = std::move(*read);
+  for (const std::string& line : lines) {
+    if ((!title1.empty() && line.find(title1) != std::string::npos) ||
+        (!title2.empty() && line.find(title2) != std::string::npos)) {
+      continue;
+    }
+    for (std::string_view token : SplitTokens(line)) {
+      if (token == "Inf" || token == "-Inf" || token == "NaN") return &line;
+    }
+  }
+  return nullptr;
 }
+
+}  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
   const auto path = fuzz::WriteScratchFile("onevar.inp", bytes, size);
@@ -39,24 +64,31 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
   options.ExcludedTypeX = excluded >= 2 && excluded <= 6 ? excluded : 0;
   const std::string title1 = data.Title1, title2 = data.Title2;
   RunOneVariable(data, options, dialogs);
+  if (options.AnalysisFailed) {
+    fuzz::RemoveCompanions(path);
+    return 0;
+  }
   // A run that went through must not have printed an overflowed or undefined number: that
   // would be a report that looks like a result and is none.
-  if (!options.AnalysisFailed) {
-    const auto report = ReadTextLines(WithExtension(path, ".out"));
-    if (!report) std::abort();
-    for (const std::string& line : *report) {
-      // The titles are the user's free text and may say anything.
-      if ((!title1.empty() && line.find(title1) != std::string::npos) ||
-          (!title2.empty() && line.find(title2) != std::string::npos)) {
-        continue;
-      }
-      for (std::string_view token : SplitTokens(line)) {
-        if (token == "Inf" || token == "-Inf" || token == "NaN") {
-          std::fprintf(stderr, "non-finite number in the report: %s\n", line.c_str());
-          std::abort();
-        }
-      }
+  const std::string outPath = WithExtension(path, ".out").string();
+  if (const std::string* bad = NonFiniteLine(outPath, title1, title2)) {
+    std::fprintf(stderr, "non-finite number in the report: %s\n", bad->c_str());
+    std::abort();
+  }
+  // The variance file the run left must make an ANOVA table, as the next step of a run does:
+  // the only refusal allowed is a Y without variation.
+  fuzz::SilentDialogs anovaDialogs;
+  MakeSegmentedAnova(data, options, anovaDialogs);
+  for (const std::string& message : anovaDialogs.messages) {
+    if (message.rfind("Please check the Anova table", 0) != 0 &&
+        message != "There is no variation. Variance analysis is not done.") {
+      std::fprintf(stderr, "ANOVA refused the run's own variance file: %s\n", message.c_str());
+      std::abort();
     }
+  }
+  if (const std::string* bad = NonFiniteLine(WithExtension(path, ".var").string(), "", "")) {
+    std::fprintf(stderr, "non-finite number in the ANOVA table: %s\n", bad->c_str());
+    std::abort();
   }
   fuzz::RemoveCompanions(path);
   return 0;

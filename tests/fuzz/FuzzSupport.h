@@ -9,16 +9,17 @@
 #include <filesystem>
 #include <string>
 #include <system_error>
+#include <vector>
 
 #include "data/UserDialogs.h"
 
 namespace vornax::fuzz {
 
-// Messages and progress lines are dropped; every question is answered yes, as a user clicking
-// through would. The count keeps the optimiser from dropping the texts unbuilt.
+// Progress lines are dropped and messages kept for the checks of a target; every question is
+// answered yes, as a user clicking through would.
 class SilentDialogs : public UserDialogs {
  public:
-  void ShowMessage(const std::string& text) override { seen += text.size(); }
+  void ShowMessage(const std::string& text) override { messages.push_back(text); }
   bool AskYesNo(const std::string& question) override {
     seen += question.size();
     return true;
@@ -28,7 +29,8 @@ class SilentDialogs : public UserDialogs {
   void HideProgress() override {}
   void Pause(int) override {}
 
-  size_t seen = 0;
+  std::vector<std::string> messages;
+  size_t seen = 0;  // keeps the optimiser from dropping the texts unbuilt
 };
 
 // One scratch folder per fuzzing process, made on first use under TMPDIR (or /tmp) and reused
