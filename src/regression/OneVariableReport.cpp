@@ -20,6 +20,12 @@ std::string ValueLine(double a, double b, double c, double d) {
 // Square root of a quantity that rounding may have pushed just below zero.
 double SafeSqrt(double v) { return v > 0 ? std::sqrt(v) : 0.0; }
 
+// A sum of squares for the variance file. The single line's residual sum comes from
+// (1 - r^2) * Syy, which an exact fit leaves a hair below zero (-1E-18 for a plain straight
+// line); the variance analysis rightly takes a negative sum of squares for damage, so rounding
+// residue goes in as the zero it stands for.
+double SumOfSquares(double v) { return v > 0 ? v : 0.0; }
+
 }  // namespace
 
 OneVariableReport::OneVariableReport(SegmentEngine& engine, const OneVariableReportContext& context,
@@ -176,7 +182,7 @@ void OneVariableReport::WriteRegressionReport(double bp, int type) {
   // 3. Variance file: the breakpoint and the residual sum of squares of the segmented fit.
   if (broken) {
     WriteVarianceValue(bp);
-    WriteVarianceValue(e.SSDFinal[1] + e.SSDFinal[2]);
+    WriteVarianceValue(SumOfSquares(e.SSDFinal[1] + e.SSDFinal[2]));
   }
 
   // 4-5. Segment blocks.
@@ -195,8 +201,8 @@ void OneVariableReport::WriteRegressionReport(double bp, int type) {
   if (!broken) {
     var_.WriteLine(" 1");
     var_.WriteLine(FormatInt(context_.NrOfData, 5));
-    WriteVarianceValue(static_cast<double>(e.SRYsqT));
-    WriteVarianceValue(static_cast<double>(e.Stats[2].SSD));
+    WriteVarianceValue(SumOfSquares(static_cast<double>(e.SRYsqT)));
+    WriteVarianceValue(SumOfSquares(static_cast<double>(e.Stats[2].SSD)));
     if (search_.FoundType < 2) var_.WriteLine(" -99999");
   }
 

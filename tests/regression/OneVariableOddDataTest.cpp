@@ -1,5 +1,7 @@
-// Values so large that the statistics would overflow: the analysis turns them away before it
-// writes a report full of Inf and NaN (found by the one-variable fuzz target).
+// Odd data met by the one-variable fuzz target: values so large that the statistics would
+// overflow (turned away before a report full of Inf and NaN is written), and exact fits, whose
+// residual sum of squares must reach the variance file as zero, not as a rounding residue
+// below it.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -118,6 +120,35 @@ TEST(OneVariableRange, ValuesAtTheBoundGiveAFiniteReport) {
       EXPECT_TRUE(token != "Inf" && token != "-Inf" && token != "NaN") << line;
     }
   }
+}
+
+// ---- exact fits ----
+
+// The variance file of a run without breakpoint: " 1", N, SST, the line's residual SS, -99999.
+std::vector<std::string> VarianceFileOf(const std::vector<long double>& y,
+                                        const std::vector<long double>& x) {
+  RangeRun run(y, x);
+  run.Go();
+  EXPECT_FALSE(run.options.AnalysisFailed);
+  EXPECT_EQ(run.options.FoundType, 1);
+  return test::ReadLines(run.dir / "range.var");
+}
+
+// Y = 0.1 + 0.7 X rounded to two decimals lies exactly on a line; (1 - r^2) * Syy came out as
+// -8.9E-18, and the variance analysis refused the file as damaged. SST = 0.49 * 28 = 13.72.
+TEST(OneVariableExactFit, StraightLineWritesAResidualOfZero) {
+  const std::vector<std::string> var = VarianceFileOf(
+      {0.8L, 1.5L, 2.2L, 2.9L, 3.6L, 4.3L, 5.0L}, {1, 2, 3, 4, 5, 6, 7});
+  EXPECT_EQ(var, (std::vector<std::string>{" 1", "    7", " 1.37200000000000E+001",
+                                            " 0.00000000000000E+000", " -99999"}));
+}
+
+// The fuzzer's file: two equal data sets and a third, so the line runs through both points.
+// SST = 2 * (2.46 - 3.08667)^2 + (4.34 - 3.08667)^2 = 2.35626666666667.
+TEST(OneVariableExactFit, TwoDistinctPointsWriteAResidualOfZero) {
+  const std::vector<std::string> var = VarianceFileOf({2.46L, 4.34L, 2.46L}, {35, 60, 35});
+  EXPECT_EQ(var, (std::vector<std::string>{" 1", "    3", " 2.35626666666667E+000",
+                                            " 0.00000000000000E+000", " -99999"}));
 }
 
 }  // namespace
