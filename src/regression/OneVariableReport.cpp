@@ -324,8 +324,14 @@ void OneVariableReport::WriteType6Lines(double bp) {
   const double xw = n1 + n2 > 0 ? (n1 * e.AnchorX[1] + n2 * e.AnchorX[2]) / (n1 + n2) : 0;
   const double s2 = n > 2 ? e.SSDt / ((n - 2) * n) : 0;
   const double d = bp - xw;
-  const double sey1 = SafeSqrt(e.SERC[1] * e.SERC[1] * d * d + s2);
-  const double sey2 = SafeSqrt(s2 + e.SERC[2] * e.SERC[2] * d * d);
+  // Squared in extended precision: a steep segment over a tiny X spread has a slope error near
+  // 1E+201, whose square no 64-bit real holds, while the error at the breakpoint itself does.
+  auto levelError = [&](double serc) {
+    const long double v = static_cast<long double>(serc) * serc * d * d + s2;
+    return static_cast<double>(v > 0 ? std::sqrt(v) : 0.0L);
+  };
+  const double sey1 = levelError(e.SERC[1]);
+  const double sey2 = levelError(e.SERC[2]);
   out_.WriteLine(" Parameters for function type 6 :");
   out_.WriteLine("       Y1bp              St.Err.Y1bp      St.Err.BP");
   out_.WriteLine(ValueLine(y1bp, sey1, e.SEBP));

@@ -1,9 +1,10 @@
 // Odd data met by the one-variable fuzz target: values so large that the statistics would
-// overflow (turned away before a report full of Inf and NaN is written), and exact fits, whose
+// overflow (turned away before a report full of Inf and NaN is written), exact fits, whose
 // residual sum of squares must reach the variance file as zero, not as a rounding residue
-// below it.
+// below it, and a segment so steep that the square of its slope error leaves the 64-bit range.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <string>
 #include <string_view>
@@ -149,6 +150,42 @@ TEST(OneVariableExactFit, TwoDistinctPointsWriteAResidualOfZero) {
   const std::vector<std::string> var = VarianceFileOf({2.46L, 4.34L, 2.46L}, {35, 60, 35});
   EXPECT_EQ(var, (std::vector<std::string>{" 1", "    3", " 2.35626666666667E+000",
                                             " 0.00000000000000E+000", " -99999"}));
+}
+
+// ---- a steep segment over a tiny spread of X ----
+
+// The fuzzer's file: X = 0 seven times with Y = 200, and X = 1.789E-200 and 1.028E-200 with
+// Y = 8 and 10, make a first segment with a slope of -1.24E+202 and a slope error of
+// 1.41E+201. The type-6 table squared that error in 64 bits and printed St.Err.Y1bp as Inf.
+// Expected values computed exactly with rational arithmetic at the reported breakpoint 1.1:
+// Y1bp = -1.3662E+202, St.Err.Y1bp = 3.9832E+202, Y2bp = -0.15304, St.Err.Y2bp = 1.4017.
+TEST(OneVariableSteepSegment, TypeSixErrorsStayFinite) {
+  const std::vector<long double> y = {
+      5.49L, 200, 1.764e-200L, 1.495e-200L, 1.652e-200L, 1.094e-200L, 1.836e-200L, 5.59L, 5.59L,
+      5.61L, 5.49L, 200, 1.764e-200L, 1.495e-200L, 1.652e-200L, 1.094e-200L, 1.836e-200L, 5.49L,
+      200, 1.764e-200L, 1.495e-200L, 1.652e-200L, 1.094e-200L, 1.836e-200L, 5.59L, 5.59L, 5.61L,
+      5.49L, 200, 1.764e-200L, 1.495e-200L, 1.652e-200L, 1.094e-200L, 1.836e-200L, 5.49L, 200, 8,
+      1.094e-200L, 1.836e-200L, 5.49L, 200, 1.764e-200L, 1.495e-200L, 1.652e-200L, 1.0094e-200L,
+      1.836e-200L, 5.49L, 200, 10, 1.836e-200L};
+  const std::vector<long double> x = {
+      110, 0, 2, 4, 6, 8, 10, 49, 103, 109, 110, 0, 2, 4, 6, 8, 10, 110, 0, 2, 4, 6, 8, 10, 49,
+      103, 109, 110, 0, 2, 4, 6, 8, 10, 110, 0, 1.789e-200L, 8, 10, 110, 0, 2, 4, 6, 8, 10, 110,
+      0, 1.028e-200L, 10};
+  // The values as the input file gave them: 64-bit numbers, widened.
+  std::vector<long double> y64, x64;
+  for (long double v : y) y64.push_back(static_cast<double>(v));
+  for (long double v : x) x64.push_back(static_cast<double>(v));
+  RangeRun run(y64, x64);
+  run.options.ConfidenceT = 2.5;
+  run.Go();
+  ASSERT_FALSE(run.options.AnalysisFailed);
+  ASSERT_EQ(run.options.FoundType, 6);
+  const std::vector<std::string> report = test::ReadLines(run.dir / "range.out");
+  const auto at = std::find(report.begin(), report.end(), " Parameters for function type 6 :");
+  ASSERT_TRUE(at != report.end() && report.end() - at >= 5);
+  EXPECT_EQ(at[1], "       Y1bp              St.Err.Y1bp      St.Err.BP");
+  EXPECT_EQ(at[2].substr(0, 39), "   -1.37E+202            3.98E+202     ");
+  EXPECT_EQ(at[4].substr(0, 39), "   -1.53E-001            1.40E+000     ");
 }
 
 }  // namespace
