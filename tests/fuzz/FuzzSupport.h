@@ -34,7 +34,8 @@ class SilentDialogs : public UserDialogs {
 };
 
 // One scratch folder per fuzzing process, made on first use under TMPDIR (or /tmp) and reused
-// for every input: the targets write the same few names again and again.
+// for every input: the targets write the same few names again and again. It goes when the
+// process ends normally; after a crash it stays, with the files of the input that crashed.
 inline const std::filesystem::path& ScratchFolder() {
   static const std::filesystem::path folder = [] {
     const char* tmp = std::getenv("TMPDIR");
@@ -46,6 +47,14 @@ inline const std::filesystem::path& ScratchFolder() {
     }
     return std::filesystem::path(pattern);
   }();
+  static const bool cleanupRegistered = [] {
+    std::atexit([] {
+      std::error_code ec;
+      std::filesystem::remove_all(folder, ec);
+    });
+    return true;
+  }();
+  (void)cleanupRegistered;
   return folder;
 }
 
