@@ -250,11 +250,16 @@ void SegmentEngine::ComputeBreakpointErrors(int typeCode, int method, double bp)
   // 3. Standard errors of the final slopes.
   const long double varRC1 = (n1 > 2 && s1.Sxx != 0) ? SSDFinal[1] / (s1.Sxx * (n1 - 2)) : kBig;
   const long double varRC2 = (n2 > 2 && s2.Sxx != 0) ? SSDFinal[2] / (s2.Sxx * (n2 - 2)) : kBig;
-  VarRC[1] = static_cast<double>(varRC1);
-  VarRC[2] = static_cast<double>(varRC2);
+  // A segment whose X hardly varies can give a variance beyond the 64-bit range while its square
+  // root still fits: keep the largest double rather than Inf.
+  auto narrow = [](long double v) {
+    return static_cast<double>(std::min<long double>(v, std::numeric_limits<double>::max()));
+  };
+  VarRC[1] = narrow(varRC1);
+  VarRC[2] = narrow(varRC2);
   SERC[1] = static_cast<double>(SafeSqrt(varRC1));
   SERC[2] = static_cast<double>(SafeSqrt(varRC2));
-  SEDiffSlopes = std::sqrt(SERC[1] * SERC[1] + SERC[2] * SERC[2]);
+  SEDiffSlopes = std::hypot(SERC[1], SERC[2]);
   const long double se1 = SERC[1], se2 = SERC[2];
   // 4.
   const long double ssdt = static_cast<long double>(SSDFinal[1]) + SSDFinal[2];

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <utility>
 #include <vector>
 
@@ -390,6 +391,25 @@ TEST(BreakpointErrors, TypeTwoIsLoweredToTheLineError) {
   e.ComputeBreakpointErrors(kType2, 1, 5);
   EXPECT_NEAR(e.SEBP, 0.42866954143906205, 1e-13);  // e2 at x = 5
   EXPECT_NEAR(e.SDYbp, 0.15955919535637295, 1e-13);
+}
+
+TEST(BreakpointErrors, ASlopeVarianceBeyondDoublesStaysFinite) {
+  // X spread 5E-400 with residual 0.8: VarRC = 0.8 / (5E-400 * 2) = 8E+398, beyond the 64-bit
+  // range, while SERC = sqrt(8E+398) = 2.828E+199 fits.
+  Data d;
+  d.Add(0, 0);
+  d.Add(1e-200, 1);
+  d.Add(2e-200, 0);
+  d.Add(3e-200, 1);
+  SegmentEngine& e = d.Attach();
+  e.AccumulateSegments(0);
+  e.ComputeSegmentStats();
+  e.LoadFinalLines();
+  e.ComputeFinalSSD(0);
+  e.ComputeBreakpointErrors(kType5, 0, 0);
+  EXPECT_EQ(e.VarRC[2], std::numeric_limits<double>::max());
+  EXPECT_NEAR(e.SERC[2] / 2.8284271247461903e199, 1.0, 1e-9);
+  EXPECT_TRUE(std::isfinite(e.SEDiffSlopes));
 }
 
 TEST(BreakpointErrors, TwoDataSetsLeftUseTheSubstitutes) {
