@@ -92,13 +92,15 @@ void AnovaTableWriter::WriteExplainedRows(int nu1, int nu2, const std::string& l
     lines_.push_back(Caption(secondLabel, 31, nu1, nu2));
   }
   lines_.push_back(TestColumns(ssExplained, nu1, test));
+  WriteRemaining(nu2, ssUnexplained, varianceUnexplained);
+}
+
+void AnovaTableWriter::WriteRemaining(int nu2, double ss, std::optional<double> variance) {
   lines_.emplace_back();
   lines_.push_back(" remaining");
   lines_.push_back(" unexplained");
-  lines_.push_back(FormatFixed(ssUnexplained, 12, 3) + std::string(8, ' ') +
-                   FormatInt(std::max(nu2, 0), 7) +
-                   (varianceUnexplained ? FormatFixed(*varianceUnexplained, 15, 3)
-                                        : PadLeft(kNotAvailable, 15)));
+  lines_.push_back(FormatFixed(ss, 12, 3) + std::string(8, ' ') + FormatInt(std::max(nu2, 0), 7) +
+                   (variance ? FormatFixed(*variance, 15, 3) : PadLeft(kNotAvailable, 15)));
 }
 
 void AnovaTableWriter::WriteExtraRows(int nu1, int nu2, const std::string& label,
@@ -111,13 +113,7 @@ void AnovaTableWriter::WriteExtraRows(int nu1, int nu2, const std::string& label
   lines_.push_back(TestColumns(ssExtra, nu1, test));
   if (TotalRow) return;
   if (test) WarnIfWeak(*test);
-  lines_.emplace_back();
-  lines_.push_back(" remaining");
-  lines_.push_back(" unexplained");
-  lines_.push_back(FormatFixed(ssResidual, 12, 3) + std::string(8, ' ') +
-                   FormatInt(std::max(nu2, 0), 7) +
-                   (varianceResidual ? FormatFixed(*varianceResidual, 15, 3)
-                                     : PadLeft(kNotAvailable, 15)));
+  WriteRemaining(nu2, ssResidual, varianceResidual);
 }
 
 void AnovaTableWriter::WarnIfWeak(const FTest& test) {

@@ -65,6 +65,8 @@ class AnovaTableWriter {
  private:
   std::string Caption(const std::string& label, int blanks, int nu1, int nu2) const;
   std::string TestColumns(double ss, int nu1, std::optional<FTest> test) const;
+  // The "remaining / unexplained" lines under a row: residual SS, degrees of freedom, variance.
+  void WriteRemaining(int nu2, double ss, std::optional<double> variance);
   void WarnIfWeak(const FTest& test);
 
   ExtraSource source_;
