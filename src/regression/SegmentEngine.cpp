@@ -304,28 +304,25 @@ void SegmentEngine::ComputeBreakpointErrors(int typeCode, int method, double bp)
       sebp = std::sqrt(v);
       if (e2 > 0 && e2 < sebp) sebp = e2;
     }
-  } else if (typeCode == kType3) {
-    // 9. Horizontal, then sloping.
-    const long double div = s2.RC - se2;
-    const long double xc = div != 0 ? s2.AvX + (s1.AvY - s2.AvY) / div : kBig;
-    e2 = x - xc;
-    const long double a = (rc2 + se2) != 0 ? 1 / (rc2 + se2) : kBig;
-    const long double b = (rc2 - se2) != 0 ? 1 / (rc2 - se2) : -kBig;
+  } else if (typeCode == kType3 || typeCode == kType4) {
+    // 9-10. One level segment (h) and one sloping segment (s): type 3 levels off to the left,
+    // type 4 to the right, and the two are mirror images of each other.
+    const bool three = typeCode == kType3;
+    const SegmentStats& ss = three ? s2 : s1;
+    const SegmentStats& sh = three ? s1 : s2;
+    const long double rc = three ? rc2 : rc1;
+    const long double se = three ? se2 : se1;
+    const long double vX = three ? vX2 : vX1;
+    const long double div = ss.RC - se;
+    const long double xc = div != 0 ? ss.AvX + (sh.AvY - ss.AvY) / div : kBig;
+    long double& e = three ? e2 : e1;
+    e = three ? x - xc : xc - x;
+    const long double a = (rc + se) != 0 ? 1 / (rc + se) : kBig;
+    const long double b = (rc - se) != 0 ? 1 / (rc - se) : -kBig;
     const long double h = std::fabs(a - b) / 2;
-    if (rc2 * rc2 > 0) sebp = SafeSqrt(vX2 + dY2 * h * h + (vY1 + vY2) / (rc2 * rc2));
-    if (e2 > 0 && e2 < sebp) sebp = e2;
-    SESlope = SERC[2];
-  } else if (typeCode == kType4) {
-    // 10. Sloping, then horizontal: the mirror image.
-    const long double div = s1.RC - se1;
-    const long double xc = div != 0 ? s1.AvX + (s2.AvY - s1.AvY) / div : kBig;
-    e1 = xc - x;
-    const long double a = (rc1 + se1) != 0 ? 1 / (rc1 + se1) : kBig;
-    const long double b = (rc1 - se1) != 0 ? 1 / (rc1 - se1) : -kBig;
-    const long double h = std::fabs(a - b) / 2;
-    if (rc1 * rc1 > 0) sebp = SafeSqrt((vY1 + vY2) / (rc1 * rc1) + dY2 * h * h + vX1);
-    if (e1 > 0 && e1 < sebp) sebp = e1;
-    SESlope = SERC[1];
+    if (rc * rc > 0) sebp = SafeSqrt(vX + dY2 * h * h + (vY1 + vY2) / (rc * rc));
+    if (e > 0 && e < sebp) sebp = e;
+    SESlope = three ? SERC[2] : SERC[1];
   }
   // 11. Types 5 and 6 and the search codes have no standard error of the breakpoint.
   SEBP = static_cast<double>(sebp);

@@ -42,18 +42,6 @@ void LoadSingleLine(TDMVornax& data) {
   Load(data, y, x);
 }
 
-void LoadThreshold(TDMVornax& data) {
-  const double noise[] = {0.2,  -0.1, 0.15, -0.2,  0.05, 0.1,  -0.15, 0.0, 0.2,   -0.05,
-                          -0.1, 0.1,  -0.2, 0.15,  0.0,  -0.1, 0.2,   -0.15, 0.1, 0.05,
-                          -0.2, 0.15, -0.05, 0.1, -0.1,  0.2,  0.0,   -0.15, 0.1, -0.05};
-  std::vector<double> y, x;
-  for (int i = 0; i < 30; ++i) {
-    x.push_back(i);
-    y.push_back((i <= 15 ? 10 : 10 - 0.8 * (i - 15)) + noise[i]);
-  }
-  Load(data, y, x);
-}
-
 struct AnalysisRun {
   TempDir dir;
   TDMVornax data;
@@ -127,7 +115,7 @@ TEST(OneVariableReport, SingleLineMatchesGoldenFile) {
 
 TEST(OneVariableReport, ThresholdMatchesGoldenFile) {
   AnalysisRun run;
-  LoadThreshold(run.data);
+  test::LoadGoldenThreshold(run.data);
   run.Go();
   ASSERT_FALSE(run.options.AnalysisFailed);
   ExpectSameLines(run.Out(), Golden("one_variable_type3.out", run.dir.path()));
@@ -247,7 +235,7 @@ TEST(OneVariableData, SortMovesWholeDataSetsAndMarksAddedCopies) {
 TEST(OneVariableData, SecondOfTwoVariablesLeavesXAndZAsTheyWere) {
   AnalysisRun run;
   // Y depends on Z (threshold data); X is noise-free bookkeeping: X = 100 + Z.
-  LoadThreshold(run.data);
+  test::LoadGoldenThreshold(run.data);
   run.data.NrOfVarInData = 2;
   run.data.SingleIsX = false;
   run.data.SingleIsZ = true;
@@ -317,7 +305,7 @@ TEST(OneVariableData, ExtremeMagnitudesGiveNoNonFiniteNumbers) {
 
 TEST(OneVariableReport, ExcludedTypeIsNamedAndNotFound) {
   AnalysisRun run;
-  LoadThreshold(run.data);
+  test::LoadGoldenThreshold(run.data);
   run.options.ExcludedTypeX = 3;
   run.Go();
   ASSERT_FALSE(run.options.AnalysisFailed);

@@ -15,19 +15,6 @@
 namespace vornax {
 namespace {
 
-// The threshold data of the one-variable golden report: level 10 up to X = 15, then -0.8 per unit.
-void LoadThreshold(TDMVornax& data) {
-  const double noise[] = {0.2,  -0.1, 0.15,  -0.2, 0.05, 0.1,  -0.15, 0.0,   0.2, -0.05,
-                          -0.1, 0.1,  -0.2,  0.15, 0.0,  -0.1, 0.2,   -0.15, 0.1, 0.05,
-                          -0.2, 0.15, -0.05, 0.1,  -0.1, 0.2,  0.0,   -0.15, 0.1, -0.05};
-  data.Resize(30);
-  data.GridRowCount = 30;
-  for (int i = 0; i < 30; ++i) {
-    data.XData[static_cast<size_t>(i)] = i;
-    data.YData[static_cast<size_t>(i)] = (i <= 15 ? 10 : 10 - 0.8 * (i - 15)) + noise[i];
-  }
-}
-
 double FirstNumber(const std::string& line) {
   double value = 0;
   auto tokens = SplitTokens(line);
@@ -41,7 +28,7 @@ TEST(OneVariableAnova, ExtraSumOfSquaresKeepsItsDigits) {
   RunOptions options;
   test::RecordingDialogs dialogs;
   data.FileName = (dir / "yield.inp").string();
-  LoadThreshold(data);
+  test::LoadGoldenThreshold(data);
   RunOneVariable(data, options, dialogs);
   ASSERT_FALSE(options.AnalysisFailed);
   ASSERT_EQ(options.FoundType, 3);

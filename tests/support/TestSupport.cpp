@@ -30,6 +30,19 @@ TempDir::~TempDir() {
   std::filesystem::remove_all(path_, ec);
 }
 
+void LoadGoldenThreshold(TDMVornax& data) {
+  const double wobble[] = {0.2,  -0.1, 0.15,  -0.2, 0.05, 0.1,  -0.15, 0.0,   0.2, -0.05,
+                           -0.1, 0.1,  -0.2,  0.15, 0.0,  -0.1, 0.2,   -0.15, 0.1, 0.05,
+                           -0.2, 0.15, -0.05, 0.1,  -0.1, 0.2,  0.0,   -0.15, 0.1, -0.05};
+  data.Resize(30);
+  data.GridRowCount = 30;
+  for (size_t i = 0; i < 30; ++i) {
+    const double x = static_cast<double>(i);
+    data.XData[i] = x;
+    data.YData[i] = (i <= 15 ? 10 : 10 - 0.8 * (x - 15)) + wobble[i];
+  }
+}
+
 std::string ReadFileBytes(const std::filesystem::path& path) {
   std::ifstream in(path, std::ios::binary);
   std::ostringstream out;

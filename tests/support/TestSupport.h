@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "data/DataSet.h"
 #include "data/UserDialogs.h"
 
 namespace vornax::test {
@@ -56,6 +57,10 @@ class TempDir {
  private:
   std::filesystem::path path_;
 };
+
+// The threshold data of the one-variable golden report (tests/golden/one_variable_reference.py):
+// X = 0..29, Y level at 10 up to X = 15, then falling by 0.8 per unit, with a fixed wobble.
+void LoadGoldenThreshold(TDMVornax& data);
 
 // Whole file as bytes ("" when missing) / written as given (no line-end translation).
 std::string ReadFileBytes(const std::filesystem::path& path);
