@@ -448,6 +448,24 @@ TEST(BreakpointErrors, TypeThree) {
   EXPECT_EQ(e.SEBP, 0);
 }
 
+TEST(BreakpointErrors, TypeFourMirrorsTypeThree) {
+  // Sloping (unconstrained slope 0.9, final 1), then level; method 1 takes the line error of
+  // segment 1 at BP = 5 as the variance of the level's average.
+  SegmentEngine e;
+  SetTwoSegments(e);
+  e.Stats[1].RC = 0.9;
+  e.Slope[1] = 1;
+  e.Slope[2] = 0;
+  e.ComputeBreakpointErrors(kType4, 1, 5);
+  EXPECT_NEAR(e.SEBP, 1.1988235958558107, 1e-13);
+  EXPECT_NEAR(e.SESlope, 0.12909944487358055, 1e-15);
+  e.ComputeBreakpointErrors(kType4, 2, 5);
+  EXPECT_NEAR(e.SEBP, 1.2161814033686948, 1e-13);
+  e.Slope[1] = 0;
+  e.ComputeBreakpointErrors(kType4, 1, 5);
+  EXPECT_EQ(e.SEBP, 0);
+}
+
 // ---- constrained lines ----
 
 TEST(ConstrainedLines, TurnedLinesAndGuards) {
