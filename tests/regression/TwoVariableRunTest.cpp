@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -331,6 +332,37 @@ TEST(TwoVariableRun, OddDataGiveASoundReport) {
     for (double& v : far) v += 1e7;
     run.Load(far, x, z);
     check(run);
+  }
+}
+
+TEST(TwoVariableRun, OddShapesNeverGiveNaNOrInf) {
+  // Few distinct values, repeated points, steps, tiny spreads far from zero, a range just above
+  // the refusal limit: every report and variance file holds finite numbers only.
+  std::mt19937 rng(7);
+  for (int trial = 0; trial < 40; ++trial) {
+    const int n = 3 + static_cast<int>(rng() % 40);
+    const double offset = trial % 4 == 0 ? 1e6 : 0;
+    const double spread = trial % 5 == 0 ? 0.0011 : 1 + static_cast<double>(rng() % 100);
+    const int distinct = 2 + static_cast<int>(rng() % 6);
+    std::vector<double> y, x, z;
+    for (int i = 0; i < n; ++i) {
+      const double u = spread * static_cast<double>(rng() % static_cast<unsigned>(distinct)) /
+                       (distinct - 1);
+      const double v = spread * static_cast<double>(i % distinct) / (distinct - 1);
+      x.push_back(offset + u);
+      z.push_back(offset + (trial % 3 == 0 ? u : v));
+      const double noise = static_cast<double>(rng() % 1000) / 1000;
+      y.push_back(trial % 7 == 0 ? 5 : (u > spread / 2 ? 3 : 0) + v * 0.1 + noise);
+    }
+    TwoVariableRun run;
+    run.Load(y, x, z);
+    run.Go();
+    if (run.options.AnalysisFailed) {
+      EXPECT_FALSE(run.HasFiles());
+      continue;
+    }
+    ExpectNoOddNumbers(run.Out());
+    ExpectNoOddNumbers(run.Var());
   }
 }
 
