@@ -22,6 +22,8 @@ class Search {
     int code = kTypeSingle;
     engine_.EvaluateBreakpoint(bp, ce, code, engine_.OptMethod);
     r.CE1 = ce;
+    r.CEopt = ce;
+    r.TypeCE[kTypeSingle] = ce;
     r.BPopt = engine_.Xmin;
     r.FoundType = kTypeSingle;
 
@@ -38,7 +40,9 @@ class Search {
   bool Excluded(int type) const { return options_.ExcludedType == type; }
 
   void Pass(int type, int method, double& best) {
-    if (SearchPass(engine_, candidates_, type, method, best, result_.BPopt)) {
+    if (SearchPass(engine_, candidates_, type, method, best, result_.BPopt,
+                   &result_.TypeCE[static_cast<size_t>(type)])) {
+      result_.CEopt = best;
       result_.FoundType = type;
       if (type != kType5 && type != kType6) engine_.OptMethod = method;
     }
@@ -110,7 +114,7 @@ BreakpointCandidates MakeBreakpointCandidates(double xmin, double xmax) {
 }
 
 bool SearchPass(SegmentEngine& engine, BreakpointCandidates& candidates, int type, int method,
-                double& best, double& bestBP) {
+                double& best, double& bestBP, double* typeBest) {
   const bool searchCode = type == kType2 || type == kType6;
   bool accepted = false;
   for (double& candidate : candidates) {
@@ -119,6 +123,7 @@ bool SearchPass(SegmentEngine& engine, BreakpointCandidates& candidates, int typ
     // A candidate that falls back is moved to Xmin here and stays there for later passes.
     engine.EvaluateBreakpoint(candidate, ce, code, method);
     const bool valid = searchCode ? code == type : candidate > engine.Xmin;
+    if (valid && typeBest != nullptr && ce > *typeBest) *typeBest = ce;
     if (ce > best && valid) {
       best = ce;
       bestBP = candidate;

@@ -147,6 +147,10 @@ struct BreakpointSearchResult {
   double CE1 = 0;
   double CE3M = 0, CE4M = 0, CE5M = 0, CE2M = 0, CE6M = 0;
   double BPopt = 0;
+  double CEopt = 0;  // the coefficient of explanation of the found type at BPopt
+  // The highest coefficient of explanation an accepted candidate of each type reached, whatever
+  // the threshold it had to beat (index = type; 0 where no candidate was accepted; [1] = CE1).
+  std::array<double, 7> TypeCE{};
   int FoundType = 1;
   int OptMethod = 1;
   // false when a type was preferred and the search found another one.
@@ -169,9 +173,10 @@ BreakpointCandidates MakeBreakpointCandidates(double xmin, double xmax);
 // replaces the best when its coefficient of explanation beats `best` strictly and the type holds
 // there (types 3 to 5: the candidate lies above the minimum; types 2 and 6: the evaluation
 // accepted the type). Ties keep the earlier candidate. True when some candidate replaced the
-// best; `best` and `bestBP` then hold the last replacement.
+// best; `best` and `bestBP` then hold the last replacement. `typeBest`, when given, is raised to
+// the highest coefficient of any candidate for which the type holds, whatever the threshold.
 bool SearchPass(SegmentEngine& engine, BreakpointCandidates& candidates, int type, int method,
-                double& best, double& bestBP);
+                double& best, double& bestBP, double* typeBest = nullptr);
 
 // The search over types 3, 4, 5, 2 and 6 with methods and 100 candidates, on an engine attached
 // to data sorted by X whose Xmin and Xmax are set. The optimal method is also left in the
