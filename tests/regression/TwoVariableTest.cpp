@@ -242,6 +242,27 @@ TEST(TwoVariable, PreferencesAndExclusionsActOnTheirOwnVariable) {
   }
 }
 
+TEST(TwoVariable, ExtremesBeyondAMillionAreTheDatasOwn) {
+  // X from 5,000,000 to 5,000,100: the candidates run over the data's own range, so the kink at
+  // 5,000,040 is found exactly and the plane is fitted as near zero.
+  std::vector<double> xs;
+  for (double v : Plane::Grid()) xs.push_back(5e6 + v);
+  const Plane p([](double x) { return Type3At40(x - 5e6); }, Type4At60, xs);
+  const TwoVariableResult r = Analyse(p);
+  EXPECT_EQ(r.SequenceNr, 1);
+  EXPECT_EQ(r.First.Type, 3);
+  EXPECT_DOUBLE_EQ(r.First.BP, 5e6 + 40);
+  EXPECT_DOUBLE_EQ(r.First.Min, 5e6);
+  EXPECT_DOUBLE_EQ(r.First.Max, 5e6 + 100);
+  EXPECT_EQ(r.Second.Type, 4);
+  EXPECT_DOUBLE_EQ(r.Second.BP, 60);
+  EXPECT_NEAR(r.Ag, 0.5, 1e-9);
+  EXPECT_NEAR(r.OverallCE, 1.0, 1e-9);
+  for (size_t i = 0; i < p.y.size(); ++i) {
+    EXPECT_NEAR(r.YCalc[i], static_cast<double>(p.y[i]), 1e-6) << "data set " << i + 1;
+  }
+}
+
 TEST(TwoVariable, TooFewDataOrNoVariationAreRefused) {
   const long double y[] = {1, 2, 3, 4}, x[] = {1, 2, 3, 4}, z[] = {4, 1, 3, 2};
   const long double flat[] = {5, 5, 5.0005L, 5};
