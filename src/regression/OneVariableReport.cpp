@@ -28,6 +28,41 @@ double SumOfSquares(double v) { return v > 0 ? v : 0.0; }
 
 }  // namespace
 
+LevelIncrease ComputeLevelIncrease(const SegmentEngine& e, int type, double bp, int nrOfData) {
+  // One segment slopes (sl), the other is level (h): type 3 levels off to the left.
+  const size_t sl = type == kType3 ? 2 : 1;
+  const size_t h = 3 - sl;
+  const std::string slopeSide = sl == 2 ? ">" : "<";
+  const std::string levelSide = sl == 2 ? "<" : ">";
+  const double n = nrOfData;
+  const std::array<double, 3> p = {0, n > 0 ? static_cast<double>(e.Stats[1].N) / n : 0,
+                                   n > 0 ? static_cast<double>(e.Stats[2].N) / n : 0};
+  auto varTerm = [&](size_t s) {
+    const SegmentStats& st = e.Stats[s];
+    return st.N > 0 ? static_cast<double>(st.StDevY * st.StDevY / st.N) : 0.0;
+  };
+  LevelIncrease r;
+  // The increase of Y over the level, weighted by the share of the sloping segment.
+  r.Fraction = p[sl];
+  r.Yi = (e.AnchorY[h] - e.AnchorY[sl]) * p[sl];
+  double q = p[sl];
+  double vsum = varTerm(1) + varTerm(2);
+  r.Variant = type == kType3 ? r.Yi < 0 : r.Yi > 0;
+  if (r.Variant) {
+    const double reach = type == kType3 ? e.Xmax - bp : bp - e.Xmin;
+    const double yx = e.Slope[sl] > 0 ? reach * e.Slope[sl] + e.AnchorY[h] : 0;
+    r.Fraction = p[h];
+    r.Yi = (yx - e.AnchorY[h]) * p[h] + (1 - p[h]) * (yx - e.AnchorY[sl]);
+    q = p[h];
+    vsum = 2 * varTerm(h);
+  }
+  const double dAnchor = e.AnchorY[2] - e.AnchorY[1];
+  r.SEFrac = n > 0 ? SafeSqrt(p[1] * p[2] / n) : 0;
+  r.SEYi = n > 0 ? SafeSqrt(dAnchor * dAnchor * p[1] * p[2] / n + q * q * vsum) : 0;
+  r.FractionLabel = std::string("N") + (r.Variant ? levelSide : slopeSide) + "/Nt";
+  return r;
+}
+
 OneVariableReport::OneVariableReport(SegmentEngine& engine, const OneVariableReportContext& context,
                                      TextFileWriter& output, TextFileWriter& variance,
                                      UserDialogs& dialogs)
@@ -247,37 +282,14 @@ void OneVariableReport::WriteParameterTable(double bp, int type) {
     const size_t h = 3 - sl;
     const std::string slopeSide = sl == 2 ? ">" : "<";
     const std::string levelSide = sl == 2 ? "<" : ">";
-    const double n = context_.NrOfData;
-    const std::array<double, 3> p = {0, n > 0 ? static_cast<double>(e.Stats[1].N) / n : 0,
-                                     n > 0 ? static_cast<double>(e.Stats[2].N) / n : 0};
+    const LevelIncrease inc = ComputeLevelIncrease(e, type, bp, context_.NrOfData);
     auto sdYr = [&](size_t s) {
       const double ssd = e.SSDFinal[s];
       const double ns = static_cast<double>(e.Stats[s].N);
       return (ssd > 0 && ns > 1) ? std::sqrt(ssd / (ns - 1)) : ssd;
     };
-    auto varTerm = [&](size_t s) {
-      const SegmentStats& st = e.Stats[s];
-      return st.N > 0 ? static_cast<double>(st.StDevY * st.StDevY / st.N) : 0.0;
-    };
-    // The increase of Y over the level, weighted by the share of the sloping segment; when it
-    // points the other way (the variant), it is measured from the far end of the sloping line.
-    double fraction = p[sl];
-    double yi = (e.AnchorY[h] - e.AnchorY[sl]) * p[sl];
-    double q = p[sl];
-    double vsum = varTerm(1) + varTerm(2);
-    const bool variant = type == kType3 ? yi < 0 : yi > 0;
-    if (variant) {
-      const double reach = type == kType3 ? e.Xmax - bp : bp - e.Xmin;
-      const double yx = e.Slope[sl] > 0 ? reach * e.Slope[sl] + e.AnchorY[h] : 0;
-      fraction = p[h];
-      yi = (yx - e.AnchorY[h]) * p[h] + (1 - p[h]) * (yx - e.AnchorY[sl]);
-      q = p[h];
-      vsum = 2 * varTerm(h);
-    }
-    const double dAnchor = e.AnchorY[2] - e.AnchorY[1];
-    const double seFrac = n > 0 ? SafeSqrt(p[1] * p[2] / n) : 0;
-    const double seYi = n > 0 ? SafeSqrt(dAnchor * dAnchor * p[1] * p[2] / n + q * q * vsum) : 0;
-    const std::string frac = std::string("N") + (variant ? levelSide : slopeSide) + "/Nt";
+    const std::string& frac = inc.FractionLabel;
+    const bool variant = inc.Variant;
     // The Z form of the ordinary type-4 heading has one blank less before "Ybp".
     const std::string gap = (z && type == kType4 && !variant) ? "             " : "              ";
 
@@ -285,10 +297,10 @@ void OneVariableReport::WriteParameterTable(double bp, int type) {
                    FormatInt(method, 3));
     out_.WriteLine("   Slope " + slopeSide + " " + b + gap + "Ybp" + "              " + frac +
                    "      increase Yi");
-    out_.WriteLine(ValueLine(e.Slope[sl], e.AnchorY[h], fraction, yi));
+    out_.WriteLine(ValueLine(e.Slope[sl], e.AnchorY[h], inc.Fraction, inc.Yi));
     out_.WriteLine("  St.Err.Slope" + slopeSide + b + "       St.Err." + b + "      St.Err." + frac +
                    "    St.Err.Yi");
-    out_.WriteLine(ValueLine(e.SESlope, e.SEBP, seFrac, seYi));
+    out_.WriteLine(ValueLine(e.SESlope, e.SEBP, inc.SEFrac, inc.SEYi));
     if (method == (type == kType3 ? 1 : 2)) {
       out_.WriteLine("   St.Dev.Yr < " + b + "     St.Dev.Yr > " + b + "    St.Dev.Ybp");
       out_.WriteLine(ValueLine(sdYr(1), sdYr(2), e.SDYbp));
