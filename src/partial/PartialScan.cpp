@@ -29,12 +29,12 @@ PartialScanLine MakeLine(const SegmentEngine& e, double bp, double stDev, bool m
   const SegmentStats& b = e.Stats[2];
   line.BP = bp;
   line.N1 = static_cast<int>(a.N);
-  line.AvY1 = static_cast<double>(a.AvY);
-  line.AvX1 = static_cast<double>(a.AvX);
-  line.AvY2 = static_cast<double>(b.AvY);
-  line.AvX2 = static_cast<double>(b.AvX);
-  line.Slope1 = static_cast<double>(a.RC);
-  line.Slope2 = static_cast<double>(b.RC);
+  line.AvY1 = a.AvY;
+  line.AvX1 = a.AvX;
+  line.AvY2 = b.AvY;
+  line.AvX2 = b.AvX;
+  line.Slope1 = a.RC;
+  line.Slope2 = b.RC;
   line.StDevSlope = stDev;
   line.Mark = mark;
   return line;

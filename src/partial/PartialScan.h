@@ -22,8 +22,9 @@ constexpr int kPartialGridSize = 200;
 struct PartialScanLine {
   double BP = 0;
   int N1 = 0;
-  double AvY1 = 0, AvX1 = 0, AvY2 = 0, AvX2 = 0;
-  double Slope1 = 0, Slope2 = 0;  // unconstrained regression coefficients of the segments
+  // Segment statistics, kept in their own precision.
+  long double AvY1 = 0, AvX1 = 0, AvY2 = 0, AvX2 = 0;
+  long double Slope1 = 0, Slope2 = 0;  // unconstrained regression coefficients of the segments
   double Slope3 = 0;              // constrained slope of the sloping segment
   double StDevSlope = 0;          // 1.25 * SD1 (type 3) or SD2 (type 4)
   bool StDevKnown = true;         // false: the deviation could not be computed ("n.a.")
