@@ -447,6 +447,9 @@ TEST(PartialRegression, TheScanTableWindowIsJudgedOnTheGridAsMade) {
   ASSERT_TRUE(run.done);
   ASSERT_EQ(run.result.ResultType, 3);
   EXPECT_EQ(run.result.Grid[179], 89.5);
+  // No candidate above X = 30 kept three data sets above it: they all fell back.
+  ASSERT_FALSE(run.result.Scan3.empty());
+  EXPECT_LT(run.result.Scan3.back().BP, 30.5);
   EXPECT_GT(run.result.Breakpoint, run.result.Grid[19]);
   EXPECT_TRUE(run.result.KeepScanTable);
   ASSERT_TRUE(run.Exists("run.txt"));
