@@ -27,9 +27,9 @@ TEST(PartialEvaluation, TheSingleLineSetsTheTotals) {
   const double ce = EvaluatePartialBreakpoint(p.engine, 0, kTypeSingle, 2);
   EXPECT_DOUBLE_EQ(static_cast<double>(p.engine.SRYsqT), 8.0);
   EXPECT_DOUBLE_EQ(static_cast<double>(p.engine.TotalSxx), 17.5);
-  // Slope Sxy / Sxx = 10.5 / 17.5 = 0.6; explained 0.6 * 10.5 of 8.
-  EXPECT_NEAR(p.engine.Slope[2], 0.6, 1e-15);
-  EXPECT_NEAR(ce, 6.3 / 8, 1e-15);
+  // Sxy = 2.5 + 1.5 + 0.5 + 0 + 1.5 + 5 = 11: slope 11 / 17.5, explained 11^2 / (17.5 * 8).
+  EXPECT_NEAR(p.engine.Slope[2], 11 / 17.5, 1e-15);
+  EXPECT_NEAR(ce, 121 / 140.0, 1e-15);
   // The horizontal single line explains nothing.
   EXPECT_NEAR(EvaluatePartialBreakpoint(p.engine, 0, kTypeHorizontal, 2), 0.0, 1e-15);
 }
