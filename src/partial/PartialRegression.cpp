@@ -22,6 +22,62 @@ void RemoveFiles(const std::filesystem::path& input) {
   }
 }
 
+// The run's numbers for the summary, the JSON file and the window.
+RunResult Numbers(const PartialResult& r, const TDMVornax& data, const RunOptions& options,
+                  const std::vector<bool>& added) {
+  RunResult n;
+  n.Analysis = "partial";
+  n.Variable = data.SingleIsZ ? "Z" : "X";
+  n.ConfidenceT = options.ConfidenceT;
+  n.ConfidencePercent = ConfidencePercent(options.ConfidenceT);
+  n.Type = n.PrintedTypeCode = r.ResultType;
+  n.TypeText = r.ResultType == kType3   ? "first a horizontal segment, then sloping."
+               : r.ResultType == kType4 ? "first a sloping segment, then horizontal."
+                                        : "a single regression line, no breakpoint found.";
+  n.Method = r.HorizontalFound() ? r.Method : 0;
+  n.HasBreakpoint = r.HorizontalFound();
+  n.Breakpoint = n.HasBreakpoint ? r.Breakpoint : 0;
+  if (n.HasBreakpoint) n.BreakpointSE = r.StErrBreakpoint;
+  n.SlopeBelow = r.As;
+  n.InterceptBelow = r.Cs;
+  n.SlopeAbove = r.Ag;
+  n.InterceptAbove = r.Cg;
+  n.CE = r.HorizontalFound() ? r.Final.CE
+                             : (r.SRYsqT > 0 ? 1 - r.SSDSingle / r.SRYsqT : 0);
+  n.CEStraight = r.SRYsqT > 0 ? 1 - r.SSDSingle / r.SRYsqT : 0;
+  n.CEChosen = n.CE;
+  LevelStretchResult s;
+  s.LowFound = r.Found3;
+  s.HighFound = r.Found4;
+  s.ThresholdLow = r.ThresholdBP3;
+  s.ThresholdHigh = r.ThresholdBP4;
+  s.LowInner = r.BP3Inner;
+  s.LowOuter = r.BP3Outer;
+  s.HighLow = r.BP4Low;
+  s.HighHigh = r.BP4High;
+  s.ThreePiece = r.BothHorizontal;
+  if (r.BothHorizontal) {
+    s.LevelLow = r.ThreePiece.Level3;
+    s.LevelHigh = r.ThreePiece.Level4;
+    s.MiddleSlope = r.ThreePiece.MiddleSlope;
+    s.CentralCE = r.ThreePiece.CentralCE;
+  }
+  s.ScanTableKept = r.KeepScanTable;
+  n.LevelStretch = s;
+  const size_t count = added.size();
+  n.X.resize(count);
+  n.Y.resize(count);
+  n.YCalc.resize(count);
+  n.Added = added;
+  for (size_t i = 0; i < count; ++i) {
+    n.X[i] = static_cast<double>(data.XData[i]);
+    n.Y[i] = static_cast<double>(data.YData[i]);
+    n.YCalc[i] = r.Ycalc(n.X[i]);
+  }
+  n.Valid = true;
+  return n;
+}
+
 }  // namespace
 
 void RunPartialRegression(TDMVornax& data, RunOptions& options, UserDialogs& dialogs) {
@@ -128,6 +184,7 @@ bool RunPartialAnalysis(TDMVornax& data, RunOptions& options, UserDialogs& dialo
   }
   options.FoundType = result.ResultType;
   data.FileName = PathText(varPath);
+  data.Result = Numbers(result, data, options, added);
   return true;
 }
 

@@ -9,6 +9,8 @@
 
 #include "data/DataSet.h"
 #include "data/RunOptions.h"
+#include "run/ResultJson.h"
+#include "run/ResultSummary.h"
 #include "run/RunAnalysis.h"
 #include "support/TestSupport.h"
 
@@ -72,6 +74,34 @@ TEST(PartialRun, TheVarianceFileBecomesTheSegmentedAnovaTable) {
                       "  break-point                                 F(2,16)="),
             table.end());
   EXPECT_TRUE(std::filesystem::exists(d.dir / "run.out"));
+
+  // The numbers for the summary and the JSON file. The lower segment is exactly level while it
+  // holds no X above 10: up to the candidate 115 * 0.095 = 10.925; the next one, 11.02, takes in
+  // Y = 3 at X = 11, a slope of sqrt(3) of its deviation, more than 1.25 of it.
+  const RunResult& r = d.data.Result;
+  ASSERT_TRUE(r.Valid);
+  EXPECT_EQ(r.Analysis, "partial");
+  EXPECT_EQ(r.Type, 3);
+  EXPECT_NEAR(r.Breakpoint, 10.925, 1e-12);
+  ASSERT_TRUE(r.LevelStretch.has_value());
+  EXPECT_TRUE(r.LevelStretch->LowFound);
+  EXPECT_FALSE(r.LevelStretch->HighFound);
+  EXPECT_EQ(r.SlopeBelow, 0.0);
+  EXPECT_DOUBLE_EQ(r.InterceptBelow, 2.0);
+  // The calculated values follow the printed equations: level 2, then the line from
+  // (10.925, 2) through the centre (15, 7) of X = 11..19.
+  ASSERT_EQ(r.YCalc.size(), 20u);
+  EXPECT_DOUBLE_EQ(r.YCalc[0], 2.0);
+  EXPECT_NEAR(r.YCalc[15], 7.0, 1e-12);
+  EXPECT_FALSE(r.Anova.empty());
+  const std::vector<std::string> summary = SummaryLines(r);
+  ASSERT_GE(summary.size(), 3u);
+  EXPECT_EQ(summary[0], "Function type 3: first a horizontal segment, then sloping (method 2)");
+  EXPECT_EQ(summary[2].rfind("Range of no effect: X up to 10.9", 0), 0u) << summary[2];
+  const std::string json = ResultJsonText(r, d.options, ResultFiles{});
+  EXPECT_NE(json.find("\"analysis\": \"partial\""), std::string::npos);
+  EXPECT_NE(json.find("\"level_stretch\""), std::string::npos);
+  EXPECT_NE(json.find("\"three_piece\": null"), std::string::npos);
 }
 
 TEST(PartialRun, NoVariationInXStopsBeforeTheAnova) {
