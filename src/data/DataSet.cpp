@@ -2,7 +2,6 @@
 #include "data/DataSet.h"
 
 #include <algorithm>
-#include <cmath>
 #include <filesystem>
 #include <numeric>
 #include <system_error>
@@ -61,12 +60,6 @@ void TDMVornax::SortDataSetsByX() {
   permute(ZData);
   permute(WeightFactor);
   permute(SerialNr);
-}
-
-bool WithinAnalysableRange(const std::vector<long double>& values, size_t n) {
-  n = std::min(n, values.size());
-  return std::all_of(values.begin(), values.begin() + static_cast<std::ptrdiff_t>(n),
-                     [](long double v) { return std::fabs(v) <= kMaxDataMagnitude; });
 }
 
 }  // namespace vornax

@@ -58,13 +58,4 @@ struct TDMVornax {
   void SortDataSetsByX();
 };
 
-// The largest magnitude of Y or X that the analyses take. The statistics square and multiply
-// the values and hand them on as 64-bit reals; beyond about 1E+154 those overflow, and a report
-// would fill with Inf and NaN while looking like a result. No measured quantity comes near this
-// bound, so it only turns away mistyped or corrupt values.
-constexpr long double kMaxDataMagnitude = 1e100L;
-
-// Whether the first n values lie within +-kMaxDataMagnitude.
-bool WithinAnalysableRange(const std::vector<long double>& values, size_t n);
-
 }  // namespace vornax

@@ -7,6 +7,7 @@
 
 #include "data/TextFile.h"
 #include "partial/PartialReport.h"
+#include "regression/AnalysisGuards.h"
 #include "regression/SegmentEngine.h"
 
 namespace vornax {
@@ -15,11 +16,11 @@ namespace {
 // The fewest distinct X values over which the scans mean something.
 constexpr int kMinDistinctX = 10;
 
+// The report, the variance file and the scan table of an input path.
 void RemoveFiles(const std::filesystem::path& input) {
+  RemoveStaleReports(input);
   std::error_code ec;
-  for (const char* ext : {".out", ".var", ".txt"}) {
-    std::filesystem::remove(WithExtension(input, ext), ec);
-  }
+  std::filesystem::remove(WithExtension(input, ".txt"), ec);
 }
 
 // The run's numbers for the summary, the JSON file and the window.

@@ -6,7 +6,7 @@
 #include <cmath>
 #include <limits>
 
-#include "regression/OneVariableReport.h"
+#include "regression/ReportedLines.h"
 
 namespace vornax {
 
@@ -54,12 +54,12 @@ PartialFunction BuildFunction(SegmentEngine& e, int type, double bp, int nrOfDat
   f.SERC = e.SERC;
   f.SESlope = e.SESlope;
   f.SDYbp = e.SDYbp;
-  const LevelIncrease inc = ComputeLevelIncrease(e, type, bp, nrOfData);
-  f.IncreaseVariant = inc.Variant;
-  f.Fraction = inc.Fraction;
-  f.IncreaseYi = inc.Yi;
-  f.SEFraction = inc.SEFrac;
-  f.SEIncreaseYi = inc.SEYi;
+  const LevelShift shift = ComputeLevelShift(e, type, bp, nrOfData);
+  f.IncreaseVariant = shift.Variant;
+  f.Fraction = shift.Fraction;
+  f.IncreaseYi = shift.Yi;
+  f.SEFraction = shift.SEFrac;
+  f.SEIncreaseYi = shift.SEYi;
   return f;
 }
 

@@ -9,19 +9,11 @@
 #include <vector>
 
 #include "data/TextFile.h"
+#include "regression/AnalysisGuards.h"
 #include "regression/OneVariableReport.h"
 #include "regression/SegmentEngine.h"
 
 namespace vornax {
-namespace {
-
-void RemoveStaleFiles(const std::filesystem::path& input) {
-  std::error_code ec;
-  std::filesystem::remove(WithExtension(input, ".out"), ec);
-  std::filesystem::remove(WithExtension(input, ".var"), ec);
-}
-
-}  // namespace
 
 void RunOneVariable(TDMVornax& data, RunOptions& options, UserDialogs& dialogs) {
   const std::filesystem::path input = data.FileName;
@@ -29,7 +21,7 @@ void RunOneVariable(TDMVornax& data, RunOptions& options, UserDialogs& dialogs) 
     dialogs.ShowMessage(message);
     options.AnalysisFailed = true;
     // An older report of the same name would now describe other data.
-    RemoveStaleFiles(input);
+    RemoveStaleReports(input);
   };
 
   // 1. The analysed variable. With two columns and the second analysed, Z is moved into XData

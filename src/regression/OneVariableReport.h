@@ -17,17 +17,6 @@
 
 namespace vornax {
 
-// The share of the data sets on one side of the breakpoint and the increase of Y over the level
-// of a type 3 or 4 line ("N>/Nt" or "N</Nt", "increase Yi"), with their standard errors, from
-// the final lines and statistics that the engine holds at the breakpoint. When the increase
-// points against the type (the variant), it is measured from the far end of the sloping line.
-struct LevelIncrease {
-  bool Variant = false;
-  std::string FractionLabel;  // "N>/Nt" or "N</Nt"
-  double Fraction = 0, Yi = 0, SEFrac = 0, SEYi = 0;
-};
-LevelIncrease ComputeLevelIncrease(const SegmentEngine& e, int type, double bp, int nrOfData);
-
 struct OneVariableReportContext {
   bool IsZ = false;            // report variable Z (BPz, "Y upon Z") instead of X
   bool TwoColumnsInData = false;  // the data hold X and Z; one of them is analysed

@@ -8,6 +8,7 @@
 #include "anova/Anova.h"
 #include "partial/PartialRegression.h"
 #include "regression/OneVariable.h"
+#include "regression/TwoVariable.h"
 
 namespace vornax {
 namespace {
@@ -71,7 +72,7 @@ void RunSCurves(const AnalysisTable& analyses, TDMVornax& data, RunOptions& opti
 AnalysisTable DefaultAnalysisTable() {
   AnalysisTable t;
   t[Analysis::OneVariable] = {"one-variable segmented regression", RunOneVariable};
-  t[Analysis::TwoVariable] = {"two-variable segmented regression", nullptr};
+  t[Analysis::TwoVariable] = {"two-variable segmented regression", RunTwoVariableRegression};
   t[Analysis::Logistic] = {"logistic S-curve regression", nullptr};
   t[Analysis::Gumbel] = {"Gumbel S-curve regression", nullptr};
   t[Analysis::InvertedGumbel] = {"inverted Gumbel S-curve regression", nullptr};
