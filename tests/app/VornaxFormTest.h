@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QObject>
+
+namespace vornax::app::test {
+
+class VornaxFormTest : public QObject {
+  Q_OBJECT
+ private slots:
+  void CaptionsMenusAndShortcuts();
+  void InputTabControlsAndDefaultGrid();
+  void TwoLinePasteAsksToKeepTheFormerNumber();
+  void PastedNumbersKeepExponentAndDecimalComma();
+  void PasteGrowsTheGridAndStopsAtTheLastColumn();
+  void PasteIntoACellBeingEdited();
+  void DataCountBoxIsCheckedWhenLeft();
+  void CurvedPreferenceWithBothVariables();
+  void PreferenceAndExclusionBoxes();
+  void ChangingLayoutKeepsTypedCells();
+  void GridKeyboardCutCopySelectAll();
+  void TypedCellsWithEnterGoDown();
+  void SaveCalculateShowsTheReportAndAnovaToggles();
+  void SaveCalculateCancelledOrRefused();
+  void OptionsChangedByARunAreShown();
+  void OpenInputFileAndABadRecord();
+  void UnsavedEditsAreNotLostSilently();
+  void OpenOutputFile();
+  void ClosingShowsTheFinishWindow();
+  void RealMessageBoxesAreAnswered();
+};
+
+}  // namespace vornax::app::test
