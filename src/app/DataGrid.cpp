@@ -30,7 +30,7 @@ class CellEditor : public QLineEdit {
   void contextMenuEvent(QContextMenuEvent* event) override {
     QMenu* menu = createStandardContextMenu();
     for (QAction* action : menu->actions()) {
-      if (action->objectName() == "edit-paste") {
+      if (action->objectName() == "edit-paste" || action->text().remove('&').startsWith("Paste")) {
         disconnect(action, nullptr, this, nullptr);
         connect(action, &QAction::triggered, this, [this] {
           if (!PasteIntoGrid()) paste();

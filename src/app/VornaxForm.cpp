@@ -311,6 +311,7 @@ QWidget* TVornaxForm::BuildInputTab() {
   right->addLayout(form);
 
   OptionComboBox = Combo(page, {kOptionItems[0], kOptionItems[1], kOptionItems[2]}, "OptionComboBox");
+  OptionComboBox->setCurrentIndex(1);  // one variable: the first, and only, is used
   OptionComboBox->setEnabled(false);
   ConfLabel = Label("Minimum confidence %", page, "ConfLabel");
   ConfComboBox = Combo(page, {"90", "95", "98"}, "ConfComboBox");
@@ -609,7 +610,7 @@ void TVornaxForm::InputTabSheetShow() {
     session_.Data.ResetToStartup();
     NrOfVarInData = 1;
     NrOfVarComboBox->setCurrentIndex(0);
-    OptionComboBox->setCurrentIndex(-1);
+    OptionComboBox->setCurrentIndex(1);
     OptionComboBox->setEnabled(false);
     Title1Edit->clear();
     Title2Edit->clear();
@@ -882,9 +883,20 @@ void TVornaxForm::ChooseExclusion(bool z, int type) {
 }
 
 void TVornaxForm::PlaceSelectionWindow(QWidget* window) {
+  // The window stands at the right edge of the Input tab, where the picture was: beside the
+  // preference box when it is narrow enough, else below the exclusion box.
   window->adjustSize();
-  const QPoint at = InputImage->mapToGlobal(QPoint(0, 0));
-  window->move(at);
+  const QRect tab(InputTabSheet->mapToGlobal(QPoint(0, 0)), InputTabSheet->size());
+  const int left = tab.right() - window->width() - 8;
+  const QPoint prefRight = PrefComboBox->mapToGlobal(QPoint(PrefComboBox->width(), 0));
+  int top = left > prefRight.x() + 8
+                ? prefRight.y()
+                : ExclComboBox->mapToGlobal(QPoint(0, ExclComboBox->height() + 8)).y();
+  // Never over "Save-Calculate": the window may rather cover the end of the exclusion box,
+  // which has nothing to offer while a preference is chosen.
+  const int buttonsTop = InputSaveButton->mapToGlobal(QPoint(0, 0)).y();
+  top = std::min(top, buttonsTop - 6 - window->frameGeometry().height());
+  window->move(left, top);
   window->show();
   window->raise();
 }
@@ -893,16 +905,16 @@ void TVornaxForm::NrOfVarComboBoxChange(int index) {
   NrOfVarComboBox->setCurrentIndex(index);  // as the user chose it
   StringGrid1->CommitEdit();
   const int n = index == 1 ? 2 : 1;
-  NrOfVarInData = n;
-  session_.Data.NrOfVarInData = n;
-  session_.Data.NrOfVar = n;
-  if (n == 2) {
-    // With two columns the first is X and the second Z.
+  if (n != NrOfVarInData) {
+    // A new layout: the first column is X again (with two columns the second is Z).
     session_.Data.SingleIsZ = false;
     session_.Data.SingleIsX = true;
   }
+  NrOfVarInData = n;
+  session_.Data.NrOfVarInData = n;
+  session_.Data.NrOfVar = n;
   OptionComboBox->setEnabled(n == 2);
-  OptionComboBox->setCurrentIndex(n == 2 ? 0 : -1);
+  OptionComboBox->setCurrentIndex(n == 2 ? 0 : 1);
   session_.Data.VarOption = n == 2 ? 3 : 0;
   SelectForm->SetPartialEnabled(n != 2);
   HideSelection();

@@ -7,6 +7,8 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace vornax::forms {
 namespace {
 
@@ -30,6 +32,16 @@ void CheckOnly(QButtonGroup* group, int id) {
   group->setExclusive(true);
 }
 
+// A fixed width, and the height its wrapped labels need at that width.
+void FitToWidth(QWidget* window, int width) {
+  window->setFixedWidth(width);
+  QLayout* layout = window->layout();
+  layout->activate();
+  const int height = layout->hasHeightForWidth() ? layout->totalHeightForWidth(width)
+                                                 : layout->totalSizeHint().height();
+  window->setFixedHeight(std::max(height, layout->totalMinimumSize().height()));
+}
+
 const Qt::WindowFlags kToolWindow = Qt::Tool | Qt::WindowTitleHint | Qt::CustomizeWindowHint;
 
 }  // namespace
@@ -38,7 +50,8 @@ TSelectForm::TSelectForm(RunOptions& options, QWidget* parent)
     : QWidget(parent, kToolWindow), options_(options) {
   setWindowTitle("SelectForm");
   auto* layout = new QVBoxLayout(this);
-  layout->setContentsMargins(6, 6, 6, 6);
+  layout->setContentsMargins(6, 4, 6, 6);
+  layout->setSpacing(4);
   TopLabel = new QLabel("Segmented regress. Make your selection", this);
   TopLabel->setWordWrap(true);
   layout->addWidget(TopLabel);
@@ -48,7 +61,8 @@ TSelectForm::TSelectForm(RunOptions& options, QWidget* parent)
                        QButtonGroup*& buttonGroup) {
     auto* box = new QGroupBox(title, this);
     auto* v = new QVBoxLayout(box);
-    v->setSpacing(2);
+    v->setSpacing(0);
+    v->setContentsMargins(6, 2, 6, 4);
     buttonGroup = new QButtonGroup(box);
     for (int t = 1; t <= 6; ++t) {
       // The Z group's first button has always been written without the blank.
@@ -80,8 +94,7 @@ TSelectForm::TSelectForm(RunOptions& options, QWidget* parent)
 void TSelectForm::ShowGroups(bool x, bool z) {
   XGroup->setVisible(x);
   ZGroup->setVisible(z);
-  setFixedWidth(x && z ? 325 : 165);
-  adjustSize();
+  FitToWidth(this, x && z ? 325 : 165);
 }
 
 void TSelectForm::SetPartialEnabled(bool enabled) {
@@ -118,7 +131,8 @@ TSelect2Form::TSelect2Form(RunOptions& options, QWidget* parent)
     : QWidget(parent, kToolWindow), options_(options) {
   setWindowTitle("Select curve functions");
   auto* layout = new QVBoxLayout(this);
-  layout->setContentsMargins(6, 6, 6, 6);
+  layout->setContentsMargins(6, 4, 6, 6);
+  layout->setSpacing(4);
   auto* top = new QLabel("Curved functions Make your selection", this);
   top->setWordWrap(true);
   layout->addWidget(top);
@@ -134,7 +148,8 @@ TSelect2Form::TSelect2Form(RunOptions& options, QWidget* parent)
                        QButtonGroup*& buttonGroup) {
     auto* box = new QGroupBox(title, this);
     auto* v = new QVBoxLayout(box);
-    v->setSpacing(2);
+    v->setSpacing(0);
+    v->setContentsMargins(6, 2, 6, 4);
     buttonGroup = new QButtonGroup(box);
     const std::array<std::pair<CurveChoice, const char*>, 5> kButtons = {{
         {CurveChoice::Power, "Power function"},
@@ -167,8 +182,7 @@ TSelect2Form::TSelect2Form(RunOptions& options, QWidget* parent)
 void TSelect2Form::ShowGroups(bool x, bool z) {
   XGroup->setVisible(x);
   ZGroup->setVisible(z);
-  setFixedWidth(x && z ? 340 : 180);
-  adjustSize();
+  FitToWidth(this, x && z ? 340 : 180);
 }
 
 void TSelect2Form::ShowOptions() {

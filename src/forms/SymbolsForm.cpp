@@ -5,6 +5,8 @@
 #include <QPlainTextEdit>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace vornax::forms {
 namespace {
 
@@ -60,7 +62,11 @@ TSymbolsForm::TSymbolsForm(QWidget* parent)
   SymbolsMemo->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
   SymbolsMemo->setPlainText(kSymbols);
   layout->addWidget(SymbolsMemo);
-  resize(470, 460);
+  // Wide enough for the longest line, so that nothing hides behind a scroll bar.
+  const QFontMetrics metrics(SymbolsMemo->font());
+  int widest = 0;
+  for (const QString& line : QString(kSymbols).split('\n')) widest = std::max(widest, metrics.horizontalAdvance(line));
+  resize(widest + 48, std::min(metrics.lineSpacing() * 33 + 24, 560));
 }
 
 }  // namespace vornax::forms
