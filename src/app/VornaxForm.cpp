@@ -3,6 +3,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QButtonGroup>
+#include <QClipboard>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QDir>
@@ -491,6 +492,13 @@ void TVornaxForm::BuildMenus() {
 void TVornaxForm::EditCommand(int command) {
   QWidget* focus = QApplication::focusWidget();
   const bool inGrid = focus && (focus == StringGrid1 || StringGrid1->isAncestorOf(focus));
+  // A paste of several cells into a cell being edited is spread over the grid, as from the keys.
+  if (inGrid && focus != StringGrid1 && command == kPaste &&
+      IsMultiCellPaste(Std(QApplication::clipboard()->text()))) {
+    StringGrid1->CommitEdit();
+    StringGrid1->setFocus();
+    return StringGrid1->PasteClipboard();
+  }
   if (inGrid && focus == StringGrid1) {
     switch (command) {
       case kCopy: return StringGrid1->CopySelection();

@@ -333,6 +333,15 @@ void VornaxFormTest::PasteIntoACellBeingEdited() {
   QTRY_COMPARE(w.cell(2, kXColumn), QString("8"));
   QCOMPARE(w.cell(1, kYColumn), QString("5"));
   QCOMPARE(w.dialogs->questions.size(), size_t{1});
+  // The Edit menu's Paste on a cell being edited spreads the cells the same way.
+  w.grid().setFocus();
+  w.grid().setCurrentCell(4, kYColumn);
+  w.grid().editItem(w.grid().item(4, kYColumn));
+  QVERIFY(qobject_cast<QLineEdit*>(QApplication::focusWidget()));
+  QApplication::clipboard()->setText("9\t10\n");
+  w.form->PasteAction->trigger();
+  QCOMPARE(w.cell(5, kYColumn), QString("9"));
+  QCOMPARE(w.cell(5, kXColumn), QString("10"));
 }
 
 void VornaxFormTest::DataCountBoxIsCheckedWhenLeft() {
@@ -626,6 +635,35 @@ void VornaxFormTest::SaveCalculateShowsTheReportAndAnovaToggles() {
   QVERIFY(!f.OutputAvailable);
   f.PageControl1->setCurrentWidget(f.OutputTabSheet);
   QVERIFY(!f.OutputMemo->isVisibleTo(f.OutputTabSheet));
+}
+
+void VornaxFormTest::WeightFactorsRunAndStayInTheGrid() {
+  Window w;
+  TVornaxForm& f = *w.form;
+  QTemporaryDir dir;
+  f.WeightComboBoxChange(1);
+  QString text;
+  for (int x = 1; x <= 10; ++x) {
+    // Weights 1, 3 and 2 on the first three data sets, 1 on the others: 3 copies added.
+    const int weight = x == 2 ? 3 : x == 3 ? 2 : 1;
+    text += QString("%1\t%2\t%3\n").arg(x <= 5 ? x : 5).arg(x).arg(weight);
+  }
+  w.dialogs->answers = {false};  // ten data sets, not the former fifteen
+  f.HandlePasteMultiCell(kYColumn, 1, text);
+  QCOMPARE(w.grid().DataRows(), 10);
+  QCOMPARE(w.cell(2, kWeightColumn), QString("3"));
+  w.dialogs->files = {dir.filePath("w.inp")};
+  f.InputSaveActionExecute();
+  QCOMPARE(f.PageControl1->currentWidget(), f.OutputTabSheet);
+  QCOMPARE(f.session().Data.NrOfData, 13);
+  QCOMPARE(f.session().Data.GridRowCount, 10);
+  QCOMPARE(Lines(dir.filePath("w.inp")).at(4), std::string(" Number of data sets:  13"));
+  // The grid keeps the ten data sets as entered, with their weights; no copies appear in it.
+  f.PageControl1->setCurrentWidget(f.InputTabSheet);
+  QCOMPARE(w.grid().DataRows(), 10);
+  QCOMPARE(w.cell(2, kWeightColumn), QString("3"));
+  QCOMPARE(w.cell(3, kWeightColumn), QString("2"));
+  QCOMPARE(Headers(w.grid()), (QStringList{"Serial", "    Y", "    X", "Weight"}));
 }
 
 void VornaxFormTest::SaveCalculateCancelledOrRefused() {

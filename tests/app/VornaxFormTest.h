@@ -20,6 +20,7 @@ class VornaxFormTest : public QObject {
   void GridKeyboardCutCopySelectAll();
   void TypedCellsWithEnterGoDown();
   void SaveCalculateShowsTheReportAndAnovaToggles();
+  void WeightFactorsRunAndStayInTheGrid();
   void SaveCalculateCancelledOrRefused();
   void OptionsChangedByARunAreShown();
   void OpenInputFileAndABadRecord();
