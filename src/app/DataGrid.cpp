@@ -220,6 +220,13 @@ void DataGrid::keyPressEvent(QKeyEvent* event) {
     if (event->key() == Qt::Key_Delete || event->key() == Qt::Key_Backspace) {
       return DeleteSelection();
     }
+    // Enter goes down a row, as after an edit.
+    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) &&
+        event->modifiers() == Qt::NoModifier) {
+      const QModelIndex below = model()->index(currentIndex().row() + 1, currentIndex().column());
+      if (below.isValid()) setCurrentIndex(below);
+      return;
+    }
   }
   QTableWidget::keyPressEvent(event);
 }

@@ -408,6 +408,11 @@ QWidget* TVornaxForm::BuildInputTab() {
   buttons->addWidget(ClearButton);
   right->addLayout(buttons);
 
+  // Typed titles are data as much as the cells are: kept when the tab is left, and never lost
+  // without a question.
+  for (QLineEdit* title : {Title1Edit, Title2Edit}) {
+    connect(title, &QLineEdit::textEdited, this, [this] { StringGrid1SetEditText(); });
+  }
   connect(NrOfDataEdit, &QLineEdit::editingFinished, this, [this] { NrOfDataEditExit(); });
   connect(NrOfVarComboBox, &QComboBox::activated, this, [this](int i) { NrOfVarComboBoxChange(i); });
   connect(OptionComboBox, &QComboBox::activated, this, [this](int i) { OptionComboBoxChange(i); });
@@ -731,6 +736,7 @@ void TVornaxForm::HandlePasteMultiCell(int column, int row, const QString& text)
   // The rows grow to hold the paste before anything is written; they never shrink here.
   if (lastRow > StringGrid1->DataRows()) StringGrid1->SetDataRows(static_cast<int>(lastRow));
   bool tooWide = false;
+  StringGrid1->setUpdatesEnabled(false);
   for (size_t i = 0; i < lines.size(); ++i) {
     const int r = r0 + static_cast<int>(i);
     for (size_t j = 0; j < lines[i].size(); ++j) {
@@ -741,6 +747,7 @@ void TVornaxForm::HandlePasteMultiCell(int column, int row, const QString& text)
       }
     }
   }
+  StringGrid1->setUpdatesEnabled(true);
   const int pastedRows = static_cast<int>(lastRow);
   if (pastedRows < GridRows) {
     const bool keep = dialogs_->AskYesNo(

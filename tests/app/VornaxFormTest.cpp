@@ -571,6 +571,14 @@ void VornaxFormTest::TypedCellsWithEnterGoDown() {
   QTRY_COMPARE(w.cell(2, kYColumn), QString("2.5"));
   QTRY_COMPARE(w.grid().currentColumn(), static_cast<int>(kXColumn));
   QVERIFY(w.form->GridEdited && w.form->DataPresent);
+  // Tab has opened the next cell for typing; Enter closes it and goes down, and Enter on a cell
+  // not being edited goes down too.
+  type("7");
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+  QTRY_COMPARE(w.grid().currentRow(), 2);
+  QCOMPARE(w.cell(2, kXColumn), QString("7"));
+  QTest::keyClick(&w.grid(), Qt::Key_Return);
+  QCOMPARE(w.grid().currentRow(), 3);
 }
 
 void VornaxFormTest::SaveCalculateShowsTheReportAndAnovaToggles() {
