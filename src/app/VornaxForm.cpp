@@ -65,15 +65,12 @@ constexpr const char* kHelpText =
     "Vornax does the segmented regression with breakpoint\n"
     "of one dependent variable (Y) on one (X) or two (X,Y)\n"
     "independent variables who determine the value of Y.\n"
-    "\n"
     "Example : Y = crop yield\n"
-    "          X = depth of the water table\n"
-    "          Z =  soil salinity\n"
-    "\n"
+    "X = depth of the water table\n"
+    "Z =  soil salinity\n"
     "In case of 2 independent variables:\n"
-    "          Y = f(X) + E\n"
-    "          E = f(Z)\n"
-    "\n"
+    "Y = f(X) + E\n"
+    "E = f(Z)\n"
     "Vornax handles a maximum of 2000 data sets.\n";
 
 constexpr const char* kPasteText =
@@ -734,7 +731,11 @@ void TVornaxForm::HandlePasteMultiCell(int column, int row, const QString& text)
     return;
   }
   // The rows grow to hold the paste before anything is written; they never shrink here.
-  if (lastRow > StringGrid1->DataRows()) StringGrid1->SetDataRows(static_cast<int>(lastRow));
+  const int rowsBefore = StringGrid1->DataRows();
+  if (lastRow > rowsBefore) {
+    StringGrid1->SetDataRows(static_cast<int>(lastRow));
+    for (int r = rowsBefore + 1; r <= lastRow; ++r) StringGrid1->SetCellText(r, kWeightColumn, "1");
+  }
   bool tooWide = false;
   StringGrid1->setUpdatesEnabled(false);
   for (size_t i = 0; i < lines.size(); ++i) {

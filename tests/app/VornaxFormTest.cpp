@@ -274,6 +274,7 @@ void VornaxFormTest::PasteGrowsTheGridAndStopsAtTheLastColumn() {
     QCOMPARE(w.grid().DataRows(), 40);
     QCOMPARE(w.cell(40, kSerialColumn), QString("40"));
     QCOMPARE(w.cell(40, kYColumn), QString("80"));
+    QCOMPARE(w.cell(40, kWeightColumn), QString("1"));  // ready should weights be asked for
     QVERIFY(w.dialogs->questions.empty());
     QCOMPARE(w.form->NrOfDataEdit->text(), QString("40"));
   }

@@ -128,6 +128,8 @@ int main(int argc, char* argv[]) {
   window.PageControl1->setCurrentWidget(window.GraphicsTabSheet);
   Shot("graphics");
 
+  window.PageControl1->setCurrentWidget(window.InputTabSheet);
+  Shot("input-empty");
   window.OpenInputFile(input);
   Shot("input");
   window.PrefComboBoxChange(2);
@@ -145,8 +147,10 @@ int main(int argc, char* argv[]) {
   window.HelpOpenButtonClick();
   // Two independent variables used together: both groups of the selection window.
   window.NrOfVarComboBoxChange(1);
+  window.WeightComboBoxChange(1);
   window.PrefComboBoxChange(2);
   Shot("input-two-variables");
+  window.WeightComboBoxChange(0);
   window.NrOfVarComboBoxChange(0);
 
   d->files = {scratch.filePath("yield.inp")};
