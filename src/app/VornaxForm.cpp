@@ -205,7 +205,8 @@ TVornaxForm::TVornaxForm(QWidget* parent) : TBaseForm(parent) {
   SymbolsForm = new forms::TSymbolsForm(this);
   FinishForm = new forms::TFinishForm(this);
   FinishForm->setWindowFlag(Qt::Window, true);
-  FinishForm->OnFinish = [] { QCoreApplication::quit(); };
+  // exit, not quit: quit asks every window to close first, and the main window never agrees.
+  FinishForm->OnFinish = [] { QCoreApplication::exit(0); };
 
   FillGrid(15);
   connect(PageControl1, &QTabWidget::currentChanged, this, [this](int index) { TabChanged(index); });

@@ -919,4 +919,16 @@ void VornaxFormTest::RealMessageBoxesAreAnswered() {
   QVERIFY(f.WaitMemo->isHidden());
 }
 
+void VornaxFormTest::FinishEndsTheEventLoop() {
+  // The program's own finish: the event loop ends although the main window refuses to close.
+  TVornaxForm f;
+  f.show();
+  QEventLoop loop;
+  QTimer::singleShot(0, [&f] { f.close(); });
+  QTimer::singleShot(50, [&f] { f.FinishForm->FinishButton->click(); });
+  QTimer::singleShot(5000, [&loop] { loop.exit(7); });
+  QCOMPARE(loop.exec(), 0);
+  QVERIFY(f.isVisible());  // it was never closed: the program ended from the finish window
+}
+
 }  // namespace vornax::app::test

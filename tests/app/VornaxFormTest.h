@@ -28,6 +28,8 @@ class VornaxFormTest : public QObject {
   void OpenOutputFile();
   void ClosingShowsTheFinishWindow();
   void RealMessageBoxesAreAnswered();
+  // Last: ending the program leaves no event loop to run after it.
+  void FinishEndsTheEventLoop();
 };
 
 }  // namespace vornax::app::test
