@@ -1216,6 +1216,8 @@ void TVornaxForm::OutputOpenActionExecute() {
   if (path.isEmpty()) {
     dialogs_->ShowMessage("No output file selected");
   } else {
+    // Whatever was shown belonged to the file named before; it stays away unless this one reads.
+    OutputAvailable = false;
     data.FileName = Std(path);
     if (!QFileInfo(path).isFile()) {
       dialogs_->ShowMessage("File does not exist, please select another one,");

@@ -859,6 +859,9 @@ void VornaxFormTest::OpenOutputFile() {
   f.OutputOpenActionExecute();
   QCOMPARE(w.Messages().back(), std::string(" The output file is invalid due to inadequate input data"));
   QVERIFY(!QFile::exists(shortOut));
+  // The report of the file before is not left on show as if it were this one's.
+  QVERIFY(!f.OutputMemo->isVisibleTo(f.OutputTabSheet));
+  QVERIFY(!f.AnovaButton->isVisibleTo(f.OutputTabSheet));
 }
 
 void VornaxFormTest::ClosingShowsTheFinishWindow() {
