@@ -1177,9 +1177,9 @@ void TVornaxForm::InputSaveActionExecute() {
                          outcome == SaveCalculateOutcome::OutputInvalid ||
                          outcome == SaveCalculateOutcome::Done;
   if (committed) {
-    // The data set now holds the complete rows, numbered 1 to n: the grid shows the same.
-    if (RowsDropped) FillGridFromDataSet();
-    GridRows = session_.Data.GridRowCount;
+    // The data set was made of the complete rows, numbered 1 to n: the grid shows the same.
+    if (RowsDropped) KeepCompleteRows(grid);
+    GridRows = StringGrid1->DataRows();
     SetNrOfDataText(GridRows);
   }
   if (committed && outcome != SaveCalculateOutcome::InputNotWritten) {
@@ -1198,6 +1198,31 @@ void TVornaxForm::InputSaveActionExecute() {
   SymbolsButton->setText("Symbols");
   DialogDir = QFileInfo(Text(result.OutputPath)).absolutePath();
   ShowTab(OutputTabSheet);
+}
+
+void TVornaxForm::KeepCompleteRows(const GridInput& grid) {
+  // Taken from the cells as they were sent, not from the data set: the analysis has sorted the
+  // data sets and appended the copies of weighted ones, and the cells keep the text as typed.
+  const bool two = grid.NrOfVarInData == 2;
+  auto filled = [](const std::vector<std::string>& row, size_t column) {
+    return column < row.size() && !QString::fromStdString(row[column]).trimmed().isEmpty();
+  };
+  std::vector<const std::vector<std::string>*> complete;
+  for (const auto& row : grid.Rows) {
+    if (filled(row, 1) && filled(row, 2) && (!two || filled(row, 3))) complete.push_back(&row);
+  }
+  StringGrid1->setRowCount(0);
+  StringGrid1->SetDataRows(static_cast<int>(complete.size()));
+  const size_t weightColumn = two ? 4 : 3;
+  for (size_t i = 0; i < complete.size(); ++i) {
+    const std::vector<std::string>& row = *complete[i];
+    const int r = static_cast<int>(i) + 1;
+    StringGrid1->SetCellText(r, kYColumn, Text(row[1]));
+    StringGrid1->SetCellText(r, kXColumn, Text(row[2]));
+    if (two) StringGrid1->SetCellText(r, kZColumn, Text(row[3]));
+    StringGrid1->SetCellText(r, kWeightColumn, filled(row, weightColumn) ? Text(row[weightColumn]) : "1");
+  }
+  ShowColumns();
 }
 
 void TVornaxForm::ShowOutputLines() {

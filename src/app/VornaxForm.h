@@ -175,6 +175,7 @@ class TVornaxForm : public forms::TBaseForm {
 
   void ShowColumns();
   void FillGridFromDataSet();
+  void KeepCompleteRows(const GridInput& grid);
   void SetNrOfDataText(int count);
   void HideSelection();
   void ResetPreferences();

@@ -675,6 +675,43 @@ void VornaxFormTest::WeightFactorsRunAndStayInTheGrid() {
   QCOMPARE(Headers(w.grid()), (QStringList{"Serial", "    Y", "    X", "Weight"}));
 }
 
+void VornaxFormTest::DroppedRowsLeaveTheRestInTheirOrder() {
+  // X not in order, an incomplete row, weights: the analysis sorts the data sets and appends
+  // copies, yet the grid must show the complete rows as entered, in the order entered.
+  Window w;
+  TVornaxForm& f = *w.form;
+  QTemporaryDir dir;
+  f.WeightComboBoxChange(1);
+  const int xs[] = {12, 3, 7, 1, 10, 5, 8, 2, 11, 4, 9, 6};
+  QString text;
+  for (int i = 0; i < 12; ++i) {
+    const int x = xs[i];
+    const QString y = i == 4 ? QString() : QString::number(x <= 6 ? 1 + 0.5 * x : 4.0 + 0.01 * i);
+    text += y + "\t" + QString::number(x) + "\t" + (i == 1 ? "3" : "1") + "\n";
+  }
+  w.dialogs->answers = {false};
+  f.HandlePasteMultiCell(kYColumn, 1, text);
+  QCOMPARE(w.grid().DataRows(), 12);
+  w.dialogs->files = {dir.filePath("order.inp")};
+  f.InputSaveActionExecute();
+  QCOMPARE(f.PageControl1->currentWidget(), f.OutputTabSheet);
+  QCOMPARE(f.session().Data.NrOfData, 13);  // 11 complete rows and 2 copies of the second
+  QCOMPARE(w.grid().DataRows(), 11);
+  QStringList xColumn, weights;
+  for (int r = 1; r <= 11; ++r) {
+    xColumn << w.cell(r, kXColumn);
+    weights << w.cell(r, kWeightColumn);
+    QCOMPARE(w.cell(r, kSerialColumn), QString::number(r));
+  }
+  QCOMPARE(xColumn, (QStringList{"12", "3", "7", "1", "5", "8", "2", "11", "4", "9", "6"}));
+  QCOMPARE(weights, (QStringList{"1", "3", "1", "1", "1", "1", "1", "1", "1", "1", "1"}));
+  QCOMPARE(f.NrOfDataEdit->text(), QString("11"));
+  // The input file holds the same rows in the same order.
+  const std::vector<std::string> file = Lines(dir.filePath("order.inp"));
+  QVERIFY(QString::fromStdString(file.at(11)).simplified().startsWith("1 "));
+  QVERIFY(QString::fromStdString(file.at(11)).simplified().endsWith(" 12.00 1"));
+}
+
 void VornaxFormTest::SaveCalculateCancelledOrRefused() {
   Window w;
   TVornaxForm& f = *w.form;

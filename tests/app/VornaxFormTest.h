@@ -21,6 +21,7 @@ class VornaxFormTest : public QObject {
   void TypedCellsWithEnterGoDown();
   void SaveCalculateShowsTheReportAndAnovaToggles();
   void WeightFactorsRunAndStayInTheGrid();
+  void DroppedRowsLeaveTheRestInTheirOrder();
   void SaveCalculateCancelledOrRefused();
   void OptionsChangedByARunAreShown();
   void OpenInputFileAndABadRecord();
