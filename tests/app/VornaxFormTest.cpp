@@ -772,6 +772,34 @@ void VornaxFormTest::OptionsChangedByARunAreShown() {
   QVERIFY(f.SelectForm->XButtons[4]->isChecked());
 }
 
+void VornaxFormTest::TwoVariableRunShowsTheCopiedSelections() {
+  Window w;
+  TVornaxForm& f = *w.form;
+  QTemporaryDir dir;
+  const QString copy = dir.filePath("two.inp");
+  QVERIFY(QFile::copy(QString(VORNAX_EXAMPLES_DIR) + "/02-yield-depth-salinity.inp", copy));
+  w.dialogs->files = {copy, dir.filePath("run.inp")};
+  f.InputOpenActionExecute();
+  QCOMPARE(f.NrOfVarInData, 2);
+  QCOMPARE(f.OptionComboBox->currentIndex(), 0);  // both used together
+  f.ExclComboBoxChange(1);
+  f.ExclXRadioButtons[2]->setChecked(true);
+  f.ExclZRadioButtons[6]->setChecked(true);
+  const RunOptions& o = f.session().Options;
+  QCOMPARE(o.ExcludedTypeX, 2);
+  QCOMPARE(o.ExcludedTypeZ, 6);
+  f.InputSaveActionExecute();
+  QCOMPARE(f.PageControl1->currentWidget(), f.OutputTabSheet);
+  QVERIFY(f.OutputMemo->toPlainText().contains("Z"));
+  // This example is analysed X first (sequence 1), whose second stage runs with the Z
+  // selections: the run copies them onto X, and the X panel shows it.
+  QVERIFY(f.OutputMemo->toPlainText().contains(" The first (X) of two independent variables is used firstly."));
+  QCOMPARE(o.ExcludedTypeX, 6);
+  QVERIFY(f.ExclXRadioButtons[6]->isChecked());
+  QVERIFY(!f.ExclXRadioButtons[2]->isChecked());
+  QVERIFY(f.ExclZRadioButtons[6]->isChecked());
+}
+
 void VornaxFormTest::OpenInputFileAndABadRecord() {
   Window w;
   TVornaxForm& f = *w.form;
