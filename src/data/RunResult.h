@@ -65,6 +65,21 @@ struct PlaneResult {
   double As = 0, Ag = 0, Bs = 0, Bg = 0, Css = 0, Csg = 0, Cgs = 0, Cgg = 0;
 };
 
+// The level stretches of a partial regression: at the low end up to ThresholdLow (type 3), at
+// the high end from ThresholdHigh on (type 4), with the confidence companions of each threshold.
+// When both ends are level, the three-piece function joins the two levels by a line.
+struct LevelStretchResult {
+  bool LowFound = false, HighFound = false;
+  double ThresholdLow = 0, ThresholdHigh = 0;
+  double LowInner = 0, LowOuter = 0;    // companions of the low-end threshold
+  double HighLow = 0, HighHigh = 0;     // companions of the high-end threshold
+  bool ThreePiece = false;
+  double LevelLow = 0, LevelHigh = 0;   // the two levels of the three-piece function
+  double MiddleSlope = 0;
+  double CentralCE = 0;                 // coefficient of explanation of the three-piece function
+  bool ScanTableKept = false;
+};
+
 struct RunResult {
   bool Valid = false;
   std::string Analysis;  // "one-variable", "two-variable", "partial", "quadratic", ...
@@ -103,6 +118,9 @@ struct RunResult {
   std::vector<double> Z, FirstResiduals;
   int PreferredTypeZ = -1;
   int ExcludedTypeZ = 0;
+
+  // Partial regression runs only.
+  std::optional<LevelStretchResult> LevelStretch;
 
   std::vector<AnovaRowResult> Anova;
   BreakTestResult BreakTest;
