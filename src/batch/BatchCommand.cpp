@@ -316,7 +316,7 @@ int RunBatch(int argc, const char* const* argv, std::ostream& out, std::ostream&
     // Results of an earlier run under this name would now be taken for this one's.
     std::error_code removeError;
     if (fs::remove(c.json, removeError)) {
-      err << "vornax-batch: removed the results of an earlier run, "" << c.json << ""\n";
+      err << "vornax-batch: removed the results of an earlier run, \"" << c.json << "\"\n";
     }
   }
   switch (result.Outcome) {

@@ -323,7 +323,9 @@ TEST(BatchCommand, SummaryAndJsonResultsOfARealRun) {
       run({(dir / "few.csv").string(), "--json", (dir / "few.json").string()});
   EXPECT_EQ(code, kExitRefused);
   EXPECT_FALSE(fs::exists(dir / "few.json"));
-  EXPECT_NE(err.find("removed the results of an earlier run"), std::string::npos) << err;
+  EXPECT_NE(err.find("removed the results of an earlier run, \"" + (dir / "few.json").string() + "\""),
+            std::string::npos)
+      << err;
 }
 
 }  // namespace
