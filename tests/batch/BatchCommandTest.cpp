@@ -96,7 +96,8 @@ TEST(BatchCommand, ExitStatusForRefusalsAndBadInput) {
 
   Batch c;
   EXPECT_EQ(c.Run({(dir / "missing.csv").string()}), kExitUsage);
-  EXPECT_NE(c.err.find("no such file"), std::string::npos);
+  EXPECT_EQ(c.err, "vornax-batch: cannot read \"" + (dir / "missing.csv").string() +
+                       "\"\nNo such file or directory\n");
   WriteFileBytes(dir / "bad.csv", "1,2\n3,x\n");
   EXPECT_EQ(c.Run({(dir / "bad.csv").string()}), kExitUsage);
   EXPECT_NE(c.err.find("line 2: \"x\" in column 2 is not a number"), std::string::npos);
