@@ -177,18 +177,20 @@ ParseStatus ParseRecords(const std::vector<std::string>& lines, char delimiter, 
   return status;
 }
 
-// The separator is the first of tab, semicolon and comma that splits each of the first records
-// (quotes respected) into two or more fields; otherwise runs of blanks separate.
+// The separator is the first of tab, semicolon and comma that splits the first record and most
+// of the next few (quotes respected) into two or more fields; otherwise runs of blanks separate.
+// A semicolon inside a quoted header of a comma table splits the header only, not the rows.
 char DetectDelimiter(const std::vector<std::string>& lines) {
   for (char candidate : {'\t', ';', ','}) {
     std::vector<Record> sample;
     size_t openLine = 0;
     ParseRecords(lines, candidate, 5, sample, openLine);
-    const bool splits = !sample.empty() && std::all_of(sample.begin(), sample.end(),
-                                                       [](const Record& r) {
-                                                         return r.fields.size() >= 2;
-                                                       });
-    if (splits) return candidate;
+    const auto split = std::count_if(sample.begin(), sample.end(),
+                                     [](const Record& r) { return r.fields.size() >= 2; });
+    if (!sample.empty() && sample.front().fields.size() >= 2 &&
+        static_cast<size_t>(split) * 2 > sample.size()) {
+      return candidate;
+    }
   }
   return ' ';
 }

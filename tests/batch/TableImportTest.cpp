@@ -235,6 +235,11 @@ TEST(TableImport, QuotedFieldsFollowTheUsualRules) {
   auto mixed = Import("\"Yield; t/ha\",\"Depth; cm\"\n1,2\n");
   EXPECT_EQ(mixed.Delimiter, ',');
   EXPECT_EQ(mixed.Cells, (Rows{{"1", "2"}}));
+  // A row with a single value does not hide the separator of the others.
+  auto ragged = Import("Y,X\n1,2\n3\n4,5\n");
+  EXPECT_EQ(ragged.Delimiter, ',');
+  EXPECT_EQ(ragged.Cells, (Rows{{"1", "2"}, {"4", "5"}}));
+  EXPECT_EQ(ragged.LeftOut, (std::vector<size_t>{3}));
   // Doubled quotes, and a line break inside a header: the rows keep their own line numbers.
   auto broken = Import("\"Yield \"\"dry\"\"\",\"Depth\ncm\"\n1,2\n\"3\",\" 4 \"\n");
   EXPECT_EQ(broken.Header, (std::vector<std::string>{"Yield \"dry\"", "Depth cm"}));
