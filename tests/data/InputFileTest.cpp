@@ -346,7 +346,7 @@ TEST(InputFile, AFileCutShortIsRefusedNotMisread) {
   // Cut inside the last number with the count still right: the program writes two decimals and
   // ends every line, so "2" or "28.0" at the very end has lost digits; "28.00" has not.
   const std::string first = "    1       2.00        22.00\r\n";
-  for (const std::string& tail : {"    2       2.41        2", "    2       2.41        28.0"}) {
+  for (const std::string tail : {"    2       2.41        2", "    2       2.41        28.0"}) {
     SCOPED_TRACE(tail);
     RecordingDialogs dialogs;
     EXPECT_EQ(read(HandFile(" Number of data sets:  2", first + tail), dialogs), -1);
