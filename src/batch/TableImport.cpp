@@ -452,8 +452,19 @@ bool ImportTable(const std::filesystem::path& path, const ImportChoices& choices
           return lineError(record.line, "the weight factor \"" + Shown(cell) + "\" " + label +
                                             " is not a whole number");
         }
+        // Refused here rather than by the run, so that the message names the file's line.
+        if (w < 1) {
+          return lineError(record.line, "the weight factor \"" + Shown(cell) + "\" " + label +
+                                            " is below 1: a data set cannot count zero or "
+                                            "negative times");
+        }
+        if (w > kMaxWeightFactor) {
+          return lineError(record.line, "the weight factor \"" + Shown(cell) + "\" " + label +
+                                            " is above " + std::to_string(kMaxWeightFactor) +
+                                            ", the largest accepted");
+        }
         // "2.0" is the whole number it says.
-        if (std::fabs(w) < 2147483647.0) cell = std::to_string(static_cast<long long>(w));
+        cell = std::to_string(static_cast<long long>(w));
       } else if (cellStyle != NumberStyle::None) {
         if (style == NumberStyle::None) {
           style = cellStyle;

@@ -108,8 +108,13 @@ TEST(BatchCommand, ExitStatusForRefusalsAndBadInput) {
   WriteFileBytes(dir / "bad.inp", "too short\r\n");
   EXPECT_EQ(c.Run({(dir / "bad.inp").string()}), kExitUsage);
   EXPECT_NE(c.err.find("A program error occurred."), std::string::npos);
-  WriteFileBytes(dir / "w.csv", "Y,X,weight\n1,2,0\n");
-  EXPECT_EQ(c.Run({(dir / "w.csv").string()}), kExitRefused);
+  // A weight factor below 1 is refused with the line of the table it stands on.
+  WriteFileBytes(dir / "w.csv", "Y,X,weight\n1,2,1\n3,NA,1\n1,2,0\n");
+  EXPECT_EQ(c.Run({(dir / "w.csv").string()}), kExitUsage);
+  EXPECT_NE(c.err.find(", line 4: the weight factor \"0\" in column 3 (weight) is below 1: a data "
+                       "set cannot count zero or negative times\n"),
+            std::string::npos)
+      << c.err;
   EXPECT_TRUE(c.fakes.calls.empty());
   // A table whose name the report would take.
   WriteFileBytes(dir / "data.out", kCsv);

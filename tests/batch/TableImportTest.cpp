@@ -291,6 +291,13 @@ TEST(TableImport, DecimalSeparatorsAndWeightsAreCheckedRowByRow) {
   EXPECT_EQ(Refusal("Y;X\n1.234,5;1\n"), ", line 2: \"1.234,5\" in column 1 (Y) is not a number");
   EXPECT_EQ(Refusal("Y,X,weight\n1,2,1\n3,4,2.5\n"),
             ", line 3: the weight factor \"2.5\" in column 3 (weight) is not a whole number");
+  EXPECT_EQ(Refusal("Y,X,w\n1,2,-2\n"),
+            ", line 2: the weight factor \"-2\" in column 3 (w) is below 1: a data set cannot "
+            "count zero or negative times");
+  EXPECT_EQ(Refusal("Y,X,w\n1,2,1000001\n"),
+            ", line 2: the weight factor \"1000001\" in column 3 (w) is above 1000000, the largest "
+            "accepted");
+  EXPECT_EQ(Import("Y,X,w\n1,2,1000000\n").Cells, (Rows{{"1", "2", "1000000"}}));
   auto whole = Import("Y;X;w\n1;2;3,0\n4;5;2.0\n6;7;1\n");
   EXPECT_EQ(GridFromTable(whole, "t").Rows,
             (Rows{{"1", "1", "2", "3"}, {"2", "4", "5", "2"}, {"3", "6", "7", "1"}}));
