@@ -31,7 +31,12 @@ std::string Lower(std::string s) {
 std::string Shown(const std::string& cell) {
   std::string s;
   for (char c : cell) s.push_back(static_cast<unsigned char>(c) < 0x20 ? '?' : c);
-  if (s.size() > 40) s = s.substr(0, 37) + "...";
+  if (s.size() > 40) {
+    size_t cut = 37;
+    // Not inside a UTF-8 character.
+    while (cut > 0 && (static_cast<unsigned char>(s[cut]) & 0xC0) == 0x80) --cut;
+    s = s.substr(0, cut) + "...";
+  }
   return s;
 }
 
@@ -446,8 +451,20 @@ bool ImportTable(const std::filesystem::path& path, const ImportChoices& choices
       if (!IsNumber(cell, &cellStyle)) {
         return lineError(record.line, "\"" + Shown(cell) + "\" " + label + " is not a number");
       }
+      if (cellStyle == NumberStyle::Comma && table.Delimiter == ',' &&
+          cell.size() - cell.find(',') == 4 &&
+          std::all_of(cell.begin() + static_cast<std::ptrdiff_t>(cell.find(',')) + 1, cell.end(),
+                      [](char ch) { return ch >= '0' && ch <= '9'; })) {
+        // Quoted in a comma table, "1,250" may be twelve hundred and fifty as well as one and a
+        // quarter: either guess could misread every value.
+        return lineError(record.line, "\"" + Shown(cell) + "\" " + label +
+                                          " may hold a thousands separator or a decimal comma; "
+                                          "write it with a decimal point and no thousands "
+                                          "separator");
+      }
       if (u == weightIndex) {
-        const double w = std::stod(WithPoint(cell));
+        double w = 0;
+        ParseFiniteNumber(WithPoint(cell), w);  // a number: checked above
         if (w != std::floor(w)) {
           return lineError(record.line, "the weight factor \"" + Shown(cell) + "\" " + label +
                                             " is not a whole number");
@@ -465,7 +482,8 @@ bool ImportTable(const std::filesystem::path& path, const ImportChoices& choices
         }
         // "2.0" is the whole number it says.
         cell = std::to_string(static_cast<long long>(w));
-      } else if (cellStyle != NumberStyle::None) {
+      }
+      if (u != weightIndex && cellStyle != NumberStyle::None) {
         if (style == NumberStyle::None) {
           style = cellStyle;
           styleLine = record.line;

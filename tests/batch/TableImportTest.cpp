@@ -287,6 +287,13 @@ TEST(TableImport, DecimalSeparatorsAndWeightsAreCheckedRowByRow) {
   EXPECT_EQ(Refusal("1.5\t2\n1\t2,25\n"),
             ", line 2: \"2,25\" in column 2 has a decimal comma, but line 1 has \"1.5\" with a "
             "decimal point; write every number with the same decimal separator");
+  // Quoted in a comma table, a comma before three digits may group thousands: not guessed.
+  EXPECT_EQ(Refusal("Y,X\n\"1,250\",3\n"),
+            ", line 2: \"1,250\" in column 1 (Y) may hold a thousands separator or a decimal "
+            "comma; write it with a decimal point and no thousands separator");
+  EXPECT_EQ(Refusal("Y,X,w\n1,3,\"1,000\"\n").rfind(", line 2: \"1,000\" in column 3 (w) may hold", 0), 0u);
+  // In a semicolon table it is a decimal comma, as such tables write them.
+  EXPECT_EQ(GridFromTable(Import("Y;X\n1,250;3\n"), "t").Rows, (Rows{{"1", "1.250", "3"}}));
   // A thousands separator is no decimal.
   EXPECT_EQ(Refusal("Y;X\n1.234,5;1\n"), ", line 2: \"1.234,5\" in column 1 (Y) is not a number");
   EXPECT_EQ(Refusal("Y,X,weight\n1,2,1\n3,4,2.5\n"),
