@@ -380,9 +380,10 @@ int RunBatch(int argc, const char* const* argv, std::ostream& out, std::ostream&
   const fs::path input = c.input;
   std::error_code ec;
   if (!fs::is_regular_file(input, ec)) {
-    const bool folderGiven = fs::is_directory(input, ec);
-    return usage("cannot read \"" + c.input + "\"\n" +
-                 std::strerror(folderGiven ? EISDIR : ENOENT));
+    // A missing file is no error to the file system; a folder that may not be searched is.
+    const std::string reason =
+        ec ? ec.message() : std::strerror(fs::is_directory(input) ? EISDIR : ENOENT);
+    return usage("cannot read \"" + c.input + "\"\n" + reason);
   }
   const bool isInputFile = LowerExtension(input) == ".inp";
   const bool columnsGiven = !c.yColumn.empty() || !c.xColumn.empty() || !c.zColumn.empty() ||

@@ -297,6 +297,22 @@ bool ImportTable(const std::filesystem::path& path, const ImportChoices& choices
     for (size_t c = 0; c < first.Width(); ++c) names.push_back(OneLineName(first.fields[c]));
     dataStart = 1;
   }
+  const bool named = !choices.Y.empty() || !choices.X.empty();
+  if (header && !named) {
+    // A first row of names and numbers is more likely a data row with a typing error than a
+    // header: taking it for one would drop a data set without a word.
+    for (size_t c = 0; c < first.Width(); ++c) {
+      const std::string cell = Cell(first, c);
+      if (IsNumber(cell)) {
+        size_t text = 0;
+        while (IsNumber(Cell(first, text)) || IsMissingValue(Cell(first, text))) ++text;
+        return lineError(first.line, "the first row holds names and numbers (\"" +
+                                         Shown(Cell(first, text)) + "\" and \"" + Shown(cell) +
+                                         "\"): a header row holds names only, a data row "
+                                         "numbers only");
+      }
+    }
+  }
   if (dataStart >= records.size()) {
     error = where + " holds no data rows";
     return false;
@@ -308,7 +324,6 @@ bool ImportTable(const std::filesystem::path& path, const ImportChoices& choices
     if (names.size() + 1 == width) names.insert(names.begin(), "");
     width = names.size();
   }
-  const bool named = !choices.Y.empty() || !choices.X.empty();
   if (named) {
     // Chosen columns may lie beyond the header: count every column the data rows have.
     for (size_t r = dataStart; r < records.size(); ++r) width = std::max(width, records[r].Width());

@@ -152,6 +152,10 @@ TEST(TableImport, RefusalsNameTheLine) {
   EXPECT_EQ(Refusal("1,2,3,4,5\n"),
             ", line 1: expected 2 to 4 columns (Y, X[, Z][, weight]), found 5; choose them "
             "with --y, --x, --z and --weight");
+  // A first row with a typing error is not taken for a header (and silently lost).
+  EXPECT_EQ(Refusal("2.5,3O\n3,40\n"),
+            ", line 1: the first row holds names and numbers (\"3O\" and \"2.5\"): a header row "
+            "holds names only, a data row numbers only");
   EXPECT_EQ(Refusal("\n# nothing\n"), " holds no data");
   EXPECT_EQ(Refusal("Y,X\n"), " holds no data rows");
   EXPECT_EQ(Refusal("1,2\n", /*weights=*/true), " has only the columns Y and X; there is no weight column");
