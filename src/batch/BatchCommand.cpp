@@ -341,12 +341,16 @@ int RunBatch(int argc, const char* const* argv, std::ostream& out, std::ostream&
                "says weight); the fourth column of a table always is");
   app.add_option("--y", c.yColumn,
                  "The column of Y in a table: its header name or its number (1 is the first); "
-                 "with --x, instead of the order of the columns");
-  app.add_option("--x", c.xColumn, "The column of X in a table, by header name or number");
+                 "with --x, instead of the order of the columns")
+      ->type_name("COL");
+  app.add_option("--x", c.xColumn, "The column of X in a table, by header name or number")
+      ->type_name("COL");
   app.add_option("--z", c.zColumn,
-                 "The column of Z (a second independent variable), by header name or number");
+                 "The column of Z (a second independent variable), by header name or number")
+      ->type_name("COL");
   app.add_option("--weight", c.weightColumn,
-                 "The column of the weight factors, by header name or number");
+                 "The column of the weight factors, by header name or number")
+      ->type_name("COL");
   app.add_flag("--strict", c.strict,
                "Refuse a table with a missing value (an empty cell, NA, NaN, . or -) in a "
                "column used, instead of leaving its row out");
