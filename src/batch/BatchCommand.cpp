@@ -509,6 +509,13 @@ int RunBatch(int argc, const char* const* argv, std::ostream& out, std::ostream&
     case SaveCalculateOutcome::DataRefused:
     case SaveCalculateOutcome::AnalysisStopped:
     case SaveCalculateOutcome::OutputInvalid:
+      // A report that could not be written is no refusal of the data.
+      for (const std::string& shown : dialogs.Shown()) {
+        if (shown.find("could not be written") != std::string::npos ||
+            shown.find("could not be renamed") != std::string::npos) {
+          return kExitUsage;
+        }
+      }
       return kExitRefused;
   }
   return kExitRefused;

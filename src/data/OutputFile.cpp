@@ -38,13 +38,16 @@ std::string OutputFileOpenMessage(const std::string& path) {
 
 bool ReadTextFile(TDMVornax& data, const std::filesystem::path& path,
                   const std::string& expectedExtension, UserDialogs& dialogs) {
-  auto lines = ReadTextLines(path);
+  std::string reason;
+  auto lines = ReadTextLines(path, reason);
   if (!lines) {
-    dialogs.ShowMessage(expectedExtension == ".out" ? OutputFileOpenMessage(PathText(path))
-                                                    : AnovaFileMissingMessage(PathText(path)));
+    // The system's reason follows on a line of its own.
+    dialogs.ShowMessage((expectedExtension == ".out" ? OutputFileOpenMessage(PathText(path))
+                                                     : AnovaFileMissingMessage(PathText(path))) +
+                        "\n" + reason);
     return false;
   }
-  data.OutputLines = std::move(*lines);
+  data.OutputLines = std::move(lines->Lines);
   if (data.OutputLines.size() < 2) {
     // Only the file found wanting goes, with its ANOVA companion: a short ANOVA table is no
     // reason to throw away a good report.

@@ -416,6 +416,18 @@ TEST(BatchCommand, FilesThatCannotBeReadOrWrittenGiveTheSystemsReason) {
                        (dir / "field.csv" / "sub").string() + "\"\nNot a directory\n");
   EXPECT_EQ(b.Run({dir.path().string()}), kExitUsage);
   EXPECT_EQ(b.err, "vornax-batch: cannot read \"" + dir.path().string() + "\"\nIs a directory\n");
+
+  // The real analysis, whose report cannot take its place (a folder of that name is in the
+  // way): status 2, not the 1 of data refused.
+  WriteFileBytes(dir / "ramp.csv", "Y,X\n1,1\n2,2\n3,3\n4,4\n5,5\n6,6\n");
+  fs::create_directory(dir / "ramp.out");
+  WriteFileBytes(dir / "ramp.out" / "keep", "x");
+  const std::string ramp = (dir / "ramp.csv").string();
+  std::vector<const char*> argv = {"vornax-batch", ramp.c_str(), "--quiet"};
+  std::ostringstream out, err;
+  EXPECT_EQ(RunBatch(static_cast<int>(argv.size()), argv.data(), out, err), kExitUsage);
+  EXPECT_NE(err.str().find("\" could not be written: "), std::string::npos) << err.str();
+  EXPECT_EQ(ReadFileBytes(dir / "ramp.out" / "keep"), "x");
 }
 
 // The built program on the first shipped example. Whether the analysis gives a report or says
