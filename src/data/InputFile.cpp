@@ -32,10 +32,15 @@ std::string CorruptDetail(const std::string& path) {
 }
 
 // A count of line 4 or 5: the first token after the skipped label must be an integer.
-bool ReadCount(const std::string& line, size_t skip, int& value) {
+// `column` is where that token stands (or should stand), counted from 1.
+bool ReadCount(const std::string& line, size_t skip, int& value, size_t& column) {
+  column = std::max(line.size(), skip) + 1;
   if (line.size() < skip) return false;
-  auto tokens = SplitTokens(std::string_view(line).substr(skip));
-  return !tokens.empty() && ParseInt32(tokens.front(), value);
+  const std::string_view rest = std::string_view(line).substr(skip);
+  auto tokens = SplitTokens(rest);
+  if (tokens.empty()) return false;
+  column = skip + static_cast<size_t>(tokens.front().data() - rest.data()) + 1;
+  return ParseInt32(tokens.front(), value);
 }
 
 bool HasWeightColumn(const std::string& headerLine8) {
@@ -139,9 +144,11 @@ bool ReadInputFile(TDMVornax& data, RunOptions& options, UserDialogs& dialogs) {
     ShowProgramError(dialogs, CorruptDetail(path) + " (" + where + ")");
     return false;
   };
+  size_t countColumn = 0;
   auto invalidCount = [&](int lineNumber) {
     dialogs.ShowMessage("Invalid numeric input (line " + std::to_string(lineNumber) +
-                        " of the inputfile \"" + path + "\")");
+                        ", column " + std::to_string(countColumn) + " of the inputfile \"" +
+                        path + "\")");
     return false;
   };
 
@@ -152,11 +159,11 @@ bool ReadInputFile(TDMVornax& data, RunOptions& options, UserDialogs& dialogs) {
   ParsedInput in;
   in.title1 = l[0];
   in.title2 = l[1];
-  if (!ReadCount(l[3], kNrOfVarSkip, in.nrOfVar) || (in.nrOfVar != 1 && in.nrOfVar != 2)) {
+  if (!ReadCount(l[3], kNrOfVarSkip, in.nrOfVar, countColumn) || (in.nrOfVar != 1 && in.nrOfVar != 2)) {
     return invalidCount(4);
   }
   int announced = 0;  // checked against the records below; the records read win when more
-  if (!ReadCount(l[4], kNrOfDataSkip, announced)) return invalidCount(5);
+  if (!ReadCount(l[4], kNrOfDataSkip, announced, countColumn)) return invalidCount(5);
   for (size_t i = 0; i < 6; ++i) in.headerLines[i] = l[5 + i];
   in.weights = HasWeightColumn(l[7]);
   in.singleIsZ = l[9].size() >= 24 && l[9].compare(22, 2, " Z") == 0;

@@ -275,13 +275,13 @@ TEST(InputFile, CorruptAndTruncatedFilesAreRefusedAndChangeNothing) {
       {"Title one\r\nTitle two\r\n File name:  x\r\n", corrupt + " (the file ends after line 3)"},
       {"", corrupt + " (the file ends after line 0)"},
       {HandFile(" Number of data sets:  x", "1 2 3\r\n"),
-       "Invalid numeric input (line 5 of the inputfile \"" + p + "\")"},
+       "Invalid numeric input (line 5, column 24 of the inputfile \"" + p + "\")"},
       {HandFile(" Number of data sets:  2", "1 2 3\r\n", false, " Number of independent variables:  one"),
-       "Invalid numeric input (line 4 of the inputfile \"" + p + "\")"},
+       "Invalid numeric input (line 4, column 36 of the inputfile \"" + p + "\")"},
       {HandFile(" Number of data sets:  2", "1 2 3\r\n", false, " Number of independent variables:  3"),
-       "Invalid numeric input (line 4 of the inputfile \"" + p + "\")"},
+       "Invalid numeric input (line 4, column 36 of the inputfile \"" + p + "\")"},
       {HandFile(" Number of data", "1 2 3\r\n"),
-       "Invalid numeric input (line 5 of the inputfile \"" + p + "\")"},
+       "Invalid numeric input (line 5, column 23 of the inputfile \"" + p + "\")"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.message);
