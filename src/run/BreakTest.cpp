@@ -14,30 +14,6 @@
 namespace vornax {
 namespace {
 
-// SplitMix64: a small generator whose output is fixed by its definition, so that a seed gives the
-// same shuffles with every compiler and library (the standard distributions and std::shuffle
-// are free to differ between implementations).
-class SplitMix64 {
- public:
-  explicit SplitMix64(uint64_t seed) : state_(seed) {}
-  uint64_t Next() {
-    uint64_t z = (state_ += 0x9E3779B97F4A7C15ULL);
-    z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ULL;
-    z = (z ^ (z >> 27)) * 0x94D049BB133111EBULL;
-    return z ^ (z >> 31);
-  }
-  // Uniform in [0, bound) without the bias of a plain remainder.
-  uint64_t Below(uint64_t bound) {
-    const uint64_t limit = UINT64_MAX - UINT64_MAX % bound;
-    uint64_t v = Next();
-    while (v >= limit) v = Next();
-    return v % bound;
-  }
-
- private:
-  uint64_t state_;
-};
-
 // The generator of shuffle i: its own stream, so shuffles can be made in any order.
 SplitMix64 StreamFor(uint64_t seed, int i) {
   SplitMix64 mix(seed ^ (0xD1B54A32D192ED03ULL * (static_cast<uint64_t>(i) + 1)));

@@ -7,6 +7,7 @@
 
 #include "anova/Anova.h"
 #include "regression/OneVariable.h"
+#include "regression/TwoVariable.h"
 
 namespace vornax {
 namespace {
@@ -70,7 +71,7 @@ void RunSCurves(const AnalysisTable& analyses, TDMVornax& data, RunOptions& opti
 AnalysisTable DefaultAnalysisTable() {
   AnalysisTable t;
   t[Analysis::OneVariable] = {"one-variable segmented regression", RunOneVariable};
-  t[Analysis::TwoVariable] = {"two-variable segmented regression", nullptr};
+  t[Analysis::TwoVariable] = {"two-variable segmented regression", RunTwoVariableRegression};
   t[Analysis::Logistic] = {"logistic S-curve regression", nullptr};
   t[Analysis::Gumbel] = {"Gumbel S-curve regression", nullptr};
   t[Analysis::InvertedGumbel] = {"inverted Gumbel S-curve regression", nullptr};

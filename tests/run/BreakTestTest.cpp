@@ -11,24 +11,17 @@
 namespace vornax {
 namespace {
 
-// A fixed normal noise source (SplitMix64 and Box-Muller), the same on every machine.
+// A fixed normal noise source (Box-Muller on SplitMix64), the same on every machine.
 class Noise {
  public:
-  explicit Noise(uint64_t seed) : state_(seed) {}
-  double Uniform() {
-    uint64_t z = (state_ += 0x9E3779B97F4A7C15ULL);
-    z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ULL;
-    z = (z ^ (z >> 27)) * 0x94D049BB133111EBULL;
-    z ^= z >> 31;
-    return (static_cast<double>(z >> 11) + 0.5) / 9007199254740992.0;
-  }
+  explicit Noise(uint64_t seed) : rng_(seed) {}
   double Normal() {
-    const double u = Uniform(), v = Uniform();
+    const double u = rng_.Unit(), v = rng_.Unit();
     return std::sqrt(-2 * std::log(u)) * std::cos(6.283185307179586 * v);
   }
 
  private:
-  uint64_t state_;
+  SplitMix64 rng_;
 };
 
 // A run's numbers as the one-variable analysis leaves them: X ascending, the break found or not.
