@@ -382,6 +382,19 @@ TEST(BatchCommand, ARefusalSaysWhichReportsWentAndWhyXDidNotVary) {
   EXPECT_FALSE(fs::exists(dir / "tiny.out"));
   EXPECT_EQ(out.str(), "");
 
+  // Two variables, Z the one that hardly varies (by 0.0003).
+  WriteFileBytes(dir / "two.csv", "Y,X,Z\n1,1,2.0000\n2,2,2.0003\n3,3,2.0001\n4,4,2.0002\n");
+  const std::string two = (dir / "two.csv").string();
+  std::vector<const char*> argvTwo = {"vornax-batch", two.c_str(), "--quiet"};
+  std::ostringstream outTwo, errTwo;
+  EXPECT_EQ(RunBatch(static_cast<int>(argvTwo.size()), argvTwo.data(), outTwo, errTwo),
+            kExitRefused);
+  EXPECT_EQ(errTwo.str(),
+            "Y = Y, X = X, Z = Z\n"
+            "The database is not fit for regression analysis. There is no variation in X or "
+            "Z-values. Please correct the input file.\n"
+            "Z varies by less than 0.001: express Z in smaller units and run again\n");
+
   // Values that do not vary at all: the message says so already.
   WriteFileBytes(dir / "flat.csv", "Y,X\n1,5\n2,5\n3,5\n");
   const std::string flat = (dir / "flat.csv").string();
