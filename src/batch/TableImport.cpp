@@ -317,29 +317,32 @@ bool ImportTable(const std::filesystem::path& path, const ImportChoices& choices
     error = where + " holds no data rows";
     return false;
   }
-  // The columns are those of the header, or of the first data row; a header one name short
-  // stands over row names written without a name of their own.
+  // Row names or numbers in the first column: present in every row, and 1, 2, ..., n or text.
+  bool rowNames = true, counting = true, text = false;
+  for (size_t r = dataStart; r < records.size(); ++r) {
+    const std::string cell = Cell(records[r], 0);
+    if (cell.empty()) rowNames = false;
+    if (cell != std::to_string(r - dataStart + 1)) counting = false;
+    if (!IsNumber(cell) && !IsMissingValue(cell)) text = true;
+  }
+  rowNames = rowNames && (counting || text);
+
+  // The columns are those of the header, or of the first data row. A header one name short
+  // stands over row names written without a name of their own; over other data, the last
+  // column simply has no name.
   size_t width = records[dataStart].Width();
   if (header) {
-    if (names.size() + 1 == width) names.insert(names.begin(), "");
-    width = names.size();
+    const bool oneShort = names.size() + 1 == width;
+    if (oneShort && rowNames) names.insert(names.begin(), "");
+    if (!oneShort) width = names.size();
   }
   if (named) {
     // Chosen columns may lie beyond the header: count every column the data rows have.
     for (size_t r = dataStart; r < records.size(); ++r) width = std::max(width, records[r].Width());
   }
-
-  // Row names or numbers in the first column: an empty header over 1, 2, ..., n or over text.
-  if (!named && header && !names.empty() && names[0].empty() && width >= 3) {
-    bool allPresent = true, counting = true, text = false;
-    for (size_t r = dataStart; r < records.size(); ++r) {
-      const std::string cell = Cell(records[r], 0);
-      if (cell.empty()) allPresent = false;
-      if (cell != std::to_string(r - dataStart + 1)) counting = false;
-      if (!IsNumber(cell) && !IsMissingValue(cell)) text = true;
-    }
-    table.RowNamesSkipped = allPresent && (counting || text);
-  }
+  // By position, a row-name column under an empty header is left aside.
+  table.RowNamesSkipped = !named && header && !names.empty() && names[0].empty() && width >= 3 &&
+                          rowNames;
   const size_t firstColumn = table.RowNamesSkipped ? 1 : 0;
   auto nameOf = [&](size_t column) {
     return column < names.size() && !names[column].empty() ? names[column]

@@ -220,6 +220,16 @@ TEST(TableImport, RowNamesFromStatisticsPackagesAreLeftAside) {
   EXPECT_TRUE(named.RowNamesSkipped);
   EXPECT_EQ(named.Cells, (Rows{{"2.5", "30"}, {"3", "40"}}));
 
+  // A header one name short over data that are not row names: the last column has no name.
+  auto shortHeader = Import("Y,X\n1,2,3\n4,5,6\n");
+  EXPECT_FALSE(shortHeader.RowNamesSkipped);
+  EXPECT_EQ(ColumnsUsedLine(shortHeader), "Y = Y, X = X, Z = column 3");
+  EXPECT_EQ(shortHeader.Cells, (Rows{{"1", "2", "3"}, {"4", "5", "6"}}));
+  // Chosen by name, the names still stand over the right columns of a write.table file.
+  EXPECT_EQ(Import("\"yield\" \"depth\"\n\"1\" 2.5 30\n\"2\" 3.1 40\n", Columns("depth", "yield"))
+                .Cells,
+            (Rows{{"30", "2.5"}, {"40", "3.1"}}));
+
   // An empty header over numbers that do not count 1, 2, 3 is a nameless data column.
   auto data = Import(",depth,salt\n2.5,30,1\n3.1,40,2\n");
   EXPECT_FALSE(data.RowNamesSkipped);
