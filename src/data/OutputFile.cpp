@@ -41,10 +41,11 @@ bool ReadTextFile(TDMVornax& data, const std::filesystem::path& path,
   std::string reason;
   auto lines = ReadTextLines(path, reason);
   if (!lines) {
-    // The system's reason follows on a line of its own.
-    dialogs.ShowMessage((expectedExtension == ".out" ? OutputFileOpenMessage(PathText(path))
-                                                     : AnovaFileMissingMessage(PathText(path))) +
-                        "\n" + reason);
+    // A report that cannot be opened gets the system's reason on a line of its own; a missing
+    // ANOVA table is said to be missing already.
+    dialogs.ShowMessage(expectedExtension == ".out"
+                            ? OutputFileOpenMessage(PathText(path)) + "\n" + reason
+                            : AnovaFileMissingMessage(PathText(path)));
     return false;
   }
   data.OutputLines = std::move(lines->Lines);

@@ -45,6 +45,21 @@ struct BreakTestResult {
   unsigned long long Seed = 0;
 };
 
+// The level stretches of a partial regression: at the low end up to ThresholdLow (type 3), at
+// the high end from ThresholdHigh on (type 4), with the confidence companions of each threshold.
+// When both ends are level, the three-piece function joins the two levels by a line.
+struct LevelStretchResult {
+  bool LowFound = false, HighFound = false;
+  double ThresholdLow = 0, ThresholdHigh = 0;
+  double LowInner = 0, LowOuter = 0;    // companions of the low-end threshold
+  double HighLow = 0, HighHigh = 0;     // companions of the high-end threshold
+  bool ThreePiece = false;
+  double LevelLow = 0, LevelHigh = 0;   // the two levels of the three-piece function
+  double MiddleSlope = 0;
+  double CentralCE = 0;                 // coefficient of explanation of the three-piece function
+  bool ScanTableKept = false;
+};
+
 struct RunResult {
   bool Valid = false;
   std::string Analysis;  // "one-variable", "two-variable", "partial", "quadratic", ...
@@ -71,6 +86,9 @@ struct RunResult {
   // The data in report order with the calculated values of the printed equations.
   std::vector<double> X, Y, YCalc;
   std::vector<bool> Added;
+
+  // Partial regression runs only.
+  std::optional<LevelStretchResult> LevelStretch;
 
   std::vector<AnovaRowResult> Anova;
   BreakTestResult BreakTest;

@@ -72,6 +72,26 @@ std::string ResultJsonText(const RunResult& r, const RunOptions& options,
                       {"ce_straight_line", r.CEStraight},
                       {"ce_chosen_in_search", r.CEChosen},
                       {"candidates", candidates}};
+  if (r.LevelStretch) {
+    const LevelStretchResult& s = *r.LevelStretch;
+    auto threshold = [](bool found, double value) { return found ? json(value) : json(nullptr); };
+    json stretch = {{"low_end", {{"found", s.LowFound},
+                                 {"threshold", threshold(s.LowFound, s.ThresholdLow)},
+                                 {"companions", {s.LowInner, s.LowOuter}}}},
+                    {"high_end", {{"found", s.HighFound},
+                                  {"threshold", threshold(s.HighFound, s.ThresholdHigh)},
+                                  {"companions", {s.HighLow, s.HighHigh}}}},
+                    {"scan_table_kept", s.ScanTableKept}};
+    if (s.ThreePiece) {
+      stretch["three_piece"] = {{"level_low", s.LevelLow},
+                                {"level_high", s.LevelHigh},
+                                {"middle_slope", s.MiddleSlope},
+                                {"ce", s.CentralCE}};
+    } else {
+      stretch["three_piece"] = nullptr;
+    }
+    j["level_stretch"] = stretch;
+  }
   json anova = json::array();
   for (const AnovaRowResult& row : r.Anova) {
     anova.push_back({{"kind", row.Kind},

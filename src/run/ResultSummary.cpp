@@ -62,6 +62,26 @@ std::vector<std::string> SummaryLines(const RunResult& r) {
     lines.push_back(bp);
   }
 
+  if (r.LevelStretch && r.HasBreakpoint) {
+    // Where Y does not respond: the answer a partial regression was asked for.
+    const LevelStretchResult& s = *r.LevelStretch;
+    std::string range = "Range of no effect: " + v;
+    if (s.ThreePiece) {
+      range += " up to " + FormatSignificant(s.ThresholdLow, 4) + " and from " +
+               FormatSignificant(s.ThresholdHigh, 4) + " on (levels " +
+               FormatSignificant(s.LevelLow, 4) + " and " + FormatSignificant(s.LevelHigh, 4) +
+               "; coefficient of explanation of the three pieces " +
+               FormatFixed(s.CentralCE, 0, 4) + ")";
+    } else if (r.Type == 3) {
+      range += " up to " + FormatSignificant(r.Breakpoint, 4);
+    } else {
+      range += " from " + FormatSignificant(r.Breakpoint, 4) + " on";
+    }
+    lines.push_back(range);
+  } else if (r.LevelStretch) {
+    lines.push_back("Range of no effect: none found");
+  }
+
   if (r.HasBreakpoint) {
     lines.push_back("Y = " + FormatSignificant(r.SlopeBelow, 4) + "*" + v + " + " +
                     FormatSignificant(r.InterceptBelow, 4) + " when " + v + " < breakpoint; Y = " +

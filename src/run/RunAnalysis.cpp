@@ -6,6 +6,7 @@
 #include <cstddef>
 
 #include "anova/Anova.h"
+#include "partial/PartialRegression.h"
 #include "regression/OneVariable.h"
 #include "regression/TwoVariable.h"
 
@@ -79,7 +80,7 @@ AnalysisTable DefaultAnalysisTable() {
   t[Analysis::Power] = {"power curve regression", nullptr};
   t[Analysis::Quadratic] = {"quadratic regression", nullptr};
   t[Analysis::Cubic] = {"cubic regression", nullptr};
-  t[Analysis::Partial] = {"partial regression", nullptr};
+  t[Analysis::Partial] = {"partial regression", RunPartialRegression};
   t[Analysis::SegmentedAnova] = {"variance analysis", MakeSegmentedAnova};
   t[Analysis::CurveAnova] = {"variance analysis of curves", MakeCurveAnova};
   return t;

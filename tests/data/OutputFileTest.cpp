@@ -44,7 +44,7 @@ TEST(OutputFile, MissingFilesGiveTheirMessagesAndKeepTheLines) {
                     "\nNo such file or directory",
                 "The anova file \"" + var +
                     "\"could not be found. Please go to the input tabsheet and run the program "
-                    "again to create it.\nNo such file or directory"}));
+                    "again to create it."}));
   EXPECT_EQ(d.OutputLines, std::vector<std::string>{"shown before"});
 }
 
