@@ -6,6 +6,8 @@
 #include <cstddef>
 
 #include "anova/Anova.h"
+#include "curves/PolynomialCurves.h"
+#include "curves/PowerCurve.h"
 #include "regression/OneVariable.h"
 
 namespace vornax {
@@ -75,9 +77,9 @@ AnalysisTable DefaultAnalysisTable() {
   t[Analysis::Gumbel] = {"Gumbel S-curve regression", nullptr};
   t[Analysis::InvertedGumbel] = {"inverted Gumbel S-curve regression", nullptr};
   t[Analysis::Fisk] = {"Fisk S-curve regression", nullptr};
-  t[Analysis::Power] = {"power curve regression", nullptr};
-  t[Analysis::Quadratic] = {"quadratic regression", nullptr};
-  t[Analysis::Cubic] = {"cubic regression", nullptr};
+  t[Analysis::Power] = {"power curve regression", RunPowerCurve};
+  t[Analysis::Quadratic] = {"quadratic regression", RunQuadraticCurve};
+  t[Analysis::Cubic] = {"cubic regression", RunCubicCurve};
   t[Analysis::Partial] = {"partial regression", nullptr};
   t[Analysis::SegmentedAnova] = {"variance analysis", MakeSegmentedAnova};
   t[Analysis::CurveAnova] = {"variance analysis of curves", MakeCurveAnova};
@@ -136,8 +138,9 @@ void RunAnalysis(TDMVornax& data, RunOptions& options, UserDialogs& dialogs,
     } else if (Chosen(options, CurveChoice::Cubic)) {
       options.CurveCubic = true;
       Run(analyses, Analysis::Cubic, data, options, dialogs);
-      // Too poor a cubic fit gets no ANOVA table; the caller decides whether it is reported.
-      if (!options.AnalysisFailed && options.CurveExplCoeff < 0.1) return;
+      // A cubic too poor to be reported (below 0.02) wrote no files and gets no ANOVA table;
+      // the caller says so. Every reported cubic gets its table.
+      if (!options.AnalysisFailed && !options.CurveAbort && options.CurveExplCoeff < 0.02) return;
     } else if (partialChosen) {
       options.PartialRun = true;
       Run(analyses, Analysis::Partial, data, options, dialogs);
