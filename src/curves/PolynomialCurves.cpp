@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <utility>
 #include <vector>
 
 #include "data/NumberFormat.h"
@@ -50,6 +51,99 @@ bool Finite(const std::array<double, 4>& c) {
 long double Det3(long double a, long double b, long double c, long double d, long double e,
                  long double f, long double g, long double h, long double i) {
   return a * (e * i - f * h) - b * (d * i - f * g) + c * (d * h - e * g);
+}
+
+
+// The residual sum of squares of the least-squares polynomial of `degree` through (u, y), with
+// y centred on its mean and u spread over [-1, 1]. The polynomials of a degree are the same
+// functions in u as in W, so this is the SSD of the fit in W, but its normal equations are
+// well conditioned, which lets the sums run in 64-bit reals.
+long double CentredPolynomialSSD(const std::vector<double>& u, const std::vector<double>& y,
+                                 long double syy, int degree) {
+  double s[7] = {0, 0, 0, 0, 0, 0, 0}, t[4] = {0, 0, 0, 0};
+  const size_t n = u.size();
+  for (size_t i = 0; i < n; ++i) {
+    const double a = u[i], a2 = a * a, a3 = a2 * a, yi = y[i];
+    s[1] += a;
+    s[2] += a2;
+    s[3] += a3;
+    s[4] += a2 * a2;
+    t[0] += yi;
+    t[1] += a * yi;
+    t[2] += a2 * yi;
+    if (degree == 3) {
+      s[5] += a2 * a3;
+      s[6] += a3 * a3;
+      t[3] += a3 * yi;
+    }
+  }
+  s[0] = static_cast<double>(n);
+  const int k = degree + 1;
+  long double m[4][5];
+  for (int r = 0; r < k; ++r) {
+    for (int c = 0; c < k; ++c) m[r][c] = s[r + c];
+    m[r][k] = t[r];
+  }
+  for (int c = 0; c < k; ++c) {
+    int pivot = c;
+    for (int r = c + 1; r < k; ++r) {
+      if (std::fabs(m[r][c]) > std::fabs(m[pivot][c])) pivot = r;
+    }
+    if (m[pivot][c] == 0) return std::numeric_limits<long double>::infinity();
+    for (int j = 0; j <= k; ++j) std::swap(m[c][j], m[pivot][j]);
+    for (int r = c + 1; r < k; ++r) {
+      const long double f = m[r][c] / m[c][c];
+      for (int j = c; j <= k; ++j) m[r][j] -= f * m[c][j];
+    }
+  }
+  long double coeff[4];
+  long double explained = 0;
+  for (int r = k - 1; r >= 0; --r) {
+    long double v = m[r][k];
+    for (int j = r + 1; j < k; ++j) v -= m[r][j] * coeff[j];
+    coeff[r] = v / m[r][r];
+  }
+  for (int r = 0; r < k; ++r) explained += coeff[r] * t[r];
+  return std::max(syy - explained, 0.0L);
+}
+
+// The grid index k (E = 0.19 + 0.01 k) of the smallest SSD, the first one on equal SSD, over
+// W = base^E. Each step multiplies W by base^0.01.
+int SearchExponent(const std::vector<long double>& base, const std::vector<long double>& yData,
+                   int degree) {
+  const size_t n = base.size();
+  long double avY = 0;
+  for (long double v : yData) avY += v;
+  avY /= static_cast<long double>(n);
+  std::vector<double> y(n), u(n);
+  long double syy = 0;
+  for (size_t i = 0; i < n; ++i) {
+    y[i] = static_cast<double>(yData[i] - avY);
+    syy += (yData[i] - avY) * (yData[i] - avY);
+  }
+  std::vector<long double> w(n), step(n);
+  for (size_t i = 0; i < n; ++i) {
+    w[i] = CurvePower(base[i], GridExponent(1));
+    step[i] = CurvePower(base[i], 0.01);
+  }
+  long double best = std::numeric_limits<long double>::infinity();
+  int bestK = 1;
+  for (int k = 1; k <= kExponentSteps; ++k) {
+    if (k > 1) {
+      for (size_t i = 0; i < n; ++i) w[i] *= step[i];
+    }
+    // W rises with the sorted base: its ends give the centre and the half-width.
+    const long double centre = (w[0] + w[n - 1]) / 2, half = (w[n - 1] - w[0]) / 2;
+    if (!(half > 0)) continue;
+    const long double scale = 1 / half;
+    for (size_t i = 0; i < n; ++i) u[i] = static_cast<double>((w[i] - centre) * scale);
+    const long double ssd = CentredPolynomialSSD(u, y, syy, degree);
+    if (ssd < best) {
+      best = ssd;
+      bestK = k;
+    }
+  }
+  return bestK;
 }
 
 }  // namespace
@@ -154,27 +248,7 @@ std::optional<CurveResult> FitPolynomialCurve(const CurveData& data, bool cubic,
   std::vector<long double> w(base.size());
   if (transformAccepted) {
     searched = true;
-    // W = base^E for E = 0.20, 0.21, ...: each step multiplies by base^0.01.
-    std::vector<long double> step(base.size());
-    for (size_t i = 0; i < base.size(); ++i) {
-      w[i] = CurvePower(base[i], GridExponent(1));
-      step[i] = CurvePower(base[i], 0.01);
-    }
-    long double best = std::numeric_limits<long double>::infinity();
-    int bestK = 1;
-    for (int k = 1; k <= kExponentSteps; ++k) {
-      if (k > 1) {
-        for (size_t i = 0; i < w.size(); ++i) w[i] *= step[i];
-      }
-      std::array<double, 4> c{};
-      if (!solve(SumPolynomial(w.data(), data.Y.data(), n, cubic), c)) continue;
-      const long double ssd = ResidualSum(c, cubic, w.data(), data.Y.data(), n);
-      if (ssd < best) {
-        best = ssd;
-        bestK = k;
-      }
-    }
-    e = SnapExponent(GridExponent(bestK));
+    e = SnapExponent(GridExponent(SearchExponent(base, data.Y, cubic ? 3 : 2)));
   }
 
   // The final fit.

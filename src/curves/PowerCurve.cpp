@@ -38,40 +38,61 @@ CurveResult FitPowerCurve(const CurveData& data) {
   const size_t un = static_cast<size_t>(n);
   // The shift is taken from the untransformed X: C is derived from the raw smallest X, so an
   // X already moved towards zero would collapse to the 0.001 floor.
-  std::vector<long double> yc(un), xt, w(un), step(un);
+  std::vector<long double> xt, w(un);
   long double avY = 0;
   for (size_t i = 0; i < un; ++i) avY += data.Y[i];
   avY /= n;
+  std::vector<double> yc(un), wd(un), step(un), logXt(un);
   long double syy = 0;
   for (size_t i = 0; i < un; ++i) {
-    yc[i] = data.Y[i] - avY;
-    syy += yc[i] * yc[i];
+    yc[i] = static_cast<double>(data.Y[i] - avY);
+    syy += (data.Y[i] - avY) * (data.Y[i] - avY);
   }
 
-  // The SSD of the least-squares line for each grid point, from deviations of Xv from its first
-  // value (no cancellation when Xv varies little) against the centred Y.
+  // The SSD of the least-squares line for each grid point, Syy - Sxy^2/Sxx, from deviations of
+  // Xv from its first value (no cancellation when Xv varies little) against the centred Y. Xv
+  // for the next power is the last one times Xt^0.01; it is formed afresh every few steps so
+  // that the rounding of the products never adds up to more than a few units in the last place.
   long double best = std::numeric_limits<long double>::infinity();
   int bestI = 1, bestJ = 1;
+  constexpr int kRefresh = 32;
   for (int i = 1; i <= kShiftSteps; ++i) {
     ShiftedX(data, PowerShift(data.RawXmin, i), xt);
     for (size_t k = 0; k < un; ++k) {
-      w[k] = CurvePower(xt[k], PowerExponent(1));
-      step[k] = CurvePower(xt[k], 0.01);
+      logXt[k] = static_cast<double>(std::log2(xt[k]));
+      step[k] = std::exp2(0.01 * logXt[k]);
     }
     for (int j = 1; j <= kPowerSteps; ++j) {
-      if (j > 1) {
-        for (size_t k = 0; k < un; ++k) w[k] *= step[k];
+      if ((j - 1) % kRefresh == 0) {
+        const double p = PowerExponent(j);
+        for (size_t k = 0; k < un; ++k) wd[k] = std::exp2(p * logXt[k]);
+      } else {
+        for (size_t k = 0; k < un; ++k) wd[k] *= step[k];
       }
-      const long double w0 = w[0];
-      long double sd = 0, sdd = 0, sdy = 0;
-      for (size_t k = 0; k < un; ++k) {
-        const long double d = w[k] - w0;
-        sd += d;
-        sdd += d * d;
-        sdy += d * yc[k];
+      const double w0 = wd[0];
+      // Two interleaved sets of sums keep the additions from waiting on each other.
+      double sd[2] = {0, 0}, sdd[2] = {0, 0}, sdy[2] = {0, 0};
+      size_t k = 0;
+      for (; k + 1 < un; k += 2) {
+        const double d0 = wd[k] - w0, d1 = wd[k + 1] - w0;
+        sd[0] += d0;
+        sd[1] += d1;
+        sdd[0] += d0 * d0;
+        sdd[1] += d1 * d1;
+        sdy[0] += d0 * yc[k];
+        sdy[1] += d1 * yc[k + 1];
       }
-      const long double sxx = sdd - sd * sd / n;
-      long double ssd = sxx > 0 ? syy - sdy * sdy / sxx : syy;
+      if (k < un) {
+        const double d0 = wd[k] - w0;
+        sd[0] += d0;
+        sdd[0] += d0 * d0;
+        sdy[0] += d0 * yc[k];
+      }
+      const long double sumD = static_cast<long double>(sd[0]) + sd[1];
+      const long double sumDD = static_cast<long double>(sdd[0]) + sdd[1];
+      const long double sumDY = static_cast<long double>(sdy[0]) + sdy[1];
+      const long double sxx = sumDD - sumD * sumD / n;
+      long double ssd = sxx > 0 ? syy - sumDY * sumDY / sxx : syy;
       if (ssd < 0) ssd = 0;
       if (ssd < best) {
         best = ssd;
