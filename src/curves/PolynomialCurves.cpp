@@ -104,7 +104,11 @@ long double CentredPolynomialSSD(const std::vector<double>& u, const std::vector
     coeff[r] = v / m[r][r];
   }
   for (int r = 0; r < k; ++r) explained += coeff[r] * t[r];
-  return std::max(syy - explained, 0.0L);
+  const long double ssd = syy - explained;
+  // A sum of squares below zero beyond rounding means the equations broke down (X values so
+  // clustered against an outlier that no digits are left); such a point must not win.
+  if (ssd < -1e-9L * syy) return std::numeric_limits<long double>::infinity();
+  return std::max(ssd, 0.0L);
 }
 
 // The grid index k (E = 0.19 + 0.01 k) of the smallest SSD, the first one on equal SSD, over
@@ -266,6 +270,13 @@ std::optional<CurveResult> FitPolynomialCurve(const CurveData& data, bool cubic,
   r.Exponent = e;
   r.ExponentSearched = searched;
   r.CurveSSD = static_cast<double>(ResidualSum(r.Coeff, cubic, w.data(), data.Y.data(), n));
+  // E = 1 is on the grid and every snap leads to it, so the polynomial always contains the
+  // straight line: a fit worse than the line means its equations lost every digit (as one X
+  // a hundred million times the others can make them). That is not a result to report.
+  if (!(r.CurveSSD <= data.LinSSD + 1e-9 * data.CurveSyy)) {
+    failure = notFound;
+    return std::nullopt;
+  }
   r.CurveSyy = data.CurveSyy;
   r.LinSSD = data.LinSSD;
   r.LinCorrCoeffSq = data.LinCorrCoeffSq;

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "curves/CurveTestSupport.h"
+#include "curves/PowerCurve.h"
 
 namespace vornax {
 namespace {
@@ -196,18 +197,30 @@ TEST(PolynomialCurves, BadInputNeverLeavesNaNOrFiles) {
   ASSERT_EQ(flat.dialogs.Messages().size(), 1u);
   EXPECT_NE(flat.dialogs.Messages()[0].find("no variation in Y-values"), std::string::npos);
 
-  // All X negative, and one huge X: sound reports with finite numbers.
-  for (const std::vector<double>& x :
-       {std::vector<double>{-20, -18, -15, -11, -9, -8, -6, -4, -3, -1},
-        std::vector<double>{1, 2, 3, 4, 5, 6, 7, 8, 9, 1e9}}) {
-    CurveRun run;
-    run.Load({1, 3, 2, 5, 4, 6, 8, 7, 9, 12}, x);
-    run.options.TransformAccepted = true;
-    RunQuadraticCurve(run.data, run.options, run.dialogs);
-    EXPECT_FALSE(run.options.CurveAbort);
-    const std::string text = test::ReadFileBytes(run.OutPath());
-    EXPECT_FALSE(text.empty());
-    for (const char* bad : {"nan", "NaN", "inf", "Inf"}) EXPECT_EQ(text.find(bad), std::string::npos);
+  // All X negative, and one huge X: sound reports with finite numbers from every curve.
+  using Runner = void (*)(TDMVornax&, RunOptions&, UserDialogs&);
+  for (Runner runner : {Runner{RunQuadraticCurve}, Runner{RunCubicCurve}, Runner{RunPowerCurve}}) {
+    for (const std::vector<double>& x :
+         {std::vector<double>{-20, -18, -15, -11, -9, -8, -6, -4, -3, -1},
+          std::vector<double>{1, 2, 3, 4, 5, 6, 7, 8, 9, 1e9}}) {
+      CurveRun run;
+      run.Load({1, 3, 2, 5, 4, 6, 8, 7, 9, 12}, x);
+      run.options.TransformAccepted = true;
+      runner(run.data, run.options, run.dialogs);
+      if (run.options.CurveAbort) {
+        // A refusal says which curve could not be made, and leaves no files.
+        ASSERT_EQ(run.dialogs.Messages().size(), 1u);
+        EXPECT_NE(run.dialogs.Messages()[0].find("could not be"), std::string::npos);
+        EXPECT_FALSE(run.HasFiles());
+        continue;
+      }
+      EXPECT_GE(run.options.CurveExplCoeff, 0.5);
+      const std::string text = test::ReadFileBytes(run.OutPath()) + test::ReadFileBytes(run.VarPath());
+      EXPECT_FALSE(text.empty()) << x.back() << " " << run.options.CurveExplCoeff;
+      for (const char* bad : {"nan", "NaN", "inf", "Inf"}) {
+        EXPECT_EQ(text.find(bad), std::string::npos) << text;
+      }
+    }
   }
 }
 
@@ -278,6 +291,16 @@ TEST(PolynomialGolden, CubicOnShiftedZ) {
   run.options.TransformAccepted = false;
   RunCubicCurve(run.data, run.options, run.dialogs);
   ExpectGolden(run, "curve_cubic_z.out");
+}
+
+TEST(PolynomialGolden, QuadraticOnShiftedZ) {
+  CurveRun run;
+  LoadGoldenCubic(run);
+  run.data.SingleIsZ = true;
+  run.data.SingleIsX = false;
+  run.options.TransformAccepted = false;
+  RunQuadraticCurve(run.data, run.options, run.dialogs);
+  ExpectGolden(run, "curve_quadratic_z.out");
 }
 
 TEST(PolynomialGolden, CubicWithExponentSearchOnShiftedX) {

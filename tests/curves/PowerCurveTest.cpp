@@ -135,7 +135,7 @@ TEST(PowerCurve, AStraightLineIsAcceptedAsItsOwnPowerCurve) {
   EXPECT_TRUE(run.HasFiles());
 }
 
-TEST(PowerGolden, ReportOnX) {
+void ExpectPowerGolden(bool z, const std::string& name) {
   CurveRun run;
   std::vector<double> x, y;
   for (int i = 0; i < 20; ++i) {
@@ -144,16 +144,24 @@ TEST(PowerGolden, ReportOnX) {
     y.push_back(1.5 + 2.2 * std::pow(v, 0.45) + 0.2 * test::Wobble()[static_cast<size_t>(i)]);
   }
   run.Load(y, x);
-  run.data.Title1 = "";
+  // An empty title is printed as "No title given" / "No subtitle given".
+  (z ? run.data.Title2 : run.data.Title1) = "";
+  run.data.SingleIsZ = z;
+  run.data.SingleIsX = !z;
   RunPowerCurve(run.data, run.options, run.dialogs);
-  const auto expected = test::GoldenWithPath("curve_power_x.out", run.OutPath());
+  const auto expected = test::GoldenWithPath(name, run.OutPath());
   const auto actual = run.Out();
   ASSERT_FALSE(expected.empty());
   for (size_t i = 0; i < std::max(actual.size(), expected.size()); ++i) {
     EXPECT_EQ(i < actual.size() ? actual[i] : "<missing>",
               i < expected.size() ? expected[i] : "<missing>")
-        << "line " << i + 1;
+        << name << " line " << i + 1;
   }
+}
+
+TEST(PowerGolden, ReportsOnXAndZ) {
+  ExpectPowerGolden(false, "curve_power_x.out");
+  ExpectPowerGolden(true, "curve_power_z.out");
 }
 
 }  // namespace

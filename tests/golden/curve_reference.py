@@ -11,7 +11,9 @@ them. The data are formed in 64-bit floats exactly as the tests form them.
     python3 curve_reference.py quadratic_x > curve_quadratic_x.out
     python3 curve_reference.py cubic_z     > curve_cubic_z.out
     python3 curve_reference.py cubic_x     > curve_cubic_x.out
+    python3 curve_reference.py quadratic_z > curve_quadratic_z.out
     python3 curve_reference.py power_x     > curve_power_x.out
+    python3 curve_reference.py power_z     > curve_power_z.out
 """
 import math
 import os
@@ -316,8 +318,12 @@ def main():
         lines = polynomial(*data_cubic(), True, False, True, t1, t2)
     elif which == "cubic_x":
         lines = polynomial(*data_cubic(), True, True, False, t1, t2)
+    elif which == "quadratic_z":
+        lines = polynomial(*data_cubic(), False, False, True, t1, t2)
     elif which == "power_x":
         lines = power_curve(*data_power(), False, "", t2)
+    elif which == "power_z":
+        lines = power_curve(*data_power(), True, t1, "")
     else:
         raise SystemExit("unknown report " + which)
     sys.stdout.buffer.write(("\r\n".join(lines) + "\r\n").encode("latin-1"))
