@@ -8,6 +8,7 @@
 #include "anova/Anova.h"
 #include "curves/PolynomialCurves.h"
 #include "curves/PowerCurve.h"
+#include "curves/SCurves.h"
 #include "regression/OneVariable.h"
 
 namespace vornax {
@@ -34,8 +35,8 @@ bool Run(const AnalysisTable& analyses, Analysis a, TDMVornax& data, RunOptions&
 }
 
 // The four S-shaped curves are tried in turn, and the one that fits strictly best of all is run
-// once more so that its report is the one left on disk. With a tie none is run again and the
-// Fisk report stands.
+// once more so that its report is the one left on disk. With a tie the Fisk curve is run again,
+// so that the run always ends with a report (the trials write none).
 void RunSCurves(const AnalysisTable& analyses, TDMVornax& data, RunOptions& options,
                 UserDialogs& dialogs) {
   static constexpr Analysis kCurves[4] = {Analysis::Logistic, Analysis::Gumbel,
@@ -50,6 +51,8 @@ void RunSCurves(const AnalysisTable& analyses, TDMVornax& data, RunOptions& opti
   options.SCurveFinalRun = false;
   for (int i = 0; i < 4; ++i) {
     Run(analyses, kCurves[i], data, options, dialogs);
+    // Data unfit for one S-curve are unfit for all: the message is shown once.
+    if (options.CurveAbort || options.AnalysisFailed) return;
     dialogs.AddProgress(kProgress[i]);
   }
   options.SCurveFinalRun = true;
@@ -65,6 +68,7 @@ void RunSCurves(const AnalysisTable& analyses, TDMVornax& data, RunOptions& opti
       return;
     }
   }
+  Run(analyses, Analysis::Fisk, data, options, dialogs);
 }
 
 }  // namespace
@@ -73,10 +77,10 @@ AnalysisTable DefaultAnalysisTable() {
   AnalysisTable t;
   t[Analysis::OneVariable] = {"one-variable segmented regression", RunOneVariable};
   t[Analysis::TwoVariable] = {"two-variable segmented regression", nullptr};
-  t[Analysis::Logistic] = {"logistic S-curve regression", nullptr};
-  t[Analysis::Gumbel] = {"Gumbel S-curve regression", nullptr};
-  t[Analysis::InvertedGumbel] = {"inverted Gumbel S-curve regression", nullptr};
-  t[Analysis::Fisk] = {"Fisk S-curve regression", nullptr};
+  t[Analysis::Logistic] = {"logistic S-curve regression", RunLogisticCurve};
+  t[Analysis::Gumbel] = {"Gumbel S-curve regression", RunGumbelCurve};
+  t[Analysis::InvertedGumbel] = {"inverted Gumbel S-curve regression", RunInvertedGumbelCurve};
+  t[Analysis::Fisk] = {"Fisk S-curve regression", RunFiskCurve};
   t[Analysis::Power] = {"power curve regression", RunPowerCurve};
   t[Analysis::Quadratic] = {"quadratic regression", RunQuadraticCurve};
   t[Analysis::Cubic] = {"cubic regression", RunCubicCurve};

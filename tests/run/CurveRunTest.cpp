@@ -111,5 +111,55 @@ TEST(CurveRun, ThePowerCurveOnTheSecondVariable) {
   EXPECT_EQ(d.Var().at(0), " Variance Analysis, ANOVA table, power Regression");
 }
 
+// A falling S: germination against temperature.
+void LoadFalling(CurveDispatch& d) {
+  const double wobble[] = {0.2, -0.1, 0.15, -0.2, 0.05, 0.1, -0.15, 0.0,
+                           0.2, -0.05, -0.1, 0.1, -0.2, 0.15, 0.0};
+  std::vector<double> x, y;
+  for (int i = 0; i < 15; ++i) {
+    const double v = 2.0 + 2.0 * i;
+    x.push_back(v);
+    y.push_back(5 + 85 / (1 + std::exp(0.4 * (v - 16))) + wobble[i]);
+  }
+  d.Load(y, x);
+}
+
+TEST(SCurveRun, TheDispatcherLeavesTheBestReportAndItsAnova) {
+  CurveDispatch run(CurveChoice::SCurve);
+  LoadFalling(run);
+  run.options.TransformAccepted = true;
+  run.Run();
+  EXPECT_TRUE(run.dialogs.Messages().empty());
+  const double fits[4] = {run.options.FitLogistic, run.options.FitGumbel, run.options.FitInvGumbel,
+                          run.options.FitFisk};
+  const char* firstLines[4] = {
+      " Results of program VORNAXA for the logistic S-curve regression of Y upon X.",
+      " Results of program Ondulex for the Gumbel regression.",
+      " Results of program Ondulex for the Gumbel inverted regression.",
+      " Results of program Ondulex for the Fisk regression."};
+  int best = 3;
+  for (int k = 0; k < 4; ++k) {
+    bool strictly = true;
+    for (int j = 0; j < 4; ++j) strictly = strictly && (j == k || fits[k] > fits[j]);
+    if (strictly) best = k;
+  }
+  EXPECT_EQ(test::ReadLines(run.dir / "run.out").at(0), firstLines[best]);
+  EXPECT_EQ(run.options.CurveExplCoeff, fits[best]);
+  EXPECT_EQ(run.Var().at(0), " Variance Analysis, ANOVA table, S-curve Regression");
+}
+
+TEST(SCurveRun, YWithoutVariationIsRefusedOnceWithoutFiles) {
+  CurveDispatch run(CurveChoice::SCurve);
+  run.Load({5, 5, 5, 5, 5}, {1, 2, 3, 4, 5});
+  test::WriteFileBytes(run.dir / "run.out", " old report\r\n second line\r\n");
+  run.Run();
+  EXPECT_EQ(run.dialogs.Messages(),
+            std::vector<std::string>{"The database is not fit for curve fitting. There is no "
+                                     "variation in Y-values. Please correct the input file."});
+  EXPECT_TRUE(run.options.CurveAbort);
+  EXPECT_FALSE(std::filesystem::exists(run.dir / "run.out"));
+  EXPECT_FALSE(std::filesystem::exists(run.dir / "run.var"));
+}
+
 }  // namespace
 }  // namespace vornax

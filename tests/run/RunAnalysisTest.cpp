@@ -79,7 +79,7 @@ TEST(RunAnalysis, TheFirstMatchingChoiceDecides) {
   };
   const std::vector<Case> cases = {
       {CurveChoice::Power, CurveChoice::SCurve, false, 1,
-       {"logistic", "gumbel", "invgumbel", "fisk", "curve-anova"}},
+       {"logistic", "gumbel", "invgumbel", "fisk", "fisk", "curve-anova"}},
       {CurveChoice::Quadratic, CurveChoice::Power, false, 1, {"power", "curve-anova"}},
       {CurveChoice::Cubic, CurveChoice::Quadratic, true, 1, {"quadratic", "curve-anova"}},
       {CurveChoice::None, CurveChoice::Cubic, true, 1, {"cubic", "curve-anova"}},
@@ -104,7 +104,9 @@ TEST(RunAnalysis, TheStrictlyBestSCurveRunsAgain) {
     std::vector<std::string> calls;
   };
   const std::vector<Case> cases = {
-      {{0.81, 0.85, 0.85, 0.80}, {"logistic", "gumbel", "invgumbel", "fisk", "curve-anova"}},
+      // No strict winner: the Fisk curve runs again, so its report is written.
+      {{0.81, 0.85, 0.85, 0.80},
+       {"logistic", "gumbel", "invgumbel", "fisk", "fisk", "curve-anova"}},
       {{0.81, 0.86, 0.85, 0.80},
        {"logistic", "gumbel", "invgumbel", "fisk", "gumbel", "curve-anova"}},
       {{0.90, 0.86, 0.85, 0.80},
@@ -137,6 +139,17 @@ TEST(RunAnalysis, TheStrictlyBestSCurveRunsAgain) {
                                         " please wait", " 40% done", " 60% done", " 75% done",
                                         " Anova table ....", " Finalizing ...."}));
   }
+}
+
+TEST(RunAnalysis, AnSCurveRefusalStopsTheTrials) {
+  Dispatch d;
+  d.options.CurveX = CurveChoice::SCurve;
+  d.fakes.during = [](Analysis a, TDMVornax&, RunOptions& o) {
+    if (a == Analysis::Logistic) o.CurveAbort = true;
+  };
+  d.Run();
+  EXPECT_EQ(d.fakes.calls, std::vector<std::string>{"logistic"});
+  EXPECT_TRUE(d.options.CurveAbort);
 }
 
 TEST(RunAnalysis, TheSecondOfTwoColumnsIsCopiedIntoXForACurve) {
