@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <limits>
 #include <vector>
 
@@ -169,13 +170,39 @@ CurveResult FitLinkedSCurve(const CurveData& data, CurveKind kind, bool transfor
   return r;
 }
 
-CurveResult FitFiskCurve(const CurveData& data, const std::function<void(int)>& progress) {
+uint64_t FiskDataFingerprint(const CurveData& data) {
+  // FNV-1a over each value as two doubles (its nearest double and the remainder), which
+  // together hold every bit of the 64-bit mantissa.
+  uint64_t h = 1469598103934665603ULL;
+  auto mix = [&h](double v) {
+    uint64_t bits = 0;
+    std::memcpy(&bits, &v, sizeof bits);
+    for (int k = 0; k < 8; ++k) {
+      h ^= (bits >> (8 * k)) & 0xFF;
+      h *= 1099511628211ULL;
+    }
+  };
+  mix(static_cast<double>(data.N));
+  for (const auto* values : {&data.Base, &data.Y}) {
+    for (long double v : *values) {
+      const double head = static_cast<double>(v);
+      mix(head);
+      mix(static_cast<double>(v - head));
+    }
+  }
+  return h;
+}
+
+CurveResult FitFiskCurve(const CurveData& data, const std::function<void(int)>& progress,
+                         const FiskPoint* known, FiskPoint* chosen) {
   const int n = data.N;
   const size_t un = static_cast<size_t>(n);
   const Asymptotes as = SCurveAsymptotes(data);
   const bool increasing = data.Y.back() > data.Y.front();
-  const FiskPoint p =
-      FiskSearch(data.Base.data(), data.Y.data(), n, as.Ymax, increasing, FiskGrid{}, progress);
+  const FiskPoint p = known != nullptr ? *known
+                                       : FiskSearch(data.Base.data(), data.Y.data(), n, as.Ymax,
+                                                    increasing, FiskGrid{}, progress);
+  if (chosen != nullptr) *chosen = p;
   const double a = FiskA(p.i), b = FiskB(p.t), c = FiskC(as.Ymax, p.r);
 
   CurveResult r;
@@ -370,7 +397,16 @@ void RunSCurve(TDMVornax& data, RunOptions& options, UserDialogs& dialogs, Curve
         dialogs.AddProgress(" Fisk curve " + FormatInt(percent) + "% ..");
       };
     }
-    result = FitFiskCurve(prepared, progress);
+    // The final run of the data the comparison searched takes the point it found.
+    const uint64_t print = FiskDataFingerprint(prepared);
+    const FiskPoint known{options.FiskR, options.FiskT, options.FiskI};
+    const bool reuse = options.SCurveFinalRun && options.FiskR > 0 && options.FiskDataPrint == print;
+    FiskPoint chosen;
+    result = FitFiskCurve(prepared, progress, reuse ? &known : nullptr, &chosen);
+    options.FiskR = chosen.r;
+    options.FiskT = chosen.t;
+    options.FiskI = chosen.i;
+    options.FiskDataPrint = print;
   } else {
     result = FitLinkedSCurve(prepared, kind, options.TransformAccepted);
   }

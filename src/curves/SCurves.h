@@ -8,6 +8,7 @@
 // writes the report and the variance file. Every run starts from the same untransformed data.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <string>
 
@@ -34,8 +35,14 @@ double SnapSCurveExponent(CurveKind kind, double e);
 // the Gumbel curves always, for the logistic only when `transformAccepted`.
 CurveResult FitLinkedSCurve(const CurveData& data, CurveKind kind, bool transformAccepted);
 
-// The Fisk fit on the (shifted) base X; `progress` follows the grid search.
-CurveResult FitFiskCurve(const CurveData& data, const std::function<void(int)>& progress = {});
+// The Fisk fit on the (shifted) base X; `progress` follows the grid search. With `known` the
+// search is skipped and that grid point is taken (it must be what the search chose for these
+// data). `chosen`, when given, receives the grid point.
+CurveResult FitFiskCurve(const CurveData& data, const std::function<void(int)>& progress = {},
+                         const FiskPoint* known = nullptr, FiskPoint* chosen = nullptr);
+
+// A fingerprint of what the Fisk search reads (the base X and Y in full precision).
+uint64_t FiskDataFingerprint(const CurveData& data);
 
 void WriteLogisticReport(TextFileWriter& out, const CurveResult& r, const std::string& outputPath,
                          const std::string& title1, const std::string& title2);

@@ -111,6 +111,48 @@ TEST(SCurves, TheFiskCurveIsMirroredForRisingY) {
   EXPECT_GT(r.CurveExplCoeff, 0.95);
 }
 
+TEST(SCurves, TheFinalFiskRunTakesThePointOfTheComparisonOnlyForTheSameData) {
+  CurveRun fresh;
+  LoadFalling(fresh.data);
+  fresh.options.SCurveFinalRun = true;
+  RunFiskCurve(fresh.data, fresh.options, fresh.dialogs);
+
+  CurveRun twice;
+  LoadFalling(twice.data);
+  RunFiskCurve(twice.data, twice.options, twice.dialogs);  // comparison: no files
+  EXPECT_FALSE(twice.HasFiles());
+  EXPECT_EQ(twice.options.FiskR, fresh.options.FiskR);
+  twice.options.SCurveFinalRun = true;
+  RunFiskCurve(twice.data, twice.options, twice.dialogs);
+  auto withoutName = [](std::vector<std::string> lines) {
+    lines.at(1).clear();
+    return lines;
+  };
+  EXPECT_EQ(withoutName(twice.Out()), withoutName(fresh.Out()));
+
+  // A point remembered for other data is not taken.
+  CurveRun other;
+  LoadFalling(other.data);
+  other.options.SCurveFinalRun = true;
+  other.options.FiskR = other.options.FiskT = other.options.FiskI = 1;
+  other.options.FiskDataPrint = 12345;
+  RunFiskCurve(other.data, other.options, other.dialogs);
+  EXPECT_EQ(withoutName(other.Out()), withoutName(fresh.Out()));
+}
+
+TEST(SCurves, ALongFiskSearchShowsItsProgress) {
+  CurveRun run;
+  std::vector<double> x, y;
+  for (int i = 0; i < 2001; ++i) {
+    x.push_back(1 + 0.01 * i);
+    y.push_back(10 / (1 + std::pow(x.back() / 10, 3)) + 0.1 * test::Wobble()[static_cast<size_t>(i % 30)]);
+  }
+  run.Load(y, x);
+  RunFiskCurve(run.data, run.options, run.dialogs);
+  EXPECT_EQ(run.dialogs.ProgressLines(),
+            (std::vector<std::string>{" Fisk curve 90% ..", " Fisk curve 100% .."}));
+}
+
 TEST(SCurves, WithoutTheTransformationTheLogisticAllowsNoExponent) {
   CurveRun run;
   LoadFalling(run.data);
