@@ -157,7 +157,8 @@ std::optional<BreakpointDf> TwoVariableDf(int type, int n) {
 }
 
 void OneVariableTable(const std::filesystem::path& varPath, VarFileReader& in,
-                      const CommonValues& common, RunOptions& options, UserDialogs& dialogs) {
+                      const CommonValues& common, RunOptions& options, UserDialogs& dialogs,
+                      RunResult& result) {
   double ssLin = 0, breakpoint = 0, ssSeg = 0;
   if (!in.ReadSumOfSquares(ssLin) || !in.Read(breakpoint)) return;
   const bool broken = breakpoint != kNoBreakpoint;
@@ -192,7 +193,7 @@ void OneVariableTable(const std::filesystem::path& varPath, VarFileReader& in,
                          table.Test(ssTotal, nu1, nu2, variance, kBreakpointFSubstitute));
   }
   table.WriteClosing(true);
-  ReplaceVarianceFile(varPath, table.Lines(), dialogs);
+  if (ReplaceVarianceFile(varPath, table.Lines(), dialogs)) result.Anova = table.Rows();
 }
 
 // Two variables. Which blocks appear: each stage's straight line when the stage is marked
@@ -200,7 +201,8 @@ void OneVariableTable(const std::filesystem::path& varPath, VarFileReader& in,
 // line 1 [+ breakpoint 1] + line 2 [+ breakpoint 2]: both broken, first only, second only, or
 // neither.
 void TwoVariableTable(const std::filesystem::path& varPath, VarFileReader& in,
-                      const CommonValues& common, RunOptions& options, UserDialogs& dialogs) {
+                      const CommonValues& common, RunOptions& options, UserDialogs& dialogs,
+                      RunResult& result) {
   double ssLin1 = 0, bp1 = 0, ssRes1 = 0, ssLin2 = 0, bp2 = 0, ssSeg2 = 0;
   int sequence = 1;
   if (!in.ReadSumOfSquares(ssLin1) || !in.ReadCount(sequence, 1, 2) || !in.Read(bp1) ||
@@ -249,7 +251,7 @@ void TwoVariableTable(const std::filesystem::path& varPath, VarFileReader& in,
     }
   }
   table.WriteClosing(true);
-  ReplaceVarianceFile(varPath, table.Lines(), dialogs);
+  if (ReplaceVarianceFile(varPath, table.Lines(), dialogs)) result.Anova = table.Rows();
 }
 
 }  // namespace
@@ -260,9 +262,9 @@ void MakeSegmentedAnova(TDMVornax& data, RunOptions& options, UserDialogs& dialo
   CommonValues common;
   if (!ReadCommon(in, 2, data, dialogs, common)) return;
   if (common.NrOfVar == 2) {
-    TwoVariableTable(varPath, in, common, options, dialogs);
+    TwoVariableTable(varPath, in, common, options, dialogs, data.Result);
   } else {
-    OneVariableTable(varPath, in, common, options, dialogs);
+    OneVariableTable(varPath, in, common, options, dialogs, data.Result);
   }
 }
 
@@ -334,7 +336,7 @@ void MakeCurveAnova(TDMVornax& data, RunOptions& options, UserDialogs& dialogs) 
                        curveTest(ssTotal, nu1Total, nu2Total, totalVariance, ssTotal <= 0));
 
   table.WriteClosing(false);
-  ReplaceVarianceFile(varPath, table.Lines(), dialogs);
+  if (ReplaceVarianceFile(varPath, table.Lines(), dialogs)) data.Result.Anova = table.Rows();
 }
 
 }  // namespace vornax

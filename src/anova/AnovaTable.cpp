@@ -3,6 +3,7 @@
 #include "anova/AnovaTable.h"
 
 #include <algorithm>
+#include <cctype>
 
 #include "anova/Anova.h"
 #include "data/NumberFormat.h"
@@ -16,6 +17,30 @@ const std::string kRule(68, '-');
 
 // A column that has no value because the row has no residual degrees of freedom.
 const std::string kNotAvailable = "n.a.";
+
+// A row label without its padding.
+std::string Trimmed(const std::string& text) {
+  size_t from = 0, to = text.size();
+  while (from < to && std::isspace(static_cast<unsigned char>(text[from]))) ++from;
+  while (to > from && std::isspace(static_cast<unsigned char>(text[to - 1]))) --to;
+  return text.substr(from, to - from);
+}
+
+AnovaRowResult Row(const char* kind, const std::string& source, double ss, int nu1, int nu2,
+                   std::optional<FTest> test, double residualSS) {
+  AnovaRowResult row;
+  row.Kind = kind;
+  row.Source = source;
+  row.SumOfSquares = ss;
+  row.Df1 = nu1;
+  row.Df2 = std::max(nu2, 0);
+  if (test) {
+    row.F = test->F;
+    row.Significance = std::min(test->Significance, 99.9);
+  }
+  row.ResidualSumOfSquares = residualSS;
+  return row;
+}
 
 }  // namespace
 
@@ -92,6 +117,9 @@ void AnovaTableWriter::WriteExplainedRows(int nu1, int nu2, const std::string& l
     lines_.push_back(Caption(secondLabel, 31, nu1, nu2));
   }
   lines_.push_back(TestColumns(ssExplained, nu1, test));
+  const std::string source =
+      secondLabel.empty() ? Trimmed(label) : Trimmed(label) + " " + Trimmed(secondLabel);
+  rows_.push_back(Row("explained", source, ssExplained, nu1, nu2, test, ssUnexplained));
   WriteRemaining(nu2, ssUnexplained, varianceUnexplained);
 }
 
@@ -111,6 +139,8 @@ void AnovaTableWriter::WriteExtraRows(int nu1, int nu2, const std::string& label
   lines_.push_back(TotalRow ? " total expl. by" : " extra expl. by");
   lines_.push_back(Caption(label, 32, nu1, nu2));
   lines_.push_back(TestColumns(ssExtra, nu1, test));
+  rows_.push_back(Row(TotalRow ? "total" : "extra", Trimmed(label), ssExtra, nu1, nu2, test,
+                      ssResidual));
   if (TotalRow) return;
   if (test) WarnIfWeak(*test);
   WriteRemaining(nu2, ssResidual, varianceResidual);

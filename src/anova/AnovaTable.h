@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "data/RunOptions.h"
+#include "data/RunResult.h"
 #include "data/UserDialogs.h"
 
 namespace vornax {
@@ -56,6 +57,8 @@ class AnovaTableWriter {
   void WriteClosing(bool seeAlso);
 
   const std::vector<std::string>& Lines() const { return lines_; }
+  // The rows written so far, as numbers.
+  const std::vector<AnovaRowResult>& Rows() const { return rows_; }
 
   int AnovaN;
   double AnovaSST;
@@ -73,6 +76,7 @@ class AnovaTableWriter {
   RunOptions& options_;
   UserDialogs& dialogs_;
   std::vector<std::string> lines_;
+  std::vector<AnovaRowResult> rows_;
 };
 
 // The width of the second degree of freedom: 1 up to 10 data, 2 up to 100, else 3.

@@ -13,6 +13,9 @@
 #include "batch/TableImport.h"
 #include "data/InputFile.h"
 #include "data/TextFile.h"
+#include "run/BreakTest.h"
+#include "run/ResultJson.h"
+#include "run/ResultSummary.h"
 #include "run/SaveCalculate.h"
 
 namespace vornax::batch {
@@ -33,6 +36,9 @@ struct Choices {
   bool noTransform = false;
   bool weights = false;
   bool quiet = false;
+  int permutations = 999;
+  unsigned long long seed = 1;
+  std::string json;
 };
 
 const char* const kFooter = R"(
@@ -41,14 +47,20 @@ Y, X[, Z][, weight] separated by commas, semicolons, tabs or blanks, with an opt
 header row. A table is also written as NAME.inp, so that the run can be repeated.
 The report NAME.out and the ANOVA table NAME.var are written beside the input, or into
 --output-dir (together with NAME.inp). The input file given is never rewritten.
-The path of the report is printed on standard output; messages and progress lines go
-to standard error.
+The path of the report is printed on standard output, followed by a summary of the
+result (unless --quiet); messages and progress lines go to standard error.
+
+The break test shuffles Y over the X values (--permutations times), runs the same
+search on each shuffle and counts how often a break explains as much extra as the one
+found: p = (1 + count) / (permutations + 1). It accounts for the search over 100
+breakpoints and several types, which the type tests of the report do not.
 
 Examples:
   vornax-batch examples/01-yield-watertable.inp
   vornax-batch field.csv --confidence 95 --exclude 6
   vornax-batch trial.inp --use z --prefer 3 --output-dir results
   vornax-batch growth.tsv --curve quadratic --no-transform
+  vornax-batch field.csv --json field.json --permutations 4999 --seed 7
 
 Exit status: 0 the report was written; 1 the analysis refused the data (its message
 is printed); 2 bad usage, unreadable input, or a file that could not be written.)";
@@ -134,6 +146,48 @@ std::string ApplyChoices(const Choices& c, const CLI::App& app, int nrOfVarInDat
   return {};
 }
 
+// After a run that wrote its report: the break test, the summary and the JSON results.
+int Finish(const Choices& c, Session& session, const SaveCalculateResult& result,
+           const fs::path& inputPath, std::ostream& out, std::ostream& err) {
+  RunResult& numbers = session.Data.Result;
+  if (numbers.Valid && c.permutations > 0 && BreakTestApplies(numbers)) {
+    BreakTestOptions test;
+    test.Permutations = c.permutations;
+    test.Seed = c.seed;
+    test.Threads = 2;
+    int lastShown = -1;
+    if (!c.quiet) {
+      test.Progress = [&](int done, int total, double seconds) {
+        if (seconds < 2) return;
+        const int percent = static_cast<int>(100.0 * done / total);
+        if (percent / 10 == lastShown) return;
+        lastShown = percent / 10;
+        err << " Break test: " << done << " of " << total << " permutations" << std::endl;
+      };
+    }
+    numbers.BreakTest = RunBreakTest(numbers, test);
+  }
+  if (!c.quiet) {
+    for (const std::string& line : SummaryLines(numbers)) out << line << '\n';
+  }
+  if (c.json.empty()) return kExitDone;
+  if (!numbers.Valid) {
+    err << "vornax-batch: this analysis does not give its results as numbers yet; \""
+        << c.json << "\" was not written\n";
+    return kExitUsage;
+  }
+  ResultFiles files;
+  files.Input = PathText(inputPath);
+  files.Output = result.OutputPath;
+  files.Anova = PathText(WithExtension(result.OutputPath, ".var"));
+  std::string error;
+  if (!WriteResultJson(c.json, numbers, session.Options, files, error)) {
+    err << "vornax-batch: the file \"" << c.json << "\" could not be written\n" << error << '\n';
+    return kExitUsage;
+  }
+  return kExitDone;
+}
+
 }  // namespace
 
 int RunBatch(int argc, const char* const* argv, std::ostream& out, std::ostream& err) {
@@ -183,7 +237,16 @@ int RunBatch(int argc, const char* const* argv, std::ostream& out, std::ostream&
   app.add_option("--output-dir,-o", c.outputDir,
                  "Folder for NAME.inp, NAME.out and NAME.var (made when missing); default: "
                  "beside the input");
-  app.add_flag("--quiet,-q", c.quiet, "No progress lines");
+  app.add_flag("--quiet,-q", c.quiet, "No progress lines and no summary");
+  app.add_option("--permutations", c.permutations,
+                 "Shuffles of the break test (default 999; 0 switches the test off)")
+      ->check(CLI::Range(0, 1000000));
+  app.add_option("--seed", c.seed,
+                 "Seed of the break test's shuffles (default 1): the same seed gives the same p");
+  app.add_option("--json", c.json,
+                 "Also write every result of the run (options, type, breakpoint, lines, "
+                 "coefficients of explanation, ANOVA rows, break test, data table) to this "
+                 "JSON file");
 
   try {
     app.parse(argc, argv);
@@ -245,10 +308,17 @@ int RunBatch(int argc, const char* const* argv, std::ostream& out, std::ostream&
   grid.ConfidencePercent = c.confidence;
 
   const SaveCalculateResult result = SaveCalculate(session, grid, inputPath, dialogs, writeInput);
+  if (result.Outcome != SaveCalculateOutcome::Done && !c.json.empty()) {
+    // Results of an earlier run under this name would now be taken for this one's.
+    std::error_code removeError;
+    if (fs::remove(c.json, removeError)) {
+      err << "vornax-batch: removed the results of an earlier run, "" << c.json << ""\n";
+    }
+  }
   switch (result.Outcome) {
     case SaveCalculateOutcome::Done:
       out << result.OutputPath << '\n';
-      return kExitDone;
+      return Finish(c, session, result, inputPath, out, err);
     case SaveCalculateOutcome::NotSaved:
     case SaveCalculateOutcome::InputNotWritten:
       return kExitUsage;

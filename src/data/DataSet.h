@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "data/RunResult.h"
+
 namespace vornax {
 
 // The data module. Arrays are indexed from 0; element i belongs to the data set with serial
@@ -41,6 +43,9 @@ struct TDMVornax {
   std::vector<std::string> OutputLines;
   std::string OutputKind;
   int32_t OutputLineCount() const { return static_cast<int32_t>(OutputLines.size()); }
+
+  // The numbers of the last run (Valid is false until an analysis has reported).
+  RunResult Result;
 
   // Sizes every per-data-set array to n elements; new elements are empty data sets with weight 1.
   void Resize(int32_t n);

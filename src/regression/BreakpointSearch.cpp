@@ -27,6 +27,8 @@ class Search {
     int code = kTypeSingle;
     engine_.EvaluateBreakpoint(bp, ce, code, engine_.OptMethod);
     r.CE1 = ce;
+    r.CEopt = ce;
+    r.TypeCE[kTypeSingle] = ce;
     r.BPopt = engine_.Xmin;
     r.FoundType = kTypeSingle;
 
@@ -52,8 +54,10 @@ class Search {
       // A candidate that falls back is moved to Xmin here and stays there for later passes.
       engine_.EvaluateBreakpoint(candidate, ce, code, method);
       const bool valid = searchCode ? code == type : candidate > engine_.Xmin;
+      if (valid && ce > result_.TypeCE[type]) result_.TypeCE[type] = ce;
       if (ce > best && valid) {
         best = ce;
+        result_.CEopt = ce;
         result_.BPopt = candidate;
         result_.FoundType = type;
         if (type != kType5 && type != kType6) engine_.OptMethod = method;

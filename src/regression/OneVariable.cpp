@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <numeric>
 #include <system_error>
+#include <utility>
 #include <vector>
 
 #include "data/TextFile.h"
@@ -104,8 +105,9 @@ void RunOneVariable(TDMVornax& data, RunOptions& options, UserDialogs& dialogs) 
   SegmentEngine engine;
   engine.Attach(data.YData.data(), data.XData.data(), static_cast<int>(n));
   engine.ConfidenceT = options.ConfidenceT;
-  engine.Restore(RegressionCarryOver{options.CarriedSERC1, options.CarriedSERC2,
-                                     options.CarriedOptMethod});
+  const RegressionCarryOver start{options.CarriedSERC1, options.CarriedSERC2,
+                                  options.CarriedOptMethod};
+  engine.Restore(start);
   engine.FindExtremes();
   if (engine.Xmax - engine.Xmin < 0.001) {
     restore();
@@ -169,6 +171,11 @@ void RunOneVariable(TDMVornax& data, RunOptions& options, UserDialogs& dialogs) 
   }
   report.WriteSummary();
   keepCarryOver();
+  RunResult numbers;
+  report.FillResult(numbers);
+  numbers.StartSERC1 = start.SERC1;
+  numbers.StartSERC2 = start.SERC2;
+  numbers.StartOptMethod = start.OptMethod;
 
   // 8. Back to the data as they were entered (sorted), and the files in place.
   restore();
@@ -181,6 +188,7 @@ void RunOneVariable(TDMVornax& data, RunOptions& options, UserDialogs& dialogs) 
     return;
   }
   data.FileName = PathText(varPath);
+  data.Result = std::move(numbers);
 }
 
 }  // namespace vornax

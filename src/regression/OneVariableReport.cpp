@@ -1,6 +1,7 @@
 // The one-variable report and variance file, line by line.
 #include "regression/OneVariableReport.h"
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 
@@ -177,6 +178,7 @@ void OneVariableReport::WriteRegressionReport(double bp, int type) {
   if (type == kTypeSingle) {
     singleAvX_ = static_cast<double>(e.Stats[2].AvX);
     singleNSxx_ = static_cast<double>(e.Stats[2].N * e.Stats[2].StDevX * e.Stats[2].StDevX);
+    singleCE_ = ce_;
   }
 
   // 3. Variance file: the breakpoint and the residual sum of squares of the segmented fit.
@@ -370,34 +372,32 @@ void OneVariableReport::WriteSummary() {
   out_.WriteLine(z ? " SUMMARY OF THE Y-Z REGRESSION." : " SUMMARY OF THE Y-X REGRESSION.");
   switch (found) {
     case 0:
-      out_.WriteLine(" Function type : 0  - a horizontal regression line, no breakpoint found.");
+      typeText_ = "a horizontal regression line, no breakpoint found.";
       break;
     case 1:
-      out_.WriteLine(" Function type : 1  - a single regression line, no breakpoint found.");
+      typeText_ = "a single regression line, no breakpoint found.";
       break;
     case 2:
-      out_.WriteLine(" Function type : 2  - two connected segments with sloping lines.");
+      typeText_ = "two connected segments with sloping lines.";
       break;
     case 3:
-      out_.WriteLine(" Function type : 3  - first a horizontal segment, then sloping.");
+      typeText_ = "first a horizontal segment, then sloping.";
       break;
     case 4:
-      out_.WriteLine(" Function type : 4  - first a sloping segment, then horizontal.");
+      typeText_ = "first a sloping segment, then horizontal.";
       break;
     case 5:
-      out_.WriteLine(std::string(" Function type : 5  - two segments") +
-                     " with horiz. lines at diff. levels.");
+      typeText_ = "two segments with horiz. lines at diff. levels.";
       break;
     default:
-      if (type6Variant_ == 1) {
-        out_.WriteLine(" Function type : 8  - two disconnected, sloping segments.");
-      } else if (type6Variant_ == 2) {
-        out_.WriteLine(" Function type : 6  - two disconnected, segments, one horizontal.");
-      } else {
-        out_.WriteLine(" Function type : 7  - two disconnected, parallel segments.");
-      }
+      printedCode_ = type6Variant_ == 1 ? 8 : type6Variant_ == 2 ? 6 : 7;
+      typeText_ = type6Variant_ == 1   ? "two disconnected, sloping segments."
+                  : type6Variant_ == 2 ? "two disconnected, segments, one horizontal."
+                                       : "two disconnected, parallel segments.";
       break;
   }
+  if (found <= 5) printedCode_ = found;
+  out_.WriteLine(" Function type : " + FormatInt(printedCode_) + "  - " + typeText_);
   if (found == kType2 || found == kType3 || found == kType4) {
     out_.WriteLine(" Calc. method  :" + FormatInt(search_.OptMethod, 2));
   }
@@ -416,6 +416,11 @@ void OneVariableReport::WriteSummary() {
   }
   const double cs = e.AnchorY[1] - as * e.AnchorX[1];
   const double cg = e.AnchorY[2] - ag * e.AnchorX[2];
+  as_ = as;
+  cs_ = cs;
+  ag_ = ag;
+  cg_ = cg;
+  sebp_ = e.SEBP;
 
   // 6. Equations.
   if (found < 2) {
@@ -439,14 +444,69 @@ void OneVariableReport::WriteSummary() {
   out_.WriteLine();
   out_.WriteLine(" Serial        Yobs          " + v + "         Ycalc");
   out_.WriteLine(" ----------------------------------------------");
+  ycalc_.assign(static_cast<size_t>(std::max(context_.NrOfData, 0)), 0.0);
   for (int i = 0; i < context_.NrOfData; ++i) {
     const double x = static_cast<double>(context_.X[i]);
     const double ycalc = x >= bp ? ag * x + cg : as * x + cs;
+    ycalc_[static_cast<size_t>(i)] = ycalc;
     std::string line = FormatInt(i + 1, 4) + "      " + FormatExp(context_.Y[i], 12, 3) +
                        FormatExp(context_.X[i], 12, 4) + FormatExp(ycalc, 12, 3);
     if (context_.Added != nullptr && (*context_.Added)[static_cast<size_t>(i)]) line += "  Added";
     out_.WriteLine(line);
   }
+}
+
+}  // namespace vornax
+
+namespace vornax {
+
+void OneVariableReport::FillResult(RunResult& r) const {
+  r.Analysis = "one-variable";
+  r.Variable = Var();
+  r.ConfidenceT = context_.ConfidenceT;
+  r.ConfidencePercent = ConfidencePercent(context_.ConfidenceT);
+  r.Type = reportedType_;
+  r.PrintedTypeCode = printedCode_;
+  r.TypeText = typeText_;
+  const bool withError = reportedType_ == kType2 || reportedType_ == kType3 || reportedType_ == kType4;
+  r.Method = withError ? search_.OptMethod : 0;
+  r.HasBreakpoint = reportedType_ >= kType2;
+  r.Breakpoint = r.HasBreakpoint ? search_.BPopt : 0;
+  r.BreakpointSE.reset();
+  r.LowerLimit.reset();
+  r.UpperLimit.reset();
+  if (withError) {
+    r.BreakpointSE = sebp_;
+    r.LowerLimit = bpLow_;
+    r.UpperLimit = bpHigh_;
+  }
+  r.SlopeBelow = as_;
+  r.InterceptBelow = cs_;
+  r.SlopeAbove = ag_;
+  r.InterceptAbove = cg_;
+  r.CE = ce_;
+  r.CEStraight = singleCE_;
+  const double maxima[7] = {0, search_.CE1, search_.CE2M, search_.CE3M,
+                           search_.CE4M, search_.CE5M, search_.CE6M};
+  r.Candidates.clear();
+  for (int type = 1; type <= 6; ++type) {
+    const double ce = search_.TypeCE[static_cast<size_t>(type)];
+    r.Candidates.push_back({type, type == 1 || ce > 0, ce, maxima[type]});
+  }
+  r.CEChosen = search_.CEopt;
+  r.PreferredType = context_.PreferredType;
+  r.ExcludedType = context_.ExcludedType;
+  const size_t n = static_cast<size_t>(std::max(context_.NrOfData, 0));
+  r.X.resize(n);
+  r.Y.resize(n);
+  r.Added.assign(n, false);
+  for (size_t i = 0; i < n; ++i) {
+    r.X[i] = static_cast<double>(context_.X[i]);
+    r.Y[i] = static_cast<double>(context_.Y[i]);
+    if (context_.Added != nullptr) r.Added[i] = (*context_.Added)[i];
+  }
+  r.YCalc = ycalc_;
+  r.Valid = true;
 }
 
 }  // namespace vornax

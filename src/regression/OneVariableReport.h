@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "data/RunResult.h"
 #include "data/TextFile.h"
 #include "data/UserDialogs.h"
 #include "regression/SegmentEngine.h"
@@ -54,6 +55,10 @@ class OneVariableReport {
   double SingleAvX() const { return singleAvX_; }
   double SingleNSxx() const { return singleNSxx_; }
 
+  // The reported function in numbers (after WriteSummary): type, method, breakpoint with its
+  // error and limits, the printed equations, the coefficients of explanation, the data table.
+  void FillResult(RunResult& result) const;
+
  private:
   // "BPx" or "BPz", "X" or "Z".
   std::string Var() const { return context_.IsZ ? "Z" : "X"; }
@@ -77,6 +82,13 @@ class OneVariableReport {
   double stDevDiffYav_ = 0;
   double bpLow_ = 0, bpHigh_ = 0;
   double singleAvX_ = 0, singleNSxx_ = 0;
+  double singleCE_ = 0;
+  // The printed summary.
+  int printedCode_ = 1;
+  std::string typeText_;
+  double as_ = 0, cs_ = 0, ag_ = 0, cg_ = 0;
+  double sebp_ = 0;
+  std::vector<double> ycalc_;
 };
 
 }  // namespace vornax

@@ -147,6 +147,10 @@ struct BreakpointSearchResult {
   double CE1 = 0;
   double CE3M = 0, CE4M = 0, CE5M = 0, CE2M = 0, CE6M = 0;
   double BPopt = 0;
+  double CEopt = 0;  // the coefficient of explanation of the found type at BPopt
+  // The highest coefficient of explanation an accepted candidate of each type reached, whatever
+  // the threshold it had to beat (index = type; 0 where no candidate was accepted; [1] = CE1).
+  std::array<double, 7> TypeCE{};
   int FoundType = 1;
   int OptMethod = 1;
   // false when a type was preferred and the search found another one.

@@ -111,6 +111,8 @@ void RunAnalysis(TDMVornax& data, RunOptions& options, UserDialogs& dialogs,
   options.IrregularX = false;
   // The ANOVA's low-significance message is shown at most once per run, not once per session.
   options.AnovaWarned = false;
+  // No numbers of an earlier run may stand for this one, refused or not.
+  data.Result = RunResult{};
 
   const bool partialChosen = options.PartialX || options.PartialZ;
   const bool curveChosen = options.CurveX != CurveChoice::None || options.CurveZ != CurveChoice::None;

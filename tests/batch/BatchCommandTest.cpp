@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <sstream>
+#include <tuple>
 
 #include "run/FakeAnalyses.h"
 #include "support/TestSupport.h"
@@ -212,7 +213,12 @@ TEST(BatchProgram, RunsTheFirstExample) {
   const std::string err = ReadFileBytes(dir / "stderr");
   EXPECT_NE(err.find(" Saving data ....."), std::string::npos);
   if (code == kExitDone) {
-    EXPECT_EQ(ReadFileBytes(dir / "stdout"), (dir / "yield.out").string() + "\n");
+    // The report's path, then the summary with the break test.
+    const std::string printed = ReadFileBytes(dir / "stdout");
+    EXPECT_EQ(printed.substr(0, printed.find('\n') + 1), (dir / "yield.out").string() + "\n");
+    EXPECT_NE(printed.find("\nFunction type 4: first a sloping segment, then horizontal"),
+              std::string::npos);
+    EXPECT_NE(printed.find("\nBreak test: p = 0.001 (999 permutations;"), std::string::npos);
     EXPECT_GE(ReadLines(dir / "yield.out").size(), 2u);
     EXPECT_TRUE(fs::exists(dir / "yield.var"));
   } else {
@@ -265,6 +271,52 @@ TEST(BatchProgram, FitsTheCurvesOfTheCurvedExample) {
     }
     EXPECT_EQ(ReadLines(folder / "04-grass-nitrogen-curved.var").at(0), c.anova);
   }
+}
+
+TEST(BatchCommand, SummaryAndJsonResultsOfARealRun) {
+  TempDir dir;
+  fs::copy_file(fs::path(VORNAX_EXAMPLES_DIR) / "01-yield-watertable.inp", dir / "yield.inp");
+  auto run = [&](std::vector<std::string> args) {
+    args.insert(args.begin(), "vornax-batch");
+    std::vector<const char*> argv;
+    for (const std::string& a : args) argv.push_back(a.c_str());
+    std::ostringstream o, e;
+    const int code = RunBatch(static_cast<int>(argv.size()), argv.data(), o, e);
+    return std::make_tuple(code, o.str(), e.str());
+  };
+  const std::string json = (dir / "yield.json").string();
+  auto [code, out, err] = run({(dir / "yield.inp").string(), "--json", json, "--permutations",
+                               "199", "--seed", "5"});
+  ASSERT_EQ(code, kExitDone) << err;
+  EXPECT_NE(out.find("\nFunction type 4: first a sloping segment, then horizontal (method 2)\n"),
+            std::string::npos)
+      << out;
+  EXPECT_NE(out.find("\nBreakpoint of X: 80.48, standard error 1.22; 90% confidence limits "),
+            std::string::npos)
+      << out;
+  EXPECT_NE(out.find("\nBreak test: p = 0.005 (199 permutations; the search over breakpoints and "
+                     "types included)\n"),
+            std::string::npos)
+      << out;
+  const std::string text = ReadFileBytes(json);
+  EXPECT_NE(text.find("\"analysis\": \"one-variable\""), std::string::npos);
+  EXPECT_NE(text.find("\"seed\": 5"), std::string::npos);
+  EXPECT_NE(text.find("\"permutations\": 199"), std::string::npos);
+
+  // --quiet: the path only; --permutations 0: no test.
+  std::tie(code, out, err) =
+      run({(dir / "yield.inp").string(), "--quiet", "--permutations", "0"});
+  ASSERT_EQ(code, kExitDone) << err;
+  EXPECT_EQ(out, (dir / "yield.out").string() + "\n");
+
+  // A refused run writes no JSON and removes the one of an earlier run, saying so.
+  WriteFileBytes(dir / "few.csv", "1,2\n3,4\n");
+  WriteFileBytes(dir / "few.json", "{}");
+  std::tie(code, out, err) =
+      run({(dir / "few.csv").string(), "--json", (dir / "few.json").string()});
+  EXPECT_EQ(code, kExitRefused);
+  EXPECT_FALSE(fs::exists(dir / "few.json"));
+  EXPECT_NE(err.find("removed the results of an earlier run"), std::string::npos) << err;
 }
 
 }  // namespace

@@ -1,0 +1,73 @@
+// The permutation test for the existence of a break.
+//
+// The type choice tests each candidate type at the chosen confidence, but it tries a hundred
+// breakpoints, two methods and five types, so on data without any break it still finds one far
+// more often than the confidence level suggests. This test takes the whole search into account:
+// Y is shuffled over the X values many times, the same search with the same options runs on each
+// shuffle, and the extra explanation of a break (the coefficient of explanation of the chosen
+// type minus that of the straight line; 0 when the search ends with type 0 or 1) is compared with
+// the observed one. p = (1 + number of shuffles reaching the observed value) / (shuffles + 1).
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <vector>
+
+#include "data/RunResult.h"
+
+namespace vornax {
+
+// SplitMix64: a small generator whose output is fixed by its definition, so that a seed gives the
+// same shuffles with every compiler and library (the standard distributions and std::shuffle
+// are free to differ between implementations).
+class SplitMix64 {
+ public:
+  explicit SplitMix64(uint64_t seed) : state_(seed) {}
+  uint64_t Next() {
+    uint64_t z = (state_ += 0x9E3779B97F4A7C15ULL);
+    z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ULL;
+    z = (z ^ (z >> 27)) * 0x94D049BB133111EBULL;
+    return z ^ (z >> 31);
+  }
+  // Uniform in [0, bound) without the bias of a plain remainder.
+  uint64_t Below(uint64_t bound) {
+    const uint64_t limit = UINT64_MAX - UINT64_MAX % bound;
+    uint64_t v = Next();
+    while (v >= limit) v = Next();
+    return v % bound;
+  }
+  // Uniform in (0, 1).
+  double Unit() { return (static_cast<double>(Next() >> 11) + 0.5) / 9007199254740992.0; }
+
+ private:
+  uint64_t state_;
+};
+
+struct BreakTestOptions {
+  int Permutations = 999;
+  uint64_t Seed = 1;
+  int Threads = 2;
+  // Called now and then from the calling thread with the shuffles done so far and the seconds
+  // spent; the caller decides whether it is worth a line.
+  std::function<void(int done, int total, double seconds)> Progress;
+};
+
+// The search's statistic for one data set: Y and X in ascending order of X.
+struct BreakSearchSetup {
+  double ConfidenceT = 1.75;
+  int PreferredType = -1;
+  int ExcludedType = 0;
+  double StartSERC1 = 0, StartSERC2 = 0;
+  int StartOptMethod = 1;
+};
+double ExtraExplanationOfBreak(const std::vector<long double>& y, const std::vector<long double>& x,
+                               const BreakSearchSetup& setup);
+
+// True when the run found a break that the test can judge (one-variable segmented runs).
+bool BreakTestApplies(const RunResult& result);
+
+// Runs the test on the data table of `result`. The shuffles depend only on the seed and their
+// number, not on the number of threads, so a run can be repeated exactly.
+BreakTestResult RunBreakTest(const RunResult& result, const BreakTestOptions& options);
+
+}  // namespace vornax

@@ -1,0 +1,113 @@
+// The JSON file of a run's results.
+#include "run/ResultJson.h"
+
+#include <nlohmann/json.hpp>
+
+#include "data/TextFile.h"
+
+namespace vornax {
+namespace {
+
+using nlohmann::json;
+
+json Optional(const std::optional<double>& value) { return value ? json(*value) : json(nullptr); }
+
+const char* CurveName(CurveChoice c) {
+  switch (c) {
+    case CurveChoice::Power: return "power";
+    case CurveChoice::SCurve: return "s-curve";
+    case CurveChoice::Quadratic: return "quadratic";
+    case CurveChoice::Cubic: return "cubic";
+    case CurveChoice::None: break;
+  }
+  return nullptr;
+}
+
+json Options(const RunResult& r, const RunOptions& o) {
+  json j;
+  j["confidence_percent"] = r.ConfidencePercent;
+  j["confidence_factor"] = r.ConfidenceT;
+  j["preferred_type"] = r.PreferredType >= 0 ? json(r.PreferredType) : json(nullptr);
+  j["excluded_type"] = r.ExcludedType > 0 ? json(r.ExcludedType) : json(nullptr);
+  j["partial"] = o.PartialX || o.PartialZ;
+  const char* curve = CurveName(o.CurveX != CurveChoice::None ? o.CurveX : o.CurveZ);
+  j["curve"] = curve != nullptr ? json(curve) : json(nullptr);
+  j["weights"] = o.WeightsUsed;
+  return j;
+}
+
+}  // namespace
+
+std::string ResultJsonText(const RunResult& r, const RunOptions& options,
+                           const ResultFiles& files) {
+  json j;
+  j["program"] = "vornax";
+  j["format"] = 1;
+  j["files"] = {{"input", files.Input}, {"report", files.Output}, {"anova", files.Anova}};
+  j["options"] = Options(r, options);
+  j["analysis"] = r.Analysis;
+  j["variable"] = r.Variable;
+  j["type"] = r.Type;
+  j["printed_type_code"] = r.PrintedTypeCode;
+  j["type_text"] = r.TypeText;
+  j["method"] = r.Method > 0 ? json(r.Method) : json(nullptr);
+  if (r.HasBreakpoint) {
+    j["breakpoint"] = {{"value", r.Breakpoint},
+                       {"standard_error", Optional(r.BreakpointSE)},
+                       {"lower_limit", Optional(r.LowerLimit)},
+                       {"upper_limit", Optional(r.UpperLimit)}};
+  } else {
+    j["breakpoint"] = nullptr;
+  }
+  j["lines"] = {{"below", {{"slope", r.SlopeBelow}, {"intercept", r.InterceptBelow}}},
+                {"above", {{"slope", r.SlopeAbove}, {"intercept", r.InterceptAbove}}}};
+  json candidates = json::array();
+  for (const CandidateResult& c : r.Candidates) {
+    candidates.push_back({{"type", c.Type},
+                          {"accepted", c.Accepted},
+                          {"ce", c.CE},
+                          {"search_maximum", c.SearchMaximum}});
+  }
+  j["explanation"] = {{"ce", r.CE},
+                      {"ce_straight_line", r.CEStraight},
+                      {"ce_chosen_in_search", r.CEChosen},
+                      {"candidates", candidates}};
+  json anova = json::array();
+  for (const AnovaRowResult& row : r.Anova) {
+    anova.push_back({{"kind", row.Kind},
+                     {"source", row.Source},
+                     {"sum_of_squares", row.SumOfSquares},
+                     {"df1", row.Df1},
+                     {"df2", row.Df2},
+                     {"f", Optional(row.F)},
+                     {"significance_percent", Optional(row.Significance)},
+                     {"residual_sum_of_squares", row.ResidualSumOfSquares}});
+  }
+  j["anova"] = anova;
+  if (r.BreakTest.Done) {
+    j["break_test"] = {{"p", r.BreakTest.P},
+                       {"permutations", r.BreakTest.Permutations},
+                       {"at_least_as_large", r.BreakTest.AtLeastAsLarge},
+                       {"observed_statistic", r.BreakTest.Observed},
+                       {"seed", r.BreakTest.Seed}};
+  } else {
+    j["break_test"] = nullptr;
+  }
+  json rows = json::array();
+  for (size_t i = 0; i < r.X.size(); ++i) {
+    rows.push_back({{"serial", i + 1},
+                    {"y", i < r.Y.size() ? r.Y[i] : 0.0},
+                    {r.Variable == "Z" ? "z" : "x", r.X[i]},
+                    {"ycalc", i < r.YCalc.size() ? r.YCalc[i] : 0.0},
+                    {"added", i < r.Added.size() && r.Added[i]}});
+  }
+  j["data"] = rows;
+  return j.dump(2) + "\n";
+}
+
+bool WriteResultJson(const std::filesystem::path& target, const RunResult& result,
+                     const RunOptions& options, const ResultFiles& files, std::string& error) {
+  return WriteFileAtomically(target, ResultJsonText(result, options, files), &error);
+}
+
+}  // namespace vornax

@@ -1,0 +1,125 @@
+// The permutation test of the break: calibration on pure noise, clear breaks, repeatability.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstdint>
+#include <vector>
+
+#include "run/BreakTest.h"
+
+namespace vornax {
+namespace {
+
+// A fixed normal noise source (Box-Muller on SplitMix64), the same on every machine.
+class Noise {
+ public:
+  explicit Noise(uint64_t seed) : rng_(seed) {}
+  double Normal() {
+    const double u = rng_.Unit(), v = rng_.Unit();
+    return std::sqrt(-2 * std::log(u)) * std::cos(6.283185307179586 * v);
+  }
+
+ private:
+  SplitMix64 rng_;
+};
+
+// A run's numbers as the one-variable analysis leaves them: X ascending, the break found or not.
+RunResult Result(const std::vector<double>& x, const std::vector<double>& y) {
+  RunResult r;
+  r.Valid = true;
+  r.Analysis = "one-variable";
+  r.X = x;
+  r.Y = y;
+  const std::vector<long double> lx(x.begin(), x.end()), ly(y.begin(), y.end());
+  r.HasBreakpoint = ExtraExplanationOfBreak(ly, lx, BreakSearchSetup{}) > 0;
+  return r;
+}
+
+TEST(BreakTest, RejectsPureNoiseAtAboutTheNominalRate) {
+  // 200 data sets of 40 points of pure noise. The search itself finds a "break" in most of them;
+  // the test at 90 % must reject in 10 % of them, give or take 5 points.
+  Noise noise(2026);
+  BreakTestOptions options;
+  options.Permutations = 99;
+  int breaks = 0, rejected = 0;
+  for (int set = 0; set < 200; ++set) {
+    std::vector<double> x(40), y(40);
+    for (int i = 0; i < 40; ++i) {
+      x[i] = i + 1;
+      y[i] = 10 + noise.Normal();
+    }
+    const RunResult r = Result(x, y);
+    if (!r.HasBreakpoint) continue;
+    ++breaks;
+    options.Seed = static_cast<uint64_t>(set) + 1;
+    if (RunBreakTest(r, options).P <= 0.10) ++rejected;
+  }
+  RecordProperty("breaks_found", breaks);
+  RecordProperty("rejected", rejected);
+  std::printf("noise: %d of 200 with a break, %d rejected at 90 %%\n", breaks, rejected);
+  EXPECT_GT(breaks, 100) << "the search should find a break in most noise, which is the point";
+  EXPECT_GE(rejected, 10);
+  EXPECT_LE(rejected, 30);
+}
+
+TEST(BreakTest, ClearBreaksOnATrendGiveSmallP) {
+  // A steep rise to a plateau at X = 25 with a little noise: the straight line already explains
+  // much, and the break must still stand far beyond chance.
+  Noise noise(7);
+  std::vector<double> x(40), y(40);
+  for (int i = 0; i < 40; ++i) {
+    x[i] = i + 1;
+    y[i] = (x[i] < 25 ? 2 + 0.5 * x[i] : 14.5) + 0.3 * noise.Normal();
+  }
+  const RunResult r = Result(x, y);
+  ASSERT_TRUE(r.HasBreakpoint);
+  BreakTestOptions options;
+  const BreakTestResult t = RunBreakTest(r, options);
+  ASSERT_TRUE(t.Done);
+  EXPECT_EQ(t.Permutations, 999);
+  EXPECT_EQ(t.AtLeastAsLarge, 0);
+  EXPECT_DOUBLE_EQ(t.P, 0.001);
+  EXPECT_GT(t.Observed, 0.5);
+}
+
+TEST(BreakTest, SameSeedSameAnswerWhateverTheThreads) {
+  Noise noise(11);
+  std::vector<double> x(30), y(30);
+  for (int i = 0; i < 30; ++i) {
+    x[i] = i;
+    y[i] = noise.Normal();
+  }
+  RunResult r = Result(x, y);
+  r.HasBreakpoint = true;  // judge whatever the search makes of it
+  BreakTestOptions one, two, other;
+  one.Permutations = two.Permutations = other.Permutations = 99;
+  one.Threads = 1;
+  two.Threads = 2;
+  other.Seed = 99;
+  const BreakTestResult a = RunBreakTest(r, one), b = RunBreakTest(r, two),
+                        c = RunBreakTest(r, other);
+  EXPECT_EQ(a.AtLeastAsLarge, b.AtLeastAsLarge);
+  EXPECT_EQ(a.P, b.P);
+  EXPECT_EQ(a.Observed, c.Observed);
+  EXPECT_EQ(c.Seed, 99u);
+  // p is (1 + count) / (N + 1) and never 0.
+  EXPECT_DOUBLE_EQ(a.P, (1.0 + a.AtLeastAsLarge) / 100.0);
+}
+
+TEST(BreakTest, NotRunWithoutABreakOrForOtherAnalyses) {
+  RunResult r = Result({1, 2, 3, 4, 5, 6}, {1, 2, 3, 4, 5, 6});
+  r.HasBreakpoint = false;
+  EXPECT_FALSE(BreakTestApplies(r));
+  EXPECT_FALSE(RunBreakTest(r, BreakTestOptions{}).Done);
+  r.HasBreakpoint = true;
+  r.Analysis = "quadratic";
+  EXPECT_FALSE(BreakTestApplies(r));
+  r.Analysis = "one-variable";
+  BreakTestOptions none;
+  none.Permutations = 0;
+  EXPECT_FALSE(RunBreakTest(r, none).Done);
+}
+
+}  // namespace
+}  // namespace vornax
