@@ -222,6 +222,28 @@ bool CommitCurveFiles(TextFileWriter& out, TextFileWriter& var, UserDialogs& dia
   return false;
 }
 
+void KeepCurveResult(TDMVornax& data, const RunOptions& options, const CurveResult& result) {
+  RunResult& r = data.Result;
+  r.Analysis = CurveKindName(result.Kind);
+  r.Variable = result.IsZ ? "Z" : "X";
+  r.ConfidenceT = options.ConfidenceT;
+  r.ConfidencePercent = ConfidencePercent(options.ConfidenceT);
+  r.CE = result.CurveExplCoeff;
+  r.CEStraight = result.LinCorrCoeffSq;
+  r.X.clear();
+  r.Y.clear();
+  r.YCalc.clear();
+  r.Added.clear();
+  for (const CurveRow& row : result.Rows) {
+    r.X.push_back(row.X);
+    r.Y.push_back(row.Y);
+    r.YCalc.push_back(row.Ycalc);
+    const size_t i = static_cast<size_t>(row.Serial - 1);
+    r.Added.push_back(i < data.SerialNr.size() && data.SerialNr[i] == 0);
+  }
+  r.Curve = result;
+}
+
 void RefuseCurve(const CurveFiles& files, RunOptions& options, UserDialogs& dialogs,
                  const std::string& message) {
   dialogs.ShowMessage(message);

@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "data/CurveResult.h"
 #include "data/DataSet.h"
 #include "data/RunOptions.h"
 #include "data/TextFile.h"
@@ -19,8 +20,6 @@
 #include "regression/SegmentEngine.h"
 
 namespace vornax {
-
-enum class CurveKind { Quadratic, Cubic, Power, Logistic, Gumbel, InvertedGumbel, Fisk };
 
 // The least-squares line of Y on a transformed X (all data in one segment).
 struct CurveLine {
@@ -68,36 +67,6 @@ struct CurvePreparation {
 // than three data sets, values beyond +-1E+100, X or Y without variation.
 CurvePreparation PrepareCurveData(TDMVornax& data, CurveKind kind, CurveData& out);
 
-// One row of a confidence table.
-struct CurveRow {
-  int Serial = 0;  // 1 .. N in sorted order
-  double X = 0, Y = 0, Ycalc = 0, Lower = 0, Upper = 0;
-};
-
-// The numbers a curve leaves behind: the report, the variance file, the ANOVA, the graphs and
-// any later summary read these and nothing else.
-struct CurveResult {
-  CurveKind Kind = CurveKind::Quadratic;
-  bool IsZ = false;
-  int NrOfData = 0;
-  bool XShifted = false;
-  double Shift = 0;        // Xmin (quadratic, cubic), C (power), the shift of X (S-curves)
-  double Exponent = 1;     // E, or the power P
-  bool ExponentSearched = false;
-  std::array<double, 4> Coeff{};  // A, B, C, D as the report names them
-  double AvX = 0, AvY = 0;        // of the untransformed X / of Y
-  double AvXv = 0;                // average of the transformed X of the last line fit
-  double StDevX = 0, StDevY = 0, StErr = 0;
-  double LinCorrCoeffSq = 0, CurveExplCoeff = 0;
-  double CurveSyy = 0, LinSSD = 0, CurveSSD = 0;
-  double LowerY = 0;              // the lower Y value of the variance file
-  double Ymax = 0, Ymin = 0;      // asymptotes of the S-curves
-  bool Increasing = false;        // Fisk: mirrored for rising Y
-  std::vector<CurveRow> Rows;
-  std::array<double, 4> SystemVariables{};
-  bool IrregularX = false;
-};
-
 // The confidence rows with the fixed factor 1.75: s^2 = CurveSSD/(N - 1), K from the line on
 // the transformed X (`xv`), V = (xv - AvXv)^2 K + s^2/N, limits Ycalc -+ 1.75 sqrt(V). Also sets
 // the four system variables and AvXv.
@@ -125,6 +94,9 @@ struct CurveFiles {
 
 // Commits both writers; on failure shows the reason, removes both files and returns false.
 bool CommitCurveFiles(TextFileWriter& out, TextFileWriter& var, UserDialogs& dialogs);
+
+// Leaves the numbers of a reported curve in data.Result for whoever reads the run afterwards.
+void KeepCurveResult(TDMVornax& data, const RunOptions& options, const CurveResult& result);
 
 // Shows `message`, sets CurveAbort and removes any old report of this name.
 void RefuseCurve(const CurveFiles& files, RunOptions& options, UserDialogs& dialogs,

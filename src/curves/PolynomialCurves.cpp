@@ -426,6 +426,7 @@ void RunPolynomial(TDMVornax& data, RunOptions& options, UserDialogs& dialogs, b
     return;
   }
   data.FileName = PathText(files.VarPath);
+  KeepCurveResult(data, options, *result);
 }
 
 }  // namespace

@@ -199,6 +199,7 @@ void RunPowerCurve(TDMVornax& data, RunOptions& options, UserDialogs& dialogs) {
     return;
   }
   data.FileName = PathText(files.VarPath);
+  KeepCurveResult(data, options, result);
 }
 
 }  // namespace vornax

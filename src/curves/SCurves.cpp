@@ -442,6 +442,7 @@ void RunSCurve(TDMVornax& data, RunOptions& options, UserDialogs& dialogs, Curve
     return;
   }
   data.FileName = PathText(files.VarPath);
+  KeepCurveResult(data, options, result);
 }
 
 }  // namespace

@@ -69,6 +69,18 @@ TEST(CurveRun, TheQuadraticAnovaTableComesFromTheRun) {
   ASSERT_GE(out.size(), 8u);
   EXPECT_EQ(out[0], " Results of program VornaxA for the quadratic regression of Y upon X.");
   EXPECT_EQ(out[7], "       Yc = A*^2 + B*X + C");
+
+  // The numbers stay with the data set: the curve, its table and the ANOVA rows.
+  const RunResult& r = d.data.Result;
+  ASSERT_TRUE(r.Curve.has_value());
+  EXPECT_EQ(r.Analysis, "quadratic");
+  EXPECT_EQ(r.Curve->Rows.size(), 12u);
+  EXPECT_EQ(r.YCalc.size(), 12u);
+  EXPECT_NEAR(r.Curve->Coeff[0], 0.5, 0.05);
+  EXPECT_EQ(r.CE, d.options.CurveExplCoeff);
+  ASSERT_EQ(r.Anova.size(), 3u);
+  EXPECT_EQ(r.Anova[1].Df1, 2);
+  EXPECT_NEAR(r.Anova[1].SumOfSquares, r.Curve->LinSSD - r.Curve->CurveSSD, 1e-9);
 }
 
 TEST(CurveRun, AReportedCubicBelowATenthGetsItsAnovaTable) {
