@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <string>
 #include <system_error>
+#include <vector>
 
 #include "batch/ConsoleDialogs.h"
 #include "batch/TableImport.h"
@@ -273,7 +274,10 @@ int RunBatch(int argc, const char* const* argv, std::ostream& out, std::ostream&
   // itself, and only a table or a run into another folder writes NAME.inp.
   const bool writeInput = !isInputFile || !SameFile(written, input);
   const fs::path inputPath = writeInput ? written : input;
-  for (const fs::path& target : {WithExtension(inputPath, ".out"), WithExtension(inputPath, ".var")}) {
+  std::vector<fs::path> targets = {WithExtension(inputPath, ".out"), WithExtension(inputPath, ".var")};
+  // The partial regression also writes its scan table as NAME.txt, which a table may be.
+  if (c.prefer == "partial") targets.push_back(WithExtension(inputPath, ".txt"));
+  for (const fs::path& target : targets) {
     if (SameFile(target, input)) {
       return usage("the input \"" + c.input + "\" would be overwritten by \"" + PathText(target) +
                    "\"; rename it or use --output-dir");

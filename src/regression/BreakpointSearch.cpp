@@ -9,16 +9,11 @@ namespace vornax {
 
 namespace {
 
-constexpr int kCandidates = 100;
-
 class Search {
  public:
   Search(SegmentEngine& engine, const BreakpointSearchOptions& options)
-      : engine_(engine), options_(options) {
-    const double xmin = engine_.Xmin;
-    const double step = (engine_.Xmax - xmin) / kCandidates;
-    for (int k = 0; k < kCandidates; ++k) candidates_[k] = xmin + k * step;
-  }
+      : engine_(engine), options_(options),
+        candidates_(MakeBreakpointCandidates(engine.Xmin, engine.Xmax)) {}
 
   BreakpointSearchResult Run() {
     BreakpointSearchResult& r = result_;
@@ -44,24 +39,12 @@ class Search {
   bool Preferred(int type) const { return options_.PreferredType == type; }
   bool Excluded(int type) const { return options_.ExcludedType == type; }
 
-  // One pass over the candidates. `best` is the type's running maximum, which a candidate must
-  // beat strictly, so ties keep the earlier candidate, method and type.
   void Pass(int type, int method, double& best) {
-    const bool searchCode = type == kType2 || type == kType6;
-    for (double& candidate : candidates_) {
-      int code = type == kType2 ? kSearchType2 : type == kType6 ? kSearchType6 : type;
-      double ce = 0;
-      // A candidate that falls back is moved to Xmin here and stays there for later passes.
-      engine_.EvaluateBreakpoint(candidate, ce, code, method);
-      const bool valid = searchCode ? code == type : candidate > engine_.Xmin;
-      if (valid && ce > result_.TypeCE[type]) result_.TypeCE[type] = ce;
-      if (ce > best && valid) {
-        best = ce;
-        result_.CEopt = ce;
-        result_.BPopt = candidate;
-        result_.FoundType = type;
-        if (type != kType5 && type != kType6) engine_.OptMethod = method;
-      }
+    if (SearchPass(engine_, candidates_, type, method, best, result_.BPopt,
+                   &result_.TypeCE[static_cast<size_t>(type)])) {
+      result_.CEopt = best;
+      result_.FoundType = type;
+      if (type != kType5 && type != kType6) engine_.OptMethod = method;
     }
   }
 
@@ -117,11 +100,38 @@ class Search {
 
   SegmentEngine& engine_;
   const BreakpointSearchOptions& options_;
-  std::array<double, kCandidates> candidates_{};
+  BreakpointCandidates candidates_;
   BreakpointSearchResult result_;
 };
 
 }  // namespace
+
+BreakpointCandidates MakeBreakpointCandidates(double xmin, double xmax) {
+  BreakpointCandidates candidates{};
+  const double step = (xmax - xmin) / kBreakpointCandidates;
+  for (int k = 0; k < kBreakpointCandidates; ++k) candidates[static_cast<size_t>(k)] = xmin + k * step;
+  return candidates;
+}
+
+bool SearchPass(SegmentEngine& engine, BreakpointCandidates& candidates, int type, int method,
+                double& best, double& bestBP, double* typeBest) {
+  const bool searchCode = type == kType2 || type == kType6;
+  bool accepted = false;
+  for (double& candidate : candidates) {
+    int code = type == kType2 ? kSearchType2 : type == kType6 ? kSearchType6 : type;
+    double ce = 0;
+    // A candidate that falls back is moved to Xmin here and stays there for later passes.
+    engine.EvaluateBreakpoint(candidate, ce, code, method);
+    const bool valid = searchCode ? code == type : candidate > engine.Xmin;
+    if (valid && typeBest != nullptr && ce > *typeBest) *typeBest = ce;
+    if (ce > best && valid) {
+      best = ce;
+      bestBP = candidate;
+      accepted = true;
+    }
+  }
+  return accepted;
+}
 
 BreakpointSearchResult SearchBreakpoint(SegmentEngine& engine,
                                         const BreakpointSearchOptions& options) {

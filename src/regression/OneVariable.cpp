@@ -4,57 +4,16 @@
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
-#include <numeric>
 #include <system_error>
 #include <utility>
 #include <vector>
 
 #include "data/TextFile.h"
+#include "regression/AnalysisGuards.h"
 #include "regression/OneVariableReport.h"
 #include "regression/SegmentEngine.h"
 
 namespace vornax {
-namespace {
-
-// The largest magnitude of Y or X that the analysis takes. The statistics square and multiply
-// the values and hand them on as 64-bit reals; beyond about 1E+154 those overflow, and the
-// report would fill with Inf and NaN while looking like a result. No measured quantity comes
-// near this bound, so it only turns away mistyped or corrupt values.
-constexpr long double kMaxDataMagnitude = 1e100L;
-
-bool WithinAnalysableRange(const std::vector<long double>& values, size_t n) {
-  return std::all_of(values.begin(), values.begin() + static_cast<long>(n),
-                     [](long double v) { return std::fabs(v) <= kMaxDataMagnitude; });
-}
-
-// Puts every per-data-set array in ascending order of X. Whole data sets move together (Y, X,
-// Z, weight factor, serial number), and equal X keep their order.
-void SortDataSetsByX(TDMVornax& data) {
-  const size_t n = static_cast<size_t>(data.NrOfData);
-  std::vector<size_t> order(n);
-  std::iota(order.begin(), order.end(), size_t{0});
-  const auto& x = data.XData;
-  std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) { return x[a] < x[b]; });
-  auto permute = [&](auto& values) {
-    if (values.size() < n) return;
-    auto sorted = values;
-    for (size_t i = 0; i < n; ++i) sorted[i] = values[order[i]];
-    values.swap(sorted);
-  };
-  permute(data.YData);
-  permute(data.XData);
-  permute(data.ZData);
-  permute(data.WeightFactor);
-  permute(data.SerialNr);
-}
-
-void RemoveStaleFiles(const std::filesystem::path& input) {
-  std::error_code ec;
-  std::filesystem::remove(WithExtension(input, ".out"), ec);
-  std::filesystem::remove(WithExtension(input, ".var"), ec);
-}
-
-}  // namespace
 
 void RunOneVariable(TDMVornax& data, RunOptions& options, UserDialogs& dialogs) {
   const std::filesystem::path input = data.FileName;
@@ -62,7 +21,7 @@ void RunOneVariable(TDMVornax& data, RunOptions& options, UserDialogs& dialogs) 
     dialogs.ShowMessage(message);
     options.AnalysisFailed = true;
     // An older report of the same name would now describe other data.
-    RemoveStaleFiles(input);
+    RemoveStaleReports(input);
   };
 
   // 1. The analysed variable. With two columns and the second analysed, Z is moved into XData
@@ -99,7 +58,7 @@ void RunOneVariable(TDMVornax& data, RunOptions& options, UserDialogs& dialogs) 
   }
 
   // 2. Sort by the analysed variable.
-  SortDataSetsByX(data);
+  data.SortDataSetsByX();
 
   // 3. Range of X.
   SegmentEngine engine;

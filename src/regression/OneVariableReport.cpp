@@ -2,11 +2,11 @@
 #include "regression/OneVariableReport.h"
 
 #include <algorithm>
-#include <array>
 #include <cmath>
 
 #include "data/NumberFormat.h"
 #include "data/RunOptions.h"
+#include "regression/ReportedLines.h"
 
 namespace vornax {
 namespace {
@@ -17,9 +17,6 @@ std::string ValueLine(double a, double b, double c) { return ValueLine(a, b) + F
 std::string ValueLine(double a, double b, double c, double d) {
   return ValueLine(a, b, c) + FormatExp(d, 14, 3);
 }
-
-// Square root of a quantity that rounding may have pushed just below zero.
-double SafeSqrt(double v) { return v > 0 ? std::sqrt(v) : 0.0; }
 
 // A sum of squares for the variance file. The single line's residual sum comes from
 // (1 - r^2) * Syy, which an exact fit leaves a hair below zero (-1E-18 for a plain straight
@@ -119,60 +116,14 @@ void OneVariableReport::WriteSegmentBlock(int s, double bp) {
 
 void OneVariableReport::WriteRegressionReport(double bp, int type) {
   SegmentEngine& e = engine_;
-  const double t = context_.ConfidenceT;
   const bool broken = bp > e.Xmin;
 
   // 1. The segments at this breakpoint and the lines of the type.
-  e.AccumulateSegments(bp);
-  e.ComputeSegmentStats();
-  e.LoadFinalLines();
-  auto statMargin = [&](int s) {
-    const SegmentStats& st = e.Stats[static_cast<size_t>(s)];
-    return static_cast<double>(std::fabs(st.RC) - t * st.StDevRC);
-  };
-  if (type == kTypeSingle) {
-    e.SRYsqT = e.Stats[2].Syy;
-    e.TotalSxx = e.Stats[2].Sxx;
-    // A slope of exactly zero is no relation, whatever its standard error (which is zero too
-    // when Y does not vary at all).
-    singleSlopeSignificant_ = !(statMargin(2) < 0 || e.Stats[2].RC == 0);
-  } else {
-    singleSlopeSignificant_ = true;
-  }
-  stDevDiffYav_ = e.StDevDiffYav();
-  if (type == kType2 || type == kType3 || type == kType4 || type == kType5) {
-    int code = type == kType2 ? static_cast<int>(kSearchType2) : type;
-    e.BuildConstrainedLines(code, search_.OptMethod, bp);
-  } else if (type == kType6) {
-    for (int s = 1; s <= 2; ++s) {
-      const SegmentStats& st = e.Stats[static_cast<size_t>(s)];
-      if (statMargin(s) < 0 && std::fabs(st.RC) + t * st.StDevRC > 0) e.Slope[static_cast<size_t>(s)] = 0;
-    }
-    type6Variant_ = (e.Slope[1] == 0 || e.Slope[2] == 0) ? 2 : 1;
-    // The standard errors of the lines as they now stand (insignificant slopes at zero).
-    e.SSDFinal[1] = e.SSDFinal[2] = 0;
-    e.ComputeFinalSSD(bp);
-    for (int s = 1; s <= 2; ++s) {
-      const size_t i = static_cast<size_t>(s);
-      const SegmentStats& st = e.Stats[i];
-      if (st.N > 2 && st.Sxx != 0) {
-        e.VarRC[i] = static_cast<double>(e.SSDFinal[i] / ((st.N - 2) * st.Sxx));
-        e.SERC[i] = SafeSqrt(e.VarRC[i]);
-      }
-    }
-    const bool sameSign = (e.Slope[1] > 0 && e.Slope[2] > 0) || (e.Slope[1] < 0 && e.Slope[2] < 0);
-    if (sameSign) {
-      const double m = SafeSqrt(e.SERC[1] + e.SERC[2]);
-      if (std::fabs(e.Slope[1] - e.Slope[2]) < t * m) {
-        const double common = e.SERC[1] >= e.SERC[2] ? e.Slope[1] : e.Slope[2];
-        e.Slope[1] = e.Slope[2] = common;
-        type6Variant_ = 3;
-      }
-    }
-  }
-  e.SSDFinal[1] = e.SSDFinal[2] = 0;
-  e.ComputeFinalSSD(bp);
-  ce_ = e.ExplanationCoefficient();
+  const ReportedLines lines = BuildReportedLines(e, bp, type, search_.OptMethod);
+  singleSlopeSignificant_ = lines.SingleSlopeSignificant;
+  stDevDiffYav_ = lines.StDevDiffYav;
+  if (type == kType6) type6Variant_ = lines.Type6Variant;
+  ce_ = lines.CE;
 
   // 2. The single line's X summary for the graphs.
   if (type == kTypeSingle) {
@@ -244,41 +195,13 @@ void OneVariableReport::WriteParameterTable(double bp, int type) {
   }
 
   if (type == kType3 || type == kType4) {
-    // Types 3 and 4 are mirror images: one segment slopes (s), the other is level (h).
+    // Types 3 and 4 are mirror images: one segment slopes, the other is level.
     const size_t sl = type == kType3 ? 2 : 1;
     const size_t h = 3 - sl;
     const std::string slopeSide = sl == 2 ? ">" : "<";
     const std::string levelSide = sl == 2 ? "<" : ">";
-    const double n = context_.NrOfData;
-    const std::array<double, 3> p = {0, n > 0 ? static_cast<double>(e.Stats[1].N) / n : 0,
-                                     n > 0 ? static_cast<double>(e.Stats[2].N) / n : 0};
-    auto sdYr = [&](size_t s) {
-      const double ssd = e.SSDFinal[s];
-      const double ns = static_cast<double>(e.Stats[s].N);
-      return (ssd > 0 && ns > 1) ? std::sqrt(ssd / (ns - 1)) : ssd;
-    };
-    auto varTerm = [&](size_t s) {
-      const SegmentStats& st = e.Stats[s];
-      return st.N > 0 ? static_cast<double>(st.StDevY * st.StDevY / st.N) : 0.0;
-    };
-    // The increase of Y over the level, weighted by the share of the sloping segment; when it
-    // points the other way (the variant), it is measured from the far end of the sloping line.
-    double fraction = p[sl];
-    double yi = (e.AnchorY[h] - e.AnchorY[sl]) * p[sl];
-    double q = p[sl];
-    double vsum = varTerm(1) + varTerm(2);
-    const bool variant = type == kType3 ? yi < 0 : yi > 0;
-    if (variant) {
-      const double reach = type == kType3 ? e.Xmax - bp : bp - e.Xmin;
-      const double yx = e.Slope[sl] > 0 ? reach * e.Slope[sl] + e.AnchorY[h] : 0;
-      fraction = p[h];
-      yi = (yx - e.AnchorY[h]) * p[h] + (1 - p[h]) * (yx - e.AnchorY[sl]);
-      q = p[h];
-      vsum = 2 * varTerm(h);
-    }
-    const double dAnchor = e.AnchorY[2] - e.AnchorY[1];
-    const double seFrac = n > 0 ? SafeSqrt(p[1] * p[2] / n) : 0;
-    const double seYi = n > 0 ? SafeSqrt(dAnchor * dAnchor * p[1] * p[2] / n + q * q * vsum) : 0;
+    const LevelShift shift = ComputeLevelShift(e, type, bp, context_.NrOfData);
+    const bool variant = shift.Variant;
     const std::string frac = std::string("N") + (variant ? levelSide : slopeSide) + "/Nt";
     // The Z form of the ordinary type-4 heading has one blank less before "Ybp".
     const std::string gap = (z && type == kType4 && !variant) ? "             " : "              ";
@@ -287,16 +210,16 @@ void OneVariableReport::WriteParameterTable(double bp, int type) {
                    FormatInt(method, 3));
     out_.WriteLine("   Slope " + slopeSide + " " + b + gap + "Ybp" + "              " + frac +
                    "      increase Yi");
-    out_.WriteLine(ValueLine(e.Slope[sl], e.AnchorY[h], fraction, yi));
+    out_.WriteLine(ValueLine(e.Slope[sl], e.AnchorY[h], shift.Fraction, shift.Yi));
     out_.WriteLine("  St.Err.Slope" + slopeSide + b + "       St.Err." + b + "      St.Err." + frac +
                    "    St.Err.Yi");
-    out_.WriteLine(ValueLine(e.SESlope, e.SEBP, seFrac, seYi));
+    out_.WriteLine(ValueLine(e.SESlope, e.SEBP, shift.SEFrac, shift.SEYi));
     if (method == (type == kType3 ? 1 : 2)) {
       out_.WriteLine("   St.Dev.Yr < " + b + "     St.Dev.Yr > " + b + "    St.Dev.Ybp");
-      out_.WriteLine(ValueLine(sdYr(1), sdYr(2), e.SDYbp));
+      out_.WriteLine(ValueLine(shift.SDYr1, shift.SDYr2, e.SDYbp));
     } else {
       out_.WriteLine("   St.Dev.Yr > " + b + "     St.Dev.Yr < " + b + "    St.Dev.Ybp");
-      out_.WriteLine(ValueLine(sdYr(2), sdYr(1), e.SDYbp));
+      out_.WriteLine(ValueLine(shift.SDYr2, shift.SDYr1, e.SDYbp));
     }
     out_.WriteLine("   Slope " + levelSide + " " + b + "         St.Err.Slope" + levelSide + b +
                    "   Expl.Coeff.");
@@ -318,27 +241,12 @@ void OneVariableReport::WriteParameterTable(double bp, int type) {
 }
 
 void OneVariableReport::WriteType6Lines(double bp) {
-  SegmentEngine& e = engine_;
-  const double n = context_.NrOfData;
-  const double n1 = static_cast<double>(e.Stats[1].N), n2 = static_cast<double>(e.Stats[2].N);
-  const double y1bp = (bp - e.AnchorX[1]) * e.Slope[1] + e.AnchorY[1];
-  const double y2bp = (bp - e.AnchorX[2]) * e.Slope[2] + e.AnchorY[2];
-  const double xw = n1 + n2 > 0 ? (n1 * e.AnchorX[1] + n2 * e.AnchorX[2]) / (n1 + n2) : 0;
-  const double s2 = n > 2 ? e.SSDt / ((n - 2) * n) : 0;
-  const double d = bp - xw;
-  // Squared in extended precision: a steep segment over a tiny X spread has a slope error near
-  // 1E+201, whose square no 64-bit real holds, while the error at the breakpoint itself does.
-  auto levelError = [&](double serc) {
-    const long double v = static_cast<long double>(serc) * serc * d * d + s2;
-    return static_cast<double>(v > 0 ? std::sqrt(v) : 0.0L);
-  };
-  const double sey1 = levelError(e.SERC[1]);
-  const double sey2 = levelError(e.SERC[2]);
+  const Type6Levels levels = ComputeType6Levels(engine_, bp, context_.NrOfData);
   out_.WriteLine(" Parameters for function type 6 :");
   out_.WriteLine("       Y1bp              St.Err.Y1bp      St.Err.BP");
-  out_.WriteLine(ValueLine(y1bp, sey1, e.SEBP));
+  out_.WriteLine(ValueLine(levels.Y1bp, levels.SEY1bp, engine_.SEBP));
   out_.WriteLine("       Y2bp              St.Err.Y2bp      Expl.Coeff.");
-  out_.WriteLine(ValueLine(y2bp, sey2, ce_));
+  out_.WriteLine(ValueLine(levels.Y2bp, levels.SEY2bp, ce_));
 }
 
 void OneVariableReport::WriteSummary() {

@@ -162,6 +162,22 @@ struct BreakpointSearchOptions {
   int ExcludedType = 0;    // 0 none, else 2 to 6
 };
 
+// The candidate breakpoints of a variable: its minimum and then 99 more, a hundredth of the range
+// apart (the maximum is never a candidate). An evaluation that falls back to the single line
+// moves its entry to the minimum for good.
+constexpr int kBreakpointCandidates = 100;
+using BreakpointCandidates = std::array<double, kBreakpointCandidates>;
+BreakpointCandidates MakeBreakpointCandidates(double xmin, double xmax);
+
+// One pass of a type (3, 4, 5, 2 or 6) and a method over the candidates, in order. A candidate
+// replaces the best when its coefficient of explanation beats `best` strictly and the type holds
+// there (types 3 to 5: the candidate lies above the minimum; types 2 and 6: the evaluation
+// accepted the type). Ties keep the earlier candidate. True when some candidate replaced the
+// best; `best` and `bestBP` then hold the last replacement. `typeBest`, when given, is raised to
+// the highest coefficient of any candidate for which the type holds, whatever the threshold.
+bool SearchPass(SegmentEngine& engine, BreakpointCandidates& candidates, int type, int method,
+                double& best, double& bestBP, double* typeBest = nullptr);
+
 // The search over types 3, 4, 5, 2 and 6 with methods and 100 candidates, on an engine attached
 // to data sorted by X whose Xmin and Xmax are set. The optimal method is also left in the
 // engine's carry-over.

@@ -9,7 +9,9 @@
 #include "curves/PolynomialCurves.h"
 #include "curves/PowerCurve.h"
 #include "curves/SCurves.h"
+#include "partial/PartialRegression.h"
 #include "regression/OneVariable.h"
+#include "regression/TwoVariable.h"
 
 namespace vornax {
 namespace {
@@ -76,7 +78,7 @@ void RunSCurves(const AnalysisTable& analyses, TDMVornax& data, RunOptions& opti
 AnalysisTable DefaultAnalysisTable() {
   AnalysisTable t;
   t[Analysis::OneVariable] = {"one-variable segmented regression", RunOneVariable};
-  t[Analysis::TwoVariable] = {"two-variable segmented regression", nullptr};
+  t[Analysis::TwoVariable] = {"two-variable segmented regression", RunTwoVariableRegression};
   t[Analysis::Logistic] = {"logistic S-curve regression", RunLogisticCurve};
   t[Analysis::Gumbel] = {"Gumbel S-curve regression", RunGumbelCurve};
   t[Analysis::InvertedGumbel] = {"inverted Gumbel S-curve regression", RunInvertedGumbelCurve};
@@ -84,7 +86,7 @@ AnalysisTable DefaultAnalysisTable() {
   t[Analysis::Power] = {"power curve regression", RunPowerCurve};
   t[Analysis::Quadratic] = {"quadratic regression", RunQuadraticCurve};
   t[Analysis::Cubic] = {"cubic regression", RunCubicCurve};
-  t[Analysis::Partial] = {"partial regression", nullptr};
+  t[Analysis::Partial] = {"partial regression", RunPartialRegression};
   t[Analysis::SegmentedAnova] = {"variance analysis", MakeSegmentedAnova};
   t[Analysis::CurveAnova] = {"variance analysis of curves", MakeCurveAnova};
   return t;

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <sstream>
@@ -193,6 +194,50 @@ TEST(BatchCommand, HelpExplainsEveryOption) {
                              "--output-dir", "--weights", "Examples:", "Exit status"}) {
     EXPECT_NE(b.out.find(option), std::string::npos) << option;
   }
+}
+
+// The partial regression with the analyses of this build: report, ANOVA table and scan table.
+TEST(BatchCommand, PreferPartialWritesTheReportTheAnovaTableAndTheScanTable) {
+  TempDir dir;
+  std::string csv = "yield,depth\n";
+  const double wobble[] = {0.3, -0.2, 0.1, -0.4, 0.25, 0.0, -0.15, 0.35, -0.3, 0.2, -0.1, 0.05};
+  for (int i = 1; i <= 40; ++i) {
+    const double y = 10 + (i > 16 ? 0.5 * (i - 16) : 0) + wobble[i % 12] / 2;
+    csv += std::to_string(y) + "," + std::to_string(i) + "\n";
+  }
+  WriteFileBytes(dir / "field.csv", csv);
+  std::vector<const char*> argv = {"vornax-batch", nullptr, "--prefer", "partial", "--quiet"};
+  const std::string input = (dir / "field.csv").string();
+  argv[1] = input.c_str();
+  std::ostringstream o, e;
+  ASSERT_EQ(RunBatch(static_cast<int>(argv.size()), argv.data(), o, e), kExitDone) << e.str();
+  EXPECT_EQ(o.str(), (dir / "field.out").string() + "\n");
+  const auto out = ReadLines(dir / "field.out");
+  ASSERT_GE(out.size(), 3u);
+  EXPECT_EQ(out[0], " Results of program Lumitor for partial linear regression of Y upon X.");
+  EXPECT_EQ(out[2], " THIS LUMITOR PROGRAM DETECTS OVER WHICH PART OF THE DATA RANGE THE SLOPE ");
+  EXPECT_NE(std::find(out.begin(), out.end(), " Optimal breakpoint of X (BPx) : 1.699E+001"),
+            out.end());
+  EXPECT_EQ(ReadLines(dir / "field.var").front(),
+            " Variance Analysis, ANOVA table, Regression Type: 3");
+  EXPECT_EQ(ReadLines(dir / "field.txt").front(), (dir / "field.txt").string());
+}
+
+// A table named NAME.txt would be overwritten by the scan table of a partial regression.
+TEST(BatchCommand, APartialRunNeverOverwritesATableNamedLikeItsScanTable) {
+  TempDir dir;
+  const std::string table = "1,1\n2,2\n3,3\n";
+  WriteFileBytes(dir / "field.txt", table);
+  Batch b;
+  EXPECT_EQ(b.Run({(dir / "field.txt").string(), "--prefer", "partial"}), kExitUsage);
+  EXPECT_NE(b.err.find("would be overwritten"), std::string::npos);
+  EXPECT_TRUE(b.fakes.calls.empty());
+  EXPECT_EQ(ReadFileBytes(dir / "field.txt"), table);
+  // Into another folder it is safe.
+  EXPECT_EQ(b.Run({(dir / "field.txt").string(), "--prefer", "partial", "--output-dir",
+                   (dir / "results").string()}),
+            kExitDone)
+      << b.err;
 }
 
 // The built program on the first shipped example. Whether the analysis gives a report or says
