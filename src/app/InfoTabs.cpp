@@ -4,11 +4,13 @@
 // The pictures are drawn when the program is built and shipped as JPEG resources; they are
 // decoded the first time they are shown.
 #include <QButtonGroup>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QImageReader>
 #include <QLabel>
 #include <QPixmap>
 #include <QPushButton>
+#include <QScreen>
 #include <QScrollBar>
 #include <QStackedWidget>
 #include <QTextBrowser>
@@ -17,6 +19,8 @@
 #include "app/VornaxForm.h"
 #include "forms/HelpTexts.h"
 #include "forms/InfoForms.h"
+
+#include <algorithm>
 
 namespace vornax::app {
 namespace {
@@ -58,6 +62,21 @@ QLabel* FigureLabel(QWidget* parent, const char* name, const char* resource) {
   label->setAlignment(Qt::AlignCenter);
   label->setWordWrap(true);
   return label;
+}
+
+// Shows a small window at `at`, moved as little as needed to stand wholly on the screen.
+void ShowOnScreen(QWidget* window, QPoint at) {
+  if (!window->isVisible()) {
+    if (const QScreen* screen = QGuiApplication::screenAt(at) ? QGuiApplication::screenAt(at)
+                                                              : QGuiApplication::primaryScreen()) {
+      const QRect free = screen->availableGeometry();
+      at.setX(std::max(free.left(), std::min(at.x(), free.right() - window->frameGeometry().width())));
+      at.setY(std::max(free.top(), std::min(at.y(), free.bottom() - window->frameGeometry().height())));
+    }
+    window->move(at);
+  }
+  window->show();
+  window->raise();
 }
 
 }  // namespace
@@ -192,19 +211,12 @@ void TVornaxForm::MethodsButtonClick() { ShowIntroMemo(MethodsMemo, false); }
 void TVornaxForm::BackButtonClick() { ShowIntroMemo(IntroMemo, false); }
 
 void TVornaxForm::MoreInfoButtonClick() {
-  if (!MoreInfoForm->isVisible()) {
-    // Beside the text it details, as far to the right as the screen allows.
-    const QPoint at = IntroStack->mapToGlobal(QPoint(IntroStack->width() - 120, 0));
-    MoreInfoForm->move(at);
-  }
-  MoreInfoForm->show();
-  MoreInfoForm->raise();
+  // Beside the tests it details, over the right part of their text.
+  ShowOnScreen(MoreInfoForm, IntroStack->mapToGlobal(QPoint(IntroStack->width() / 3, -20)));
 }
 
 void TVornaxForm::BPButtonClick() {
-  if (!HelpForm->isVisible()) HelpForm->move(mapToGlobal(QPoint(width() - HelpForm->width() - 20, 90)));
-  HelpForm->show();
-  HelpForm->raise();
+  ShowOnScreen(HelpForm, mapToGlobal(QPoint(width() - HelpForm->width() - 20, 90)));
 }
 
 // ---------------------------------------------------------------------------------------------

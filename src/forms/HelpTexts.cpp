@@ -179,7 +179,7 @@ single line of type 1 (or 0) remains.</p>
 under the <b>"Confidence help"</b> button of the Graphics page.</p>)"};
 
 const HelpText kConfidenceHelpText = {
-    "          CONFIDENCE BELT, Ybp AND STANDARD ERROR OF THE BREAKPOINT",
+    "          CONFIDENCE BELT, Ybp AND St.Err.BP",
     R"(<p>The <b>confidence belt</b> of a regression line follows the ordinary principles of
 least-squares regression referred to on the Intro page: the standard error of the value of the
 line at a point x grows with the distance of x from the central point of the data (average X,
@@ -213,6 +213,7 @@ void ShowHelpText(QTextEdit* memo, const HelpText& text, const QColor& backgroun
   doc->setDefaultStyleSheet(
       "p { margin-top: 0px; margin-bottom: 9px; line-height: 135%; }"
       "p.type { margin-left: 18px; margin-bottom: 4px; }"
+      "table { margin-bottom: 9px; }"
       "td { padding-right: 8px; vertical-align: top; line-height: 130%; }");
   // The heading's leading blanks centred it in the old fixed-width memo; here the line is
   // centred, and the blanks stay in the text at a width that does not push it aside.

@@ -154,12 +154,14 @@ void BareAxes(QPainter& p, const Plot& plot) {
   Text(p, a.right() + 1, a.bottom() + 2, "X", kTickPx, kWhite);
 }
 
-void Breakpoint(QPainter& p, const Plot& plot, double bp, double yAtBp, const QString& label = "BP") {
+// The breakpoint: a dashed drop from the line to the axis, named below the axis (below its
+// numbers, `drop` pixels down, when the axis has them).
+void Breakpoint(QPainter& p, const Plot& plot, double bp, double yAtBp, double drop = 2) {
   const QPointF top = plot.Map(bp, yAtBp);
   const QPointF foot(top.x(), plot.area.bottom());
   p.setPen(Pen(kMagenta, 1, Qt::DashLine));
-  p.drawLine(top, foot);
-  TextCentred(p, foot.x(), foot.y() + 2, label, kTickPx, kMagenta, true);
+  p.drawLine(top, foot + QPointF(0, drop > 2 ? drop - 2 : 0));
+  TextCentred(p, foot.x(), foot.y() + drop, "BP", kTickPx, kMagenta, true);
 }
 
 // Least squares of y on x: slope, averages, sum of squares of x, residual standard deviation.
@@ -240,11 +242,11 @@ QImage DrawTypesFigure() {
       y += 24;
       p.setPen(Pen(kWhite, 2));
       p.drawLine(QPointF(x0 + 16, y + 7), QPointF(x0 + 40, y + 7));
-      Text(p, x0 + 46, y, "line of type 0 or 1", kTickPx, kWhite);
+      Text(p, x0 + 46, y, "types 0 and 1", kTickPx, kWhite);
       y += 24;
       p.setPen(Pen(kCyan, 2));
       p.drawLine(QPointF(x0 + 16, y + 7), QPointF(x0 + 40, y + 7));
-      Text(p, x0 + 46, y, "lines of types 2-6", kTickPx, kWhite);
+      Text(p, x0 + 46, y, "types 2 to 6", kTickPx, kWhite);
       y += 24;
       p.setPen(Pen(kMagenta, 1, Qt::DashLine));
       p.drawLine(QPointF(x0 + 28, y), QPointF(x0 + 28, y + 16));
@@ -436,7 +438,7 @@ QImage DrawMethodsFigure() {
       Square(p, plot.Map(left.xav, left.yav), kWhite);
       Square(p, plot.Map(right.xav, right.yav), kWhite);
     }
-    Breakpoint(p, plot, bp, level);
+    Breakpoint(p, plot, bp, level, 19);
     Line(p, plot, xmin, level, bp, level, fitted);
     Line(p, plot, bp, level, xmax, yEnd, fitted);
 
@@ -445,13 +447,13 @@ QImage DrawMethodsFigure() {
                                   "line continues to the left."}
                     : QStringList{"A horizontal line at the average Y", "of the left segment up to BP, then",
                                   "a line through the right central point."};
-    for (int i = 0; i < lines.size(); ++i) Text(p, ox - 30, 334 + i * 15, lines[i], 12, kWhite);
+    for (int i = 0; i < lines.size(); ++i) Text(p, ox - 30, 344 + i * 15, lines[i], 12, kWhite);
   }
   // The symbols shared by both panels.
   Square(p, QPointF(146, 67), kWhite);
   Text(p, 156, 60, "central point of a segment", kTickPx, kWhite);
   Text(p, 336, 60, "BP  breakpoint", kTickPx, kMagenta, true);
-  Text(p, 446, 60, "x  Xcross: lines intersect", kTickPx, kYellow, true);
+  Text(p, 446, 60, "x  Xcross", kTickPx, kYellow, true);
   return image;
 }
 
