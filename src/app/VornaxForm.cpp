@@ -40,6 +40,7 @@
 #include "forms/InfoForms.h"
 #include "forms/SelectForms.h"
 #include "forms/SymbolsForm.h"
+#include "run/ResultSummary.h"
 
 namespace vornax::app {
 namespace {
@@ -442,6 +443,16 @@ QWidget* TVornaxForm::BuildOutputTab() {
   buttons->addWidget(SeeGraphButton);
   buttons->addStretch(1);
   layout->addLayout(buttons);
+  SummaryPanel = new QLabel(page);
+  SummaryPanel->setObjectName("SummaryPanel");
+  SummaryPanel->setWordWrap(true);
+  SummaryPanel->setTextFormat(Qt::RichText);
+  SummaryPanel->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  SummaryPanel->setStyleSheet(
+      "QLabel#SummaryPanel { background: #f3f7ee; border: 1px solid #a9bf95; border-radius: 4px;"
+      " padding: 6px 10px; color: #1f2a16; }");
+  SummaryPanel->hide();
+  layout->addWidget(SummaryPanel);
   OutputMemo = Memo(page, "OutputMemo");
   QFont mono = QFontDatabase::systemFont(QFontDatabase::FixedFont);
   mono.setPixelSize(12);
@@ -633,11 +644,27 @@ void TVornaxForm::OutputTabSheetExit() {
   SymbolsButton->setText("Symbols");
 }
 
+void TVornaxForm::ShowSummary() {
+  const std::vector<std::string> lines = SummaryLines(session_.Data.Result);
+  const bool show = SummaryForShownOutput && !lines.empty() && !OutputMemo->isHidden() &&
+                    AnovaButton->text() == "Anova table";
+  if (show) {
+    QString html;
+    for (size_t i = 0; i < lines.size(); ++i) {
+      const QString line = QString::fromStdString(lines[i]).toHtmlEscaped();
+      html += i == 0 ? "<b>" + line + "</b>" : "<br>" + line;
+    }
+    SummaryPanel->setText(html);
+  }
+  SummaryPanel->setVisible(show);
+}
+
 void TVornaxForm::ShowOutputControls(bool show) {
   OutputMemo->setVisible(show);
   AnovaButton->setVisible(show);
   SymbolsButton->setVisible(show);
   SeeGraphButton->setVisible(show);
+  ShowSummary();
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -1186,6 +1213,8 @@ void TVornaxForm::InputSaveActionExecute() {
   }
   ShowOutputLines();
   OutputAvailable = true;
+  SummaryForShownOutput = session_.Data.Result.Valid;
+  AnovaButton->setText("Anova table");
   ShowOutputControls(true);
   SymbolsButton->setText("Symbols");
   DialogDir = QFileInfo(Text(result.OutputPath)).absolutePath();
@@ -1235,6 +1264,7 @@ void TVornaxForm::OutputOpenActionExecute() {
   } else {
     // Whatever was shown belonged to the file named before; it stays away unless this one reads.
     OutputAvailable = false;
+    SummaryForShownOutput = false;
     data.FileName = Std(path);
     if (!QFileInfo(path).isFile()) {
       dialogs_->ShowMessage("File does not exist, please select another one,");
@@ -1261,6 +1291,7 @@ void TVornaxForm::AnovaButtonClick() {
       SymbolsButton->hide();
       SymbolsForm->hide();
       SeeGraphButton->hide();
+      ShowSummary();
       ShowTab(OutputTabSheet);
     }
   } else {
@@ -1271,6 +1302,7 @@ void TVornaxForm::AnovaButtonClick() {
     }
     SymbolsButton->show();
     SeeGraphButton->show();
+    ShowSummary();
     ShowTab(OutputTabSheet);
   }
 }

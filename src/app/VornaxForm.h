@@ -177,6 +177,10 @@ class TVornaxForm : public forms::TBaseForm {
   QLabel* InputImage = nullptr;
 
   QPlainTextEdit* OutputMemo = nullptr;
+  // The run's result in plain words above the report; only for the output of the run just
+  // made (an output opened from disk has no numbers behind it here).
+  QLabel* SummaryPanel = nullptr;
+  bool SummaryForShownOutput = false;
   QPushButton* OutputOpenButton = nullptr;
   QPushButton* AnovaButton = nullptr;
   QPushButton* SymbolsButton = nullptr;
@@ -227,6 +231,7 @@ class TVornaxForm : public forms::TBaseForm {
   void ChooseExclusion(bool z, int type);
   void ShowOutputLines();
   void ShowOutputControls(bool show);
+  void ShowSummary();
   bool AskToDropEdits(const char* question);
   QString AskInputFileName();
   void EditCommand(int command);

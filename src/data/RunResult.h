@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "data/CurveResult.h"
+
 namespace vornax {
 
 // One row of an ANOVA table: what a source explains and the F-test against what remains.
@@ -124,6 +126,10 @@ struct RunResult {
 
   std::vector<AnovaRowResult> Anova;
   BreakTestResult BreakTest;
+
+  // The numbers of a curved fit (Analysis names the curve; X, Y, YCalc, CE and CEStraight are
+  // filled too). Valid stays false for curves until the summary and the JSON file read them.
+  std::optional<CurveResult> Curve;
 
   // The values the permutation test needs to repeat the search on permuted Y: the preference
   // and exclusion of the run and the carried slope errors and method it started from.

@@ -528,6 +528,44 @@ TEST(BatchProgram, RunsTheFirstExample) {
   EXPECT_EQ(WEXITSTATUS(wrongStatus), kExitUsage);
 }
 
+// The built program fits each curve to the shipped curved example and leaves its report and
+// ANOVA table; --no-transform keeps the plain polynomial.
+TEST(BatchProgram, FitsTheCurvesOfTheCurvedExample) {
+  TempDir dir;
+  const fs::path example = fs::path(VORNAX_EXAMPLES_DIR) / "04-grass-nitrogen-curved.inp";
+  struct Case {
+    std::vector<std::string> args;
+    std::string first, anova, equation;
+  };
+  const std::vector<Case> cases = {
+      {{"--curve", "quadratic", "--no-transform"},
+       " Results of program VornaxA for the quadratic regression of Y upon X.",
+       " Variance Analysis, ANOVA table, quadratic Regression", "       Yc = A*^2 + B*X + C"},
+      {{"--curve", "cubic"}, " Results of program VornaxA for the cubic regression of Y upon X.",
+       " Variance Analysis, ANOVA table, cubic Regression", ""},
+      {{"--curve", "power"},
+       " Results of program VornaxA for the power curve regression of Y upon X.",
+       " Variance Analysis, ANOVA table, power Regression", ""},
+  };
+  for (const Case& c : cases) {
+    const fs::path folder = dir / c.args[1];
+    std::string command = std::string("\"") + VORNAX_BATCH_EXE + "\" \"" + example.string() +
+                          "\" --quiet -o \"" + folder.string() + "\"";
+    for (const std::string& a : c.args) command += " " + a;
+    command += " >/dev/null 2>\"" + (dir / "stderr").string() + "\"";
+    const int status = std::system(command.c_str());
+    ASSERT_TRUE(WIFEXITED(status));
+    ASSERT_EQ(WEXITSTATUS(status), kExitDone) << ReadFileBytes(dir / "stderr");
+    const auto out = ReadLines(folder / "04-grass-nitrogen-curved.out");
+    ASSERT_GE(out.size(), 8u);
+    EXPECT_EQ(out[0], c.first);
+    if (!c.equation.empty()) {
+      EXPECT_EQ(out[7], c.equation);
+    }
+    EXPECT_EQ(ReadLines(folder / "04-grass-nitrogen-curved.var").at(0), c.anova);
+  }
+}
+
 TEST(BatchCommand, SummaryAndJsonResultsOfARealRun) {
   TempDir dir;
   fs::copy_file(fs::path(VORNAX_EXAMPLES_DIR) / "01-yield-watertable.inp", dir / "yield.inp");
