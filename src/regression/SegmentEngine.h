@@ -141,6 +141,11 @@ class SegmentEngine {
   bool Exceeds(CandidateCE& a, CandidateCE& b) const;
   // The value the pass over the data gives.
   double ExactValue(CandidateCE& a) const;
+  // The residual sum of segment s about its current final line from the segment statistics
+  // (after ComputeSegmentStats), in constant time, with an interval [lo, hi] that holds what
+  // ComputeFinalSSD gives. False where the segment is too small for the closed form to pay (the
+  // pass then costs as little).
+  bool ClosedFormResidual(int s, long double& value, long double& lo, long double& hi) const;
   // Makes every member what the pass over the data would have left after the last evaluation.
   void Settle();
   // How many data sets the residual sums have visited since Attach (a measure of the work).
@@ -168,10 +173,6 @@ class SegmentEngine {
   // the limit. The one pass that every residual sum of the engine goes through.
   long double ResidualSum(int s, int split, long double limit, double ax, double slope,
                           double ay) const;
-  // The residual sum of segment s about its final line from the segment statistics, with the
-  // interval [lo, hi] that holds what ResidualSum gives; false where the segment is too small for
-  // the closed form to be worth it (the pass is then as cheap).
-  bool ClosedFormResidual(int s, long double& value, long double& lo, long double& hi) const;
   // VarRC of segment s for a residual sum (the substitute when the count or Sxx forbids it).
   static long double SlopeVariance(double ssd, const SegmentStats& stats);
   // Whether the tests of type code 20 or 60 accept, given the slope errors and residual sums.

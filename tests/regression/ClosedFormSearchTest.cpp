@@ -248,6 +248,64 @@ TEST(ClosedFormSearch, TwoVariableStageSearchChoosesAsThePass) {
   }
 }
 
+TEST(ClosedFormResidual, HoldsThePassWithinItsInterval) {
+  // Noisy, exact, far from zero, tiny, huge and replicated data; every split of a few; the
+  // segment's own line and lines as the types constrain them (level, turned, shifted).
+  std::vector<Data> sets = {Shape(300, Bend, 0.3, 70), Shape(300, Vee, 0, 71),
+                            Shape(300, Knee, 0.3, 72, 1e5, 1e8, 1e-3),
+                            Shape(200, Step, 0.1, 73, 0, 0, 1e-30),
+                            Shape(200, Jump, 0.1, 74, 0, 0, 1e40), Shape(40, Knee, 2, 75)};
+  {
+    Data r;
+    for (size_t i = 0; i < sets[5].first.size(); ++i) {
+      for (int k = 0; k < 4; ++k) {
+        r.first.push_back(sets[5].first[i]);
+        r.second.push_back(sets[5].second[i]);
+      }
+    }
+    sets.push_back(r);
+  }
+  int checked = 0;
+  for (const Data& d : sets) {
+    const int n = static_cast<int>(d.first.size());
+    SegmentEngine e;
+    e.Attach(d.first.data(), d.second.data(), n);
+    e.FindExtremes();
+    for (int k = 1; k < 10; ++k) {
+      const double bp = e.Xmin + (e.Xmax - e.Xmin) * k / 10;
+      for (int variant = 0; variant < 5; ++variant) {
+        e.AccumulateSegments(bp);
+        e.ComputeSegmentStats();
+        e.LoadFinalLines();
+        for (size_t s = 1; s <= 2; ++s) {
+          const double spread = static_cast<double>(e.Stats[s].StDevY);
+          if (variant == 1) e.Slope[s] = 0;
+          if (variant == 2) e.Slope[s] *= 1.5;
+          if (variant == 3) e.AnchorY[s] += spread;
+          if (variant == 4) e.AnchorY[s] += spread * 1e-9;
+        }
+        e.ComputeFinalSSD(bp);
+        for (int s = 1; s <= 2; ++s) {
+          long double value = 0, lo = 0, hi = 0;
+          if (!e.ClosedFormResidual(s, value, lo, hi)) continue;
+          const double pass = e.SSDFinal[static_cast<size_t>(s)];
+          EXPECT_LE(static_cast<double>(lo), pass) << n << " " << bp << " " << variant << " " << s;
+          EXPECT_GE(static_cast<double>(hi), pass) << n << " " << bp << " " << variant << " " << s;
+          // Narrow enough that the pass is rarely needed: within a millionth of the sum of
+          // squares about the line's level.
+          const long double about =
+              e.Stats[static_cast<size_t>(s)].Syy +
+              e.Stats[static_cast<size_t>(s)].N *
+                  std::pow(e.Stats[static_cast<size_t>(s)].AvY - e.AnchorY[static_cast<size_t>(s)], 2);
+          EXPECT_LE(hi - lo, 1e-6L * about + 1e-300L) << n << " " << bp << " " << variant;
+          ++checked;
+        }
+      }
+    }
+  }
+  EXPECT_GT(checked, 400);
+}
+
 TEST(RunningSums, EverySplitSumsItsSegmentsAsADirectLoop) {
   // Segment 1 summed upwards from the first data set, segment 2 downwards from the last, for
   // data small enough to keep every data set and large enough to keep only some.
