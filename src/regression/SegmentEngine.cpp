@@ -48,7 +48,8 @@ void SegmentEngine::Attach(const long double* y, const long double* x, int n) {
   n_ = std::max(n, 0);
   // Whatever the previous data left is settled (searches settle before they return).
   pending_ = Pending{};
-  carried_.exact = true;
+  carried_ = type2Run_ = type34Run_ = ErrorRun{};
+  carried_.serc = SERC;
   visits_ = 0;
   sorted_ = true;
   for (int i = 1; i < n_ && sorted_; ++i) sorted_ = !(x_[i] < x_[i - 1]);
@@ -325,7 +326,10 @@ void SegmentEngine::ComputeBreakpointErrors(int typeCode, int method, double bp)
   VarRC[2] = narrow(varRC2);
   SERC[1] = static_cast<double>(SafeSqrt(varRC1));
   SERC[2] = static_cast<double>(SafeSqrt(varRC2));
-  carried_.exact = true;
+  // What this run writes is exact unless the evaluation says otherwise after it.
+  carried_.exact = carried_.sercExact = true;
+  if (typeCode == kType2) type2Run_.exact = true;
+  if (typeCode == kType3 || typeCode == kType4) type34Run_.exact = true;
   SEDiffSlopes = std::hypot(SERC[1], SERC[2]);
   const long double se1 = SERC[1], se2 = SERC[2];
   // 4.
@@ -573,8 +577,12 @@ bool SegmentEngine::FinishEvaluation(double bp, double& ce, int& typeCode, int m
 
   if (found != nullptr) {
     // The slope errors carried into the next evaluation, with their intervals.
-    CarriedErrors& c = carried_;
-    c.exact = known[1] && known[2];
+    ErrorRun& c = carried_;
+    c.exact = c.sercExact = known[1] && known[2];
+    c.serial = ++serial_;
+    c.typeCode = typeCode;
+    c.method = method;
+    c.bp = bp;
     c.serc = SERC;
     c.lo = {0, static_cast<double>(SafeSqrt(SlopeVariance(lo1, Stats[1]))),
             static_cast<double>(SafeSqrt(SlopeVariance(lo2, Stats[2])))};
@@ -588,6 +596,8 @@ bool SegmentEngine::FinishEvaluation(double bp, double& ce, int& typeCode, int m
     c.ssd = SSDFinal;
     c.known = known;
     c.stats = Stats;
+    if (typeCode == kType2) type2Run_ = c;
+    if (typeCode == kType3 || typeCode == kType4) type34Run_ = c;
   }
 
   if (typeCode == kSearchType2 || typeCode == kSearchType6) {
@@ -666,49 +676,85 @@ void SegmentEngine::EvaluateCandidate(double& bp, CandidateCE& ce, int& typeCode
 
 bool SegmentEngine::CarriedErrorsExact() const {
   // Whoever set SERC since (a report, Restore) set exact values.
-  return carried_.exact || carried_.serc[1] != SERC[1] || carried_.serc[2] != SERC[2];
+  return carried_.sercExact || carried_.serc[1] != SERC[1] || carried_.serc[2] != SERC[2];
 }
 
 void SegmentEngine::RefineCarriedErrors() {
   if (CarriedErrorsExact()) return;
-  CarriedErrors& c = carried_;
+  ErrorRun& c = carried_;
   for (std::size_t s = 1; s <= 2; ++s) {
-    if (c.known[s]) continue;
-    const double ssd = static_cast<double>(
-        ResidualSum(static_cast<int>(s), c.split, c.limit, c.anchorX[s], c.slope[s],
-                    c.anchorY[s]));
-    SERC[s] = static_cast<double>(SafeSqrt(SlopeVariance(ssd, c.stats[s])));
+    if (!c.known[s]) {
+      c.ssd[s] = static_cast<double>(ResidualSum(static_cast<int>(s), c.split, c.limit,
+                                                 c.anchorX[s], c.slope[s], c.anchorY[s]));
+      c.known[s] = true;
+    }
+    SERC[s] = static_cast<double>(SafeSqrt(SlopeVariance(c.ssd[s], c.stats[s])));
   }
-  c.exact = true;
+  c.serc = SERC;
+  c.lo = c.hi = SERC;
+  c.sercExact = true;
+}
+
+void SegmentEngine::RerunErrors(ErrorRun& run) {
+  for (std::size_t s = 1; s <= 2; ++s) {
+    if (run.known[s]) continue;
+    run.ssd[s] = static_cast<double>(ResidualSum(static_cast<int>(s), run.split, run.limit,
+                                                 run.anchorX[s], run.slope[s], run.anchorY[s]));
+    run.known[s] = true;
+  }
+  std::swap(Stats, run.stats);
+  std::swap(Slope, run.slope);
+  std::swap(AnchorX, run.anchorX);
+  std::swap(AnchorY, run.anchorY);
+  std::array<double, 3> ssd = run.ssd;
+  std::swap(SSDFinal, ssd);
+  ComputeBreakpointErrors(run.typeCode, run.method, run.bp);
+  std::swap(SSDFinal, ssd);
+  std::swap(Stats, run.stats);
+  std::swap(Slope, run.slope);
+  std::swap(AnchorX, run.anchorX);
+  std::swap(AnchorY, run.anchorY);
+  run.exact = run.sercExact = true;
+  run.serc = SERC;
 }
 
 void SegmentEngine::Settle() {
-  if (!pending_.active) {
-    RefineCarriedErrors();
-    return;
+  // The terms of types 2, 3 and 4 as their last runs left them, oldest first; then the last run
+  // of the error routine, whose values are the ones every later reader sees.
+  ErrorRun* older[2] = {&type2Run_, &type34Run_};
+  if (older[0]->serial > older[1]->serial) std::swap(older[0], older[1]);
+  bool rewritten = false;
+  for (ErrorRun* run : older) {
+    if (!run->exact && run->serial < carried_.serial) {
+      RerunErrors(*run);
+      rewritten = true;
+    }
   }
+  const bool fromCarried = !carried_.exact && carried_.serc == SERC;
+  if (rewritten || fromCarried) {
+    const ErrorRun again = carried_;
+    carried_.exact = false;
+    RerunErrors(carried_);
+    if (again.serial == type2Run_.serial) type2Run_ = carried_;
+    if (again.serial == type34Run_.serial) type34Run_ = carried_;
+  }
+  if (!pending_.active) return;
   const Pending p = pending_;
   pending_ = Pending{};
+  // The last evaluation's own residual sums (taken from its error run when it had one), and the
+  // margins it left, which read the slope errors now in place.
+  const bool sameRun = p.errorsRan && carried_.serial == serial_;
   for (std::size_t s = 1; s <= 2; ++s) {
     if (p.known[s]) continue;
-    SSDFinal[s] = static_cast<double>(
-        ResidualSum(static_cast<int>(s), split_, splitLimit_, AnchorX[s], Slope[s], AnchorY[s]));
+    SSDFinal[s] = sameRun && carried_.known[s]
+                      ? carried_.ssd[s]
+                      : static_cast<double>(ResidualSum(static_cast<int>(s), split_, splitLimit_,
+                                                        AnchorX[s], Slope[s], AnchorY[s]));
   }
-  if (p.errorsRan) {
-    // The error routine and the margins again, from the pass's sums.
-    ComputeBreakpointErrors(p.typeCode, p.method, p.bp);
-    M1 = SlopeMargin(1);
-    M2 = SlopeMargin(2);
-    U1 = std::fabs(Slope[1]) + ConfidenceT * SERC[1];
-    U2 = std::fabs(Slope[2]) + ConfidenceT * SERC[2];
-  } else if (!CarriedErrorsExact()) {
-    // The single line kept the carried errors and formed its margins from them.
-    RefineCarriedErrors();
-    M1 = SlopeMargin(1);
-    M2 = SlopeMargin(2);
-    U1 = std::fabs(Slope[1]) + ConfidenceT * SERC[1];
-    U2 = std::fabs(Slope[2]) + ConfidenceT * SERC[2];
-  }
+  M1 = SlopeMargin(1);
+  M2 = SlopeMargin(2);
+  U1 = std::fabs(Slope[1]) + ConfidenceT * SERC[1];
+  U2 = std::fabs(Slope[2]) + ConfidenceT * SERC[2];
 }
 
 SegmentEngine::CandidateCE SegmentEngine::CandidateCE::Times(double f) const {
@@ -781,7 +827,7 @@ RegressionCarryOver SegmentEngine::CarryOver() const {
 void SegmentEngine::Restore(const RegressionCarryOver& carry) {
   SERC[1] = carry.SERC1;
   SERC[2] = carry.SERC2;
-  carried_.exact = true;
+  carried_.exact = carried_.sercExact = true;
   OptMethod = carry.OptMethod;
 }
 

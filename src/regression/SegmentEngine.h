@@ -194,10 +194,14 @@ class SegmentEngine {
   };
   std::array<StatScale, 3> scale_{};
 
-  // The slope errors carried into the next evaluation, while they come from the closed form:
-  // the interval of each and what the pass needs to give it exactly.
-  struct CarriedErrors {
-    bool exact = true;
+  // A run of the error routine on residual sums from the closed form: what the pass needs to
+  // run it again exactly. `exact` once everything it wrote is the pass's; `sercExact` once its
+  // slope errors are (the margins of the next evaluation read those alone).
+  struct ErrorRun {
+    bool exact = true, sercExact = true;
+    long long serial = 0;
+    int typeCode = 0, method = 0;
+    double bp = 0;
     std::array<double, 3> serc{}, lo{}, hi{};
     int split = 0;
     long double limit = 0;
@@ -205,7 +209,13 @@ class SegmentEngine {
     std::array<bool, 3> known{};
     std::array<SegmentStats, 3> stats{};
   };
-  CarriedErrors carried_;
+  // Runs the error routine again for `run` from the pass's sums, with its statistics and lines
+  // in place, and puts the current ones back.
+  void RerunErrors(ErrorRun& run);
+  // The last run (whose slope errors carry into the next evaluation), and the last runs that
+  // wrote the terms of type 2 and of types 3 and 4, which later runs of other types keep.
+  ErrorRun carried_, type2Run_, type34Run_;
+  long long serial_ = 0;
   mutable long long visits_ = 0;
   // The last evaluation when it took its residual sums from the closed form.
   struct Pending {

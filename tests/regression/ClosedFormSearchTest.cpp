@@ -48,6 +48,13 @@ std::string Differences(const BreakpointSearchResult& a, const BreakpointSearchR
     check("VarRC", e.VarRC[s], f.VarRC[s]);
   }
   check("SEBP", e.SEBP, f.SEBP);
+  check("SESlope", e.SESlope, f.SESlope);
+  check("SSDt", e.SSDt, f.SSDt);
+  check("XavAll", e.XavAll, f.XavAll);
+  check("VarRatioTerm", e.VarRatioTerm, f.VarRatioTerm);
+  check("InterceptDiff", e.InterceptDiff, f.InterceptDiff);
+  check("VarC1", e.VarC1, f.VarC1);
+  check("VarC2", e.VarC2, f.VarC2);
   check("SDYbp", e.SDYbp, f.SDYbp);
   check("SEDiffSlopes", e.SEDiffSlopes, f.SEDiffSlopes);
   check("M1", e.M1, f.M1);

@@ -98,6 +98,14 @@ int main(int argc, char** argv) {
       same("VarRC", a.VarRC[s], b.VarRC[s]);
     }
     same("SEBP", a.SEBP, b.SEBP);
+    same("SESlope", a.SESlope, b.SESlope);
+    same("XavAll", a.XavAll, b.XavAll);
+    same("VarRatioTerm", a.VarRatioTerm, b.VarRatioTerm);
+    same("InterceptDiff", a.InterceptDiff, b.InterceptDiff);
+    same("InvSlopeDiffSq", a.InvSlopeDiffSq, b.InvSlopeDiffSq);
+    same("VarC1", a.VarC1, b.VarC1);
+    same("VarC2", a.VarC2, b.VarC2);
+    same("TotalSxx", static_cast<double>(a.TotalSxx), static_cast<double>(b.TotalSxx));
     same("SDYbp", a.SDYbp, b.SDYbp);
     same("SSDt", a.SSDt, b.SSDt);
     same("SEDiffSlopes", a.SEDiffSlopes, b.SEDiffSlopes);
