@@ -3,11 +3,18 @@
 
 #include <CLI/CLI.hpp>
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <string>
 #include <system_error>
+#include <utility>
+#include <vector>
 
 #include "batch/ConsoleDialogs.h"
 #include "batch/TableImport.h"
@@ -36,6 +43,9 @@ struct Choices {
   bool noTransform = false;
   bool weights = false;
   bool quiet = false;
+  std::string yColumn, xColumn, zColumn, weightColumn;
+  bool strict = false;
+  bool overwrite = false;
   int permutations = 999;
   unsigned long long seed = 1;
   std::string json;
@@ -44,7 +54,13 @@ struct Choices {
 const char* const kFooter = R"(
 The input is an input file (.inp) as the program writes it, or a table of columns
 Y, X[, Z][, weight] separated by commas, semicolons, tabs or blanks, with an optional
-header row. A table is also written as NAME.inp, so that the run can be repeated.
+header row; --y, --x, --z and --weight choose other columns by header name or number.
+Quoted fields may hold separators, quotes and line breaks; UTF-8 and UTF-16 are read.
+A leading column of row names (an empty header over 1, 2, 3 ... or over text) is left
+aside. Empty cells and NA, NaN, "." and "-" are missing values: their rows are left out
+and listed, or refused with --strict.
+A table is also written as NAME.inp, so that the run can be repeated; an existing
+NAME.inp that holds other data is left alone and the run stops, unless --overwrite.
 The report NAME.out and the ANOVA table NAME.var are written beside the input, or into
 --output-dir (together with NAME.inp). The input file given is never rewritten.
 The path of the report is printed on standard output, followed by a summary of the
@@ -60,6 +76,7 @@ Examples:
   vornax-batch field.csv --confidence 95 --exclude 6
   vornax-batch trial.inp --use z --prefer 3 --output-dir results
   vornax-batch growth.tsv --curve quadratic --no-transform
+  vornax-batch plots.csv --y "Yield, t/ha" --x depth --weight 5 --strict
   vornax-batch field.csv --json field.json --permutations 4999 --seed 7
 
 Exit status: 0 the report was written; 1 the analysis refused the data (its message
@@ -144,6 +161,94 @@ std::string ApplyChoices(const Choices& c, const CLI::App& app, int nrOfVarInDat
   options.ExcludedTypeX = options.ExcludedTypeZ = exclude;
   options.CurveX = options.CurveZ = Curve(c.curve);
   return {};
+}
+
+// Why nothing can be written into `folder` (the system's reason), or "" when it can.
+std::string FolderNotWritable(const fs::path& folder) {
+  std::string probe = (folder / ".vornax-batch.XXXXXX").string();
+  const int fd = ::mkstemp(probe.data());
+  if (fd < 0) return std::strerror(errno);
+  ::close(fd);
+  ::unlink(probe.c_str());
+  return {};
+}
+
+class SilentDialogs : public UserDialogs {
+ public:
+  void ShowMessage(const std::string&) override {}
+  bool AskYesNo(const std::string&) override { return false; }
+  void ShowProgress() override {}
+  void AddProgress(const std::string&) override {}
+  void HideProgress() override {}
+  void Pause(int) override {}
+};
+
+// Whether the input file `file` holds exactly the data sets of `grid`, in the same layout.
+bool HoldsSameData(const fs::path& file, const GridInput& grid, bool weights) {
+  TDMVornax existing;
+  existing.FileName = PathText(file);
+  RunOptions options;
+  options.WeightsUsed = false;
+  SilentDialogs silent;
+  if (!ReadInputFile(existing, options, silent)) return false;
+  const bool two = grid.NrOfVarInData == 2;
+  if (existing.NrOfVarInData != grid.NrOfVarInData || options.WeightsUsed != weights ||
+      (!two && existing.SingleIsZ != grid.SingleIsZ) ||
+      static_cast<size_t>(existing.NrOfData) != grid.Rows.size()) {
+    return false;
+  }
+  char separator = '.';
+  for (size_t r = 0; r < grid.Rows.size(); ++r) {
+    const std::vector<std::string>& row = grid.Rows[r];
+    const size_t values = two ? 3 : 2;
+    if (row.size() < values + 1 + (weights ? 1 : 0)) return false;
+    const long double* stored[] = {&existing.YData[r], &existing.XData[r], &existing.ZData[r]};
+    for (size_t v = 0; v < values; ++v) {
+      long double value = 0;
+      if (!StringToFloat(row[v + 1], value, separator) || value != *stored[v]) return false;
+    }
+    int weight = 1;
+    if (weights && (!ParseInt32(row[values + 1], weight) || weight != existing.WeightFactor[r])) {
+      return false;
+    }
+  }
+  return true;
+}
+
+// When the analysis found no variation in X (or Z) although the values do vary, by less than
+// the 0.001 it needs, a plain line says what to do about it.
+std::vector<std::string> SmallSpanLines(const std::vector<std::string>& shown,
+                                        const GridInput& grid) {
+  const bool noVariation = std::any_of(shown.begin(), shown.end(), [](const std::string& m) {
+    return m.find("There is no variation in") != std::string::npos;
+  });
+  std::vector<std::string> lines;
+  if (!noVariation) return lines;
+  const bool two = grid.NrOfVarInData == 2;
+  std::vector<std::pair<std::string, size_t>> analysed;  // name, grid column
+  if (!two) {
+    analysed.push_back({grid.SingleIsZ ? "Z" : "X", 2});
+  } else {
+    if (grid.Option != VarChoice::SecondOnly) analysed.push_back({"X", 2});
+    if (grid.Option != VarChoice::FirstOnly) analysed.push_back({"Z", 3});
+  }
+  for (const auto& [name, column] : analysed) {
+    long double low = 0, high = 0;
+    bool any = false;
+    char separator = '.';
+    for (const auto& row : grid.Rows) {
+      long double v = 0;
+      if (column >= row.size() || !StringToFloat(row[column], v, separator)) continue;
+      low = any ? std::min(low, v) : v;
+      high = any ? std::max(high, v) : v;
+      any = true;
+    }
+    if (any && high - low > 0 && high - low < 0.001L) {
+      lines.push_back(name + " varies by less than 0.001: express " + name +
+                      " in smaller units and run again");
+    }
+  }
+  return lines;
 }
 
 // After a run that wrote its report: the break test, the summary and the JSON results.
@@ -234,6 +339,23 @@ int RunBatch(int argc, const char* const* argv, std::ostream& out, std::ostream&
   app.add_flag("--weights", c.weights,
                "A table's third column is a weight factor (found by itself when its header "
                "says weight); the fourth column of a table always is");
+  app.add_option("--y", c.yColumn,
+                 "The column of Y in a table: its header name or its number (1 is the first); "
+                 "with --x, instead of the order of the columns")
+      ->type_name("COL");
+  app.add_option("--x", c.xColumn, "The column of X in a table, by header name or number")
+      ->type_name("COL");
+  app.add_option("--z", c.zColumn,
+                 "The column of Z (a second independent variable), by header name or number")
+      ->type_name("COL");
+  app.add_option("--weight", c.weightColumn,
+                 "The column of the weight factors, by header name or number")
+      ->type_name("COL");
+  app.add_flag("--strict", c.strict,
+               "Refuse a table with a missing value (an empty cell, NA, NaN, . or -) in a "
+               "column used, instead of leaving its row out");
+  app.add_flag("--overwrite", c.overwrite,
+               "Replace an existing NAME.inp that holds other data than the table");
   app.add_option("--output-dir,-o", c.outputDir,
                  "Folder for NAME.inp, NAME.out and NAME.var (made when missing); default: "
                  "beside the input");
@@ -261,19 +383,52 @@ int RunBatch(int argc, const char* const* argv, std::ostream& out, std::ostream&
 
   const fs::path input = c.input;
   std::error_code ec;
-  if (!fs::is_regular_file(input, ec)) return usage("no such file: \"" + c.input + "\"");
+  if (!fs::is_regular_file(input, ec)) {
+    // A missing file is no error to the file system; a folder that may not be searched is.
+    const std::string reason =
+        ec ? ec.message() : std::strerror(fs::is_directory(input) ? EISDIR : ENOENT);
+    return usage("cannot read \"" + c.input + "\"\n" + reason);
+  }
   const bool isInputFile = LowerExtension(input) == ".inp";
+  const bool columnsGiven = !c.yColumn.empty() || !c.xColumn.empty() || !c.zColumn.empty() ||
+                            !c.weightColumn.empty();
+  if (isInputFile && (columnsGiven || c.strict)) {
+    return usage("--y, --x, --z, --weight and --strict apply to tables, not to \"" + c.input +
+                 "\"");
+  }
+  if (columnsGiven && (c.yColumn.empty() || c.xColumn.empty())) {
+    return usage("give the columns of Y and X together (--y and --x)");
+  }
+  if (columnsGiven && c.weights) {
+    return usage("with --y and --x, give the weight column with --weight instead of --weights");
+  }
   fs::path folder = c.outputDir.empty() ? input.parent_path() : fs::path(c.outputDir);
   if (!c.outputDir.empty()) {
     fs::create_directories(folder, ec);
-    if (!fs::is_directory(folder, ec)) return usage("cannot make the folder \"" + c.outputDir + "\"");
+    if (!fs::is_directory(folder)) {
+      return usage("cannot make the folder \"" + c.outputDir + "\"\n" +
+                   (ec ? ec.message() : std::strerror(ENOTDIR)));
+    }
+  }
+  // The reports are written into this folder: find out now, with the system's reason, rather
+  // than after the analysis has run.
+  {
+    const std::string reason = FolderNotWritable(folder.empty() ? fs::path(".") : folder);
+    if (!reason.empty()) {
+      return usage("cannot write into the folder \"" + PathText(folder.empty() ? "." : folder) +
+                   "\"" + (c.outputDir.empty() ? "; choose another with --output-dir" : "") +
+                   "\n" + reason);
+    }
   }
   const fs::path written = folder / (input.stem().string() + ".inp");
   // The file given is never rewritten: an input file analysed where it stands is run from
   // itself, and only a table or a run into another folder writes NAME.inp.
-  const bool writeInput = !isInputFile || !SameFile(written, input);
+  bool writeInput = !isInputFile || !SameFile(written, input);
   const fs::path inputPath = writeInput ? written : input;
-  for (const fs::path& target : {WithExtension(inputPath, ".out"), WithExtension(inputPath, ".var")}) {
+  std::vector<fs::path> targets = {WithExtension(inputPath, ".out"), WithExtension(inputPath, ".var")};
+  // The partial regression also writes its scan table as NAME.txt, which a table may be.
+  if (c.prefer == "partial") targets.push_back(WithExtension(inputPath, ".txt"));
+  for (const fs::path& target : targets) {
     if (SameFile(target, input)) {
       return usage("the input \"" + c.input + "\" would be overwritten by \"" + PathText(target) +
                    "\"; rename it or use --output-dir");
@@ -292,10 +447,15 @@ int RunBatch(int argc, const char* const* argv, std::ostream& out, std::ostream&
   } else {
     ImportedTable table;
     std::string error;
-    if (!ImportTable(input, c.weights, table, error)) return usage(error);
+    ImportChoices columns{c.yColumn, c.xColumn, c.zColumn, c.weightColumn, c.weights, c.strict};
+    if (!ImportTable(input, columns, table, error)) return usage(error);
     session.Options.WeightsUsed = table.HasWeights;
-    if (table.DecimalComma) session.DecimalSeparator = ',';
     grid = GridFromTable(table, input.filename().string());
+    err << ColumnsUsedLine(table)
+        << (table.RowNamesSkipped ? " (the first column holds row names and is left aside)" : "")
+        << '\n';
+    const std::string leftOut = LeftOutLine(table);
+    if (!leftOut.empty()) err << leftOut << '\n';
   }
   if (isInputFile && c.weights && !session.Options.WeightsUsed) {
     return usage("--weights applies to tables; \"" + c.input + "\" has no weight column");
@@ -307,12 +467,39 @@ int RunBatch(int argc, const char* const* argv, std::ostream& out, std::ostream&
   grid.Option = varChoice;
   grid.ConfidencePercent = c.confidence;
 
+  // NAME.inp is the user's file as much as the table is: it is replaced only by the same data,
+  // or when asked to.
+  if (writeInput && fs::exists(written, ec) && !c.overwrite) {
+    if (!HoldsSameData(written, grid, session.Options.WeightsUsed)) {
+      return usage("\"" + PathText(written) + "\" already exists and holds other data; it is " +
+                   "left as it is. Use --overwrite to replace it, or --output-dir to write " +
+                   "elsewhere.");
+    }
+    writeInput = false;  // it holds these data already: leave it untouched
+  }
+
+  const fs::path outPath = WithExtension(inputPath, ".out");
+  const fs::path varPath = WithExtension(inputPath, ".var");
+  const bool hadOut = fs::exists(outPath, ec), hadVar = fs::exists(varPath, ec);
   const SaveCalculateResult result = SaveCalculate(session, grid, inputPath, dialogs, writeInput);
+  if (result.Outcome != SaveCalculateOutcome::Done) {
+    // A refusal takes away the reports of an earlier run beside these data; say which.
+    std::vector<std::string> removed;
+    if (hadOut && !fs::exists(outPath, ec)) removed.push_back("\"" + PathText(outPath) + "\"");
+    if (hadVar && !fs::exists(varPath, ec)) removed.push_back("\"" + PathText(varPath) + "\"");
+    if (!removed.empty()) {
+      err << "Removed " << removed[0] << (removed.size() > 1 ? " and " + removed[1] : "")
+          << " of an earlier run, which did not describe these data.\n";
+    }
+  }
+  if (result.Outcome == SaveCalculateOutcome::AnalysisStopped) {
+    for (const std::string& line : SmallSpanLines(dialogs.Shown(), grid)) err << line << '\n';
+  }
   if (result.Outcome != SaveCalculateOutcome::Done && !c.json.empty()) {
     // Results of an earlier run under this name would now be taken for this one's.
     std::error_code removeError;
     if (fs::remove(c.json, removeError)) {
-      err << "vornax-batch: removed the results of an earlier run, "" << c.json << ""\n";
+      err << "vornax-batch: removed the results of an earlier run, \"" << c.json << "\"\n";
     }
   }
   switch (result.Outcome) {
@@ -325,6 +512,13 @@ int RunBatch(int argc, const char* const* argv, std::ostream& out, std::ostream&
     case SaveCalculateOutcome::DataRefused:
     case SaveCalculateOutcome::AnalysisStopped:
     case SaveCalculateOutcome::OutputInvalid:
+      // A report that could not be written is no refusal of the data.
+      for (const std::string& shown : dialogs.Shown()) {
+        if (shown.find("could not be written") != std::string::npos ||
+            shown.find("could not be renamed") != std::string::npos) {
+          return kExitUsage;
+        }
+      }
       return kExitRefused;
   }
   return kExitRefused;

@@ -3,7 +3,10 @@
 
 namespace vornax::batch {
 
-void ConsoleDialogs::ShowMessage(const std::string& text) { err_ << text << '\n' << std::flush; }
+void ConsoleDialogs::ShowMessage(const std::string& text) {
+  shown_.push_back(text);
+  err_ << text << '\n' << std::flush;
+}
 
 bool ConsoleDialogs::AskYesNo(const std::string& question) {
   auto it = answers_.find(question);

@@ -5,6 +5,7 @@
 #include <map>
 #include <ostream>
 #include <string>
+#include <vector>
 
 #include "data/UserDialogs.h"
 
@@ -19,6 +20,8 @@ class ConsoleDialogs : public UserDialogs {
   bool defaultAnswer = true;
 
   void ShowMessage(const std::string& text) override;
+  // Every message shown, in order, so the command can add a plain word to a terse one.
+  const std::vector<std::string>& Shown() const { return shown_; }
   // The question and the answer given are both written, so the log shows what was decided.
   bool AskYesNo(const std::string& question) override;
   void ShowProgress() override {}
@@ -30,6 +33,7 @@ class ConsoleDialogs : public UserDialogs {
   std::ostream& err_;
   bool quiet_;
   std::map<std::string, bool> answers_;
+  std::vector<std::string> shown_;
 };
 
 }  // namespace vornax::batch

@@ -4,7 +4,11 @@
 #include <algorithm>
 #include <cctype>
 #include <charconv>
+#include <cmath>
 #include <string_view>
+#include <utility>
+
+#include <csv.h>
 
 #include "data/TextFile.h"
 
@@ -14,33 +18,7 @@ namespace {
 std::string Trim(std::string_view s) {
   while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
   while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r')) s.remove_suffix(1);
-  if (s.size() >= 2 && s.front() == '"' && s.back() == '"') s = s.substr(1, s.size() - 2);
   return std::string(s);
-}
-
-std::vector<std::string> SplitCells(const std::string& line, char delimiter) {
-  std::vector<std::string> cells;
-  if (delimiter == ' ') {
-    for (std::string_view t : SplitTokens(line)) cells.push_back(Trim(t));
-    return cells;
-  }
-  size_t start = 0;
-  for (;;) {
-    size_t at = line.find(delimiter, start);
-    cells.push_back(Trim(std::string_view(line).substr(start, at == std::string::npos ? std::string::npos : at - start)));
-    if (at == std::string::npos) break;
-    start = at + 1;
-  }
-  return cells;
-}
-
-bool IsNumber(const std::string& cell, bool decimalComma) {
-  double v = 0;
-  if (ParseFiniteNumber(cell, v)) return true;
-  if (!decimalComma) return false;
-  std::string s = cell;
-  std::replace(s.begin(), s.end(), ',', '.');
-  return std::count(cell.begin(), cell.end(), ',') == 1 && ParseFiniteNumber(s, v);
 }
 
 std::string Lower(std::string s) {
@@ -48,17 +26,186 @@ std::string Lower(std::string s) {
   return s;
 }
 
+// A cell as it may stand in a message: control characters (a NUL of a misread file, a line
+// break of a quoted field) as '?', and not more than a line's worth.
+std::string Shown(const std::string& cell) {
+  std::string s;
+  for (char c : cell) s.push_back(static_cast<unsigned char>(c) < 0x20 ? '?' : c);
+  if (s.size() > 40) {
+    size_t cut = 37;
+    // Not inside a UTF-8 character.
+    while (cut > 0 && (static_cast<unsigned char>(s[cut]) & 0xC0) == 0x80) --cut;
+    s = s.substr(0, cut) + "...";
+  }
+  return s;
+}
+
+// A header name on one line: a quoted name may hold line breaks.
+std::string OneLineName(const std::string& name) {
+  std::string s;
+  for (char c : Trim(name)) {
+    if (c == '\r' || c == '\n') {
+      if (!s.empty() && s.back() != ' ') s.push_back(' ');
+    } else {
+      s.push_back(c);
+    }
+  }
+  return Trim(s);
+}
+
+enum class NumberStyle { None, Point, Comma };
+
+// A finite decimal with a decimal point, or with one decimal comma and no point.
+bool IsNumber(const std::string& cell, NumberStyle* style = nullptr) {
+  double v = 0;
+  if (ParseFiniteNumber(cell, v)) {
+    if (style != nullptr) {
+      *style = cell.find('.') != std::string::npos ? NumberStyle::Point : NumberStyle::None;
+    }
+    return true;
+  }
+  if (std::count(cell.begin(), cell.end(), ',') != 1 || cell.find('.') != std::string::npos) {
+    return false;
+  }
+  std::string s = cell;
+  std::replace(s.begin(), s.end(), ',', '.');
+  if (!ParseFiniteNumber(s, v)) return false;
+  if (style != nullptr) *style = NumberStyle::Comma;
+  return true;
+}
+
+std::string WithPoint(std::string cell) {
+  std::replace(cell.begin(), cell.end(), ',', '.');
+  return cell;
+}
+
 bool NamesWeight(const std::string& name) {
   const std::string n = Lower(name);
   return n.find("weight") != std::string::npos || n == "w" || n == "wt";
 }
 
-bool IsContent(const std::string& line) {
-  for (char c : line) {
-    if (c == '#') return false;
-    if (c != ' ' && c != '\t' && c != '\r') return true;
+// One record of the table with the file line it starts on.
+struct Record {
+  std::vector<std::string> fields;
+  size_t line = 0;
+  // The number of fields up to the last one that is not empty.
+  size_t Width() const {
+    size_t w = fields.size();
+    while (w > 0 && Trim(fields[w - 1]).empty()) --w;
+    return w;
   }
-  return false;
+};
+
+// The libcsv callbacks gather fields and records here.
+struct Collector {
+  std::vector<Record>* records = nullptr;
+  Record current;
+  size_t startLine = 0;
+  bool inRecord = false;
+  bool blankSeparated = false;
+};
+
+void OnField(void* text, size_t length, void* data) {
+  auto* c = static_cast<Collector*>(data);
+  std::string field = text != nullptr ? std::string(static_cast<const char*>(text), length) : "";
+  // Blank separated: a run of blanks is one separator, so the empty fields between them go.
+  if (c->blankSeparated && field.empty()) return;
+  c->current.fields.push_back(std::move(field));
+}
+
+void OnRecord(int, void* data) {
+  auto* c = static_cast<Collector*>(data);
+  c->current.line = c->startLine;
+  c->records->push_back(std::move(c->current));
+  c->current = Record{};
+  c->inRecord = false;
+}
+
+// A remark line starts with '#', but a spreadsheet's error value ("#N/A", "#DIV/0!") in the
+// first column is a cell: skipping its row would lose it without a word.
+bool IsBlankOrComment(const std::string& line) {
+  const size_t at = line.find_first_not_of(" \t");
+  if (at == std::string::npos) return true;
+  if (line[at] != '#') return false;
+  static const char* const kErrorValues[] = {"#N/A",  "#DIV/0!", "#VALUE!", "#REF!",
+                                             "#NAME?", "#NUM!",   "#NULL!"};
+  for (const char* value : kErrorValues) {
+    const std::string_view v(value);
+    if (line.compare(at, v.size(), v) == 0) {
+      const size_t end = at + v.size();
+      if (end == line.size() || std::string_view(",;\t \"").find(line[end]) != std::string_view::npos) {
+        return false;
+      }
+    }
+  }
+  return true;
+}
+
+enum class ParseStatus { Done, QuoteNeverClosed, OutOfMemory };
+
+// Parses the lines as records separated by `delimiter` (' ' for runs of blanks and tabs), with
+// the usual CSV quoting. Lines that are blank or start with '#' between records are skipped.
+// Stops after `limit` records when `limit` is not 0.
+ParseStatus ParseRecords(const std::vector<std::string>& lines, char delimiter, size_t limit,
+                         std::vector<Record>& records, size_t& openLine) {
+  csv_parser parser;
+  if (csv_init(&parser, CSV_APPEND_NULL) != 0) return ParseStatus::OutOfMemory;
+  csv_set_delim(&parser, static_cast<unsigned char>(delimiter));
+  Collector collector;
+  collector.records = &records;
+  collector.blankSeparated = delimiter == ' ';
+  ParseStatus status = ParseStatus::Done;
+  std::string chunk;
+  for (size_t i = 0; i < lines.size(); ++i) {
+    if (limit != 0 && records.size() >= limit) break;
+    if (!collector.inRecord) {
+      if (IsBlankOrComment(lines[i])) continue;
+      collector.inRecord = true;
+      collector.startLine = i + 1;
+    }
+    chunk = lines[i];
+    if (delimiter == ' ') std::replace(chunk.begin(), chunk.end(), '\t', ' ');
+    chunk.push_back('\n');
+    if (csv_parse(&parser, chunk.data(), chunk.size(), OnField, OnRecord, &collector) !=
+        chunk.size()) {
+      status = ParseStatus::OutOfMemory;
+      break;
+    }
+  }
+  if (status == ParseStatus::Done && collector.inRecord &&
+      (limit == 0 || records.size() < limit)) {
+    // Every line was fed with its line end, so a record still open has an unclosed quote.
+    openLine = collector.startLine;
+    status = ParseStatus::QuoteNeverClosed;
+  }
+  csv_free(&parser);
+  return status;
+}
+
+// The separator is the first of tab, semicolon and comma that splits the first record and most
+// of the next few (quotes respected) into two or more fields; otherwise runs of blanks separate.
+// A semicolon inside a quoted header of a comma table splits the header only, not the rows.
+char DetectDelimiter(const std::vector<std::string>& lines) {
+  for (char candidate : {'\t', ';', ','}) {
+    std::vector<Record> sample;
+    size_t openLine = 0;
+    ParseRecords(lines, candidate, 5, sample, openLine);
+    const auto split = std::count_if(sample.begin(), sample.end(),
+                                     [](const Record& r) { return r.fields.size() >= 2; });
+    if (!sample.empty() && sample.front().fields.size() >= 2 &&
+        static_cast<size_t>(split) * 2 > sample.size()) {
+      return candidate;
+    }
+  }
+  return ' ';
+}
+
+std::string Cell(const Record& r, size_t column) {
+  return column < r.fields.size() ? Trim(r.fields[column]) : std::string();
+}
+
+bool AllDigits(const std::string& s) {
+  return !s.empty() && std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
 // Shortest text that converts back to the same 64-bit value.
@@ -68,104 +215,353 @@ std::string ExactText(long double value) {
   return ec == std::errc() ? std::string(buffer, end) : std::string();
 }
 
+std::string LineList(const std::vector<size_t>& lines, size_t shown) {
+  std::string text;
+  for (size_t i = 0; i < lines.size() && i < shown; ++i) {
+    text += (i > 0 ? ", " : "") + std::to_string(lines[i]);
+  }
+  if (lines.size() > shown) text += ", ...";
+  return text;
+}
+
 }  // namespace
+
+bool IsMissingValue(const std::string& cell) {
+  const std::string c = Lower(Trim(cell));
+  return c.empty() || c == "na" || c == "nan" || c == "." || c == "-";
+}
 
 bool ImportTable(const std::filesystem::path& path, bool lastColumnIsWeight, ImportedTable& table,
                  std::string& error) {
-  auto lines = ReadTextLines(path);
-  if (!lines) {
-    error = "cannot read \"" + PathText(path) + "\"";
+  ImportChoices choices;
+  choices.LastColumnIsWeight = lastColumnIsWeight;
+  return ImportTable(path, choices, table, error);
+}
+
+bool ImportTable(const std::filesystem::path& path, const ImportChoices& choices,
+                 ImportedTable& table, std::string& error) {
+  const std::string where = "\"" + PathText(path) + "\"";
+  std::string reason;
+  auto read = ReadTextLines(path, reason);
+  if (!read) {
+    error = "cannot read " + where + "\n" + reason;
     return false;
   }
   table = ImportedTable{};
-  std::vector<std::string>& l = *lines;
-  if (!l.empty() && l[0].rfind("\xEF\xBB\xBF", 0) == 0) l[0].erase(0, 3);  // a UTF-8 mark
-  const std::string where = PathText(path);
-  auto lineError = [&](size_t i, const std::string& what) {
-    error = "\"" + where + "\", line " + std::to_string(i + 1) + ": " + what;
+  table.WasUtf16 = read->WasUtf16;
+  const std::vector<std::string>& lines = read->Lines;
+  auto lineError = [&](size_t line, const std::string& what) {
+    error = where + ", line " + std::to_string(line) + ": " + what;
     return false;
   };
 
-  size_t first = 0;
-  while (first < l.size() && !IsContent(l[first])) ++first;
-  if (first == l.size()) {
-    error = "\"" + where + "\" holds no data";
+  table.Delimiter = DetectDelimiter(lines);
+  std::vector<Record> records;
+  size_t openLine = 0;
+  switch (ParseRecords(lines, table.Delimiter, 0, records, openLine)) {
+    case ParseStatus::Done:
+      break;
+    case ParseStatus::QuoteNeverClosed:
+      return lineError(openLine, "a quotation mark opens a field that is never closed");
+    case ParseStatus::OutOfMemory:
+      error = where + " is too large to be read";
+      return false;
+  }
+  // Rows of nothing but separators are empty lines of a spreadsheet export.
+  records.erase(std::remove_if(records.begin(), records.end(),
+                               [](const Record& r) { return r.Width() == 0; }),
+                records.end());
+  if (records.empty()) {
+    error = where + " holds no data";
     return false;
   }
-  const std::string& sample = l[first];
-  table.Delimiter = sample.find('\t') != std::string::npos   ? '\t'
-                    : sample.find(';') != std::string::npos  ? ';'
-                    : sample.find(',') != std::string::npos ? ','
-                                                             : ' ';
-  // A tab or blank separated table whose cells hold commas writes its numbers with a decimal
-  // comma; a semicolon separated one may too.
-  const bool commaAllowed = table.Delimiter != ',';
 
-  size_t columns = 0;
-  for (size_t i = first; i < l.size(); ++i) {
-    if (!IsContent(l[i])) continue;
-    std::vector<std::string> cells = SplitCells(l[i], table.Delimiter);
-    if (columns == 0) {
-      const bool header = std::any_of(cells.begin(), cells.end(), [&](const std::string& c) {
-        return !c.empty() && !IsNumber(c, commaAllowed);
-      });
-      while (!cells.empty() && cells.back().empty()) cells.pop_back();
-      columns = cells.size();
-      if (columns < 2 || columns > 4) {
-        return lineError(i, "expected 2 to 4 columns (Y, X[, Z][, weight]), found " +
-                                std::to_string(columns));
+  // A header row: a cell that is neither a number nor a missing value, standing above a number
+  // (or anything, when there is no second row), so that a text column of the data does not make
+  // its first row a header.
+  const Record& first = records.front();
+  bool header = false;
+  for (size_t c = 0; c < first.fields.size() && !header; ++c) {
+    const std::string cell = Cell(first, c);
+    if (IsMissingValue(cell) || IsNumber(cell)) continue;
+    if (records.size() < 2) {
+      header = true;
+    } else {
+      const std::string below = Cell(records[1], c);
+      header = IsNumber(below) || IsMissingValue(below);
+    }
+  }
+  std::vector<std::string> names;
+  size_t dataStart = 0;
+  if (header) {
+    for (size_t c = 0; c < first.Width(); ++c) names.push_back(OneLineName(first.fields[c]));
+    dataStart = 1;
+  }
+  const bool named = !choices.Y.empty() || !choices.X.empty();
+  if (header && !named) {
+    // A first row of names and numbers is more likely a data row with a typing error than a
+    // header: taking it for one would drop a data set without a word.
+    for (size_t c = 0; c < first.Width(); ++c) {
+      const std::string cell = Cell(first, c);
+      if (IsNumber(cell)) {
+        size_t text = 0;
+        while (IsNumber(Cell(first, text)) || IsMissingValue(Cell(first, text))) ++text;
+        return lineError(first.line, "the first row holds names and numbers (\"" +
+                                         Shown(Cell(first, text)) + "\" and \"" + Shown(cell) +
+                                         "\"): a header row holds names only, a data row "
+                                         "numbers only");
       }
-      if (header) {
-        table.Header = cells;
+    }
+  }
+  if (dataStart >= records.size()) {
+    error = where + " holds no data rows";
+    return false;
+  }
+  // Row names or numbers in the first column: present in every row, and 1, 2, ..., n or text.
+  bool rowNames = true, counting = true, text = false;
+  for (size_t r = dataStart; r < records.size(); ++r) {
+    const std::string cell = Cell(records[r], 0);
+    if (cell.empty()) rowNames = false;
+    if (cell != std::to_string(r - dataStart + 1)) counting = false;
+    if (!IsNumber(cell) && !IsMissingValue(cell)) text = true;
+  }
+  rowNames = rowNames && (counting || text);
+
+  // The columns are those of the header, or of the first data row. A header one name short
+  // stands over row names written without a name of their own; over other data, the last
+  // column simply has no name.
+  size_t width = records[dataStart].Width();
+  if (header) {
+    const bool oneShort = names.size() + 1 == width;
+    if (oneShort && rowNames) names.insert(names.begin(), "");
+    if (!oneShort) width = names.size();
+  }
+  if (named) {
+    // Chosen columns may lie beyond the header: count every column the data rows have.
+    for (size_t r = dataStart; r < records.size(); ++r) width = std::max(width, records[r].Width());
+  }
+  // By position, a row-name column under an empty header is left aside.
+  table.RowNamesSkipped = !named && header && !names.empty() && names[0].empty() && width >= 3 &&
+                          rowNames;
+  const size_t firstColumn = table.RowNamesSkipped ? 1 : 0;
+  auto nameOf = [&](size_t column) {
+    return column < names.size() && !names[column].empty() ? names[column]
+                                                            : "column " + std::to_string(column + 1);
+  };
+
+  // The columns used, in the order Y, X[, Z][, weight].
+  std::vector<size_t> used;
+  if (named) {
+    auto resolve = [&](const std::string& spec, const char* option, size_t& column) {
+      const std::string s = Trim(spec);
+      if (AllDigits(s)) {
+        const size_t n = s.size() > 6 ? 0 : static_cast<size_t>(std::stoul(s));
+        if (n < 1 || n > width) {
+          error = std::string(option) + " " + s + ": " + where + " has the columns 1 to " +
+                  std::to_string(width);
+          return false;
+        }
+        column = n - 1;
+        return true;
+      }
+      if (!header) {
+        error = std::string(option) + " " + s + ": " + where +
+                " has no header row; give the column by its number (1 to " +
+                std::to_string(width) + ")";
+        return false;
+      }
+      std::vector<size_t> found;
+      for (size_t c = 0; c < names.size(); ++c) {
+        if (names[c] == s) found.push_back(c);
+      }
+      if (found.empty()) {
+        for (size_t c = 0; c < names.size(); ++c) {
+          if (Lower(names[c]) == Lower(s)) found.push_back(c);
+        }
+      }
+      if (found.size() == 1) {
+        column = found.front();
+        return true;
+      }
+      if (found.size() > 1) {
+        error = std::string(option) + " " + s + ": " + where + " has " +
+                std::to_string(found.size()) + " columns of that name; give the column number";
+        return false;
+      }
+      std::string list;
+      for (size_t c = 0; c < names.size(); ++c) {
+        list += (c > 0 ? ", " : "") + std::to_string(c + 1) + " \"" + Shown(names[c]) + "\"";
+      }
+      error = std::string(option) + " " + s + ": " + where + " has no column of that name; its " +
+              "columns are " + list;
+      return false;
+    };
+    if (choices.Y.empty() || choices.X.empty()) {
+      error = "--y and --x are given together";
+      return false;
+    }
+    const std::pair<const std::string*, const char*> wanted[] = {
+        {&choices.Y, "--y"}, {&choices.X, "--x"}, {&choices.Z, "--z"}, {&choices.Weight, "--weight"}};
+    for (const auto& [spec, option] : wanted) {
+      if (spec->empty()) continue;
+      size_t column = 0;
+      if (!resolve(*spec, option, column)) return false;
+      if (std::find(used.begin(), used.end(), column) != used.end()) {
+        error = std::string(option) + " " + Trim(*spec) + ": the column \"" + Shown(nameOf(column)) +
+                "\" is already used for another variable";
+        return false;
+      }
+      used.push_back(column);
+    }
+    table.HasWeights = !choices.Weight.empty();
+    table.NrOfVarInData = choices.Z.empty() ? 1 : 2;
+  } else {
+    const size_t columns = width - firstColumn;
+    if (columns < 2 || columns > 4) {
+      return lineError(records[header ? 0 : dataStart].line,
+                       "expected 2 to 4 columns (Y, X[, Z][, weight]), found " +
+                           std::to_string(columns) +
+                           (columns > 4 ? "; choose them with --y, --x, --z and --weight" : ""));
+    }
+    if (columns == 2 && choices.LastColumnIsWeight) {
+      error = where + " has only the columns Y and X; there is no weight column";
+      return false;
+    }
+    const bool headedWeight = header && NamesWeight(nameOf(width - 1));
+    table.HasWeights = columns == 4 || (columns == 3 && (choices.LastColumnIsWeight || headedWeight));
+    table.NrOfVarInData = static_cast<int>(columns) - 1 - (table.HasWeights ? 1 : 0);
+    for (size_t c = firstColumn; c < width; ++c) used.push_back(c);
+  }
+  const size_t weightIndex = table.HasWeights ? used.size() - 1 : used.size();
+  for (size_t u = 0; u < used.size(); ++u) {
+    table.UsedNames.push_back(nameOf(used[u]));
+    if (header) table.Header.push_back(names.size() > used[u] ? names[used[u]] : "");
+  }
+  table.SingleIsZ = table.NrOfVarInData == 1 && Lower(nameOf(used[1])) == "z";
+
+  // The data rows.
+  NumberStyle style = NumberStyle::None;
+  size_t styleLine = 0;
+  std::string styleCell;
+  for (size_t r = dataStart; r < records.size(); ++r) {
+    const Record& record = records[r];
+    if (!named && record.Width() > width) {
+      return lineError(record.line, "more than " + std::to_string(width) + " columns");
+    }
+    std::vector<std::string> cells;
+    bool missing = false;
+    for (size_t u = 0; u < used.size(); ++u) {
+      const size_t column = used[u];
+      std::string cell = Cell(record, column);
+      const std::string label = "in column " + std::to_string(column + 1) +
+                                (header ? " (" + Shown(nameOf(column)) + ")" : "");
+      if (IsMissingValue(cell)) {
+        if (choices.Strict) {
+          return lineError(record.line, "the value " + label + " is missing (" +
+                                            (cell.empty() ? "empty" : "\"" + Shown(cell) + "\"") +
+                                            "), and --strict accepts no missing values");
+        }
+        missing = true;
+        cells.push_back(cell);
         continue;
       }
-    }
-    if (cells.size() > columns) {
-      if (std::any_of(cells.begin() + static_cast<std::ptrdiff_t>(columns), cells.end(),
-                      [](const std::string& c) { return !c.empty(); })) {
-        return lineError(i, "more than " + std::to_string(columns) + " columns");
+      NumberStyle cellStyle = NumberStyle::None;
+      if (!IsNumber(cell, &cellStyle)) {
+        return lineError(record.line, "\"" + Shown(cell) + "\" " + label + " is not a number");
       }
-      cells.resize(columns);
-    }
-    cells.resize(columns);
-    for (size_t c = 0; c < cells.size(); ++c) {
-      if (cells[c].empty()) continue;
-      if (!IsNumber(cells[c], commaAllowed)) {
-        return lineError(i, "\"" + cells[c] + "\" in column " + std::to_string(c + 1) +
-                                " is not a number");
+      if (cellStyle == NumberStyle::Comma && table.Delimiter == ',' &&
+          cell.size() - cell.find(',') == 4 &&
+          std::all_of(cell.begin() + static_cast<std::ptrdiff_t>(cell.find(',')) + 1, cell.end(),
+                      [](char ch) { return ch >= '0' && ch <= '9'; })) {
+        // Quoted in a comma table, "1,250" may be twelve hundred and fifty as well as one and a
+        // quarter: either guess could misread every value.
+        return lineError(record.line, "\"" + Shown(cell) + "\" " + label +
+                                          " may hold a thousands separator or a decimal comma; "
+                                          "write it with a decimal point and no thousands "
+                                          "separator");
       }
-      if (commaAllowed && cells[c].find(',') != std::string::npos) table.DecimalComma = true;
+      if (u == weightIndex) {
+        double w = 0;
+        ParseFiniteNumber(WithPoint(cell), w);  // a number: checked above
+        if (w != std::floor(w)) {
+          return lineError(record.line, "the weight factor \"" + Shown(cell) + "\" " + label +
+                                            " is not a whole number");
+        }
+        // Refused here rather than by the run, so that the message names the file's line.
+        if (w < 1) {
+          return lineError(record.line, "the weight factor \"" + Shown(cell) + "\" " + label +
+                                            " is below 1: a data set cannot count zero or "
+                                            "negative times");
+        }
+        if (w > kMaxWeightFactor) {
+          return lineError(record.line, "the weight factor \"" + Shown(cell) + "\" " + label +
+                                            " is above " + std::to_string(kMaxWeightFactor) +
+                                            ", the largest accepted");
+        }
+        // "2.0" is the whole number it says.
+        cell = std::to_string(static_cast<long long>(w));
+      }
+      if (u != weightIndex && cellStyle != NumberStyle::None) {
+        if (style == NumberStyle::None) {
+          style = cellStyle;
+          styleLine = record.line;
+          styleCell = cell;
+        } else if (style != cellStyle) {
+          const bool comma = cellStyle == NumberStyle::Comma;
+          return lineError(record.line,
+                           "\"" + Shown(cell) + "\" " + label + " has a decimal " +
+                               (comma ? "comma" : "point") + ", but line " +
+                               std::to_string(styleLine) + " has \"" + Shown(styleCell) +
+                               "\" with a decimal " + (comma ? "point" : "comma") +
+                               "; write every number with the same decimal separator");
+        }
+      }
+      cells.push_back(std::move(cell));
+    }
+    if (missing) {
+      table.LeftOut.push_back(record.line);
+      continue;
     }
     table.Cells.push_back(std::move(cells));
-    table.LineNumbers.push_back(i + 1);
+    table.LineNumbers.push_back(record.line);
   }
+  table.DecimalComma = style == NumberStyle::Comma;
   if (table.Cells.empty()) {
-    error = "\"" + where + "\" holds no data rows";
+    error = where + " holds no complete data rows: each row misses a value in a column used (" +
+            "lines " + LineList(table.LeftOut, 5) + ")";
     return false;
   }
-  const bool headedWeight = !table.Header.empty() && NamesWeight(table.Header.back());
-  if (columns == 2 && lastColumnIsWeight) {
-    error = "\"" + where + "\" has only the columns Y and X; there is no weight column";
-    return false;
-  }
-  table.HasWeights = columns == 4 || (columns == 3 && (lastColumnIsWeight || headedWeight));
-  table.NrOfVarInData = static_cast<int>(columns) - 1 - (table.HasWeights ? 1 : 0);
-  table.SingleIsZ = table.NrOfVarInData == 1 && table.Header.size() >= 2 &&
-                    Lower(table.Header[1]) == "z";
   return true;
+}
+
+std::string ColumnsUsedLine(const ImportedTable& table) {
+  std::vector<const char*> roles = {"Y", table.SingleIsZ ? "Z" : "X"};
+  if (table.NrOfVarInData == 2) roles.push_back("Z");
+  if (table.HasWeights) roles.push_back("weight");
+  std::string line;
+  for (size_t i = 0; i < roles.size() && i < table.UsedNames.size(); ++i) {
+    line += (i > 0 ? ", " : "") + std::string(roles[i]) + " = " + Shown(table.UsedNames[i]);
+  }
+  return line;
+}
+
+std::string LeftOutLine(const ImportedTable& table) {
+  const size_t n = table.LeftOut.size();
+  if (n == 0) return {};
+  return std::to_string(n) + (n == 1 ? " row" : " rows") + " with a missing value left out (" +
+         (n == 1 ? "line " : "lines ") + LineList(table.LeftOut, 8) + ")";
 }
 
 GridInput GridFromTable(const ImportedTable& table, const std::string& fileName) {
   GridInput grid;
   grid.Title1 = "Imported from " + fileName;
   if (!table.Header.empty()) {
-    static const char* kRoles[] = {"Y", "X", "Z", "weight"};
+    std::vector<std::string> roles = {"Y", table.SingleIsZ ? "Z" : "X"};
+    if (table.NrOfVarInData == 2) roles.push_back("Z");
+    if (table.HasWeights) roles.push_back("weight");
     std::string names;
-    for (size_t c = 0; c < table.Header.size(); ++c) {
-      const char* role = kRoles[c];
-      if (c == 1 && table.SingleIsZ) role = "Z";
-      if (table.HasWeights && c + 1 == table.Header.size()) role = "weight";
-      names += (c > 0 ? ", " : "") + std::string(role) + ": " + table.Header[c];
+    for (size_t c = 0; c < table.Header.size() && c < roles.size(); ++c) {
+      names += (c > 0 ? ", " : "") + roles[c] + ": " + table.Header[c];
     }
     grid.Title2 = names;
   }
@@ -173,7 +569,7 @@ GridInput GridFromTable(const ImportedTable& table, const std::string& fileName)
   grid.SingleIsZ = table.SingleIsZ;
   for (size_t r = 0; r < table.Cells.size(); ++r) {
     std::vector<std::string> row{std::to_string(r + 1)};
-    row.insert(row.end(), table.Cells[r].begin(), table.Cells[r].end());
+    for (const std::string& cell : table.Cells[r]) row.push_back(WithPoint(cell));
     grid.Rows.push_back(std::move(row));
   }
   grid.NrOfData = static_cast<int32_t>(grid.Rows.size());

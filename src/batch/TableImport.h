@@ -10,25 +10,52 @@
 
 namespace vornax::batch {
 
-struct ImportedTable {
-  std::vector<std::string> Header;                // column names; empty without a header row
-  std::vector<std::vector<std::string>> Cells;    // data rows, cells as written
-  std::vector<size_t> LineNumbers;                // file line of each data row
-  int NrOfVarInData = 1;
-  bool HasWeights = false;
-  bool SingleIsZ = false;   // one independent column whose header names it Z
-  char Delimiter = ',';     // ' ' for blanks and tabs
-  bool DecimalComma = false;  // numbers written with a decimal comma (not with ',' as delimiter)
+// How the columns are chosen and how strictly missing values are taken.
+struct ImportChoices {
+  // Columns by header name or 1-based number; empty: not given. Y and X name the columns
+  // together; without them the columns are taken by position.
+  std::string Y, X, Z, Weight;
+  bool LastColumnIsWeight = false;  // by position: a third column is the weight factor
+  bool Strict = false;              // refuse missing values instead of leaving rows out
 };
 
-// Reads `path`. Three columns are Y, X, Z unless the last one is headed as a weight ("weight",
-// "w", "wt") or `lastColumnIsWeight` is set; four are always Y, X, Z, weight. Every non-empty
-// value cell must be a finite decimal; empty cells are kept (the run drops such rows).
-// On failure returns false with a message that names the line.
+struct ImportedTable {
+  std::vector<std::string> Header;                // names of the columns used, Y, X[, Z][, weight]
+  std::vector<std::vector<std::string>> Cells;    // data rows: the used cells as written
+  std::vector<size_t> LineNumbers;                // file line of each data row
+  std::vector<size_t> LeftOut;                    // file lines of rows left out for missing values
+  std::vector<std::string> UsedNames;             // "yield", or "column 2" without a header row
+  int NrOfVarInData = 1;
+  bool HasWeights = false;
+  bool SingleIsZ = false;        // one independent column whose header names it Z
+  bool RowNamesSkipped = false;  // a leading column of row names or numbers was left aside
+  bool WasUtf16 = false;         // the file was UTF-16 text
+  char Delimiter = ',';          // ' ' for blanks
+  bool DecimalComma = false;     // numbers written with a decimal comma
+};
+
+// Cells taken as missing: empty, NA, NaN, "." and "-" (letters in either case).
+bool IsMissingValue(const std::string& cell);
+
+// Reads `path`. By position, three columns are Y, X, Z unless the last one is headed as a weight
+// ("weight", "w", "wt") or `choices.LastColumnIsWeight` is set; four are always Y, X, Z, weight.
+// Quoted fields follow the usual CSV rules (separators, doubled quotes and line breaks inside).
+// A row with a missing value in a used column is left out (listed in LeftOut), or refused with
+// `choices.Strict`. Every other used cell must be a finite decimal, a weight a whole number.
+// On failure returns false with a message that names the line and the column.
+bool ImportTable(const std::filesystem::path& path, const ImportChoices& choices,
+                 ImportedTable& table, std::string& error);
 bool ImportTable(const std::filesystem::path& path, bool lastColumnIsWeight, ImportedTable& table,
                  std::string& error);
 
-// The grid rows of an imported table: serial numbers 1, 2, ... and the cells as written.
+// "Y = yield, X = depth": the columns used, for the person running the command.
+std::string ColumnsUsedLine(const ImportedTable& table);
+
+// "2 rows with a missing value left out (lines 4, 9)"; empty when none was.
+std::string LeftOutLine(const ImportedTable& table);
+
+// The grid rows of an imported table: serial numbers 1, 2, ... and the cells with a decimal
+// point.
 GridInput GridFromTable(const ImportedTable& table, const std::string& fileName);
 
 // The grid rows of a data set read from an input file, each value written so that it converts

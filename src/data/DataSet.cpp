@@ -1,7 +1,9 @@
 // The data set's sizing and start-up state.
 #include "data/DataSet.h"
 
+#include <algorithm>
 #include <filesystem>
+#include <numeric>
 #include <system_error>
 
 namespace vornax {
@@ -39,6 +41,25 @@ void TDMVornax::ResetToStartup() {
   SingleIsZ = false;
   OutputLines.clear();
   OutputKind.clear();
+}
+
+void TDMVornax::SortDataSetsByX() {
+  const size_t n = NrOfData > 0 ? std::min(static_cast<size_t>(NrOfData), XData.size()) : 0;
+  std::vector<size_t> order(n);
+  std::iota(order.begin(), order.end(), size_t{0});
+  std::stable_sort(order.begin(), order.end(),
+                   [&](size_t a, size_t b) { return XData[a] < XData[b]; });
+  auto permute = [&](auto& values) {
+    if (values.size() < n) return;
+    auto sorted = values;
+    for (size_t i = 0; i < n; ++i) sorted[i] = values[order[i]];
+    values.swap(sorted);
+  };
+  permute(YData);
+  permute(XData);
+  permute(ZData);
+  permute(WeightFactor);
+  permute(SerialNr);
 }
 
 }  // namespace vornax

@@ -52,6 +52,10 @@ struct TDMVornax {
 
   // The start-up state: 15 empty data sets with one independent variable, no titles.
   void ResetToStartup();
+
+  // Puts the first NrOfData data sets in ascending order of X, moving whole data sets (Y, X, Z,
+  // weight factor, serial number) with a stable sort, so equal X keep their order.
+  void SortDataSetsByX();
 };
 
 }  // namespace vornax

@@ -32,10 +32,15 @@ std::string CorruptDetail(const std::string& path) {
 }
 
 // A count of line 4 or 5: the first token after the skipped label must be an integer.
-bool ReadCount(const std::string& line, size_t skip, int& value) {
+// `column` is where that token stands (or should stand), counted from 1.
+bool ReadCount(const std::string& line, size_t skip, int& value, size_t& column) {
+  column = std::max(line.size(), skip) + 1;
   if (line.size() < skip) return false;
-  auto tokens = SplitTokens(std::string_view(line).substr(skip));
-  return !tokens.empty() && ParseInt32(tokens.front(), value);
+  const std::string_view rest = std::string_view(line).substr(skip);
+  auto tokens = SplitTokens(rest);
+  if (tokens.empty()) return false;
+  column = skip + static_cast<size_t>(tokens.front().data() - rest.data()) + 1;
+  return ParseInt32(tokens.front(), value);
 }
 
 bool HasWeightColumn(const std::string& headerLine8) {
@@ -61,6 +66,12 @@ std::string OneLine(std::string text) {
     if (c == '\r' || c == '\n') c = ' ';
   }
   return text;
+}
+
+// The system's reason at the end of a TextFileWriter error ("...: Permission denied").
+std::string SystemReason(const std::string& error) {
+  const size_t at = error.rfind(": ");
+  return at == std::string::npos ? error : error.substr(at + 2);
 }
 
 // The data sets read from a file, held apart until the whole file has proved good.
@@ -121,33 +132,38 @@ std::string InputRecordLine(int serial, double y, double x, const double* z, con
 
 bool ReadInputFile(TDMVornax& data, RunOptions& options, UserDialogs& dialogs) {
   const std::string path = data.FileName;
-  auto lines = ReadTextLines(path);
-  if (!lines) {
-    dialogs.ShowMessage(InputFileOpenMessage(path));
+  std::string reason;
+  auto read = ReadTextLines(path, reason);
+  if (!read) {
+    // The system's reason goes on a line of its own: "could not be opened" alone leaves the
+    // user guessing between a typing error, the permissions and a file that is not text.
+    dialogs.ShowMessage(InputFileOpenMessage(path) + "\n" + reason);
     return false;
   }
   auto corrupt = [&](const std::string& where) {
     ShowProgramError(dialogs, CorruptDetail(path) + " (" + where + ")");
     return false;
   };
+  size_t countColumn = 0;
   auto invalidCount = [&](int lineNumber) {
     dialogs.ShowMessage("Invalid numeric input (line " + std::to_string(lineNumber) +
-                        " of the inputfile \"" + path + "\")");
+                        ", column " + std::to_string(countColumn) + " of the inputfile \"" +
+                        path + "\")");
     return false;
   };
 
-  if (lines->size() < kHeaderLineCount) {
-    return corrupt("the file ends after line " + std::to_string(lines->size()));
+  const std::vector<std::string>& l = read->Lines;
+  if (l.size() < kHeaderLineCount) {
+    return corrupt("the file ends after line " + std::to_string(l.size()));
   }
-  const std::vector<std::string>& l = *lines;
   ParsedInput in;
   in.title1 = l[0];
   in.title2 = l[1];
-  if (!ReadCount(l[3], kNrOfVarSkip, in.nrOfVar) || (in.nrOfVar != 1 && in.nrOfVar != 2)) {
+  if (!ReadCount(l[3], kNrOfVarSkip, in.nrOfVar, countColumn) || (in.nrOfVar != 1 && in.nrOfVar != 2)) {
     return invalidCount(4);
   }
-  int announced = 0;  // replaced by the number of records read; only its form is checked
-  if (!ReadCount(l[4], kNrOfDataSkip, announced)) return invalidCount(5);
+  int announced = 0;  // checked against the records below; the records read win when more
+  if (!ReadCount(l[4], kNrOfDataSkip, announced, countColumn)) return invalidCount(5);
   for (size_t i = 0; i < 6; ++i) in.headerLines[i] = l[5 + i];
   in.weights = HasWeightColumn(l[7]);
   in.singleIsZ = l[9].size() >= 24 && l[9].compare(22, 2, " Z") == 0;
@@ -155,36 +171,81 @@ bool ReadInputFile(TDMVornax& data, RunOptions& options, UserDialogs& dialogs) {
   // Records: numbers are tokens separated by blanks, tabs or line ends, so a record may run on
   // over a line end; whatever follows its last number on that line is ignored.
   const size_t needed = 3 + (in.nrOfVar == 2 ? 1 : 0) + (in.weights ? 1 : 0);
+  struct Token {
+    std::string_view text;
+    size_t line;    // 1-based
+    size_t column;  // 1-based character position
+  };
   size_t next = kHeaderLineCount;
+  int64_t held = 0;  // data sets the records stand for, each counted by its weight factor
+  std::string_view lastToken;
+  size_t lastTokenLine = 0;
   for (;;) {
     while (next < l.size() && SplitTokens(l[next]).empty()) ++next;
     if (next >= l.size()) break;
     const size_t firstLine = next + 1;
-    std::vector<std::string_view> tokens;
+    std::vector<Token> tokens;
     while (tokens.size() < needed && next < l.size()) {
       for (std::string_view t : SplitTokens(l[next])) {
-        if (tokens.size() < needed) tokens.push_back(t);
+        if (tokens.size() < needed) {
+          tokens.push_back({t, next + 1, static_cast<size_t>(t.data() - l[next].data()) + 1});
+        }
       }
       ++next;
     }
-    const std::string where = "line " + std::to_string(firstLine);
-    if (tokens.size() < needed) return corrupt(where + ": the record is incomplete");
-    if (in.serial.size() >= static_cast<size_t>(INT32_MAX)) return corrupt(where);
+    if (tokens.size() < needed) {
+      return corrupt("line " + std::to_string(firstLine) + ": the record is incomplete");
+    }
+    auto at = [&](const Token& t) {
+      return "line " + std::to_string(t.line) + ", column " + std::to_string(t.column) + ": \"" +
+             std::string(t.text) + "\"";
+    };
+    if (in.serial.size() >= static_cast<size_t>(INT32_MAX)) return corrupt(at(tokens[0]));
     size_t k = 0;
     int serial = 0;
-    if (!ParseInt32(tokens[k++], serial)) return corrupt(where);
-    double y = 0, x = 0, z = 0;
-    if (!ParseFiniteNumber(tokens[k++], y) || !ParseFiniteNumber(tokens[k++], x)) {
-      return corrupt(where);
+    if (!ParseInt32(tokens[k].text, serial)) return corrupt(at(tokens[k]));
+    ++k;
+    double value[3] = {0, 0, 0};
+    for (size_t v = 0; v < (in.nrOfVar == 2 ? 3u : 2u); ++v, ++k) {
+      if (!ParseFiniteNumber(tokens[k].text, value[v])) return corrupt(at(tokens[k]));
     }
-    if (in.nrOfVar == 2 && !ParseFiniteNumber(tokens[k++], z)) return corrupt(where);
     int weight = 1;
-    if (in.weights && !ParseInt32(tokens[k++], weight)) return corrupt(where);
+    if (in.weights) {
+      if (!ParseInt32(tokens[k].text, weight)) return corrupt(at(tokens[k]));
+      ++k;
+    }
     in.serial.push_back(serial);
-    in.y.push_back(y);
-    in.x.push_back(x);
-    in.z.push_back(z);
+    in.y.push_back(value[0]);
+    in.x.push_back(value[1]);
+    in.z.push_back(in.nrOfVar == 2 ? value[2] : 0.0);
     in.weight.push_back(weight);
+    held += weight > 1 ? weight : 1;
+    lastToken = tokens[k - 1].text;
+    lastTokenLine = tokens[k - 1].line;
+  }
+
+  // A file cut short must not pass for a whole one. The program writes line 5 as the number of
+  // data sets after weight expansion, so a file holding fewer has lost records (more records
+  // than announced are taken as they are: the records read win).
+  if (announced > held) {
+    dialogs.ShowMessage("The inputfile \"" + path + "\" announces " + std::to_string(announced) +
+                        " data sets on line 5, but its records hold only " +
+                        std::to_string(held) +
+                        ". The file may be incomplete; restore it, or correct line 5.");
+    return false;
+  }
+  // Cut inside the last record: the program ends every line, and writes every real with a
+  // decimal point and at least two decimals, so a last number without them has lost digits.
+  if (!read->FinalLineEnded && lastTokenLine == l.size() && !in.weights) {
+    const size_t point = lastToken.find('.');
+    const bool whole = point != std::string_view::npos && lastToken.size() - point >= 3;
+    if (!whole) {
+      dialogs.ShowMessage("The inputfile \"" + path + "\" ends in the middle of line " +
+                          std::to_string(lastTokenLine) + " (\"" + std::string(lastToken) +
+                          "\"): the last record may be cut short. If it is complete, end the "
+                          "line with a line end and run again.");
+      return false;
+    }
   }
 
   // The whole file is good: take it over.
@@ -232,7 +293,7 @@ bool WriteInputFile(TDMVornax& data, const RunOptions& options, UserDialogs& dia
                                   nrOfVar == 2 ? &z : nullptr, weights ? &weight : nullptr));
   }
   if (!out.Commit()) {
-    dialogs.ShowMessage(InputFileOpenMessage(data.FileName));
+    dialogs.ShowMessage(InputFileOpenMessage(data.FileName) + "\n" + SystemReason(out.Error()));
     return false;
   }
   return true;

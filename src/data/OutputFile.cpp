@@ -38,13 +38,17 @@ std::string OutputFileOpenMessage(const std::string& path) {
 
 bool ReadTextFile(TDMVornax& data, const std::filesystem::path& path,
                   const std::string& expectedExtension, UserDialogs& dialogs) {
-  auto lines = ReadTextLines(path);
+  std::string reason;
+  auto lines = ReadTextLines(path, reason);
   if (!lines) {
-    dialogs.ShowMessage(expectedExtension == ".out" ? OutputFileOpenMessage(PathText(path))
-                                                    : AnovaFileMissingMessage(PathText(path)));
+    // A report that cannot be opened gets the system's reason on a line of its own; a missing
+    // ANOVA table is said to be missing already.
+    dialogs.ShowMessage(expectedExtension == ".out"
+                            ? OutputFileOpenMessage(PathText(path)) + "\n" + reason
+                            : AnovaFileMissingMessage(PathText(path)));
     return false;
   }
-  data.OutputLines = std::move(*lines);
+  data.OutputLines = std::move(lines->Lines);
   if (data.OutputLines.size() < 2) {
     // Only the file found wanting goes, with its ANOVA companion: a short ANOVA table is no
     // reason to throw away a good report.

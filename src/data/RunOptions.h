@@ -59,6 +59,10 @@ struct RunOptions {
   bool FirstStagePresent = true;
   bool SecondStagePresent = true;
   double CurveExponent = 1;   // the transformation exponent of the last curve (1: none)
+  // The grid point the Fisk search chose while the S-curves were compared, with a fingerprint
+  // of the data it searched: the final run of the same data takes it instead of searching again.
+  int FiskR = 0, FiskT = 0, FiskI = 0;
+  uint64_t FiskDataPrint = 0;
 
   // Carried from one segmented evaluation and run to the next: the slope standard errors that
   // the next search's first margins read, and the optimal method.

@@ -9,6 +9,8 @@
 #include <string>
 #include <vector>
 
+#include "data/CurveResult.h"
+
 namespace vornax {
 
 // One row of an ANOVA table: what a source explains and the F-test against what remains.
@@ -45,6 +47,41 @@ struct BreakTestResult {
   unsigned long long Seed = 0;
 };
 
+// One stage of a two-variable run: the variable it fits (Y on the first variable, then what
+// that leaves on the second) and what its search found.
+struct StageResult {
+  std::string Variable = "X";  // "X" or "Z"
+  int Type = 1;                // 0 to 6
+  int Method = 0;              // 1 or 2 for types 2, 3 and 4, else 0
+  bool HasBreakpoint = false;
+  double Breakpoint = 0;
+  std::optional<double> BreakpointSE;  // types 2, 3 and 4
+  std::optional<double> LowerLimit, UpperLimit;
+  double SearchCE = 0;  // the best coefficient of explanation of the stage's search
+};
+
+// The four plane equations of a two-variable run, Y = A·v1 + B·v2 + C, with v1 the first
+// stage's variable: s/g for the first variable below/at or above its breakpoint, then for the
+// second.
+struct PlaneResult {
+  double As = 0, Ag = 0, Bs = 0, Bg = 0, Css = 0, Csg = 0, Cgs = 0, Cgg = 0;
+};
+
+// The level stretches of a partial regression: at the low end up to ThresholdLow (type 3), at
+// the high end from ThresholdHigh on (type 4), with the confidence companions of each threshold.
+// When both ends are level, the three-piece function joins the two levels by a line.
+struct LevelStretchResult {
+  bool LowFound = false, HighFound = false;
+  double ThresholdLow = 0, ThresholdHigh = 0;
+  double LowInner = 0, LowOuter = 0;    // companions of the low-end threshold
+  double HighLow = 0, HighHigh = 0;     // companions of the high-end threshold
+  bool ThreePiece = false;
+  double LevelLow = 0, LevelHigh = 0;   // the two levels of the three-piece function
+  double MiddleSlope = 0;
+  double CentralCE = 0;                 // coefficient of explanation of the three-piece function
+  bool ScanTableKept = false;
+};
+
 struct RunResult {
   bool Valid = false;
   std::string Analysis;  // "one-variable", "two-variable", "partial", "quadratic", ...
@@ -72,8 +109,27 @@ struct RunResult {
   std::vector<double> X, Y, YCalc;
   std::vector<bool> Added;
 
+  // Two-variable runs: the sequence (1: X first, 2: Z first), its two stages, the planes, the
+  // coefficient of explanation of the same two stages without breakpoints, and the data table's
+  // other columns (Z as entered, the residuals of the first stage). X and Y are then in the order
+  // entered, and the type, method and breakpoint above are those of the first stage.
+  int Sequence = 0;
+  std::vector<StageResult> Stages;
+  PlaneResult Plane;
+  double CEWithoutBreaks = 0;
+  std::vector<double> Z, FirstResiduals;
+  int PreferredTypeZ = -1;
+  int ExcludedTypeZ = 0;
+
+  // Partial regression runs only.
+  std::optional<LevelStretchResult> LevelStretch;
+
   std::vector<AnovaRowResult> Anova;
   BreakTestResult BreakTest;
+
+  // The numbers of a curved fit (Analysis names the curve; X, Y, YCalc, CE and CEStraight are
+  // filled too). Valid stays false for curves until the summary and the JSON file read them.
+  std::optional<CurveResult> Curve;
 
   // The values the permutation test needs to repeat the search on permuted Y: the preference
   // and exclusion of the run and the carried slope errors and method it started from.

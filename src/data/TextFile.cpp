@@ -3,14 +3,17 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <iconv.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <iterator>
 #include <system_error>
 
 namespace vornax {
@@ -65,20 +68,103 @@ bool WriteFileAtomically(const std::filesystem::path& target, std::string_view c
   return true;
 }
 
-std::optional<std::vector<std::string>> ReadTextLines(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return std::nullopt;
-  std::error_code ec;
-  if (std::filesystem::is_directory(path, ec)) return std::nullopt;
-  std::vector<std::string> lines;
-  std::string line;
-  while (std::getline(in, line)) {
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    lines.push_back(std::move(line));
-    line.clear();
+namespace {
+
+// UTF-16 to UTF-8 through the C library's converter; false for text that is not valid UTF-16.
+bool ConvertUtf16(std::string& bytes, size_t skip, bool bigEndian) {
+  iconv_t cd = ::iconv_open("UTF-8", bigEndian ? "UTF-16BE" : "UTF-16LE");
+  if (cd == reinterpret_cast<iconv_t>(-1)) return false;
+  std::string in = bytes.substr(skip);
+  std::string out(in.size() * 2 + 16, '\0');
+  char* inPtr = in.data();
+  size_t inLeft = in.size();
+  char* outPtr = out.data();
+  size_t outLeft = out.size();
+  const size_t rc = ::iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft);
+  ::iconv_close(cd);
+  if (rc == static_cast<size_t>(-1) || inLeft != 0) return false;
+  out.resize(out.size() - outLeft);
+  bytes.swap(out);
+  return true;
+}
+
+}  // namespace
+
+bool DecodeText(std::string& bytes, std::string& reason, bool* wasUtf16) {
+  if (wasUtf16 != nullptr) *wasUtf16 = false;
+  auto utf16 = [&](size_t skip, bool bigEndian) {
+    if ((bytes.size() - skip) % 2 != 0 || !ConvertUtf16(bytes, skip, bigEndian)) {
+      reason = "its UTF-16 text is damaged (an odd number of bytes or an invalid character)";
+      return false;
+    }
+    if (wasUtf16 != nullptr) *wasUtf16 = true;
+    return true;
+  };
+  if (bytes.size() >= 2 && bytes[0] == '\xFF' && bytes[1] == '\xFE') return utf16(2, false);
+  if (bytes.size() >= 2 && bytes[0] == '\xFE' && bytes[1] == '\xFF') return utf16(2, true);
+  if (bytes.rfind("\xEF\xBB\xBF", 0) == 0) bytes.erase(0, 3);
+  if (bytes.find('\0') == std::string::npos) return true;
+  // Zero bytes without a mark: UTF-16 of mostly Latin text has them in every other place.
+  size_t evenZeros = 0, oddZeros = 0;
+  const size_t sample = std::min<size_t>(bytes.size(), 4096);
+  for (size_t i = 0; i < sample; ++i) {
+    if (bytes[i] == '\0') ++(i % 2 == 0 ? evenZeros : oddZeros);
   }
-  if (in.bad()) return std::nullopt;
+  const size_t pairs = sample / 2;
+  if (pairs > 0 && oddZeros * 10 >= pairs * 8 && evenZeros * 10 <= pairs) return utf16(0, false);
+  if (pairs > 0 && evenZeros * 10 >= pairs * 8 && oddZeros * 10 <= pairs) return utf16(0, true);
+  reason = "it holds zero bytes, so it is not a text file";
+  return false;
+}
+
+std::vector<std::string> SplitLines(std::string_view text, bool* finalLineEnded) {
+  std::vector<std::string> lines;
+  size_t start = 0;
+  bool ended = true;
+  while (start < text.size()) {
+    const size_t at = text.find_first_of("\r\n", start);
+    if (at == std::string_view::npos) {
+      lines.emplace_back(text.substr(start));
+      ended = false;
+      break;
+    }
+    lines.emplace_back(text.substr(start, at - start));
+    start = at + 1;
+    if (text[at] == '\r' && start < text.size() && text[start] == '\n') ++start;
+  }
+  if (finalLineEnded != nullptr) *finalLineEnded = ended;
   return lines;
+}
+
+std::optional<TextLines> ReadTextLines(const std::filesystem::path& path, std::string& reason) {
+  std::error_code ec;
+  if (std::filesystem::is_directory(path, ec)) {
+    reason = std::strerror(EISDIR);
+    return std::nullopt;
+  }
+  errno = 0;
+  std::ifstream in(path, std::ios::binary);
+  if (!in) {
+    reason = std::strerror(errno != 0 ? errno : EIO);
+    return std::nullopt;
+  }
+  std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  if (in.bad()) {
+    reason = std::strerror(errno != 0 ? errno : EIO);
+    return std::nullopt;
+  }
+  TextLines result;
+  if (!DecodeText(bytes, reason, &result.WasUtf16)) return std::nullopt;
+  result.Lines = SplitLines(bytes, &result.FinalLineEnded);
+  reason.clear();
+  return result;
+}
+
+std::optional<std::vector<std::string>> ReadTextLines(const std::filesystem::path& path) {
+  std::string reason;
+  auto read = ReadTextLines(path, reason);
+  if (!read) return std::nullopt;
+  return std::move(read->Lines);
 }
 
 std::vector<std::string_view> SplitTokens(std::string_view line) {

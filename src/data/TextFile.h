@@ -46,9 +46,28 @@ class TextFileWriter {
 bool WriteFileAtomically(const std::filesystem::path& target, std::string_view content,
                          std::string* error = nullptr);
 
-// All lines of a text file without their line ends (CR LF or LF). std::nullopt when the file
-// cannot be opened or read.
+// All lines of a text file without their line ends (CR LF, LF or a lone CR). UTF-16 text (with
+// a byte-order mark, or recognised by its zero bytes) is turned into UTF-8 and a UTF-8 mark is
+// dropped. std::nullopt when the file cannot be opened or read, or holds binary data.
 std::optional<std::vector<std::string>> ReadTextLines(const std::filesystem::path& path);
+
+// The same, saying why a file could not be read: the system's reason ("Permission denied", "No
+// such file or directory") or what is wrong with its bytes. `finalLineEnded` tells whether the
+// last line carried a line end (a file cut short mid-line does not).
+struct TextLines {
+  std::vector<std::string> Lines;
+  bool FinalLineEnded = true;
+  bool WasUtf16 = false;
+};
+std::optional<TextLines> ReadTextLines(const std::filesystem::path& path, std::string& reason);
+
+// The bytes of a text file as UTF-8: UTF-16 (little or big endian, with or without a byte-order
+// mark) is converted and a UTF-8 byte-order mark removed. False with the reason for bytes that
+// are not text (zero bytes that do not make UTF-16, or UTF-16 that does not convert).
+bool DecodeText(std::string& bytes, std::string& reason, bool* wasUtf16 = nullptr);
+
+// Splits text into lines at CR LF, LF or a lone CR; the line ends are not kept.
+std::vector<std::string> SplitLines(std::string_view text, bool* finalLineEnded = nullptr);
 
 // Splits a line into tokens separated by blanks and tabs.
 std::vector<std::string_view> SplitTokens(std::string_view line);

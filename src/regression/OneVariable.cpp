@@ -4,7 +4,6 @@
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
-#include <numeric>
 #include <system_error>
 #include <utility>
 #include <vector>
@@ -15,30 +14,6 @@
 #include "regression/SegmentEngine.h"
 
 namespace vornax {
-namespace {
-
-// Puts every per-data-set array in ascending order of X. Whole data sets move together (Y, X,
-// Z, weight factor, serial number), and equal X keep their order.
-void SortDataSetsByX(TDMVornax& data) {
-  const size_t n = static_cast<size_t>(data.NrOfData);
-  std::vector<size_t> order(n);
-  std::iota(order.begin(), order.end(), size_t{0});
-  const auto& x = data.XData;
-  std::stable_sort(order.begin(), order.end(), [&](size_t a, size_t b) { return x[a] < x[b]; });
-  auto permute = [&](auto& values) {
-    if (values.size() < n) return;
-    auto sorted = values;
-    for (size_t i = 0; i < n; ++i) sorted[i] = values[order[i]];
-    values.swap(sorted);
-  };
-  permute(data.YData);
-  permute(data.XData);
-  permute(data.ZData);
-  permute(data.WeightFactor);
-  permute(data.SerialNr);
-}
-
-}  // namespace
 
 void RunOneVariable(TDMVornax& data, RunOptions& options, UserDialogs& dialogs) {
   const std::filesystem::path input = data.FileName;
@@ -83,7 +58,7 @@ void RunOneVariable(TDMVornax& data, RunOptions& options, UserDialogs& dialogs) 
   }
 
   // 2. Sort by the analysed variable.
-  SortDataSetsByX(data);
+  data.SortDataSetsByX();
 
   // 3. Range of X.
   SegmentEngine engine;

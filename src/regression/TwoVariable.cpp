@@ -418,7 +418,9 @@ void RunTwoVariableRegression(TDMVornax& data, RunOptions& options, UserDialogs&
   choices.PreferredTypeZ = options.PreferredTypeZ;
   choices.ExcludedTypeX = options.ExcludedTypeX;
   choices.ExcludedTypeZ = options.ExcludedTypeZ;
-  RegressionCarryOver carry{options.CarriedSERC1, options.CarriedSERC2, options.CarriedOptMethod};
+  const RegressionCarryOver start{options.CarriedSERC1, options.CarriedSERC2,
+                                  options.CarriedOptMethod};
+  RegressionCarryOver carry = start;
   TwoVariableResult result;
   const auto problem = AnalyseTwoVariables(data.YData.data(), data.XData.data(),
                                            data.ZData.data(), static_cast<int>(n), choices,
@@ -469,6 +471,75 @@ void RunTwoVariableRegression(TDMVornax& data, RunOptions& options, UserDialogs&
     return;
   }
   data.FileName = PathText(varPath);
+  RunResult numbers;
+  FillRunResult(result, choices, start, data, numbers);
+  data.Result = std::move(numbers);
+}
+
+void FillRunResult(const TwoVariableResult& r, const TwoVariableChoices& choices,
+                   const RegressionCarryOver& start, const TDMVornax& data, RunResult& out) {
+  out = RunResult{};
+  out.Analysis = "two-variable";
+  out.ConfidenceT = choices.ConfidenceT;
+  out.ConfidencePercent = ConfidencePercent(choices.ConfidenceT);
+  out.Sequence = r.SequenceNr;
+  auto stage = [&](const TwoVariableStage& s, TwoVariableSection::Kind withBreak) {
+    StageResult st;
+    st.Variable = s.VariableIsZ ? "Z" : "X";
+    st.Type = s.Type;
+    const bool withError = s.Type == kType2 || s.Type == kType3 || s.Type == kType4;
+    st.Method = withError ? s.Method : 0;
+    st.HasBreakpoint = s.Type >= kType2;
+    st.Breakpoint = st.HasBreakpoint ? s.BP : 0;
+    st.SearchCE = s.SearchCE;
+    if (withError) {
+      for (const TwoVariableSection& section : r.Sections) {
+        if (section.Section != withBreak) continue;
+        st.BreakpointSE = section.SEBP;
+        st.LowerLimit = s.BP - choices.ConfidenceT * section.SEBP;
+        st.UpperLimit = s.BP + choices.ConfidenceT * section.SEBP;
+      }
+    }
+    return st;
+  };
+  out.Stages = {stage(r.First, TwoVariableSection::FirstWith),
+                stage(r.Second, TwoVariableSection::SecondWith)};
+  const StageResult& first = out.Stages[0];
+  out.Variable = first.Variable;
+  out.Type = first.Type;
+  out.PrintedTypeCode = first.Type;
+  out.Method = first.Method;
+  out.HasBreakpoint = first.HasBreakpoint || out.Stages[1].HasBreakpoint;
+  out.Breakpoint = first.Breakpoint;
+  out.BreakpointSE = first.BreakpointSE;
+  out.LowerLimit = first.LowerLimit;
+  out.UpperLimit = first.UpperLimit;
+  out.Plane = {r.As, r.Ag, r.Bs, r.Bg, r.Css, r.Csg, r.Cgs, r.Cgg};
+  out.CE = r.OverallCE;
+  out.CEChosen = r.OverallCE;
+  out.CEWithoutBreaks = r.SST > 0 ? 1 - r.SSLine2 / r.SST : 0;
+  out.CEStraight = r.SST > 0 ? 1 - r.SSLine1 / r.SST : 0;
+  out.PreferredType = choices.PreferredTypeX;
+  out.PreferredTypeZ = choices.PreferredTypeZ;
+  out.ExcludedType = choices.ExcludedTypeX;
+  out.ExcludedTypeZ = choices.ExcludedTypeZ;
+  out.StartSERC1 = start.SERC1;
+  out.StartSERC2 = start.SERC2;
+  out.StartOptMethod = start.OptMethod;
+  const size_t n = static_cast<size_t>(std::max(r.NrOfData, 0));
+  out.X.resize(n);
+  out.Y.resize(n);
+  out.Z.resize(n);
+  out.Added.assign(n, false);
+  for (size_t i = 0; i < n; ++i) {
+    out.X[i] = static_cast<double>(data.XData[i]);
+    out.Y[i] = static_cast<double>(data.YData[i]);
+    out.Z[i] = static_cast<double>(data.ZData[i]);
+    out.Added[i] = i < data.SerialNr.size() && data.SerialNr[i] == 0;
+  }
+  out.YCalc = r.YCalc;
+  out.FirstResiduals = r.FirstResiduals;
+  out.Valid = true;
 }
 
 }  // namespace vornax

@@ -97,6 +97,11 @@ std::optional<std::string> AnalyseTwoVariables(const long double* y, const long 
                                                RegressionCarryOver& carry,
                                                TwoVariableResult& result);
 
+// The run's numbers for the summary, the JSON file and the window, from the result of a run on
+// `data` (the data sets as entered) that started from `start`.
+void FillRunResult(const TwoVariableResult& result, const TwoVariableChoices& choices,
+                   const RegressionCarryOver& start, const TDMVornax& data, RunResult& out);
+
 // The analysis entry: reads the data set and the options, writes the report (".out") and the
 // variance file (".var") beside data.FileName, which ends as the ".var" path. On a refusal it
 // shows the reason, sets options.AnalysisFailed and leaves neither file of this name behind. In

@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "regression/SegmentEngine.h"
+#include "regression/TwoVariable.h"
 
 namespace vornax {
 namespace {
@@ -39,20 +40,97 @@ double ExtraExplanationOfBreak(const std::vector<long double>& y, const std::vec
   return room > 0 ? (r.CEopt - r.CE1) / room : 0;
 }
 
-bool BreakTestApplies(const RunResult& result) {
-  return result.Valid && result.Analysis == "one-variable" && result.HasBreakpoint &&
-         result.X.size() >= 3;
+double ExtraExplanationOfBreaks(const std::vector<long double>& y,
+                                const std::vector<long double>& x,
+                                const std::vector<long double>& z,
+                                const TwoVariableChoices& choices,
+                                const RegressionCarryOver& start) {
+  const int n = static_cast<int>(std::min({y.size(), x.size(), z.size()}));
+  RegressionCarryOver carry = start;
+  TwoVariableResult r;
+  if (AnalyseTwoVariables(y.data(), x.data(), z.data(), n, choices, carry, r)) return 0;
+  if (r.First.Type < kType2 && r.Second.Type < kType2) return 0;
+  if (!(r.SST > 0)) return 0;
+  // Against the same two stages as straight lines: the share of what they leave that the
+  // breakpoints explain.
+  const double without = 1 - r.SSLine2 / r.SST;
+  const double room = 1 - without;
+  return room > 0 ? (r.OverallCE - without) / room : 0;
 }
+
+bool BreakTestApplies(const RunResult& result) {
+  if (!result.Valid || !result.HasBreakpoint || result.X.size() < 3) return false;
+  return result.Analysis == "one-variable" ||
+         (result.Analysis == "two-variable" && result.Z.size() == result.X.size());
+}
+
+namespace {
+
+// The least-squares fit of y on the given regressors (with a constant), in extended precision
+// on centred values. A regressor that adds nothing (constant, or a copy of the other) is left
+// out, so the fit is always defined.
+std::vector<long double> LeastSquaresFit(const std::vector<long double>& y,
+                                         const std::vector<const std::vector<long double>*>& xs) {
+  const size_t n = y.size();
+  long double ay = 0;
+  for (long double v : y) ay += v;
+  ay /= n;
+  std::vector<std::vector<long double>> c;  // centred regressors
+  for (const auto* x : xs) {
+    long double a = 0;
+    for (long double v : *x) a += v;
+    a /= n;
+    std::vector<long double> d(n);
+    for (size_t i = 0; i < n; ++i) d[i] = (*x)[i] - a;
+    c.push_back(std::move(d));
+  }
+  auto dot = [&](const std::vector<long double>& a, const std::vector<long double>& b) {
+    long double s = 0;
+    for (size_t i = 0; i < n; ++i) s += a[i] * b[i];
+    return s;
+  };
+  std::vector<long double> yc(n);
+  for (size_t i = 0; i < n; ++i) yc[i] = y[i] - ay;
+  std::vector<long double> coef(c.size(), 0);
+  if (c.size() == 2) {
+    const long double a11 = dot(c[0], c[0]), a12 = dot(c[0], c[1]), a22 = dot(c[1], c[1]);
+    const long double b1 = dot(c[0], yc), b2 = dot(c[1], yc);
+    const long double det = a11 * a22 - a12 * a12;
+    if (det > 1e-12L * a11 * a22) {
+      coef[0] = (b1 * a22 - b2 * a12) / det;
+      coef[1] = (a11 * b2 - a12 * b1) / det;
+    } else if (a11 > 0) {
+      coef[0] = b1 / a11;
+    } else if (a22 > 0) {
+      coef[1] = b2 / a22;
+    }
+  } else if (c.size() == 1) {
+    const long double a11 = dot(c[0], c[0]);
+    if (a11 > 0) coef[0] = dot(c[0], yc) / a11;
+  }
+  std::vector<long double> fitted(n, ay);
+  for (size_t k = 0; k < c.size(); ++k) {
+    for (size_t i = 0; i < n; ++i) fitted[i] += coef[k] * c[k][i];
+  }
+  return fitted;
+}
+
+}  // namespace
 
 BreakTestResult RunBreakTest(const RunResult& result, const BreakTestOptions& options) {
   BreakTestResult test;
   test.Seed = options.Seed;
   if (!BreakTestApplies(result) || options.Permutations < 1) return test;
 
+  const bool twoVariables = result.Analysis == "two-variable";
   const size_t n = std::min(result.X.size(), result.Y.size());
-  // The report's table is in ascending order of the analysed variable, as the search needs.
+  // A one-variable table is in ascending order of the analysed variable, as the search needs;
+  // a two-variable table is in the order entered and the analysis sorts its own copies.
   const std::vector<long double> x(result.X.begin(), result.X.begin() + static_cast<long>(n));
   const std::vector<long double> y(result.Y.begin(), result.Y.begin() + static_cast<long>(n));
+  std::vector<long double> z;
+  if (twoVariables) z.assign(result.Z.begin(), result.Z.begin() + static_cast<long>(n));
+
   BreakSearchSetup setup;
   setup.ConfidenceT = result.ConfidenceT;
   setup.PreferredType = result.PreferredType;
@@ -60,31 +138,30 @@ BreakTestResult RunBreakTest(const RunResult& result, const BreakTestOptions& op
   setup.StartSERC1 = result.StartSERC1;
   setup.StartSERC2 = result.StartSERC2;
   setup.StartOptMethod = result.StartOptMethod;
+  TwoVariableChoices choices;
+  choices.ConfidenceT = result.ConfidenceT;
+  choices.PreferredTypeX = result.PreferredType;
+  choices.PreferredTypeZ = result.PreferredTypeZ;
+  choices.ExcludedTypeX = result.ExcludedType;
+  choices.ExcludedTypeZ = result.ExcludedTypeZ;
+  const RegressionCarryOver carried{result.StartSERC1, result.StartSERC2, result.StartOptMethod};
+  auto statistic = [&](const std::vector<long double>& values) {
+    return twoVariables ? ExtraExplanationOfBreaks(values, x, z, choices, carried)
+                        : ExtraExplanationOfBreak(values, x, setup);
+  };
   // The observed value is taken by the same code from the same 64-bit table as the shuffles,
   // so that the unshuffled order counts exactly as one of them would.
-  const double observed = ExtraExplanationOfBreak(y, x, setup);
+  const double observed = statistic(y);
 
-  // What is shuffled is what the straight line leaves: a break is judged against a line with
-  // its slope, not against no relation at all. Shuffling Y itself would destroy the slope too,
-  // and a strong trend with a clear break would then look like chance, because the little the
-  // line leaves over is small beside what a break gains on shuffled data.
-  long double sy = 0, sx = 0;
-  for (size_t i = 0; i < n; ++i) {
-    sy += y[i];
-    sx += x[i];
-  }
-  const long double ay = sy / n, ax = sx / n;
-  long double sxx = 0, sxy = 0;
-  for (size_t i = 0; i < n; ++i) {
-    sxx += (x[i] - ax) * (x[i] - ax);
-    sxy += (x[i] - ax) * (y[i] - ay);
-  }
-  const long double slope = sxx > 0 ? sxy / sxx : 0;
-  std::vector<long double> fitted(n), residual(n);
-  for (size_t i = 0; i < n; ++i) {
-    fitted[i] = ay + slope * (x[i] - ax);
-    residual[i] = y[i] - fitted[i];
-  }
+  // What is shuffled is what the fit without breaks leaves (the straight line, or the plane of
+  // X and Z): a break is judged against that fit, not against no relation at all. Shuffling Y
+  // itself would destroy the slope too, and a strong trend with a clear break would then look
+  // like chance, because the little the line leaves over is small beside what a break gains on
+  // shuffled data.
+  const std::vector<long double> fitted =
+      twoVariables ? LeastSquaresFit(y, {&x, &z}) : LeastSquaresFit(y, {&x});
+  std::vector<long double> residual(n);
+  for (size_t i = 0; i < n; ++i) residual[i] = y[i] - fitted[i];
 
   const int total = options.Permutations;
   std::atomic<int> next{0}, done{0}, reached{0};
@@ -99,7 +176,7 @@ BreakTestResult RunBreakTest(const RunResult& result, const BreakTestOptions& op
       SplitMix64 rng = StreamFor(options.Seed, i);
       for (size_t k = n - 1; k > 0; --k) std::swap(order[k], order[rng.Below(k + 1)]);
       for (size_t k = 0; k < n; ++k) shuffled[k] = fitted[k] + residual[order[k]];
-      if (ExtraExplanationOfBreak(shuffled, x, setup) >= observed) ++mine;
+      if (statistic(shuffled) >= observed) ++mine;
       if (++done == total) {
         std::lock_guard<std::mutex> lock(mutex);
         finished.notify_all();

@@ -14,6 +14,8 @@
 #include <vector>
 
 #include "data/RunResult.h"
+#include "regression/SegmentEngine.h"
+#include "regression/TwoVariable.h"
 
 namespace vornax {
 
@@ -63,7 +65,17 @@ struct BreakSearchSetup {
 double ExtraExplanationOfBreak(const std::vector<long double>& y, const std::vector<long double>& x,
                                const BreakSearchSetup& setup);
 
-// True when the run found a break that the test can judge (one-variable segmented runs).
+// The same for a two-variable run on y, x and z in the order entered: the share of what the two
+// stages leave as straight lines that the stages with their breakpoints explain; 0 when neither
+// stage has a breakpoint.
+double ExtraExplanationOfBreaks(const std::vector<long double>& y,
+                                const std::vector<long double>& x,
+                                const std::vector<long double>& z,
+                                const TwoVariableChoices& choices,
+                                const RegressionCarryOver& start);
+
+// True when the run found a break that the test can judge (segmented runs of one or two
+// variables).
 bool BreakTestApplies(const RunResult& result);
 
 // Runs the test on the data table of `result`. The shuffles depend only on the seed and their

@@ -72,6 +72,26 @@ std::string ResultJsonText(const RunResult& r, const RunOptions& options,
                       {"ce_straight_line", r.CEStraight},
                       {"ce_chosen_in_search", r.CEChosen},
                       {"candidates", candidates}};
+  if (r.LevelStretch) {
+    const LevelStretchResult& s = *r.LevelStretch;
+    auto threshold = [](bool found, double value) { return found ? json(value) : json(nullptr); };
+    json stretch = {{"low_end", {{"found", s.LowFound},
+                                 {"threshold", threshold(s.LowFound, s.ThresholdLow)},
+                                 {"companions", {s.LowInner, s.LowOuter}}}},
+                    {"high_end", {{"found", s.HighFound},
+                                  {"threshold", threshold(s.HighFound, s.ThresholdHigh)},
+                                  {"companions", {s.HighLow, s.HighHigh}}}},
+                    {"scan_table_kept", s.ScanTableKept}};
+    if (s.ThreePiece) {
+      stretch["three_piece"] = {{"level_low", s.LevelLow},
+                                {"level_high", s.LevelHigh},
+                                {"middle_slope", s.MiddleSlope},
+                                {"ce", s.CentralCE}};
+    } else {
+      stretch["three_piece"] = nullptr;
+    }
+    j["level_stretch"] = stretch;
+  }
   json anova = json::array();
   for (const AnovaRowResult& row : r.Anova) {
     anova.push_back({{"kind", row.Kind},
@@ -84,6 +104,29 @@ std::string ResultJsonText(const RunResult& r, const RunOptions& options,
                      {"residual_sum_of_squares", row.ResidualSumOfSquares}});
   }
   j["anova"] = anova;
+  if (r.Analysis == "two-variable") {
+    json stages = json::array();
+    for (const StageResult& st : r.Stages) {
+      json stage = {{"variable", st.Variable},
+                    {"type", st.Type},
+                    {"method", st.Method > 0 ? json(st.Method) : json(nullptr)},
+                    {"search_ce", st.SearchCE}};
+      stage["breakpoint"] = st.HasBreakpoint
+                                ? json{{"value", st.Breakpoint},
+                                       {"standard_error", Optional(st.BreakpointSE)},
+                                       {"lower_limit", Optional(st.LowerLimit)},
+                                       {"upper_limit", Optional(st.UpperLimit)}}
+                                : json(nullptr);
+      stages.push_back(stage);
+    }
+    const PlaneResult& p = r.Plane;
+    j["two_variable"] = {{"sequence", r.Sequence},
+                         {"stages", stages},
+                         {"planes", {{"As", p.As}, {"Ag", p.Ag}, {"Bs", p.Bs}, {"Bg", p.Bg},
+                                     {"Css", p.Css}, {"Csg", p.Csg}, {"Cgs", p.Cgs},
+                                     {"Cgg", p.Cgg}}},
+                         {"ce_without_breakpoints", r.CEWithoutBreaks}};
+  }
   if (r.BreakTest.Done) {
     j["break_test"] = {{"p", r.BreakTest.P},
                        {"permutations", r.BreakTest.Permutations},
@@ -94,12 +137,18 @@ std::string ResultJsonText(const RunResult& r, const RunOptions& options,
     j["break_test"] = nullptr;
   }
   json rows = json::array();
+  const bool twoVariables = r.Analysis == "two-variable";
   for (size_t i = 0; i < r.X.size(); ++i) {
-    rows.push_back({{"serial", i + 1},
-                    {"y", i < r.Y.size() ? r.Y[i] : 0.0},
-                    {r.Variable == "Z" ? "z" : "x", r.X[i]},
-                    {"ycalc", i < r.YCalc.size() ? r.YCalc[i] : 0.0},
-                    {"added", i < r.Added.size() && r.Added[i]}});
+    json row = {{"serial", i + 1},
+                {"y", i < r.Y.size() ? r.Y[i] : 0.0},
+                {!twoVariables && r.Variable == "Z" ? "z" : "x", r.X[i]},
+                {"ycalc", i < r.YCalc.size() ? r.YCalc[i] : 0.0},
+                {"added", i < r.Added.size() && r.Added[i]}};
+    if (twoVariables) {
+      row["z"] = i < r.Z.size() ? r.Z[i] : 0.0;
+      row["first_residual"] = i < r.FirstResiduals.size() ? r.FirstResiduals[i] : 0.0;
+    }
+    rows.push_back(row);
   }
   j["data"] = rows;
   return j.dump(2) + "\n";

@@ -28,12 +28,103 @@ std::string FormatP(double p, int permutations) {
 
 namespace {
 
-// The ANOVA row that judges the break: the extra explanation by the breakpoint.
-const AnovaRowResult* BreakRow(const RunResult& r) {
-  for (const AnovaRowResult& row : r.Anova) {
-    if (row.Kind == "extra") return &row;
+// "0.06472*X" as the first term of an equation, " - 0.4157*Z" or " + 2.353" after it.
+std::string Term(double value, const std::string& name, bool first) {
+  const std::string factor = name.empty() ? "" : "*" + name;
+  if (first) return FormatSignificant(value, 4) + factor;
+  const bool negative = FormatSignificant(value, 4).front() == '-';
+  return (negative ? " - " : " + ") + FormatSignificant(negative ? -value : value, 4) + factor;
+}
+
+// "Breakpoint of X: 80.48, standard error 1.22; 90% confidence limits 78.35 to 82.61".
+std::string BreakpointLine(const std::string& v, double bp, const std::optional<double>& se,
+                           const std::optional<double>& low, const std::optional<double>& high,
+                           int percent) {
+  std::string line = "Breakpoint of " + v + ": " + FormatSignificant(bp, 4);
+  if (!se) return line + " (a step; no standard error for this type)";
+  line += ", standard error " + FormatSignificant(*se, 3);
+  if (low && high) {
+    line += "; " + FormatInt(percent) + "% confidence limits " + FormatSignificant(*low, 4) +
+            " to " + FormatSignificant(*high, 4);
   }
-  return nullptr;
+  return line;
+}
+
+// The ANOVA's verdict on each breakpoint row.
+void AnovaLines(const RunResult& r, std::vector<std::string>& lines) {
+  for (const AnovaRowResult& row : r.Anova) {
+    if (row.Kind != "extra") continue;
+    const std::string source = r.Analysis == "two-variable" ? "the " + row.Source : "the breakpoint";
+    if (row.Significance) {
+      lines.push_back("ANOVA: the extra explanation by " + source + " is significant at " +
+                      FormatFixed(*row.Significance, 0, 1) + " % (F(" + FormatInt(row.Df1) + "," +
+                      FormatInt(row.Df2) + ") = " + FormatFixed(*row.F, 0, 3) + ")");
+    } else {
+      lines.push_back("ANOVA: too few data left to test the extra explanation by " + source);
+    }
+  }
+}
+
+void BreakTestLines(const RunResult& r, std::vector<std::string>& lines) {
+  if (!r.BreakTest.Done) return;
+  lines.push_back("Break test: p = " + FormatP(r.BreakTest.P, r.BreakTest.Permutations) + " (" +
+                  FormatInt(r.BreakTest.Permutations) +
+                  " permutations; the search over breakpoints and types included)");
+  const double alpha = 1 - r.ConfidencePercent / 100.0;
+  if (r.BreakTest.P > alpha + 1e-12) {
+    lines.push_back("Warning: the data show no break beyond what chance gives: shuffled "
+                    "residuals found as large a gain from a break in " +
+                    FormatInt(r.BreakTest.AtLeastAsLarge) + " of " +
+                    FormatInt(r.BreakTest.Permutations) + " permutations.");
+  }
+}
+
+const char* StageTypeWords(int type) {
+  switch (type) {
+    case 0: return "a horizontal line, no breakpoint";
+    case 1: return "a single sloping line, no breakpoint";
+    case 2: return "two connected segments with lines of different slope";
+    case 3: return "first a horizontal segment, then sloping";
+    case 4: return "first a sloping segment, then horizontal";
+    case 5: return "two segments with horizontal lines at different levels";
+    default: return "two disconnected segments";
+  }
+}
+
+std::vector<std::string> TwoVariableLines(const RunResult& r) {
+  std::vector<std::string> lines;
+  const bool xFirst = r.Sequence != 2;
+  lines.push_back(xFirst ? "Sequence 1: Y upon X first, then the residuals upon Z"
+                         : "Sequence 2: Y upon Z first, then the residuals upon X");
+  for (size_t k = 0; k < r.Stages.size(); ++k) {
+    const StageResult& st = r.Stages[k];
+    std::string line = std::string(k == 0 ? "First stage (" : "Second stage (") + st.Variable +
+                       "): type " + FormatInt(st.Type) + ", " + StageTypeWords(st.Type);
+    if (st.Method > 0) line += " (method " + FormatInt(st.Method) + ")";
+    lines.push_back(line);
+    if (st.HasBreakpoint) {
+      lines.push_back("  " + BreakpointLine(st.Variable, st.Breakpoint, st.BreakpointSE,
+                                            st.LowerLimit, st.UpperLimit, r.ConfidencePercent));
+    }
+  }
+  const std::string a = r.Stages.empty() ? "X" : r.Stages[0].Variable;
+  const std::string b = a == "X" ? "Z" : "X";
+  const PlaneResult& p = r.Plane;
+  auto plane = [&](const char* when, double av, double bv, double cv) {
+    lines.push_back(std::string("  ") + when + ": Y = " + Term(av, a, true) + Term(bv, b, false) +
+                    Term(cv, "", false));
+  };
+  lines.push_back("Planes (below / at or above each breakpoint):");
+  plane((a + " below, " + b + " below").c_str(), p.As, p.Bs, p.Css);
+  plane((a + " below, " + b + " above").c_str(), p.As, p.Bg, p.Csg);
+  plane((a + " above, " + b + " below").c_str(), p.Ag, p.Bs, p.Cgs);
+  plane((a + " above, " + b + " above").c_str(), p.Ag, p.Bg, p.Cgg);
+  lines.push_back("Overall coefficient of explanation: " + FormatFixed(r.CE, 0, 4) +
+                  " (the same two stages without breakpoints: " +
+                  FormatFixed(r.CEWithoutBreaks, 0, 4) + ")");
+  AnovaLines(r, lines);
+  BreakTestLines(r, lines);
+  return lines;
 }
 
 }  // namespace
@@ -41,6 +132,7 @@ const AnovaRowResult* BreakRow(const RunResult& r) {
 std::vector<std::string> SummaryLines(const RunResult& r) {
   std::vector<std::string> lines;
   if (!r.Valid) return lines;
+  if (r.Analysis == "two-variable") return TwoVariableLines(r);
   const std::string v = r.Variable;
 
   std::string type = "Function type " + FormatInt(r.Type) + ": " + r.TypeText;
@@ -49,41 +141,42 @@ std::vector<std::string> SummaryLines(const RunResult& r) {
   lines.push_back(type);
 
   if (r.HasBreakpoint) {
-    std::string bp = "Breakpoint of " + v + ": " + FormatSignificant(r.Breakpoint, 4);
-    if (r.BreakpointSE) {
-      bp += ", standard error " + FormatSignificant(*r.BreakpointSE, 3);
-      if (r.LowerLimit && r.UpperLimit) {
-        bp += "; " + FormatInt(r.ConfidencePercent) + "% confidence limits " +
-              FormatSignificant(*r.LowerLimit, 4) + " to " + FormatSignificant(*r.UpperLimit, 4);
-      }
+    lines.push_back(BreakpointLine(v, r.Breakpoint, r.BreakpointSE, r.LowerLimit, r.UpperLimit,
+                                   r.ConfidencePercent));
+  }
+
+  if (r.LevelStretch && r.HasBreakpoint) {
+    // Where Y does not respond: the answer a partial regression was asked for.
+    const LevelStretchResult& s = *r.LevelStretch;
+    std::string range = "Range of no effect: " + v;
+    if (s.ThreePiece) {
+      range += " up to " + FormatSignificant(s.ThresholdLow, 4) + " and from " +
+               FormatSignificant(s.ThresholdHigh, 4) + " on (levels " +
+               FormatSignificant(s.LevelLow, 4) + " and " + FormatSignificant(s.LevelHigh, 4) +
+               "; coefficient of explanation of the three pieces " +
+               FormatFixed(s.CentralCE, 0, 4) + ")";
+    } else if (r.Type == 3) {
+      range += " up to " + FormatSignificant(r.Breakpoint, 4);
     } else {
-      bp += " (a step; no standard error for this type)";
+      range += " from " + FormatSignificant(r.Breakpoint, 4) + " on";
     }
-    lines.push_back(bp);
+    lines.push_back(range);
+  } else if (r.LevelStretch) {
+    lines.push_back("Range of no effect: none found");
   }
 
   if (r.HasBreakpoint) {
-    lines.push_back("Y = " + FormatSignificant(r.SlopeBelow, 4) + "*" + v + " + " +
-                    FormatSignificant(r.InterceptBelow, 4) + " when " + v + " < breakpoint; Y = " +
-                    FormatSignificant(r.SlopeAbove, 4) + "*" + v + " + " +
-                    FormatSignificant(r.InterceptAbove, 4) + " from there on");
+    lines.push_back("Y = " + Term(r.SlopeBelow, v, true) + Term(r.InterceptBelow, "", false) +
+                    " when " + v + " < breakpoint; Y = " + Term(r.SlopeAbove, v, true) +
+                    Term(r.InterceptAbove, "", false) + " from there on");
   } else {
-    lines.push_back("Y = " + FormatSignificant(r.SlopeAbove, 4) + "*" + v + " + " +
-                    FormatSignificant(r.InterceptAbove, 4));
+    lines.push_back("Y = " + Term(r.SlopeAbove, v, true) + Term(r.InterceptAbove, "", false));
   }
 
   lines.push_back("Coefficient of explanation: " + FormatFixed(r.CE, 0, 4) +
                   " (straight line: " + FormatFixed(r.CEStraight, 0, 4) + ")");
 
-  if (const AnovaRowResult* row = BreakRow(r)) {
-    if (row->Significance) {
-      lines.push_back("ANOVA: the extra explanation by the breakpoint is significant at " +
-                      FormatFixed(*row->Significance, 0, 1) + " % (F(" + FormatInt(row->Df1) +
-                      "," + FormatInt(row->Df2) + ") = " + FormatFixed(*row->F, 0, 3) + ")");
-    } else {
-      lines.push_back("ANOVA: too few data left to test the extra explanation by the breakpoint");
-    }
-  }
+  AnovaLines(r, lines);
 
   if (!r.Candidates.empty()) {
     std::string line = "Best accepted coefficient of explanation per type:";
@@ -96,20 +189,7 @@ std::vector<std::string> SummaryLines(const RunResult& r) {
     lines.push_back("  (* the type reported; - no candidate passed the type's tests)");
   }
 
-  if (r.BreakTest.Done) {
-    lines.push_back("Break test: p = " + FormatP(r.BreakTest.P, r.BreakTest.Permutations) + " (" +
-                    FormatInt(r.BreakTest.Permutations) +
-                    " permutations; the search over breakpoints and types included)");
-    const double alpha = 1 - r.ConfidencePercent / 100.0;
-    if (r.BreakTest.P > alpha + 1e-12) {
-      lines.push_back(r.HasBreakpoint
-                          ? "Warning: the data show no break beyond what chance gives: shuffled "
-                            "Y values found as large a gain from a break in " +
-                                FormatInt(r.BreakTest.AtLeastAsLarge) + " of " +
-                                FormatInt(r.BreakTest.Permutations) + " permutations."
-                          : "The data show no break beyond what chance gives.");
-    }
-  }
+  BreakTestLines(r, lines);
   return lines;
 }
 

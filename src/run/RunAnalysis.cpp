@@ -6,6 +6,10 @@
 #include <cstddef>
 
 #include "anova/Anova.h"
+#include "curves/PolynomialCurves.h"
+#include "curves/PowerCurve.h"
+#include "curves/SCurves.h"
+#include "partial/PartialRegression.h"
 #include "regression/OneVariable.h"
 #include "regression/TwoVariable.h"
 
@@ -33,8 +37,8 @@ bool Run(const AnalysisTable& analyses, Analysis a, TDMVornax& data, RunOptions&
 }
 
 // The four S-shaped curves are tried in turn, and the one that fits strictly best of all is run
-// once more so that its report is the one left on disk. With a tie none is run again and the
-// Fisk report stands.
+// once more so that its report is the one left on disk. With a tie the Fisk curve is run again,
+// so that the run always ends with a report (the trials write none).
 void RunSCurves(const AnalysisTable& analyses, TDMVornax& data, RunOptions& options,
                 UserDialogs& dialogs) {
   static constexpr Analysis kCurves[4] = {Analysis::Logistic, Analysis::Gumbel,
@@ -49,6 +53,8 @@ void RunSCurves(const AnalysisTable& analyses, TDMVornax& data, RunOptions& opti
   options.SCurveFinalRun = false;
   for (int i = 0; i < 4; ++i) {
     Run(analyses, kCurves[i], data, options, dialogs);
+    // Data unfit for one S-curve are unfit for all: the message is shown once.
+    if (options.CurveAbort || options.AnalysisFailed) return;
     dialogs.AddProgress(kProgress[i]);
   }
   options.SCurveFinalRun = true;
@@ -64,6 +70,7 @@ void RunSCurves(const AnalysisTable& analyses, TDMVornax& data, RunOptions& opti
       return;
     }
   }
+  Run(analyses, Analysis::Fisk, data, options, dialogs);
 }
 
 }  // namespace
@@ -72,14 +79,14 @@ AnalysisTable DefaultAnalysisTable() {
   AnalysisTable t;
   t[Analysis::OneVariable] = {"one-variable segmented regression", RunOneVariable};
   t[Analysis::TwoVariable] = {"two-variable segmented regression", RunTwoVariableRegression};
-  t[Analysis::Logistic] = {"logistic S-curve regression", nullptr};
-  t[Analysis::Gumbel] = {"Gumbel S-curve regression", nullptr};
-  t[Analysis::InvertedGumbel] = {"inverted Gumbel S-curve regression", nullptr};
-  t[Analysis::Fisk] = {"Fisk S-curve regression", nullptr};
-  t[Analysis::Power] = {"power curve regression", nullptr};
-  t[Analysis::Quadratic] = {"quadratic regression", nullptr};
-  t[Analysis::Cubic] = {"cubic regression", nullptr};
-  t[Analysis::Partial] = {"partial regression", nullptr};
+  t[Analysis::Logistic] = {"logistic S-curve regression", RunLogisticCurve};
+  t[Analysis::Gumbel] = {"Gumbel S-curve regression", RunGumbelCurve};
+  t[Analysis::InvertedGumbel] = {"inverted Gumbel S-curve regression", RunInvertedGumbelCurve};
+  t[Analysis::Fisk] = {"Fisk S-curve regression", RunFiskCurve};
+  t[Analysis::Power] = {"power curve regression", RunPowerCurve};
+  t[Analysis::Quadratic] = {"quadratic regression", RunQuadraticCurve};
+  t[Analysis::Cubic] = {"cubic regression", RunCubicCurve};
+  t[Analysis::Partial] = {"partial regression", RunPartialRegression};
   t[Analysis::SegmentedAnova] = {"variance analysis", MakeSegmentedAnova};
   t[Analysis::CurveAnova] = {"variance analysis of curves", MakeCurveAnova};
   return t;
@@ -139,8 +146,9 @@ void RunAnalysis(TDMVornax& data, RunOptions& options, UserDialogs& dialogs,
     } else if (Chosen(options, CurveChoice::Cubic)) {
       options.CurveCubic = true;
       Run(analyses, Analysis::Cubic, data, options, dialogs);
-      // Too poor a cubic fit gets no ANOVA table; the caller decides whether it is reported.
-      if (!options.AnalysisFailed && options.CurveExplCoeff < 0.1) return;
+      // A cubic too poor to be reported (below 0.02) wrote no files and gets no ANOVA table;
+      // the caller says so. Every reported cubic gets its table.
+      if (!options.AnalysisFailed && !options.CurveAbort && options.CurveExplCoeff < 0.02) return;
     } else if (partialChosen) {
       options.PartialRun = true;
       Run(analyses, Analysis::Partial, data, options, dialogs);

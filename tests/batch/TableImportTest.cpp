@@ -21,15 +21,41 @@ ImportedTable Import(const std::string& text, bool weights = false) {
   return table;
 }
 
-std::string Refusal(const std::string& text, bool weights = false) {
+ImportedTable Import(const std::string& text, const ImportChoices& choices) {
   TempDir dir;
   WriteFileBytes(dir / "t.csv", text);
   ImportedTable table;
   std::string error;
-  EXPECT_FALSE(ImportTable(dir / "t.csv", weights, table, error));
+  EXPECT_TRUE(ImportTable(dir / "t.csv", choices, table, error)) << error;
+  return table;
+}
+
+std::string Refusal(const std::string& text, const ImportChoices& choices) {
+  TempDir dir;
+  WriteFileBytes(dir / "t.csv", text);
+  ImportedTable table;
+  std::string error;
+  EXPECT_FALSE(ImportTable(dir / "t.csv", choices, table, error));
   const std::string prefix = "\"" + (dir / "t.csv").string() + "\"";
   return error.rfind(prefix, 0) == 0 ? error.substr(prefix.size()) : error;
 }
+
+std::string Refusal(const std::string& text, bool weights = false) {
+  ImportChoices choices;
+  choices.LastColumnIsWeight = weights;
+  return Refusal(text, choices);
+}
+
+ImportChoices Columns(std::string y, std::string x, std::string z = "", std::string w = "") {
+  ImportChoices c;
+  c.Y = std::move(y);
+  c.X = std::move(x);
+  c.Z = std::move(z);
+  c.Weight = std::move(w);
+  return c;
+}
+
+using Rows = std::vector<std::vector<std::string>>;
 
 TEST(TableImport, CommaTableWithHeader) {
   auto t = Import("\xEF\xBB\xBFyield (t/ha),depth (cm)\r\n2.5,30\r\n\r\n# a remark\r\n3.25, 45\r\n");
@@ -71,31 +97,79 @@ TEST(TableImport, DecimalCommasWithSemicolonsOrTabs) {
   EXPECT_EQ(comma.Cells[0], (std::vector<std::string>{"2", "5"}));
 }
 
-TEST(TableImport, EmptyCellsAreKeptForTheRunToDrop) {
+TEST(TableImport, MissingValuesLeaveTheirRowsOut) {
   auto t = Import("1,2\n3,\n,4\n5,6,\n");
-  ASSERT_EQ(t.Cells.size(), 4u);
-  EXPECT_EQ(t.Cells[1], (std::vector<std::string>{"3", ""}));
-  EXPECT_EQ(t.Cells[3], (std::vector<std::string>{"5", "6"}));  // a trailing delimiter
+  EXPECT_EQ(t.Cells, (std::vector<std::vector<std::string>>{{"1", "2"}, {"5", "6"}}));
+  EXPECT_EQ(t.LineNumbers, (std::vector<size_t>{1, 4}));  // 4: a trailing delimiter is no cell
+  EXPECT_EQ(t.LeftOut, (std::vector<size_t>{2, 3}));
+
+  // Every marker counts, in either case; a row of nothing but separators is an empty line.
+  auto m = Import("Y,X\n1,2\nNA,3\n4,.\n5,-\nnan,6\n,7\n,,\n8,NaN\nna,9\n10,11\n");
+  EXPECT_EQ(m.Cells, (std::vector<std::vector<std::string>>{{"1", "2"}, {"10", "11"}}));
+  EXPECT_EQ(m.LeftOut, (std::vector<size_t>{3, 4, 5, 6, 7, 9, 10}));
+  EXPECT_EQ(LeftOutLine(m), "7 rows with a missing value left out (lines 3, 4, 5, 6, 7, 9, 10)");
+  EXPECT_EQ(LeftOutLine(t), "2 rows with a missing value left out (lines 2, 3)");
+  EXPECT_EQ(LeftOutLine(Import("1,2\n3,NA\n")), "1 row with a missing value left out (line 2)");
+  EXPECT_EQ(LeftOutLine(Import("1,2\n")), "");
+  std::string many = "Y,X\n";
+  for (int i = 0; i < 12; ++i) many += "NA,1\n";
+  many += "1,2\n";
+  EXPECT_EQ(LeftOutLine(Import(many)),
+            "12 rows with a missing value left out (lines 2, 3, 4, 5, 6, 7, 8, 9, ...)");
+
+  // An empty weight cell is missing, not 1.
+  auto w = Import("Y,X,weight\n1,2,3\n4,5,\n6,7,NA\n");
+  EXPECT_EQ(w.Cells, (std::vector<std::vector<std::string>>{{"1", "2", "3"}}));
+  EXPECT_EQ(w.LeftOut, (std::vector<size_t>{3, 4}));
+
+  // With --strict the first missing value is refused, by line and column.
+  ImportChoices strict;
+  strict.Strict = true;
+  EXPECT_EQ(Refusal("Y,X\n1,2\nNA,3\n", strict),
+            ", line 3: the value in column 1 (Y) is missing (\"NA\"), and --strict accepts no "
+            "missing values");
+  EXPECT_EQ(Refusal("1,2\n3,\n", strict),
+            ", line 2: the value in column 2 is missing (empty), and --strict accepts no missing "
+            "values");
+  EXPECT_EQ(Refusal("Y,X\nNA,1\n2,-\n"),
+            " holds no complete data rows: each row misses a value in a column used (lines 2, 3)");
 }
 
 TEST(TableImport, RefusalsNameTheLine) {
-  EXPECT_EQ(Refusal("Y,X\n1,2\n3,abc\n"), ", line 3: \"abc\" in column 2 is not a number");
-  EXPECT_EQ(Refusal("1,2\nnan,2\n"), ", line 2: \"nan\" in column 1 is not a number");
+  EXPECT_EQ(Refusal("Y,X\n1,2\n3,abc\n"), ", line 3: \"abc\" in column 2 (X) is not a number");
+  EXPECT_EQ(Refusal("1,2\ninf,2\n"), ", line 2: \"inf\" in column 1 is not a number");
+  // A spreadsheet's error value at the start of a line is a cell, not a remark.
+  EXPECT_EQ(Refusal("1,2\n#N/A,2\n"), ", line 2: \"#N/A\" in column 1 is not a number");
+  EXPECT_EQ(Refusal("1;2\n#DIV/0!;2\n"), ", line 2: \"#DIV/0!\" in column 1 is not a number");
+  EXPECT_EQ(Refusal("Y,X\n\"1,2\n3,4\n"),
+            ", line 2: a quotation mark opens a field that is never closed");
+  // A cell is shown on one line and cut to a readable length.
+  EXPECT_EQ(Refusal("1\t2\n\"a\nb\"\t2\n"), ", line 2: \"a?b\" in column 1 is not a number");
+  EXPECT_EQ(Refusal("1,2\n" + std::string(60, 'x') + ",2\n"),
+            ", line 2: \"" + std::string(37, 'x') + "...\" in column 1 is not a number");
   EXPECT_EQ(Refusal("1,2\n1,2,3\n"), ", line 2: more than 2 columns");
   EXPECT_EQ(Refusal("1\n"), ", line 1: expected 2 to 4 columns (Y, X[, Z][, weight]), found 1");
   EXPECT_EQ(Refusal("1,2,3,4,5\n"),
-            ", line 1: expected 2 to 4 columns (Y, X[, Z][, weight]), found 5");
+            ", line 1: expected 2 to 4 columns (Y, X[, Z][, weight]), found 5; choose them "
+            "with --y, --x, --z and --weight");
+  // A first row with a typing error is not taken for a header (and silently lost).
+  EXPECT_EQ(Refusal("2.5,3O\n3,40\n"),
+            ", line 1: the first row holds names and numbers (\"3O\" and \"2.5\"): a header row "
+            "holds names only, a data row numbers only");
   EXPECT_EQ(Refusal("\n# nothing\n"), " holds no data");
   EXPECT_EQ(Refusal("Y,X\n"), " holds no data rows");
   EXPECT_EQ(Refusal("1,2\n", /*weights=*/true), " has only the columns Y and X; there is no weight column");
 }
 
 TEST(TableImport, GridRowsFromATable) {
-  auto t = Import("Y,X,weight\n1,2,3\n4,5,\n");
+  auto t = Import("Y,X,weight\n1,2,3\n4,5,\n7,8,1\n");
   GridInput g = GridFromTable(t, "t.csv");
   EXPECT_EQ(g.Title1, "Imported from t.csv");
   EXPECT_EQ(g.Title2, "Y: Y, X: X, weight: weight");
-  EXPECT_EQ(g.Rows, (std::vector<std::vector<std::string>>{{"1", "1", "2", "3"}, {"2", "4", "5", ""}}));
+  EXPECT_EQ(g.Rows, (std::vector<std::vector<std::string>>{{"1", "1", "2", "3"}, {"2", "7", "8", "1"}}));
+  // Decimal commas reach the grid as points.
+  EXPECT_EQ(GridFromTable(Import("2,5;1\n3;4,75\n"), "t.csv").Rows,
+            (std::vector<std::vector<std::string>>{{"1", "2.5", "1"}, {"2", "3", "4.75"}}));
   EXPECT_EQ(g.NrOfData, 2);
   EXPECT_EQ(g.GridRowCount, 2);
 }
@@ -122,6 +196,187 @@ TEST(TableImport, GridRowsFromADataSetConvertBackExactly) {
     EXPECT_EQ(x, d.XData[r]);
     EXPECT_EQ(z, d.ZData[r]);
   }
+}
+
+// Tables as spreadsheets and statistics packages write them.
+TEST(TableImport, RowNamesFromStatisticsPackagesAreLeftAside) {
+  // write.csv: an empty quoted header over the row numbers 1..n.
+  auto csv = Import("\"\",\"yield\",\"depth\"\n\"1\",2.5,30\n\"2\",NA,40\n\"3\",3.1,50\n");
+  EXPECT_TRUE(csv.RowNamesSkipped);
+  EXPECT_EQ(csv.Cells, (Rows{{"2.5", "30"}, {"3.1", "50"}}));
+  EXPECT_EQ(csv.LeftOut, (std::vector<size_t>{3}));
+  EXPECT_EQ(ColumnsUsedLine(csv), "Y = yield, X = depth");
+  EXPECT_EQ(csv.NrOfVarInData, 1);
+
+  // write.table: blank separated, the header one name short of the rows.
+  auto table = Import("\"yield\" \"depth\" \"salt\"\n\"1\" 2.5 30 1.5\n\"2\" 3.1 40 2\n");
+  EXPECT_TRUE(table.RowNamesSkipped);
+  EXPECT_EQ(table.Delimiter, ' ');
+  EXPECT_EQ(table.Cells, (Rows{{"2.5", "30", "1.5"}, {"3.1", "40", "2"}}));
+  EXPECT_EQ(ColumnsUsedLine(table), "Y = yield, X = depth, Z = salt");
+
+  // Row names that are text.
+  auto named = Import("\"\",\"yield\",\"depth\"\n\"plot A\",2.5,30\n\"plot B\",3,40\n");
+  EXPECT_TRUE(named.RowNamesSkipped);
+  EXPECT_EQ(named.Cells, (Rows{{"2.5", "30"}, {"3", "40"}}));
+
+  // A header one name short over data that are not row names: the last column has no name.
+  auto shortHeader = Import("Y,X\n1,2,3\n4,5,6\n");
+  EXPECT_FALSE(shortHeader.RowNamesSkipped);
+  EXPECT_EQ(ColumnsUsedLine(shortHeader), "Y = Y, X = X, Z = column 3");
+  EXPECT_EQ(shortHeader.Cells, (Rows{{"1", "2", "3"}, {"4", "5", "6"}}));
+  // Chosen by name, the names still stand over the right columns of a write.table file.
+  EXPECT_EQ(Import("\"yield\" \"depth\"\n\"1\" 2.5 30\n\"2\" 3.1 40\n", Columns("depth", "yield"))
+                .Cells,
+            (Rows{{"30", "2.5"}, {"40", "3.1"}}));
+
+  // An empty header over numbers that do not count 1, 2, 3 is a nameless data column.
+  auto data = Import(",depth,salt\n2.5,30,1\n3.1,40,2\n");
+  EXPECT_FALSE(data.RowNamesSkipped);
+  EXPECT_EQ(ColumnsUsedLine(data), "Y = column 1, X = depth, Z = salt");
+}
+
+TEST(TableImport, QuotedFieldsFollowTheUsualRules) {
+  // Separators inside quotes.
+  auto comma = Import("\"Yield, t/ha\",\"Depth, cm\"\n2.5,30\n");
+  EXPECT_EQ(comma.Delimiter, ',');
+  EXPECT_EQ(comma.Header, (std::vector<std::string>{"Yield, t/ha", "Depth, cm"}));
+  auto semi = Import("\"Yield; t/ha\";\"Depth, cm\"\r\n2,5;30\r\n3,75;45\r\n");
+  EXPECT_EQ(semi.Delimiter, ';');
+  EXPECT_EQ(semi.Header, (std::vector<std::string>{"Yield; t/ha", "Depth, cm"}));
+  EXPECT_TRUE(semi.DecimalComma);
+  // Semicolons in a comma table's quoted header do not make it semicolon separated.
+  auto mixed = Import("\"Yield; t/ha\",\"Depth; cm\"\n1,2\n");
+  EXPECT_EQ(mixed.Delimiter, ',');
+  EXPECT_EQ(mixed.Cells, (Rows{{"1", "2"}}));
+  // A row with a single value does not hide the separator of the others.
+  auto ragged = Import("Y,X\n1,2\n3\n4,5\n");
+  EXPECT_EQ(ragged.Delimiter, ',');
+  EXPECT_EQ(ragged.Cells, (Rows{{"1", "2"}, {"4", "5"}}));
+  EXPECT_EQ(ragged.LeftOut, (std::vector<size_t>{3}));
+  // Doubled quotes, and a line break inside a header: the rows keep their own line numbers.
+  auto broken = Import("\"Yield \"\"dry\"\"\",\"Depth\ncm\"\n1,2\n\"3\",\" 4 \"\n");
+  EXPECT_EQ(broken.Header, (std::vector<std::string>{"Yield \"dry\"", "Depth cm"}));
+  EXPECT_EQ(broken.LineNumbers, (std::vector<size_t>{3, 4}));
+  EXPECT_EQ(broken.Cells, (Rows{{"1", "2"}, {"3", "4"}}));
+  // A decimal comma can stand in a comma table only when quoted.
+  auto quotedComma = Import("Y,X\n\"2,5\",\"1,25\"\n");
+  EXPECT_EQ(GridFromTable(quotedComma, "t").Rows, (Rows{{"1", "2.5", "1.25"}}));
+  // Blanks and tabs together separate a blank table; a quoted name may hold blanks.
+  auto blanks = Import("\"dry yield\"  depth\n 2.5 \t 30\n3\t\t40  \n");
+  EXPECT_EQ(blanks.Delimiter, ' ');
+  EXPECT_EQ(blanks.Header, (std::vector<std::string>{"dry yield", "depth"}));
+  EXPECT_EQ(blanks.Cells, (Rows{{"2.5", "30"}, {"3", "40"}}));
+}
+
+TEST(TableImport, EncodingsAndLineEnds) {
+  using namespace std::string_literals;
+  // "Unicode text" of a spreadsheet: UTF-16 little endian, tab separated, decimal comma.
+  const std::string text = "Y\tX\r\n1,5\t2\r\n2,5\t4\r\n";
+  std::string utf16 = "\xFF\xFE";
+  for (char c : text) {
+    utf16.push_back(c);
+    utf16.push_back('\0');
+  }
+  auto wide = Import(utf16);
+  EXPECT_TRUE(wide.WasUtf16);
+  EXPECT_EQ(wide.Delimiter, '\t');
+  EXPECT_EQ(wide.Header, (std::vector<std::string>{"Y", "X"}));
+  EXPECT_EQ(GridFromTable(wide, "t").Rows, (Rows{{"1", "1.5", "2"}, {"2", "2.5", "4"}}));
+  // Old Macintosh line ends.
+  auto mac = Import("Y,X\r1,2\r\r3,4\r");
+  EXPECT_EQ(mac.Cells, (Rows{{"1", "2"}, {"3", "4"}}));
+  EXPECT_EQ(mac.LineNumbers, (std::vector<size_t>{2, 4}));
+  // A spreadsheet file given instead of its export: refused without its bytes.
+  const std::string refusal = Refusal("PK\x03\x04\x14\0\x06\0\x08\0\0\0!\0xl/workbook.xml"s);
+  EXPECT_EQ(refusal.find('\0'), std::string::npos);
+  EXPECT_EQ(refusal.substr(0, 12), "cannot read ");
+  EXPECT_NE(refusal.find("\"\nit holds zero bytes, so it is not a text file"), std::string::npos);
+}
+
+TEST(TableImport, DecimalSeparatorsAndWeightsAreCheckedRowByRow) {
+  EXPECT_EQ(Refusal("Y;X\n2,5;1\n3;4\n3.5;4\n"),
+            ", line 4: \"3.5\" in column 1 (Y) has a decimal point, but line 2 has \"2,5\" with a "
+            "decimal comma; write every number with the same decimal separator");
+  EXPECT_EQ(Refusal("1.5\t2\n1\t2,25\n"),
+            ", line 2: \"2,25\" in column 2 has a decimal comma, but line 1 has \"1.5\" with a "
+            "decimal point; write every number with the same decimal separator");
+  // Quoted in a comma table, a comma before three digits may group thousands: not guessed.
+  EXPECT_EQ(Refusal("Y,X\n\"1,250\",3\n"),
+            ", line 2: \"1,250\" in column 1 (Y) may hold a thousands separator or a decimal "
+            "comma; write it with a decimal point and no thousands separator");
+  EXPECT_EQ(Refusal("Y,X,w\n1,3,\"1,000\"\n").rfind(", line 2: \"1,000\" in column 3 (w) may hold", 0), 0u);
+  // In a semicolon table it is a decimal comma, as such tables write them.
+  EXPECT_EQ(GridFromTable(Import("Y;X\n1,250;3\n"), "t").Rows, (Rows{{"1", "1.250", "3"}}));
+  // A thousands separator is no decimal.
+  EXPECT_EQ(Refusal("Y;X\n1.234,5;1\n"), ", line 2: \"1.234,5\" in column 1 (Y) is not a number");
+  EXPECT_EQ(Refusal("Y,X,weight\n1,2,1\n3,4,2.5\n"),
+            ", line 3: the weight factor \"2.5\" in column 3 (weight) is not a whole number");
+  EXPECT_EQ(Refusal("Y,X,w\n1,2,-2\n"),
+            ", line 2: the weight factor \"-2\" in column 3 (w) is below 1: a data set cannot "
+            "count zero or negative times");
+  EXPECT_EQ(Refusal("Y,X,w\n1,2,1000001\n"),
+            ", line 2: the weight factor \"1000001\" in column 3 (w) is above 1000000, the largest "
+            "accepted");
+  EXPECT_EQ(Import("Y,X,w\n1,2,1000000\n").Cells, (Rows{{"1", "2", "1000000"}}));
+  auto whole = Import("Y;X;w\n1;2;3,0\n4;5;2.0\n6;7;1\n");
+  EXPECT_EQ(GridFromTable(whole, "t").Rows,
+            (Rows{{"1", "1", "2", "3"}, {"2", "4", "5", "2"}, {"3", "6", "7", "1"}}));
+}
+
+TEST(TableImport, ColumnsChosenByNameOrNumber) {
+  const std::string wide =
+      "site,Depth,yield,salinity,n\nA,30,2.5,1.2,2\nB,40,3.1,1.5,1\nC,50,NA,1.1,1\n";
+  auto t = Import(wide, Columns("yield", "depth", "4", "n"));
+  EXPECT_EQ(ColumnsUsedLine(t), "Y = yield, X = Depth, Z = salinity, weight = n");
+  EXPECT_EQ(t.NrOfVarInData, 2);
+  EXPECT_TRUE(t.HasWeights);
+  EXPECT_EQ(t.Cells, (Rows{{"2.5", "30", "1.2", "2"}, {"3.1", "40", "1.5", "1"}}));
+  EXPECT_EQ(t.LeftOut, (std::vector<size_t>{4}));
+  EXPECT_EQ(GridFromTable(t, "t").Title2, "Y: yield, X: Depth, Z: salinity, weight: n");
+  // Only the columns used are checked: the site names are text, and no header is needed when
+  // the columns are numbered.
+  auto numbered = Import("A,30,2.5\nB,40,3.1\n", Columns("3", "2"));
+  EXPECT_TRUE(numbered.Header.empty());
+  EXPECT_EQ(numbered.Cells, (Rows{{"2.5", "30"}, {"3.1", "40"}}));
+  EXPECT_EQ(ColumnsUsedLine(numbered), "Y = column 3, X = column 2");
+  // A single independent column named Z.
+  EXPECT_TRUE(Import("y,x,Z\n1,2,3\n", Columns("y", "Z")).SingleIsZ);
+
+  // Refusals name the option, the file (here T) and what there is to choose from.
+  auto error = [](const std::string& text, const ImportChoices& choices) {
+    TempDir dir;
+    WriteFileBytes(dir / "t.csv", text);
+    ImportedTable table;
+    std::string message;
+    EXPECT_FALSE(ImportTable(dir / "t.csv", choices, table, message));
+    const std::string path = "\"" + (dir / "t.csv").string() + "\"";
+    const size_t at = message.find(path);
+    return at == std::string::npos ? message : message.replace(at, path.size(), "T");
+  };
+  EXPECT_EQ(error(wide, Columns("yeild", "depth")),
+            "--y yeild: T has no column of that name; its columns are 1 \"site\", 2 \"Depth\", "
+            "3 \"yield\", 4 \"salinity\", 5 \"n\"");
+  EXPECT_EQ(error(wide, Columns("yield", "6")), "--x 6: T has the columns 1 to 5");
+  EXPECT_EQ(error(wide, Columns("yield", "0")), "--x 0: T has the columns 1 to 5");
+  EXPECT_EQ(error(wide, Columns("yield", "3")),
+            "--x 3: the column \"yield\" is already used for another variable");
+  EXPECT_EQ(error("a,A\n1,2\n", Columns("1", "a")), "--x a: the column \"a\" is already used for "
+                                                     "another variable");
+  // An exact name wins over one that differs in case only.
+  EXPECT_EQ(Import("a,b,B\n1,2,3\n", Columns("1", "B")).Cells, (Rows{{"1", "3"}}));
+  EXPECT_EQ(Import("a,b,c\n1,2,3\n", Columns("A", "C")).Cells, (Rows{{"1", "3"}}));
+  EXPECT_EQ(error("a,b,b\n1,2,3\n", Columns("1", "b")),
+            "--x b: T has 2 columns of that name; give the column number");
+  EXPECT_EQ(error("1,2\n3,4\n", Columns("y", "x")),
+            "--y y: T has no header row; give the column by its number (1 to 2)");
+  // A chosen column that says "text" where a number belongs.
+  EXPECT_EQ(error(wide, Columns("site", "depth")),
+            "T, line 2: \"A\" in column 1 (site) is not a number");
+  // By position, more than four columns need choosing.
+  EXPECT_EQ(error(wide, ImportChoices{}),
+            "T, line 1: expected 2 to 4 columns (Y, X[, Z][, weight]), found 5; choose them with "
+            "--y, --x, --z and --weight");
 }
 
 }  // namespace

@@ -200,7 +200,7 @@ TEST(InputFile, RecordsAreReadAsTokens) {
   const auto path = dir / "tokens.inp";
   // Fields out of their columns, a tab, LF-only line ends, a record running on over a line end,
   // trailing text, blank lines between and after records.
-  test::WriteFileBytes(path, HandFile(" Number of data sets:  99",
+  test::WriteFileBytes(path, HandFile(" Number of data sets:  2",
                                       "1 2.5 3\n"
                                       "  2\t-1.5e1    4.25   remark ignored\n"
                                       "\n"
@@ -213,7 +213,7 @@ TEST(InputFile, RecordsAreReadAsTokens) {
   RecordingDialogs dialogs;
   ASSERT_TRUE(ReadInputFile(d, options, dialogs));
   EXPECT_TRUE(dialogs.events.empty());
-  EXPECT_EQ(d.NrOfData, 3);  // the records, not line 5
+  EXPECT_EQ(d.NrOfData, 3);  // the records, not line 5, when they are more
   EXPECT_EQ(d.YData, (std::vector<long double>{2.5L, -15.0L, 7.0L}));
   EXPECT_EQ(d.XData, (std::vector<long double>{3.0L, 4.25L, 8.0L}));
   EXPECT_EQ(d.WeightFactor, (std::vector<int32_t>{1, 1, 1}));
@@ -263,25 +263,25 @@ TEST(InputFile, CorruptAndTruncatedFilesAreRefusedAndChangeNothing) {
   const std::string corrupt = "A program error occurred.Real numbers in the inputfile \"" + p +
                               "\" are corrupt";
   const std::vector<Case> cases = {
-      {HandFile(" Number of data sets:  2", "1 2 3\r\n2 abc 4\r\n"), corrupt + " (line 13)"},
-      {HandFile(" Number of data sets:  2", "1 2 3\r\n2 nan 4\r\n"), corrupt + " (line 13)"},
-      {HandFile(" Number of data sets:  2", "1 inf 3\r\n"), corrupt + " (line 12)"},
-      {HandFile(" Number of data sets:  2", "1 2 0x1p3\r\n"), corrupt + " (line 12)"},
-      {HandFile(" Number of data sets:  2", "1 2 1e999\r\n"), corrupt + " (line 12)"},
-      {HandFile(" Number of data sets:  2", "1.5 2 3\r\n"), corrupt + " (line 12)"},
+      {HandFile(" Number of data sets:  2", "1 2 3\r\n2 abc 4\r\n"), corrupt + " (line 13, column 3: \"abc\")"},
+      {HandFile(" Number of data sets:  2", "1 2 3\r\n2 nan 4\r\n"), corrupt + " (line 13, column 3: \"nan\")"},
+      {HandFile(" Number of data sets:  2", "1 inf 3\r\n"), corrupt + " (line 12, column 3: \"inf\")"},
+      {HandFile(" Number of data sets:  2", "1 2 0x1p3\r\n"), corrupt + " (line 12, column 5: \"0x1p3\")"},
+      {HandFile(" Number of data sets:  2", "1 2 1e999\r\n"), corrupt + " (line 12, column 5: \"1e999\")"},
+      {HandFile(" Number of data sets:  2", "1.5 2 3\r\n"), corrupt + " (line 12, column 1: \"1.5\")"},
       {HandFile(" Number of data sets:  2", "1 2 3\r\n2 5"),
        corrupt + " (line 13: the record is incomplete)"},
-      {HandFile(" Number of data sets:  2", "1 2 3 2.5\r\n", true), corrupt + " (line 12)"},
+      {HandFile(" Number of data sets:  2", "1 2 3 2.5\r\n", true), corrupt + " (line 12, column 7: \"2.5\")"},
       {"Title one\r\nTitle two\r\n File name:  x\r\n", corrupt + " (the file ends after line 3)"},
       {"", corrupt + " (the file ends after line 0)"},
       {HandFile(" Number of data sets:  x", "1 2 3\r\n"),
-       "Invalid numeric input (line 5 of the inputfile \"" + p + "\")"},
+       "Invalid numeric input (line 5, column 24 of the inputfile \"" + p + "\")"},
       {HandFile(" Number of data sets:  2", "1 2 3\r\n", false, " Number of independent variables:  one"),
-       "Invalid numeric input (line 4 of the inputfile \"" + p + "\")"},
+       "Invalid numeric input (line 4, column 36 of the inputfile \"" + p + "\")"},
       {HandFile(" Number of data sets:  2", "1 2 3\r\n", false, " Number of independent variables:  3"),
-       "Invalid numeric input (line 4 of the inputfile \"" + p + "\")"},
+       "Invalid numeric input (line 4, column 36 of the inputfile \"" + p + "\")"},
       {HandFile(" Number of data", "1 2 3\r\n"),
-       "Invalid numeric input (line 5 of the inputfile \"" + p + "\")"},
+       "Invalid numeric input (line 5, column 23 of the inputfile \"" + p + "\")"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.message);
@@ -299,6 +299,107 @@ TEST(InputFile, CorruptAndTruncatedFilesAreRefusedAndChangeNothing) {
     ExpectUnchanged(d, before);
     EXPECT_FALSE(options.WeightsUsed);
   }
+}
+
+TEST(InputFile, AFileCutShortIsRefusedNotMisread) {
+  TempDir dir;
+  const auto path = dir / "cut.inp";
+  const std::string p = path.string();
+  auto read = [&](const std::string& bytes, RecordingDialogs& dialogs) {
+    test::WriteFileBytes(path, bytes);
+    TDMVornax d;
+    d.ResetToStartup();
+    d.FileName = p;
+    const TDMVornax before = d;
+    RunOptions options;
+    const bool ok = ReadInputFile(d, options, dialogs);
+    if (!ok) ExpectUnchanged(d, before);
+    return ok ? d.NrOfData : -1;
+  };
+
+  // The first shipped example cut after 896 bytes: 16 of its 36 records are left, the last one
+  // cut inside its X value (76 read as 7).
+  const std::string whole =
+      test::ReadFileBytes(std::filesystem::path(VORNAX_EXAMPLES_DIR) / "01-yield-watertable.inp");
+  ASSERT_GT(whole.size(), 896u);
+  {
+    RecordingDialogs dialogs;
+    EXPECT_EQ(read(whole.substr(0, 896), dialogs), -1);
+    EXPECT_EQ(dialogs.Messages(),
+              std::vector<std::string>{
+                  "The inputfile \"" + p +
+                  "\" announces 36 data sets on line 5, but its records hold only 16. The file "
+                  "may be incomplete; restore it, or correct line 5."});
+  }
+  // Line 5 counts each record by its weight factor: 1 + 3 + 2 = 6 is whole, 7 is not.
+  const std::string weighted = "1 2 3 1\r\n2 5 6 3\r\n3 8 9 2\r\n";
+  {
+    RecordingDialogs dialogs;
+    EXPECT_EQ(read(HandFile(" Number of data sets:  6", weighted, true), dialogs), 3);
+    EXPECT_TRUE(dialogs.events.empty());
+    EXPECT_EQ(read(HandFile(" Number of data sets:  7", weighted, true), dialogs), -1);
+    ASSERT_EQ(dialogs.Messages().size(), 1u);
+    EXPECT_NE(dialogs.Messages()[0].find("announces 7 data sets on line 5, but its records hold "
+                                         "only 6."),
+              std::string::npos);
+  }
+  // Cut inside the last number with the count still right: the program writes two decimals and
+  // ends every line, so "2" or "28.0" at the very end has lost digits; "28.00" has not.
+  const std::string first = "    1       2.00        22.00\r\n";
+  for (const std::string tail : {"    2       2.41        2", "    2       2.41        28.0"}) {
+    SCOPED_TRACE(tail);
+    RecordingDialogs dialogs;
+    EXPECT_EQ(read(HandFile(" Number of data sets:  2", first + tail), dialogs), -1);
+    const std::string last = tail.substr(tail.rfind(' ') + 1);
+    EXPECT_EQ(dialogs.Messages(),
+              std::vector<std::string>{"The inputfile \"" + p +
+                                       "\" ends in the middle of line 13 (\"" + last +
+                                       "\"): the last record may be cut short. If it is "
+                                       "complete, end the line with a line end and run again."});
+  }
+  RecordingDialogs dialogs;
+  EXPECT_EQ(read(HandFile(" Number of data sets:  2", first + "    2       2.41        28.00"),
+                 dialogs),
+            2);
+  EXPECT_EQ(read(HandFile(" Number of data sets:  2", first + "    2       2.41        2\r\n"),
+                 dialogs),
+            2);  // ended by its line end: a hand-written whole number
+  EXPECT_TRUE(dialogs.events.empty());
+}
+
+TEST(InputFile, Utf16AndOldMacLineEndsReadAsTheSameData) {
+  TempDir dir;
+  const std::string plain = HandFile(" Number of data sets:  2", "1 2.5 3\r\n2 4 5.75\r\n");
+  std::string mac = plain;
+  for (size_t at = mac.find("\r\n"); at != std::string::npos; at = mac.find("\r\n", at + 1)) {
+    mac.erase(at + 1, 1);
+  }
+  std::string utf16 = "\xFF\xFE";
+  for (char c : plain) {
+    utf16.push_back(c);
+    utf16.push_back('\0');
+  }
+  for (const std::string& bytes : {plain, mac, utf16}) {
+    test::WriteFileBytes(dir / "a.inp", bytes);
+    TDMVornax d;
+    d.FileName = (dir / "a.inp").string();
+    RunOptions options;
+    RecordingDialogs dialogs;
+    ASSERT_TRUE(ReadInputFile(d, options, dialogs));
+    EXPECT_EQ(d.Title1, "Title one");
+    EXPECT_EQ(d.YData, (std::vector<long double>{2.5L, 4.0L}));
+    EXPECT_EQ(d.XData, (std::vector<long double>{3.0L, 5.75L}));
+  }
+  // Bytes that are not text: the open message and the reason, never the bytes themselves.
+  test::WriteFileBytes(dir / "a.inp", std::string("PK\x03\x04\0\0\0\0", 8));
+  TDMVornax d;
+  d.FileName = (dir / "a.inp").string();
+  RunOptions options;
+  RecordingDialogs dialogs;
+  EXPECT_FALSE(ReadInputFile(d, options, dialogs));
+  EXPECT_EQ(dialogs.Messages(),
+            std::vector<std::string>{InputFileOpenMessage(d.FileName) +
+                                     "\nit holds zero bytes, so it is not a text file"});
 }
 
 TEST(InputFile, UnopenableFilesGiveTheOpenMessage) {
@@ -321,7 +422,10 @@ TEST(InputFile, UnopenableFilesGiveTheOpenMessage) {
   const std::string writeMessage = "The file \"" + d.FileName +
                                    "\"could not be opened. It may be in use by another "
                                    "program,  or the programmer should incorporate more time.";
-  EXPECT_EQ(dialogs.Messages(), (std::vector<std::string>{message, writeMessage}));
+  // The system's reason follows on a line of its own.
+  EXPECT_EQ(dialogs.Messages(),
+            (std::vector<std::string>{message + "\nNo such file or directory",
+                                      writeMessage + "\nNo such file or directory"}));
 }
 
 TEST(InputFile, TitlesWithLineEndsStayOnTheirLines) {

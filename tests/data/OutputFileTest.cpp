@@ -40,7 +40,8 @@ TEST(OutputFile, MissingFilesGiveTheirMessagesAndKeepTheLines) {
   EXPECT_EQ(dialogs.Messages(),
             (std::vector<std::string>{
                 "The file \"" + out +
-                    "\"could not be opened. It may be damaged or in use by another program.",
+                    "\"could not be opened. It may be damaged or in use by another program."
+                    "\nNo such file or directory",
                 "The anova file \"" + var +
                     "\"could not be found. Please go to the input tabsheet and run the program "
                     "again to create it."}));

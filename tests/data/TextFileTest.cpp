@@ -64,6 +64,64 @@ TEST(TextFile, ReadsCrLfLfAndAMissingLastLineEnd) {
   EXPECT_FALSE(ReadTextLines(dir.path()).has_value());  // a folder is not a text file
 }
 
+TEST(TextFile, ALoneCrEndsALineAsLfAndCrLfDo) {
+  bool ended = false;
+  EXPECT_EQ(SplitLines("a\r\nb\rc\n\nd", &ended),
+            (std::vector<std::string>{"a", "b", "c", "", "d"}));
+  EXPECT_FALSE(ended);
+  EXPECT_EQ(SplitLines("one\rtwo\r", &ended), (std::vector<std::string>{"one", "two"}));
+  EXPECT_TRUE(ended);
+  EXPECT_TRUE(SplitLines("", &ended).empty());
+  TempDir dir;
+  WriteFileBytes(dir / "mac.txt", "Y,X\r1,2\r3,4\r");
+  std::string reason;
+  auto read = ReadTextLines(dir / "mac.txt", reason);
+  ASSERT_TRUE(read.has_value()) << reason;
+  EXPECT_EQ(read->Lines, (std::vector<std::string>{"Y,X", "1,2", "3,4"}));
+}
+
+TEST(TextFile, Utf16IsReadAsUtf8AndBinaryIsRefused) {
+  auto decode = [](std::string bytes, bool expectUtf16) {
+    std::string reason;
+    bool utf16 = false;
+    EXPECT_TRUE(DecodeText(bytes, reason, &utf16)) << reason;
+    EXPECT_EQ(utf16, expectUtf16);
+    return bytes;
+  };
+  using namespace std::string_literals;
+  // "Y;é\r\n" little endian with its mark; é is U+00E9, two bytes C3 A9 in UTF-8.
+  EXPECT_EQ(decode("\xFF\xFEY\0;\0\xE9\0\r\0\n\0"s, true), "Y;\xC3\xA9\r\n");
+  EXPECT_EQ(decode("\xFE\xFF\0Y\0;\0X"s, true), "Y;X");
+  // Without a mark, found by the zero bytes.
+  EXPECT_EQ(decode("1\0\t\0002\0\n\0"s, true), "1\t2\n");
+  EXPECT_EQ(decode("\0001\0\t\0002"s, true), "1\t2");
+  // A UTF-8 mark goes, plain text stays.
+  EXPECT_EQ(decode("\xEF\xBB\xBFY,X\n", false), "Y,X\n");
+  EXPECT_EQ(decode("1,2\n", false), "1,2\n");
+
+  auto refuse = [](std::string bytes) {
+    std::string reason;
+    EXPECT_FALSE(DecodeText(bytes, reason));
+    EXPECT_EQ(reason.find('\0'), std::string::npos);
+    return reason;
+  };
+  EXPECT_EQ(refuse("PK\x03\x04\0\0\x08\0\0\0abc\x01\x02\x03xyz"s),
+            "it holds zero bytes, so it is not a text file");
+  EXPECT_EQ(refuse("\xFF\xFEY\0X"s),
+            "its UTF-16 text is damaged (an odd number of bytes or an invalid character)");
+  // A lone low surrogate is no character.
+  EXPECT_EQ(refuse("\xFF\xFE\x00\xDC"s),
+            "its UTF-16 text is damaged (an odd number of bytes or an invalid character)");
+
+  TempDir dir;
+  WriteFileBytes(dir / "bin.dat", "\x7F" "ELF\x02\x01\x01\0\0\0\0\0\0\0\0\0\x03\0>\0\x01\0\0\0"s);
+  std::string reason;
+  EXPECT_FALSE(ReadTextLines(dir / "bin.dat", reason).has_value());
+  EXPECT_EQ(reason, "it holds zero bytes, so it is not a text file");
+  EXPECT_FALSE(ReadTextLines(dir / "missing.txt", reason).has_value());
+  EXPECT_EQ(reason, "No such file or directory");
+}
+
 TEST(TextFile, SplitsOnBlanksAndTabs) {
   auto t = SplitTokens("  12\t-3.5e2   x\r");
   ASSERT_EQ(t.size(), 3u);

@@ -79,7 +79,7 @@ TEST(RunAnalysis, TheFirstMatchingChoiceDecides) {
   };
   const std::vector<Case> cases = {
       {CurveChoice::Power, CurveChoice::SCurve, false, 1,
-       {"logistic", "gumbel", "invgumbel", "fisk", "curve-anova"}},
+       {"logistic", "gumbel", "invgumbel", "fisk", "fisk", "curve-anova"}},
       {CurveChoice::Quadratic, CurveChoice::Power, false, 1, {"power", "curve-anova"}},
       {CurveChoice::Cubic, CurveChoice::Quadratic, true, 1, {"quadratic", "curve-anova"}},
       {CurveChoice::None, CurveChoice::Cubic, true, 1, {"cubic", "curve-anova"}},
@@ -104,7 +104,9 @@ TEST(RunAnalysis, TheStrictlyBestSCurveRunsAgain) {
     std::vector<std::string> calls;
   };
   const std::vector<Case> cases = {
-      {{0.81, 0.85, 0.85, 0.80}, {"logistic", "gumbel", "invgumbel", "fisk", "curve-anova"}},
+      // No strict winner: the Fisk curve runs again, so its report is written.
+      {{0.81, 0.85, 0.85, 0.80},
+       {"logistic", "gumbel", "invgumbel", "fisk", "fisk", "curve-anova"}},
       {{0.81, 0.86, 0.85, 0.80},
        {"logistic", "gumbel", "invgumbel", "fisk", "gumbel", "curve-anova"}},
       {{0.90, 0.86, 0.85, 0.80},
@@ -129,14 +131,25 @@ TEST(RunAnalysis, TheStrictlyBestSCurveRunsAgain) {
     EXPECT_TRUE(d.options.CurveSCurve);
     EXPECT_FALSE(finalRun[0]);
     EXPECT_FALSE(finalRun[3]);
-    if (c.calls.size() == 6) {
-      EXPECT_TRUE(finalRun[4]);  // the repeat is the final run
-    }
+    EXPECT_TRUE(finalRun[4]);  // the repeat is the final run, and its report stands
+    EXPECT_EQ(test::ReadLines(d.dir / "d.out").at(0),
+              std::string(" Report of ") + c.calls[4]);
     EXPECT_EQ(d.dialogs.ProgressLines(),
               (std::vector<std::string>{" Saving data .....", " Progress 10% ....",
                                         " please wait", " 40% done", " 60% done", " 75% done",
                                         " Anova table ....", " Finalizing ...."}));
   }
+}
+
+TEST(RunAnalysis, AnSCurveRefusalStopsTheTrials) {
+  Dispatch d;
+  d.options.CurveX = CurveChoice::SCurve;
+  d.fakes.during = [](Analysis a, TDMVornax&, RunOptions& o) {
+    if (a == Analysis::Logistic) o.CurveAbort = true;
+  };
+  d.Run();
+  EXPECT_EQ(d.fakes.calls, std::vector<std::string>{"logistic"});
+  EXPECT_TRUE(d.options.CurveAbort);
 }
 
 TEST(RunAnalysis, TheSecondOfTwoColumnsIsCopiedIntoXForACurve) {

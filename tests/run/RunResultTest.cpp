@@ -12,6 +12,8 @@
 #include "data/NumberFormat.h"
 #include "data/RunOptions.h"
 #include "regression/OneVariable.h"
+#include "regression/TwoVariable.h"
+#include "run/BreakTest.h"
 #include "run/ResultJson.h"
 #include "run/RunAnalysis.h"
 #include "run/ResultSummary.h"
@@ -175,6 +177,96 @@ TEST(RunResult, ARefusedRunLeavesNoNumbers) {
   EXPECT_TRUE(run.options.AnalysisFailed);
   EXPECT_FALSE(run.data.Result.Valid);
   EXPECT_TRUE(run.data.Result.Anova.empty());
+}
+
+
+// Every X of 0, 10, ..., 100 with every Z of 0, 5, ..., 50: level up to X = 40, then rising by
+// 0.5; rising by 0.2 per unit of Z up to Z = 30, then level. The planes follow by hand:
+// X < 40: 10 + 0.2 Z (Z < 30) or 16; X >= 40: 0.5 X - 10 + 0.2 Z or 0.5 X - 4.
+struct PlaneRun {
+  PlaneRun() {
+    data.FileName = (dir / "plane.inp").string();
+    data.NrOfVarInData = data.NrOfVar = 2;
+    data.Resize(121);
+    data.GridRowCount = 121;
+    size_t k = 0;
+    for (int i = 0; i <= 10; ++i) {
+      for (int j = 0; j <= 10; ++j, ++k) {
+        const double x = 10.0 * i, z = 5.0 * j;
+        data.XData[k] = x;
+        data.ZData[k] = z;
+        data.YData[k] = (x < 40 ? 10 : 10 + 0.5 * (x - 40)) + (z < 30 ? z / 5 : 6);
+      }
+    }
+    RunTwoVariableRegression(data, options, dialogs);
+    MakeSegmentedAnova(data, options, dialogs);
+  }
+  test::TempDir dir;
+  TDMVornax data;
+  RunOptions options;
+  test::RecordingDialogs dialogs;
+};
+
+TEST(RunResult, TwoVariableRunInNumbersAndWords) {
+  PlaneRun run;
+  const RunResult& r = run.data.Result;
+  ASSERT_TRUE(r.Valid);
+  EXPECT_EQ(r.Analysis, "two-variable");
+  EXPECT_EQ(r.Sequence, 1);
+  ASSERT_EQ(r.Stages.size(), 2u);
+  EXPECT_EQ(r.Stages[0].Variable, "X");
+  EXPECT_EQ(r.Stages[0].Type, 3);
+  EXPECT_NEAR(r.Stages[0].Breakpoint, 40, 1e-9);
+  EXPECT_EQ(r.Stages[1].Variable, "Z");
+  EXPECT_EQ(r.Stages[1].Type, 4);
+  EXPECT_NEAR(r.Stages[1].Breakpoint, 30, 1e-9);
+  EXPECT_NEAR(r.Plane.Bs, 0.2, 1e-12);
+  EXPECT_NEAR(r.Plane.Ag, 0.5, 1e-12);
+  EXPECT_NEAR(r.Plane.Csg, 16, 1e-9);
+  EXPECT_NEAR(r.Plane.Cgs, -10, 1e-9);
+  EXPECT_NEAR(r.CE, 1, 1e-12);
+  EXPECT_LT(r.CEWithoutBreaks, 0.999);
+  ASSERT_EQ(r.Z.size(), 121u);
+  EXPECT_EQ(r.Z[1], 5.0);  // the order entered
+  EXPECT_NEAR(r.YCalc[1], 11, 1e-9);
+  // Both breakpoint rows of the ANOVA table.
+  int extra = 0;
+  for (const AnovaRowResult& row : r.Anova) extra += row.Kind == "extra";
+  EXPECT_EQ(extra, 2);
+
+  const auto lines = SummaryLines(r);
+  ASSERT_GE(lines.size(), 11u);
+  EXPECT_EQ(lines[0], "Sequence 1: Y upon X first, then the residuals upon Z");
+  EXPECT_EQ(lines[1], "First stage (X): type 3, first a horizontal segment, then sloping (method 1)");
+  EXPECT_EQ(lines[2].substr(0, 28), "  Breakpoint of X: 40.00, st");
+  EXPECT_EQ(lines[3], "Second stage (Z): type 4, first a sloping segment, then horizontal (method 1)");
+  EXPECT_EQ(lines[5], "Planes (below / at or above each breakpoint):");
+  EXPECT_EQ(lines[6], "  X below, Z below: Y = 0*X + 0.2000*Z + 10.00");
+  EXPECT_EQ(lines[7], "  X below, Z above: Y = 0*X + 0*Z + 16.00");
+  EXPECT_EQ(lines[8], "  X above, Z below: Y = 0.5000*X + 0.2000*Z - 10.00");
+  EXPECT_EQ(lines[9], "  X above, Z above: Y = 0.5000*X + 0*Z - 4.000");
+  EXPECT_EQ(lines[10].substr(0, 43), "Overall coefficient of explanation: 1.0000 ");
+
+  const auto j = nlohmann::json::parse(ResultJsonText(r, run.options, ResultFiles{}));
+  EXPECT_EQ(j["analysis"], "two-variable");
+  EXPECT_EQ(j["two_variable"]["sequence"], 1);
+  EXPECT_EQ(j["two_variable"]["stages"][1]["variable"], "Z");
+  EXPECT_EQ(j["two_variable"]["stages"][1]["type"], 4);
+  EXPECT_NEAR(j["two_variable"]["planes"]["Cgg"].get<double>(), -4, 1e-9);
+  EXPECT_EQ(j["data"][1]["z"], 5.0);
+  EXPECT_TRUE(j["data"][1].contains("first_residual"));
+}
+
+TEST(RunResult, BreakTestOfATwoVariablePlane) {
+  PlaneRun run;
+  BreakTestOptions options;
+  options.Permutations = 99;
+  ASSERT_TRUE(BreakTestApplies(run.data.Result));
+  const BreakTestResult t = RunBreakTest(run.data.Result, options);
+  ASSERT_TRUE(t.Done);
+  EXPECT_NEAR(t.Observed, 1, 1e-9);  // the breaks explain all that the straight stages leave
+  EXPECT_EQ(t.AtLeastAsLarge, 0);
+  EXPECT_DOUBLE_EQ(t.P, 0.01);
 }
 
 }  // namespace

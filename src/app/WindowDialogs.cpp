@@ -1,0 +1,82 @@
+#include "app/WindowDialogs.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <algorithm>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QPlainTextEdit>
+#include <QThread>
+
+namespace vornax::app {
+namespace {
+
+QString Title() { return QApplication::applicationName(); }
+
+}  // namespace
+
+WindowDialogs::WindowDialogs(QWidget* parent, QPlainTextEdit* waitMemo)
+    : parent_(parent), waitMemo_(waitMemo) {}
+
+void WindowDialogs::ShowMessage(const std::string& text) {
+  QMessageBox box(QMessageBox::NoIcon, Title(), QString::fromStdString(text), QMessageBox::Ok,
+                  parent_);
+  box.exec();
+}
+
+bool WindowDialogs::AskYesNo(const std::string& question) {
+  QMessageBox box(QMessageBox::Question, Title(), QString::fromStdString(question),
+                  QMessageBox::Yes | QMessageBox::No, parent_);
+  box.setDefaultButton(QMessageBox::Yes);
+  return box.exec() == QMessageBox::Yes;
+}
+
+void WindowDialogs::ShowProgress() {
+  if (!waitMemo_) return;
+  waitMemo_->clear();
+  waitMemo_->show();
+  KeepPainting();
+}
+
+void WindowDialogs::AddProgress(const std::string& line) {
+  if (!waitMemo_) return;
+  waitMemo_->appendPlainText(QString::fromStdString(line));
+  KeepPainting();
+}
+
+void WindowDialogs::HideProgress() {
+  if (waitMemo_) waitMemo_->hide();
+}
+
+void WindowDialogs::Pause(int milliseconds) {
+  QElapsedTimer clock;
+  clock.start();
+  while (clock.elapsed() < milliseconds) {
+    const int left = milliseconds - static_cast<int>(clock.elapsed());
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents, left);
+    QThread::msleep(static_cast<unsigned long>(std::min(left > 0 ? left : 0, 15)));
+  }
+}
+
+void WindowDialogs::KeepPainting() {
+  QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+}
+
+QString WindowDialogs::GetOpenFileName(const QString& caption, const QString& folder,
+                                       const QString& filter) {
+  return QFileDialog::getOpenFileName(parent_, caption, folder, filter);
+}
+
+QString WindowDialogs::GetSaveFileName(const QString& caption, const QString& folder,
+                                       const QString& filter, const QString& defaultSuffix) {
+  QFileDialog dialog(parent_, caption, folder, filter);
+  dialog.setAcceptMode(QFileDialog::AcceptSave);
+  dialog.setFileMode(QFileDialog::AnyFile);
+  dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
+  dialog.setDefaultSuffix(defaultSuffix);
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+  return dialog.selectedFiles().front();
+}
+
+}  // namespace vornax::app

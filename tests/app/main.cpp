@@ -1,0 +1,37 @@
+// The window tests: plain pasting rules first, then the main window with the dialogs answered
+// by the test. Test functions named on the command line run in whichever class has them.
+#include <QApplication>
+#include <QMetaMethod>
+#include <QTest>
+
+#include "GridPasteTest.h"
+#include "VornaxFormTest.h"
+
+namespace {
+
+// True when no test function is named, or one of the named ones belongs to `test`.
+bool Wanted(const QObject& test, int argc, char* argv[]) {
+  bool named = false;
+  for (int i = 1; i < argc; ++i) {
+    const QByteArray arg(argv[i]);
+    if (arg.startsWith('-')) continue;
+    named = true;
+    const QByteArray function = arg.split(':').front() + "()";
+    if (test.metaObject()->indexOfMethod(function) >= 0) return true;
+  }
+  return !named;
+}
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication app(argc, argv);
+  QApplication::setApplicationName("Vornax segmented regression analysis");
+  int status = 0;
+  vornax::app::test::GridPasteTest paste;
+  if (Wanted(paste, argc, argv)) status |= QTest::qExec(&paste, argc, argv);
+  vornax::app::test::VornaxFormTest form;
+  if (Wanted(form, argc, argv)) status |= QTest::qExec(&form, argc, argv);
+  return status;
+}

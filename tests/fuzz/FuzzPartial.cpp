@@ -1,0 +1,97 @@
+// An input file that the reader accepts, carried on into the partial regression, so that its
+// scans, the walk of the threshold, the three-piece function and the report meet odd numbers:
+// huge, tiny, equal, negative and badly spread values. Files of more than 2000 data sets are only
+// read. The first character of the file (part of the free first title) chooses the confidence.
+// A run that goes through goes on to its ANOVA table, as the dispatch does.
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <string_view>
+#include <system_error>
+#include <utility>
+#include <vector>
+
+#include "FuzzSupport.h"
+#include "anova/Anova.h"
+#include "data/InputFile.h"
+#include "data/TextFile.h"
+#include "partial/PartialRegression.h"
+
+using namespace vornax;
+
+namespace {
+
+constexpr int32_t kMaxDataSets = 2000;
+
+// The first line of a report that shows Inf or NaN, outside the titles (the user's free text
+// may say anything). Null when there is none.
+const std::string* NonFiniteLine(const std::string& file, const std::string& title1,
+                                 const std::string& title2) {
+  static std::vector<std::string> lines;
+  auto read = ReadTextLines(file);
+  if (!read) std::abort();
+  lines = std::move(*read);
+  for (const std::string& line : lines) {
+    if ((!title1.empty() && line.find(title1) != std::string::npos) ||
+        (!title2.empty() && line.find(title2) != std::string::npos)) {
+      continue;
+    }
+    for (std::string_view token : SplitTokens(line)) {
+      if (token == "Inf" || token == "-Inf" || token == "NaN") return &line;
+    }
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
+  const auto path = fuzz::WriteScratchFile("partial.inp", bytes, size);
+  TDMVornax data;
+  data.FileName = path.string();
+  RunOptions options;
+  fuzz::SilentDialogs dialogs;
+  if (!ReadInputFile(data, options, dialogs) || data.NrOfData > kMaxDataSets) return 0;
+
+  const uint8_t choice = size > 0 ? bytes[0] : 0;
+  options.ConfidenceT = ConfidenceFactorForPercent(choice % 3 == 0 ? 90 : choice % 3 == 1 ? 95 : 98);
+  options.PartialX = true;
+  const std::string title1 = data.Title1, title2 = data.Title2;
+  RunPartialRegression(data, options, dialogs);
+  auto removeAll = [&] {
+    fuzz::RemoveCompanions(path);
+    std::error_code ec;
+    std::filesystem::remove(WithExtension(path, ".txt"), ec);
+  };
+  if (options.IrregularX || options.AnalysisFailed) {
+    removeAll();
+    return 0;
+  }
+  // A run that went through must not have printed an overflowed or undefined number: that
+  // would be a report that looks like a result and is none.
+  const std::string outPath = WithExtension(path, ".out").string();
+  if (const std::string* bad = NonFiniteLine(outPath, title1, title2)) {
+    std::fprintf(stderr, "non-finite number in the report: %s\n", bad->c_str());
+    std::abort();
+  }
+  // The variance file the run left must make an ANOVA table, as the next step of a run does:
+  // the only refusal allowed is a Y without variation.
+  fuzz::SilentDialogs anovaDialogs;
+  MakeSegmentedAnova(data, options, anovaDialogs);
+  for (const std::string& message : anovaDialogs.messages) {
+    if (message.rfind("Please check the Anova table", 0) != 0 &&
+        message != "There is no variation. Variance analysis is not done.") {
+      std::fprintf(stderr, "ANOVA refused the run's own variance file: %s\n", message.c_str());
+      std::abort();
+    }
+  }
+  if (const std::string* bad = NonFiniteLine(WithExtension(path, ".var").string(), "", "")) {
+    std::fprintf(stderr, "non-finite number in the ANOVA table: %s\n", bad->c_str());
+    std::abort();
+  }
+  removeAll();
+  return 0;
+}

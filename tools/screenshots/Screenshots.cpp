@@ -1,0 +1,169 @@
+// Takes pictures of the window as a person sees it: every tab, the selection window, the wait
+// panel during a run, the report and its ANOVA table, the symbols window and the finish window.
+// Meant to run under a virtual X display (scripts/screenshots starts one), where the pictures
+// are grabbed from the screen itself, message boxes and tool windows included.
+//
+//   vornax-screenshots EXAMPLE.inp OUTPUT-FOLDER
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QPixmap>
+#include <QRadioButton>
+#include <QScreen>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTimer>
+
+#include <cstdio>
+#include <deque>
+#include <memory>
+
+#include "app/VornaxForm.h"
+#include "app/WindowDialogs.h"
+#include "forms/FinishForm.h"
+#include "forms/SelectForms.h"
+
+namespace {
+
+QString g_folder;
+int g_messages = 0;
+
+void Settle(int milliseconds = 250) {
+  QElapsedTimer clock;
+  clock.start();
+  while (clock.elapsed() < milliseconds) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+}
+
+// The screen around every window that shows, with a small margin.
+void Shot(const QString& name) {
+  Settle();
+  QRect area;
+  for (QWidget* w : QApplication::topLevelWidgets()) {
+    if (w->isVisible()) area = area.united(w->frameGeometry());
+  }
+  QPixmap picture;
+  QScreen* screen = QApplication::primaryScreen();
+  if (screen && QGuiApplication::platformName() == "xcb") {
+    picture = screen->grabWindow(0, area.x() - 8, area.y() - 8, area.width() + 16, area.height() + 16);
+  } else if (QWidget* active = QApplication::activeWindow()) {
+    picture = active->grab();
+  }
+  const QString path = QDir(g_folder).filePath(name + ".png");
+  if (picture.isNull() || !picture.save(path)) {
+    std::fprintf(stderr, "could not save %s\n", qPrintable(path));
+  } else {
+    std::printf("%s\n", qPrintable(path));
+  }
+}
+
+class ShotDialogs : public vornax::app::WindowDialogs {
+ public:
+  using WindowDialogs::WindowDialogs;
+  std::deque<QString> files;
+
+  void ShowMessage(const std::string& text) override {
+    const QString name = QString("message-%1").arg(++g_messages);
+    QTimer::singleShot(400, [name] {
+      Shot(name);
+      if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) box->accept();
+    });
+    WindowDialogs::ShowMessage(text);
+  }
+  bool AskYesNo(const std::string& question) override {
+    std::printf("question: %s -> Yes\n", question.c_str());
+    return true;
+  }
+  void Pause(int milliseconds) override {
+    WindowDialogs::Pause(milliseconds / 5);
+    if (++pauses_ == 2) Shot("input-wait");
+  }
+  QString GetOpenFileName(const QString&, const QString&, const QString&) override { return Next(); }
+  QString GetSaveFileName(const QString&, const QString&, const QString&, const QString&) override {
+    return Next();
+  }
+
+ private:
+  QString Next() {
+    if (files.empty()) return {};
+    QString f = files.front();
+    files.pop_front();
+    return f;
+  }
+  int pauses_ = 0;
+};
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+  QApplication app(argc, argv);
+  QApplication::setApplicationName("Vornax segmented regression analysis");
+  QFont font("Tahoma");
+  font.setPixelSize(13);
+  QApplication::setFont(font);
+  if (argc != 3) {
+    std::fprintf(stderr, "usage: vornax-screenshots EXAMPLE.inp OUTPUT-FOLDER\n");
+    return 2;
+  }
+  g_folder = QString::fromLocal8Bit(argv[2]);
+  QDir().mkpath(g_folder);
+  QTemporaryDir scratch(QDir::tempPath() + "/vornax-XXXXXX");
+  const QString input = scratch.filePath(QFileInfo(argv[1]).fileName());
+  if (!QFile::copy(QString::fromLocal8Bit(argv[1]), input)) {
+    std::fprintf(stderr, "cannot read %s\n", argv[1]);
+    return 2;
+  }
+
+  vornax::app::TVornaxForm window;
+  auto dialogs = std::make_unique<ShotDialogs>(&window, window.WaitMemo);
+  ShotDialogs* d = dialogs.get();
+  window.SetDialogs(std::move(dialogs));
+  window.FinishForm->OnFinish = [] {};
+  window.show();
+  Shot("intro");
+  window.PageControl1->setCurrentWidget(window.FiguresTabSheet);
+  Shot("figures");
+  window.PageControl1->setCurrentWidget(window.GraphicsTabSheet);
+  Shot("graphics");
+
+  window.PageControl1->setCurrentWidget(window.InputTabSheet);
+  Shot("input-empty");
+  window.OpenInputFile(input);
+  Shot("input");
+  window.PrefComboBoxChange(2);
+  Shot("input-select");
+  window.PrefComboBoxChange(3);
+  Shot("input-select-curve");
+  window.PrefComboBoxChange(0);
+  window.ExclComboBoxChange(1);
+  window.ExclXRadioButtons[6]->setChecked(true);
+  Shot("input-exclude");
+  window.ExclComboBoxChange(0);
+  window.PrefComboBoxChange(0);
+  window.HelpOpenButtonClick();
+  Shot("input-help");
+  window.HelpOpenButtonClick();
+  // Two independent variables used together: both groups of the selection window.
+  window.NrOfVarComboBoxChange(1);
+  window.WeightComboBoxChange(1);
+  window.PrefComboBoxChange(2);
+  Shot("input-two-variables");
+  window.WeightComboBoxChange(0);
+  window.NrOfVarComboBoxChange(0);
+
+  d->files = {scratch.filePath("yield.inp")};
+  window.InputSaveActionExecute();
+  Shot("output");
+  window.AnovaButtonClick();
+  Shot("output-anova");
+  window.AnovaButtonClick();
+  window.SymbolsButtonClick();
+  Shot("output-symbols");
+  window.SymbolsButtonClick();
+
+  window.close();
+  Shot("finish");
+  return 0;
+}
