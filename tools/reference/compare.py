@@ -31,6 +31,10 @@ coefficients agree to rounding is counted as a near-tie, not as a fault.
 search_driver also runs the search passing over the data for every candidate and
 checks that the constant-time search chose alike and left every number equal to the
 last bit; any difference there is counted as a discrepancy ("closed-form").
+--closed-form-only runs that check alone (no reference, no report), fast enough for
+many thousands of cases:
+
+    python3 tools/reference/compare.py --build build --cases 6000 --closed-form-only
 """
 
 from __future__ import annotations
