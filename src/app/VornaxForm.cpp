@@ -37,6 +37,7 @@
 #include "data/OutputFile.h"
 #include "data/TextFile.h"
 #include "forms/FinishForm.h"
+#include "forms/InfoForms.h"
 #include "forms/SelectForms.h"
 #include "forms/SymbolsForm.h"
 #include "run/ResultSummary.h"
@@ -64,7 +65,7 @@ constexpr const char* kWeightItems[] = {"         No weight factors required    
 
 constexpr const char* kHelpText =
     "Vornax does the segmented regression with breakpoint\n"
-    "of one dependent variable (Y) on one (X) or two (X,Y)\n"
+    "of one dependent variable (Y) on one (X) or two (X,Z)\n"
     "independent variables who determine the value of Y.\n"
     "Example : Y = crop yield\n"
     "X = depth of the water table\n"
@@ -178,15 +179,8 @@ TVornaxForm::TVornaxForm(QWidget* parent) : TBaseForm(parent) {
 
   PageControl1 = new QTabWidget(this);
   PageControl1->setObjectName("PageControl1");
-  IntroTabSheet = BuildPlaceholderTab(
-      "Vornax: segmented linear regression",
-      "Vornax finds whether, and where, the relation between a dependent variable Y and one or "
-      "two independent variables X and Z breaks at a breakpoint, chooses among the function "
-      "types 0 to 6 by significance tests, and reports the fitted lines with their confidence "
-      "intervals and an ANOVA table.\n\nClick on the Input tab to proceed.");
-  FiguresTabSheet = BuildPlaceholderTab("Figures",
-                                        "The figures of the function types, the confidence belt "
-                                        "and the calculation methods will be shown here.");
+  IntroTabSheet = BuildIntroTab();
+  FiguresTabSheet = BuildFiguresTab();
   InputTabSheet = BuildInputTab();
   OutputTabSheet = BuildOutputTab();
   GraphicsTabSheet = BuildPlaceholderTab(
@@ -204,6 +198,8 @@ TVornaxForm::TVornaxForm(QWidget* parent) : TBaseForm(parent) {
   SelectForm = new forms::TSelectForm(session_.Options, this);
   Select2Form = new forms::TSelect2Form(session_.Options, this);
   SymbolsForm = new forms::TSymbolsForm(this);
+  HelpForm = new forms::THelpForm(this);
+  MoreInfoForm = new forms::TMoreInfoForm(this);
   FinishForm = new forms::TFinishForm(this);
   FinishForm->setWindowFlag(Qt::Window, true);
   // exit, not quit: quit asks every window to close first, and the main window never agrees.
@@ -591,7 +587,7 @@ void TVornaxForm::TabChanged(int index) {
   if (tab == InputTabSheet) InputTabSheetShow();
   else if (tab == OutputTabSheet) OutputTabSheetShow();
   else if (tab == IntroTabSheet) IntroTabSheetShow();
-  else if (tab == FiguresTabSheet) ShowStatus("The figures explain the function types and methods");
+  else if (tab == FiguresTabSheet) FiguresTabSheetShow();
   else if (tab == GraphicsTabSheet) ShowStatus("Graphs are not available in this version");
 }
 
@@ -600,14 +596,10 @@ void TVornaxForm::ShowTab(QWidget* tab) {
   PageControl1->setCurrentWidget(tab);
 }
 
-void TVornaxForm::IntroTabSheetShow() {
-  ShowStatus("Click on the Input tab to proceed.");
-  InputSaveAction->setEnabled(false);
-  GraphSaveAction->setEnabled(false);
-}
 
 void TVornaxForm::InputTabSheetShow() {
   ShowStatus(kInputStatus);
+  HelpForm->hide();
   if (GridStack->currentWidget() == HelpMemo) HelpOpenButtonClick();
   if (GridStack->currentWidget() == PasteMemo) PasteButtonClick();
   InputSaveAction->setEnabled(true);
