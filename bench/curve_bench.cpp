@@ -11,6 +11,8 @@
 //                            minutes at this size)
 #include <benchmark/benchmark.h>
 
+#include "BenchSupport.h"
+
 #include <cmath>
 #include <filesystem>
 #include <random>
@@ -28,36 +30,18 @@
 
 namespace {
 
-class SilentDialogs : public vornax::UserDialogs {
- public:
-  void ShowMessage(const std::string&) override {}
-  bool AskYesNo(const std::string&) override { return true; }
-  void ShowProgress() override {}
-  void AddProgress(const std::string&) override {}
-  void HideProgress() override {}
-  void Pause(int) override {}
-};
+using vornax::bench::SilentDialogs;
 
 // Dry matter against nitrogen dose: a saturating rise with noise, X in random order.
 void FillGrowthData(vornax::TDMVornax& data, int n) {
-  std::mt19937 rng(4711);
-  std::uniform_real_distribution<double> dose(5.0, 300.0);
-  std::normal_distribution<double> noise(0.0, 0.3);
-  data.Resize(n);
-  data.GridRowCount = n;
-  for (int i = 0; i < n; ++i) {
-    const double x = dose(rng);
-    data.XData[static_cast<size_t>(i)] = x;
-    data.YData[static_cast<size_t>(i)] = 3 + 0.9 * std::pow(x, 0.45) + noise(rng);
-  }
+  vornax::bench::FillRandomData(data, n, 4711, 5.0, 300.0, 0.3,
+                                [](double x) { return 3 + 0.9 * std::pow(x, 0.45); });
 }
 
 template <void (*Run)(vornax::TDMVornax&, vornax::RunOptions&, vornax::UserDialogs&)>
 void BM_Curve(benchmark::State& state) {
   const int n = static_cast<int>(state.range(0));
-  const auto dir = std::filesystem::temp_directory_path() /
-                   ("vornax-curve-bench-" + std::to_string(::getpid()));
-  std::filesystem::create_directories(dir);
+  const vornax::bench::ScratchDir dir("vornax-curve-bench");
   vornax::TDMVornax base;
   FillGrowthData(base, n);
   base.Title1 = "Benchmark";
@@ -66,14 +50,13 @@ void BM_Curve(benchmark::State& state) {
   for (auto _ : state) {
     state.PauseTiming();
     vornax::TDMVornax data = base;
-    data.FileName = (dir / "bench.inp").string();
+    data.FileName = dir.Input();
     vornax::RunOptions options;
     options.TransformAccepted = true;
     state.ResumeTiming();
     Run(data, options, dialogs);
     if (options.CurveAbort) state.SkipWithError("the curve was refused");
   }
-  std::filesystem::remove_all(dir);
 }
 
 void BM_PowerCurve(benchmark::State& state) { BM_Curve<vornax::RunPowerCurve>(state); }
@@ -101,16 +84,8 @@ BENCHMARK(BM_FitOnly)->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
 
 // Germination against temperature: a falling S with noise.
 void FillSCurveData(vornax::TDMVornax& data, int n) {
-  std::mt19937 rng(99);
-  std::uniform_real_distribution<double> temperature(2.0, 40.0);
-  std::normal_distribution<double> noise(0.0, 2.0);
-  data.Resize(n);
-  data.GridRowCount = n;
-  for (int i = 0; i < n; ++i) {
-    const double x = temperature(rng);
-    data.XData[static_cast<size_t>(i)] = x;
-    data.YData[static_cast<size_t>(i)] = 5 + 90 / (1 + std::pow(x / 20, 4)) + noise(rng);
-  }
+  vornax::bench::FillRandomData(data, n, 99, 2.0, 40.0, 2.0,
+                                [](double x) { return 5 + 90 / (1 + std::pow(x / 20, 4)); });
 }
 
 // One S-curve fit alone (3 logistic, 4 Gumbel, 5 inverted Gumbel, 6 Fisk), without files.
@@ -134,9 +109,7 @@ BENCHMARK(BM_SCurveFit)->DenseRange(3, 6)->Unit(benchmark::kMillisecond);
 
 void BM_SCurveGroup(benchmark::State& state) {
   const int n = static_cast<int>(state.range(0));
-  const auto dir = std::filesystem::temp_directory_path() /
-                   ("vornax-scurve-bench-" + std::to_string(::getpid()));
-  std::filesystem::create_directories(dir);
+  const vornax::bench::ScratchDir dir("vornax-scurve-bench");
   vornax::TDMVornax base;
   FillSCurveData(base, n);
   base.Title1 = "Benchmark";
@@ -146,7 +119,7 @@ void BM_SCurveGroup(benchmark::State& state) {
   for (auto _ : state) {
     state.PauseTiming();
     vornax::TDMVornax data = base;
-    data.FileName = (dir / "bench.inp").string();
+    data.FileName = dir.Input();
     vornax::RunOptions options;
     options.TransformAccepted = true;
     options.CurveX = vornax::CurveChoice::SCurve;
@@ -155,7 +128,6 @@ void BM_SCurveGroup(benchmark::State& state) {
     vornax::RunAnalysis(data, options, dialogs, separator, table);
     if (options.CurveAbort || options.AnalysisFailed) state.SkipWithError("refused");
   }
-  std::filesystem::remove_all(dir);
 }
 BENCHMARK(BM_SCurveGroup)->Arg(2000)->Unit(benchmark::kMillisecond);
 

@@ -18,6 +18,8 @@
 //   BM_SearchSmall/N           the search on few data sets, as the permutation test runs it
 #include <benchmark/benchmark.h>
 
+#include "BenchSupport.h"
+
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
@@ -36,36 +38,17 @@
 
 namespace {
 
-class SilentDialogs : public vornax::UserDialogs {
- public:
-  void ShowMessage(const std::string&) override {}
-  bool AskYesNo(const std::string&) override { return true; }
-  void ShowProgress() override {}
-  void AddProgress(const std::string&) override {}
-  void HideProgress() override {}
-  void Pause(int) override {}
-};
+using vornax::bench::SilentDialogs;
 
 // Yield against depth: flat up to 60, then falling, with noise; X in random order.
 void FillThresholdData(vornax::TDMVornax& data, int n) {
-  std::mt19937 rng(12345);
-  std::uniform_real_distribution<double> depth(0.0, 150.0);
-  std::normal_distribution<double> noise(0.0, 0.3);
-  data.Resize(n);
-  data.GridRowCount = n;
-  for (int i = 0; i < n; ++i) {
-    const double x = depth(rng);
-    const double y = (x < 60 ? 8.0 : 8.0 - 0.04 * (x - 60)) + noise(rng);
-    data.XData[static_cast<size_t>(i)] = x;
-    data.YData[static_cast<size_t>(i)] = y;
-  }
+  vornax::bench::FillRandomData(data, n, 12345, 0.0, 150.0, 0.3,
+                                [](double x) { return x < 60 ? 8.0 : 8.0 - 0.04 * (x - 60); });
 }
 
 void BM_OneVariableRun(benchmark::State& state) {
   const int n = static_cast<int>(state.range(0));
-  const auto dir = std::filesystem::temp_directory_path() /
-                   ("vornax-bench-" + std::to_string(::getpid()));
-  std::filesystem::create_directories(dir);
+  const vornax::bench::ScratchDir dir("vornax-bench");
   vornax::TDMVornax base;
   FillThresholdData(base, n);
   base.Title1 = "Benchmark";
@@ -74,13 +57,12 @@ void BM_OneVariableRun(benchmark::State& state) {
   for (auto _ : state) {
     state.PauseTiming();
     vornax::TDMVornax data = base;  // unsorted, as entered
-    data.FileName = (dir / "bench.inp").string();
+    data.FileName = dir.Input();
     vornax::RunOptions options;
     state.ResumeTiming();
     vornax::RunOneVariable(data, options, dialogs);
     if (options.AnalysisFailed) state.SkipWithError("analysis refused the data");
   }
-  std::filesystem::remove_all(dir);
 }
 BENCHMARK(BM_OneVariableRun)->Arg(2000)->Arg(100000)->Unit(benchmark::kMillisecond);
 
@@ -146,9 +128,7 @@ BENCHMARK(BM_SearchSmall)->Arg(40)->Arg(100)->Unit(benchmark::kMicrosecond);
 // variance file, from a search result found beforehand.
 void BM_ReportOnly(benchmark::State& state) {
   const int n = static_cast<int>(state.range(0));
-  const auto dir = std::filesystem::temp_directory_path() /
-                   ("vornax-bench-report-" + std::to_string(::getpid()));
-  std::filesystem::create_directories(dir);
+  const vornax::bench::ScratchDir dir("vornax-bench-report");
   vornax::TDMVornax base;
   FillThresholdData(base, n);
   base.Title1 = "Benchmark";
@@ -186,7 +166,7 @@ void BM_ReportOnly(benchmark::State& state) {
     std::vector<bool> added(static_cast<size_t>(n), false);
     vornax::OneVariableReportContext context;
     context.OutputPath = (dir / "bench.out").string();
-    context.InputPath = (dir / "bench.inp").string();
+    context.InputPath = dir.Input();
     context.Title1 = base.Title1;
     context.Title2 = base.Title2;
     context.Y = y.data();
@@ -207,7 +187,6 @@ void BM_ReportOnly(benchmark::State& state) {
     report.FillResult(numbers);
     if (!out.Commit() || !var.Commit()) state.SkipWithError("files not written");
   }
-  std::filesystem::remove_all(dir);
 }
 BENCHMARK(BM_ReportOnly)->Arg(2000)->Arg(100000)->Unit(benchmark::kMillisecond);
 

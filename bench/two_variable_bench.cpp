@@ -7,6 +7,8 @@
 //   BM_TwoVariableRun/100000  <= 4 x BM_OneVariableRun/100000
 #include <benchmark/benchmark.h>
 
+#include "BenchSupport.h"
+
 #include <filesystem>
 #include <random>
 #include <string>
@@ -20,15 +22,7 @@
 
 namespace {
 
-class SilentDialogs : public vornax::UserDialogs {
- public:
-  void ShowMessage(const std::string&) override {}
-  bool AskYesNo(const std::string&) override { return true; }
-  void ShowProgress() override {}
-  void AddProgress(const std::string&) override {}
-  void HideProgress() override {}
-  void Pause(int) override {}
-};
+using vornax::bench::SilentDialogs;
 
 // Yield against depth (flat up to 60, then falling) and salinity (falling from 4 on), with
 // noise; both variables in random order.
@@ -54,16 +48,14 @@ void FillTrial(vornax::TDMVornax& data, int n) {
 template <bool kTwo>
 void Run(benchmark::State& state) {
   const int n = static_cast<int>(state.range(0));
-  const auto dir = std::filesystem::temp_directory_path() /
-                   ("vornax-bench2-" + std::to_string(::getpid()));
-  std::filesystem::create_directories(dir);
+  const vornax::bench::ScratchDir dir("vornax-bench2");
   vornax::TDMVornax base;
   FillTrial(base, n);
   SilentDialogs dialogs;
   for (auto _ : state) {
     state.PauseTiming();
     vornax::TDMVornax data = base;
-    data.FileName = (dir / "bench.inp").string();
+    data.FileName = dir.Input();
     data.NrOfVar = kTwo ? 2 : 1;
     vornax::RunOptions options;
     state.ResumeTiming();
@@ -74,7 +66,6 @@ void Run(benchmark::State& state) {
     }
     if (options.AnalysisFailed) state.SkipWithError("analysis refused the data");
   }
-  std::filesystem::remove_all(dir);
 }
 
 void BM_OneVariableRun(benchmark::State& state) { Run<false>(state); }

@@ -222,6 +222,16 @@ bool CommitCurveFiles(TextFileWriter& out, TextFileWriter& var, UserDialogs& dia
   return false;
 }
 
+void TakeLineReference(const CurveData& data, CurveResult& r) {
+  r.CurveSyy = data.CurveSyy;
+  r.LinSSD = data.LinSSD;
+  r.LinCorrCoeffSq = data.LinCorrCoeffSq;
+  r.CurveExplCoeff = 1 - r.CurveSSD / data.CurveSyy;
+  r.AvX = data.LinAvX;
+  r.AvY = data.LinAvY;
+  r.IrregularX = data.IrregularX;
+}
+
 void KeepCurveResult(TDMVornax& data, const RunOptions& options, const CurveResult& result) {
   RunResult& r = data.Result;
   r.Analysis = CurveKindName(result.Kind);

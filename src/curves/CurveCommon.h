@@ -98,6 +98,11 @@ bool CommitCurveFiles(TextFileWriter& out, TextFileWriter& var, UserDialogs& dia
 // Leaves the numbers of a reported curve in data.Result for whoever reads the run afterwards.
 void KeepCurveResult(TDMVornax& data, const RunOptions& options, const CurveResult& result);
 
+// The values every curve's result takes from the straight line of its preparation (total and
+// residual sums, the line's coefficient of explanation, the averages, the X scarcity flag), and
+// the curve's own coefficient of explanation from its CurveSSD, which must be set already.
+void TakeLineReference(const CurveData& data, CurveResult& r);
+
 // Shows `message`, sets CurveAbort and removes any old report of this name.
 void RefuseCurve(const CurveFiles& files, RunOptions& options, UserDialogs& dialogs,
                  const std::string& message);

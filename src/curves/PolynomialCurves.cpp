@@ -277,17 +277,11 @@ std::optional<CurveResult> FitPolynomialCurve(const CurveData& data, bool cubic,
     failure = notFound;
     return std::nullopt;
   }
-  r.CurveSyy = data.CurveSyy;
-  r.LinSSD = data.LinSSD;
-  r.LinCorrCoeffSq = data.LinCorrCoeffSq;
-  r.CurveExplCoeff = 1 - r.CurveSSD / data.CurveSyy;
-  r.AvX = data.LinAvX;
-  r.AvY = data.LinAvY;
+  TakeLineReference(data, r);
   r.StDevX = data.LinStDevX;
   r.StDevY = data.LinStDevY;
   r.StErr = std::sqrt(r.CurveSSD / (n - 1));
   r.LowerY = data.Scale.Vertical.Min;
-  r.IrregularX = data.IrregularX;
 
   std::vector<double> ycalc(static_cast<size_t>(n));
   for (size_t i = 0; i < ycalc.size(); ++i) {

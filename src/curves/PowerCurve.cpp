@@ -124,18 +124,12 @@ CurveResult FitPowerCurve(const CurveData& data) {
     ssd += (data.Y[k] - c) * (data.Y[k] - c);
   }
   r.CurveSSD = static_cast<double>(ssd);
-  r.CurveSyy = data.CurveSyy;
-  r.LinSSD = data.LinSSD;
-  r.LinCorrCoeffSq = data.LinCorrCoeffSq;
-  r.CurveExplCoeff = 1 - r.CurveSSD / data.CurveSyy;
-  r.AvX = data.LinAvX;
-  r.AvY = data.LinAvY;
+  TakeLineReference(data, r);
   r.StDevX = data.LinStDevX;
   r.StDevY = data.LinStDevYr;
   r.StErr = line.StDevYr;
   // The plot range of Y is the raw one here: the lower Y value is the smallest observed Y.
   r.LowerY = data.Scale.Vertical.RawMin;
-  r.IrregularX = data.IrregularX;
   FillConfidenceRows(r, data, w.data(), ycalc, line);
   return r;
 }

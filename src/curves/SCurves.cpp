@@ -154,18 +154,12 @@ CurveResult FitLinkedSCurve(const CurveData& data, CurveKind kind, bool transfor
     ssd += (data.Y[i] - ycalc[i]) * (data.Y[i] - ycalc[i]);
   }
   r.CurveSSD = static_cast<double>(ssd);
-  r.CurveSyy = data.CurveSyy;
-  r.LinSSD = data.LinSSD;
-  r.LinCorrCoeffSq = data.LinCorrCoeffSq;
-  r.CurveExplCoeff = 1 - r.CurveSSD / data.CurveSyy;
-  r.AvX = data.LinAvX;
-  r.AvY = data.LinAvY;
+  TakeLineReference(data, r);
   r.StDevX = line.StDevX;
   // The X form labels the observed Y's spread, the Z form that of the link value.
   r.StDevY = data.IsZ ? line.StDevY : data.LinStDevY;
   r.StErr = std::sqrt(r.CurveSSD / (n - 1));
   r.LowerY = as.Ymin;
-  r.IrregularX = data.IrregularX;
   FillConfidenceRows(r, data, xv.data(), ycalc, line);
   return r;
 }
@@ -226,15 +220,9 @@ CurveResult FitFiskCurve(const CurveData& data, const std::function<void(int)>& 
     ssd += (data.Y[k] - yc) * (data.Y[k] - yc);
   }
   r.CurveSSD = static_cast<double>(ssd);
-  r.CurveSyy = data.CurveSyy;
-  r.LinSSD = data.LinSSD;
-  r.LinCorrCoeffSq = data.LinCorrCoeffSq;
-  r.CurveExplCoeff = 1 - r.CurveSSD / data.CurveSyy;
-  r.AvX = data.LinAvX;
-  r.AvY = data.LinAvY;
+  TakeLineReference(data, r);
   r.StErr = std::sqrt(r.CurveSSD / (n - 1));
   r.LowerY = as.Ymin;
-  r.IrregularX = data.IrregularX;
   // The belt comes from the straight line of Y on the base X.
   SegmentEngine engine;
   const CurveLine line = CurveLinearFit(engine, data.Y.data(), data.Base.data(), n);
