@@ -1243,6 +1243,7 @@ void TVornaxForm::OutputOpenActionExecute() {
   } else {
     // Whatever was shown belonged to the file named before; it stays away unless this one reads.
     OutputAvailable = false;
+    data.OlderFileShown = false;
     data.FileName = Std(path);
     if (!QFileInfo(path).isFile()) {
       dialogs_->ShowMessage("File does not exist, please select another one,");
