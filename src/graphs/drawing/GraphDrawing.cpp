@@ -72,6 +72,12 @@ class Canvas {
     const QFontMetrics m(p_.font());
     p_.drawText(x, y + m.ascent(), QString::fromStdString(text));
   }
+  // Text cut with an ellipsis to `width` pixels, so a long title leaves the captions readable.
+  std::string Elided(const std::string& text, int width) const {
+    return QFontMetrics(p_.font())
+        .elidedText(QString::fromStdString(text), Qt::ElideRight, width)
+        .toStdString();
+  }
   int TextWidth(const std::string& text) const {
     return QFontMetrics(p_.font()).horizontalAdvance(QString::fromStdString(text));
   }
@@ -116,13 +122,13 @@ void DrawFrame(Canvas& c, const GraphData& g, const AxisCaptions& captions, int 
                const QColor& panel) {
   c.Fill(0, 0, kGraphWidth, kGraphHeight, kSilver);
   c.Font(titleFont);
-  c.Text(45, 4, g.Title1, Qt::black);
+  c.Text(45, 4, c.Elided(g.Title1, 560), Qt::black);
   c.Font(10);
   c.Text(20, 408, kCredit, Qt::black);
   c.Fill(20, 22, 605, 405, panel);
   const QColor text = c.Text();
   c.Font(titleFont == 12 ? 12 : 10);
-  c.Text(45, 24, g.Title2, text);
+  c.Text(45, 24, c.Elided(g.Title2, 330), text);
   c.Pen(text);
   c.PixelLine(kPlotLeft, kPlotBottom, kPlotLeft, kPlotBottom - kPlotHeight);
   c.PixelLine(kPlotLeft, kPlotBottom, kPlotLeft + kPlotWidth, kPlotBottom);
