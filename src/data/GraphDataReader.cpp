@@ -267,6 +267,9 @@ bool TypeOnLine(std::string_view line, int& type) {
   return true;
 }
 
+// A calculation method: 1 or 2; anything else on the line reads as 0 (no method).
+int MethodOf(double v) { return v == 1 || v == 2 ? static_cast<int>(v) : 0; }
+
 // The data table: the heading line before " ---" names the columns; rows follow until a line
 // that is not a row. Returns the index after the last row.
 GraphReadStatus ReadDataTable(const std::vector<std::string>& lines, size_t from, GraphData& g) {
@@ -345,7 +348,7 @@ bool ReadOneVariableSummary(const std::vector<std::string>& lines, size_t summar
     const std::string_view line = lines[i];
     double v = 0;
     if (StartsWith(line, " Calc. method") && NumberAfter(line, ':', v)) {
-      r.Method = static_cast<int>(v);
+      r.Method = MethodOf(v);
     } else if (StartsWith(line, " Optimal breakpoint") && NumberAfter(line, ':', v)) {
       r.Breakpoint = v;
     } else {
@@ -433,10 +436,10 @@ GraphReadStatus ParseSegmentedGraphData(const std::vector<std::string>& lines, G
     double v = 0;
     if (StartsWith(line, xFirst ? " Y-X " : " Y-Z ") && line.find("method") != line.npos &&
         NumberAfter(line, ':', v)) {
-      g.First.Method = static_cast<int>(v);
+      g.First.Method = MethodOf(v);
     } else if (StartsWith(line, xFirst ? " YXr-Z" : " YZr-X") &&
                line.find("method") != line.npos && NumberAfter(line, ':', v)) {
-      g.Second.Method = static_cast<int>(v);
+      g.Second.Method = MethodOf(v);
     } else if (StartsWith(line, " The optimal breakpoint of X") && NumberAfter(line, ':', v)) {
       (xFirst ? g.First : g.Second).Breakpoint = v;
     } else if (StartsWith(line, " The optimal breakpoint of Z") && NumberAfter(line, ':', v)) {

@@ -360,6 +360,18 @@ TEST(GraphDataFiles, ConfidenceFromTheMinimumConfidenceLine) {
   EXPECT_EQ(g.Title1, "Golden test with blanks");
 }
 
+TEST(GraphDataFiles, AMethodOutOfRangeReadsAsNone) {
+  for (const char* file : {"one_variable_type3.out", "two_variable_seq1.out"}) {
+    auto lines = Golden(file);
+    for (auto& l : lines) {
+      if (l.find("Calc. method") != std::string::npos) l = l.substr(0, l.find(':') + 1) + " 1e100";
+    }
+    GraphData g;
+    ASSERT_EQ(ParseSegmentedGraphData(lines, g), GraphReadStatus::Ok) << file;
+    EXPECT_EQ(g.First.Method, 0) << file;
+  }
+}
+
 TEST(GraphDataFiles, JunkAndHugeLinesAreRefused) {
   std::vector<std::string> junk = {std::string(10 * 1024 * 1024, 'x'), " Name of file", " The",
                                    " SUMMARY", " Function type : 99999999999999999999",
