@@ -37,8 +37,10 @@
 #include "data/OutputFile.h"
 #include "data/TextFile.h"
 #include "forms/FinishForm.h"
+#include "forms/InfoForms.h"
 #include "forms/SelectForms.h"
 #include "forms/SymbolsForm.h"
+#include "run/ResultSummary.h"
 
 namespace vornax::app {
 namespace {
@@ -63,7 +65,7 @@ constexpr const char* kWeightItems[] = {"         No weight factors required    
 
 constexpr const char* kHelpText =
     "Vornax does the segmented regression with breakpoint\n"
-    "of one dependent variable (Y) on one (X) or two (X,Y)\n"
+    "of one dependent variable (Y) on one (X) or two (X,Z)\n"
     "independent variables who determine the value of Y.\n"
     "Example : Y = crop yield\n"
     "X = depth of the water table\n"
@@ -177,15 +179,8 @@ TVornaxForm::TVornaxForm(QWidget* parent) : TBaseForm(parent) {
 
   PageControl1 = new QTabWidget(this);
   PageControl1->setObjectName("PageControl1");
-  IntroTabSheet = BuildPlaceholderTab(
-      "Vornax: segmented linear regression",
-      "Vornax finds whether, and where, the relation between a dependent variable Y and one or "
-      "two independent variables X and Z breaks at a breakpoint, chooses among the function "
-      "types 0 to 6 by significance tests, and reports the fitted lines with their confidence "
-      "intervals and an ANOVA table.\n\nClick on the Input tab to proceed.");
-  FiguresTabSheet = BuildPlaceholderTab("Figures",
-                                        "The figures of the function types, the confidence belt "
-                                        "and the calculation methods will be shown here.");
+  IntroTabSheet = BuildIntroTab();
+  FiguresTabSheet = BuildFiguresTab();
   InputTabSheet = BuildInputTab();
   OutputTabSheet = BuildOutputTab();
   GraphicsTabSheet = BuildPlaceholderTab(
@@ -203,6 +198,8 @@ TVornaxForm::TVornaxForm(QWidget* parent) : TBaseForm(parent) {
   SelectForm = new forms::TSelectForm(session_.Options, this);
   Select2Form = new forms::TSelect2Form(session_.Options, this);
   SymbolsForm = new forms::TSymbolsForm(this);
+  HelpForm = new forms::THelpForm(this);
+  MoreInfoForm = new forms::TMoreInfoForm(this);
   FinishForm = new forms::TFinishForm(this);
   FinishForm->setWindowFlag(Qt::Window, true);
   // exit, not quit: quit asks every window to close first, and the main window never agrees.
@@ -446,6 +443,16 @@ QWidget* TVornaxForm::BuildOutputTab() {
   buttons->addWidget(SeeGraphButton);
   buttons->addStretch(1);
   layout->addLayout(buttons);
+  SummaryPanel = new QLabel(page);
+  SummaryPanel->setObjectName("SummaryPanel");
+  SummaryPanel->setWordWrap(true);
+  SummaryPanel->setTextFormat(Qt::RichText);
+  SummaryPanel->setTextInteractionFlags(Qt::TextSelectableByMouse);
+  SummaryPanel->setStyleSheet(
+      "QLabel#SummaryPanel { background: #f3f7ee; border: 1px solid #a9bf95; border-radius: 4px;"
+      " padding: 6px 10px; color: #1f2a16; }");
+  SummaryPanel->hide();
+  layout->addWidget(SummaryPanel);
   OutputMemo = Memo(page, "OutputMemo");
   QFont mono = QFontDatabase::systemFont(QFontDatabase::FixedFont);
   mono.setPixelSize(12);
@@ -580,7 +587,7 @@ void TVornaxForm::TabChanged(int index) {
   if (tab == InputTabSheet) InputTabSheetShow();
   else if (tab == OutputTabSheet) OutputTabSheetShow();
   else if (tab == IntroTabSheet) IntroTabSheetShow();
-  else if (tab == FiguresTabSheet) ShowStatus("The figures explain the function types and methods");
+  else if (tab == FiguresTabSheet) FiguresTabSheetShow();
   else if (tab == GraphicsTabSheet) ShowStatus("Graphs are not available in this version");
 }
 
@@ -589,14 +596,10 @@ void TVornaxForm::ShowTab(QWidget* tab) {
   PageControl1->setCurrentWidget(tab);
 }
 
-void TVornaxForm::IntroTabSheetShow() {
-  ShowStatus("Click on the Input tab to proceed.");
-  InputSaveAction->setEnabled(false);
-  GraphSaveAction->setEnabled(false);
-}
 
 void TVornaxForm::InputTabSheetShow() {
   ShowStatus(kInputStatus);
+  HelpForm->hide();
   if (GridStack->currentWidget() == HelpMemo) HelpOpenButtonClick();
   if (GridStack->currentWidget() == PasteMemo) PasteButtonClick();
   InputSaveAction->setEnabled(true);
@@ -641,11 +644,27 @@ void TVornaxForm::OutputTabSheetExit() {
   SymbolsButton->setText("Symbols");
 }
 
+void TVornaxForm::ShowSummary() {
+  const std::vector<std::string> lines = SummaryLines(session_.Data.Result);
+  const bool show = SummaryForShownOutput && !lines.empty() && !OutputMemo->isHidden() &&
+                    AnovaButton->text() == "Anova table";
+  if (show) {
+    QString html;
+    for (size_t i = 0; i < lines.size(); ++i) {
+      const QString line = QString::fromStdString(lines[i]).toHtmlEscaped();
+      html += i == 0 ? "<b>" + line + "</b>" : "<br>" + line;
+    }
+    SummaryPanel->setText(html);
+  }
+  SummaryPanel->setVisible(show);
+}
+
 void TVornaxForm::ShowOutputControls(bool show) {
   OutputMemo->setVisible(show);
   AnovaButton->setVisible(show);
   SymbolsButton->setVisible(show);
   SeeGraphButton->setVisible(show);
+  ShowSummary();
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -1194,6 +1213,8 @@ void TVornaxForm::InputSaveActionExecute() {
   }
   ShowOutputLines();
   OutputAvailable = true;
+  SummaryForShownOutput = session_.Data.Result.Valid;
+  AnovaButton->setText("Anova table");
   ShowOutputControls(true);
   SymbolsButton->setText("Symbols");
   DialogDir = QFileInfo(Text(result.OutputPath)).absolutePath();
@@ -1244,6 +1265,7 @@ void TVornaxForm::OutputOpenActionExecute() {
     // Whatever was shown belonged to the file named before; it stays away unless this one reads.
     OutputAvailable = false;
     data.OlderFileShown = false;
+    SummaryForShownOutput = false;
     data.FileName = Std(path);
     if (!QFileInfo(path).isFile()) {
       dialogs_->ShowMessage("File does not exist, please select another one,");
@@ -1270,6 +1292,7 @@ void TVornaxForm::AnovaButtonClick() {
       SymbolsButton->hide();
       SymbolsForm->hide();
       SeeGraphButton->hide();
+      ShowSummary();
       ShowTab(OutputTabSheet);
     }
   } else {
@@ -1280,6 +1303,7 @@ void TVornaxForm::AnovaButtonClick() {
     }
     SymbolsButton->show();
     SeeGraphButton->show();
+    ShowSummary();
     ShowTab(OutputTabSheet);
   }
 }

@@ -26,9 +26,12 @@ class QPushButton;
 class QRadioButton;
 class QStackedWidget;
 class QTabWidget;
+class QTextBrowser;
 
 namespace vornax::forms {
 class TFinishForm;
+class THelpForm;
+class TMoreInfoForm;
 class TSelect2Form;
 class TSelectForm;
 class TSymbolsForm;
@@ -78,6 +81,18 @@ class TVornaxForm : public forms::TBaseForm {
   void OutputOpenActionExecute();
   void AnovaButtonClick();
   void SymbolsButtonClick();
+  // The Intro tab's buttons, the Figures tab's buttons, and "Confidence help" of the Graphics tab.
+  void TypesButtonClick();
+  void TestsButtonClick();
+  void SequenceButtonClick();
+  void MethodsButtonClick();
+  void BackButtonClick();
+  void MoreInfoButtonClick();
+  void FiguresTabSheetShow();
+  void Figures_ButtonClick();
+  void Conf_ButtonClick();
+  void Methods_ButtonClick();
+  void BPButtonClick();
 
   // The cells of the grid as "Save-Calculate" reads them, with the boxes' choices.
   GridInput GridFromWindow() const;
@@ -103,6 +118,28 @@ class TVornaxForm : public forms::TBaseForm {
   QWidget* InputTabSheet = nullptr;
   QWidget* OutputTabSheet = nullptr;
   QWidget* GraphicsTabSheet = nullptr;
+
+  QStackedWidget* IntroStack = nullptr;
+  QTextBrowser* IntroMemo = nullptr;
+  QTextBrowser* TypesMemo = nullptr;
+  QTextBrowser* TestsMemo = nullptr;
+  QTextBrowser* SequenceMemo = nullptr;
+  QTextBrowser* MethodsMemo = nullptr;
+  QPushButton* BackButton = nullptr;
+  QPushButton* TypesButton = nullptr;
+  QPushButton* TestsButton = nullptr;
+  QPushButton* SequenceButton = nullptr;
+  QPushButton* MethodsButton = nullptr;
+  QPushButton* MoreInfoButton = nullptr;
+
+  QStackedWidget* FiguresStack = nullptr;
+  QLabel* Types_Image = nullptr;
+  QLabel* Conf_Image = nullptr;
+  QLabel* Methods_Image = nullptr;
+  QLabel* Conf_Memo = nullptr;
+  QPushButton* Figures_Button = nullptr;
+  QPushButton* Conf_Button = nullptr;
+  QPushButton* Methods_Button = nullptr;
 
   QLabel* FileNameLabel = nullptr;
   QLineEdit* FileNameEdit = nullptr;
@@ -140,6 +177,10 @@ class TVornaxForm : public forms::TBaseForm {
   QLabel* InputImage = nullptr;
 
   QPlainTextEdit* OutputMemo = nullptr;
+  // The run's result in plain words above the report; only for the output of the run just
+  // made (an output opened from disk has no numbers behind it here).
+  QLabel* SummaryPanel = nullptr;
+  bool SummaryForShownOutput = false;
   QPushButton* OutputOpenButton = nullptr;
   QPushButton* AnovaButton = nullptr;
   QPushButton* SymbolsButton = nullptr;
@@ -161,6 +202,8 @@ class TVornaxForm : public forms::TBaseForm {
   forms::TSelect2Form* Select2Form = nullptr;
   forms::TSymbolsForm* SymbolsForm = nullptr;
   forms::TFinishForm* FinishForm = nullptr;
+  forms::THelpForm* HelpForm = nullptr;
+  forms::TMoreInfoForm* MoreInfoForm = nullptr;
 
  protected:
   void closeEvent(QCloseEvent* event) override;
@@ -170,6 +213,10 @@ class TVornaxForm : public forms::TBaseForm {
   QWidget* BuildInputTab();
   QWidget* BuildOutputTab();
   QWidget* BuildPlaceholderTab(const QString& heading, const QString& text);
+  QWidget* BuildIntroTab();
+  QWidget* BuildFiguresTab();
+  void ShowIntroMemo(QTextBrowser* memo, bool moreInfo);
+  void ShowFigure(QLabel* image);
   void TabChanged(int index);
   void ShowTab(QWidget* tab);
 
@@ -184,6 +231,7 @@ class TVornaxForm : public forms::TBaseForm {
   void ChooseExclusion(bool z, int type);
   void ShowOutputLines();
   void ShowOutputControls(bool show);
+  void ShowSummary();
   bool AskToDropEdits(const char* question);
   QString AskInputFileName();
   void EditCommand(int command);

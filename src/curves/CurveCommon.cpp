@@ -242,6 +242,7 @@ void KeepCurveResult(TDMVornax& data, const RunOptions& options, const CurveResu
     r.Added.push_back(i < data.SerialNr.size() && data.SerialNr[i] == 0);
   }
   r.Curve = result;
+  r.Valid = true;
 }
 
 void RefuseCurve(const CurveFiles& files, RunOptions& options, UserDialogs& dialogs,

@@ -1,7 +1,6 @@
 #include "forms/SymbolsForm.h"
 
 #include <QFontDatabase>
-#include <QPalette>
 #include <QPlainTextEdit>
 #include <QVBoxLayout>
 
@@ -51,13 +50,10 @@ TSymbolsForm::TSymbolsForm(QWidget* parent)
   layout->setContentsMargins(4, 4, 4, 4);
   SymbolsMemo = new QPlainTextEdit(this);
   SymbolsMemo->setObjectName("SymbolsMemo");
+  // Read-only, yet enabled: the list scrolls and a symbol can be copied.
   SymbolsMemo->setReadOnly(true);
-  SymbolsMemo->setEnabled(false);
-  // Disabled so that nothing in it can be selected or changed, yet as readable as any text.
-  QPalette palette = SymbolsMemo->palette();
-  palette.setColor(QPalette::Disabled, QPalette::Text, palette.color(QPalette::Active, QPalette::Text));
-  palette.setColor(QPalette::Disabled, QPalette::Base, palette.color(QPalette::Active, QPalette::Base));
-  SymbolsMemo->setPalette(palette);
+  SymbolsMemo->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+  SymbolsMemo->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
   SymbolsMemo->setLineWrapMode(QPlainTextEdit::NoWrap);
   SymbolsMemo->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
   SymbolsMemo->setPlainText(kSymbols);

@@ -127,6 +127,31 @@ std::string ResultJsonText(const RunResult& r, const RunOptions& options,
                                      {"Cgg", p.Cgg}}},
                          {"ce_without_breakpoints", r.CEWithoutBreaks}};
   }
+  if (r.Curve) {
+    const CurveResult& c = *r.Curve;
+    const bool cubic = c.Kind == CurveKind::Cubic;
+    const bool three = c.Kind == CurveKind::Quadratic || c.Kind == CurveKind::Fisk;
+    json coefficients = {{"A", c.Coeff[0]}, {"B", c.Coeff[1]}};
+    if (three || cubic) coefficients["C"] = c.Coeff[2];
+    if (cubic) coefficients["D"] = c.Coeff[3];
+    json curve = {{"kind", CurveKindName(c.Kind)},
+                  {"exponent", c.Exponent},
+                  {"exponent_searched", c.ExponentSearched},
+                  {"shifted", c.XShifted},
+                  {"shift", c.Shift},
+                  {"coefficients", coefficients}};
+    if (c.Kind == CurveKind::Logistic || c.Kind == CurveKind::Gumbel ||
+        c.Kind == CurveKind::InvertedGumbel) {
+      curve["asymptotes"] = {{"ymax", c.Ymax}, {"ymin", c.Ymin}};
+    }
+    if (c.Kind == CurveKind::Fisk) curve["increasing"] = c.Increasing;
+    json limits = json::array();
+    for (const CurveRow& row : c.Rows) {
+      limits.push_back({{"serial", row.Serial}, {"lower", row.Lower}, {"upper", row.Upper}});
+    }
+    curve["confidence_limits"] = limits;
+    j["curve"] = curve;
+  }
   if (r.BreakTest.Done) {
     j["break_test"] = {{"p", r.BreakTest.P},
                        {"permutations", r.BreakTest.Permutations},

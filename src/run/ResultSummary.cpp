@@ -54,7 +54,9 @@ std::string BreakpointLine(const std::string& v, double bp, const std::optional<
 void AnovaLines(const RunResult& r, std::vector<std::string>& lines) {
   for (const AnovaRowResult& row : r.Anova) {
     if (row.Kind != "extra") continue;
-    const std::string source = r.Analysis == "two-variable" ? "the " + row.Source : "the breakpoint";
+    const std::string source = r.Curve                          ? "the curve"
+                               : r.Analysis == "two-variable" ? "the " + row.Source
+                                                              : "the breakpoint";
     if (row.Significance) {
       lines.push_back("ANOVA: the extra explanation by " + source + " is significant at " +
                       FormatFixed(*row.Significance, 0, 1) + " % (F(" + FormatInt(row.Df1) + "," +
@@ -127,12 +129,61 @@ std::vector<std::string> TwoVariableLines(const RunResult& r) {
   return lines;
 }
 
+const char* CurveWords(CurveKind kind) {
+  switch (kind) {
+    case CurveKind::Quadratic: return "quadratic curve";
+    case CurveKind::Cubic: return "cubic curve";
+    case CurveKind::Power: return "power curve";
+    case CurveKind::Logistic: return "logistic S-curve";
+    case CurveKind::Gumbel: return "Gumbel S-curve";
+    case CurveKind::InvertedGumbel: return "inverted Gumbel S-curve";
+    case CurveKind::Fisk: return "Fisk S-curve";
+  }
+  return "curve";
+}
+
+std::vector<std::string> CurveLines(const RunResult& r) {
+  const CurveResult& c = *r.Curve;
+  std::vector<std::string> lines;
+  const std::string v = c.IsZ ? "Z" : "X";
+  lines.push_back(std::string("Curve: ") + CurveWords(c.Kind) + " of Y upon " + v);
+  const bool cubic = c.Kind == CurveKind::Cubic;
+  const bool polynomial = c.Kind == CurveKind::Quadratic || cubic;
+  const int count = cubic ? 4 : polynomial || c.Kind == CurveKind::Fisk ? 3 : 2;
+  static const char* const kNames[4] = {"A", "B", "C", "D"};
+  std::string parameters = "Parameters as the report names them:";
+  for (int i = 0; i < count; ++i) {
+    parameters += std::string(i == 0 ? " " : ", ") + kNames[i] + " = " +
+                  FormatSignificant(c.Coeff[static_cast<size_t>(i)], 4);
+  }
+  if (c.Kind == CurveKind::Power) {
+    parameters += "; power P = " + FormatSignificant(c.Exponent, 3) + ", shift C = " +
+                  FormatSignificant(c.Shift, 4);
+  } else if (c.Exponent != 1 || c.ExponentSearched) {
+    parameters += "; exponent E = " + FormatSignificant(c.Exponent, 3);
+  }
+  if (c.XShifted && c.Kind != CurveKind::Power) {
+    parameters += "; " + v + " shifted by " + FormatSignificant(c.Shift, 4);
+  }
+  if (c.Kind == CurveKind::Logistic || c.Kind == CurveKind::Gumbel ||
+      c.Kind == CurveKind::InvertedGumbel) {
+    parameters += "; asymptotes Ymax = " + FormatSignificant(c.Ymax, 4) + ", Ymin = " +
+                  FormatSignificant(c.Ymin, 4);
+  }
+  lines.push_back(parameters);
+  lines.push_back("Coefficient of explanation: " + FormatFixed(r.CE, 0, 4) +
+                  " (straight line: " + FormatFixed(r.CEStraight, 0, 4) + ")");
+  AnovaLines(r, lines);
+  return lines;
+}
+
 }  // namespace
 
 std::vector<std::string> SummaryLines(const RunResult& r) {
   std::vector<std::string> lines;
   if (!r.Valid) return lines;
   if (r.Analysis == "two-variable") return TwoVariableLines(r);
+  if (r.Curve) return CurveLines(r);
   const std::string v = r.Variable;
 
   std::string type = "Function type " + FormatInt(r.Type) + ": " + r.TypeText;

@@ -621,6 +621,10 @@ void VornaxFormTest::SaveCalculateShowsTheReportAndAnovaToggles() {
   QCOMPARE(f.OutputMemo->toPlainText(), Joined(report));
   QVERIFY(f.OutputMemo->isVisibleTo(f.OutputTabSheet));
   QCOMPARE(f.AnovaButton->text(), QString("Anova table"));
+  // The result in plain words stands above the report: the type line first, in bold.
+  QVERIFY(f.SummaryPanel->isVisibleTo(f.OutputTabSheet));
+  QVERIFY(f.SummaryPanel->text().startsWith("<b>Function type "));
+  QVERIFY(f.SummaryPanel->text().contains("<br>Coefficient of explanation: "));
 
   // "Anova table" shows the ANOVA table, read from disk; "Close Anova" the report again.
   f.AnovaButtonClick();
@@ -629,10 +633,12 @@ void VornaxFormTest::SaveCalculateShowsTheReportAndAnovaToggles() {
   QVERIFY(f.OutputMemo->toPlainText() != Joined(report));
   QVERIFY(!f.SymbolsButton->isVisibleTo(f.OutputTabSheet));
   QVERIFY(!f.SeeGraphButton->isVisibleTo(f.OutputTabSheet));
+  QVERIFY(!f.SummaryPanel->isVisibleTo(f.OutputTabSheet));
   f.AnovaButtonClick();
   QCOMPARE(f.AnovaButton->text(), QString("Anova table"));
   QCOMPARE(f.OutputMemo->toPlainText(), Joined(report));
   QVERIFY(f.SymbolsButton->isVisibleTo(f.OutputTabSheet));
+  QVERIFY(f.SummaryPanel->isVisibleTo(f.OutputTabSheet));
 
   // The symbols window comes and goes with its button, and goes when the tab is left.
   f.SymbolsButtonClick();
@@ -903,6 +909,8 @@ void VornaxFormTest::OpenOutputFile() {
   w.dialogs->files = {out};
   f.OutputOpenActionExecute();
   QCOMPARE(f.OutputMemo->toPlainText(), QString(" First line\n Second line"));
+  // An output opened from disk has no numbers of this session behind it: no summary.
+  QVERIFY(!f.SummaryPanel->isVisibleTo(f.OutputTabSheet));
   QCOMPARE(f.StatusText(), QString("The output file can be imported into spreadsheets"));
   QVERIFY(f.OutputMemo->isVisibleTo(f.OutputTabSheet));
   // Without its ANOVA companion the button says where to make it.

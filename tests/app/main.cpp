@@ -5,6 +5,7 @@
 #include <QTest>
 
 #include "GridPasteTest.h"
+#include "InfoWindowsTest.h"
 #include "VornaxFormTest.h"
 
 namespace {
@@ -31,6 +32,9 @@ int main(int argc, char* argv[]) {
   int status = 0;
   vornax::app::test::GridPasteTest paste;
   if (Wanted(paste, argc, argv)) status |= QTest::qExec(&paste, argc, argv);
+  // The information windows run before the main window's tests, whose last one ends the program.
+  vornax::app::test::InfoWindowsTest info;
+  if (Wanted(info, argc, argv)) status |= QTest::qExec(&info, argc, argv);
   vornax::app::test::VornaxFormTest form;
   if (Wanted(form, argc, argv)) status |= QTest::qExec(&form, argc, argv);
   return status;

@@ -269,5 +269,47 @@ TEST(RunResult, BreakTestOfATwoVariablePlane) {
   EXPECT_DOUBLE_EQ(t.P, 0.01);
 }
 
+
+TEST(RunResult, CurveRunInNumbersAndWords) {
+  // Y = 2X^2 + 3X + 1 on X = 0 .. 10 without transformation: the fit on W = X + 0.001 gives
+  // A = 2, B = 2.996, C = 0.997002, every point on the curve.
+  test::TempDir dir;
+  TDMVornax data;
+  RunOptions options;
+  test::RecordingDialogs dialogs;
+  data.FileName = (dir / "curve.inp").string();
+  data.Resize(11);
+  data.GridRowCount = 11;
+  for (size_t i = 0; i <= 10; ++i) {
+    const double x = static_cast<double>(i);
+    data.XData[i] = x;
+    data.YData[i] = 2 * x * x + 3 * x + 1;
+  }
+  options.CurveX = CurveChoice::Quadratic;
+  options.TransformAccepted = false;
+  char separator = '.';
+  RunAnalysis(data, options, dialogs, separator, DefaultAnalysisTable());
+  ASSERT_FALSE(options.CurveAbort);
+  const RunResult& r = data.Result;
+  ASSERT_TRUE(r.Valid);
+  ASSERT_TRUE(r.Curve.has_value());
+  EXPECT_EQ(r.Analysis, "quadratic");
+  EXPECT_FALSE(BreakTestApplies(r));
+  const auto lines = SummaryLines(r);
+  ASSERT_EQ(lines.size(), 4u);
+  EXPECT_EQ(lines[0], "Curve: quadratic curve of Y upon X");
+  EXPECT_EQ(lines[1], "Parameters as the report names them: A = 2.000, B = 2.996, C = 0.9970");
+  EXPECT_EQ(lines[2].substr(0, 43), "Coefficient of explanation: 1.0000 (straigh");
+  EXPECT_EQ(lines[3].substr(0, 50), "ANOVA: the extra explanation by the curve is signi");
+
+  const auto j = nlohmann::json::parse(ResultJsonText(r, options, ResultFiles{}));
+  EXPECT_EQ(j["analysis"], "quadratic");
+  EXPECT_EQ(j["curve"]["kind"], "quadratic");
+  EXPECT_NEAR(j["curve"]["coefficients"]["B"].get<double>(), 2.996, 1e-11);
+  EXPECT_FALSE(j["curve"]["coefficients"].contains("D"));
+  EXPECT_EQ(j["curve"]["confidence_limits"].size(), 11u);
+  EXPECT_EQ(j["data"].size(), 11u);
+}
+
 }  // namespace
 }  // namespace vornax

@@ -1,5 +1,7 @@
-// Takes pictures of the window as a person sees it: every tab, the selection window, the wait
-// panel during a run, the report and its ANOVA table, the symbols window and the finish window.
+// Takes pictures of the window as a person sees it: every tab with the texts of the Intro tab and
+// the pictures of the Figures tab, the more-info and confidence-help windows, the selection
+// window, the wait panel during a run, the report and its ANOVA table, the symbols window and the
+// finish window.
 // Meant to run under a virtual X display (scripts/screenshots starts one), where the pictures
 // are grabbed from the screen itself, message boxes and tool windows included.
 //
@@ -24,6 +26,7 @@
 #include "app/VornaxForm.h"
 #include "app/WindowDialogs.h"
 #include "forms/FinishForm.h"
+#include "forms/InfoForms.h"
 #include "forms/SelectForms.h"
 
 namespace {
@@ -123,8 +126,28 @@ int main(int argc, char* argv[]) {
   window.FinishForm->OnFinish = [] {};
   window.show();
   Shot("intro");
+  window.TypesButtonClick();
+  Shot("intro-types");
+  window.TestsButtonClick();
+  Shot("intro-tests");
+  window.MoreInfoButtonClick();
+  Shot("intro-more-info");
+  window.SequenceButtonClick();
+  Shot("intro-sequence");
+  window.MethodsButtonClick();
+  Shot("intro-methods");
+  window.BackButtonClick();
   window.PageControl1->setCurrentWidget(window.FiguresTabSheet);
   Shot("figures");
+  window.Conf_ButtonClick();
+  Shot("figures-belt");
+  window.Methods_ButtonClick();
+  Shot("figures-methods");
+  window.Figures_ButtonClick();
+  // The confidence help belongs to the Graphics tab; it is opened here on its own.
+  window.BPButtonClick();
+  Shot("confidence-help");
+  window.HelpForm->hide();
   window.PageControl1->setCurrentWidget(window.GraphicsTabSheet);
   Shot("graphics");
 
