@@ -49,7 +49,7 @@ struct Point {
 // One drawing: the painter on the bitmap, the colour scheme, the ticks and the clipping range.
 class Canvas {
  public:
-  Canvas(QImage& image, bool colour) : image_(image), p_(&image), colour_(colour) {
+  Canvas(QImage& image, bool colour) : p_(&image), colour_(colour) {
     p_.setRenderHint(QPainter::Antialiasing, false);
     p_.setRenderHint(QPainter::TextAntialiasing, false);
   }
@@ -68,6 +68,7 @@ class Canvas {
   }
   // Text with its top-left corner at (x, y).
   void Text(int x, int y, const std::string& text, const QColor& colour) {
+    if (texts != nullptr) texts->push_back(text);
     p_.setPen(QPen(colour));
     const QFontMetrics m(p_.font());
     p_.drawText(x, y + m.ascent(), QString::fromStdString(text));
@@ -101,6 +102,8 @@ class Canvas {
     p_.setBrush(Qt::NoBrush);
   }
 
+  std::vector<std::string>* texts = nullptr;
+
   // Plot-unit mapping.
   AxisTicks h, v;
   double xmin = 0, xmax = 0, ymin = 0, ymax = 0;
@@ -112,7 +115,6 @@ class Canvas {
   }
 
  private:
-  QImage& image_;
   QPainter p_;
   bool colour_;
 };
@@ -678,6 +680,7 @@ GraphPicture DrawGraph(const GraphData& source, const GraphOptions& options) {
 
   out.Image = QImage(kGraphWidth, kGraphHeight, QImage::Format_RGB32);
   Canvas c(out.Image, options.Colour);
+  c.texts = &out.Texts;
   c.h = out.HorizontalTicks;
   c.v = out.VerticalTicks;
   c.xmin = sc.Horizontal.Min;

@@ -8,6 +8,7 @@
 
 #include <QImage>
 #include <string>
+#include <vector>
 
 #include "data/GraphData.h"
 #include "graphs/scaling/GraphAxes.h"
@@ -31,6 +32,7 @@ struct GraphPicture {
   GraphScale Scale;          // the ranges in plot units, with their label factors
   AxisTicks HorizontalTicks, VerticalTicks;
   AxisCaptions Captions;
+  std::vector<std::string> Texts;  // every text written on the graph, in order
 };
 
 // Draws the graph of `data` as `options` ask: the segmented function of types 0 to 8 with its

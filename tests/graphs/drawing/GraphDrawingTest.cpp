@@ -5,6 +5,7 @@
 #include <QColor>
 #include <QImage>
 #include <QImageWriter>
+#include <algorithm>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -193,6 +194,104 @@ TEST(GraphDrawing, CurveValuesMatchTheReportedTable) {
       const size_t k = static_cast<size_t>(i);
       EXPECT_NEAR(CurveValue(*g.Curve, g.GraphX[k]), g.GraphYcalc[k], c.tolerance) << "row " << i;
     }
+  }
+}
+
+bool HasText(const GraphPicture& p, const std::string& text) {
+  return std::find(p.Texts.begin(), p.Texts.end(), text) != p.Texts.end();
+}
+
+int MagentaOnRow(const QImage& image, int y) {
+  int count = 0;
+  for (int x = 0; x < image.width(); ++x) count += At(image, x, y) == kMagenta ? 1 : 0;
+  return count;
+}
+
+TEST(GraphDrawing, TheRunsConfidenceDrawsTheBeltAndTheBar) {
+  GraphData g = Read("one_variable_type3.out");
+  g.First.CE = 0.9;
+  g.ConfidenceT = 1.75;
+  const GraphPicture p90 = DrawGraph(g, GraphOptions{});
+  g.ConfidenceT = 2.1;
+  const GraphPicture p95 = DrawGraph(g, GraphOptions{});
+  g.ConfidenceT = 2.5;
+  const GraphPicture p98 = DrawGraph(g, GraphOptions{});
+  EXPECT_TRUE(HasText(p90, "90% confidence belt is shown"));
+  EXPECT_TRUE(HasText(p95, "95% confidence belt is shown"));
+  EXPECT_TRUE(HasText(p98, "98% confidence interval"));
+  // SEBP 1.58 at 500 / 35 pixels per unit: 2 + 1.75 standard errors wide at 90 %, and 2.5 / 1.75
+  // times that at 98 %.
+  const double unit = 500.0 / 35;
+  EXPECT_NEAR(MagentaOnRow(p90.Image, 355), 3.75 * 1.58 * unit, 3);
+  EXPECT_NEAR(MagentaOnRow(p98.Image, 355), 3.75 * 1.58 * unit * 2.5 / 1.75, 3);
+}
+
+TEST(GraphDrawing, PartialBreakpointsArePrintedInDataUnits) {
+  GraphData g = Read("partial_rising.out");
+  // The same report with X a hundred times smaller: the axis gets factor 10, the caption says
+  // so, and the breakpoint is printed as in the report.
+  for (double& x : g.GraphX) x /= 100;
+  g.First.Breakpoint /= 100;
+  g.Partial->Threshold /= 100;
+  g.First.Below.AvX /= 100;
+  g.First.Above.AvX /= 100;
+  g.First.Ag *= 100;
+  const GraphPicture p = DrawGraph(g, GraphOptions{});
+  ASSERT_TRUE(p.Drawn);
+  EXPECT_EQ(p.Captions.Horizontal, "X-data * 10");
+  EXPECT_TRUE(HasText(p, "Break-point at X =  0.17"));
+  EXPECT_TRUE(HasText(p, "Expl. coeff.0.996"));
+  EXPECT_TRUE(HasText(p, "Partial regression"));
+  // The points are centred circles like on every other graph.
+  const int x = MapHorizontal(g.GraphX[0] * 10, p.HorizontalTicks);
+  const int y = MapVertical(g.GraphY[0], p.VerticalTicks);
+  EXPECT_EQ(At(p.Image, x + 1, y), QColor(0, 128, 0));
+}
+
+// Two levels, 2 below X = 10 and 6 from there on, twenty points.
+GraphData TwoLevels(int type) {
+  GraphData g;
+  g.Family = OutputFamily::Segmented;
+  g.OutputTag = " Fun";
+  g.Title1 = "Two levels";
+  g.NrOfRows = 20;
+  for (int i = 0; i < 20; ++i) {
+    g.GraphX.push_back(i);
+    g.GraphY.push_back((i < 10 ? 2 : 6) + 0.1 * (i % 3 - 1));
+    g.GraphYcalc.push_back(i < 10 ? 2 : 6);
+  }
+  g.GraphZ = g.GraphResidual = std::vector<double>(20, 0.0);
+  g.Added.assign(20, false);
+  GraphRegression& r = g.First;
+  r.Type = type;
+  r.Breakpoint = 9.5;
+  r.As = type == 5 ? 0 : 0.05;
+  r.Cs = 2 - 4.5 * r.As;
+  r.Ag = 0;
+  r.Cg = 6;
+  r.Below = {10, 2, 4.5, 0, 0, 0.01, 2, 0.08, 0.08, 2.9};
+  r.Above = {10, 6, 14.5, 0, 0, 0.01, 6, 0.08, 0.08, 2.9};
+  r.All = {20, 4, 9.5, 0.3, 0.8, 0.03, 1, 2.05, 0.9, 5.9};
+  r.CE = 0.9;
+  return g;
+}
+
+TEST(GraphDrawing, TwoLevelsJoinedByAStepSeparatePiecesOtherwise) {
+  const GraphPicture step = DrawGraph(TwoLevels(5), GraphOptions{});
+  ASSERT_TRUE(step.Drawn) << step.Message;
+  EXPECT_TRUE(HasText(step, "Relation of Type 5"));
+  EXPECT_TRUE(HasText(step, "90% confidence belts are shown"));
+  const int xb = MapHorizontal(9.5, step.HorizontalTicks);
+  const int y4 = MapVertical(4.0, step.VerticalTicks);
+  EXPECT_EQ(At(step.Image, xb, y4), kCyan);  // the step between the levels
+  EXPECT_EQ(CountColour(step.Image, kMagenta), 0);  // no breakpoint interval for these types
+  const GraphPicture apart = DrawGraph(TwoLevels(6), GraphOptions{});
+  ASSERT_TRUE(apart.Drawn);
+  EXPECT_TRUE(HasText(apart, "Relation of Type 6"));
+  EXPECT_NE(At(apart.Image, xb, y4), kCyan);
+  if (const char* folder = std::getenv("VORNAX_GRAPH_SNAPSHOTS"); folder != nullptr) {
+    step.Image.save(QString::fromStdString(std::string(folder) + "/type5.png"));
+    apart.Image.save(QString::fromStdString(std::string(folder) + "/type6.png"));
   }
 }
 
