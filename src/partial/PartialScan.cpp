@@ -103,13 +103,15 @@ class Scan {
     const double s0 = r.OverallSlope;
     const bool falling = s0 <= 0;
     bool inner = false, outer = false;
+    // The best coefficient as the closed form finds it, made exact once the scan is done.
+    SegmentEngine::CandidateCE best = SegmentEngine::CandidateCE::Of(r.BestCE3);
     for (int j = 0; j + 1 < kPartialGridSize; ++j) {
       double& candidate = grid_[static_cast<size_t>(j)];
-      double ce = 0;
+      SegmentEngine::CandidateCE ce;
       int code = kType3;
       // The search's own evaluation with the type-3 acceptance tests; a candidate with fewer
       // than three data sets on a side falls back to Xmin here, also for the type-4 scan.
-      e_.EvaluateBreakpoint(candidate, ce, code, 2);
+      e_.EvaluateCandidate(candidate, ce, code, 2);
       const SegmentStats& a = e_.Stats[1];
       const SegmentStats& b = e_.Stats[2];
       if (!(a.N > 2 && b.N > 2)) continue;
@@ -132,7 +134,7 @@ class Scan {
         // below zero.
         if (!r.Found3 || bp > r.ThresholdBP3) r.ThresholdBP3 = bp;
         r.Found3 = true;
-        r.BestCE3 = std::max(r.BestCE3, ce);
+        if (e_.Exceeds(ce, best)) best = ce;
       }
       auto companion = [&](double factor) {
         if (!(counts && std::fabs(s1) < std::fabs(s2))) return false;
@@ -147,6 +149,8 @@ class Scan {
         outer = true;
       }
     }
+    r.BestCE3 = e_.ExactValue(best);
+    e_.Settle();
     // A companion that no candidate passed stands at the threshold itself, so that the standard
     // error of the threshold does not grow out of a missing value.
     if (!inner) r.BP3Inner = r.Found3 ? r.ThresholdBP3 : 0;

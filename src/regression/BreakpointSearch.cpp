@@ -2,12 +2,15 @@
 // 100 equally spaced candidates, each type having to beat the running threshold left by the
 // types before it.
 #include <array>
+#include <vector>
 
 #include "regression/SegmentEngine.h"
 
 namespace vornax {
 
 namespace {
+
+using CandidateCE = SegmentEngine::CandidateCE;
 
 class Search {
  public:
@@ -22,12 +25,23 @@ class Search {
     int code = kTypeSingle;
     engine_.EvaluateBreakpoint(bp, ce, code, engine_.OptMethod);
     r.CE1 = ce;
-    r.CEopt = ce;
     r.TypeCE[kTypeSingle] = ce;
     r.BPopt = engine_.Xmin;
     r.FoundType = kTypeSingle;
+    ceOpt_ = CandidateCE::Of(ce);
 
     if (options_.PreferredType != kTypeSingle) SearchTypes();
+
+    // What the closed form found, as the pass gives it; then the engine as the pass leaves it.
+    r.CE3M = Exact(ce3m_);
+    r.CE4M = Exact(ce4m_);
+    r.CE5M = Exact(ce5m_);
+    r.CE2M = Exact(ce2m_);
+    r.CE6M = Exact(ce6m_);
+    for (int type = kType2; type <= kType6; ++type)
+      r.TypeCE[static_cast<size_t>(type)] = Exact(typeCE_[static_cast<size_t>(type)]);
+    r.CEopt = Exact(ceOpt_);
+    engine_.Settle();
 
     r.OptMethod = engine_.OptMethod;
     const int wanted = options_.PreferredType >= 0 ? options_.PreferredType : r.FoundType;
@@ -39,62 +53,82 @@ class Search {
   bool Preferred(int type) const { return options_.PreferredType == type; }
   bool Excluded(int type) const { return options_.ExcludedType == type; }
 
-  void Pass(int type, int method, double& best) {
-    if (SearchPass(engine_, candidates_, type, method, best, result_.BPopt,
-                   &result_.TypeCE[static_cast<size_t>(type)])) {
-      result_.CEopt = best;
+  // The exact value; a candidate already made exact under the same lines gives its value on.
+  double Exact(CandidateCE& c) {
+    if (!c.Exact) {
+      for (const CandidateCE* known : exact_) {
+        if (Same(*known, c)) {
+          c = *known;
+          return c.Value;
+        }
+      }
+    }
+    const double value = engine_.ExactValue(c);
+    if (c.Recorded && c.FactorCount == 0) exact_.push_back(&c);
+    return value;
+  }
+  static bool Same(const CandidateCE& a, const CandidateCE& b) {
+    return a.Recorded && b.Recorded && a.FactorCount == 0 && b.FactorCount == 0 &&
+           a.Split == b.Split && a.Limit == b.Limit && a.SRYsqT == b.SRYsqT &&
+           a.Slope == b.Slope && a.AnchorX == b.AnchorX && a.AnchorY == b.AnchorY;
+  }
+
+  void Pass(int type, int method, CandidateCE& best) {
+    if (ScanCandidates(engine_, candidates_, type, method, best, result_.BPopt,
+                       &typeCE_[static_cast<size_t>(type)])) {
+      ceOpt_ = best;
       result_.FoundType = type;
       if (type != kType5 && type != kType6) engine_.OptMethod = method;
     }
   }
 
   void SearchTypes() {
-    BreakpointSearchResult& r = result_;
-    double h = 0;
+    const CandidateCE ce1 = CandidateCE::Of(result_.CE1);
+    CandidateCE h;
     // When a type is excluded its maximum passes the previous one on and the threshold stays as
     // it is, so that excluding a type never undoes the higher bar of a preferred one.
     if (Excluded(kType3)) {
-      r.CE3M = r.CE1;
-      h = r.CE3M;
+      ce3m_ = ce1;
+      h = ce3m_;
     } else {
-      r.CE3M = r.CE1;
-      Pass(kType3, 1, r.CE3M);
-      Pass(kType3, 2, r.CE3M);
-      h = Preferred(kType3) ? 1.5 * r.CE3M : r.CE3M;
+      ce3m_ = ce1;
+      Pass(kType3, 1, ce3m_);
+      Pass(kType3, 2, ce3m_);
+      h = Preferred(kType3) ? ce3m_.Times(1.5) : ce3m_;
     }
 
     if (Excluded(kType4)) {
-      r.CE4M = r.CE3M;
+      ce4m_ = ce3m_;
     } else {
-      r.CE4M = h;
-      Pass(kType4, 1, r.CE4M);
-      Pass(kType4, 2, r.CE4M);
-      h = Preferred(kType4) ? 1.5 * r.CE4M : r.CE4M;
+      ce4m_ = h;
+      Pass(kType4, 1, ce4m_);
+      Pass(kType4, 2, ce4m_);
+      h = Preferred(kType4) ? ce4m_.Times(1.5) : ce4m_;
     }
-    if (Preferred(kType5)) h = r.CE1;
+    if (Preferred(kType5)) h = ce1;
 
     if (Excluded(kType5)) {
-      r.CE5M = r.CE4M;
+      ce5m_ = ce4m_;
     } else {
-      r.CE5M = h;
-      Pass(kType5, 0, r.CE5M);
-      h = Preferred(kType5) ? 1.5 * r.CE5M : r.CE5M;
+      ce5m_ = h;
+      Pass(kType5, 0, ce5m_);
+      h = Preferred(kType5) ? ce5m_.Times(1.5) : ce5m_;
     }
 
     if (Excluded(kType2)) {
-      r.CE2M = r.CE5M;
+      ce2m_ = ce5m_;
     } else {
-      r.CE2M = h;
-      Pass(kType2, 1, r.CE2M);
-      Pass(kType2, 2, r.CE2M);
-      h = Preferred(kType2) ? 1.2 * r.CE2M : r.CE2M;
+      ce2m_ = h;
+      Pass(kType2, 1, ce2m_);
+      Pass(kType2, 2, ce2m_);
+      h = Preferred(kType2) ? ce2m_.Times(1.2) : ce2m_;
     }
     // Type 6 must beat the best so far by 10 %, unless it is the one preferred.
-    h = Preferred(kType6) ? r.CE1 : 1.1 * h;
+    h = Preferred(kType6) ? ce1 : h.Times(1.1);
 
     if (!Excluded(kType6)) {
-      r.CE6M = h;
-      Pass(kType6, 0, r.CE6M);
+      ce6m_ = h;
+      Pass(kType6, 0, ce6m_);
     }
   }
 
@@ -102,6 +136,9 @@ class Search {
   const BreakpointSearchOptions& options_;
   BreakpointCandidates candidates_;
   BreakpointSearchResult result_;
+  CandidateCE ce3m_, ce4m_, ce5m_, ce2m_, ce6m_, ceOpt_;
+  std::array<CandidateCE, 7> typeCE_{};
+  std::vector<const CandidateCE*> exact_;
 };
 
 }  // namespace
@@ -113,23 +150,42 @@ BreakpointCandidates MakeBreakpointCandidates(double xmin, double xmax) {
   return candidates;
 }
 
-bool SearchPass(SegmentEngine& engine, BreakpointCandidates& candidates, int type, int method,
-                double& best, double& bestBP, double* typeBest) {
+bool ScanCandidates(SegmentEngine& engine, BreakpointCandidates& candidates, int type, int method,
+                    CandidateCE& best, double& bestBP, CandidateCE* typeBest) {
   const bool searchCode = type == kType2 || type == kType6;
   bool accepted = false;
   for (double& candidate : candidates) {
     int code = type == kType2 ? kSearchType2 : type == kType6 ? kSearchType6 : type;
-    double ce = 0;
+    CandidateCE ce;
     // A candidate that falls back is moved to Xmin here and stays there for later passes.
-    engine.EvaluateBreakpoint(candidate, ce, code, method);
+    engine.EvaluateCandidate(candidate, ce, code, method);
     const bool valid = searchCode ? code == type : candidate > engine.Xmin;
-    if (valid && typeBest != nullptr && ce > *typeBest) *typeBest = ce;
-    if (ce > best && valid) {
+    if (!valid) continue;
+    if (typeBest != nullptr && engine.Exceeds(ce, *typeBest)) *typeBest = ce;
+    if (engine.Exceeds(ce, best)) {
       best = ce;
       bestBP = candidate;
       accepted = true;
     }
   }
+  return accepted;
+}
+
+bool SearchPass(SegmentEngine& engine, BreakpointCandidates& candidates, int type, int method,
+                double& best, double& bestBP, double* typeBest) {
+  CandidateCE found = CandidateCE::Of(best);
+  CandidateCE typeFound = CandidateCE::Of(typeBest != nullptr ? *typeBest : 0);
+  const bool accepted = ScanCandidates(engine, candidates, type, method, found, bestBP,
+                                       typeBest != nullptr ? &typeFound : nullptr);
+  best = engine.ExactValue(found);
+  if (typeBest != nullptr) {
+    // Most often the type's best is the candidate that beat the threshold.
+    const bool same = typeFound.Recorded && found.Recorded && typeFound.Split == found.Split &&
+                      typeFound.Limit == found.Limit && typeFound.Slope == found.Slope &&
+                      typeFound.AnchorX == found.AnchorX && typeFound.AnchorY == found.AnchorY;
+    *typeBest = same ? best : engine.ExactValue(typeFound);
+  }
+  engine.Settle();
   return accepted;
 }
 

@@ -19,8 +19,18 @@ long double Sq(long double v) { return v * v; }
 // more than three of its digits to cancellation (2^-10).
 constexpr long double kCancelled = 1.0L / 1024;
 
+// Segments with fewer data sets take their residual sum from the pass, which costs no more.
+constexpr long double kClosedFormFrom = 16;
+
 // Square root of a value that only rounding can push below zero.
 long double SafeSqrt(long double v) { return v > 0 ? std::sqrt(v) : 0.0L; }
+
+// The coefficient of explanation of two residual sums (0 when Y does not vary).
+double ExplainedShare(double ssd1, double ssd2, long double sryt) {
+  if (!(sryt > 0)) return 0;
+  const long double ssd = static_cast<long double>(ssd1) + ssd2;
+  return static_cast<double>(1 - ssd / sryt);
+}
 
 }  // namespace
 
@@ -36,26 +46,34 @@ void SegmentEngine::Attach(const long double* y, const long double* x, int n) {
   y_ = y;
   x_ = x;
   n_ = std::max(n, 0);
+  // Whatever the previous data left is settled (searches settle before they return).
+  pending_ = Pending{};
+  carried_ = type2Run_ = type34Run_ = ErrorRun{};
+  carried_.serc = SERC;
+  visits_ = 0;
   sorted_ = true;
   for (int i = 1; i < n_ && sorted_; ++i) sorted_ = !(x_[i] < x_[i - 1]);
   prefix_.clear();
   suffix_.clear();
   if (!sorted_) return;
 
-  prefix_.assign(static_cast<std::size_t>(n_ / kBlock) + 1, RunningSums{});
+  block_ = 1;
+  const std::size_t perEntry = 2 * sizeof(RunningSums);
+  while ((static_cast<std::size_t>(n_ / block_) + 2) * perEntry > kSumsBudget) block_ *= 2;
+  prefix_.assign(static_cast<std::size_t>(n_ / block_) + 1, RunningSums{});
   RunningSums sums;
   for (int i = 0; i < n_; ++i) {
-    if (i % kBlock == 0) prefix_[i / kBlock] = sums;
+    if (i % block_ == 0) prefix_[static_cast<std::size_t>(i / block_)] = sums;
     Add(sums, i);
   }
-  if (n_ % kBlock == 0) prefix_[n_ / kBlock] = sums;
+  if (n_ % block_ == 0) prefix_[static_cast<std::size_t>(n_ / block_)] = sums;
 
-  const int blocks = (n_ + kBlock - 1) / kBlock;
+  const int blocks = (n_ + block_ - 1) / block_;
   suffix_.assign(static_cast<std::size_t>(blocks) + 1, RunningSums{});
   sums = RunningSums{};
   for (int i = n_ - 1; i >= 0; --i) {
     Add(sums, i);
-    if (i % kBlock == 0) suffix_[i / kBlock] = sums;
+    if (i % block_ == 0) suffix_[static_cast<std::size_t>(i / block_)] = sums;
   }
 }
 
@@ -73,11 +91,11 @@ void SegmentEngine::AccumulateSegments(double bp) {
     const int k = SplitIndex(bp);
     split_ = k;
     // Segment 1 upwards from the block start below k, segment 2 downwards from the one above.
-    RunningSums a = prefix_[k / kBlock];
-    for (int i = k / kBlock * kBlock; i < k; ++i) Add(a, i);
-    const int upper = (k + kBlock - 1) / kBlock;
-    RunningSums b = suffix_[upper];
-    for (int i = std::min(upper * kBlock, n_) - 1; i >= k; --i) Add(b, i);
+    RunningSums a = prefix_[static_cast<std::size_t>(k / block_)];
+    for (int i = k / block_ * block_; i < k; ++i) Add(a, i);
+    const int upper = (k + block_ - 1) / block_;
+    RunningSums b = suffix_[static_cast<std::size_t>(upper)];
+    for (int i = std::min(upper * block_, n_) - 1; i >= k; --i) Add(b, i);
     Sums[1] = {static_cast<long double>(k), a.SumY, a.SumX, a.SumYY, a.SumXX, a.SumXY};
     Sums[2] = {static_cast<long double>(n_ - k), b.SumY, b.SumX, b.SumYY, b.SumXX, b.SumXY};
     return;
@@ -144,6 +162,8 @@ void SegmentEngine::ComputeSegmentStats() {
       // divide by (constant Y would show a slope and a fit). Such a segment is taken again as
       // deviations from its first data set: equal values give exactly zero, and an offset
       // costs no digits. Data whose spread is not small against their size skip this pass.
+      StatScale& scale = scale_[static_cast<std::size_t>(s)];
+      scale = {u.SumYY, u.SumXX, 0, 0};
       if (syy < kCancelled * u.SumYY || sxx < kCancelled * u.SumXX) {
         const Deviations d = SegmentDeviations(s);
         t.AvY = d.y0 + d.dy / n;
@@ -151,6 +171,7 @@ void SegmentEngine::ComputeSegmentStats() {
         syy = d.dyy - d.dy * d.dy / n;
         sxx = d.dxx - d.dx * d.dx / n;
         t.Sxy = d.dxy - d.dx * d.dy / n;
+        scale = {d.dyy, d.dxx, std::fabs(t.AvY), std::fabs(t.AvX)};
       }
       t.Syy = std::max(syy, 0.0L);
       t.Sxx = std::max(sxx, 0.0L);
@@ -177,45 +198,87 @@ void SegmentEngine::LoadFinalLines() {
   }
 }
 
-void SegmentEngine::ComputeFinalSSD(double bp) {
+long double SegmentEngine::ResidualSum(int s, int split, long double limit, double ax,
+                                       double slope, double ay) const {
   // Each segment's residuals run in data order into their own accumulator, exactly as one loop
   // over all data sets adding to the segment's sum would.
-  auto residuals = [this](int s, int from, int to) {
-    const long double ax = AnchorX[s], slope = Slope[s], ay = AnchorY[s];
-    long double sum = 0;
+  const long double lax = ax, lslope = slope, lay = ay;
+  long double sum = 0;
+  if (sorted_) {
+    const int from = s == 1 ? 0 : split, to = s == 1 ? split : n_;
+    visits_ += std::max(to - from, 0);
     for (int i = from; i < to; ++i) {
-      const long double d = (y_[i] - ay) - (x_[i] - ax) * slope;
+      const long double d = (y_[i] - lay) - (x_[i] - lax) * lslope;
       sum += d * d;
     }
     return sum;
-  };
-  long double ssd1 = 0, ssd2 = 0;
-  if (sorted_) {
-    const int k = SplitIndex(bp);
-    ssd1 = residuals(1, 0, k);
-    ssd2 = residuals(2, k, n_);
-  } else {
-    const long double limit = bp;
-    const long double ax1 = AnchorX[1], s1 = Slope[1], ay1 = AnchorY[1];
-    const long double ax2 = AnchorX[2], s2 = Slope[2], ay2 = AnchorY[2];
-    for (int i = 0; i < n_; ++i) {
-      if (x_[i] < limit) {
-        const long double d = (y_[i] - ay1) - (x_[i] - ax1) * s1;
-        ssd1 += d * d;
-      } else {
-        const long double d = (y_[i] - ay2) - (x_[i] - ax2) * s2;
-        ssd2 += d * d;
-      }
-    }
   }
-  SSDFinal[1] = static_cast<double>(ssd1);
-  SSDFinal[2] = static_cast<double>(ssd2);
+  visits_ += n_;
+  for (int i = 0; i < n_; ++i) {
+    if ((x_[i] < limit) != (s == 1)) continue;
+    const long double d = (y_[i] - lay) - (x_[i] - lax) * lslope;
+    sum += d * d;
+  }
+  return sum;
+}
+
+void SegmentEngine::ComputeFinalSSD(double bp) {
+  const int k = sorted_ ? SplitIndex(bp) : 0;
+  const long double limit = bp;
+  for (int s = 1; s <= 2; ++s) {
+    SSDFinal[static_cast<std::size_t>(s)] = static_cast<double>(
+        ResidualSum(s, k, limit, AnchorX[static_cast<std::size_t>(s)],
+                    Slope[static_cast<std::size_t>(s)], AnchorY[static_cast<std::size_t>(s)]));
+  }
+}
+
+bool SegmentEngine::ClosedFormResidual(int s, long double& value, long double& lo,
+                                       long double& hi) const {
+  const std::size_t i = static_cast<std::size_t>(s);
+  const SegmentStats& t = Stats[i];
+  if (t.N == 0) {
+    value = lo = hi = 0;
+    return true;
+  }
+  // A small segment costs no more by the pass, which is exact.
+  if (t.N < kClosedFormFrom) return false;
+
+  // The residual sum about Yc = (X - ax) b + ay is
+  //   Syy - 2 b Sxy + b^2 Sxx + N (AvY - ay - b (AvX - ax))^2.
+  const long double n = t.N, b = Slope[i];
+  const long double dy = t.AvY - AnchorY[i], dx = t.AvX - AnchorX[i];
+  const long double c = dy - b * dx;
+  const long double t2 = 2 * b * t.Sxy, t3 = b * b * t.Sxx, t4 = n * c * c;
+  value = ((t.Syy - t2) + t3) + t4;
+
+  // How far that can lie from the pass over the data: the rounding of this formula, the rounding
+  // of the statistics it reads (sums over N terms of magnitudes bounded by the sums of squares
+  // they came from), and the rounding of the pass itself. Generous by a factor 4.
+  constexpr long double u = std::numeric_limits<long double>::epsilon() / 2;
+  const StatScale& m = scale_[i];
+  const long double depth = 4 * n + 16;
+  const long double eyy = depth * u * m.yy, exx = depth * u * m.xx;
+  const long double exy = depth * u * std::sqrt(m.yy * m.xx);
+  const long double eay = (n + 2) * u * std::sqrt(m.yy / n) + 2 * u * m.offY;
+  const long double eax = (n + 2) * u * std::sqrt(m.xx / n) + 2 * u * m.offX;
+  const long double ab = std::fabs(b);
+  const long double ec = eay + ab * eax + 3 * u * (std::fabs(dy) + std::fabs(b * dx));
+  const long double rounding = 8 * u * (t.Syy + std::fabs(t2) + t3 + t4);
+  const long double statistics = eyy + 2 * ab * exy + b * b * exx + n * (2 * std::fabs(c) + ec) * ec;
+  const long double about = t.Syy + eyy + n * dy * dy + b * b * (t.Sxx + exx + n * dx * dx);
+  const long double pass = (2 * n + 24) * u * about;
+  const long double err = 4 * (rounding + statistics + pass);
+  // A little more, so that the slope errors and margins taken at the two ends differ from the
+  // pass's by more than the last digit any library function may be off.
+  constexpr long double widen = 1.0L / (1LL << 40);
+  if (value < 0) value = 0;
+  lo = std::max(0.0L, (value - err) * (1 - widen));
+  hi = (value + err) * (1 + widen);
+  return true;
 }
 
 double SegmentEngine::ExplanationCoefficient() const {
-  if (!(SRYsqT > 0)) return 0;
-  const long double ssd = static_cast<long double>(SSDFinal[1]) + SSDFinal[2];
-  return static_cast<double>(1 - ssd / SRYsqT);
+  return ExplainedShare(SSDFinal[1], SSDFinal[2], SRYsqT);
 }
 
 double SegmentEngine::SlopeMargin(int s) const {
@@ -234,6 +297,10 @@ double SegmentEngine::MinSegmentCount() const {
   return static_cast<double>(std::max(count, 5.0L));
 }
 
+long double SegmentEngine::SlopeVariance(double ssd, const SegmentStats& stats) {
+  return (stats.N > 2 && stats.Sxx != 0) ? ssd / (stats.Sxx * (stats.N - 2)) : kBig;
+}
+
 void SegmentEngine::ComputeBreakpointErrors(int typeCode, int method, double bp) {
   const SegmentStats& s1 = Stats[1];
   const SegmentStats& s2 = Stats[2];
@@ -248,8 +315,8 @@ void SegmentEngine::ComputeBreakpointErrors(int typeCode, int method, double bp)
   // 2.
   const long double dY2 = Sq(s2.AvY - s1.AvY);
   // 3. Standard errors of the final slopes.
-  const long double varRC1 = (n1 > 2 && s1.Sxx != 0) ? SSDFinal[1] / (s1.Sxx * (n1 - 2)) : kBig;
-  const long double varRC2 = (n2 > 2 && s2.Sxx != 0) ? SSDFinal[2] / (s2.Sxx * (n2 - 2)) : kBig;
+  const long double varRC1 = SlopeVariance(SSDFinal[1], s1);
+  const long double varRC2 = SlopeVariance(SSDFinal[2], s2);
   // A segment whose X hardly varies can give a variance beyond the 64-bit range while its square
   // root still fits: keep the largest double rather than Inf.
   auto narrow = [](long double v) {
@@ -259,6 +326,10 @@ void SegmentEngine::ComputeBreakpointErrors(int typeCode, int method, double bp)
   VarRC[2] = narrow(varRC2);
   SERC[1] = static_cast<double>(SafeSqrt(varRC1));
   SERC[2] = static_cast<double>(SafeSqrt(varRC2));
+  // What this run writes is exact unless the evaluation says otherwise after it.
+  carried_.exact = carried_.sercExact = true;
+  if (typeCode == kType2) type2Run_.exact = true;
+  if (typeCode == kType3 || typeCode == kType4) type34Run_.exact = true;
   SEDiffSlopes = std::hypot(SERC[1], SERC[2]);
   const long double se1 = SERC[1], se2 = SERC[2];
   // 4.
@@ -372,7 +443,7 @@ void SegmentEngine::BuildConstrainedLines(int& typeCode, int method, double bp) 
   }
 }
 
-void SegmentEngine::EvaluateBreakpoint(double& bp, double& ce, int& typeCode, int method) {
+void SegmentEngine::StartEvaluation(double& bp, int& typeCode, int method, bool closed) {
   // 1-2. Fewer than three data sets on a side: fall back (once) to the single line, and let the
   // caller's candidate take Xmin for good.
   AccumulateSegments(bp);
@@ -391,7 +462,23 @@ void SegmentEngine::EvaluateBreakpoint(double& bp, double& ce, int& typeCode, in
   }
   // 6.
   BuildConstrainedLines(typeCode, method, bp);
-  // 7. The margins still hold the standard errors of the preceding evaluation.
+  // 7. The margins still hold the standard errors of the preceding evaluation. Where those came
+  // from the closed form, the margins that types 3 to 6 decide by must fall the same way at both
+  // ends of their interval, or the pass gives them exactly.
+  const bool decidesByCarried = typeCode == kType3 || typeCode == kType4 ||
+                                typeCode == kType5 || typeCode == kSearchType6;
+  if (closed && decidesByCarried && !CarriedErrorsExact()) {
+    auto signs = [&](const std::array<double, 3>& serc) {
+      unsigned bits = 0;
+      for (std::size_t i = 1; i <= 2; ++i) {
+        const double m = std::fabs(Slope[i]) - ConfidenceT * serc[i];
+        const double u = std::fabs(Slope[i]) + ConfidenceT * serc[i];
+        bits = bits << 3 | (m < 0 ? 1u : 0u) | (m > 0 ? 2u : 0u) | (u > 0 ? 4u : 0u);
+      }
+      return bits;
+    };
+    if (signs(carried_.lo) != signs(carried_.hi)) RefineCarriedErrors();
+  }
   M1 = SlopeMargin(1);
   M2 = SlopeMargin(2);
   U1 = std::fabs(Slope[1]) + ConfidenceT * SERC[1];
@@ -401,14 +488,61 @@ void SegmentEngine::EvaluateBreakpoint(double& bp, double& ce, int& typeCode, in
     if (M1 < 0 && U1 > 0) Slope[1] = 0;
     if (M2 < 0 && U2 > 0) Slope[2] = 0;
   }
+}
+
+bool SegmentEngine::FinishEvaluation(double bp, double& ce, int& typeCode, int method,
+                                     CandidateCE* found) {
   // 9-10.
-  ComputeFinalSSD(bp);
+  std::array<long double, 3> lo{}, hi{};
+  std::array<bool, 3> known{};
+  if (found == nullptr) {
+    ComputeFinalSSD(bp);
+  } else {
+    for (std::size_t s = 1; s <= 2; ++s) {
+      long double value = 0;
+      if (ClosedFormResidual(static_cast<int>(s), value, lo[s], hi[s])) {
+        SSDFinal[s] = static_cast<double>(value);
+      } else {
+        value = ResidualSum(static_cast<int>(s), split_, splitLimit_, AnchorX[s], Slope[s],
+                            AnchorY[s]);
+        SSDFinal[s] = static_cast<double>(value);
+        lo[s] = hi[s] = value;
+        known[s] = true;
+      }
+    }
+    pending_ = Pending{true, false, typeCode, method, bp, known};
+  }
   ce = ExplanationCoefficient();
+  // The interval of the pass's residual sums as the doubles the engine keeps.
+  const double lo1 = static_cast<double>(lo[1]), lo2 = static_cast<double>(lo[2]);
+  const double hi1 = static_cast<double>(hi[1]), hi2 = static_cast<double>(hi[2]);
+  if (found != nullptr) {
+    CandidateCE& f = *found;
+    f = CandidateCE::Of(ce);
+    f.Exact = known[1] && known[2];
+    f.Recorded = true;
+    f.Lo = ExplainedShare(hi1, hi2, SRYsqT);
+    f.Hi = ExplainedShare(lo1, lo2, SRYsqT);
+    f.Split = split_;
+    f.Limit = splitLimit_;
+    f.SRYsqT = SRYsqT;
+    f.Slope = Slope;
+    f.AnchorX = AnchorX;
+    f.AnchorY = AnchorY;
+    f.SSD = SSDFinal;
+    f.Known = known;
+    if (!(SRYsqT > 0)) f = CandidateCE::Of(0);
+  }
+  auto zero = [&]() {
+    ce = 0;
+    if (found != nullptr) *found = CandidateCE::Of(0);
+  };
   const bool noSxx1 = Stats[1].Sxx == 0, noSxx2 = Stats[2].Sxx == 0;
-  if (noSxx1 && noSxx2) ce = 0;
-  if ((typeCode == kSearchType2 || typeCode == kSearchType6) && (noSxx1 || noSxx2)) ce = 0;
+  if (noSxx1 && noSxx2) zero();
+  if ((typeCode == kSearchType2 || typeCode == kSearchType6) && (noSxx1 || noSxx2)) zero();
   // 11-12.
-  if (typeCode == kTypeHorizontal || typeCode == kTypeSingle) return;
+  if (typeCode == kTypeHorizontal || typeCode == kTypeSingle) return true;
+  if (found != nullptr) pending_.errorsRan = true;
   ComputeBreakpointErrors(typeCode, method, bp);
 
   // 13. Acceptance tests. A slope of exactly zero is insignificant whatever its standard error,
@@ -419,16 +553,16 @@ void SegmentEngine::EvaluateBreakpoint(double& bp, double& ce, int& typeCode, in
   const bool flat2 = M2 < 0 || Slope[2] == 0;
   switch (typeCode) {
     case kType3:
-      if (!(flat1 && M2 > 0 && countsOk)) ce = 0;
+      if (!(flat1 && M2 > 0 && countsOk)) zero();
       break;
     case kType4:
-      if (!(M1 > 0 && flat2 && countsOk)) ce = 0;
+      if (!(M1 > 0 && flat2 && countsOk)) zero();
       break;
     case kType5:
       if (flat1 && flat2) {
         const double g = std::fabs(static_cast<double>(Stats[1].AvY - Stats[2].AvY)) -
                          ConfidenceT * StDevDiffYav();
-        if (!(g > 0 && countsOk)) ce = 0;
+        if (!(g > 0 && countsOk)) zero();
       }
       break;
     default:
@@ -441,36 +575,225 @@ void SegmentEngine::EvaluateBreakpoint(double& bp, double& ce, int& typeCode, in
   U1 = std::fabs(Slope[1]) + ConfidenceT * SERC[1];
   U2 = std::fabs(Slope[2]) + ConfidenceT * SERC[2];
 
+  if (found != nullptr) {
+    // The slope errors carried into the next evaluation, with their intervals.
+    ErrorRun& c = carried_;
+    c.exact = c.sercExact = known[1] && known[2];
+    c.serial = ++serial_;
+    c.typeCode = typeCode;
+    c.method = method;
+    c.bp = bp;
+    c.serc = SERC;
+    c.lo = {0, static_cast<double>(SafeSqrt(SlopeVariance(lo1, Stats[1]))),
+            static_cast<double>(SafeSqrt(SlopeVariance(lo2, Stats[2])))};
+    c.hi = {0, static_cast<double>(SafeSqrt(SlopeVariance(hi1, Stats[1]))),
+            static_cast<double>(SafeSqrt(SlopeVariance(hi2, Stats[2])))};
+    c.split = split_;
+    c.limit = splitLimit_;
+    c.slope = Slope;
+    c.anchorX = AnchorX;
+    c.anchorY = AnchorY;
+    c.ssd = SSDFinal;
+    c.known = known;
+    c.stats = Stats;
+    if (typeCode == kType2) type2Run_ = c;
+    if (typeCode == kType3 || typeCode == kType4) type34Run_ = c;
+  }
+
+  if (typeCode == kSearchType2 || typeCode == kSearchType6) {
+    bool holds = TypeHolds(typeCode, bp, SERC[1], SERC[2], SSDFinal[1], SSDFinal[2], countsOk);
+    if (found != nullptr && !(known[1] && known[2])) {
+      // Larger residual sums only make the slopes and the jump less significant: the pass
+      // decides as both ends do, or the pass must decide.
+      const bool most = TypeHolds(typeCode, bp, carried_.lo[1], carried_.lo[2], lo1, lo2, countsOk);
+      const bool least = TypeHolds(typeCode, bp, carried_.hi[1], carried_.hi[2], hi1, hi2, countsOk);
+      if (most != least) return false;
+      holds = most;
+    }
+    if (holds) typeCode = typeCode == kSearchType2 ? kType2 : kType6;
+  }
+  return true;
+}
+
+bool SegmentEngine::TypeHolds(int typeCode, double bp, double serc1, double serc2, double ssd1,
+                              double ssd2, bool countsOk) const {
+  const double m1 = std::fabs(Slope[1]) - ConfidenceT * serc1;
+  const double m2 = std::fabs(Slope[2]) - ConfidenceT * serc2;
   if (typeCode == kSearchType2) {
     const double s1 = Slope[1], s2 = Slope[2];
-    const double dr = std::fabs(s1 - s2) - ConfidenceT * SEDiffSlopes;
+    const double dr = std::fabs(s1 - s2) - ConfidenceT * std::hypot(serc1, serc2);
     const bool sameSign = (s1 > 0 && s2 > 0) || (s1 < 0 && s2 < 0);
     const bool shapeOk = (s1 > 0 && s2 < 0) || (s1 < 0 && s2 > 0) ||
                          (sameSign && !(1.2 * s2 >= s1 && 1.2 * s1 >= s2));
-    if (M1 > 0 && M2 > 0 && dr > 0 && shapeOk && countsOk) typeCode = kType2;
-  } else if (typeCode == kSearchType6) {
-    const double t = ConfidenceT;
-    const double y1bp = (bp - AnchorX[1]) * Slope[1] + AnchorY[1];
-    const double y2bp = (bp - AnchorX[2]) * Slope[2] + AnchorY[2];
-    // K1 scales the residuals of segment 1 by the Sxx of segment 2, and K2 the other way round.
-    const long double kDen1 = (Stats[1].N - 2) * Stats[2].Sxx;
-    const long double kDen2 = (Stats[2].N - 2) * Stats[1].Sxx;
-    const long double k1 = kDen1 > 0 ? SSDFinal[1] / kDen1 : kBig;
-    const long double k2 = kDen2 > 0 ? SSDFinal[2] / kDen2 : kBig;
-    const double r1 = static_cast<double>(
-        SafeSqrt(static_cast<long double>(SERC[1]) * SERC[1] * Sq(bp - AnchorX[1]) + k1));
-    const double r2 = static_cast<double>(
-        SafeSqrt(static_cast<long double>(SERC[2]) * SERC[2] * Sq(bp - AnchorX[2]) + k2));
-    bool disconnected = y1bp - t * r1 > y2bp + t * r2 || y1bp + t * r1 < y2bp - t * r2;
-    // A jump of 10 % of a level only means something between two positive levels.
-    if (y1bp > 0 && y2bp > 0) {
-      disconnected = disconnected || (y1bp > y2bp && y1bp - y2bp > 0.1 * y2bp) ||
-                     (y1bp < y2bp && y2bp - y1bp > 0.1 * y1bp);
-    }
-    // Two horizontal segments are type 5's business: type 6 needs a sloping one.
-    const bool sloping = M1 > 0 || M2 > 0;
-    if (disconnected && countsOk && sloping) typeCode = kType6;
+    return m1 > 0 && m2 > 0 && dr > 0 && shapeOk && countsOk;
   }
+  const double t = ConfidenceT;
+  const double y1bp = (bp - AnchorX[1]) * Slope[1] + AnchorY[1];
+  const double y2bp = (bp - AnchorX[2]) * Slope[2] + AnchorY[2];
+  // K1 scales the residuals of segment 1 by the Sxx of segment 2, and K2 the other way round.
+  const long double kDen1 = (Stats[1].N - 2) * Stats[2].Sxx;
+  const long double kDen2 = (Stats[2].N - 2) * Stats[1].Sxx;
+  const long double k1 = kDen1 > 0 ? ssd1 / kDen1 : kBig;
+  const long double k2 = kDen2 > 0 ? ssd2 / kDen2 : kBig;
+  const double r1 = static_cast<double>(
+      SafeSqrt(static_cast<long double>(serc1) * serc1 * Sq(bp - AnchorX[1]) + k1));
+  const double r2 = static_cast<double>(
+      SafeSqrt(static_cast<long double>(serc2) * serc2 * Sq(bp - AnchorX[2]) + k2));
+  bool disconnected = y1bp - t * r1 > y2bp + t * r2 || y1bp + t * r1 < y2bp - t * r2;
+  // A jump of 10 % of a level only means something between two positive levels.
+  if (y1bp > 0 && y2bp > 0) {
+    disconnected = disconnected || (y1bp > y2bp && y1bp - y2bp > 0.1 * y2bp) ||
+                   (y1bp < y2bp && y2bp - y1bp > 0.1 * y1bp);
+  }
+  // Two horizontal segments are type 5's business: type 6 needs a sloping one.
+  const bool sloping = m1 > 0 || m2 > 0;
+  return disconnected && countsOk && sloping;
+}
+
+void SegmentEngine::EvaluateBreakpoint(double& bp, double& ce, int& typeCode, int method) {
+  Settle();
+  StartEvaluation(bp, typeCode, method, false);
+  FinishEvaluation(bp, ce, typeCode, method, nullptr);
+}
+
+void SegmentEngine::EvaluateCandidate(double& bp, CandidateCE& ce, int& typeCode, int method) {
+  if (!ClosedFormSearch) {
+    double value = 0;
+    EvaluateBreakpoint(bp, value, typeCode, method);
+    ce = CandidateCE::Of(value);
+    return;
+  }
+  // The previous candidate's sums stay as the closed form gave them; only what this one reads
+  // (the carried slope errors) is made exact, and only where a margin needs it.
+  StartEvaluation(bp, typeCode, method, true);
+  double value = 0;
+  if (FinishEvaluation(bp, value, typeCode, method, &ce)) return;
+  // A decision too close to call from the closed form: the pass takes it.
+  pending_ = Pending{};
+  FinishEvaluation(bp, value, typeCode, method, nullptr);
+  ce = CandidateCE::Of(value);
+}
+
+bool SegmentEngine::CarriedErrorsExact() const {
+  // Whoever set SERC since (a report, Restore) set exact values.
+  return carried_.sercExact || carried_.serc[1] != SERC[1] || carried_.serc[2] != SERC[2];
+}
+
+void SegmentEngine::RefineCarriedErrors() {
+  if (CarriedErrorsExact()) return;
+  ErrorRun& c = carried_;
+  for (std::size_t s = 1; s <= 2; ++s) {
+    if (!c.known[s]) {
+      c.ssd[s] = static_cast<double>(ResidualSum(static_cast<int>(s), c.split, c.limit,
+                                                 c.anchorX[s], c.slope[s], c.anchorY[s]));
+      c.known[s] = true;
+    }
+    SERC[s] = static_cast<double>(SafeSqrt(SlopeVariance(c.ssd[s], c.stats[s])));
+  }
+  c.serc = SERC;
+  c.lo = c.hi = SERC;
+  c.sercExact = true;
+}
+
+void SegmentEngine::RerunErrors(ErrorRun& run) {
+  for (std::size_t s = 1; s <= 2; ++s) {
+    if (run.known[s]) continue;
+    run.ssd[s] = static_cast<double>(ResidualSum(static_cast<int>(s), run.split, run.limit,
+                                                 run.anchorX[s], run.slope[s], run.anchorY[s]));
+    run.known[s] = true;
+  }
+  std::swap(Stats, run.stats);
+  std::swap(Slope, run.slope);
+  std::swap(AnchorX, run.anchorX);
+  std::swap(AnchorY, run.anchorY);
+  std::array<double, 3> ssd = run.ssd;
+  std::swap(SSDFinal, ssd);
+  ComputeBreakpointErrors(run.typeCode, run.method, run.bp);
+  std::swap(SSDFinal, ssd);
+  std::swap(Stats, run.stats);
+  std::swap(Slope, run.slope);
+  std::swap(AnchorX, run.anchorX);
+  std::swap(AnchorY, run.anchorY);
+  run.exact = run.sercExact = true;
+  run.serc = SERC;
+}
+
+void SegmentEngine::Settle() {
+  // The terms of types 2, 3 and 4 as their last runs left them, oldest first; then the last run
+  // of the error routine, whose values are the ones every later reader sees.
+  ErrorRun* older[2] = {&type2Run_, &type34Run_};
+  if (older[0]->serial > older[1]->serial) std::swap(older[0], older[1]);
+  bool rewritten = false;
+  for (ErrorRun* run : older) {
+    if (!run->exact && run->serial < carried_.serial) {
+      RerunErrors(*run);
+      rewritten = true;
+    }
+  }
+  const bool fromCarried = !carried_.exact && carried_.serc == SERC;
+  if (rewritten || fromCarried) {
+    const ErrorRun again = carried_;
+    carried_.exact = false;
+    RerunErrors(carried_);
+    if (again.serial == type2Run_.serial) type2Run_ = carried_;
+    if (again.serial == type34Run_.serial) type34Run_ = carried_;
+  }
+  if (!pending_.active) return;
+  const Pending p = pending_;
+  pending_ = Pending{};
+  // The last evaluation's own residual sums (taken from its error run when it had one), and the
+  // margins it left, which read the slope errors now in place.
+  const bool sameRun = p.errorsRan && carried_.serial == serial_;
+  for (std::size_t s = 1; s <= 2; ++s) {
+    if (p.known[s]) continue;
+    SSDFinal[s] = sameRun && carried_.known[s]
+                      ? carried_.ssd[s]
+                      : static_cast<double>(ResidualSum(static_cast<int>(s), split_, splitLimit_,
+                                                        AnchorX[s], Slope[s], AnchorY[s]));
+  }
+  M1 = SlopeMargin(1);
+  M2 = SlopeMargin(2);
+  U1 = std::fabs(Slope[1]) + ConfidenceT * SERC[1];
+  U2 = std::fabs(Slope[2]) + ConfidenceT * SERC[2];
+}
+
+SegmentEngine::CandidateCE SegmentEngine::CandidateCE::Times(double f) const {
+  CandidateCE c = *this;
+  c.Value = Value * f;
+  c.Lo = Lo * f;
+  c.Hi = Hi * f;
+  c.Factors[static_cast<std::size_t>(c.FactorCount++)] = f;
+  return c;
+}
+
+double SegmentEngine::ExactValue(CandidateCE& a) const {
+  if (a.Exact) return a.Value;
+  std::array<double, 3> ssd = a.SSD;
+  for (std::size_t s = 1; s <= 2; ++s) {
+    if (a.Known[s]) continue;
+    ssd[s] = static_cast<double>(
+        ResidualSum(static_cast<int>(s), a.Split, a.Limit, a.AnchorX[s], a.Slope[s], a.AnchorY[s]));
+  }
+  double value = ExplainedShare(ssd[1], ssd[2], a.SRYsqT);
+  for (int i = 0; i < a.FactorCount; ++i) value *= a.Factors[static_cast<std::size_t>(i)];
+  a.SSD = ssd;
+  a.Known = {true, true, true};
+  a.Value = a.Lo = a.Hi = value;
+  a.Exact = true;
+  return value;
+}
+
+bool SegmentEngine::Exceeds(CandidateCE& a, CandidateCE& b) const {
+  if (a.Lo > b.Hi) return true;
+  if (a.Hi <= b.Lo) return false;
+  // The same lines on the same split give the pass the same value: not greater.
+  const bool sameSplit = sorted_ ? a.Split == b.Split : a.Limit == b.Limit;
+  if (a.Recorded && b.Recorded && sameSplit && a.SRYsqT == b.SRYsqT && a.Slope == b.Slope &&
+      a.AnchorX == b.AnchorX && a.AnchorY == b.AnchorY && a.FactorCount == b.FactorCount &&
+      a.Factors == b.Factors) {
+    return false;
+  }
+  return ExactValue(a) > ExactValue(b);
 }
 
 void SegmentEngine::FindExtremes() {
@@ -504,6 +827,7 @@ RegressionCarryOver SegmentEngine::CarryOver() const {
 void SegmentEngine::Restore(const RegressionCarryOver& carry) {
   SERC[1] = carry.SERC1;
   SERC[2] = carry.SERC2;
+  carried_.exact = carried_.sercExact = true;
   OptMethod = carry.OptMethod;
 }
 

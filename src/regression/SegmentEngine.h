@@ -8,6 +8,14 @@
 // X >= BP; arrays indexed [1] and [2] follow that numbering ([0] is unused).
 //
 // Nothing in an evaluation allocates: the working values are members, sized once.
+//
+// The searches evaluate their candidates in constant time: the residual sums about the final
+// lines come from the segment statistics instead of a pass over the data, together with a bound
+// on how far they can lie from what the pass gives. Every decision of the search (the acceptance
+// tests of types 2 and 6, the slope margins that read the standard errors of the preceding
+// evaluation, the comparisons of coefficients of explanation) is taken at both ends of that bound;
+// where the two ends disagree, the pass decides. So a search chooses exactly as one passing over
+// the data for every candidate, and every number it hands on is the pass's own.
 #pragma once
 
 #include <array>
@@ -60,6 +68,9 @@ class SegmentEngine {
   double ConfidenceT = 1.75;
   double Xmin = 0, Xmax = 0;  // of the attached X, set by the driver (FindExtremes)
   int OptMethod = 1;          // the optimal method of the last search (carries over)
+  // false makes the searches pass over the data for every candidate (the slow way, kept to check
+  // that both decide alike).
+  bool ClosedFormSearch = true;
 
   // ---- segment statistics ----
   std::array<SegmentSums, 3> Sums{};
@@ -99,6 +110,47 @@ class SegmentEngine {
   // the single line, typeCode 1) and may turn 20 into 2 or 60 into 6 when the type is accepted.
   void EvaluateBreakpoint(double& bp, double& ce, int& typeCode, int method);
 
+  // A coefficient of explanation found by a search candidate. While it comes from the closed
+  // form, the pass over the data would give some value in [Lo, Hi]; the record of the candidate's
+  // lines lets the pass give it exactly when a comparison cannot be decided otherwise.
+  struct CandidateCE {
+    double Value = 0, Lo = 0, Hi = 0;
+    bool Exact = true;
+    bool Recorded = false;  // the fields below describe the candidate
+    // The lines and split of the candidate, and its residual sums (exact where Known).
+    int Split = 0;
+    long double Limit = 0, SRYsqT = 0;
+    std::array<double, 3> Slope{}, AnchorX{}, AnchorY{}, SSD{};
+    std::array<bool, 3> Known{};
+    // Factors applied to the value in this order (thresholds such as 1.5 times a maximum).
+    std::array<double, 4> Factors{};
+    int FactorCount = 0;
+    static CandidateCE Of(double value) {
+      CandidateCE c;
+      c.Value = c.Lo = c.Hi = value;
+      return c;
+    }
+    // This value times f, as the double product of the exact value with f will be.
+    CandidateCE Times(double f) const;
+  };
+
+  // One candidate of a search: as EvaluateBreakpoint decides, from the segment statistics in
+  // constant time. The engine is left unsettled: Settle() before reading its members directly.
+  void EvaluateCandidate(double& bp, CandidateCE& ce, int& typeCode, int method);
+  // Whether a > b as the pass over the data would decide; may make either exact.
+  bool Exceeds(CandidateCE& a, CandidateCE& b) const;
+  // The value the pass over the data gives.
+  double ExactValue(CandidateCE& a) const;
+  // The residual sum of segment s about its current final line from the segment statistics
+  // (after ComputeSegmentStats), in constant time, with an interval [lo, hi] that holds what
+  // ComputeFinalSSD gives. False where the segment is too small for the closed form to pay (the
+  // pass then costs as little).
+  bool ClosedFormResidual(int s, long double& value, long double& lo, long double& hi) const;
+  // Makes every member what the pass over the data would have left after the last evaluation.
+  void Settle();
+  // How many data sets the residual sums have visited since Attach (a measure of the work).
+  long long ResidualVisits() const { return visits_; }
+
   // Smallest and largest attached X (starting from the first value, so any magnitude works).
   // Xmin is rounded down and Xmax up to the nearest double, so that BP = Xmin puts every data
   // set in segment 2 even when X holds values that no double represents exactly.
@@ -115,6 +167,64 @@ class SegmentEngine {
   // Index of the first data set with X >= bp (sorted data only).
   int SplitIndex(double bp) const;
   void Add(RunningSums& sums, int i) const;
+
+  // Sum of squared deviations of segment s about the line (ax, slope, ay), for the segment of a
+  // split: data sets split .. n-1 (or 0 .. split-1) for sorted data, else those X (not) below
+  // the limit. The one pass that every residual sum of the engine goes through.
+  long double ResidualSum(int s, int split, long double limit, double ax, double slope,
+                          double ay) const;
+  // VarRC of segment s for a residual sum (the substitute when the count or Sxx forbids it).
+  static long double SlopeVariance(double ssd, const SegmentStats& stats);
+  // Whether the tests of type code 20 or 60 accept, given the slope errors and residual sums.
+  bool TypeHolds(int typeCode, double bp, double serc1, double serc2, double ssd1, double ssd2,
+                 bool countsOk) const;
+  // Steps 1 to 13 of an evaluation; with `found`, from the closed form. False when a decision
+  // of types 2 or 6 could not be taken from the closed form (the lines are then in place and
+  // FinishEvaluation can run again with the pass).
+  void StartEvaluation(double& bp, int& typeCode, int method, bool closed);
+  bool FinishEvaluation(double bp, double& ce, int& typeCode, int method, CandidateCE* found);
+  // Makes the carried slope errors exact when they came from the closed form.
+  void RefineCarriedErrors();
+  bool CarriedErrorsExact() const;
+
+  // The magnitudes that bound the rounding of each segment's statistics: the sums of squares
+  // they were taken from (raw, or deviations from the first data set) and the offset added back.
+  struct StatScale {
+    long double yy = 0, xx = 0, offY = 0, offX = 0;
+  };
+  std::array<StatScale, 3> scale_{};
+
+  // A run of the error routine on residual sums from the closed form: what the pass needs to
+  // run it again exactly. `exact` once everything it wrote is the pass's; `sercExact` once its
+  // slope errors are (the margins of the next evaluation read those alone).
+  struct ErrorRun {
+    bool exact = true, sercExact = true;
+    long long serial = 0;
+    int typeCode = 0, method = 0;
+    double bp = 0;
+    std::array<double, 3> serc{}, lo{}, hi{};
+    int split = 0;
+    long double limit = 0;
+    std::array<double, 3> slope{}, anchorX{}, anchorY{}, ssd{};
+    std::array<bool, 3> known{};
+    std::array<SegmentStats, 3> stats{};
+  };
+  // Runs the error routine again for `run` from the pass's sums, with its statistics and lines
+  // in place, and puts the current ones back.
+  void RerunErrors(ErrorRun& run);
+  // The last run (whose slope errors carry into the next evaluation), and the last runs that
+  // wrote the terms of type 2 and of types 3 and 4, which later runs of other types keep.
+  ErrorRun carried_, type2Run_, type34Run_;
+  long long serial_ = 0;
+  mutable long long visits_ = 0;
+  // The last evaluation when it took its residual sums from the closed form.
+  struct Pending {
+    bool active = false, errorsRan = false;
+    int typeCode = 0, method = 0;
+    double bp = 0;
+    std::array<bool, 3> known{};
+  };
+  Pending pending_;
 
   // Deviations of one segment's data sets from the first of them: their sums, and that first
   // data set. The statistics are taken from these rather than from the raw sums, whose
@@ -138,7 +248,11 @@ class SegmentEngine {
   // upwards, suffix_[b] data sets b*kBlock .. n-1 summed downwards. A segment continues from
   // the nearest entry, so it carries exactly the rounding of a direct loop over it and is never
   // a difference of two sums (which would cancel).
-  static constexpr int kBlock = 64;
+  // The entries are kept at every block_-th data set, block_ being the smallest power of two
+  // that keeps both lists within kSumsBudget bytes: every data set for small N, so that a split
+  // costs no additions at all, and at most a few dozen for the largest.
+  static constexpr std::size_t kSumsBudget = 256 * 1024;
+  int block_ = 1;
   std::vector<RunningSums> prefix_, suffix_;
 };
 
@@ -175,8 +289,15 @@ BreakpointCandidates MakeBreakpointCandidates(double xmin, double xmax);
 // accepted the type). Ties keep the earlier candidate. True when some candidate replaced the
 // best; `best` and `bestBP` then hold the last replacement. `typeBest`, when given, is raised to
 // the highest coefficient of any candidate for which the type holds, whatever the threshold.
+// The engine is left as the pass over the data would leave it after the last candidate.
 bool SearchPass(SegmentEngine& engine, BreakpointCandidates& candidates, int type, int method,
                 double& best, double& bestBP, double* typeBest = nullptr);
+
+// SearchPass for a search of several passes: `best` and `typeBest` may stay as the closed form
+// found them, and the engine unsettled, until the search ends (ExactValue, Settle).
+bool ScanCandidates(SegmentEngine& engine, BreakpointCandidates& candidates, int type, int method,
+                    SegmentEngine::CandidateCE& best, double& bestBP,
+                    SegmentEngine::CandidateCE* typeBest = nullptr);
 
 // The search over types 3, 4, 5, 2 and 6 with methods and 100 candidates, on an engine attached
 // to data sorted by X whose Xmin and Xmax are set. The optimal method is also left in the

@@ -189,11 +189,13 @@ VariableSearchResult SearchBestType(SegmentEngine& e, int preferredType, int exc
   r.CE = ce;
   if (preferredType == kTypeSingle) return r;
 
-  double threshold = ce;
+  // The thresholds stay as the closed form found them until the search ends.
+  SegmentEngine::CandidateCE threshold = SegmentEngine::CandidateCE::Of(ce);
+  SegmentEngine::CandidateCE found = threshold;
   auto pass = [&](int type, int method) {
-    if (SearchPass(e, candidates, type, method, threshold, r.BP)) {
+    if (ScanCandidates(e, candidates, type, method, threshold, r.BP)) {
       r.Type = type;
-      r.CE = threshold;
+      found = threshold;
       if (type != kType5 && type != kType6) r.Method = method;
     }
   };
@@ -207,18 +209,20 @@ VariableSearchResult SearchBestType(SegmentEngine& e, int preferredType, int exc
   }
   // Types 5, 2 and 6 must each beat the best so far by 10 %; an excluded type leaves the bar.
   if (excludedType != kType5) {
-    threshold *= 1.1;
+    threshold = threshold.Times(1.1);
     pass(kType5, 0);
   }
   if (excludedType != kType2) {
-    threshold *= 1.1;
+    threshold = threshold.Times(1.1);
     pass(kType2, 1);
     pass(kType2, 2);
   }
   if (excludedType != kType6) {
-    threshold *= 1.1;
+    threshold = threshold.Times(1.1);
     pass(kType6, 0);
   }
+  r.CE = e.ExactValue(found);
+  e.Settle();
   return r;
 }
 

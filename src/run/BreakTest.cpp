@@ -9,6 +9,7 @@
 #include <numeric>
 #include <thread>
 
+#include "partial/PartialScan.h"
 #include "regression/SegmentEngine.h"
 #include "regression/TwoVariable.h"
 
@@ -58,9 +59,24 @@ double ExtraExplanationOfBreaks(const std::vector<long double>& y,
   return room > 0 ? (r.OverallCE - without) / room : 0;
 }
 
+double ExtraExplanationOfLevelStretch(const std::vector<long double>& y,
+                                      const std::vector<long double>& x, double confidenceT) {
+  const int n = static_cast<int>(std::min(y.size(), x.size()));
+  SegmentEngine engine;
+  engine.Attach(y.data(), x.data(), n);
+  engine.ConfidenceT = confidenceT;
+  engine.FindExtremes();
+  if (n < 3 || engine.Xmax - engine.Xmin < 0.001) return 0;
+  const PartialResult r = RunPartialScan(engine, y.data(), x.data(), n);
+  if (!r.HorizontalFound() || !(r.SRYsqT > 0)) return 0;
+  const double line = 1 - r.SSDSingle / r.SRYsqT;
+  const double room = 1 - line;
+  return room > 0 ? (r.Final.CE - line) / room : 0;
+}
+
 bool BreakTestApplies(const RunResult& result) {
   if (!result.Valid || !result.HasBreakpoint || result.X.size() < 3) return false;
-  return result.Analysis == "one-variable" ||
+  return result.Analysis == "one-variable" || result.Analysis == "partial" ||
          (result.Analysis == "two-variable" && result.Z.size() == result.X.size());
 }
 
@@ -145,9 +161,11 @@ BreakTestResult RunBreakTest(const RunResult& result, const BreakTestOptions& op
   choices.ExcludedTypeX = result.ExcludedType;
   choices.ExcludedTypeZ = result.ExcludedTypeZ;
   const RegressionCarryOver carried{result.StartSERC1, result.StartSERC2, result.StartOptMethod};
+  const bool partial = result.Analysis == "partial";
   auto statistic = [&](const std::vector<long double>& values) {
-    return twoVariables ? ExtraExplanationOfBreaks(values, x, z, choices, carried)
-                        : ExtraExplanationOfBreak(values, x, setup);
+    if (twoVariables) return ExtraExplanationOfBreaks(values, x, z, choices, carried);
+    if (partial) return ExtraExplanationOfLevelStretch(values, x, result.ConfidenceT);
+    return ExtraExplanationOfBreak(values, x, setup);
   };
   // The observed value is taken by the same code from the same 64-bit table as the shuffles,
   // so that the unshuffled order counts exactly as one of them would.

@@ -74,8 +74,14 @@ double ExtraExplanationOfBreaks(const std::vector<long double>& y,
                                 const TwoVariableChoices& choices,
                                 const RegressionCarryOver& start);
 
+// The same for a partial regression on y and x in ascending order of x: the share of what the
+// straight line leaves that the function with its level stretch explains; 0 when no level
+// stretch is found.
+double ExtraExplanationOfLevelStretch(const std::vector<long double>& y,
+                                      const std::vector<long double>& x, double confidenceT);
+
 // True when the run found a break that the test can judge (segmented runs of one or two
-// variables).
+// variables, and a partial regression that found a level stretch).
 bool BreakTestApplies(const RunResult& result);
 
 // Runs the test on the data table of `result`. The shuffles depend only on the seed and their

@@ -27,6 +27,21 @@ TEST(FormatExp, RoundsHalfAwayFromZeroOnTheExactValue) {
   EXPECT_EQ(FormatExp(999.5, 0, 3), "1.00E+003");
 }
 
+TEST(FormatExp, ExtendedValuesAndAllDigitsOfADouble) {
+  // Values no double holds take the extended route; doubles the quick one; both round alike.
+  EXPECT_EQ(FormatExp(1.0L / 3, 0, 3), "3.33E-001");
+  EXPECT_EQ(FormatExp(0.125L + 0x1p-66L, 0, 2), "1.3E-001");  // just above the tie
+  EXPECT_EQ(FormatExp(0.125L - 0x1p-67L, 0, 2), "1.2E-001");  // just below it
+  // 1/3 as a double is 0.333333333333333314829616256...
+  EXPECT_EQ(FormatExp(1.0 / 3, 0, 17), "3.3333333333333331E-001");
+  EXPECT_EQ(FormatExp(1.0 / 3, 0, 19), "3.333333333333333148E-001");
+  EXPECT_EQ(FormatFixed(0x1p70, 0, 1), "1180591620717411303424.0");
+  // Too many digits for the quick route's buffer.
+  EXPECT_EQ(FormatFixed(0x1p500, 0, 0),
+            "3273390607896141870013189696827599152216642046043064789483291368096133796404674554"
+            "883270092325904157150886684127560071009217256545885393053328527589376");
+}
+
 TEST(FormatFixed, WidthsAndRounding) {
   EXPECT_EQ(FormatFixed(3.14159, 7, 2), "   3.14");
   EXPECT_EQ(FormatFixed(4.5, 10, 2), "      4.50");

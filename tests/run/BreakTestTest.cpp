@@ -121,5 +121,32 @@ TEST(BreakTest, NotRunWithoutABreakOrForOtherAnalyses) {
   EXPECT_FALSE(RunBreakTest(r, none).Done);
 }
 
+
+TEST(BreakTest, ALevelStretchOfAPartialRegression) {
+  // Rising by 0.4 up to X = 30, level beyond, a little noise: the range of no effect is real.
+  Noise noise(3);
+  RunResult r;
+  r.Valid = true;
+  r.Analysis = "partial";
+  r.HasBreakpoint = true;
+  for (int i = 0; i < 50; ++i) {
+    const double x = i + 1;
+    r.X.push_back(x);
+    r.Y.push_back((x < 30 ? 0.4 * x : 12) + 0.3 * noise.Normal());
+  }
+  ASSERT_TRUE(BreakTestApplies(r));
+  const std::vector<long double> lx(r.X.begin(), r.X.end()), ly(r.Y.begin(), r.Y.end());
+  EXPECT_GT(ExtraExplanationOfLevelStretch(ly, lx, 1.75), 0.5);
+  BreakTestOptions options;
+  options.Permutations = 99;
+  const BreakTestResult t = RunBreakTest(r, options);
+  ASSERT_TRUE(t.Done);
+  EXPECT_EQ(t.AtLeastAsLarge, 0);
+  // A straight line has no level stretch to find.
+  std::vector<long double> line(50);
+  for (size_t i = 0; i < 50; ++i) line[i] = 2 * lx[i] + 1;
+  EXPECT_EQ(ExtraExplanationOfLevelStretch(line, lx, 1.75), 0);
+}
+
 }  // namespace
 }  // namespace vornax

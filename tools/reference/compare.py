@@ -27,6 +27,14 @@ and with --double-lines those differences vanish.
 The coefficients of explanation are compared to 1e-9; the report's numbers to
 the digits printed.  A difference only in the choice among candidates whose
 coefficients agree to rounding is counted as a near-tie, not as a fault.
+
+search_driver also runs the search passing over the data for every candidate and
+checks that the constant-time search chose alike and left every number equal to the
+last bit; any difference there is counted as a discrepancy ("closed-form").
+--closed-form-only runs that check alone (no reference, no report), fast enough for
+many thousands of cases:
+
+    python3 tools/reference/compare.py --build build --cases 6000 --closed-form-only
 """
 
 from __future__ import annotations
@@ -138,6 +146,26 @@ def make_case(rng: random.Random, max_n: int = 300):
         ys = [y * 1e-3 + oy for y in ys]
         xs = [x + ox for x in xs]
         shape += f"+{oy:g}/+{ox:g}"
+    extra = rng.random()
+    if extra < 0.08:
+        # mirror images: Y symmetric about the middle of X, so that candidates on either side
+        # explain exactly as much in exact arithmetic and differ only by rounding (near-ties)
+        half = max(2, n // 2)
+        lo = min(xs)
+        step = ((max(xs) - lo) or 1.0) / (2 * half)
+        left = [lo + step * i for i in range(half)]
+        mid = lo + step * half
+        xs = left + [2 * mid - x for x in reversed(left)]
+        prof = [ys[i % len(ys)] for i in range(half)]
+        ys = prof + list(reversed(prof))
+        shape += "+mirror"
+    elif extra < 0.16:
+        # data sets replicated by weight factors: each repeated 2 to 4 times
+        k = rng.randint(2, 4)
+        ys = [y for y in ys for _ in range(k)]
+        xs = [x for x in xs for _ in range(k)]
+        shape += f"+replicated{k}"
+    n = len(xs)
     conf = rng.choice([90, 95, 98])
     prefer = exclude = None
     r = rng.random()
@@ -265,6 +293,8 @@ def compare(case, ref, drv, bat):
     slope_abs = 1e-9 * yscale / xrange_
     icpt_abs = 1e-9 * (yscale + yscale * xscale / xrange_)
 
+    if drv.get("closedform") != "same":
+        diffs.append(("closed-form", f"search from the closed form differs: {drv.get('closedform')}"))
     rf = ref["failed"] or "None"
     if drv["failed"] != rf:
         diffs.append(("failed", f"ref {rf} prog {drv['failed']}"))
@@ -358,6 +388,9 @@ def main(argv):
     ap.add_argument("--replay", nargs="*")
     ap.add_argument("--max-n", type=int, default=300, help="largest data set generated")
     ap.add_argument("--verbose", "-v", action="store_true")
+    ap.add_argument("--closed-form-only", action="store_true",
+                    help="only check that the constant-time search decides as the pass over "
+                         "the data (no reference, no report): fast enough for many thousands")
     ap.add_argument("--double-lines", action="store_true",
                     help="hold the reference's final lines as doubles, as the program does")
     a = ap.parse_args(argv)
@@ -372,6 +405,19 @@ def main(argv):
         cases = ([read_case(p) for p in a.replay] if a.replay
                  else [make_case(rng, a.max_n) for _ in range(a.cases)])
         for i, case in enumerate(cases):
+            if a.closed_form_only:
+                drv = run_driver(exe, case)
+                key = f"{drv['failed'] if drv['failed'] != 'None' else drv['type']}"
+                counts[key] = counts.get(key, 0) + 1
+                if drv.get("closedform") != "same":
+                    bad += 1
+                    print(f"[DIFF] case {i} {case['label']} conf={case['conf']} "
+                          f"prefer={case['prefer']} exclude={case['exclude']}")
+                    print(f"    closed-form: {drv.get('closedform')}")
+                    if a.keep:
+                        os.makedirs(a.keep, exist_ok=True)
+                        write_inp(os.path.join(a.keep, f"case{i:04d}.inp"), case)
+                continue
             ref, drv, bat, diffs = run_case(case, exe, batch, work, None if a.replay else a.keep, i)
             key = f"{ref.get('failed') or ref['type']}"
             counts[key] = counts.get(key, 0) + 1
@@ -394,7 +440,8 @@ def main(argv):
             elif a.verbose:
                 print(f"[ok] case {i} {case['label']} type {ref.get('type')} "
                       f"bp {ref.get('bp')}")
-    print(f"{len(cases)} cases; results by reference type/failure: {dict(sorted(counts.items()))}")
+    what = "program" if a.closed_form_only else "reference"
+    print(f"{len(cases)} cases; results by {what} type/failure: {dict(sorted(counts.items()))}")
     print(f"near-ties from rounding: {ties}; other discrepancies: {bad}")
     return 1 if bad else 0
 
