@@ -130,13 +130,13 @@ void DrawFrame(Canvas& c, const GraphData& g, const AxisCaptions& captions, int 
   c.Fill(20, 22, 605, 405, panel);
   const QColor text = c.Text();
   c.Font(titleFont == 12 ? 12 : 10);
-  c.Text(45, 24, c.Elided(g.Title2, 330), text);
+  c.Text(45, 22, c.Elided(g.Title2, 330), text);
   c.Pen(text);
   c.PixelLine(kPlotLeft, kPlotBottom, kPlotLeft, kPlotBottom - kPlotHeight);
   c.PixelLine(kPlotLeft, kPlotBottom, kPlotLeft + kPlotWidth, kPlotBottom);
   c.Font(10);
   c.Text(515, 385, captions.Horizontal, text);
-  c.Text(70, 44, captions.Vertical, text);
+  c.Text(70, 50 - c.TextHeight() / 2, captions.Vertical, text);
   c.Font(8);
   for (int i = 0; i <= c.v.Count; ++i) {
     const int y = 60 + static_cast<int>(RoundHalfEvenToInteger(1.0 * i * kPlotHeight / c.v.Count));
@@ -150,7 +150,8 @@ void DrawFrame(Canvas& c, const GraphData& g, const AxisCaptions& captions, int 
     const int x = kPlotLeft + static_cast<int>(RoundHalfEvenToInteger(1.0 * i * kPlotWidth / c.h.Count));
     c.Pen(text);
     c.PixelLine(x, kPlotBottom, x, kPlotBottom + 4);
-    c.Text(x - 8, 366, TickLabel(HorizontalTickValue(c.h, i), c.h.Decimals), text);
+    c.Text(x - 8, 372 - c.TextHeight() / 2, TickLabel(HorizontalTickValue(c.h, i), c.h.Decimals),
+           text);
   }
   c.Font(10);
 }

@@ -33,6 +33,10 @@ GraphData Read(const std::string& name) {
 
 QColor At(const QImage& image, int x, int y) { return image.pixelColor(x, y); }
 
+bool HasText(const GraphPicture& p, const std::string& text) {
+  return std::find(p.Texts.begin(), p.Texts.end(), text) != p.Texts.end();
+}
+
 const QColor kSilver(192, 192, 192);
 const QColor kDarkBlue(0, 0, 139);
 const QColor kCyan(0, 255, 255);
@@ -178,6 +182,7 @@ TEST(GraphDrawing, DataPlotOfXAgainstZAfterASequenceOnXFirst) {
   EXPECT_EQ(p.Arrangement.LabelCode, 21);
   EXPECT_EQ(p.Captions.Horizontal, "Z-Data");
   EXPECT_EQ(p.Captions.Vertical, " X-Data");
+  EXPECT_TRUE(HasText(p, "Corr. Coeff. sq."));
 }
 
 TEST(GraphDrawing, CurveValuesMatchTheReportedTable) {
@@ -195,10 +200,6 @@ TEST(GraphDrawing, CurveValuesMatchTheReportedTable) {
       EXPECT_NEAR(CurveValue(*g.Curve, g.GraphX[k]), g.GraphYcalc[k], c.tolerance) << "row " << i;
     }
   }
-}
-
-bool HasText(const GraphPicture& p, const std::string& text) {
-  return std::find(p.Texts.begin(), p.Texts.end(), text) != p.Texts.end();
 }
 
 int MagentaOnRow(const QImage& image, int y) {
@@ -293,6 +294,23 @@ TEST(GraphDrawing, TwoLevelsJoinedByAStepSeparatePiecesOtherwise) {
     step.Image.save(QString::fromStdString(std::string(folder) + "/type5.png"));
     apart.Image.save(QString::fromStdString(std::string(folder) + "/type6.png"));
   }
+}
+
+TEST(GraphDrawing, TheXZPlotShowsTheSquaredCorrelationOfItsPairs) {
+  // X = 2 Z + 1 exactly except one pair: r^2 of (Z, X) from the pairs on show.
+  GraphData g = TwoLevels(1);
+  g.OutputTag = " Y-X";
+  for (int i = 0; i < 20; ++i) g.GraphZ[static_cast<size_t>(i)] = (g.GraphX[static_cast<size_t>(i)] - 1) / 2;
+  GraphOptions o;
+  o.Kind = GraphKind::XZ;
+  GraphPicture p = DrawGraph(g, o);
+  ASSERT_TRUE(p.Drawn);
+  EXPECT_TRUE(HasText(p, " 1.000"));
+  // Z = 0, 1, 0, 1, ... against X = 0 .. 19, nearly uncorrelated.
+  for (int i = 0; i < 20; ++i) g.GraphZ[static_cast<size_t>(i)] = i % 2;
+  p = DrawGraph(g, o);
+  // Sxx = 665, Szz = 5, Sxz = sum(odd i) - 9.5 * 10 = 100 - 95 = 5: r^2 = 25 / 3325 = 0.0075.
+  EXPECT_TRUE(HasText(p, " 0.008"));
 }
 
 TEST(GraphFiles, BmpWhateverTheExtensionPngWhenAllowedJpegOpens) {
