@@ -1264,6 +1264,7 @@ void TVornaxForm::OutputOpenActionExecute() {
   } else {
     // Whatever was shown belonged to the file named before; it stays away unless this one reads.
     OutputAvailable = false;
+    data.OlderFileShown = false;
     SummaryForShownOutput = false;
     data.FileName = Std(path);
     if (!QFileInfo(path).isFile()) {

@@ -18,12 +18,14 @@
 
 #include "batch/ConsoleDialogs.h"
 #include "batch/TableImport.h"
+#include "data/GraphDataReader.h"
 #include "data/InputFile.h"
 #include "data/TextFile.h"
 #include "run/BreakTest.h"
 #include "run/ResultJson.h"
 #include "run/ResultSummary.h"
 #include "run/SaveCalculate.h"
+#include "graphs/drawing/GraphDrawing.h"
 
 namespace vornax::batch {
 namespace {
@@ -49,6 +51,11 @@ struct Choices {
   int permutations = 999;
   unsigned long long seed = 1;
   std::string json;
+  std::string graph;
+  std::string graphKind = "y-x";
+  bool blackWhite = false;
+  bool noBelt = false;
+  bool noBlock = false;
 };
 
 const char* const kFooter = R"(
@@ -78,6 +85,7 @@ Examples:
   vornax-batch growth.tsv --curve quadratic --no-transform
   vornax-batch plots.csv --y "Yield, t/ha" --x depth --weight 5 --strict
   vornax-batch field.csv --json field.json --permutations 4999 --seed 7
+  vornax-batch trial.inp --graph trial.png --graph-kind residuals --black-white
 
 Exit status: 0 the report was written; 1 the analysis refused the data (its message
 is printed); 2 bad usage, unreadable input, or a file that could not be written.)";
@@ -293,6 +301,43 @@ int Finish(const Choices& c, Session& session, const SaveCalculateResult& result
   return kExitDone;
 }
 
+// Draws the graph of the report just written, as the window would show it, and saves it.
+int SaveGraph(const Choices& c, const SaveCalculateResult& result, std::ostream& out,
+              std::ostream& err) {
+  TDMVornax reader;
+  reader.FileName = result.OutputPath;
+  ConsoleDialogs messages(err, true);
+  if (!ReadGraphData(reader, messages)) return kExitRefused;
+  GraphOptions options;
+  const std::string& k = c.graphKind;
+  options.Kind = k == "residuals"  ? GraphKind::Residuals
+                 : k == "calc-obs" ? GraphKind::CalcObs
+                 : k == "y-z"      ? GraphKind::YZ
+                 : k == "x-z"      ? GraphKind::XZ
+                                   : GraphKind::YX;
+  if (options.Kind != GraphKind::YX && options.Kind != GraphKind::CalcObs &&
+      !reader.Graph.TwoVariable()) {
+    err << "vornax-batch: --graph-kind " << k << " needs a run on two variables\n";
+    return kExitUsage;
+  }
+  options.Colour = !c.blackWhite;
+  options.ShowBelt = !c.noBelt;
+  options.ShowBlock = !c.noBlock;
+  const GraphPicture picture = DrawGraph(reader.Graph, options);
+  if (!picture.Drawn) {
+    err << picture.Message << '\n';
+    return kExitRefused;
+  }
+  if (!picture.Message.empty()) err << picture.Message << '\n';
+  std::string written, error;
+  if (!SaveGraphImage(picture.Image, c.graph, true, written, error)) {
+    err << "vornax-batch: the graph \"" << written << "\" could not be written\n" << error << '\n';
+    return kExitUsage;
+  }
+  out << written << '\n';
+  return kExitDone;
+}
+
 }  // namespace
 
 int RunBatch(int argc, const char* const* argv, std::ostream& out, std::ostream& err) {
@@ -365,6 +410,17 @@ int RunBatch(int argc, const char* const* argv, std::ostream& out, std::ostream&
       ->check(CLI::Range(0, 1000000));
   app.add_option("--seed", c.seed,
                  "Seed of the break test's shuffles (default 1): the same seed gives the same p");
+  app.add_option("--graph", c.graph,
+                 "Also draw the graph of the report and save it: BMP, or PNG for a name ending "
+                 "in .png (any other extension is replaced by .bmp)");
+  app.add_option("--graph-kind", c.graphKind,
+                 "The graph: y-x (default), residuals, calc-obs, y-z or x-z (the last three "
+                 "and residuals for two-variable runs)")
+      ->check(CLI::IsMember({"y-x", "residuals", "calc-obs", "y-z", "x-z"}));
+  app.add_flag("--black-white", c.blackWhite, "Draw the graph in black and white");
+  app.add_flag("--no-belt", c.noBelt, "Leave the confidence belt out of the graph");
+  app.add_flag("--no-block", c.noBlock,
+               "Leave the confidence interval of the breakpoint out of the graph");
   app.add_option("--json", c.json,
                  "Also write every result of the run (options, type, breakpoint, lines, "
                  "coefficients of explanation, ANOVA rows, break test, data table) to this "
@@ -503,9 +559,12 @@ int RunBatch(int argc, const char* const* argv, std::ostream& out, std::ostream&
     }
   }
   switch (result.Outcome) {
-    case SaveCalculateOutcome::Done:
+    case SaveCalculateOutcome::Done: {
       out << result.OutputPath << '\n';
-      return Finish(c, session, result, inputPath, out, err);
+      const int status = Finish(c, session, result, inputPath, out, err);
+      if (status != kExitDone || c.graph.empty()) return status;
+      return SaveGraph(c, result, out, err);
+    }
     case SaveCalculateOutcome::NotSaved:
     case SaveCalculateOutcome::InputNotWritten:
       return kExitUsage;

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "data/GraphData.h"
 #include "data/RunResult.h"
 
 namespace vornax {
@@ -43,6 +44,12 @@ struct TDMVornax {
   std::vector<std::string> OutputLines;
   std::string OutputKind;
   int32_t OutputLineCount() const { return static_cast<int32_t>(OutputLines.size()); }
+
+  // The values of the last graph read from an output file, with their own row count: reading
+  // them never changes the data set above. OlderFileShown: the older-layout message has been
+  // shown for the output file opened last (cleared when another output is opened).
+  GraphData Graph;
+  bool OlderFileShown = false;
 
   // The numbers of the last run (Valid is false until an analysis has reported).
   RunResult Result;

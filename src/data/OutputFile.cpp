@@ -48,19 +48,23 @@ bool ReadTextFile(TDMVornax& data, const std::filesystem::path& path,
                             : AnovaFileMissingMessage(PathText(path)));
     return false;
   }
-  data.OutputLines = std::move(lines->Lines);
-  if (data.OutputLines.size() < 2) {
-    // Only the file found wanting goes, with its ANOVA companion: a short ANOVA table is no
-    // reason to throw away a good report.
-    std::error_code ec;
-    std::filesystem::remove(path, ec);
-    const std::filesystem::path varPath = WithExtension(path, ".var");
-    std::filesystem::remove(varPath, ec);
-    data.FileName = PathText(varPath);
+  if (lines->Lines.size() < 2) {
+    // Not a report of a run: said so, and the file stays as it is (it may be anything the user
+    // picked). What was shown before is left untouched for the caller to withdraw.
     dialogs.ShowMessage(" The output file is invalid due to inadequate input data");
     return false;
   }
+  data.OutputLines = std::move(lines->Lines);
   return true;
+}
+
+bool RemoveInvalidRunOutput(TDMVornax& data, const std::filesystem::path& outputPath) {
+  std::error_code ec;
+  bool removed = std::filesystem::remove(outputPath, ec);
+  const std::filesystem::path varPath = WithExtension(outputPath, ".var");
+  removed = std::filesystem::remove(varPath, ec) || removed;
+  data.FileName = PathText(varPath);
+  return removed;
 }
 
 bool ReadOutputKind(TDMVornax& data, UserDialogs& dialogs) {

@@ -11,11 +11,15 @@
 namespace vornax {
 
 // Reads every line of `path` into data.OutputLines. `expectedExtension` (".out" or ".var")
-// chooses the message for a file that cannot be opened. A file of fewer than two lines is the
-// trace of a run without adequate data: it is deleted together with its ".var" companion,
-// data.FileName takes the ".var" path, and the reason is shown. Returns true on success.
+// chooses the message for a file that cannot be opened. A file of fewer than two lines is no
+// report: the reason is shown and false returned. Reading never deletes or changes a file, and on
+// failure data.OutputLines keeps what it held. Returns true on success.
 bool ReadTextFile(TDMVornax& data, const std::filesystem::path& path,
                   const std::string& expectedExtension, UserDialogs& dialogs);
+
+// The trace a run without adequate data leaves (an output of fewer than two lines) is removed
+// with its ".var" companion by the run that wrote it; data.FileName takes the ".var" path.
+bool RemoveInvalidRunOutput(TDMVornax& data, const std::filesystem::path& outputPath);
 
 // Reads the kind code of the output file data.FileName into data.OutputKind: the first four
 // characters of line 2 when they name a curve output, else those of line 3.

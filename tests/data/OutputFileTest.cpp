@@ -48,7 +48,7 @@ TEST(OutputFile, MissingFilesGiveTheirMessagesAndKeepTheLines) {
   EXPECT_EQ(d.OutputLines, std::vector<std::string>{"shown before"});
 }
 
-TEST(OutputFile, FewerThanTwoLinesDeletesTheOutputAndItsAnovaFile) {
+TEST(OutputFile, FewerThanTwoLinesIsNoReportAndNothingIsDeleted) {
   for (const std::string& content : {std::string(), std::string(" only one line\r\n")}) {
     TempDir dir;
     const auto out = dir / "short.out";
@@ -57,17 +57,32 @@ TEST(OutputFile, FewerThanTwoLinesDeletesTheOutputAndItsAnovaFile) {
     WriteFileBytes(var, "anova\r\nlines\r\n");
     TDMVornax d;
     d.FileName = out.string();
+    d.OutputLines = {"shown before", "report"};
     RecordingDialogs dialogs;
     EXPECT_FALSE(ReadTextFile(d, out, ".out", dialogs));
     EXPECT_EQ(dialogs.Messages(),
               std::vector<std::string>{" The output file is invalid due to inadequate input data"});
-    EXPECT_FALSE(std::filesystem::exists(out));
-    EXPECT_FALSE(std::filesystem::exists(var));
-    EXPECT_EQ(d.FileName, var.string());
+    EXPECT_TRUE(std::filesystem::exists(out));
+    EXPECT_TRUE(std::filesystem::exists(var));
+    EXPECT_EQ(d.FileName, out.string());
+    EXPECT_EQ(d.OutputLines, (std::vector<std::string>{"shown before", "report"}));
   }
 }
 
-TEST(OutputFile, AShortAnovaFileDoesNotTakeTheReportWithIt) {
+TEST(OutputFile, ARunsOwnEmptyOutputIsRemovedWithItsAnovaFile) {
+  TempDir dir;
+  const auto out = dir / "run.out";
+  const auto var = dir / "run.var";
+  WriteFileBytes(out, "x\r\n");
+  WriteFileBytes(var, "anova\r\n");
+  TDMVornax d;
+  EXPECT_TRUE(RemoveInvalidRunOutput(d, out));
+  EXPECT_FALSE(std::filesystem::exists(out));
+  EXPECT_FALSE(std::filesystem::exists(var));
+  EXPECT_EQ(d.FileName, var.string());
+}
+
+TEST(OutputFile, AShortAnovaFileIsReportedAndKept) {
   TempDir dir;
   const auto out = dir / "r.out";
   const auto var = dir / "r.var";
@@ -78,7 +93,7 @@ TEST(OutputFile, AShortAnovaFileDoesNotTakeTheReportWithIt) {
   RecordingDialogs dialogs;
   EXPECT_FALSE(ReadTextFile(d, var, ".var", dialogs));
   EXPECT_TRUE(std::filesystem::exists(out));
-  EXPECT_FALSE(std::filesystem::exists(var));
+  EXPECT_TRUE(std::filesystem::exists(var));
 }
 
 TEST(OutputFile, KindCodeFromLineTwoOrThree) {
