@@ -24,7 +24,7 @@ namespace vornax {
 namespace {
 
 // The credit line under the plot panel.
-constexpr const char* kCredit = "Program VornaxA at https://vornax.example.org";
+constexpr const char* kCredit = "Program VornaxA";
 
 const QColor kSilver(192, 192, 192);
 const QColor kDarkBlue(0, 0, 139);
