@@ -311,5 +311,17 @@ TEST(RunResult, CurveRunInNumbersAndWords) {
   EXPECT_EQ(j["data"].size(), 11u);
 }
 
+
+TEST(RunResult, TheGoldenThresholdIsNoChanceBreak) {
+  // The threshold data of the golden report: a level at 10 up to X = 15, then a fall.
+  ThresholdRun run;
+  BreakTestOptions options;
+  options.Permutations = 199;
+  const BreakTestResult t = RunBreakTest(run.data.Result, options);
+  ASSERT_TRUE(t.Done);
+  EXPECT_LT(t.P, 0.01);
+  EXPECT_GT(t.Observed, 0.9);  // the break explains nearly all the straight line leaves
+}
+
 }  // namespace
 }  // namespace vornax
