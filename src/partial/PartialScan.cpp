@@ -23,6 +23,22 @@ constexpr double kLowFactor4 = 1.5, kHighFactor4 = 0.5;
 // The grid entries between which a threshold lies well inside the X range (9.5 % and 89.5 %).
 constexpr int kWindowLow = 19, kWindowHigh = 179;
 
+// The segments at bp and the final lines of the type, as EvaluatePartialBreakpoint places them
+// before it takes their residuals.
+void PlacePartialLines(SegmentEngine& e, double bp, int type, int method) {
+  e.AccumulateSegments(bp);
+  e.ComputeSegmentStats();
+  e.LoadFinalLines();
+  if (type == kTypeHorizontal) e.Slope[2] = 0;
+  if (type == kTypeHorizontal || type == kTypeSingle) {
+    e.SRYsqT = e.Stats[2].Syy;
+    e.TotalSxx = e.Stats[2].Sxx;
+  } else {
+    int code = type;
+    e.BuildConstrainedLines(code, method, bp);
+  }
+}
+
 PartialScanLine MakeLine(const SegmentEngine& e, double bp, double stDev, bool mark) {
   PartialScanLine line;
   const SegmentStats& a = e.Stats[1];
@@ -164,9 +180,21 @@ class Scan {
     const bool rising = s0 > 0, falling = s0 < 0;
     bool low = false, high = false;
     double bpLow = 0, bpHigh = 0;
+    // Of the residual sums only the best coefficient depends on them (the marks and companions
+    // read the segment statistics, the lines of method 2 no slope errors): each candidate takes
+    // them from the closed form, the comparisons decide as the pass would, and the best is made
+    // exact once the scan is done.
+    const bool closed = e_.ClosedFormSearch;
+    SegmentEngine::CandidateCE best = SegmentEngine::CandidateCE::Of(r.BestCE4);
     for (int j = 0; j + 1 < kPartialGridSize; ++j) {
       const double bp = grid_[static_cast<size_t>(j)];
-      const double ce = EvaluatePartialBreakpoint(e_, bp, kType4, 2);
+      SegmentEngine::CandidateCE ce;
+      if (closed) {
+        PlacePartialLines(e_, bp, kType4, 2);
+        e_.ClosedFormCandidate(ce);
+      } else {
+        ce = SegmentEngine::CandidateCE::Of(EvaluatePartialBreakpoint(e_, bp, kType4, 2));
+      }
       const SegmentStats& a = e_.Stats[1];
       const SegmentStats& b = e_.Stats[2];
       const double s1 = static_cast<double>(a.RC), s2 = static_cast<double>(b.RC);
@@ -188,7 +216,7 @@ class Scan {
       if (mark) {
         if (!r.Found4) r.ThresholdBP4 = bp;
         r.Found4 = true;
-        r.BestCE4 = std::max(r.BestCE4, ce);
+        if (e_.Exceeds(ce, best)) best = ce;
       }
       if (a.N > 5 && b.N > 5) {
         if (!low && level(kLowFactor4 * sd2)) {
@@ -201,6 +229,10 @@ class Scan {
         }
       }
     }
+    r.BestCE4 = e_.ExactValue(best);
+    // The residual sums and error terms of the last candidate as the pass leaves them (each
+    // evaluation writes all of them afresh, so this one pass gives what 199 would).
+    if (closed) EvaluatePartialBreakpoint(e_, grid_[kPartialGridSize - 2], kType4, 2);
     if (r.Found4 && r.ThresholdBP4 >= r.XMax) {
       r.Found4 = false;
       r.ThresholdBP4 = 0;
@@ -381,17 +413,7 @@ double PartialSlopeDeviation(const SegmentStats& st) {
 
 double EvaluatePartialBreakpoint(SegmentEngine& engine, double bp, int type, int method) {
   SegmentEngine& e = engine;
-  e.AccumulateSegments(bp);
-  e.ComputeSegmentStats();
-  e.LoadFinalLines();
-  if (type == kTypeHorizontal) e.Slope[2] = 0;
-  if (type == kTypeHorizontal || type == kTypeSingle) {
-    e.SRYsqT = e.Stats[2].Syy;
-    e.TotalSxx = e.Stats[2].Sxx;
-  } else {
-    int code = type;
-    e.BuildConstrainedLines(code, method, bp);
-  }
+  PlacePartialLines(e, bp, type, method);
   e.ComputeFinalSSD(bp);
   const double ce = e.ExplanationCoefficient();
   if (type >= kType2) e.ComputeBreakpointErrors(type, method, bp);

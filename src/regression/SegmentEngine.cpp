@@ -277,6 +277,37 @@ bool SegmentEngine::ClosedFormResidual(int s, long double& value, long double& l
   return true;
 }
 
+void SegmentEngine::ClosedFormCandidate(CandidateCE& ce) const {
+  std::array<long double, 3> lo{}, hi{};
+  std::array<bool, 3> known{};
+  std::array<double, 3> ssd{};
+  for (std::size_t s = 1; s <= 2; ++s) {
+    long double value = 0;
+    if (!ClosedFormResidual(static_cast<int>(s), value, lo[s], hi[s])) {
+      value = ResidualSum(static_cast<int>(s), split_, splitLimit_, AnchorX[s], Slope[s],
+                          AnchorY[s]);
+      lo[s] = hi[s] = value;
+      known[s] = true;
+    }
+    ssd[s] = static_cast<double>(value);
+  }
+  ce = CandidateCE::Of(ExplainedShare(ssd[1], ssd[2], SRYsqT));
+  if (!(SRYsqT > 0)) return;  // 0 whatever the residuals
+  ce.Exact = known[1] && known[2];
+  ce.Recorded = true;
+  // The shares fall as the sums grow, and rounding to doubles keeps the order.
+  ce.Lo = ExplainedShare(static_cast<double>(hi[1]), static_cast<double>(hi[2]), SRYsqT);
+  ce.Hi = ExplainedShare(static_cast<double>(lo[1]), static_cast<double>(lo[2]), SRYsqT);
+  ce.Split = split_;
+  ce.Limit = splitLimit_;
+  ce.SRYsqT = SRYsqT;
+  ce.Slope = Slope;
+  ce.AnchorX = AnchorX;
+  ce.AnchorY = AnchorY;
+  ce.SSD = ssd;
+  ce.Known = known;
+}
+
 double SegmentEngine::ExplanationCoefficient() const {
   return ExplainedShare(SSDFinal[1], SSDFinal[2], SRYsqT);
 }

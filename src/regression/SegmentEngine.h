@@ -146,6 +146,11 @@ class SegmentEngine {
   // ComputeFinalSSD gives. False where the segment is too small for the closed form to pay (the
   // pass then costs as little).
   bool ClosedFormResidual(int s, long double& value, long double& lo, long double& hi) const;
+  // The coefficient of explanation of the final lines now in place (after the split, the
+  // statistics and the lines), from the closed form in constant time: a recorded candidate whose
+  // exact value is what ComputeFinalSSD and ExplanationCoefficient would give. Changes no member,
+  // so evaluations of one's own (without acceptance tests) can run a scan on it.
+  void ClosedFormCandidate(CandidateCE& ce) const;
   // Makes every member what the pass over the data would have left after the last evaluation.
   void Settle();
   // How many data sets the residual sums have visited since Attach (a measure of the work).
