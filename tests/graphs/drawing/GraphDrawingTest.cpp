@@ -313,6 +313,40 @@ TEST(GraphDrawing, TheXZPlotShowsTheSquaredCorrelationOfItsPairs) {
   EXPECT_TRUE(HasText(p, " 0.008"));
 }
 
+
+TEST(GraphDrawing, ACurveIsScaledLikeItsPoints) {
+  // The quadratic golden report with every Y a thousand times smaller: the vertical axis takes a
+  // label factor, and the curve must be drawn with the same factor as the points, through the
+  // calculated values of every row, from the first X to the last.
+  GraphData g = Read("curve_quadratic_x.out");
+  ASSERT_TRUE(g.Curve.has_value());
+  for (size_t k = 0; k < g.GraphY.size(); ++k) {
+    g.GraphY[k] /= 1000;
+    g.GraphYcalc[k] /= 1000;
+  }
+  for (auto* v : {&g.GraphLower, &g.GraphUpper}) {
+    for (double& y : *v) y /= 1000;
+  }
+  g.Curve->A /= 1000;
+  g.Curve->B /= 1000;
+  g.Curve->C /= 1000;
+  const GraphPicture p = DrawGraph(g, GraphOptions{});
+  ASSERT_TRUE(p.Drawn) << p.Message;
+  const int factor = p.Scale.Vertical.LabelFactor;
+  ASSERT_GT(factor, 1);
+  EXPECT_NE(p.Captions.Vertical.find("* " + std::to_string(factor)), std::string::npos)
+      << p.Captions.Vertical;
+  const int hf = p.Scale.Horizontal.LabelFactor;
+  for (int k = 0; k < g.NrOfRows; ++k) {
+    const size_t i = static_cast<size_t>(k);
+    const int x = MapHorizontal(g.GraphX[i] * hf, p.HorizontalTicks);
+    const int y = MapVertical(g.GraphYcalc[i] * factor, p.VerticalTicks);
+    bool near = false;
+    for (int dx = -2; dx <= 2 && !near; ++dx) near = AnyInColumn(p.Image, x + dx, y - 3, y + 3, kCyan);
+    EXPECT_TRUE(near) << "row " << k << " at (" << x << ", " << y << ")";
+  }
+}
+
 TEST(GraphFiles, BmpWhateverTheExtensionPngWhenAllowedJpegOpens) {
   test::TempDir dir;
   const GraphData g = Read("one_variable_type3.out");
