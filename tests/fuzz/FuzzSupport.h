@@ -2,15 +2,19 @@
 // which the fuzzer's bytes become the file a reader is given.
 #pragma once
 
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
+#include <string_view>
 #include <system_error>
 #include <vector>
 
+#include "data/GraphDataReader.h"
+#include "data/TextFile.h"
 #include "data/UserDialogs.h"
 
 namespace vornax::fuzz {
@@ -81,6 +85,51 @@ inline void RemoveCompanions(const std::filesystem::path& path) {
     p.replace_extension(ext);
     std::filesystem::remove(p, ec);
   }
+}
+
+// The first line of a report that shows Inf or NaN, outside the titles (the user's free text
+// may say anything). Null when there is none.
+inline const std::string* NonFiniteLine(const std::string& file, const std::string& title1,
+                                 const std::string& title2) {
+  static std::vector<std::string> lines;
+  auto read = ReadTextLines(file);
+  if (!read) std::abort();
+  lines = std::move(*read);
+  for (const std::string& line : lines) {
+    if ((!title1.empty() && line.find(title1) != std::string::npos) ||
+        (!title2.empty() && line.find(title2) != std::string::npos)) {
+      continue;
+    }
+    for (std::string_view token : SplitTokens(line)) {
+      if (token == "Inf" || token == "-Inf" || token == "NaN") return &line;
+    }
+  }
+  return nullptr;
+}
+
+// One graph-data reader on arbitrary bytes: it never crashes or reads out of bounds, a read that
+// succeeds has at least three rows with every array of that length and finite values, and the
+// data set is never touched.
+inline int CheckGraphDataRead(const uint8_t* bytes, size_t size,
+                              bool (*read)(TDMVornax&, UserDialogs&)) {
+  const auto path = WriteScratchFile("graph.out", bytes, size);
+  TDMVornax data;
+  data.FileName = path.string();
+  data.Resize(5);
+  data.NrOfData = 5;
+  SilentDialogs dialogs;
+  if (!read(data, dialogs)) return 0;
+  const GraphData& g = data.Graph;
+  const size_t n = static_cast<size_t>(g.NrOfRows);
+  if (g.NrOfRows < 3 || data.NrOfData != 5 || data.XData.size() != 5) std::abort();
+  for (const auto* column : {&g.GraphX, &g.GraphY, &g.GraphZ, &g.GraphResidual, &g.GraphYcalc}) {
+    if (column->size() != n) std::abort();
+    for (double v : *column) {
+      if (!std::isfinite(v)) std::abort();
+    }
+  }
+  if (g.Added.size() != n || g.ConfidenceT < 1.7 || g.ConfidenceT > 2.6) std::abort();
+  return 0;
 }
 
 }  // namespace vornax::fuzz

@@ -26,25 +26,6 @@ namespace {
 
 constexpr int32_t kMaxDataSets = 300;
 
-// The first line of a report that shows Inf or NaN, outside the titles (the user's free text
-// may say anything). Null when there is none.
-const std::string* NonFiniteLine(const std::string& file, const std::string& title1,
-                                 const std::string& title2) {
-  static std::vector<std::string> lines;
-  auto read = ReadTextLines(file);
-  if (!read) std::abort();
-  lines = std::move(*read);
-  for (const std::string& line : lines) {
-    if ((!title1.empty() && line.find(title1) != std::string::npos) ||
-        (!title2.empty() && line.find(title2) != std::string::npos)) {
-      continue;
-    }
-    for (std::string_view token : SplitTokens(line)) {
-      if (token == "Inf" || token == "-Inf" || token == "NaN") return &line;
-    }
-  }
-  return nullptr;
-}
 
 }  // namespace
 
@@ -90,7 +71,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
   // A run that went through must not have printed an overflowed or undefined number: that
   // would be a report that looks like a result and is none.
   const std::string outPath = WithExtension(path, ".out").string();
-  if (const std::string* bad = NonFiniteLine(outPath, title1, title2)) {
+  if (const std::string* bad = fuzz::NonFiniteLine(outPath, title1, title2)) {
     std::fprintf(stderr, "non-finite number in the report: %s\n", bad->c_str());
     std::abort();
   }
@@ -105,7 +86,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
       std::abort();
     }
   }
-  if (const std::string* bad = NonFiniteLine(WithExtension(path, ".var").string(), "", "")) {
+  if (const std::string* bad = fuzz::NonFiniteLine(WithExtension(path, ".var").string(), "", "")) {
     std::fprintf(stderr, "non-finite number in the ANOVA table: %s\n", bad->c_str());
     std::abort();
   }
