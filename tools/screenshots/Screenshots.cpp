@@ -186,6 +186,41 @@ int main(int argc, char* argv[]) {
   Shot("output-symbols");
   window.SymbolsButtonClick();
 
+  // The graphs of the one-variable run, then of a two-variable run, each kind in turn.
+  window.SeeGraphButtonClick();
+  Shot("graph-yx");
+  window.BeltButtonClick();
+  Shot("graph-yx-no-belt");
+  window.BeltButtonClick();
+  window.CalcObsButtonClick();
+  Shot("graph-calc-obs");
+  window.CalcObsButtonClick();
+  d->files = {scratch.filePath("yield-bw.bmp")};
+  window.BlackWhiteButtonClick();
+  Shot("graph-black-white");
+  d->files = {scratch.filePath("yield-bw.bmp")};
+  window.GraphOpenActionExecute();
+  Shot("graph-opened");
+  // The two-variable example lies beside the one named on the command line.
+  const QString twoSource = QFileInfo(QString::fromLocal8Bit(argv[1])).dir().filePath("02-yield-depth-salinity.inp");
+  const QString two = scratch.filePath("02-yield-depth-salinity.inp");
+  QFile::copy(twoSource, two);
+  window.OpenInputFile(two);
+  d->files = {scratch.filePath("two.inp")};
+  window.InputSaveActionExecute();
+  window.SeeGraphButtonClick();
+  Shot("graph-two-yx");
+  window.SelectGraphButtonClick();
+  Shot("graph-choices");
+  const char* const kinds[] = {"", "graph-two-yx-go", "graph-residuals", "graph-two-calc-obs",
+                               "graph-yz", "graph-xz"};
+  for (int k = 2; k <= 5; ++k) {
+    window.SelectGraphButtonClick();
+    window.GraphRadioButtons[k - 1]->setChecked(true);
+    window.GoButtonClick();
+    Shot(kinds[k]);
+  }
+
   window.close();
   Shot("finish");
   return 0;
