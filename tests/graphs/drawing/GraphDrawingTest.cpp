@@ -347,6 +347,33 @@ TEST(GraphDrawing, ACurveIsScaledLikeItsPoints) {
   }
 }
 
+
+TEST(GraphDrawing, TheReconnectionFollowsTheDrawnRegressionsOwnMethod) {
+  // Sequence 1 of the two-variable golden report: type 3 with method 2 on X, a single line on
+  // the residuals. A two-variable stage's lines run through their segment means and are joined at
+  // the breakpoint by the method of the regression drawn; what the other regression used must not
+  // change the picture.
+  GraphData g = Read("two_variable_seq1.out");
+  ASSERT_EQ(g.First.Type, 3);
+  ASSERT_EQ(g.First.Method, 2);
+  // Lift the sloping segment's mean point off the printed line, so that the two ways of joining
+  // the lines at the breakpoint differ: method 2 turns the sloping line towards the level,
+  // method 1 would carry a new level from the sloping line.
+  g.First.Above.AvY += 0.2 * (g.First.Above.AvY - g.First.Below.AvY);
+  GraphData other = g;
+  other.Second.Method = 1;
+  const GraphPicture own = DrawGraph(g, GraphOptions{});
+  const GraphPicture mixed = DrawGraph(other, GraphOptions{});
+  ASSERT_TRUE(own.Drawn && mixed.Drawn);
+  EXPECT_TRUE(own.Image == mixed.Image);
+  // The drawn regression's own method does change it.
+  GraphData first = g;
+  first.First.Method = 1;
+  const GraphPicture byMethod1 = DrawGraph(first, GraphOptions{});
+  ASSERT_TRUE(byMethod1.Drawn);
+  EXPECT_FALSE(own.Image == byMethod1.Image);
+}
+
 TEST(GraphFiles, BmpWhateverTheExtensionPngWhenAllowedJpegOpens) {
   test::TempDir dir;
   const GraphData g = Read("one_variable_type3.out");
