@@ -246,12 +246,38 @@ void GraphicsTabTest::ChoicesGoAndTheBeltToggle() {
   GraphOptions yx;
   QCOMPARE(f.LastPicture.Image, DrawGraph(graph, yx).Image);
 
+  // A save writes the graph on the screen: the residual graph, not the Y-X graph.
+  f.SelectGraphButtonClick();
+  f.GraphRadioButtons[1]->setChecked(true);
+  f.GoButtonClick();
+  w.dialogs->files = {dir.filePath("residuals.bmp")};
+  f.GraphSaveActionExecute();
+  QCOMPARE(QImage(dir.filePath("residuals.bmp")).convertToFormat(QImage::Format_RGB32),
+           DrawGraph(graph, GraphOptions{GraphKind::Residuals}).Image.convertToFormat(QImage::Format_RGB32));
+
   // The data plots have no belt, block or calc-obs switch.
   f.SelectGraphButtonClick();
   f.GraphRadioButtons[4]->setChecked(true);
   f.GoButtonClick();
   QCOMPARE(f.CurrentGraphKind, GraphKind::XZ);
   for (QPushButton* b : {f.BeltButton, f.BlockButton, f.CalcObsButton}) QVERIFY(!Visible(b, f));
+
+  // An output of a sequence on Z first: the captions name Z first; the output before, drawn
+  // again, brings its own captions back.
+  const std::string first = f.session().Data.FileName;
+  std::vector<std::vector<double>> swapped = BrokenLine(30, true);
+  for (auto& row : swapped) std::swap(row[1], row[2]);
+  Run(w, dir.filePath("swapped.inp"), swapped);
+  f.SeeGraphButtonClick();
+  QCOMPARE(graph.OutputTag, std::string(" Y-Z"));
+  captions.clear();
+  for (QRadioButton* r : f.GraphRadioButtons) captions << r->text();
+  QCOMPARE(captions, zFirst);
+  f.session().Data.FileName = first;
+  f.SeeGraphButtonClick();
+  captions.clear();
+  for (QRadioButton* r : f.GraphRadioButtons) captions << r->text();
+  QCOMPARE(captions, xFirst);
 }
 
 void GraphicsTabTest::ManyDataSetsDisableTheBeltUntilAGraphThatHasOne() {
