@@ -221,6 +221,22 @@ int main(int argc, char* argv[]) {
     Shot(kinds[k]);
   }
 
+  // A curve and a partial regression.
+  const QString curve = scratch.filePath("04-grass-nitrogen-curved.inp");
+  QFile::copy(QFileInfo(QString::fromLocal8Bit(argv[1])).dir().filePath("04-grass-nitrogen-curved.inp"), curve);
+  window.OpenInputFile(curve);
+  window.session().Options.CurveX = vornax::CurveChoice::Quadratic;
+  d->files = {scratch.filePath("curve.inp")};
+  window.InputSaveActionExecute();
+  window.SeeGraphButtonClick();
+  Shot("graph-curve");
+  window.OpenInputFile(input);
+  window.session().Options.PartialX = true;
+  d->files = {scratch.filePath("partial.inp")};
+  window.InputSaveActionExecute();
+  window.SeeGraphButtonClick();
+  Shot("graph-partial");
+
   window.close();
   Shot("finish");
   return 0;
