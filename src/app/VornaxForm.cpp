@@ -183,8 +183,7 @@ TVornaxForm::TVornaxForm(QWidget* parent) : TBaseForm(parent) {
   FiguresTabSheet = BuildFiguresTab();
   InputTabSheet = BuildInputTab();
   OutputTabSheet = BuildOutputTab();
-  GraphicsTabSheet = BuildPlaceholderTab(
-      "Graphics", "Graphs of the data and the fitted function will be drawn here.");
+  GraphicsTabSheet = BuildGraphicsTab();
   PageControl1->addTab(IntroTabSheet, "Intro");
   PageControl1->addTab(FiguresTabSheet, "Figures");
   PageControl1->addTab(InputTabSheet, "Input");
@@ -433,9 +432,6 @@ QWidget* TVornaxForm::BuildOutputTab() {
   AnovaButton = Button("Anova table", page, "AnovaButton");
   SymbolsButton = Button("Symbols", page, "SymbolsButton");
   SeeGraphButton = Button("See graph", page, "SeeGraphButton");
-  // Drawing graphs is not part of this build yet; the button stands where it will act.
-  SeeGraphButton->setEnabled(false);
-  SeeGraphButton->setToolTip("Graphs are not available in this version");
   buttons->addWidget(OutputOpenButton);
   buttons->addSpacing(20);
   buttons->addWidget(AnovaButton);
@@ -463,6 +459,7 @@ QWidget* TVornaxForm::BuildOutputTab() {
   connect(OutputOpenButton, &QPushButton::clicked, this, [this] { OutputOpenActionExecute(); });
   connect(AnovaButton, &QPushButton::clicked, this, [this] { AnovaButtonClick(); });
   connect(SymbolsButton, &QPushButton::clicked, this, [this] { SymbolsButtonClick(); });
+  connect(SeeGraphButton, &QPushButton::clicked, this, [this] { SeeGraphButtonClick(); });
   return page;
 }
 
@@ -478,15 +475,14 @@ void TVornaxForm::BuildMenus() {
   };
   InputOpenAction = add(file, "Open input", QKeySequence("Ctrl+I"), [this] { InputOpenActionExecute(); });
   OutputOpenAction = add(file, "Open output", QKeySequence("Ctrl+O"), [this] { OutputOpenActionExecute(); });
-  GraphOpenAction = add(file, "OpenGraph", QKeySequence("Ctrl+G"), [] {});
+  GraphOpenAction = add(file, "OpenGraph", QKeySequence("Ctrl+G"), [this] { GraphOpenActionExecute(); });
   InputSaveAction = add(file, "Save input", QKeySequence("Ctrl+S"), [this] { InputSaveActionExecute(); });
   // Ctrl+A selects all cells; saving a graph takes a key of its own.
-  GraphSaveAction = add(file, "s&Ave graph", QKeySequence("Ctrl+Shift+G"), [] {});
+  GraphSaveAction = add(file, "s&Ave graph", QKeySequence("Ctrl+Shift+G"), [this] { GraphSaveActionExecute(); });
   file->addSeparator();
   // Ctrl+X cuts; leaving the program takes the usual quit key.
   ExitAction = add(file, "program e&Xit", QKeySequence("Ctrl+Q"), [this] { close(); });
-  // Opening and saving graphs arrive with the Graphics tab.
-  GraphOpenAction->setEnabled(false);
+  // Nothing to save until a graph has been drawn or opened.
   GraphSaveAction->setEnabled(false);
 
   QMenu* edit = menuBar()->addMenu("&Edit");
@@ -588,7 +584,7 @@ void TVornaxForm::TabChanged(int index) {
   else if (tab == OutputTabSheet) OutputTabSheetShow();
   else if (tab == IntroTabSheet) IntroTabSheetShow();
   else if (tab == FiguresTabSheet) FiguresTabSheetShow();
-  else if (tab == GraphicsTabSheet) ShowStatus("Graphs are not available in this version");
+  else if (tab == GraphicsTabSheet) GraphicsTabSheetShow();
 }
 
 void TVornaxForm::ShowTab(QWidget* tab) {
@@ -1256,38 +1252,43 @@ void TVornaxForm::ShowOutputLines() {
 
 void TVornaxForm::OutputOpenActionExecute() {
   if (running_) return;
-  ShowOutputControls(false);
   const QString path = dialogs_->GetOpenFileName("Open output", DialogDir, "Output files (*.out)");
   TDMVornax& data = session_.Data;
   if (path.isEmpty()) {
+    // Nothing was chosen: what is shown, and the user's preferences, stay as they are.
     dialogs_->ShowMessage("No output file selected");
-  } else {
-    // Whatever was shown belonged to the file named before; it stays away unless this one reads.
-    OutputAvailable = false;
-    data.OlderFileShown = false;
-    SummaryForShownOutput = false;
-    data.FileName = Std(path);
-    if (!QFileInfo(path).isFile()) {
-      dialogs_->ShowMessage("File does not exist, please select another one,");
-    } else if (ReadTextFile(data, data.FileName, ".out", *dialogs_)) {
-      ShowStatus("The output file can be imported into spreadsheets");
-      ShowOutputLines();
-      OutputAvailable = true;
-    }
-    DialogDir = QFileInfo(path).absolutePath();
+    ShowTab(OutputTabSheet);
+    return;
   }
-  AnovaButton->setText("Anova table");
-  SymbolsButton->setText("Symbols");
+  ShowOutputControls(false);
+  // Whatever was shown belonged to the file named before; it stays away unless this one reads.
+  OutputAvailable = false;
+  data.OlderFileShown = false;
+  SummaryForShownOutput = false;
+  data.FileName = Std(path);
+  if (!QFileInfo(path).isFile()) {
+    dialogs_->ShowMessage("File does not exist, please select another one,");
+  } else if (ReadTextFile(data, data.FileName, ".out", *dialogs_)) {
+    ShowStatus("The output file can be imported into spreadsheets");
+    ShowOutputLines();
+    OutputAvailable = true;
+  }
+  SetDialogDirs(QFileInfo(path).absolutePath());
+  if (OutputAvailable) {
+    AnovaButton->setText("Anova table");
+    SymbolsButton->setText("Symbols");
+    ResetPreferences();
+  }
   ShowOutputControls(OutputAvailable);
-  ResetPreferences();
   ShowTab(OutputTabSheet);
 }
 
 void TVornaxForm::AnovaButtonClick() {
   TDMVornax& data = session_.Data;
   if (AnovaButton->text() == "Anova table") {
-    AnovaButton->setText("Close Anova");
+    // The caption says what is shown: it changes only when the table could be read.
     if (ReadTextFile(data, WithExtension(data.FileName, ".var"), ".var", *dialogs_)) {
+      AnovaButton->setText("Close Anova");
       ShowOutputLines();
       SymbolsButton->hide();
       SymbolsForm->hide();
@@ -1296,15 +1297,15 @@ void TVornaxForm::AnovaButtonClick() {
       ShowTab(OutputTabSheet);
     }
   } else {
-    AnovaButton->setText("Anova table");
-    SymbolsButton->setText("Symbols");
     if (ReadTextFile(data, WithExtension(data.FileName, ".out"), ".out", *dialogs_)) {
+      AnovaButton->setText("Anova table");
+      SymbolsButton->setText("Symbols");
       ShowOutputLines();
+      SymbolsButton->show();
+      SeeGraphButton->show();
+      ShowSummary();
+      ShowTab(OutputTabSheet);
     }
-    SymbolsButton->show();
-    SeeGraphButton->show();
-    ShowSummary();
-    ShowTab(OutputTabSheet);
   }
 }
 

@@ -13,6 +13,7 @@
 
 #include "app/WindowDialogs.h"
 #include "forms/BaseForm.h"
+#include "graphs/drawing/GraphDrawing.h"
 #include "run/SaveCalculate.h"
 
 class QAction;
@@ -93,6 +94,20 @@ class TVornaxForm : public forms::TBaseForm {
   void Conf_ButtonClick();
   void Methods_ButtonClick();
   void BPButtonClick();
+  // The Graphics tab and its graph files.
+  void GraphicsTabSheetShow();
+  void MakeGraphButtonClick();
+  void SeeGraphButtonClick();
+  void SelectGraphButtonClick();
+  void GoButtonClick();
+  void BeltButtonClick();
+  void BlockButtonClick();
+  void CalcObsButtonClick();
+  void GraphSaveActionExecute();
+  void BlackWhiteButtonClick();
+  void GraphOpenActionExecute();
+  // Every file dialog starts in `folder` from now on.
+  void SetDialogDirs(const QString& folder);
 
   // The cells of the grid as "Save-Calculate" reads them, with the boxes' choices.
   GridInput GridFromWindow() const;
@@ -110,6 +125,15 @@ class TVornaxForm : public forms::TBaseForm {
   int NrOfVarInData = 1;
   QString InputPath;
   QString DialogDir;  // where every file dialog starts
+  // The Graphics tab: a graph has been drawn or opened; the belt and breakpoint interval are
+  // drawn; the colour scheme (black-white only while such a save runs).
+  bool GraphMade = false;
+  bool ShowBelt = true;
+  bool ShowBlock = true;
+  bool ColourMode = true;
+  bool BlackWhiteRequest = false;
+  GraphKind CurrentGraphKind = GraphKind::YX;  // the kind of the graph on the screen
+  GraphPicture LastPicture;                    // what the last drawing left
 
   // ---- controls ----
   QTabWidget* PageControl1 = nullptr;
@@ -186,6 +210,22 @@ class TVornaxForm : public forms::TBaseForm {
   QPushButton* SymbolsButton = nullptr;
   QPushButton* SeeGraphButton = nullptr;
 
+  QLabel* GraphImage = nullptr;
+  QLabel* PictureImage = nullptr;
+  QGroupBox* ChoicePanel = nullptr;
+  QButtonGroup* GraphRadioGroup = nullptr;
+  std::array<QRadioButton*, 5> GraphRadioButtons{};  // kinds 1 to 5
+  QPushButton* GoButton = nullptr;
+  QPushButton* SelectGraphButton = nullptr;
+  QPushButton* MakeGraphButton = nullptr;
+  QPushButton* GraphOpenButton = nullptr;
+  QPushButton* SaveColourButton = nullptr;
+  QPushButton* SaveBlackWhiteButton = nullptr;
+  QPushButton* CalcObsButton = nullptr;
+  QPushButton* BeltButton = nullptr;
+  QPushButton* BlockButton = nullptr;
+  QPushButton* ConfHelpButton = nullptr;
+
   QAction* InputOpenAction = nullptr;
   QAction* OutputOpenAction = nullptr;
   QAction* GraphOpenAction = nullptr;
@@ -215,6 +255,12 @@ class TVornaxForm : public forms::TBaseForm {
   QWidget* BuildPlaceholderTab(const QString& heading, const QString& text);
   QWidget* BuildIntroTab();
   QWidget* BuildFiguresTab();
+  QWidget* BuildGraphicsTab();
+  bool ReadGraphOfOutput();
+  bool DrawCurrentGraph();
+  void ShowSaveControls(bool show);
+  void SetRadioCaptions(bool zFirst);
+  void ResetToggles();
   void ShowIntroMemo(QTextBrowser* memo, bool moreInfo);
   void ShowFigure(QLabel* image);
   void TabChanged(int index);
@@ -245,6 +291,7 @@ class TVornaxForm : public forms::TBaseForm {
   QButtonGroup* exclZGroup_ = nullptr;
   bool running_ = false;
   bool showingOptions_ = false;
+  int rememberedType_ = 0;  // the regression type while the calc-obs plot is shown
 };
 
 }  // namespace vornax::app

@@ -895,9 +895,17 @@ void VornaxFormTest::OpenOutputFile() {
   Window w;
   TVornaxForm& f = *w.form;
   QTemporaryDir dir;
+  // A cancelled or failed open keeps the user's preferred and excluded types.
+  f.session().Options.PreferredTypeX = 3;
+  f.session().Options.ExcludedTypeZ = 5;
   f.OutputOpenActionExecute();
   QCOMPARE(w.Messages().back(), std::string("No output file selected"));
   QCOMPARE(w.dialogs->lastFilter, QString("Output files (*.out)"));
+  w.dialogs->files = {dir.filePath("missing.out")};
+  f.OutputOpenActionExecute();
+  QCOMPARE(w.Messages().back(), std::string("File does not exist, please select another one,"));
+  QCOMPARE(f.session().Options.PreferredTypeX, 3);
+  QCOMPARE(f.session().Options.ExcludedTypeZ, 5);
   QVERIFY(!f.OutputMemo->isVisibleTo(f.OutputTabSheet));
   QCOMPARE(f.PageControl1->currentWidget(), f.OutputTabSheet);
 
@@ -919,7 +927,8 @@ void VornaxFormTest::OpenOutputFile() {
            ("The anova file \"" + dir.filePath("r.var") +
             "\"could not be found. Please go to the input tabsheet and run the program again to "
             "create it.").toStdString());
-  QCOMPARE(f.AnovaButton->text(), QString("Close Anova"));
+  // The caption says what is shown: still the report, so still "Anova table".
+  QCOMPARE(f.AnovaButton->text(), QString("Anova table"));
   QCOMPARE(f.OutputMemo->toPlainText(), QString(" First line\n Second line"));
 
   // A one-line output file is invalid: reported, and left on disk as it was.

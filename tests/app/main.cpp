@@ -4,6 +4,7 @@
 #include <QMetaMethod>
 #include <QTest>
 
+#include "GraphicsTabTest.h"
 #include "GridPasteTest.h"
 #include "InfoWindowsTest.h"
 #include "VornaxFormTest.h"
@@ -35,6 +36,8 @@ int main(int argc, char* argv[]) {
   // The information windows run before the main window's tests, whose last one ends the program.
   vornax::app::test::InfoWindowsTest info;
   if (Wanted(info, argc, argv)) status |= QTest::qExec(&info, argc, argv);
+  vornax::app::test::GraphicsTabTest graphics;
+  if (Wanted(graphics, argc, argv)) status |= QTest::qExec(&graphics, argc, argv);
   vornax::app::test::VornaxFormTest form;
   if (Wanted(form, argc, argv)) status |= QTest::qExec(&form, argc, argv);
   return status;

@@ -186,6 +186,57 @@ int main(int argc, char* argv[]) {
   Shot("output-symbols");
   window.SymbolsButtonClick();
 
+  // The graphs of the one-variable run, then of a two-variable run, each kind in turn.
+  window.SeeGraphButtonClick();
+  Shot("graph-yx");
+  window.BeltButtonClick();
+  Shot("graph-yx-no-belt");
+  window.BeltButtonClick();
+  window.CalcObsButtonClick();
+  Shot("graph-calc-obs");
+  window.CalcObsButtonClick();
+  d->files = {scratch.filePath("yield-bw.bmp")};
+  window.BlackWhiteButtonClick();
+  Shot("graph-black-white");
+  d->files = {scratch.filePath("yield-bw.bmp")};
+  window.GraphOpenActionExecute();
+  Shot("graph-opened");
+  // The two-variable example lies beside the one named on the command line.
+  const QString twoSource = QFileInfo(QString::fromLocal8Bit(argv[1])).dir().filePath("02-yield-depth-salinity.inp");
+  const QString two = scratch.filePath("02-yield-depth-salinity.inp");
+  QFile::copy(twoSource, two);
+  window.OpenInputFile(two);
+  d->files = {scratch.filePath("two.inp")};
+  window.InputSaveActionExecute();
+  window.SeeGraphButtonClick();
+  Shot("graph-two-yx");
+  window.SelectGraphButtonClick();
+  Shot("graph-choices");
+  const char* const kinds[] = {"", "graph-two-yx-go", "graph-residuals", "graph-two-calc-obs",
+                               "graph-yz", "graph-xz"};
+  for (int k = 2; k <= 5; ++k) {
+    window.SelectGraphButtonClick();
+    window.GraphRadioButtons[k - 1]->setChecked(true);
+    window.GoButtonClick();
+    Shot(kinds[k]);
+  }
+
+  // A curve and a partial regression.
+  const QString curve = scratch.filePath("04-grass-nitrogen-curved.inp");
+  QFile::copy(QFileInfo(QString::fromLocal8Bit(argv[1])).dir().filePath("04-grass-nitrogen-curved.inp"), curve);
+  window.OpenInputFile(curve);
+  window.session().Options.CurveX = vornax::CurveChoice::Quadratic;
+  d->files = {scratch.filePath("curve.inp")};
+  window.InputSaveActionExecute();
+  window.SeeGraphButtonClick();
+  Shot("graph-curve");
+  window.OpenInputFile(input);
+  window.session().Options.PartialX = true;
+  d->files = {scratch.filePath("partial.inp")};
+  window.InputSaveActionExecute();
+  window.SeeGraphButtonClick();
+  Shot("graph-partial");
+
   window.close();
   Shot("finish");
   return 0;

@@ -1,0 +1,385 @@
+// The Graphics tab: which graph of the current output is drawn, its belt and breakpoint-interval
+// toggles, the calculated-observed plot, and keeping graphs in files and showing them again.
+//
+// Every command reads the current output afresh before it draws or saves: a graph always shows
+// the file named now, and a file that cannot be read stops the command with its message instead
+// of drawing (or saving) whatever graph was read before.
+#include <QButtonGroup>
+#include <QFileInfo>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPixmap>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabWidget>
+#include <QVBoxLayout>
+
+#include "app/VornaxForm.h"
+#include "data/GraphDataReader.h"
+#include "data/OutputFile.h"
+#include "forms/InfoForms.h"
+
+namespace vornax::app {
+
+namespace {
+
+constexpr int kGraphWidth = 623;
+constexpr int kGraphHeight = 425;
+// Above this many data sets the belt would hide the points: it is left out.
+constexpr int kMaxBeltRows = 1000;
+
+constexpr const char* kRemoveBelt = "Remove conf. belt";
+constexpr const char* kRestoreBelt = "Restore conf. belt";
+constexpr const char* kRemoveBlock = "Remove conf. block";
+constexpr const char* kRestoreBlock = "Restore conf. block";
+constexpr const char* kSeeCalcObs = "See calc-obs graph";
+constexpr const char* kSeeRegression = "See regress. graph";
+constexpr const char* kNotAnOutputMessage = "This is not a Vornax output file. The data can not be read";
+
+QPushButton* GraphButton(const QString& text, QWidget* parent, const char* name) {
+  auto* button = new QPushButton(text, parent);
+  button->setObjectName(name);
+  button->setMinimumWidth(170);
+  return button;
+}
+
+std::string Std(const QString& s) { return s.toStdString(); }
+
+}  // namespace
+
+QWidget* TVornaxForm::BuildGraphicsTab() {
+  auto* page = new QWidget;
+  page->setObjectName("GraphicsTabSheet");
+  auto* layout = new QHBoxLayout(page);
+  layout->setContentsMargins(8, 8, 8, 8);
+
+  // The graph in the middle of the room left of the controls.
+  auto* graphArea = new QVBoxLayout;
+  graphArea->addStretch(1);
+  GraphImage = new QLabel(page);
+  GraphImage->setObjectName("GraphImage");
+  GraphImage->setFixedSize(kGraphWidth, kGraphHeight);
+  GraphImage->setAlignment(Qt::AlignCenter);
+  GraphImage->setStyleSheet("QLabel#GraphImage { background: white; border: 1px solid #b8b8b8; }");
+  PictureImage = new QLabel(page);
+  PictureImage->setObjectName("PictureImage");
+  PictureImage->setMinimumSize(kGraphWidth, kGraphHeight);
+  PictureImage->setAlignment(Qt::AlignCenter);
+  PictureImage->hide();
+
+  ChoicePanel = new QGroupBox("Select graph", page);
+  ChoicePanel->setObjectName("ChoicePanel");
+  auto* choices = new QVBoxLayout(ChoicePanel);
+  GraphRadioGroup = new QButtonGroup(ChoicePanel);
+  for (int i = 0; i < 5; ++i) {
+    GraphRadioButtons[i] = new QRadioButton(ChoicePanel);
+    GraphRadioGroup->addButton(GraphRadioButtons[i], i + 1);
+    choices->addWidget(GraphRadioButtons[i]);
+  }
+  SetRadioCaptions(false);
+  GraphRadioButtons[0]->setChecked(true);
+  GoButton = GraphButton("Go", ChoicePanel, "GoButton");
+  choices->addSpacing(6);
+  choices->addWidget(GoButton, 0, Qt::AlignLeft);
+  ChoicePanel->setFixedWidth(260);
+  ChoicePanel->hide();
+
+  graphArea->addWidget(GraphImage, 0, Qt::AlignHCenter);
+  graphArea->addWidget(PictureImage, 0, Qt::AlignHCenter);
+  graphArea->addWidget(ChoicePanel, 0, Qt::AlignHCenter);
+  graphArea->addStretch(1);
+  layout->addLayout(graphArea, 1);
+
+  // The controls beside it, in groups: which graph, what is drawn on it, and files.
+  auto* controls = new QVBoxLayout;
+  controls->setSpacing(6);
+  MakeGraphButton = GraphButton("Make graph", page, "MakeGraphButton");
+  SelectGraphButton = GraphButton("Select graph", page, "SelectGraphButton");
+  CalcObsButton = GraphButton(kSeeCalcObs, page, "CalcObsButton");
+  BeltButton = GraphButton(kRemoveBelt, page, "BeltButton");
+  BlockButton = GraphButton(kRemoveBlock, page, "BlockButton");
+  ConfHelpButton = GraphButton("Confidence help", page, "ConfHelpButton");
+  GraphOpenButton = GraphButton("Open graph", page, "GraphOpenButton");
+  SaveColourButton = GraphButton("Save color graph", page, "SaveColourButton");
+  SaveBlackWhiteButton = GraphButton(" Save black-white graph", page, "SaveBlackWhiteButton");
+  controls->addStretch(1);
+  for (QPushButton* b : {MakeGraphButton, SelectGraphButton, CalcObsButton}) controls->addWidget(b);
+  controls->addSpacing(14);
+  for (QPushButton* b : {BeltButton, BlockButton, ConfHelpButton}) controls->addWidget(b);
+  controls->addSpacing(14);
+  for (QPushButton* b : {GraphOpenButton, SaveColourButton, SaveBlackWhiteButton}) controls->addWidget(b);
+  controls->addStretch(1);
+  layout->addLayout(controls);
+
+  for (QPushButton* b : {SelectGraphButton, CalcObsButton, BeltButton, BlockButton, SaveColourButton,
+                         SaveBlackWhiteButton, ConfHelpButton}) {
+    b->hide();
+  }
+
+  connect(MakeGraphButton, &QPushButton::clicked, this, [this] { MakeGraphButtonClick(); });
+  connect(SelectGraphButton, &QPushButton::clicked, this, [this] { SelectGraphButtonClick(); });
+  connect(GoButton, &QPushButton::clicked, this, [this] { GoButtonClick(); });
+  connect(CalcObsButton, &QPushButton::clicked, this, [this] { CalcObsButtonClick(); });
+  connect(BeltButton, &QPushButton::clicked, this, [this] { BeltButtonClick(); });
+  connect(BlockButton, &QPushButton::clicked, this, [this] { BlockButtonClick(); });
+  connect(ConfHelpButton, &QPushButton::clicked, this, [this] { BPButtonClick(); });
+  connect(GraphOpenButton, &QPushButton::clicked, this, [this] { GraphOpenActionExecute(); });
+  connect(SaveColourButton, &QPushButton::clicked, this, [this] { GraphSaveActionExecute(); });
+  connect(SaveBlackWhiteButton, &QPushButton::clicked, this, [this] { BlackWhiteButtonClick(); });
+  return page;
+}
+
+void TVornaxForm::SetDialogDirs(const QString& folder) { DialogDir = folder; }
+
+void TVornaxForm::SetRadioCaptions(bool zFirst) {
+  static const char* const xFirstCaptions[] = {"Y-X function", "Residuals-Z function", "Calculated-observed",
+                                               "Y-Z data plot", "X-Z data plot"};
+  static const char* const zFirstCaptions[] = {"Y-Z function", "Residuals-X function", "Calculated-observed",
+                                               "Y-X data plot", "Z-X data plot"};
+  for (int i = 0; i < 5; ++i) GraphRadioButtons[i]->setText(zFirst ? zFirstCaptions[i] : xFirstCaptions[i]);
+}
+
+void TVornaxForm::ShowSaveControls(bool show) {
+  SaveColourButton->setVisible(show);
+  SaveBlackWhiteButton->setVisible(show);
+  GraphSaveAction->setEnabled(show);
+}
+
+void TVornaxForm::ResetToggles() {
+  BeltButton->setText(kRemoveBelt);
+  BlockButton->setText(kRemoveBlock);
+  ShowBelt = true;
+  ShowBlock = true;
+}
+
+void TVornaxForm::GraphicsTabSheetShow() {
+  InputSaveAction->setEnabled(false);
+  ShowStatus("Graphics presentations of output data can be seen and saved");
+  if (!GraphMade) {
+    ShowSaveControls(false);
+    SelectGraphButton->hide();
+    ConfHelpButton->hide();
+    HelpForm->hide();
+  } else {
+    GraphSaveAction->setEnabled(!SaveColourButton->isHidden());
+  }
+}
+
+void TVornaxForm::MakeGraphButtonClick() {
+  dialogs_->ShowMessage("Determine folder and file name for graph creation");
+  OutputOpenActionExecute();
+}
+
+bool TVornaxForm::ReadGraphOfOutput() {
+  TDMVornax& data = session_.Data;
+  // Before any output is made or opened the file name is the starting folder: nothing to read.
+  if (!QFileInfo(QString::fromStdString(data.FileName)).isFile()) {
+    dialogs_->ShowMessage(kNotAnOutputMessage);
+    return false;
+  }
+  if (!ReadOutputKind(data, *dialogs_)) return false;
+  if (QString::fromStdString(data.OutputKind).trimmed().isEmpty()) {
+    dialogs_->ShowMessage(kNotAnOutputMessage);
+    return false;
+  }
+  return ReadGraphData(data, *dialogs_);
+}
+
+bool TVornaxForm::DrawCurrentGraph() {
+  const GraphData& graph = session_.Data.Graph;
+  const bool tooMany = graph.NrOfRows > kMaxBeltRows;
+  if (tooMany) ShowBelt = false;
+  GraphOptions options;
+  options.Kind = graph.TwoVariable() ? CurrentGraphKind
+                 : CurrentGraphKind == GraphKind::CalcObs ? GraphKind::CalcObs
+                                                          : GraphKind::YX;
+  options.Colour = ColourMode;
+  options.ShowBelt = ShowBelt;
+  options.ShowBlock = ShowBlock;
+  GraphPicture picture = DrawGraph(graph, options);
+  if (!picture.Drawn) {
+    // The previous bitmap stays.
+    if (!picture.Message.empty()) dialogs_->ShowMessage(picture.Message);
+    return false;
+  }
+  if (!picture.Message.empty()) dialogs_->ShowMessage(picture.Message);
+  // The belt button offers what this graph can have: enabled again whenever the belt belongs
+  // here, however the previous graph disabled it.
+  BeltButton->setEnabled(!tooMany && picture.BeltAvailable);
+  GraphImage->setPixmap(QPixmap::fromImage(picture.Image));
+  LastPicture = std::move(picture);
+  PictureImage->hide();
+  GraphImage->show();
+  GraphMade = true;
+  return true;
+}
+
+void TVornaxForm::SeeGraphButtonClick() {
+  if (!ReadGraphOfOutput()) return;
+  const GraphData& graph = session_.Data.Graph;
+  ResetToggles();
+  CurrentGraphKind = GraphKind::YX;
+  CalcObsButton->setText(kSeeCalcObs);
+  ChoicePanel->hide();
+  HelpForm->hide();
+  if (graph.Family == OutputFamily::Partial) {
+    const int type = graph.Partial ? graph.Partial->Type : graph.First.Type;
+    if (type != 3 && type != 4) dialogs_->ShowMessage("No breakpoint found. The ralation is linear.");
+    ShowBelt = false;
+    for (QPushButton* b : {BeltButton, BlockButton, ConfHelpButton, SelectGraphButton, CalcObsButton}) b->hide();
+  } else if (graph.Family == OutputFamily::Curve) {
+    BeltButton->show();
+    for (QPushButton* b : {BlockButton, ConfHelpButton, SelectGraphButton, CalcObsButton}) b->hide();
+  } else {
+    const int type = graph.First.Type;
+    SetRadioCaptions(graph.OutputTag == " Y-Z");
+    BeltButton->show();
+    BlockButton->setVisible(type >= 2 && type <= 4);
+    CalcObsButton->setVisible(type >= 2);
+    SelectGraphButton->setVisible(graph.TwoVariable());
+    ConfHelpButton->show();
+  }
+  ShowSaveControls(true);
+  DrawCurrentGraph();
+  ShowTab(GraphicsTabSheet);
+}
+
+void TVornaxForm::SelectGraphButtonClick() {
+  GraphImage->hide();
+  PictureImage->hide();
+  ShowSaveControls(false);
+  for (QPushButton* b : {ConfHelpButton, BeltButton, BlockButton, CalcObsButton, SelectGraphButton}) b->hide();
+  HelpForm->hide();
+  ChoicePanel->show();
+}
+
+void TVornaxForm::GoButtonClick() {
+  const int chosen = GraphRadioGroup->checkedId();
+  if (chosen < 1) {
+    dialogs_->ShowMessage(" The desired type of graph could not be assessed");
+    return;
+  }
+  if (!ReadGraphOfOutput()) return;
+  const GraphData& graph = session_.Data.Graph;
+  ResetToggles();
+  CalcObsButton->setText(kSeeCalcObs);
+  BeltButton->show();
+  const bool oneVariable = !graph.TwoVariable();
+  CurrentGraphKind = oneVariable ? GraphKind::YX : static_cast<GraphKind>(chosen);
+  const bool dataPlot = CurrentGraphKind == GraphKind::CalcObs || CurrentGraphKind == GraphKind::YZ ||
+                        CurrentGraphKind == GraphKind::XZ;
+  const int type = CurrentGraphKind == GraphKind::Residuals ? graph.Second.Type : graph.First.Type;
+  HelpForm->hide();
+  ChoicePanel->hide();
+  SelectGraphButton->setVisible(!oneVariable);
+  ConfHelpButton->show();
+  ShowSaveControls(true);
+  BeltButton->setVisible(!dataPlot);
+  BlockButton->setVisible(!dataPlot && type >= 2 && type <= 4);
+  CalcObsButton->setVisible(!dataPlot && type >= 2 && type <= 6);
+  if (!DrawCurrentGraph()) GraphImage->show();
+}
+
+void TVornaxForm::BeltButtonClick() {
+  const bool remove = BeltButton->text() == kRemoveBelt;
+  BeltButton->setText(remove ? kRestoreBelt : kRemoveBelt);
+  ShowBelt = !remove;
+  if (ReadGraphOfOutput()) DrawCurrentGraph();
+}
+
+void TVornaxForm::BlockButtonClick() {
+  const bool remove = BlockButton->text() == kRemoveBlock;
+  BlockButton->setText(remove ? kRestoreBlock : kRemoveBlock);
+  ShowBlock = !remove;
+  if (ReadGraphOfOutput()) DrawCurrentGraph();
+}
+
+void TVornaxForm::CalcObsButtonClick() {
+  // Always from the output as written: a residual graph drawn before must not become the
+  // observed values of this plot.
+  if (!ReadGraphOfOutput()) return;
+  const GraphData& graph = session_.Data.Graph;
+  if (CalcObsButton->text() == kSeeCalcObs) {
+    const GraphKind before = CurrentGraphKind;
+    rememberedType_ = graph.First.Type;
+    CurrentGraphKind = GraphKind::CalcObs;
+    if (!DrawCurrentGraph()) {
+      CurrentGraphKind = before;
+      return;
+    }
+    BeltButton->hide();
+    BlockButton->hide();
+    CalcObsButton->setText(kSeeRegression);
+  } else {
+    CalcObsButton->setText(kSeeCalcObs);
+    SeeGraphButtonClick();
+  }
+}
+
+void TVornaxForm::BlackWhiteButtonClick() {
+  BlackWhiteRequest = true;
+  ColourMode = false;
+  GraphSaveActionExecute();
+  BlackWhiteRequest = false;
+  ColourMode = true;
+}
+
+void TVornaxForm::GraphSaveActionExecute() {
+  ColourMode = !BlackWhiteRequest;
+  // What is saved is the graph on the screen, drawn afresh from the output as it is now.
+  if (!ReadGraphOfOutput()) return;
+  if (!DrawCurrentGraph()) return;
+  const QString requested =
+      dialogs_->GetSaveFileName("Save graph", DialogDir, "Image files (*.bmp)", "bmp");
+  if (requested.isEmpty()) {
+    dialogs_->ShowMessage("The graph was not saved");
+    return;
+  }
+  // Always bitmap data, under a name that says so and that "Open graph" reads back.
+  const QString target = QString::fromStdString(GraphFileName(Std(requested), false));
+  if (QFileInfo::exists(target) && !dialogs_->AskYesNo("The file already exists, overwrite?")) return;
+  std::string written, error;
+  if (!SaveGraphImage(LastPicture.Image, Std(target), false, written, error)) {
+    dialogs_->ShowMessage("The graph could not be saved in  " + written + "\n" + error);
+    return;
+  }
+  const QFileInfo file(QString::fromStdString(written));
+  dialogs_->ShowMessage("The graph was saved in  " + Std(file.absoluteFilePath()));
+  SetDialogDirs(file.absolutePath());
+}
+
+void TVornaxForm::GraphOpenActionExecute() {
+  CalcObsButton->hide();
+  CalcObsButton->setText(kSeeCalcObs);
+  const QString path =
+      dialogs_->GetOpenFileName("Open graph", DialogDir, "Graph files (*.bmp *.jpg *.jpeg)");
+  if (path.isEmpty()) {
+    dialogs_->ShowMessage("No graphics file selected");
+    return;
+  }
+  if (!QFileInfo(path).isFile()) {
+    dialogs_->ShowMessage("File does not exist, please select another one");
+    return;
+  }
+  QImage image;
+  std::string error;
+  if (!OpenGraphImage(Std(path), image, error)) {
+    dialogs_->ShowMessage(error);
+    return;
+  }
+  PictureImage->setPixmap(QPixmap::fromImage(image));
+  SetDialogDirs(QFileInfo(path).absolutePath());
+  GraphMade = true;
+  PictureImage->show();
+  GraphImage->hide();
+  ShowSaveControls(true);
+  ChoicePanel->hide();
+  OutputMemo->hide();
+  for (QPushButton* b : {SeeGraphButton, SymbolsButton, AnovaButton, ConfHelpButton}) b->hide();
+  HelpForm->hide();
+  ShowTab(GraphicsTabSheet);
+}
+
+}  // namespace vornax::app

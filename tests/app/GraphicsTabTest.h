@@ -1,0 +1,17 @@
+#pragma once
+
+#include <QObject>
+
+namespace vornax::app::test {
+
+class GraphicsTabTest : public QObject {
+  Q_OBJECT
+ private slots:
+  void StartAndUnreadableOutputDrawNothing();
+  void SeeGraphCalcObsAndBack();
+  void ChoicesGoAndTheBeltToggle();
+  void ManyDataSetsDisableTheBeltUntilAGraphThatHasOne();
+  void SaveAndOpenGraphFiles();
+};
+
+}  // namespace vornax::app::test
