@@ -13,7 +13,9 @@
 #include <system_error>
 #include <vector>
 
+#include "anova/Anova.h"
 #include "data/GraphDataReader.h"
+#include "data/RunOptions.h"
 #include "data/TextFile.h"
 #include "data/UserDialogs.h"
 
@@ -130,6 +132,37 @@ inline int CheckGraphDataRead(const uint8_t* bytes, size_t size,
   }
   if (g.Added.size() != n || g.ConfidenceT < 1.7 || g.ConfidenceT > 2.6) std::abort();
   return 0;
+}
+
+
+// After a segmented run that went through: neither its report nor the ANOVA table made from its
+// own variance file may show an overflowed or undefined number (a report that looks like a
+// result and is none), and the ANOVA may refuse the file only for a Y without variation.
+inline void CheckSegmentedRunFiles(const std::filesystem::path& path, TDMVornax& data,
+                                   RunOptions& options, const std::string& title1,
+                                   const std::string& title2) {
+  // A run that went through must not have printed an overflowed or undefined number: that
+  // would be a report that looks like a result and is none.
+  const std::string outPath = WithExtension(path, ".out").string();
+  if (const std::string* bad = NonFiniteLine(outPath, title1, title2)) {
+    std::fprintf(stderr, "non-finite number in the report: %s\n", bad->c_str());
+    std::abort();
+  }
+  // The variance file the run left must make an ANOVA table, as the next step of a run does:
+  // the only refusal allowed is a Y without variation.
+  SilentDialogs anovaDialogs;
+  MakeSegmentedAnova(data, options, anovaDialogs);
+  for (const std::string& message : anovaDialogs.messages) {
+    if (message.rfind("Please check the Anova table", 0) != 0 &&
+        message != "There is no variation. Variance analysis is not done.") {
+      std::fprintf(stderr, "ANOVA refused the run's own variance file: %s\n", message.c_str());
+      std::abort();
+    }
+  }
+  if (const std::string* bad = NonFiniteLine(WithExtension(path, ".var").string(), "", "")) {
+    std::fprintf(stderr, "non-finite number in the ANOVA table: %s\n", bad->c_str());
+    std::abort();
+  }
 }
 
 }  // namespace vornax::fuzz

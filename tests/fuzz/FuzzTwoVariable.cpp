@@ -68,28 +68,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
     fuzz::RemoveCompanions(path);
     return 0;
   }
-  // A run that went through must not have printed an overflowed or undefined number: that
-  // would be a report that looks like a result and is none.
-  const std::string outPath = WithExtension(path, ".out").string();
-  if (const std::string* bad = fuzz::NonFiniteLine(outPath, title1, title2)) {
-    std::fprintf(stderr, "non-finite number in the report: %s\n", bad->c_str());
-    std::abort();
-  }
-  // The variance file the run left must make an ANOVA table, as the next step of a run does:
-  // the only refusal allowed is a Y without variation.
-  fuzz::SilentDialogs anovaDialogs;
-  MakeSegmentedAnova(data, options, anovaDialogs);
-  for (const std::string& message : anovaDialogs.messages) {
-    if (message.rfind("Please check the Anova table", 0) != 0 &&
-        message != "There is no variation. Variance analysis is not done.") {
-      std::fprintf(stderr, "ANOVA refused the run's own variance file: %s\n", message.c_str());
-      std::abort();
-    }
-  }
-  if (const std::string* bad = fuzz::NonFiniteLine(WithExtension(path, ".var").string(), "", "")) {
-    std::fprintf(stderr, "non-finite number in the ANOVA table: %s\n", bad->c_str());
-    std::abort();
-  }
+  fuzz::CheckSegmentedRunFiles(path, data, options, title1, title2);
   fuzz::RemoveCompanions(path);
   return 0;
 }
