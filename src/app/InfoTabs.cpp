@@ -79,19 +79,35 @@ void ShowOnScreen(QWidget* window, QPoint at) {
   window->raise();
 }
 
-}  // namespace
+// A tab with a column of buttons (one pressed at a time) beside what they show.
+struct SideButtonTab {
+  QWidget* Page;
+  QHBoxLayout* Outer;
+  QVBoxLayout* Side;
+  QButtonGroup* Group;
+};
 
-QWidget* TVornaxForm::BuildIntroTab() {
+SideButtonTab StartSideButtonTab(const char* name) {
   auto* page = new QWidget;
-  page->setObjectName("IntroTabSheet");
+  page->setObjectName(name);
   auto* outer = new QHBoxLayout(page);
   outer->setContentsMargins(10, 10, 10, 10);
   outer->setSpacing(12);
-
   auto* side = new QVBoxLayout;
   side->setSpacing(6);
   auto* group = new QButtonGroup(page);
   group->setExclusive(true);
+  return {page, outer, side, group};
+}
+
+}  // namespace
+
+QWidget* TVornaxForm::BuildIntroTab() {
+  const SideButtonTab tab = StartSideButtonTab("IntroTabSheet");
+  QWidget* page = tab.Page;
+  QHBoxLayout* outer = tab.Outer;
+  QVBoxLayout* side = tab.Side;
+  QButtonGroup* group = tab.Group;
   BackButton = SideButton("Introduction", page, "BackButton", group);
   TypesButton = SideButton("Function types", page, "TypesButton", group);
   TestsButton = SideButton("Significance tests", page, "TestsButton", group);
@@ -130,16 +146,11 @@ QWidget* TVornaxForm::BuildIntroTab() {
 }
 
 QWidget* TVornaxForm::BuildFiguresTab() {
-  auto* page = new QWidget;
-  page->setObjectName("FiguresTabSheet");
-  auto* outer = new QHBoxLayout(page);
-  outer->setContentsMargins(10, 10, 10, 10);
-  outer->setSpacing(12);
-
-  auto* side = new QVBoxLayout;
-  side->setSpacing(6);
-  auto* group = new QButtonGroup(page);
-  group->setExclusive(true);
+  const SideButtonTab tab = StartSideButtonTab("FiguresTabSheet");
+  QWidget* page = tab.Page;
+  QHBoxLayout* outer = tab.Outer;
+  QVBoxLayout* side = tab.Side;
+  QButtonGroup* group = tab.Group;
   Figures_Button = SideButton("All types", page, "Figures_Button", group);
   Conf_Button = SideButton("Confidence belt", page, "Conf_Button", group);
   Methods_Button = SideButton("Methods type 3 or 4", page, "Methods_Button", group);

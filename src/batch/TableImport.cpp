@@ -352,8 +352,8 @@ bool ImportTable(const std::filesystem::path& path, const ImportChoices& choices
   // The columns used, in the order Y, X[, Z][, weight].
   std::vector<size_t> used;
   if (named) {
-    auto resolve = [&](const std::string& spec, const char* option, size_t& column) {
-      const std::string s = Trim(spec);
+    auto resolve = [&](const std::string& choice, const char* option, size_t& column) {
+      const std::string s = Trim(choice);
       if (AllDigits(s)) {
         const size_t n = s.size() > 6 ? 0 : static_cast<size_t>(std::stoul(s));
         if (n < 1 || n > width) {
@@ -402,12 +402,12 @@ bool ImportTable(const std::filesystem::path& path, const ImportChoices& choices
     }
     const std::pair<const std::string*, const char*> wanted[] = {
         {&choices.Y, "--y"}, {&choices.X, "--x"}, {&choices.Z, "--z"}, {&choices.Weight, "--weight"}};
-    for (const auto& [spec, option] : wanted) {
-      if (spec->empty()) continue;
+    for (const auto& [choice, option] : wanted) {
+      if (choice->empty()) continue;
       size_t column = 0;
-      if (!resolve(*spec, option, column)) return false;
+      if (!resolve(*choice, option, column)) return false;
       if (std::find(used.begin(), used.end(), column) != used.end()) {
-        error = std::string(option) + " " + Trim(*spec) + ": the column \"" + Shown(nameOf(column)) +
+        error = std::string(option) + " " + Trim(*choice) + ": the column \"" + Shown(nameOf(column)) +
                 "\" is already used for another variable";
         return false;
       }
