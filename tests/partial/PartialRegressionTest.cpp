@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -379,6 +380,53 @@ TEST(PartialRegression, AStraightLineHasNoLevelStretch) {
   EXPECT_EQ(run.result.ResultType, 1);
   EXPECT_FALSE(run.Exists("run.txt"));
   EXPECT_NEAR(run.result.Ag, run.result.OverallSlope, 0);
+}
+
+TEST(PartialRegression, TheBestCoefficientsDecideNotTheMarks) {
+  // Straight lines with noise at 98 %: a candidate may be marked level while every marked
+  // candidate fails the type's tests (best coefficient 0). Such a stretch is no stretch: the
+  // type with the larger best coefficient wins, and with both at 0 the single line is reported.
+  std::mt19937_64 random(98);
+  std::normal_distribution<double> noise(0, 1.5);
+  int markedButRejected = 0;
+  for (int k = 0; k < 40; ++k) {
+    SCOPED_TRACE(k);
+    PartialRun run;
+    run.options.ConfidenceT = 2.5;
+    std::vector<double> y, x;
+    for (int i = 0; i < 40; ++i) {
+      x.push_back(i);
+      y.push_back(3 + 0.25 * i + noise(random));
+    }
+    run.Load(y, x);
+    run.Go();
+    ASSERT_TRUE(run.done);
+    const PartialResult& r = run.result;
+    const bool marked3 = std::any_of(r.Scan3.begin(), r.Scan3.end(),
+                                     [](const PartialScanLine& l) { return l.Mark; });
+    if (marked3 && r.BestCE3 == 0) ++markedButRejected;
+    switch (r.ResultType) {
+      case 3:
+        EXPECT_GT(r.BestCE3, r.BestCE4);
+        break;
+      case 4:
+        EXPECT_GT(r.BestCE4, 0);
+        EXPECT_GE(r.BestCE4, r.BestCE3);
+        break;
+      default:
+        EXPECT_EQ(r.BestCE3, 0);
+        EXPECT_EQ(r.BestCE4, 0);
+        break;
+    }
+    // No level at the other end is reported (as "Av. Y top" or a central coefficient) when
+    // its best coefficient is 0.
+    if (r.BothHorizontal) {
+      EXPECT_GT(r.BestCE3, 0);
+      EXPECT_GT(r.BestCE4, 0);
+    }
+    EXPECT_EQ(r.Found3, r.BestCE3 > 0);
+  }
+  EXPECT_GT(markedButRejected, 0);
 }
 
 TEST(PartialRegression, DataSetsMoveWholeAndAddedCopiesKeepTheirMark) {
