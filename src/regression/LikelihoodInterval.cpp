@@ -6,6 +6,8 @@
 #include <limits>
 #include <vector>
 
+#include "regression/SegmentEngine.h"
+
 namespace vornax {
 namespace {
 
@@ -74,56 +76,96 @@ int FittedParameters(int type) {
   }
 }
 
-LikelihoodInterval BreakpointLikelihoodInterval(const SegmentEngine& engine, int type, int method,
-                                                double bp, int confidencePercent) {
+double JoinedLinesResidual(const long double* y, const long double* x, int n, int type,
+                           double bp) {
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  const long double b = bp;
+  // The columns besides the level: type 2 X and the rise beyond bp, type 3 the rise beyond bp,
+  // type 4 the run up to bp. Measured from bp, so that X far from zero keeps its digits.
+  auto columns = [&](int i, long double& u, long double& v) {
+    const long double d = x[i] - b;
+    if (type == kType2) {
+      u = d;
+      v = d > 0 ? d : 0;
+    } else {
+      u = type == kType3 ? (d > 0 ? d : 0) : (d < 0 ? d : 0);
+      v = 0;
+    }
+  };
+  int below = 0;
+  long double su = 0, sv = 0, sy = 0;
+  for (int i = 0; i < n; ++i) {
+    if (x[i] < b) ++below;
+    long double u = 0, v = 0;
+    columns(i, u, v);
+    su += u;
+    sv += v;
+    sy += y[i];
+  }
+  if (below < 3 || n - below < 3) return nan;
+  const long double mu = su / n, mv = sv / n, my = sy / n;
+  long double uu = 0, uv = 0, vv = 0, uy = 0, vy = 0, yy = 0;
+  for (int i = 0; i < n; ++i) {
+    long double u = 0, v = 0;
+    columns(i, u, v);
+    u -= mu;
+    v -= mv;
+    const long double w = y[i] - my;
+    uu += u * u;
+    uv += u * v;
+    vv += v * v;
+    uy += u * w;
+    vy += v * w;
+    yy += w * w;
+  }
+  long double explained = 0;
+  if (type == kType2) {
+    const long double det = uu * vv - uv * uv;
+    if (!(det > 0)) return nan;
+    explained = (vv * uy * uy - 2 * uv * uy * vy + uu * vy * vy) / det;
+  } else {
+    if (!(uu > 0)) return nan;
+    explained = uy * uy / uu;
+  }
+  const long double residual = yy - explained;
+  return static_cast<double>(residual > 0 ? residual : 0);
+}
+
+LikelihoodInterval BreakpointLikelihoodInterval(const long double* y, const long double* x, int n,
+                                                int type, double bp, double xmin, double xmax,
+                                                int confidencePercent) {
   LikelihoodInterval result;
   const int parameters = FittedParameters(type);
-  if (parameters == 0 || !(engine.Xmax > engine.Xmin)) return result;
+  const int df2 = n - parameters;
+  if (parameters == 0 || df2 < 1 || !(xmax > xmin)) return result;
 
-  // The fits are made on a copy, so the engine keeps the reported lines and errors.
-  SegmentEngine e = engine;
-  const double nan = std::numeric_limits<double>::quiet_NaN();
-  // The residual sum of squares of the type's lines at candidate c; NaN where the type cannot be
-  // fitted there (fewer than three data sets on a side, or the lines degenerate to one).
-  auto residual = [&](double c) {
-    e.AccumulateSegments(c);
-    if (e.Sums[1].N < 3 || e.Sums[2].N < 3) return nan;
-    e.ComputeSegmentStats();
-    e.LoadFinalLines();
-    int code = type == kType2 ? static_cast<int>(kSearchType2) : type;
-    e.BuildConstrainedLines(code, method, c);
-    if (code == kTypeSingle) return nan;
-    e.ComputeFinalSSD(c);
-    return e.SSDFinal[1] + e.SSDFinal[2];
-  };
-
-  const BreakpointCandidates grid = MakeBreakpointCandidates(engine.Xmin, engine.Xmax);
+  const BreakpointCandidates grid = MakeBreakpointCandidates(xmin, xmax);
   std::vector<double> at(grid.begin(), grid.end());
   at.push_back(bp);
   std::sort(at.begin(), at.end());
   at.erase(std::unique(at.begin(), at.end()), at.end());
   std::vector<double> rss(at.size());
-  for (size_t i = 0; i < at.size(); ++i) rss[i] = residual(at[i]);
+  double best = std::numeric_limits<double>::infinity();
+  for (size_t i = 0; i < at.size(); ++i) {
+    rss[i] = JoinedLinesResidual(y, x, n, type, at[i]);
+    if (rss[i] < best) best = rss[i];
+  }
+  if (!std::isfinite(best)) return result;
+  const double bound = best * (1 + FOneQuantile(df2, confidencePercent / 100.0) / df2);
 
-  const double best = residual(bp);
-  const int n = static_cast<int>(e.Sums[1].N + e.Sums[2].N);
-  const int df2 = n - parameters;
-  if (std::isnan(best) || df2 < 1) return result;
-  const double f = FOneQuantile(df2, confidencePercent / 100.0);
-  const double bound = best * (1 + f / df2);
-
-  auto inside = [&](size_t i) { return !std::isnan(rss[i]) && rss[i] <= bound; };
+  const size_t chosen = static_cast<size_t>(std::find(at.begin(), at.end(), bp) - at.begin());
+  auto inside = [&](size_t i) { return i == chosen || (!std::isnan(rss[i]) && rss[i] <= bound); };
   size_t first = at.size(), last = 0;
   for (size_t i = 0; i < at.size(); ++i) {
     if (!inside(i)) continue;
     first = std::min(first, i);
     last = i;
   }
-  if (first == at.size()) return result;
   // Between an inside candidate and its outer neighbour the bound is crossed where the straight
   // line through their residual sums reaches it.
   auto crossing = [&](size_t in, size_t out) {
-    if (std::isnan(rss[out])) return at[in];
+    if (std::isnan(rss[out]) || std::isnan(rss[in]) || !(rss[out] > rss[in]) || rss[in] > bound)
+      return at[in];
     const double share = (bound - rss[in]) / (rss[out] - rss[in]);
     return at[in] + share * (at[out] - at[in]);
   };

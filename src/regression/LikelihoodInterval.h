@@ -1,9 +1,7 @@
-// The likelihood interval of a breakpoint: the range of candidate breakpoints whose residual sum
-// of squares is not significantly larger than that of the chosen one. Unlike the limits
-// BP -/+ t*SEBP it follows the data, and is asymmetric where they are.
+// The likelihood interval of a breakpoint: the range of breakpoints whose fit leaves a residual
+// sum of squares not significantly larger than the best one's. Unlike the limits BP -/+ t*SEBP
+// it follows the data, and is asymmetric where they are.
 #pragma once
-
-#include "regression/SegmentEngine.h"
 
 namespace vornax {
 
@@ -12,25 +10,30 @@ namespace vornax {
 // lies outside (0, 1).
 double FOneQuantile(int df2, double probability);
 
-// The number of parameters a fit of the type estimates: the breakpoint included for types 2
-// (level, two slopes, breakpoint), 3 and 4 (level, slope, breakpoint).
+// The number of parameters a fit of the type estimates, the breakpoint included: 4 for type 2
+// (level, two slopes, breakpoint), 3 for types 3 and 4 (level, slope, breakpoint); 0 otherwise.
 int FittedParameters(int type);
+
+// The residual sum of squares of the least-squares fit of the type with its breakpoint held at
+// bp, over n data sets (any order): type 2 two lines joined at bp, type 3 a level up to bp and
+// a line from there, type 4 a line up to bp and a level from there. NaN when fewer than three
+// data sets lie on a side of bp.
+double JoinedLinesResidual(const long double* y, const long double* x, int n, int type, double bp);
 
 struct LikelihoodInterval {
   bool Valid = false;
   double Lower = 0, Upper = 0;
 };
 
-// For types 2, 3 and 4 fitted with `method` at `bp` on the engine's attached data: every
-// candidate breakpoint (those of the search, with bp among them) is fitted with the same type and
-// method, and the interval runs from the lowest to the highest candidate whose residual sum of
-// squares S satisfies S <= S(bp) * (1 + F / (N - p)), F the F(1, N - p) quantile at the
-// confidence level, p = FittedParameters(type). Each end lies where the residual sums of that
-// candidate and its outer neighbour, joined by a straight line, cross the bound; an end that
-// reaches the outermost candidate that leaves three data sets on each side stops there.
-// The engine is not changed (the candidates are fitted on a copy). Not valid for other types,
-// with N - p < 1, or when Xmin and Xmax of the engine are not set.
-LikelihoodInterval BreakpointLikelihoodInterval(const SegmentEngine& engine, int type, int method,
-                                                double bp, int confidencePercent);
+// For types 2, 3 and 4: the fit of JoinedLinesResidual is made at the 100 candidate breakpoints
+// of the search between xmin and xmax and at bp; with S the smallest residual sum of squares
+// among them, the interval runs from the lowest to the highest whose residual sum does not
+// exceed S * (1 + F / (N - p)), F the F(1, N - p) quantile at the confidence level and
+// p = FittedParameters(type), and always holds bp. Each end lies where the residual sums of its
+// candidate and the outer neighbour, joined by a straight line, cross that bound; an end at the
+// outermost candidate that can be fitted stops there. Not valid for other types or N - p < 1.
+LikelihoodInterval BreakpointLikelihoodInterval(const long double* y, const long double* x, int n,
+                                                int type, double bp, double xmin, double xmax,
+                                                int confidencePercent);
 
 }  // namespace vornax

@@ -331,8 +331,8 @@ void OneVariableReport::WriteSummary() {
   sebp_ = e.SEBP;
   likelihood_ = {};
   if (found == kType2 || found == kType3 || found == kType4) {
-    likelihood_ = BreakpointLikelihoodInterval(e, found, search_.OptMethod, bp,
-                                               ConfidencePercent(t));
+    likelihood_ = BreakpointLikelihoodInterval(context_.Y, context_.X, context_.NrOfData, found,
+                                               bp, e.Xmin, e.Xmax, ConfidencePercent(t));
   }
 
   // 6. Equations.

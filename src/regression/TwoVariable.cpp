@@ -512,12 +512,9 @@ void FillRunResult(const TwoVariableResult& r, const TwoVariableChoices& choices
                            : static_cast<long double>(r.FirstResiduals[i]);
       }
       const auto& regressor = s.VariableIsZ ? data.ZData : data.XData;
-      const SortedVariable sorted = SortVariable(regressor.data(), r.NrOfData);
-      SegmentEngine engine;
-      StagePair pair;
-      pair.Attach(engine, sorted, dependent.data());
       const LikelihoodInterval interval = BreakpointLikelihoodInterval(
-          engine, s.Type, s.Method, s.BP, ConfidencePercent(choices.ConfidenceT));
+          dependent.data(), regressor.data(), r.NrOfData, s.Type, s.BP, s.Min, s.Max,
+          ConfidencePercent(choices.ConfidenceT));
       if (interval.Valid) {
         st.LikelihoodLower = interval.Lower;
         st.LikelihoodUpper = interval.Upper;

@@ -36,8 +36,9 @@ Fit FitData(std::vector<long double>& x, std::vector<long double>& y, int prefer
   BuildReportedLines(e, f.search.BPopt, f.search.FoundType, f.search.OptMethod);
   e.ComputeBreakpointErrors(f.search.FoundType, f.search.OptMethod, f.search.BPopt);
   f.sebp = e.SEBP;
-  f.interval = BreakpointLikelihoodInterval(e, f.search.FoundType, f.search.OptMethod,
-                                            f.search.BPopt, percent);
+  f.interval = BreakpointLikelihoodInterval(y.data(), x.data(), static_cast<int>(x.size()),
+                                            f.search.FoundType, f.search.BPopt, e.Xmin, e.Xmax,
+                                            percent);
   return f;
 }
 
