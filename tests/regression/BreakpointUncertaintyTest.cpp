@@ -114,6 +114,26 @@ TEST(BreakpointUncertainty, NinetyPercentLimitsCoverTheTrueBreakpoint) {
   EXPECT_LE(interval, 95);
 }
 
+TEST(BreakpointUncertainty, JoinedLinesResidualOfEachType) {
+  // Y = 1 2 1 2 1 3 5 7 9 11 at X = 0 .. 9; the residual sums solved in exact fractions from
+  // the normal equations of the columns (1, X - bp, (X - bp)+), (1, (X - bp)+), (1, (X - bp)-).
+  std::vector<long double> x, y;
+  for (int i = 0; i < 10; ++i) x.push_back(i);
+  for (int v : {1, 2, 1, 2, 1, 3, 5, 7, 9, 11}) y.push_back(v);
+  struct Case {
+    int type;
+    double bp, rss;
+  };
+  for (const Case& c : {Case{2, 4.5, 78.0 / 55}, Case{2, 3, 1364.0 / 235}, Case{3, 4, 86.0 / 65},
+                        Case{3, 4.5, 318.0 / 205}, Case{4, 5, 4246.0 / 65}}) {
+    SCOPED_TRACE(testing::Message() << "type " << c.type << " at " << c.bp);
+    EXPECT_NEAR(JoinedLinesResidual(y.data(), x.data(), 10, c.type, c.bp), c.rss, 1e-13 * c.rss);
+  }
+  // Fewer than three data sets below the breakpoint: no fit.
+  EXPECT_TRUE(std::isnan(JoinedLinesResidual(y.data(), x.data(), 10, 3, 2)));
+  EXPECT_FALSE(BreakpointLikelihoodInterval(y.data(), x.data(), 10, 5, 4, 0, 9, 90).Valid);
+}
+
 TEST(BreakpointUncertainty, FQuantileOfOneDegreeOfFreedom) {
   // F(1, df2) quantiles (30-digit values of the inverse regularized incomplete beta).
   struct Case {
