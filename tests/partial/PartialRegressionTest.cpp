@@ -285,6 +285,30 @@ TEST(PartialRegression, BothEndsLevelGiveTheThreePieceFunction) {
   EXPECT_EQ((at + 1)->substr(34), FormatExp(otherLevel, 17, 3) + FormatExp(otherThreshold, 14, 3));
 }
 
+TEST(PartialRegression, NegativeThresholdsStayApartInTheVarianceFile) {
+  // Both ends level on X = -100 .. -51: each threshold fills all 22 places of its field.
+  PartialRun run;
+  std::vector<double> y, x;
+  for (int i = 0; i < 50; ++i) {
+    x.push_back(i - 100.0);
+    y.push_back((i <= 15 ? 5 : i <= 35 ? 5 + 0.5 * (i - 15) : 15) + kWobble[i % 12] / 10);
+  }
+  run.Load(y, x);
+  run.Go();
+  ASSERT_TRUE(run.done);
+  ASSERT_TRUE(run.result.BothHorizontal);
+  const std::vector<std::string> var = run.Var();
+  ASSERT_EQ(var.size(), 6u);
+  const auto tokens = SplitTokens(var[4]);
+  ASSERT_EQ(tokens.size(), 2u) << var[4];
+  double b3 = 0, b4 = 0;
+  ASSERT_TRUE(ParseFiniteNumber(tokens[0], b3));
+  ASSERT_TRUE(ParseFiniteNumber(tokens[1], b4));
+  EXPECT_NEAR(b3, run.result.ThresholdBP3, 1e-12);
+  EXPECT_NEAR(b4, run.result.ThresholdBP4, 1e-12);
+  EXPECT_LT(b4, -50);
+}
+
 TEST(PartialRegression, NineDistinctXValuesAreTooFew) {
   PartialRun run;
   std::vector<double> y, x;
