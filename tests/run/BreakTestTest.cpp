@@ -1,6 +1,7 @@
 // The permutation test of the break: calibration on pure noise, clear breaks, repeatability.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cmath>
 #include <cstdio>
 #include <cstdint>
@@ -105,6 +106,27 @@ TEST(BreakTest, SameSeedSameAnswerWhateverTheThreads) {
   EXPECT_EQ(c.Seed, 99u);
   // p is (1 + count) / (N + 1) and never 0.
   EXPECT_DOUBLE_EQ(a.P, (1.0 + a.AtLeastAsLarge) / 100.0);
+}
+
+TEST(BreakTest, ACancelledTestIsNotDone) {
+  std::vector<double> x(40), y(40);
+  for (int i = 0; i < 40; ++i) {
+    x[i] = i;
+    y[i] = i < 20 ? 1.0 : 1.0 + 0.5 * (i - 20);
+  }
+  RunResult r = Result(x, y);
+  ASSERT_TRUE(BreakTestApplies(r));
+  for (int threads : {1, 2}) {
+    std::atomic<int> asked{0};
+    BreakTestOptions options;
+    options.Threads = threads;
+    options.Cancelled = [&] { return ++asked > 5; };
+    const BreakTestResult t = RunBreakTest(r, options);
+    EXPECT_TRUE(t.Cancelled) << threads;
+    EXPECT_FALSE(t.Done) << threads;
+    EXPECT_EQ(t.Permutations, 0) << threads;
+    EXPECT_LT(asked.load(), 999) << threads;
+  }
 }
 
 TEST(BreakTest, NotRunWithoutABreakOrForOtherAnalyses) {
