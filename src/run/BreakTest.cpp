@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "partial/PartialScan.h"
+#include "regression/LeastSquaresFit.h"
 #include "regression/SegmentEngine.h"
 #include "regression/TwoVariable.h"
 
@@ -51,12 +52,10 @@ double ExtraExplanationOfBreaks(const std::vector<long double>& y,
   TwoVariableResult r;
   if (AnalyseTwoVariables(y.data(), x.data(), z.data(), n, choices, carry, r)) return 0;
   if (r.First.Type < kType2 && r.Second.Type < kType2) return 0;
-  if (!(r.SST > 0)) return 0;
-  // Against the same two stages as straight lines: the share of what they leave that the
-  // breakpoints explain.
-  const double without = 1 - r.SSLine2 / r.SST;
-  const double room = 1 - without;
-  return room > 0 ? (r.OverallCE - without) / room : 0;
+  // Against the least-squares plane of Y on X and Z: the share of what it leaves that the stages
+  // with their breakpoints explain.
+  const double room = 1 - r.PlaneCE;
+  return room > 0 ? (r.OverallCE - r.PlaneCE) / room : 0;
 }
 
 double ExtraExplanationOfLevelStretch(const std::vector<long double>& y,
@@ -79,59 +78,6 @@ bool BreakTestApplies(const RunResult& result) {
   return result.Analysis == "one-variable" || result.Analysis == "partial" ||
          (result.Analysis == "two-variable" && result.Z.size() == result.X.size());
 }
-
-namespace {
-
-// The least-squares fit of y on the given regressors (with a constant), in extended precision
-// on centred values. A regressor that adds nothing (constant, or a copy of the other) is left
-// out, so the fit is always defined.
-std::vector<long double> LeastSquaresFit(const std::vector<long double>& y,
-                                         const std::vector<const std::vector<long double>*>& xs) {
-  const size_t n = y.size();
-  long double ay = 0;
-  for (long double v : y) ay += v;
-  ay /= n;
-  std::vector<std::vector<long double>> c;  // centred regressors
-  for (const auto* x : xs) {
-    long double a = 0;
-    for (long double v : *x) a += v;
-    a /= n;
-    std::vector<long double> d(n);
-    for (size_t i = 0; i < n; ++i) d[i] = (*x)[i] - a;
-    c.push_back(std::move(d));
-  }
-  auto dot = [&](const std::vector<long double>& a, const std::vector<long double>& b) {
-    long double s = 0;
-    for (size_t i = 0; i < n; ++i) s += a[i] * b[i];
-    return s;
-  };
-  std::vector<long double> yc(n);
-  for (size_t i = 0; i < n; ++i) yc[i] = y[i] - ay;
-  std::vector<long double> coef(c.size(), 0);
-  if (c.size() == 2) {
-    const long double a11 = dot(c[0], c[0]), a12 = dot(c[0], c[1]), a22 = dot(c[1], c[1]);
-    const long double b1 = dot(c[0], yc), b2 = dot(c[1], yc);
-    const long double det = a11 * a22 - a12 * a12;
-    if (det > 1e-12L * a11 * a22) {
-      coef[0] = (b1 * a22 - b2 * a12) / det;
-      coef[1] = (a11 * b2 - a12 * b1) / det;
-    } else if (a11 > 0) {
-      coef[0] = b1 / a11;
-    } else if (a22 > 0) {
-      coef[1] = b2 / a22;
-    }
-  } else if (c.size() == 1) {
-    const long double a11 = dot(c[0], c[0]);
-    if (a11 > 0) coef[0] = dot(c[0], yc) / a11;
-  }
-  std::vector<long double> fitted(n, ay);
-  for (size_t k = 0; k < c.size(); ++k) {
-    for (size_t i = 0; i < n; ++i) fitted[i] += coef[k] * c[k][i];
-  }
-  return fitted;
-}
-
-}  // namespace
 
 BreakTestResult RunBreakTest(const RunResult& result, const BreakTestOptions& options) {
   BreakTestResult test;
@@ -177,7 +123,8 @@ BreakTestResult RunBreakTest(const RunResult& result, const BreakTestOptions& op
   // like chance, because the little the line leaves over is small beside what a break gains on
   // shuffled data.
   const std::vector<long double> fitted =
-      twoVariables ? LeastSquaresFit(y, {&x, &z}) : LeastSquaresFit(y, {&x});
+      twoVariables ? LeastSquaresFit(y.data(), static_cast<int>(n), {x.data(), z.data()})
+                   : LeastSquaresFit(y.data(), static_cast<int>(n), {x.data()});
   std::vector<long double> residual(n);
   for (size_t i = 0; i < n; ++i) residual[i] = y[i] - fitted[i];
 

@@ -69,9 +69,9 @@ struct BreakSearchSetup {
 double ExtraExplanationOfBreak(const std::vector<long double>& y, const std::vector<long double>& x,
                                const BreakSearchSetup& setup);
 
-// The same for a two-variable run on y, x and z in the order entered: the share of what the two
-// stages leave as straight lines that the stages with their breakpoints explain; 0 when neither
-// stage has a breakpoint.
+// The same for a two-variable run on y, x and z in the order entered: the share of what the
+// least-squares plane of Y on X and Z leaves that the two stages with their breakpoints explain;
+// 0 when neither stage has a breakpoint.
 double ExtraExplanationOfBreaks(const std::vector<long double>& y,
                                 const std::vector<long double>& x,
                                 const std::vector<long double>& z,

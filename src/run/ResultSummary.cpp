@@ -122,7 +122,7 @@ std::vector<std::string> TwoVariableLines(const RunResult& r) {
   plane((a + " above, " + b + " below").c_str(), p.Ag, p.Bs, p.Cgs);
   plane((a + " above, " + b + " above").c_str(), p.Ag, p.Bg, p.Cgg);
   lines.push_back("Overall coefficient of explanation: " + FormatFixed(r.CE, 0, 4) +
-                  " (the same two stages without breakpoints: " +
+                  " (the least-squares plane of X and Z without breakpoints: " +
                   FormatFixed(r.CEWithoutBreaks, 0, 4) + ")");
   AnovaLines(r, lines);
   BreakTestLines(r, lines);

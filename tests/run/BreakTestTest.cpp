@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "data/DataSet.h"
+#include "regression/TwoVariable.h"
 #include "run/BreakTest.h"
 
 namespace vornax {
@@ -20,6 +22,7 @@ class Noise {
     const double u = rng_.Unit(), v = rng_.Unit();
     return std::sqrt(-2 * std::log(u)) * std::cos(6.283185307179586 * v);
   }
+  double Unit() { return rng_.Unit(); }
 
  private:
   SplitMix64 rng_;
@@ -143,6 +146,71 @@ TEST(BreakTest, NotRunWithoutABreakOrForOtherAnalyses) {
   EXPECT_FALSE(RunBreakTest(r, none).Done);
 }
 
+
+// A two-variable run's numbers, as the analysis leaves them, on 100 data sets with X and Z spread
+// over 0 .. 10 and Y = shape(X) + 0.3 Z + normal noise of the given size.
+template <class Shape>
+RunResult TwoVariableRun(Noise& noise, double noiseSd, Shape shape) {
+  TDMVornax data;
+  data.Resize(100);
+  data.NrOfData = 100;
+  for (size_t i = 0; i < 100; ++i) {
+    data.XData[i] = 10 * noise.Unit();
+    data.ZData[i] = 10 * noise.Unit();
+    data.YData[i] = shape(static_cast<double>(data.XData[i])) +
+                    0.3 * static_cast<double>(data.ZData[i]) + noiseSd * noise.Normal();
+  }
+  TwoVariableChoices choices;
+  RegressionCarryOver carry;
+  TwoVariableResult result;
+  RunResult r;
+  if (AnalyseTwoVariables(data.YData.data(), data.XData.data(), data.ZData.data(), 100, choices,
+                          carry, result)) {
+    return r;
+  }
+  FillRunResult(result, choices, RegressionCarryOver{}, data, r);
+  return r;
+}
+
+TEST(BreakTest, TwoVariableBreaksAreJudgedAgainstThePlane) {
+  // A clear break in X (level 5, then rising by 2 from X = 5) beside a slope on Z: the first
+  // stage takes it, and only a comparison with the plane of X and Z sees it. Pure noise must
+  // give p below 0.1 in about one run in ten.
+  struct Case {
+    const char* name;
+    double noiseSd;
+    double (*shape)(double);
+    int minBelow05, maxBelow05, minBelow10, maxBelow10;
+  };
+  const Case cases[] = {
+      {"break in X", 0.7, [](double x) { return x < 5 ? 5.0 : 5.0 + 2 * (x - 5); }, 20, 20, 20, 20},
+      {"pure noise", 1.0, [](double) { return 0.0; }, 0, 4, 0, 6},
+  };
+  for (const Case& c : cases) {
+    Noise noise(30);
+    BreakTestOptions options;
+    options.Permutations = 199;
+    int below05 = 0, below10 = 0;
+    for (int set = 0; set < 20; ++set) {
+      RunResult r = TwoVariableRun(noise, c.noiseSd, c.shape);
+      ASSERT_TRUE(r.Valid) << c.name;
+      // The plane's share is what the summary shows beside the overall one.
+      if (c.minBelow05 > 0) {
+        EXPECT_GT(r.CE, r.CEWithoutBreaks) << c.name;
+      }
+      if (!BreakTestApplies(r)) continue;
+      options.Seed = static_cast<uint64_t>(set) + 1;
+      const BreakTestResult t = RunBreakTest(r, options);
+      below05 += t.P < 0.05;
+      below10 += t.P < 0.10;
+    }
+    std::printf("%s: %d of 20 below 0.05, %d below 0.1\n", c.name, below05, below10);
+    EXPECT_GE(below05, c.minBelow05) << c.name;
+    EXPECT_LE(below05, c.maxBelow05) << c.name;
+    EXPECT_GE(below10, c.minBelow10) << c.name;
+    EXPECT_LE(below10, c.maxBelow10) << c.name;
+  }
+}
 
 TEST(BreakTest, ALevelStretchOfAPartialRegression) {
   // Rising by 0.4 up to X = 30, level beyond, a little noise: the range of no effect is real.
