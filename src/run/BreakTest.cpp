@@ -25,21 +25,30 @@ SplitMix64 StreamFor(uint64_t seed, int i) {
 
 }  // namespace
 
-double ExtraExplanationOfBreak(const std::vector<long double>& y, const std::vector<long double>& x,
-                               const BreakSearchSetup& setup) {
-  SegmentEngine engine;
-  engine.Attach(y.data(), x.data(), static_cast<int>(std::min(y.size(), x.size())));
+double ExtraExplanationOfBreak(SegmentEngine& engine, const long double* y, const long double* x,
+                               int n, const BreakSearchSetup& setup) {
+  // Attached afresh, the engine starts from the same carried values as a new one; only the
+  // memory of its tables is kept.
+  engine.Attach(y, x, n);
   engine.ConfidenceT = setup.ConfidenceT;
   engine.Restore(RegressionCarryOver{setup.StartSERC1, setup.StartSERC2, setup.StartOptMethod});
   engine.FindExtremes();
   BreakpointSearchOptions options;
   options.PreferredType = setup.PreferredType;
   options.ExcludedType = setup.ExcludedType;
+  options.StatisticOnly = true;
   const BreakpointSearchResult r = SearchBreakpoint(engine, options);
   if (!r.PreferredFound || r.FoundType < kType2) return 0;
   // The share of what the straight line leaves unexplained that the break explains.
   const double room = 1 - r.CE1;
   return room > 0 ? (r.CEopt - r.CE1) / room : 0;
+}
+
+double ExtraExplanationOfBreak(const std::vector<long double>& y, const std::vector<long double>& x,
+                               const BreakSearchSetup& setup) {
+  SegmentEngine engine;
+  return ExtraExplanationOfBreak(engine, y.data(), x.data(), static_cast<int>(std::min(y.size(), x.size())),
+                        setup);
 }
 
 double ExtraExplanationOfBreaks(const std::vector<long double>& y,
@@ -108,14 +117,15 @@ BreakTestResult RunBreakTest(const RunResult& result, const BreakTestOptions& op
   choices.ExcludedTypeZ = result.ExcludedTypeZ;
   const RegressionCarryOver carried{result.StartSERC1, result.StartSERC2, result.StartOptMethod};
   const bool partial = result.Analysis == "partial";
-  auto statistic = [&](const std::vector<long double>& values) {
+  auto statistic = [&](SegmentEngine& engine, const std::vector<long double>& values) {
     if (twoVariables) return ExtraExplanationOfBreaks(values, x, z, choices, carried);
     if (partial) return ExtraExplanationOfLevelStretch(values, x, result.ConfidenceT);
-    return ExtraExplanationOfBreak(values, x, setup);
+    return ExtraExplanationOfBreak(engine, values.data(), x.data(), static_cast<int>(n), setup);
   };
   // The observed value is taken by the same code from the same 64-bit table as the shuffles,
   // so that the unshuffled order counts exactly as one of them would.
-  const double observed = statistic(y);
+  SegmentEngine observing;
+  const double observed = statistic(observing, y);
 
   // What is shuffled is what the fit without breaks leaves (the straight line, or the plane of
   // X and Z): a break is judged against that fit, not against no relation at all. Shuffling Y
@@ -136,6 +146,7 @@ BreakTestResult RunBreakTest(const RunResult& result, const BreakTestOptions& op
   auto work = [&]() {
     std::vector<long double> shuffled(n);
     std::vector<size_t> order(n);
+    SegmentEngine engine;
     int mine = 0;
     for (int i = next++; i < total; i = next++) {
       if (cancelled.load() || (options.Cancelled && options.Cancelled())) {
@@ -149,7 +160,7 @@ BreakTestResult RunBreakTest(const RunResult& result, const BreakTestOptions& op
       SplitMix64 rng = StreamFor(options.Seed, i);
       for (size_t k = n - 1; k > 0; --k) std::swap(order[k], order[rng.Below(k + 1)]);
       for (size_t k = 0; k < n; ++k) shuffled[k] = fitted[k] + residual[order[k]];
-      if (statistic(shuffled) >= observed) ++mine;
+      if (statistic(engine, shuffled) >= observed) ++mine;
       if (++done == total) {
         std::lock_guard<std::mutex> lock(mutex);
         finished.notify_all();

@@ -68,6 +68,10 @@ struct BreakSearchSetup {
 };
 double ExtraExplanationOfBreak(const std::vector<long double>& y, const std::vector<long double>& x,
                                const BreakSearchSetup& setup);
+// The same on an engine kept from one data set to the next, as each of the test's workers keeps
+// one: it gives what a new engine gives, and saves the memory of its tables.
+double ExtraExplanationOfBreak(SegmentEngine& engine, const long double* y, const long double* x,
+                               int n, const BreakSearchSetup& setup);
 
 // The same for a two-variable run on y, x and z in the order entered: the share of what the
 // least-squares plane of Y on X and Z leaves that the two stages with their breakpoints explain;

@@ -1,6 +1,7 @@
 // The permutation test of the break: calibration on pure noise, clear breaks, repeatability.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cmath>
 #include <cstdio>
@@ -8,6 +9,8 @@
 #include <vector>
 
 #include "data/DataSet.h"
+#include "regression/LeastSquaresFit.h"
+#include "regression/SegmentEngine.h"
 #include "regression/TwoVariable.h"
 #include "run/BreakTest.h"
 
@@ -109,6 +112,79 @@ TEST(BreakTest, SameSeedSameAnswerWhateverTheThreads) {
   EXPECT_EQ(c.Seed, 99u);
   // p is (1 + count) / (N + 1) and never 0.
   EXPECT_DOUBLE_EQ(a.P, (1.0 + a.AtLeastAsLarge) / 100.0);
+}
+
+// The statistic as the report's search gives it: a new engine, the whole search with every
+// coefficient made exact and the engine settled.
+double FullSearchStatistic(const std::vector<long double>& y, const std::vector<long double>& x,
+                           const BreakSearchSetup& setup) {
+  SegmentEngine engine;
+  engine.Attach(y.data(), x.data(), static_cast<int>(y.size()));
+  engine.ConfidenceT = setup.ConfidenceT;
+  engine.Restore(RegressionCarryOver{setup.StartSERC1, setup.StartSERC2, setup.StartOptMethod});
+  engine.FindExtremes();
+  BreakpointSearchOptions options;
+  options.PreferredType = setup.PreferredType;
+  options.ExcludedType = setup.ExcludedType;
+  const BreakpointSearchResult r = SearchBreakpoint(engine, options);
+  if (!r.PreferredFound || r.FoundType < kType2) return 0;
+  return r.CE1 < 1 ? (r.CEopt - r.CE1) / (1 - r.CE1) : 0;
+}
+
+TEST(BreakTest, TheShufflesSearchDecidesAsTheReportsSearch) {
+  // Hard data for a search that takes its decisions from the segment statistics: X with many
+  // ties, steps of Y, a large offset with little spread, a clean break and plain noise, with and
+  // without a preferred or excluded type. 1,000 shuffles of their residuals in all, searched on
+  // one engine kept from shuffle to shuffle, must give exactly the full search's statistic.
+  struct Case {
+    const char* name;
+    int n;
+    double (*x)(int i, Noise&);
+    double (*y)(double x, Noise&);
+    int preferred, excluded;
+  };
+  const Case cases[] = {
+      {"ties and noise", 60, [](int i, Noise&) { return static_cast<double>(i / 6); },
+       [](double, Noise& e) { return e.Normal(); }, -1, 0},
+      {"steps", 80, [](int i, Noise&) { return static_cast<double>(i); },
+       [](double x, Noise&) { return std::floor(x / 20); }, -1, 0},
+      {"offset and ties", 50, [](int i, Noise&) { return 1000.0 + (i / 5); },
+       [](double x, Noise& e) { return 1e6 + (x < 1005 ? 0 : 0.01 * (x - 1005)) + 0.01 * e.Normal(); },
+       -1, 0},
+      {"break, type 3 preferred", 100, [](int i, Noise&) { return i * 0.1; },
+       [](double x, Noise& e) { return (x < 4 ? 2.0 : 2.0 + 0.8 * (x - 4)) + 0.5 * e.Normal(); },
+       3, 0},
+      {"noise, type 2 excluded", 40, [](int i, Noise& e) { return i + 0.5 * e.Unit(); },
+       [](double, Noise& e) { return 10 + e.Normal(); }, -1, 2},
+  };
+  int compared = 0, withBreak = 0;
+  SegmentEngine kept;
+  for (const Case& c : cases) {
+    Noise noise(77);
+    std::vector<long double> x(static_cast<size_t>(c.n)), y(x.size());
+    for (int i = 0; i < c.n; ++i) x[static_cast<size_t>(i)] = c.x(i, noise);
+    std::sort(x.begin(), x.end());
+    for (size_t i = 0; i < x.size(); ++i) y[i] = c.y(static_cast<double>(x[i]), noise);
+    const std::vector<long double> fitted = LeastSquaresFit(y.data(), c.n, {x.data()});
+    BreakSearchSetup setup;
+    setup.PreferredType = c.preferred;
+    setup.ExcludedType = c.excluded;
+    SplitMix64 rng(static_cast<uint64_t>(c.n));
+    std::vector<long double> shuffled(y.size());
+    std::vector<size_t> order(y.size());
+    for (int k = 0; k < 200; ++k) {
+      for (size_t i = 0; i < order.size(); ++i) order[i] = i;
+      for (size_t i = order.size() - 1; i > 0; --i) std::swap(order[i], order[rng.Below(i + 1)]);
+      for (size_t i = 0; i < y.size(); ++i) shuffled[i] = fitted[i] + (y[order[i]] - fitted[order[i]]);
+      const double full = FullSearchStatistic(shuffled, x, setup);
+      const double fast = ExtraExplanationOfBreak(kept, shuffled.data(), x.data(), c.n, setup);
+      ASSERT_EQ(fast, full) << c.name << ", shuffle " << k;
+      ++compared;
+      withBreak += full > 0;
+    }
+  }
+  EXPECT_EQ(compared, 1000);
+  EXPECT_GT(withBreak, 200) << "most shuffles should make the search find some break";
 }
 
 TEST(BreakTest, ACancelledTestIsNotDone) {
