@@ -238,6 +238,15 @@ void SegmentEngine::ComputeSegmentStats() {
       t.StDevYr = t.SSD < 0 ? kBig : std::sqrt(t.SSD / (n - 1));
       t.StDevX = std::sqrt(t.Sxx / (n - 1));
       t.StDevRC = (t.SSD >= 0 && t.Sxx != 0) ? std::sqrt(t.SSD / ((n - 2) * t.Sxx)) : 0;
+      // The rounding of statistics that are sums over N terms of magnitudes bounded by the sums
+      // of squares they came from, as the closed form's bound reads it.
+      constexpr long double u = std::numeric_limits<long double>::epsilon() / 2;
+      const long double depth = 4 * n + 16;
+      scale.eyy = depth * u * scale.yy;
+      scale.exx = depth * u * scale.xx;
+      scale.exy = depth * u * std::sqrt(scale.yy * scale.xx);
+      scale.eay = (n + 2) * u * std::sqrt(scale.yy / n) + 2 * u * scale.offY;
+      scale.eax = (n + 2) * u * std::sqrt(scale.xx / n) + 2 * u * scale.offX;
     }
     Stats[s] = t;
   }
@@ -314,11 +323,7 @@ bool SegmentEngine::ClosedFormResidual(int s, long double& value, long double& l
   // they came from), and the rounding of the pass itself. Generous by a factor 4.
   constexpr long double u = std::numeric_limits<long double>::epsilon() / 2;
   const StatScale& m = scale_[i];
-  const long double depth = 4 * n + 16;
-  const long double eyy = depth * u * m.yy, exx = depth * u * m.xx;
-  const long double exy = depth * u * std::sqrt(m.yy * m.xx);
-  const long double eay = (n + 2) * u * std::sqrt(m.yy / n) + 2 * u * m.offY;
-  const long double eax = (n + 2) * u * std::sqrt(m.xx / n) + 2 * u * m.offX;
+  const long double eyy = m.eyy, exx = m.exx, exy = m.exy, eay = m.eay, eax = m.eax;
   const long double ab = std::fabs(b);
   const long double ec = eay + ab * eax + 3 * u * (std::fabs(dy) + std::fabs(b * dx));
   const long double rounding = 8 * u * (t.Syy + std::fabs(t2) + t3 + t4);
@@ -396,13 +401,6 @@ void SegmentEngine::ComputeBreakpointErrors(int typeCode, int method, double bp)
   const long double n1 = s1.N, n2 = s2.N, x = bp;
   const long double rc1 = Slope[1], rc2 = Slope[2];
 
-  // 1. Variances of the averages.
-  long double vY1 = n1 > 1 ? s1.Syy / (n1 * (n1 - 1)) : kBig;
-  long double vY2 = n2 > 1 ? s2.Syy / (n2 * (n2 - 1)) : kBig;
-  const long double vX1 = n1 > 2 ? s1.Sxx / (n1 * (n1 - 1)) : kBig;
-  const long double vX2 = n2 > 2 ? s2.Sxx / (n2 * (n2 - 1)) : kBig;
-  // 2.
-  const long double dY2 = Sq(s2.AvY - s1.AvY);
   // 3. Standard errors of the final slopes.
   const long double varRC1 = SlopeVariance(SSDFinal[1], s1);
   const long double varRC2 = SlopeVariance(SSDFinal[2], s2);
@@ -419,9 +417,16 @@ void SegmentEngine::ComputeBreakpointErrors(int typeCode, int method, double bp)
   carried_.exact = carried_.sercExact = true;
   if (typeCode == kType2) type2Run_.exact = true;
   if (typeCode == kType3 || typeCode == kType4) type34Run_.exact = true;
-  SEDiffSlopes = std::hypot(SERC[1], SERC[2]);
   // The decisions read the slope errors alone; the rest is the report's.
   if (DecisionsOnly) return;
+  SEDiffSlopes = std::hypot(SERC[1], SERC[2]);
+  // 1. Variances of the averages.
+  long double vY1 = n1 > 1 ? s1.Syy / (n1 * (n1 - 1)) : kBig;
+  long double vY2 = n2 > 1 ? s2.Syy / (n2 * (n2 - 1)) : kBig;
+  const long double vX1 = n1 > 2 ? s1.Sxx / (n1 * (n1 - 1)) : kBig;
+  const long double vX2 = n2 > 2 ? s2.Sxx / (n2 * (n2 - 1)) : kBig;
+  // 2.
+  const long double dY2 = Sq(s2.AvY - s1.AvY);
   const long double se1 = SERC[1], se2 = SERC[2];
   // 4.
   const long double ssdt = static_cast<long double>(SSDFinal[1]) + SSDFinal[2];

@@ -201,6 +201,9 @@ class SegmentEngine {
   // they were taken from (raw, or deviations from the first data set) and the offset added back.
   struct StatScale {
     long double yy = 0, xx = 0, offY = 0, offX = 0;
+    // What the closed form's bound takes from these alone (set with the statistics, so that
+    // every candidate on the same split reads them instead of taking their roots again).
+    long double eyy = 0, exx = 0, exy = 0, eay = 0, eax = 0;
   };
   std::array<StatScale, 3> scale_{};
 
