@@ -36,7 +36,7 @@ double ExtraExplanationOfBreak(SegmentEngine& engine, const long double* y, cons
   BreakpointSearchOptions options;
   options.PreferredType = setup.PreferredType;
   options.ExcludedType = setup.ExcludedType;
-  options.StatisticOnly = true;
+  options.StatisticOnly = !setup.FullSearch;
   const BreakpointSearchResult r = SearchBreakpoint(engine, options);
   if (!r.PreferredFound || r.FoundType < kType2) return 0;
   // The share of what the straight line leaves unexplained that the break explains.

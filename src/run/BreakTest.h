@@ -65,6 +65,9 @@ struct BreakSearchSetup {
   int ExcludedType = 0;
   double StartSERC1 = 0, StartSERC2 = 0;
   int StartOptMethod = 1;
+  // The whole search as the report runs it (every coefficient made exact, the engine settled)
+  // instead of the decision alone; the statistic is the same, which is what this is kept to check.
+  bool FullSearch = false;
 };
 double ExtraExplanationOfBreak(const std::vector<long double>& y, const std::vector<long double>& x,
                                const BreakSearchSetup& setup);
