@@ -3,23 +3,25 @@
 
 #include <CLI/CLI.hpp>
 
-#include <unistd.h>
-
 #include <algorithm>
+#include <charconv>
 #include <cctype>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <new>
 #include <string>
 #include <system_error>
 #include <utility>
 #include <vector>
 
 #include "batch/ConsoleDialogs.h"
+#include "batch/OutputGuards.h"
 #include "batch/TableImport.h"
 #include "data/GraphDataReader.h"
 #include "data/InputFile.h"
+#include "data/OwnFiles.h"
 #include "data/TextFile.h"
 #include "run/BreakTest.h"
 #include "run/ResultJson.h"
@@ -49,7 +51,9 @@ struct Choices {
   bool strict = false;
   bool overwrite = false;
   int permutations = 999;
-  unsigned long long seed = 1;
+  std::string seed = "1";
+  uint64_t seedValue = 1;
+  std::string header;
   std::string json;
   std::string graph;
   std::string graphKind = "y-x";
@@ -73,10 +77,12 @@ The report NAME.out and the ANOVA table NAME.var are written beside the input, o
 The path of the report is printed on standard output, followed by a summary of the
 result (unless --quiet); messages and progress lines go to standard error.
 
-The break test shuffles Y over the X values (--permutations times), runs the same
-search on each shuffle and counts how often a break explains as much extra as the one
-found: p = (1 + count) / (permutations + 1). It accounts for the search over 100
-breakpoints and several types, which the type tests of the report do not.
+The break test shuffles the residuals of the fit without a break (the straight line;
+with two variables the plane of X and Z) over the data sets, --permutations times, runs
+the same analysis on each shuffle and counts how often its breaks explain as large a
+share of what the fit without a break leaves unexplained as the break found:
+p = (1 + count) / (permutations + 1). It accounts for the search over 100 breakpoints
+and several types, which the type tests of the report do not.
 
 Examples:
   vornax-batch examples/01-yield-watertable.inp
@@ -87,19 +93,19 @@ Examples:
   vornax-batch field.csv --json field.json --permutations 4999 --seed 7
   vornax-batch trial.inp --graph trial.png --graph-kind residuals --black-white
 
-Exit status: 0 the report was written; 1 the analysis refused the data (its message
-is printed); 2 bad usage, unreadable input, or a file that could not be written.)";
+No file is overwritten or removed that this program did not write: the input, the
+report NAME.out, the ANOVA table NAME.var and the files of --json and --graph must all
+differ. Every file is written whole, through a temporary file and a rename.
+
+Exit status: 0 the report was written; 1 the analysis found no result (its message is
+printed), or there was not enough memory; 2 bad usage, unreadable input, data unfit for
+the analysis (fewer than three data sets, no variation, ...), or a file that could not
+be written.)";
 
 std::string LowerExtension(const fs::path& p) {
   std::string ext = p.extension().string();
   for (char& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
   return ext;
-}
-
-bool SameFile(const fs::path& a, const fs::path& b) {
-  std::error_code ec;
-  if (fs::exists(a, ec) && fs::exists(b, ec)) return fs::equivalent(a, b, ec);
-  return fs::weakly_canonical(a, ec) == fs::weakly_canonical(b, ec);
 }
 
 int PreferredType(const std::string& value) {
@@ -168,16 +174,6 @@ std::string ApplyChoices(const Choices& c, const CLI::App& app, int nrOfVarInDat
   options.PartialX = options.PartialZ = prefer == "partial";
   options.ExcludedTypeX = options.ExcludedTypeZ = exclude;
   options.CurveX = options.CurveZ = Curve(c.curve);
-  return {};
-}
-
-// Why nothing can be written into `folder` (the system's reason), or "" when it can.
-std::string FolderNotWritable(const fs::path& folder) {
-  std::string probe = (folder / ".vornax-batch.XXXXXX").string();
-  const int fd = ::mkstemp(probe.data());
-  if (fd < 0) return std::strerror(errno);
-  ::close(fd);
-  ::unlink(probe.c_str());
   return {};
 }
 
@@ -266,7 +262,7 @@ int Finish(const Choices& c, Session& session, const SaveCalculateResult& result
   if (numbers.Valid && c.permutations > 0 && BreakTestApplies(numbers)) {
     BreakTestOptions test;
     test.Permutations = c.permutations;
-    test.Seed = c.seed;
+    test.Seed = c.seedValue;
     test.Threads = 2;
     int lastShown = -1;
     if (!c.quiet) {
@@ -338,6 +334,247 @@ int SaveGraph(const Choices& c, const SaveCalculateResult& result, std::ostream&
   return kExitDone;
 }
 
+// What a run leaves to be said when it runs out of memory: how large the work was, and the
+// NAME.inp to restore.
+struct RunState {
+  int64_t DataSets = 0;
+  InputFileGuard Input;
+};
+
+// The data sets the grid becomes once its weight factors are expanded.
+int64_t ExpandedCount(const GridInput& grid, bool weights) {
+  const size_t weightColumn = grid.NrOfVarInData == 2 ? 4 : 3;
+  int64_t total = 0;
+  for (const auto& row : grid.Rows) {
+    int weight = 1;
+    if (!weights || weightColumn >= row.size() || !ParseInt32(row[weightColumn], weight) ||
+        weight < 1) {
+      weight = 1;
+    }
+    total += weight;
+  }
+  return total;
+}
+
+// The graph kinds that need the two stages of a run on X and Z together.
+bool NeedsTwoVariables(const std::string& kind) {
+  return kind == "residuals" || kind == "y-z" || kind == "x-z";
+}
+
+int RunChecked(Choices& c, const CLI::App& app, const AnalysisTable& analyses, RunState& state,
+               std::ostream& out, std::ostream& err) {
+  auto usage = [&](const std::string& text) {
+    err << "vornax-batch: " << text << '\n';
+    return kExitUsage;
+  };
+  {
+    // Read by hand: a negative seed would otherwise wrap round to a huge one without a word.
+    const std::string& seed = c.seed;
+    auto [end, ec] = std::from_chars(seed.data(), seed.data() + seed.size(), c.seedValue);
+    if (seed.empty() || seed.front() == '-' || seed.front() == '+' || ec != std::errc() ||
+        end != seed.data() + seed.size()) {
+      return usage("--seed " + seed + ": give a whole number from 0 to " +
+                   std::to_string(UINT64_MAX));
+    }
+  }
+
+  const fs::path input = c.input;
+  std::error_code ec;
+  if (!fs::is_regular_file(input, ec)) {
+    // A missing file is no error to the file system; a folder that may not be searched is.
+    const std::string reason =
+        ec ? ec.message() : std::strerror(fs::is_directory(input) ? EISDIR : ENOENT);
+    return usage("cannot read \"" + c.input + "\"\n" + reason);
+  }
+  const bool isInputFile = LowerExtension(input) == ".inp";
+  const bool columnsGiven = !c.yColumn.empty() || !c.xColumn.empty() || !c.zColumn.empty() ||
+                            !c.weightColumn.empty();
+  if (isInputFile && (columnsGiven || c.strict || !c.header.empty())) {
+    return usage("--y, --x, --z, --weight, --header and --strict apply to tables, not to \"" +
+                 c.input + "\"");
+  }
+  if (columnsGiven && (c.yColumn.empty() || c.xColumn.empty())) {
+    return usage("give the columns of Y and X together (--y and --x)");
+  }
+  if (columnsGiven && c.weights) {
+    return usage("with --y and --x, give the weight column with --weight instead of --weights");
+  }
+  fs::path folder = c.outputDir.empty() ? input.parent_path() : fs::path(c.outputDir);
+  if (!c.outputDir.empty()) {
+    fs::create_directories(folder, ec);
+    if (!fs::is_directory(folder)) {
+      return usage("cannot make the folder \"" + c.outputDir + "\"\n" +
+                   (ec ? ec.message() : std::strerror(ENOTDIR)));
+    }
+  }
+  // The reports are written into this folder: find out now, with the system's reason, rather
+  // than after the analysis has run.
+  {
+    const std::string reason = FolderNotWritable(folder.empty() ? fs::path(".") : folder);
+    if (!reason.empty()) {
+      return usage("cannot write into the folder \"" + PathText(folder.empty() ? "." : folder) +
+                   "\"" + (c.outputDir.empty() ? "; choose another with --output-dir" : "") +
+                   "\n" + reason);
+    }
+  }
+  const fs::path written = folder / (input.stem().string() + ".inp");
+  // The file given is never rewritten: an input file analysed where it stands is run from
+  // itself, and only a table or a run into another folder writes NAME.inp.
+  bool writeInput = !isInputFile || !SameFile(written, input);
+  const fs::path inputPath = writeInput ? written : input;
+  const fs::path outPath = WithExtension(inputPath, ".out");
+  const fs::path varPath = WithExtension(inputPath, ".var");
+  std::vector<fs::path> targets = {outPath, varPath};
+  // The partial regression also writes its scan table as NAME.txt, which a table may be.
+  if (c.prefer == "partial") targets.push_back(WithExtension(inputPath, ".txt"));
+  for (const fs::path& target : targets) {
+    if (SameFile(target, input)) {
+      return usage("the input \"" + c.input + "\" would be overwritten by \"" + PathText(target) +
+                   "\"; rename it or use --output-dir");
+    }
+  }
+  // The files of --json and --graph take the place of none of these, nor of each other.
+  std::vector<NamedFile> taken = {{input, "the input"}, {outPath, "the report"},
+                                  {varPath, "the ANOVA table"}};
+  if (writeInput) taken.push_back({written, "the input file written from the table"});
+  if (c.prefer == "partial") taken.push_back({targets.back(), "the scan table"});
+  // A graph name of another kind is written as .bmp.
+  const std::vector<fs::path> graphAlso = {WithExtension(c.graph, ".bmp")};
+  if (!c.json.empty()) {
+    std::vector<NamedFile> others = taken;
+    if (!c.graph.empty()) {
+      others.push_back({c.graph, "the graph"});
+      others.push_back({graphAlso.front(), "the graph"});
+    }
+    const std::string problem = CheckOptionFile("--json", c.json, {}, others);
+    if (!problem.empty()) return usage(problem);
+  }
+  if (!c.graph.empty()) {
+    const std::string problem = CheckOptionFile("--graph", c.graph, graphAlso, taken);
+    if (!problem.empty()) return usage(problem);
+  }
+
+  ConsoleDialogs dialogs(err, c.quiet);
+  dialogs.SetAnswer(kTransformQuestion, !c.noTransform,
+                    c.noTransform ? " The X-data are fitted as they are, without a "
+                                    "transformation (--no-transform)."
+                                  : " The X-data may be transformed to generalize the fit "
+                                    "(--no-transform keeps them as they are).");
+  Session session;
+  session.Analyses = analyses;
+  GridInput grid;
+  std::string tableName;
+  if (isInputFile) {
+    session.Data.FileName = PathText(input);
+    if (!ReadInputFile(session.Data, session.Options, dialogs)) return kExitUsage;
+    grid = GridFromDataSet(session.Data, session.Options.WeightsUsed);
+  } else {
+    ImportedTable table;
+    std::string error;
+    ImportChoices columns{c.yColumn, c.xColumn, c.zColumn, c.weightColumn, c.weights, c.strict,
+                          c.header == "yes"  ? HeaderRow::Yes
+                          : c.header == "no" ? HeaderRow::No
+                                             : HeaderRow::Guess};
+    if (!ImportTable(input, columns, table, error)) return usage(error);
+    session.Options.WeightsUsed = table.HasWeights;
+    tableName = input.filename().string();
+    grid = GridFromTable(table, tableName);
+    if (table.WasWindows1252) {
+      err << "\"" << c.input << "\" is not UTF-8 text; it was read as Windows-1252 (Latin-1)\n";
+    }
+    err << ColumnsUsedLine(table)
+        << (table.RowNamesSkipped ? " (the first column holds row names and is left aside)" : "")
+        << '\n';
+    const std::string leftOut = LeftOutLine(table);
+    if (!leftOut.empty()) err << leftOut << '\n';
+  }
+  if (isInputFile && c.weights && !session.Options.WeightsUsed) {
+    return usage("--weights applies to tables; \"" + c.input + "\" has no weight column");
+  }
+  VarChoice varChoice = VarChoice::Both;
+  const std::string problem =
+      ApplyChoices(c, app, grid.NrOfVarInData, session.Options, varChoice);
+  if (!problem.empty()) return usage(problem);
+  grid.Option = varChoice;
+  grid.ConfidencePercent = c.confidence;
+  // A graph the run cannot give is said now, not after the analysis and the break test.
+  if (!c.graph.empty() && NeedsTwoVariables(c.graphKind) &&
+      !(grid.NrOfVarInData == 2 && varChoice == VarChoice::Both)) {
+    return usage("--graph-kind " + c.graphKind +
+                 " needs a run on two variables (X and Z, with --use both)");
+  }
+  state.DataSets = ExpandedCount(grid, session.Options.WeightsUsed);
+
+  // NAME.inp is the user's file as much as the table is: it is replaced only by the same data,
+  // when this program wrote it from the same table, or when asked to.
+  if (writeInput && fs::exists(written, ec) && !c.overwrite) {
+    if (HoldsSameData(written, grid, session.Options.WeightsUsed)) {
+      writeInput = false;  // it holds these data already: leave it untouched
+    } else if (tableName.empty() || !WrittenFromTable(written, tableName)) {
+      return usage("\"" + PathText(written) + "\" already exists and holds other data; it is " +
+                   "left as it is. Use --overwrite to replace it, or --output-dir to write " +
+                   "elsewhere.");
+    }
+  }
+  if (writeInput) state.Input = InputFileGuard(written);
+
+  const EarlierOutputs earlier(c.prefer == "partial"
+                                   ? std::vector<fs::path>{outPath, varPath, targets.back()}
+                                   : std::vector<fs::path>{outPath, varPath});
+  const SaveCalculateResult result = SaveCalculate(session, grid, inputPath, dialogs, writeInput);
+  if (result.Outcome != SaveCalculateOutcome::Done) {
+    // The input file of a run that gave nothing would be taken for the record of one.
+    state.Input.Restore();
+    state.Input = InputFileGuard();
+  }
+  if (result.Outcome == SaveCalculateOutcome::AnalysisStopped ||
+      result.Outcome == SaveCalculateOutcome::OutputInvalid) {
+    // A refusal takes away the reports of an earlier run beside these data; say which, and
+    // which files of that name were not this program's to take away.
+    earlier.Report(err);
+  }
+  if (result.Outcome == SaveCalculateOutcome::AnalysisStopped) {
+    for (const std::string& line : SmallSpanLines(dialogs.Shown(), grid)) err << line << '\n';
+  }
+  if (result.Outcome != SaveCalculateOutcome::Done && !c.json.empty()) {
+    // Results of an earlier run under this name would now be taken for this one's.
+    switch (RemoveOwnFile(c.json)) {
+      case StaleFile::Removed:
+        err << "vornax-batch: removed the results of an earlier run, \"" << c.json << "\"\n";
+        break;
+      case StaleFile::Left:
+        err << LeftAsItIsNote(c.json) << '\n';
+        break;
+      case StaleFile::Absent:
+        break;
+    }
+  }
+  switch (result.Outcome) {
+    case SaveCalculateOutcome::Done: {
+      out << result.OutputPath << '\n';
+      const int status = Finish(c, session, result, inputPath, out, err);
+      if (status != kExitDone || c.graph.empty()) return status;
+      return SaveGraph(c, result, out, err);
+    }
+    case SaveCalculateOutcome::NotSaved:
+    case SaveCalculateOutcome::InputNotWritten:
+    case SaveCalculateOutcome::DataRefused:
+      return kExitUsage;
+    case SaveCalculateOutcome::AnalysisStopped:
+    case SaveCalculateOutcome::OutputInvalid:
+      // A report that could not be written is no refusal of the data, nor are data unfit for
+      // any analysis (too few, no variation): those are bad input like any other.
+      for (const std::string& shown : dialogs.Shown()) {
+        if (shown.find("could not be written") != std::string::npos ||
+            shown.find("could not be renamed") != std::string::npos) {
+          return kExitUsage;
+        }
+      }
+      return RefusedAsUnfit(dialogs.Shown()) ? kExitUsage : kExitRefused;
+  }
+  return kExitRefused;
+}
+
 }  // namespace
 
 int RunBatch(int argc, const char* const* argv, std::ostream& out, std::ostream& err) {
@@ -396,11 +633,17 @@ int RunBatch(int argc, const char* const* argv, std::ostream& out, std::ostream&
   app.add_option("--weight", c.weightColumn,
                  "The column of the weight factors, by header name or number")
       ->type_name("COL");
+  app.add_option("--header", c.header,
+                 "yes: the table's first row holds the names of its columns; no: it is a data "
+                 "row (a row of years such as 2019,2020 is read as names otherwise only when "
+                 "asked). Default: guessed from the cells")
+      ->check(CLI::IsMember({"yes", "no"}));
   app.add_flag("--strict", c.strict,
                "Refuse a table with a missing value (an empty cell, NA, NaN, . or -) in a "
                "column used, instead of leaving its row out");
   app.add_flag("--overwrite", c.overwrite,
-               "Replace an existing NAME.inp that holds other data than the table");
+               "Replace an existing NAME.inp that holds other data than the table (one that "
+               "this program wrote from the same table is replaced without it)");
   app.add_option("--output-dir,-o", c.outputDir,
                  "Folder for NAME.inp, NAME.out and NAME.var (made when missing); default: "
                  "beside the input");
@@ -409,7 +652,9 @@ int RunBatch(int argc, const char* const* argv, std::ostream& out, std::ostream&
                  "Shuffles of the break test (default 999; 0 switches the test off)")
       ->check(CLI::Range(0, 1000000));
   app.add_option("--seed", c.seed,
-                 "Seed of the break test's shuffles (default 1): the same seed gives the same p");
+                 "Seed of the break test's shuffles, a whole number from 0 to " +
+                     std::to_string(UINT64_MAX) + " (default 1): the same seed gives the same p")
+      ->type_name("S");
   app.add_option("--graph", c.graph,
                  "Also draw the graph of the report and save it: BMP, or PNG for a name ending "
                  "in .png (any other extension is replaced by .bmp)");
@@ -432,155 +677,19 @@ int RunBatch(int argc, const char* const* argv, std::ostream& out, std::ostream&
     const int code = app.exit(e, out, err);
     return code == 0 ? kExitDone : kExitUsage;
   }
-  auto usage = [&](const std::string& text) {
-    err << "vornax-batch: " << text << '\n';
-    return kExitUsage;
-  };
-
-  const fs::path input = c.input;
-  std::error_code ec;
-  if (!fs::is_regular_file(input, ec)) {
-    // A missing file is no error to the file system; a folder that may not be searched is.
-    const std::string reason =
-        ec ? ec.message() : std::strerror(fs::is_directory(input) ? EISDIR : ENOENT);
-    return usage("cannot read \"" + c.input + "\"\n" + reason);
+  // Whatever runs out of memory (a table read, the weight factors expanded, the analysis), the
+  // run ends with a message and leaves no half-written file: every file goes through a rename.
+  RunState state;
+  try {
+    return RunChecked(c, app, analyses, state, out, err);
+  } catch (const std::bad_alloc&) {
+    state.Input.Restore();
+    out.flush();
+    err << "vornax-batch: not enough memory";
+    if (state.DataSets > 0) err << " for " << Thousands(static_cast<uint64_t>(state.DataSets)) << " data sets";
+    err << "; the run was stopped\n";
+    return kExitRefused;
   }
-  const bool isInputFile = LowerExtension(input) == ".inp";
-  const bool columnsGiven = !c.yColumn.empty() || !c.xColumn.empty() || !c.zColumn.empty() ||
-                            !c.weightColumn.empty();
-  if (isInputFile && (columnsGiven || c.strict)) {
-    return usage("--y, --x, --z, --weight and --strict apply to tables, not to \"" + c.input +
-                 "\"");
-  }
-  if (columnsGiven && (c.yColumn.empty() || c.xColumn.empty())) {
-    return usage("give the columns of Y and X together (--y and --x)");
-  }
-  if (columnsGiven && c.weights) {
-    return usage("with --y and --x, give the weight column with --weight instead of --weights");
-  }
-  fs::path folder = c.outputDir.empty() ? input.parent_path() : fs::path(c.outputDir);
-  if (!c.outputDir.empty()) {
-    fs::create_directories(folder, ec);
-    if (!fs::is_directory(folder)) {
-      return usage("cannot make the folder \"" + c.outputDir + "\"\n" +
-                   (ec ? ec.message() : std::strerror(ENOTDIR)));
-    }
-  }
-  // The reports are written into this folder: find out now, with the system's reason, rather
-  // than after the analysis has run.
-  {
-    const std::string reason = FolderNotWritable(folder.empty() ? fs::path(".") : folder);
-    if (!reason.empty()) {
-      return usage("cannot write into the folder \"" + PathText(folder.empty() ? "." : folder) +
-                   "\"" + (c.outputDir.empty() ? "; choose another with --output-dir" : "") +
-                   "\n" + reason);
-    }
-  }
-  const fs::path written = folder / (input.stem().string() + ".inp");
-  // The file given is never rewritten: an input file analysed where it stands is run from
-  // itself, and only a table or a run into another folder writes NAME.inp.
-  bool writeInput = !isInputFile || !SameFile(written, input);
-  const fs::path inputPath = writeInput ? written : input;
-  std::vector<fs::path> targets = {WithExtension(inputPath, ".out"), WithExtension(inputPath, ".var")};
-  // The partial regression also writes its scan table as NAME.txt, which a table may be.
-  if (c.prefer == "partial") targets.push_back(WithExtension(inputPath, ".txt"));
-  for (const fs::path& target : targets) {
-    if (SameFile(target, input)) {
-      return usage("the input \"" + c.input + "\" would be overwritten by \"" + PathText(target) +
-                   "\"; rename it or use --output-dir");
-    }
-  }
-
-  ConsoleDialogs dialogs(err, c.quiet);
-  dialogs.SetAnswer(kTransformQuestion, !c.noTransform);
-  Session session;
-  session.Analyses = analyses;
-  GridInput grid;
-  if (isInputFile) {
-    session.Data.FileName = PathText(input);
-    if (!ReadInputFile(session.Data, session.Options, dialogs)) return kExitUsage;
-    grid = GridFromDataSet(session.Data, session.Options.WeightsUsed);
-  } else {
-    ImportedTable table;
-    std::string error;
-    ImportChoices columns{c.yColumn, c.xColumn, c.zColumn, c.weightColumn, c.weights, c.strict};
-    if (!ImportTable(input, columns, table, error)) return usage(error);
-    session.Options.WeightsUsed = table.HasWeights;
-    grid = GridFromTable(table, input.filename().string());
-    err << ColumnsUsedLine(table)
-        << (table.RowNamesSkipped ? " (the first column holds row names and is left aside)" : "")
-        << '\n';
-    const std::string leftOut = LeftOutLine(table);
-    if (!leftOut.empty()) err << leftOut << '\n';
-  }
-  if (isInputFile && c.weights && !session.Options.WeightsUsed) {
-    return usage("--weights applies to tables; \"" + c.input + "\" has no weight column");
-  }
-  VarChoice varChoice = VarChoice::Both;
-  const std::string problem =
-      ApplyChoices(c, app, grid.NrOfVarInData, session.Options, varChoice);
-  if (!problem.empty()) return usage(problem);
-  grid.Option = varChoice;
-  grid.ConfidencePercent = c.confidence;
-
-  // NAME.inp is the user's file as much as the table is: it is replaced only by the same data,
-  // or when asked to.
-  if (writeInput && fs::exists(written, ec) && !c.overwrite) {
-    if (!HoldsSameData(written, grid, session.Options.WeightsUsed)) {
-      return usage("\"" + PathText(written) + "\" already exists and holds other data; it is " +
-                   "left as it is. Use --overwrite to replace it, or --output-dir to write " +
-                   "elsewhere.");
-    }
-    writeInput = false;  // it holds these data already: leave it untouched
-  }
-
-  const fs::path outPath = WithExtension(inputPath, ".out");
-  const fs::path varPath = WithExtension(inputPath, ".var");
-  const bool hadOut = fs::exists(outPath, ec), hadVar = fs::exists(varPath, ec);
-  const SaveCalculateResult result = SaveCalculate(session, grid, inputPath, dialogs, writeInput);
-  if (result.Outcome != SaveCalculateOutcome::Done) {
-    // A refusal takes away the reports of an earlier run beside these data; say which.
-    std::vector<std::string> removed;
-    if (hadOut && !fs::exists(outPath, ec)) removed.push_back("\"" + PathText(outPath) + "\"");
-    if (hadVar && !fs::exists(varPath, ec)) removed.push_back("\"" + PathText(varPath) + "\"");
-    if (!removed.empty()) {
-      err << "Removed " << removed[0] << (removed.size() > 1 ? " and " + removed[1] : "")
-          << " of an earlier run, which did not describe these data.\n";
-    }
-  }
-  if (result.Outcome == SaveCalculateOutcome::AnalysisStopped) {
-    for (const std::string& line : SmallSpanLines(dialogs.Shown(), grid)) err << line << '\n';
-  }
-  if (result.Outcome != SaveCalculateOutcome::Done && !c.json.empty()) {
-    // Results of an earlier run under this name would now be taken for this one's.
-    std::error_code removeError;
-    if (fs::remove(c.json, removeError)) {
-      err << "vornax-batch: removed the results of an earlier run, \"" << c.json << "\"\n";
-    }
-  }
-  switch (result.Outcome) {
-    case SaveCalculateOutcome::Done: {
-      out << result.OutputPath << '\n';
-      const int status = Finish(c, session, result, inputPath, out, err);
-      if (status != kExitDone || c.graph.empty()) return status;
-      return SaveGraph(c, result, out, err);
-    }
-    case SaveCalculateOutcome::NotSaved:
-    case SaveCalculateOutcome::InputNotWritten:
-      return kExitUsage;
-    case SaveCalculateOutcome::DataRefused:
-    case SaveCalculateOutcome::AnalysisStopped:
-    case SaveCalculateOutcome::OutputInvalid:
-      // A report that could not be written is no refusal of the data.
-      for (const std::string& shown : dialogs.Shown()) {
-        if (shown.find("could not be written") != std::string::npos ||
-            shown.find("could not be renamed") != std::string::npos) {
-          return kExitUsage;
-        }
-      }
-      return kExitRefused;
-  }
-  return kExitRefused;
 }
 
 }  // namespace vornax::batch

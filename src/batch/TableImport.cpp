@@ -74,14 +74,35 @@ bool IsNumber(const std::string& cell, NumberStyle* style = nullptr) {
   return true;
 }
 
+// A number in form that no 64-bit real holds (1e400, 1e-400).
+bool IsOutOfRange(const std::string& cell) {
+  std::string s = cell;
+  if (std::count(s.begin(), s.end(), ',') == 1 && s.find('.') == std::string::npos) {
+    std::replace(s.begin(), s.end(), ',', '.');
+  }
+  double v = 0;
+  if (ParseFiniteNumber(s, v)) return false;
+  // The same digits with a tame exponent are a number: only the range stood in the way.
+  const size_t e = s.find_first_of("eE");
+  if (e == std::string::npos) return false;
+  const size_t digits = s.find_first_not_of("+-", e + 1);
+  if (digits == std::string::npos || digits > e + 2 ||
+      s.find_first_not_of("0123456789", digits) != std::string::npos) {
+    return false;
+  }
+  return ParseFiniteNumber(s.substr(0, e) + "e0", v);
+}
+
 std::string WithPoint(std::string cell) {
   std::replace(cell.begin(), cell.end(), ',', '.');
   return cell;
 }
 
+// Only a header that says weight makes a column of weight factors: a "body weight" or a "w" may
+// as well be a variable, and counting its values as repetitions would change every result.
 bool NamesWeight(const std::string& name) {
-  const std::string n = Lower(name);
-  return n.find("weight") != std::string::npos || n == "w" || n == "wt";
+  const std::string n = Lower(Trim(name));
+  return n == "weight" || n == "weights" || n == "weight factor" || n == "weight factors";
 }
 
 // One record of the table with the file line it starts on.
@@ -98,7 +119,8 @@ struct Record {
 
 // The libcsv callbacks gather fields and records here.
 struct Collector {
-  std::vector<Record>* records = nullptr;
+  std::vector<Record>* records = nullptr;  // null: the records are only counted
+  size_t count = 0;
   Record current;
   size_t startLine = 0;
   bool inRecord = false;
@@ -107,6 +129,7 @@ struct Collector {
 
 void OnField(void* text, size_t length, void* data) {
   auto* c = static_cast<Collector*>(data);
+  if (c->records == nullptr) return;
   std::string field = text != nullptr ? std::string(static_cast<const char*>(text), length) : "";
   // Blank separated: a run of blanks is one separator, so the empty fields between them go.
   if (c->blankSeparated && field.empty()) return;
@@ -115,15 +138,17 @@ void OnField(void* text, size_t length, void* data) {
 
 void OnRecord(int, void* data) {
   auto* c = static_cast<Collector*>(data);
+  ++c->count;
+  c->inRecord = false;
+  if (c->records == nullptr) return;
   c->current.line = c->startLine;
   c->records->push_back(std::move(c->current));
   c->current = Record{};
-  c->inRecord = false;
 }
 
 // A remark line starts with '#', but a spreadsheet's error value ("#N/A", "#DIV/0!") in the
 // first column is a cell: skipping its row would lose it without a word.
-bool IsBlankOrComment(const std::string& line) {
+bool IsBlankOrComment(std::string_view line) {
   const size_t at = line.find_first_not_of(" \t");
   if (at == std::string::npos) return true;
   if (line[at] != '#') return false;
@@ -145,19 +170,20 @@ enum class ParseStatus { Done, QuoteNeverClosed, OutOfMemory };
 
 // Parses the lines as records separated by `delimiter` (' ' for runs of blanks and tabs), with
 // the usual CSV quoting. Lines that are blank or start with '#' between records are skipped.
-// Stops after `limit` records when `limit` is not 0.
-ParseStatus ParseRecords(const std::vector<std::string>& lines, char delimiter, size_t limit,
-                         std::vector<Record>& records, size_t& openLine) {
+// Stops after `limit` records when `limit` is not 0. With `records` null the records are only
+// counted, into `count`.
+ParseStatus ParseRecords(const std::vector<std::string_view>& lines, char delimiter, size_t limit,
+                         std::vector<Record>* records, size_t& openLine, size_t* count = nullptr) {
   csv_parser parser;
   if (csv_init(&parser, CSV_APPEND_NULL) != 0) return ParseStatus::OutOfMemory;
   csv_set_delim(&parser, static_cast<unsigned char>(delimiter));
   Collector collector;
-  collector.records = &records;
+  collector.records = records;
   collector.blankSeparated = delimiter == ' ';
   ParseStatus status = ParseStatus::Done;
   std::string chunk;
   for (size_t i = 0; i < lines.size(); ++i) {
-    if (limit != 0 && records.size() >= limit) break;
+    if (limit != 0 && collector.count >= limit) break;
     if (!collector.inRecord) {
       if (IsBlankOrComment(lines[i])) continue;
       collector.inRecord = true;
@@ -173,23 +199,24 @@ ParseStatus ParseRecords(const std::vector<std::string>& lines, char delimiter, 
     }
   }
   if (status == ParseStatus::Done && collector.inRecord &&
-      (limit == 0 || records.size() < limit)) {
+      (limit == 0 || collector.count < limit)) {
     // Every line was fed with its line end, so a record still open has an unclosed quote.
     openLine = collector.startLine;
     status = ParseStatus::QuoteNeverClosed;
   }
   csv_free(&parser);
+  if (count != nullptr) *count = collector.count;
   return status;
 }
 
 // The separator is the first of tab, semicolon and comma that splits the first record and most
 // of the next few (quotes respected) into two or more fields; otherwise runs of blanks separate.
 // A semicolon inside a quoted header of a comma table splits the header only, not the rows.
-char DetectDelimiter(const std::vector<std::string>& lines) {
+char DetectDelimiter(const std::vector<std::string_view>& lines) {
   for (char candidate : {'\t', ';', ','}) {
     std::vector<Record> sample;
     size_t openLine = 0;
-    ParseRecords(lines, candidate, 5, sample, openLine);
+    ParseRecords(lines, candidate, 5, &sample, openLine);
     const auto split = std::count_if(sample.begin(), sample.end(),
                                      [](const Record& r) { return r.fields.size() >= 2; });
     if (!sample.empty() && sample.front().fields.size() >= 2 &&
@@ -198,6 +225,23 @@ char DetectDelimiter(const std::vector<std::string>& lines) {
     }
   }
   return ' ';
+}
+
+// The lines of the text as views into it: no second copy of a large table.
+std::vector<std::string_view> LineViews(std::string_view text) {
+  std::vector<std::string_view> lines;
+  size_t start = 0;
+  while (start < text.size()) {
+    const size_t at = text.find_first_of("\r\n", start);
+    if (at == std::string_view::npos) {
+      lines.push_back(text.substr(start));
+      break;
+    }
+    lines.push_back(text.substr(start, at - start));
+    start = at + 1;
+    if (text[at] == '\r' && start < text.size() && text[start] == '\n') ++start;
+  }
+  return lines;
 }
 
 std::string Cell(const Record& r, size_t column) {
@@ -242,23 +286,38 @@ bool ImportTable(const std::filesystem::path& path, const ImportChoices& choices
                  ImportedTable& table, std::string& error) {
   const std::string where = "\"" + PathText(path) + "\"";
   std::string reason;
-  auto read = ReadTextLines(path, reason);
-  if (!read) {
+  table = ImportedTable{};
+  auto bytes = ReadTextBytes(path, reason, &table.WasUtf16);
+  if (!bytes) {
     error = "cannot read " + where + "\n" + reason;
     return false;
   }
-  table = ImportedTable{};
-  table.WasUtf16 = read->WasUtf16;
-  const std::vector<std::string>& lines = read->Lines;
+  // Spreadsheets of older systems save 8-bit text; its names would print as broken characters
+  // and could not be chosen with --y or --x.
+  if (!table.WasUtf16 && !IsValidUtf8(*bytes)) table.WasWindows1252 = ConvertWindows1252(*bytes);
+  const std::vector<std::string_view> lines = LineViews(*bytes);
   auto lineError = [&](size_t line, const std::string& what) {
     error = where + ", line " + std::to_string(line) + ": " + what;
     return false;
   };
+  auto tooManyRows = [&]() {
+    error = where + " has more than " + Thousands(kMaxTableRows) + " data rows; at most " +
+            Thousands(kMaxTableRows) + " data sets can be analysed";
+    return false;
+  };
 
   table.Delimiter = DetectDelimiter(lines);
-  std::vector<Record> records;
   size_t openLine = 0;
-  switch (ParseRecords(lines, table.Delimiter, 0, records, openLine)) {
+  // A table too long to analyse is refused on its count of rows, before its cells are stored.
+  const size_t lineCount = static_cast<size_t>(
+      std::count_if(lines.begin(), lines.end(), [](std::string_view l) { return !IsBlankOrComment(l); }));
+  if (lineCount > kMaxTableRows + 1) {
+    size_t count = 0;
+    ParseRecords(lines, table.Delimiter, kMaxTableRows + 2, nullptr, openLine, &count);
+    if (count > kMaxTableRows + 1) return tooManyRows();
+  }
+  std::vector<Record> records;
+  switch (ParseRecords(lines, table.Delimiter, 0, &records, openLine)) {
     case ParseStatus::Done:
       break;
     case ParseStatus::QuoteNeverClosed:
@@ -280,8 +339,9 @@ bool ImportTable(const std::filesystem::path& path, const ImportChoices& choices
   // (or anything, when there is no second row), so that a text column of the data does not make
   // its first row a header.
   const Record& first = records.front();
-  bool header = false;
-  for (size_t c = 0; c < first.fields.size() && !header; ++c) {
+  bool header = choices.Header == HeaderRow::Yes;
+  for (size_t c = 0; c < first.fields.size() && !header && choices.Header == HeaderRow::Guess;
+       ++c) {
     const std::string cell = Cell(first, c);
     if (IsMissingValue(cell) || IsNumber(cell)) continue;
     if (records.size() < 2) {
@@ -298,7 +358,7 @@ bool ImportTable(const std::filesystem::path& path, const ImportChoices& choices
     dataStart = 1;
   }
   const bool named = !choices.Y.empty() || !choices.X.empty();
-  if (header && !named) {
+  if (header && !named && choices.Header == HeaderRow::Guess) {
     // A first row of names and numbers is more likely a data row with a typing error than a
     // header: taking it for one would drop a data set without a word.
     for (size_t c = 0; c < first.Width(); ++c) {
@@ -317,6 +377,7 @@ bool ImportTable(const std::filesystem::path& path, const ImportChoices& choices
     error = where + " holds no data rows";
     return false;
   }
+  if (records.size() - dataStart > kMaxTableRows) return tooManyRows();
   // Row names or numbers in the first column: present in every row, and 1, 2, ..., n or text.
   bool rowNames = true, counting = true, text = false;
   for (size_t r = dataStart; r < records.size(); ++r) {
@@ -417,18 +478,37 @@ bool ImportTable(const std::filesystem::path& path, const ImportChoices& choices
     table.NrOfVarInData = choices.Z.empty() ? 1 : 2;
   } else {
     const size_t columns = width - firstColumn;
-    if (columns < 2 || columns > 4) {
+    if (columns < 2) {
       return lineError(records[header ? 0 : dataStart].line,
-                       "expected 2 to 4 columns (Y, X[, Z][, weight]), found " +
-                           std::to_string(columns) +
-                           (columns > 4 ? "; choose them with --y, --x, --z and --weight" : ""));
+                       "expected 2 or 3 columns (Y, X[, Z]) and perhaps a weight column, found " +
+                           std::to_string(columns));
     }
     if (columns == 2 && choices.LastColumnIsWeight) {
       error = where + " has only the columns Y and X; there is no weight column";
       return false;
     }
     const bool headedWeight = header && NamesWeight(nameOf(width - 1));
-    table.HasWeights = columns == 4 || (columns == 3 && (choices.LastColumnIsWeight || headedWeight));
+    table.HasWeights = columns >= 3 && (choices.LastColumnIsWeight || headedWeight);
+    if (columns - (table.HasWeights ? 1 : 0) > 3) {
+      // More columns than an analysis takes: which are Y, X and Z, and whether one holds weight
+      // factors, is for the user to say; guessing would analyse the wrong numbers.
+      std::string list;
+      for (size_t c = firstColumn; c < width; ++c) {
+        list += (c > firstColumn ? ", " : "") + std::to_string(c + 1) +
+                (header ? " \"" + Shown(nameOf(c)) + "\"" : "");
+      }
+      auto example = [&](size_t c) {
+        const std::string name = header && c < names.size() ? names[c] : "";
+        const bool plain = !name.empty() && name.find_first_of(" \"'\t") == std::string::npos &&
+                           !AllDigits(name);
+        return plain ? name : std::to_string(c + 1);
+      };
+      return lineError(records[header ? 0 : dataStart].line,
+                       "found " + std::to_string(columns) + " columns (" + list +
+                           "), more than Y, X and Z; choose them with --y COL --x COL [--z COL] "
+                           "[--weight COL], for instance --y " + example(firstColumn) + " --x " +
+                           example(firstColumn + 1));
+    }
     table.NrOfVarInData = static_cast<int>(columns) - 1 - (table.HasWeights ? 1 : 0);
     for (size_t c = firstColumn; c < width; ++c) used.push_back(c);
   }
@@ -467,7 +547,11 @@ bool ImportTable(const std::filesystem::path& path, const ImportChoices& choices
       }
       NumberStyle cellStyle = NumberStyle::None;
       if (!IsNumber(cell, &cellStyle)) {
-        return lineError(record.line, "\"" + Shown(cell) + "\" " + label + " is not a number");
+        return lineError(record.line, "\"" + Shown(cell) + "\" " + label +
+                                          (IsOutOfRange(cell)
+                                               ? " is out of range: the numbers read lie "
+                                                 "between 1E-308 and 1E+308 in size, or are 0"
+                                               : " is not a number"));
       }
       if (cellStyle == NumberStyle::Comma && table.Delimiter == ',' &&
           cell.size() - cell.find(',') == 4 &&
@@ -532,6 +616,12 @@ bool ImportTable(const std::filesystem::path& path, const ImportChoices& choices
     return false;
   }
   return true;
+}
+
+std::string Thousands(uint64_t n) {
+  std::string digits = std::to_string(n);
+  for (size_t at = digits.size(); at > 3; at -= 3) digits.insert(at - 3, ",");
+  return digits;
 }
 
 std::string ColumnsUsedLine(const ImportedTable& table) {

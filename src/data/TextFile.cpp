@@ -113,7 +113,64 @@ bool DecodeText(std::string& bytes, std::string& reason, bool* wasUtf16) {
   const size_t pairs = sample / 2;
   if (pairs > 0 && oddZeros * 10 >= pairs * 8 && evenZeros * 10 <= pairs) return utf16(0, false);
   if (pairs > 0 && evenZeros * 10 >= pairs * 8 && oddZeros * 10 <= pairs) return utf16(0, true);
-  reason = "it holds zero bytes, so it is not a text file";
+  reason = "it holds NUL bytes, so it is not a text file";
+  return false;
+}
+
+bool IsValidUtf8(std::string_view text) {
+  size_t i = 0;
+  const size_t n = text.size();
+  while (i < n) {
+    const auto c = static_cast<unsigned char>(text[i]);
+    if (c < 0x80) {
+      ++i;
+      continue;
+    }
+    size_t more = 0;
+    unsigned long code = 0;
+    if (c >= 0xC2 && c <= 0xDF) {
+      more = 1, code = c & 0x1F;
+    } else if (c >= 0xE0 && c <= 0xEF) {
+      more = 2, code = c & 0x0F;
+    } else if (c >= 0xF0 && c <= 0xF4) {
+      more = 3, code = c & 0x07;
+    } else {
+      return false;
+    }
+    for (size_t k = 1; k <= more; ++k) {
+      if (i + k >= n) return false;
+      const auto b = static_cast<unsigned char>(text[i + k]);
+      if ((b & 0xC0) != 0x80) return false;
+      code = (code << 6) | (b & 0x3F);
+    }
+    // Overlong forms, surrogates and values beyond Unicode are not UTF-8.
+    if ((more == 2 && code < 0x800) || (more == 3 && (code < 0x10000 || code > 0x10FFFF)) ||
+        (code >= 0xD800 && code <= 0xDFFF)) {
+      return false;
+    }
+    i += more + 1;
+  }
+  return true;
+}
+
+bool ConvertWindows1252(std::string& text) {
+  // Five bytes have no character in code page 1252; text holding them is read as Latin-1.
+  for (const char* from : {"WINDOWS-1252", "ISO-8859-1"}) {
+    iconv_t cd = ::iconv_open("UTF-8", from);
+    if (cd == reinterpret_cast<iconv_t>(-1)) continue;
+    std::string in = text;
+    std::string out(in.size() * 3 + 16, '\0');
+    char* inPtr = in.data();
+    size_t inLeft = in.size();
+    char* outPtr = out.data();
+    size_t outLeft = out.size();
+    const size_t rc = ::iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft);
+    ::iconv_close(cd);
+    if (rc == static_cast<size_t>(-1) || inLeft != 0) continue;
+    out.resize(out.size() - outLeft);
+    text.swap(out);
+    return true;
+  }
   return false;
 }
 
@@ -136,7 +193,8 @@ std::vector<std::string> SplitLines(std::string_view text, bool* finalLineEnded)
   return lines;
 }
 
-std::optional<TextLines> ReadTextLines(const std::filesystem::path& path, std::string& reason) {
+std::optional<std::string> ReadTextBytes(const std::filesystem::path& path, std::string& reason,
+                                         bool* wasUtf16) {
   std::error_code ec;
   if (std::filesystem::is_directory(path, ec)) {
     reason = std::strerror(EISDIR);
@@ -148,15 +206,25 @@ std::optional<TextLines> ReadTextLines(const std::filesystem::path& path, std::s
     reason = std::strerror(errno != 0 ? errno : EIO);
     return std::nullopt;
   }
-  std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  std::string bytes;
+  // Sized once from the file's length, rather than grown (and copied) as it is read.
+  const auto size = std::filesystem::file_size(path, ec);
+  if (!ec) bytes.reserve(static_cast<size_t>(size));
+  bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
   if (in.bad()) {
     reason = std::strerror(errno != 0 ? errno : EIO);
     return std::nullopt;
   }
-  TextLines result;
-  if (!DecodeText(bytes, reason, &result.WasUtf16)) return std::nullopt;
-  result.Lines = SplitLines(bytes, &result.FinalLineEnded);
+  if (!DecodeText(bytes, reason, wasUtf16)) return std::nullopt;
   reason.clear();
+  return bytes;
+}
+
+std::optional<TextLines> ReadTextLines(const std::filesystem::path& path, std::string& reason) {
+  TextLines result;
+  auto bytes = ReadTextBytes(path, reason, &result.WasUtf16);
+  if (!bytes) return std::nullopt;
+  result.Lines = SplitLines(*bytes, &result.FinalLineEnded);
   return result;
 }
 

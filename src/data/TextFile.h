@@ -61,10 +61,22 @@ struct TextLines {
 };
 std::optional<TextLines> ReadTextLines(const std::filesystem::path& path, std::string& reason);
 
+// The whole text of a file as UTF-8 (decoded as DecodeText does), for a reader that splits it
+// itself without a second copy of every line; std::nullopt with the reason as above.
+std::optional<std::string> ReadTextBytes(const std::filesystem::path& path, std::string& reason,
+                                         bool* wasUtf16 = nullptr);
+
 // The bytes of a text file as UTF-8: UTF-16 (little or big endian, with or without a byte-order
 // mark) is converted and a UTF-8 byte-order mark removed. False with the reason for bytes that
 // are not text (zero bytes that do not make UTF-16, or UTF-16 that does not convert).
 bool DecodeText(std::string& bytes, std::string& reason, bool* wasUtf16 = nullptr);
+
+// Whether `text` is well-formed UTF-8 (plain ASCII is).
+bool IsValidUtf8(std::string_view text);
+
+// Text of the 8-bit Windows code page 1252 (which agrees with Latin-1 on every letter) as UTF-8;
+// false when the converter is missing.
+bool ConvertWindows1252(std::string& text);
 
 // Splits text into lines at CR LF, LF or a lone CR; the line ends are not kept.
 std::vector<std::string> SplitLines(std::string_view text, bool* finalLineEnded = nullptr);

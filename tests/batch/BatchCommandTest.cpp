@@ -275,7 +275,7 @@ TEST(BatchCommand, AwkwardRealWorldTables) {
       {"weights.csv", "Y,X,weight\n1,2,1\n3,4,1.5\n", {}, kExitUsage, {},
        {"line 3: the weight factor \"1.5\" in column 3 (weight) is not a whole number\n"}},
       {"book.xlsx.csv", "PK\x03\x04\x14\0\x06\0\x08\0\0\0!\0[Content_Types].xml"s, {}, kExitUsage,
-       {}, {"\"\nit holds zero bytes, so it is not a text file\n"}},
+       {}, {"\"\nit holds NUL bytes, so it is not a text file\n"}},
       {"unclosed.csv", "Y,X\n1,2\n\"3,4\n5,6\n", {}, kExitUsage, {},
        {"line 3: a quotation mark opens a field that is never closed\n"}},
       {"six-columns.csv", "a,b,c,d,e,f\n1,2,3,4,5,6\n", {}, kExitUsage, {},

@@ -291,7 +291,7 @@ TEST(TableImport, EncodingsAndLineEnds) {
   const std::string refusal = Refusal("PK\x03\x04\x14\0\x06\0\x08\0\0\0!\0xl/workbook.xml"s);
   EXPECT_EQ(refusal.find('\0'), std::string::npos);
   EXPECT_EQ(refusal.substr(0, 12), "cannot read ");
-  EXPECT_NE(refusal.find("\"\nit holds zero bytes, so it is not a text file"), std::string::npos);
+  EXPECT_NE(refusal.find("\"\nit holds NUL bytes, so it is not a text file"), std::string::npos);
 }
 
 TEST(TableImport, DecimalSeparatorsAndWeightsAreCheckedRowByRow) {
