@@ -187,8 +187,9 @@ class SilentDialogs : public UserDialogs {
   void Pause(int) override {}
 };
 
-// Whether the input file `file` holds exactly the data sets of `grid`, in the same layout.
-bool HoldsSameData(const fs::path& file, const GridInput& grid, bool weights) {
+// Whether the input file `file` holds exactly the data sets `values`, in the layout of `grid`.
+bool HoldsSameData(const fs::path& file, const GridInput& grid, const GridValues& values,
+                   bool weights) {
   TDMVornax existing;
   existing.FileName = PathText(file);
   RunOptions options;
@@ -196,23 +197,16 @@ bool HoldsSameData(const fs::path& file, const GridInput& grid, bool weights) {
   SilentDialogs silent;
   if (!ReadInputFile(existing, options, silent)) return false;
   const bool two = grid.NrOfVarInData == 2;
+  const size_t n = values.size();
   if (existing.NrOfVarInData != grid.NrOfVarInData || options.WeightsUsed != weights ||
       (!two && existing.SingleIsZ != grid.SingleIsZ) ||
-      static_cast<size_t>(existing.NrOfData) != grid.Rows.size()) {
+      static_cast<size_t>(existing.NrOfData) != n) {
     return false;
   }
-  char separator = '.';
-  for (size_t r = 0; r < grid.Rows.size(); ++r) {
-    const std::vector<std::string>& row = grid.Rows[r];
-    const size_t values = two ? 3 : 2;
-    if (row.size() < values + 1 + (weights ? 1 : 0)) return false;
-    const long double* stored[] = {&existing.YData[r], &existing.XData[r], &existing.ZData[r]};
-    for (size_t v = 0; v < values; ++v) {
-      long double value = 0;
-      if (!StringToFloat(row[v + 1], value, separator) || value != *stored[v]) return false;
-    }
-    int weight = 1;
-    if (weights && (!ParseInt32(row[values + 1], weight) || weight != existing.WeightFactor[r])) {
+  for (size_t r = 0; r < n; ++r) {
+    if (existing.YData[r] != values.Y[r] || existing.XData[r] != values.X[r] ||
+        (two && existing.ZData[r] != values.Z[r]) ||
+        (weights && existing.WeightFactor[r] != values.Weight[r])) {
       return false;
     }
   }
@@ -222,32 +216,25 @@ bool HoldsSameData(const fs::path& file, const GridInput& grid, bool weights) {
 // When the analysis found no variation in X (or Z) although the values do vary, by less than
 // the 0.001 it needs, a plain line says what to do about it.
 std::vector<std::string> SmallSpanLines(const std::vector<std::string>& shown,
-                                        const GridInput& grid) {
+                                        const GridInput& grid, const TDMVornax& data) {
   const bool noVariation = std::any_of(shown.begin(), shown.end(), [](const std::string& m) {
     return m.find("There is no variation in") != std::string::npos;
   });
   std::vector<std::string> lines;
   if (!noVariation) return lines;
   const bool two = grid.NrOfVarInData == 2;
-  std::vector<std::pair<std::string, size_t>> analysed;  // name, grid column
+  std::vector<std::pair<std::string, const std::vector<long double>*>> analysed;
   if (!two) {
-    analysed.push_back({grid.SingleIsZ ? "Z" : "X", 2});
+    analysed.push_back({grid.SingleIsZ ? "Z" : "X", &data.XData});
   } else {
-    if (grid.Option != VarChoice::SecondOnly) analysed.push_back({"X", 2});
-    if (grid.Option != VarChoice::FirstOnly) analysed.push_back({"Z", 3});
+    if (grid.Option != VarChoice::SecondOnly) analysed.push_back({"X", &data.XData});
+    if (grid.Option != VarChoice::FirstOnly) analysed.push_back({"Z", &data.ZData});
   }
+  const size_t n = static_cast<size_t>(std::max(data.NrOfData, 0));
   for (const auto& [name, column] : analysed) {
-    long double low = 0, high = 0;
-    bool any = false;
-    char separator = '.';
-    for (const auto& row : grid.Rows) {
-      long double v = 0;
-      if (column >= row.size() || !StringToFloat(row[column], v, separator)) continue;
-      low = any ? std::min(low, v) : v;
-      high = any ? std::max(high, v) : v;
-      any = true;
-    }
-    if (any && high - low > 0 && high - low < 0.001L) {
+    if (column->size() < n || n == 0) continue;
+    const auto [low, high] = std::minmax_element(column->begin(), column->begin() + static_cast<long>(n));
+    if (*high - *low > 0 && *high - *low < 0.001L) {
       lines.push_back(name + " varies by less than 0.001: express " + name +
                       " in smaller units and run again");
     }
@@ -341,19 +328,28 @@ struct RunState {
   InputFileGuard Input;
 };
 
-// The data sets the grid becomes once its weight factors are expanded.
-int64_t ExpandedCount(const GridInput& grid, bool weights) {
-  const size_t weightColumn = grid.NrOfVarInData == 2 ? 4 : 3;
-  int64_t total = 0;
-  for (const auto& row : grid.Rows) {
-    int weight = 1;
-    if (!weights || weightColumn >= row.size() || !ParseInt32(row[weightColumn], weight) ||
-        weight < 1) {
-      weight = 1;
-    }
-    total += weight;
-  }
+// The data sets the values become once their weight factors are expanded.
+int64_t ExpandedCount(const GridValues& values) {
+  int64_t total = static_cast<int64_t>(values.size());
+  for (const int32_t weight : values.Weight) total += std::max(weight, 1) - 1;
   return total;
+}
+
+// The data sets of an input file as values, taken over from the data set read.
+GridValues ValuesOf(TDMVornax& data, bool weights) {
+  const size_t n = static_cast<size_t>(std::max(data.NrOfData, 0));
+  GridValues values;
+  values.Y = std::move(data.YData);
+  values.X = std::move(data.XData);
+  values.Z = std::move(data.ZData);
+  values.Y.resize(n);
+  values.X.resize(n);
+  values.Z.resize(n, 0);
+  if (weights) {
+    values.Weight = std::move(data.WeightFactor);
+    values.Weight.resize(n, 1);
+  }
+  return values;
 }
 
 // The graph kinds that need the two stages of a run on X and Z together.
@@ -462,12 +458,17 @@ int RunChecked(Choices& c, const CLI::App& app, const AnalysisTable& analyses, R
                                     "(--no-transform keeps them as they are).");
   Session session;
   session.Analyses = analyses;
-  GridInput grid;
+  GridInput grid;  // the titles and choices; the data sets are in `values`
+  GridValues values;
   std::string tableName;
   if (isInputFile) {
     session.Data.FileName = PathText(input);
     if (!ReadInputFile(session.Data, session.Options, dialogs)) return kExitUsage;
-    grid = GridFromDataSet(session.Data, session.Options.WeightsUsed);
+    grid.Title1 = session.Data.Title1;
+    grid.Title2 = session.Data.Title2;
+    grid.NrOfVarInData = session.Data.NrOfVarInData;
+    grid.SingleIsZ = session.Data.SingleIsZ;
+    values = ValuesOf(session.Data, session.Options.WeightsUsed);
   } else {
     ImportedTable table;
     std::string error;
@@ -475,10 +476,12 @@ int RunChecked(Choices& c, const CLI::App& app, const AnalysisTable& analyses, R
                           c.header == "yes"  ? HeaderRow::Yes
                           : c.header == "no" ? HeaderRow::No
                                              : HeaderRow::Guess};
+    columns.AsValues = true;
     if (!ImportTable(input, columns, table, error)) return usage(error);
     session.Options.WeightsUsed = table.HasWeights;
     tableName = input.filename().string();
     grid = GridFromTable(table, tableName);
+    values = std::move(table.Values);
     if (table.WasWindows1252) {
       err << "\"" << c.input << "\" is not UTF-8 text; it was read as Windows-1252 (Latin-1)\n";
     }
@@ -503,12 +506,12 @@ int RunChecked(Choices& c, const CLI::App& app, const AnalysisTable& analyses, R
     return usage("--graph-kind " + c.graphKind +
                  " needs a run on two variables (X and Z, with --use both)");
   }
-  state.DataSets = ExpandedCount(grid, session.Options.WeightsUsed);
+  state.DataSets = ExpandedCount(values);
 
   // NAME.inp is the user's file as much as the table is: it is replaced only by the same data,
   // when this program wrote it from the same table, or when asked to.
   if (writeInput && fs::exists(written, ec) && !c.overwrite) {
-    if (HoldsSameData(written, grid, session.Options.WeightsUsed)) {
+    if (HoldsSameData(written, grid, values, session.Options.WeightsUsed)) {
       writeInput = false;  // it holds these data already: leave it untouched
     } else if (tableName.empty() || !WrittenFromTable(written, tableName)) {
       return usage("\"" + PathText(written) + "\" already exists and holds other data; it is " +
@@ -521,7 +524,10 @@ int RunChecked(Choices& c, const CLI::App& app, const AnalysisTable& analyses, R
   const EarlierOutputs earlier(c.prefer == "partial"
                                    ? std::vector<fs::path>{outPath, varPath, targets.back()}
                                    : std::vector<fs::path>{outPath, varPath});
-  const SaveCalculateResult result = SaveCalculate(session, grid, inputPath, dialogs, writeInput);
+  // The values are taken over by the data set, and the report is not read back: no second copy
+  // of a long table is held.
+  const SaveCalculateResult result = SaveCalculate(session, grid, std::move(values), inputPath,
+                                                   dialogs, writeInput, /*loadReport=*/false);
   if (result.Outcome != SaveCalculateOutcome::Done) {
     // The input file of a run that gave nothing would be taken for the record of one.
     state.Input.Restore();
@@ -534,7 +540,7 @@ int RunChecked(Choices& c, const CLI::App& app, const AnalysisTable& analyses, R
     earlier.Report(err);
   }
   if (result.Outcome == SaveCalculateOutcome::AnalysisStopped) {
-    for (const std::string& line : SmallSpanLines(dialogs.Shown(), grid)) err << line << '\n';
+    for (const std::string& line : SmallSpanLines(dialogs.Shown(), grid, session.Data)) err << line << '\n';
   }
   if (result.Outcome != SaveCalculateOutcome::Done && !c.json.empty()) {
     // Results of an earlier run under this name would now be taken for this one's.

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cctype>
 #include <charconv>
+#include <functional>
 #include <cmath>
 #include <string_view>
 #include <utility>
@@ -119,8 +120,9 @@ struct Record {
 
 // The libcsv callbacks gather fields and records here.
 struct Collector {
-  std::vector<Record>* records = nullptr;  // null: the records are only counted
+  const std::function<bool(Record&)>* sink = nullptr;  // null: the records are only counted
   size_t count = 0;
+  bool stopped = false;  // the sink asked for no more records
   Record current;
   size_t startLine = 0;
   bool inRecord = false;
@@ -129,7 +131,7 @@ struct Collector {
 
 void OnField(void* text, size_t length, void* data) {
   auto* c = static_cast<Collector*>(data);
-  if (c->records == nullptr) return;
+  if (c->sink == nullptr) return;
   std::string field = text != nullptr ? std::string(static_cast<const char*>(text), length) : "";
   // Blank separated: a run of blanks is one separator, so the empty fields between them go.
   if (c->blankSeparated && field.empty()) return;
@@ -140,9 +142,9 @@ void OnRecord(int, void* data) {
   auto* c = static_cast<Collector*>(data);
   ++c->count;
   c->inRecord = false;
-  if (c->records == nullptr) return;
+  if (c->sink == nullptr || c->stopped) return;
   c->current.line = c->startLine;
-  c->records->push_back(std::move(c->current));
+  if (!(*c->sink)(c->current)) c->stopped = true;
   c->current = Record{};
 }
 
@@ -170,20 +172,20 @@ enum class ParseStatus { Done, QuoteNeverClosed, OutOfMemory };
 
 // Parses the lines as records separated by `delimiter` (' ' for runs of blanks and tabs), with
 // the usual CSV quoting. Lines that are blank or start with '#' between records are skipped.
-// Stops after `limit` records when `limit` is not 0. With `records` null the records are only
-// counted, into `count`.
-ParseStatus ParseRecords(const std::vector<std::string_view>& lines, char delimiter, size_t limit,
-                         std::vector<Record>* records, size_t& openLine, size_t* count = nullptr) {
+// Each record goes to `sink` as it is complete, so that a long table is never held as records;
+// the parse stops when the sink returns false.
+ParseStatus ParseRecords(const std::vector<std::string_view>& lines, char delimiter,
+                         const std::function<bool(Record&)>& sink, size_t& openLine) {
   csv_parser parser;
   if (csv_init(&parser, CSV_APPEND_NULL) != 0) return ParseStatus::OutOfMemory;
   csv_set_delim(&parser, static_cast<unsigned char>(delimiter));
   Collector collector;
-  collector.records = records;
+  collector.sink = &sink;
   collector.blankSeparated = delimiter == ' ';
   ParseStatus status = ParseStatus::Done;
   std::string chunk;
   for (size_t i = 0; i < lines.size(); ++i) {
-    if (limit != 0 && collector.count >= limit) break;
+    if (collector.stopped) break;
     if (!collector.inRecord) {
       if (IsBlankOrComment(lines[i])) continue;
       collector.inRecord = true;
@@ -198,14 +200,12 @@ ParseStatus ParseRecords(const std::vector<std::string_view>& lines, char delimi
       break;
     }
   }
-  if (status == ParseStatus::Done && collector.inRecord &&
-      (limit == 0 || collector.count < limit)) {
+  if (status == ParseStatus::Done && collector.inRecord && !collector.stopped) {
     // Every line was fed with its line end, so a record still open has an unclosed quote.
     openLine = collector.startLine;
     status = ParseStatus::QuoteNeverClosed;
   }
   csv_free(&parser);
-  if (count != nullptr) *count = collector.count;
   return status;
 }
 
@@ -216,7 +216,13 @@ char DetectDelimiter(const std::vector<std::string_view>& lines) {
   for (char candidate : {'\t', ';', ','}) {
     std::vector<Record> sample;
     size_t openLine = 0;
-    ParseRecords(lines, candidate, 5, &sample, openLine);
+    ParseRecords(
+        lines, candidate,
+        [&](Record& r) {
+          sample.push_back(std::move(r));
+          return sample.size() < 5;
+        },
+        openLine);
     const auto split = std::count_if(sample.begin(), sample.end(),
                                      [](const Record& r) { return r.fields.size() >= 2; });
     if (!sample.empty() && sample.front().fields.size() >= 2 &&
@@ -308,28 +314,29 @@ bool ImportTable(const std::filesystem::path& path, const ImportChoices& choices
 
   table.Delimiter = DetectDelimiter(lines);
   size_t openLine = 0;
-  // A table too long to analyse is refused on its count of rows, before its cells are stored.
-  const size_t lineCount = static_cast<size_t>(
-      std::count_if(lines.begin(), lines.end(), [](std::string_view l) { return !IsBlankOrComment(l); }));
-  if (lineCount > kMaxTableRows + 1) {
-    size_t count = 0;
-    ParseRecords(lines, table.Delimiter, kMaxTableRows + 2, nullptr, openLine, &count);
-    if (count > kMaxTableRows + 1) return tooManyRows();
+  // The table is read three times over rather than held as records: the first two rows decide
+  // the header, a count of the rows and a look at the first column decide the columns, and only
+  // then are the cells taken, as text or straight as numbers. Rows of nothing but separators
+  // are empty lines of a spreadsheet export.
+  auto parse = [&](const std::function<bool(Record&)>& sink) {
+    switch (ParseRecords(lines, table.Delimiter, sink, openLine)) {
+      case ParseStatus::Done:
+        return true;
+      case ParseStatus::QuoteNeverClosed:
+        return lineError(openLine, "a quotation mark opens a field that is never closed");
+      case ParseStatus::OutOfMemory:
+        error = where + " is too large to be read";
+        return false;
+    }
+    return false;
+  };
+  std::vector<Record> records;  // the first two rows
+  if (!parse([&](Record& r) {
+        if (r.Width() > 0) records.push_back(std::move(r));
+        return records.size() < 2;
+      })) {
+    return false;
   }
-  std::vector<Record> records;
-  switch (ParseRecords(lines, table.Delimiter, 0, &records, openLine)) {
-    case ParseStatus::Done:
-      break;
-    case ParseStatus::QuoteNeverClosed:
-      return lineError(openLine, "a quotation mark opens a field that is never closed");
-    case ParseStatus::OutOfMemory:
-      error = where + " is too large to be read";
-      return false;
-  }
-  // Rows of nothing but separators are empty lines of a spreadsheet export.
-  records.erase(std::remove_if(records.begin(), records.end(),
-                               [](const Record& r) { return r.Width() == 0; }),
-                records.end());
   if (records.empty()) {
     error = where + " holds no data";
     return false;
@@ -377,15 +384,27 @@ bool ImportTable(const std::filesystem::path& path, const ImportChoices& choices
     error = where + " holds no data rows";
     return false;
   }
-  if (records.size() - dataStart > kMaxTableRows) return tooManyRows();
   // Row names or numbers in the first column: present in every row, and 1, 2, ..., n or text.
+  // A table too long to analyse is refused here, on its count of rows, before a cell is kept.
   bool rowNames = true, counting = true, text = false;
-  for (size_t r = dataStart; r < records.size(); ++r) {
-    const std::string cell = Cell(records[r], 0);
-    if (cell.empty()) rowNames = false;
-    if (cell != std::to_string(r - dataStart + 1)) counting = false;
-    if (!IsNumber(cell) && !IsMissingValue(cell)) text = true;
+  size_t dataRows = 0, widest = 0, seen = 0;
+  bool tooMany = false;
+  if (!parse([&](Record& r) {
+        if (r.Width() == 0 || seen++ < dataStart) return true;
+        if (++dataRows > kMaxTableRows) {
+          tooMany = true;
+          return false;
+        }
+        const std::string cell = Cell(r, 0);
+        if (cell.empty()) rowNames = false;
+        if (counting && cell != std::to_string(dataRows)) counting = false;
+        if (!text && !IsNumber(cell) && !IsMissingValue(cell)) text = true;
+        widest = std::max(widest, r.Width());
+        return true;
+      })) {
+    return false;
   }
+  if (tooMany) return tooManyRows();
   rowNames = rowNames && (counting || text);
 
   // The columns are those of the header, or of the first data row. A header one name short
@@ -399,7 +418,7 @@ bool ImportTable(const std::filesystem::path& path, const ImportChoices& choices
   }
   if (named) {
     // Chosen columns may lie beyond the header: count every column the data rows have.
-    for (size_t r = dataStart; r < records.size(); ++r) width = std::max(width, records[r].Width());
+    width = std::max(width, widest);
   }
   // By position, a row-name column under an empty header is left aside.
   table.RowNamesSkipped = !named && header && !names.empty() && names[0].empty() && width >= 3 &&
@@ -523,8 +542,14 @@ bool ImportTable(const std::filesystem::path& path, const ImportChoices& choices
   NumberStyle style = NumberStyle::None;
   size_t styleLine = 0;
   std::string styleCell;
-  for (size_t r = dataStart; r < records.size(); ++r) {
-    const Record& record = records[r];
+  const bool asValues = choices.AsValues;
+  if (asValues) {
+    table.Values.Y.reserve(dataRows);
+    table.Values.X.reserve(dataRows);
+    if (table.NrOfVarInData == 2) table.Values.Z.reserve(dataRows);
+    if (table.HasWeights) table.Values.Weight.reserve(dataRows);
+  }
+  auto takeRow = [&](const Record& record) {
     if (!named && record.Width() > width) {
       return lineError(record.line, "more than " + std::to_string(width) + " columns");
     }
@@ -604,13 +629,38 @@ bool ImportTable(const std::filesystem::path& path, const ImportChoices& choices
     }
     if (missing) {
       table.LeftOut.push_back(record.line);
-      continue;
+      return true;
     }
-    table.Cells.push_back(std::move(cells));
-    table.LineNumbers.push_back(record.line);
+    if (!asValues) {
+      table.Cells.push_back(std::move(cells));
+      table.LineNumbers.push_back(record.line);
+      return true;
+    }
+    // The cells are numbers (checked above); they are kept as the run reads a grid cell: the
+    // nearest 64-bit value.
+    std::vector<long double>* columns[] = {&table.Values.Y, &table.Values.X, &table.Values.Z};
+    for (size_t u = 0; u < cells.size(); ++u) {
+      if (u == weightIndex) {
+        int weight = 1;
+        ParseInt32(cells[u], weight);
+        table.Values.Weight.push_back(weight);
+      } else {
+        double value = 0;
+        ParseFiniteNumber(WithPoint(cells[u]), value);
+        columns[u]->push_back(value);
+      }
+    }
+    return true;
+  };
+  seen = 0;
+  if (!parse([&](Record& r) {
+        if (r.Width() == 0 || seen++ < dataStart) return true;
+        return takeRow(r);
+      })) {
+    return false;
   }
   table.DecimalComma = style == NumberStyle::Comma;
-  if (table.Cells.empty()) {
+  if (table.Cells.empty() && table.Values.Y.empty()) {
     error = where + " holds no complete data rows: each row misses a value in a column used (" +
             "lines " + LineList(table.LeftOut, 5) + ")";
     return false;

@@ -21,6 +21,9 @@ struct ImportChoices {
   bool LastColumnIsWeight = false;  // by position: a third column is the weight factor
   bool Strict = false;              // refuse missing values instead of leaving rows out
   HeaderRow Header = HeaderRow::Guess;
+  // The rows are kept as numbers in ImportedTable::Values instead of as text in Cells (and
+  // LineNumbers): a long table then takes little memory.
+  bool AsValues = false;
 };
 
 struct ImportedTable {
@@ -28,6 +31,7 @@ struct ImportedTable {
   std::vector<std::vector<std::string>> Cells;    // data rows: the used cells as written
   std::vector<size_t> LineNumbers;                // file line of each data row
   std::vector<size_t> LeftOut;                    // file lines of rows left out for missing values
+  GridValues Values;                              // the data rows as numbers, with AsValues
   std::vector<std::string> UsedNames;             // "yield", or "column 2" without a header row
   int NrOfVarInData = 1;
   bool HasWeights = false;

@@ -18,36 +18,111 @@
 
 namespace vornax {
 
-TextFileWriter::TextFileWriter(std::filesystem::path target) : target_(std::move(target)) {}
+namespace {
 
-bool TextFileWriter::Commit() { return WriteFileAtomically(target_, content_, &error_); }
-
-bool WriteFileAtomically(const std::filesystem::path& target, std::string_view content,
-                         std::string* error) {
-  auto fail = [&](const std::string& what) {
-    if (error != nullptr) *error = what + ": " + std::strerror(errno);
-    return false;
-  };
+// A fresh temporary file beside `target`; its name goes to `pattern`. -1 with errno on failure.
+int CreateTemporaryBeside(const std::filesystem::path& target, std::string& pattern) {
   std::filesystem::path folder = target.parent_path();
   if (folder.empty()) folder = ".";
-  std::string pattern = (folder / ("." + target.filename().string() + ".XXXXXX")).string();
-  int fd = ::mkstemp(pattern.data());
-  if (fd < 0) return fail("cannot create a temporary file in " + folder.string());
+  pattern = (folder / ("." + target.filename().string() + ".XXXXXX")).string();
+  return ::mkstemp(pattern.data());
+}
+
+// Writes all of `content` to `fd`; false with errno on failure.
+bool WriteAll(int fd, std::string_view content) {
   const char* data = content.data();
   size_t left = content.size();
   while (left > 0) {
     ssize_t written = ::write(fd, data, left);
     if (written < 0) {
       if (errno == EINTR) continue;
-      int saved = errno;
-      ::close(fd);
-      ::unlink(pattern.c_str());
-      errno = saved;
-      return fail("cannot write " + target.string());
+      return false;
     }
     data += written;
     left -= static_cast<size_t>(written);
   }
+  return true;
+}
+
+// Closes the temporary file `fd` and renames it over `target`; on failure it is removed.
+bool FinishTemporary(int fd, const std::string& pattern, const std::filesystem::path& target,
+                     std::string* error);
+
+}  // namespace
+
+TextFileWriter::TextFileWriter(std::filesystem::path target) : target_(std::move(target)) {}
+
+TextFileWriter::~TextFileWriter() {
+  if (fd_ >= 0) {
+    ::close(fd_);
+    ::unlink(temporary_.c_str());
+  }
+}
+
+void TextFileWriter::Spill() {
+  if (!error_.empty()) {
+    content_.clear();  // already failed: Commit() says so
+    return;
+  }
+  if (fd_ < 0) {
+    fd_ = CreateTemporaryBeside(target_, temporary_);
+    if (fd_ < 0) {
+      error_ = "cannot create a temporary file beside " + target_.string() + ": " +
+               std::strerror(errno);
+      content_.clear();
+      return;
+    }
+  }
+  if (!WriteAll(fd_, content_)) error_ = "cannot write " + target_.string() + ": " + std::strerror(errno);
+  content_.clear();
+}
+
+bool TextFileWriter::Commit() {
+  if (fd_ < 0 && error_.empty()) return WriteFileAtomically(target_, content_, &error_);
+  if (error_.empty()) Spill();
+  if (!error_.empty()) {
+    if (fd_ >= 0) {
+      ::close(fd_);
+      ::unlink(temporary_.c_str());
+      fd_ = -1;
+    }
+    return false;
+  }
+  const int fd = fd_;
+  fd_ = -1;
+  return FinishTemporary(fd, temporary_, target_, &error_);
+}
+
+bool WriteFileAtomically(const std::filesystem::path& target, std::string_view content,
+                         std::string* error) {
+  std::string pattern;
+  const int fd = CreateTemporaryBeside(target, pattern);
+  if (fd < 0) {
+    if (error != nullptr) {
+      *error = "cannot create a temporary file in " +
+               (target.parent_path().empty() ? std::string(".") : target.parent_path().string()) +
+               ": " + std::strerror(errno);
+    }
+    return false;
+  }
+  if (!WriteAll(fd, content)) {
+    const int saved = errno;
+    ::close(fd);
+    ::unlink(pattern.c_str());
+    if (error != nullptr) *error = "cannot write " + target.string() + ": " + std::strerror(saved);
+    return false;
+  }
+  return FinishTemporary(fd, pattern, target, error);
+}
+
+namespace {
+
+bool FinishTemporary(int fd, const std::string& pattern, const std::filesystem::path& target,
+                     std::string* error) {
+  auto fail = [&](const std::string& what) {
+    if (error != nullptr) *error = what + ": " + std::strerror(errno);
+    return false;
+  };
   // mkstemp makes the file private; give it the ordinary permissions of a new file.
   mode_t mask = ::umask(0);
   ::umask(mask);
@@ -67,6 +142,8 @@ bool WriteFileAtomically(const std::filesystem::path& target, std::string_view c
   if (error != nullptr) error->clear();
   return true;
 }
+
+}  // namespace
 
 namespace {
 
