@@ -307,8 +307,8 @@ bool ImportTable(const std::filesystem::path& path, const ImportChoices& choices
     return false;
   };
   auto tooManyRows = [&]() {
-    error = where + " has more than " + Thousands(kMaxTableRows) + " data rows; at most " +
-            Thousands(kMaxTableRows) + " data sets can be analysed";
+    error = where + " has more than " + Thousands(choices.MaxRows) + " data rows; at most " +
+            Thousands(choices.MaxRows) + " data sets can be analysed";
     return false;
   };
 
@@ -391,7 +391,7 @@ bool ImportTable(const std::filesystem::path& path, const ImportChoices& choices
   bool tooMany = false;
   if (!parse([&](Record& r) {
         if (r.Width() == 0 || seen++ < dataStart) return true;
-        if (++dataRows > kMaxTableRows) {
+        if (++dataRows > choices.MaxRows) {
           tooMany = true;
           return false;
         }

@@ -10,6 +10,10 @@
 
 namespace vornax::batch {
 
+// A table may hold no more data rows than an analysis takes data sets; a longer one is refused
+// as soon as its rows are counted, before they are read.
+constexpr size_t kMaxTableRows = static_cast<size_t>(kMaxExpandedDataSets);
+
 // Whether the first row is a header row: guessed from its cells, or said by the user.
 enum class HeaderRow { Guess, Yes, No };
 
@@ -24,6 +28,8 @@ struct ImportChoices {
   // The rows are kept as numbers in ImportedTable::Values instead of as text in Cells (and
   // LineNumbers): a long table then takes little memory.
   bool AsValues = false;
+  // The most data rows taken; a longer table is refused as soon as its rows are counted.
+  size_t MaxRows = kMaxTableRows;
 };
 
 struct ImportedTable {
@@ -42,10 +48,6 @@ struct ImportedTable {
   char Delimiter = ',';          // ' ' for blanks
   bool DecimalComma = false;     // numbers written with a decimal comma
 };
-
-// A table may hold no more data rows than an analysis takes data sets; a longer one is refused
-// as soon as its rows are counted, before they are read.
-constexpr size_t kMaxTableRows = static_cast<size_t>(kMaxExpandedDataSets);
 
 // Cells taken as missing: empty, NA, NaN, "." and "-" (letters in either case).
 bool IsMissingValue(const std::string& cell);
