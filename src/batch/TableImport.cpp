@@ -653,10 +653,13 @@ bool ImportTable(const std::filesystem::path& path, const ImportChoices& choices
     return true;
   };
   seen = 0;
+  bool rowsGood = true;  // false once a row is refused (its message is in `error`)
   if (!parse([&](Record& r) {
         if (r.Width() == 0 || seen++ < dataStart) return true;
-        return takeRow(r);
-      })) {
+        rowsGood = takeRow(r);
+        return rowsGood;
+      }) ||
+      !rowsGood) {
     return false;
   }
   table.DecimalComma = style == NumberStyle::Comma;

@@ -71,10 +71,10 @@ TEST(TableImport, DelimitersAndColumns) {
   auto tab = Import("1\t2\t3\n4\t5\t6\n");
   EXPECT_EQ(tab.Delimiter, '\t');
   EXPECT_EQ(tab.NrOfVarInData, 2);  // three columns without a weight header: Y, X, Z
-  auto blanks = Import("  1   2  3  4\n5 6 7 8\n");
+  auto blanks = Import("Y X Z weight\n  1   2  3  4\n5 6 7 8\n");
   EXPECT_EQ(blanks.Delimiter, ' ');
   EXPECT_EQ(blanks.NrOfVarInData, 2);
-  EXPECT_TRUE(blanks.HasWeights);  // four columns: the last is the weight
+  EXPECT_TRUE(blanks.HasWeights);  // four columns, the last headed as the weight
   auto headed = Import("\"Y\",\"X\",\"Weight factor\"\n1,2,3\n");
   EXPECT_TRUE(headed.HasWeights);
   EXPECT_EQ(headed.NrOfVarInData, 1);
@@ -148,10 +148,11 @@ TEST(TableImport, RefusalsNameTheLine) {
   EXPECT_EQ(Refusal("1,2\n" + std::string(60, 'x') + ",2\n"),
             ", line 2: \"" + std::string(37, 'x') + "...\" in column 1 is not a number");
   EXPECT_EQ(Refusal("1,2\n1,2,3\n"), ", line 2: more than 2 columns");
-  EXPECT_EQ(Refusal("1\n"), ", line 1: expected 2 to 4 columns (Y, X[, Z][, weight]), found 1");
+  EXPECT_EQ(Refusal("1\n"),
+            ", line 1: expected 2 or 3 columns (Y, X[, Z]) and perhaps a weight column, found 1");
   EXPECT_EQ(Refusal("1,2,3,4,5\n"),
-            ", line 1: expected 2 to 4 columns (Y, X[, Z][, weight]), found 5; choose them "
-            "with --y, --x, --z and --weight");
+            ", line 1: found 5 columns (1, 2, 3, 4, 5), more than Y, X and Z; choose them with "
+            "--y COL --x COL [--z COL] [--weight COL], for instance --y 1 --x 2");
   // A first row with a typing error is not taken for a header (and silently lost).
   EXPECT_EQ(Refusal("2.5,3O\n3,40\n"),
             ", line 1: the first row holds names and numbers (\"3O\" and \"2.5\"): a header row "
@@ -312,14 +313,14 @@ TEST(TableImport, DecimalSeparatorsAndWeightsAreCheckedRowByRow) {
   EXPECT_EQ(Refusal("Y;X\n1.234,5;1\n"), ", line 2: \"1.234,5\" in column 1 (Y) is not a number");
   EXPECT_EQ(Refusal("Y,X,weight\n1,2,1\n3,4,2.5\n"),
             ", line 3: the weight factor \"2.5\" in column 3 (weight) is not a whole number");
-  EXPECT_EQ(Refusal("Y,X,w\n1,2,-2\n"),
+  EXPECT_EQ(Refusal("Y,X,w\n1,2,-2\n", /*weights=*/true),
             ", line 2: the weight factor \"-2\" in column 3 (w) is below 1: a data set cannot "
             "count zero or negative times");
-  EXPECT_EQ(Refusal("Y,X,w\n1,2,1000001\n"),
+  EXPECT_EQ(Refusal("Y,X,w\n1,2,1000001\n", /*weights=*/true),
             ", line 2: the weight factor \"1000001\" in column 3 (w) is above 1000000, the largest "
             "accepted");
-  EXPECT_EQ(Import("Y,X,w\n1,2,1000000\n").Cells, (Rows{{"1", "2", "1000000"}}));
-  auto whole = Import("Y;X;w\n1;2;3,0\n4;5;2.0\n6;7;1\n");
+  EXPECT_EQ(Import("Y,X,w\n1,2,1000000\n", true).Cells, (Rows{{"1", "2", "1000000"}}));
+  auto whole = Import("Y;X;weight\n1;2;3,0\n4;5;2.0\n6;7;1\n");
   EXPECT_EQ(GridFromTable(whole, "t").Rows,
             (Rows{{"1", "1", "2", "3"}, {"2", "4", "5", "2"}, {"3", "6", "7", "1"}}));
 }
@@ -373,10 +374,11 @@ TEST(TableImport, ColumnsChosenByNameOrNumber) {
   // A chosen column that says "text" where a number belongs.
   EXPECT_EQ(error(wide, Columns("site", "depth")),
             "T, line 2: \"A\" in column 1 (site) is not a number");
-  // By position, more than four columns need choosing.
+  // By position, more than three columns need choosing.
   EXPECT_EQ(error(wide, ImportChoices{}),
-            "T, line 1: expected 2 to 4 columns (Y, X[, Z][, weight]), found 5; choose them with "
-            "--y, --x, --z and --weight");
+            "T, line 1: found 5 columns (1 \"site\", 2 \"Depth\", 3 \"yield\", 4 \"salinity\", "
+            "5 \"n\"), more than Y, X and Z; choose them with --y COL --x COL [--z COL] "
+            "[--weight COL], for instance --y site --x Depth");
 }
 
 }  // namespace
