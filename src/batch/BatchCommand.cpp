@@ -432,7 +432,7 @@ int RunChecked(Choices& c, const CLI::App& app, const AnalysisTable& analyses, R
   // The files of --json and --graph take the place of none of these, nor of each other.
   std::vector<NamedFile> taken = {{input, "the input"}, {outPath, "the report"},
                                   {varPath, "the ANOVA table"}};
-  if (writeInput) taken.push_back({written, "the input file written from the table"});
+  if (writeInput) taken.push_back({written, "the input file this run writes"});
   if (c.prefer == "partial") taken.push_back({targets.back(), "the scan table"});
   // A graph name of another kind is written as .bmp.
   const std::vector<fs::path> graphAlso = {WithExtension(c.graph, ".bmp")};

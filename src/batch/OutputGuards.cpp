@@ -50,8 +50,11 @@ std::string CheckOptionFile(const std::string& option, const fs::path& path,
   if (fs::is_directory(path, ec)) return named + " is a folder; give a file name";
   const fs::path folder = path.parent_path().empty() ? fs::path(".") : path.parent_path();
   if (!fs::is_directory(folder, ec)) {
-    return "cannot write " + named + ": the folder \"" + PathText(folder) + "\" does not exist\n" +
-           std::strerror(fs::exists(folder, ec) ? ENOTDIR : ENOENT);
+    const bool exists = fs::exists(folder, ec);
+    return "cannot write " + named + ": " +
+           (exists ? "\"" + PathText(folder) + "\" is not a folder"
+                   : "the folder \"" + PathText(folder) + "\" does not exist") +
+           "\n" + std::strerror(exists ? ENOTDIR : ENOENT);
   }
   const std::string reason = FolderNotWritable(folder);
   if (!reason.empty()) {

@@ -68,7 +68,7 @@ bool WrittenByThisProgram(const std::filesystem::path& path) {
   if (lines.empty()) return false;
   if (StartsWith(lines[0], " Results of program ")) return true;
   if (StartsWith(lines[0], " Variance Analysis, ANOVA table")) return true;
-  if (lines.size() >= 3 && StartsWith(lines[2], " BP=breakpoint, Nr1 = number of data below BP")) {
+  if (lines.size() >= 3 && StartsWith(lines[2], " BP=breakpoint, N")) {
     return true;  // the scan table of a partial regression
   }
   return IsVarianceFile(head, lines);

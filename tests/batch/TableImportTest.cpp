@@ -383,3 +383,121 @@ TEST(TableImport, ColumnsChosenByNameOrNumber) {
 
 }  // namespace
 }  // namespace vornax::batch
+
+namespace vornax::batch {
+namespace {
+
+// Weight factors come from a column only when it is named so (by --weight, --weights or its
+// header): a column that merely stands fourth, or a "body weight", is no repetition count.
+TEST(TableImport, WeightsOnlyWhenNamed) {
+  const std::string stackloss =
+      "loss,air,water,acid\n42,80,27,89\n37,80,27,88\n37,75,25,90\n28,62,24,87\n";
+  EXPECT_EQ(Refusal(stackloss),
+            ", line 1: found 4 columns (1 \"loss\", 2 \"air\", 3 \"water\", 4 \"acid\"), more than "
+            "Y, X and Z; choose them with --y COL --x COL [--z COL] [--weight COL], for instance "
+            "--y loss --x air");
+  EXPECT_EQ(Refusal("42 80 27 89\n37 80 27 88\n"),
+            ", line 1: found 4 columns (1, 2, 3, 4), more than Y, X and Z; choose them with --y "
+            "COL --x COL [--z COL] [--weight COL], for instance --y 1 --x 2");
+  struct Case {
+    std::string text;
+    ImportChoices choices;
+    bool weights;
+    int variables;
+  };
+  ImportChoices acid;
+  acid.Y = "loss";
+  acid.X = "air";
+  acid.Weight = "acid";
+  ImportChoices flagged;
+  flagged.LastColumnIsWeight = true;
+  const std::vector<Case> cases = {
+      {stackloss, acid, true, 1},
+      {"Y,X,Z,Weights\n1,2,3,4\n", {}, true, 2},
+      {"Y,X,weight factor\n1,2,3\n", {}, true, 1},
+      {"Y,X,body weight\n1,2,3\n", {}, false, 2},
+      {"Y,X,w\n1,2,3\n", {}, false, 2},
+      {"Y,X,wt\n1,2,3\n", {}, false, 2},
+      {"1,2,3\n", {}, false, 2},
+      {"1,2,3\n", flagged, true, 1},
+      {"1,2,3,4\n", flagged, true, 2},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.text);
+    const ImportedTable t = Import(c.text, c.choices);
+    EXPECT_EQ(t.HasWeights, c.weights);
+    EXPECT_EQ(t.NrOfVarInData, c.variables);
+  }
+}
+
+// --header says what the first row is; without it the row is guessed. Text that is not UTF-8
+// is read as Windows-1252 (Latin-1), so its names print cleanly and can be chosen.
+TEST(TableImport, HeaderChoiceAndEightBitNames) {
+  struct Case {
+    std::string text;
+    HeaderRow header;
+    std::vector<std::string> names;  // used names
+    size_t rows;
+    bool windows1252;
+  };
+  const std::vector<Case> cases = {
+      {"2019,2020\n1,2\n3,4\n", HeaderRow::Guess, {"column 1", "column 2"}, 3, false},
+      {"2019,2020\n1,2\n3,4\n", HeaderRow::Yes, {"2019", "2020"}, 2, false},
+      {"Y,X\n1,2\n", HeaderRow::Guess, {"Y", "X"}, 1, false},
+      {"Ertrag \xE4,Tiefe \xDF\n1,2\n", HeaderRow::Guess, {"Ertrag \xC3\xA4", "Tiefe \xC3\x9F"}, 1,
+       true},
+      {"Kosten \x80,Menge\n1,2\n", HeaderRow::Guess, {"Kosten \xE2\x82\xAC", "Menge"}, 1, true},
+      {"Ertrag \xC3\xA4,Tiefe\n1,2\n", HeaderRow::Guess, {"Ertrag \xC3\xA4", "Tiefe"}, 1, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.text);
+    ImportChoices choices;
+    choices.Header = c.header;
+    const ImportedTable t = Import(c.text, choices);
+    EXPECT_EQ(t.UsedNames, c.names);
+    EXPECT_EQ(t.Cells.size(), c.rows);
+    EXPECT_EQ(t.WasWindows1252, c.windows1252);
+  }
+  ImportChoices no;
+  no.Header = HeaderRow::No;
+  EXPECT_EQ(Refusal("Y,X\n1,2\n", no), ", line 1: \"Y\" in column 1 is not a number");
+  // A Latin-1 name chosen by its UTF-8 spelling.
+  ImportChoices named;
+  named.Y = "Ertrag \xC3\xA4";
+  named.X = "2";
+  EXPECT_EQ(Import("Ertrag \xE4;Tiefe\n1;2\n", named).UsedNames,
+            (std::vector<std::string>{"Ertrag \xC3\xA4", "Tiefe"}));
+}
+
+// Read as numbers, a table gives the values the text cells give the run; a table longer than
+// the data-set limit is refused on its row count, before any cell is looked at.
+TEST(TableImport, AsValuesAndTheRowLimit) {
+  ImportChoices values;
+  values.AsValues = true;
+  const ImportedTable t = Import("Y;X;Z;weight\n1,5;2;-3e2;2\nNA;1;1;1\n0,1;1e-3;7;1\n", values);
+  EXPECT_TRUE(t.Cells.empty());
+  EXPECT_EQ(t.Values.Y, (std::vector<long double>{1.5L, static_cast<long double>(0.1)}));
+  EXPECT_EQ(t.Values.X, (std::vector<long double>{2, static_cast<long double>(1e-3)}));
+  EXPECT_EQ(t.Values.Z, (std::vector<long double>{-300, 7}));
+  EXPECT_EQ(t.Values.Weight, (std::vector<int32_t>{2, 1}));
+  EXPECT_EQ(t.LeftOut, (std::vector<size_t>{3}));
+
+  ImportChoices limited;
+  limited.MaxRows = 5;
+  const std::string five = "Y,X\n1,1\n2,2\n3,3\n4,4\n\n5,5\n";
+  EXPECT_EQ(Import(five, limited).Cells.size(), 5u);
+  EXPECT_EQ(Refusal(five + "6,x\n", limited),
+            " has more than 5 data rows; at most 5 data sets can be analysed");
+  EXPECT_EQ(Refusal("1,2\n1e400,2\n"),
+            ", line 2: \"1e400\" in column 1 is out of range: the numbers read lie between "
+            "1E-308 and 1E+308 in size, or are 0");
+  EXPECT_EQ(Refusal("1,2\n2,-1E-999\n"),
+            ", line 2: \"-1E-999\" in column 2 is out of range: the numbers read lie between "
+            "1E-308 and 1E+308 in size, or are 0");
+  EXPECT_EQ(Refusal("1,2\n2,1e4x\n"), ", line 2: \"1e4x\" in column 2 is not a number");
+  EXPECT_EQ(Thousands(9000000), "9,000,000");
+  EXPECT_EQ(Thousands(999), "999");
+}
+
+}  // namespace
+}  // namespace vornax::batch
