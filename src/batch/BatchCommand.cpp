@@ -64,14 +64,17 @@ struct Choices {
 
 const char* const kFooter = R"(
 The input is an input file (.inp) as the program writes it, or a table of columns
-Y, X[, Z][, weight] separated by commas, semicolons, tabs or blanks, with an optional
-header row; --y, --x, --z and --weight choose other columns by header name or number.
-Quoted fields may hold separators, quotes and line breaks; UTF-8 and UTF-16 are read.
+Y, X[, Z] separated by commas, semicolons, tabs or blanks, with an optional header row;
+--y, --x, --z and --weight choose other columns by header name or number. Weight factors
+come only from --weight, --weights or a last column headed weight.
+Quoted fields may hold separators, quotes and line breaks; UTF-8 and UTF-16 are read,
+other 8-bit text as Windows-1252 (Latin-1).
 A leading column of row names (an empty header over 1, 2, 3 ... or over text) is left
 aside. Empty cells and NA, NaN, "." and "-" are missing values: their rows are left out
 and listed, or refused with --strict.
 A table is also written as NAME.inp, so that the run can be repeated; an existing
-NAME.inp that holds other data is left alone and the run stops, unless --overwrite.
+NAME.inp that this program wrote from the same table is replaced, any other that holds
+other data is left alone and the run stops, unless --overwrite.
 The report NAME.out and the ANOVA table NAME.var are written beside the input, or into
 --output-dir (together with NAME.inp). The input file given is never rewritten.
 The path of the report is printed on standard output, followed by a summary of the
@@ -625,8 +628,8 @@ int RunBatch(int argc, const char* const* argv, std::ostream& out, std::ostream&
                "Answer No when asked whether the X-data may be transformed to generalize an "
                "s-curve, quadratic or cubic fit (the default answer is Yes)");
   app.add_flag("--weights", c.weights,
-               "A table's third column is a weight factor (found by itself when its header "
-               "says weight); the fourth column of a table always is");
+               "The last column of a table (the third or the fourth) holds weight factors; "
+               "found by itself only when its header is weight, weights or weight factor");
   app.add_option("--y", c.yColumn,
                  "The column of Y in a table: its header name or its number (1 is the first); "
                  "with --x, instead of the order of the columns")
