@@ -147,12 +147,14 @@ bool FinishTemporary(int fd, const std::string& pattern, const std::filesystem::
 
 namespace {
 
-// UTF-16 to UTF-8 through the C library's converter; false for text that is not valid UTF-16.
-bool ConvertUtf16(std::string& bytes, size_t skip, bool bigEndian) {
-  iconv_t cd = ::iconv_open("UTF-8", bigEndian ? "UTF-16BE" : "UTF-16LE");
+// Text in the encoding `from` to UTF-8 through the C library's converter, leaving out the first
+// `skip` bytes; false (and the text as it was) for text that does not convert. UTF-8 takes at
+// most `growth` bytes for each byte converted.
+bool ConvertToUtf8(std::string& bytes, size_t skip, const char* from, size_t growth) {
+  iconv_t cd = ::iconv_open("UTF-8", from);
   if (cd == reinterpret_cast<iconv_t>(-1)) return false;
   std::string in = bytes.substr(skip);
-  std::string out(in.size() * 2 + 16, '\0');
+  std::string out(in.size() * growth + 16, '\0');
   char* inPtr = in.data();
   size_t inLeft = in.size();
   char* outPtr = out.data();
@@ -163,6 +165,11 @@ bool ConvertUtf16(std::string& bytes, size_t skip, bool bigEndian) {
   out.resize(out.size() - outLeft);
   bytes.swap(out);
   return true;
+}
+
+// UTF-16 to UTF-8; false for text that is not valid UTF-16.
+bool ConvertUtf16(std::string& bytes, size_t skip, bool bigEndian) {
+  return ConvertToUtf8(bytes, skip, bigEndian ? "UTF-16BE" : "UTF-16LE", 2);
 }
 
 }  // namespace
@@ -232,23 +239,7 @@ bool IsValidUtf8(std::string_view text) {
 
 bool ConvertWindows1252(std::string& text) {
   // Five bytes have no character in code page 1252; text holding them is read as Latin-1.
-  for (const char* from : {"WINDOWS-1252", "ISO-8859-1"}) {
-    iconv_t cd = ::iconv_open("UTF-8", from);
-    if (cd == reinterpret_cast<iconv_t>(-1)) continue;
-    std::string in = text;
-    std::string out(in.size() * 3 + 16, '\0');
-    char* inPtr = in.data();
-    size_t inLeft = in.size();
-    char* outPtr = out.data();
-    size_t outLeft = out.size();
-    const size_t rc = ::iconv(cd, &inPtr, &inLeft, &outPtr, &outLeft);
-    ::iconv_close(cd);
-    if (rc == static_cast<size_t>(-1) || inLeft != 0) continue;
-    out.resize(out.size() - outLeft);
-    text.swap(out);
-    return true;
-  }
-  return false;
+  return ConvertToUtf8(text, 0, "WINDOWS-1252", 3) || ConvertToUtf8(text, 0, "ISO-8859-1", 2);
 }
 
 std::vector<std::string> SplitLines(std::string_view text, bool* finalLineEnded) {

@@ -13,6 +13,7 @@
 #include <sstream>
 #include <tuple>
 
+#include "batch/FakeBatch.h"
 #include "run/FakeAnalyses.h"
 #include "support/TestSupport.h"
 
@@ -26,20 +27,7 @@ using test::ReadLines;
 using test::TempDir;
 using test::WriteFileBytes;
 
-struct Batch {
-  FakeAnalyses fakes;
-  std::string out, err;
-  int Run(std::vector<std::string> args) {
-    args.insert(args.begin(), "vornax-batch");
-    std::vector<const char*> argv;
-    for (const std::string& a : args) argv.push_back(a.c_str());
-    std::ostringstream o, e;
-    const int code = RunBatch(static_cast<int>(argv.size()), argv.data(), o, e, fakes.Table());
-    out = o.str();
-    err = e.str();
-    return code;
-  }
-};
+using test::Batch;
 
 const char* kCsv = "depth,yield\n1.5,30\n2.5,40\n,50\n3.75,60\n";
 

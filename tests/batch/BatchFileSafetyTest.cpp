@@ -12,6 +12,7 @@
 #include <sstream>
 
 #include "regression/AnalysisGuards.h"
+#include "batch/FakeBatch.h"
 #include "run/FakeAnalyses.h"
 #include "support/TestSupport.h"
 
@@ -24,20 +25,7 @@ using test::ReadFileBytes;
 using test::TempDir;
 using test::WriteFileBytes;
 
-struct Batch {
-  FakeAnalyses fakes;
-  std::string out, err;
-  int Run(std::vector<std::string> args) {
-    args.insert(args.begin(), "vornax-batch");
-    std::vector<const char*> argv;
-    for (const std::string& a : args) argv.push_back(a.c_str());
-    std::ostringstream o, e;
-    const int code = RunBatch(static_cast<int>(argv.size()), argv.data(), o, e, fakes.Table());
-    out = o.str();
-    err = e.str();
-    return code;
-  }
-};
+using test::Batch;
 
 // Every file of a folder with its bytes.
 std::map<std::string, std::string> Snapshot(const fs::path& folder) {
@@ -47,6 +35,14 @@ std::map<std::string, std::string> Snapshot(const fs::path& folder) {
         entry.is_regular_file() ? ReadFileBytes(entry.path()) : "<folder>";
   }
   return files;
+}
+
+// The text with every "@" replaced by `at`.
+std::string Expand(std::string s, const std::string& at) {
+  for (size_t p = s.find('@'); p != std::string::npos; p = s.find('@', p + at.size())) {
+    s.replace(p, 1, at);
+  }
+  return s;
 }
 
 const char* const kTable = "Y,X\n1,1\n2,2\n3,3\n4,5\n5,4\n";
@@ -78,12 +74,7 @@ TEST(BatchFileSafety, OutputsNeverTakeThePlaceOfTheInputOrOfEachOther) {
   for (const Case& c : cases) {
     TempDir dir;
     const std::string at = dir.path().string();
-    auto expand = [&](std::string s) {
-      for (size_t p = s.find('@'); p != std::string::npos; p = s.find('@', p + at.size())) {
-        s.replace(p, 1, at);
-      }
-      return s;
-    };
+    auto expand = [&](const std::string& s) { return Expand(s, at); };
     WriteFileBytes(dir / "ex1.inp",
                    ReadFileBytes(fs::path(VORNAX_EXAMPLES_DIR) / "01-yield-watertable.inp"));
     WriteFileBytes(dir / "ex1.out", kOwnReport);
@@ -171,12 +162,7 @@ TEST(BatchFileSafety, OptionsAreCheckedBeforeTheWork) {
   for (const Case& c : cases) {
     TempDir dir;
     const std::string at = dir.path().string();
-    auto expand = [&](std::string s) {
-      for (size_t p = s.find('@'); p != std::string::npos; p = s.find('@', p + at.size())) {
-        s.replace(p, 1, at);
-      }
-      return s;
-    };
+    auto expand = [&](const std::string& s) { return Expand(s, at); };
     WriteFileBytes(dir / "t.csv", kTable);
     std::vector<std::string> args = {(dir / "t.csv").string()};
     for (const std::string& a : c.args) args.push_back(expand(a));
