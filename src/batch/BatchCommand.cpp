@@ -531,11 +531,10 @@ int RunChecked(Choices& c, const CLI::App& app, const AnalysisTable& analyses, R
   // of a long table is held.
   const SaveCalculateResult result = SaveCalculate(session, grid, std::move(values), inputPath,
                                                    dialogs, writeInput, /*loadReport=*/false);
-  if (result.Outcome != SaveCalculateOutcome::Done) {
-    // The input file of a run that gave nothing would be taken for the record of one.
-    state.Input.Restore();
-    state.Input = InputFileGuard();
-  }
+  // The input file of a run that gave nothing would be taken for the record of one; that of a
+  // run that gave its report stays, whatever happens after.
+  if (result.Outcome != SaveCalculateOutcome::Done) state.Input.Restore();
+  state.Input = InputFileGuard();
   if (result.Outcome == SaveCalculateOutcome::AnalysisStopped ||
       result.Outcome == SaveCalculateOutcome::OutputInvalid) {
     // A refusal takes away the reports of an earlier run beside these data; say which, and
