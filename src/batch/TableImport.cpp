@@ -4,8 +4,8 @@
 #include <algorithm>
 #include <cctype>
 #include <charconv>
-#include <functional>
 #include <cmath>
+#include <functional>
 #include <string_view>
 #include <utility>
 
@@ -75,7 +75,7 @@ bool IsNumber(const std::string& cell, NumberStyle* style = nullptr) {
   return true;
 }
 
-// A number in form that no 64-bit real holds (1e400, 1e-400).
+// A number in form that no 64-bit real holds (1e400, 1e-400), rather than no number at all.
 bool IsOutOfRange(const std::string& cell) {
   std::string s = cell;
   if (std::count(s.begin(), s.end(), ',') == 1 && s.find('.') == std::string::npos) {
@@ -120,8 +120,7 @@ struct Record {
 
 // The libcsv callbacks gather fields and records here.
 struct Collector {
-  const std::function<bool(Record&)>* sink = nullptr;  // null: the records are only counted
-  size_t count = 0;
+  const std::function<bool(Record&)>* sink = nullptr;
   bool stopped = false;  // the sink asked for no more records
   Record current;
   size_t startLine = 0;
@@ -131,7 +130,7 @@ struct Collector {
 
 void OnField(void* text, size_t length, void* data) {
   auto* c = static_cast<Collector*>(data);
-  if (c->sink == nullptr) return;
+  if (c->stopped) return;
   std::string field = text != nullptr ? std::string(static_cast<const char*>(text), length) : "";
   // Blank separated: a run of blanks is one separator, so the empty fields between them go.
   if (c->blankSeparated && field.empty()) return;
@@ -140,9 +139,8 @@ void OnField(void* text, size_t length, void* data) {
 
 void OnRecord(int, void* data) {
   auto* c = static_cast<Collector*>(data);
-  ++c->count;
   c->inRecord = false;
-  if (c->sink == nullptr || c->stopped) return;
+  if (c->stopped) return;
   c->current.line = c->startLine;
   if (!(*c->sink)(c->current)) c->stopped = true;
   c->current = Record{};
@@ -233,23 +231,6 @@ char DetectDelimiter(const std::vector<std::string_view>& lines) {
   return ' ';
 }
 
-// The lines of the text as views into it: no second copy of a large table.
-std::vector<std::string_view> LineViews(std::string_view text) {
-  std::vector<std::string_view> lines;
-  size_t start = 0;
-  while (start < text.size()) {
-    const size_t at = text.find_first_of("\r\n", start);
-    if (at == std::string_view::npos) {
-      lines.push_back(text.substr(start));
-      break;
-    }
-    lines.push_back(text.substr(start, at - start));
-    start = at + 1;
-    if (text[at] == '\r' && start < text.size() && text[start] == '\n') ++start;
-  }
-  return lines;
-}
-
 std::string Cell(const Record& r, size_t column) {
   return column < r.fields.size() ? Trim(r.fields[column]) : std::string();
 }
@@ -301,7 +282,7 @@ bool ImportTable(const std::filesystem::path& path, const ImportChoices& choices
   // Spreadsheets of older systems save 8-bit text; its names would print as broken characters
   // and could not be chosen with --y or --x.
   if (!table.WasUtf16 && !IsValidUtf8(*bytes)) table.WasWindows1252 = ConvertWindows1252(*bytes);
-  const std::vector<std::string_view> lines = LineViews(*bytes);
+  const std::vector<std::string_view> lines = SplitLineViews(*bytes);
   auto lineError = [&](size_t line, const std::string& what) {
     error = where + ", line " + std::to_string(line) + ": " + what;
     return false;

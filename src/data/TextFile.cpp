@@ -242,23 +242,28 @@ bool ConvertWindows1252(std::string& text) {
   return ConvertToUtf8(text, 0, "WINDOWS-1252", 3) || ConvertToUtf8(text, 0, "ISO-8859-1", 2);
 }
 
-std::vector<std::string> SplitLines(std::string_view text, bool* finalLineEnded) {
-  std::vector<std::string> lines;
+std::vector<std::string_view> SplitLineViews(std::string_view text, bool* finalLineEnded) {
+  std::vector<std::string_view> lines;
   size_t start = 0;
   bool ended = true;
   while (start < text.size()) {
     const size_t at = text.find_first_of("\r\n", start);
     if (at == std::string_view::npos) {
-      lines.emplace_back(text.substr(start));
+      lines.push_back(text.substr(start));
       ended = false;
       break;
     }
-    lines.emplace_back(text.substr(start, at - start));
+    lines.push_back(text.substr(start, at - start));
     start = at + 1;
     if (text[at] == '\r' && start < text.size() && text[start] == '\n') ++start;
   }
   if (finalLineEnded != nullptr) *finalLineEnded = ended;
   return lines;
+}
+
+std::vector<std::string> SplitLines(std::string_view text, bool* finalLineEnded) {
+  const std::vector<std::string_view> views = SplitLineViews(text, finalLineEnded);
+  return std::vector<std::string>(views.begin(), views.end());
 }
 
 std::optional<std::string> ReadTextBytes(const std::filesystem::path& path, std::string& reason,

@@ -95,6 +95,9 @@ bool ConvertWindows1252(std::string& text);
 
 // Splits text into lines at CR LF, LF or a lone CR; the line ends are not kept.
 std::vector<std::string> SplitLines(std::string_view text, bool* finalLineEnded = nullptr);
+// The same as views into `text`, for a long text that should not be copied line by line.
+std::vector<std::string_view> SplitLineViews(std::string_view text,
+                                             bool* finalLineEnded = nullptr);
 
 // Splits a line into tokens separated by blanks and tabs.
 std::vector<std::string_view> SplitTokens(std::string_view line);
