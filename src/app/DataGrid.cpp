@@ -23,6 +23,7 @@ constexpr int kValueWidth = 75;
 constexpr int kWidestValue = 320;    // a longer text is cut rather than the grid grown further
 constexpr int kWidestCaption = 170;  // a long name in a caption is elided
 constexpr int kCellMargin = 14;
+constexpr int kRowsMeasuredWhole = 5000;
 // Rows left out of a run for an empty value.
 const QColor kIncompleteColour(255, 214, 153);
 constexpr const char* kIncompleteTip = "Incomplete: this row is left out of the analysis";
@@ -269,8 +270,20 @@ void DataGrid::EditDone(int top, int bottom, int left, int right) {
     setRangeSelected(QTableWidgetSelectionRange(top - 1, left, lastRow - 1, right), true);
     scrollTo(model()->index(top - 1, left));
   }
-  FitWidth();
+  Refit();
   if (OnGridChanged) OnGridChanged();
+}
+
+void DataGrid::Refit() {
+  // The widths follow the texts both ways while that is quick; with very many rows they only
+  // grow.
+  if (rowCount() <= kRowsMeasuredWhole) {
+    contentWidth_.fill(0);
+    for (int r = 1; r <= rowCount(); ++r) {
+      for (int c = kYColumn; c < kGridColumns; ++c) WidenFor(c, CellText(r, c));
+    }
+  }
+  FitWidth();
 }
 
 void DataGrid::CommitEdit() {

@@ -56,6 +56,8 @@ class DataGrid : public QTableWidget {
   // Widens the columns to their texts, never narrower than the standard widths, and fits the
   // grid's own width to the columns shown.
   void FitWidth();
+  // Measures the texts again (narrower columns too), then FitWidth.
+  void Refit();
 
   // Rows left out of the last run for an empty value: marked until they are complete.
   void MarkIncompleteRows(const std::vector<int>& rows);

@@ -36,6 +36,10 @@ void GridEdit::SetFrame(const GridFrame& frame) {
   frame_ = std::array<GridFrame, 2>{grid_.ReadFrame ? grid_.ReadFrame() : GridFrame{}, frame};
 }
 
+void GridEdit::SetFrame(const GridFrame& before, const GridFrame& after) {
+  frame_ = std::array<GridFrame, 2>{before, after};
+}
+
 QString GridEdit::CellAfter(int row, int column) const {
   if (row > rowsAfter_) return {};
   for (auto it = cells_.rbegin(); it != cells_.rend(); ++it) {

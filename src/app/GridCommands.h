@@ -44,6 +44,8 @@ class GridEdit {
   void SetCell(int row, int column, const QString& text);
   void SetNames(const ColumnNames& names);
   void SetFrame(const GridFrame& frame);
+  // For a frame already changed by the time the edit is gathered (a file read in).
+  void SetFrame(const GridFrame& before, const GridFrame& after);
   // The text a cell will hold once the edit is done.
   QString CellAfter(int row, int column) const;
 

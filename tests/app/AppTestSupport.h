@@ -4,6 +4,7 @@
 #pragma once
 
 #include <deque>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -25,6 +26,21 @@ class ScriptedDialogs : public WindowDialogs {
     answers.pop_front();
     return answer;
   }
+  int AskChoice(const std::string& question, const std::vector<std::string>& buttons,
+                int safest) override {
+    choices.push_back({question, buttons});
+    if (choiceAnswers.empty()) return safest;
+    const int answer = choiceAnswers.front();
+    choiceAnswers.pop_front();
+    return answer;
+  }
+  std::optional<std::vector<ColumnRole>> AskColumnRoles(const ColumnQuestion& question) override {
+    columnQuestions.push_back(question);
+    if (roleAnswers.empty()) return question.preselected;
+    auto answer = roleAnswers.front();
+    roleAnswers.pop_front();
+    return answer;
+  }
   void AddProgress(const std::string& line) override {
     progress.push_back(line);
     WindowDialogs::AddProgress(line);
@@ -43,6 +59,13 @@ class ScriptedDialogs : public WindowDialogs {
   std::vector<std::string> progress;
   std::vector<int> pauses;
   std::deque<bool> answers;
+  // The questions with named buttons, and the index of the button to press (none: the safest).
+  std::vector<std::pair<std::string, std::vector<std::string>>> choices;
+  std::deque<int> choiceAnswers;
+  // The column questions of pastes, and the roles to answer (none: as preselected; nullopt:
+  // cancelled).
+  std::vector<ColumnQuestion> columnQuestions;
+  std::deque<std::optional<std::vector<ColumnRole>>> roleAnswers;
   bool defaultAnswer = true;
   std::deque<QString> files;  // answers of the file dialogs; empty: cancelled
   QString lastFolder, lastFilter;
