@@ -120,7 +120,7 @@ int main(int argc, char* argv[]) {
   }
 
   vornax::app::TVornaxForm window;
-  auto dialogs = std::make_unique<ShotDialogs>(&window, window.WaitMemo);
+  auto dialogs = std::make_unique<ShotDialogs>(&window, window.InputTabSheet->WaitMemo);
   ShotDialogs* d = dialogs.get();
   window.SetDialogs(std::move(dialogs));
   window.FinishForm->OnFinish = [] {};
@@ -153,38 +153,38 @@ int main(int argc, char* argv[]) {
 
   window.PageControl1->setCurrentWidget(window.InputTabSheet);
   Shot("input-empty");
-  window.OpenInputFile(input);
+  window.InputTabSheet->OpenInputFile(input);
   Shot("input");
-  window.PrefComboBoxChange(2);
+  window.InputTabSheet->PrefComboBoxChange(2);
   Shot("input-select");
-  window.PrefComboBoxChange(3);
+  window.InputTabSheet->PrefComboBoxChange(3);
   Shot("input-select-curve");
-  window.PrefComboBoxChange(0);
-  window.ExclComboBoxChange(1);
-  window.ExclXRadioButtons[6]->setChecked(true);
+  window.InputTabSheet->PrefComboBoxChange(0);
+  window.InputTabSheet->ExclComboBoxChange(1);
+  window.InputTabSheet->ExclXRadioButtons[6]->setChecked(true);
   Shot("input-exclude");
-  window.ExclComboBoxChange(0);
-  window.PrefComboBoxChange(0);
-  window.HelpOpenButtonClick();
+  window.InputTabSheet->ExclComboBoxChange(0);
+  window.InputTabSheet->PrefComboBoxChange(0);
+  window.InputTabSheet->HelpOpenButtonClick();
   Shot("input-help");
-  window.HelpOpenButtonClick();
+  window.InputTabSheet->HelpOpenButtonClick();
   // Two independent variables used together: both groups of the selection window.
-  window.NrOfVarComboBoxChange(1);
-  window.WeightComboBoxChange(1);
-  window.PrefComboBoxChange(2);
+  window.InputTabSheet->NrOfVarComboBoxChange(1);
+  window.InputTabSheet->WeightComboBoxChange(1);
+  window.InputTabSheet->PrefComboBoxChange(2);
   Shot("input-two-variables");
-  window.WeightComboBoxChange(0);
-  window.NrOfVarComboBoxChange(0);
+  window.InputTabSheet->WeightComboBoxChange(0);
+  window.InputTabSheet->NrOfVarComboBoxChange(0);
 
   d->files = {scratch.filePath("yield.inp")};
-  window.InputSaveActionExecute();
+  window.InputTabSheet->InputSaveActionExecute();
   Shot("output");
-  window.AnovaButtonClick();
+  window.OutputTabSheet->AnovaButtonClick();
   Shot("output-anova");
-  window.AnovaButtonClick();
-  window.SymbolsButtonClick();
+  window.OutputTabSheet->AnovaButtonClick();
+  window.OutputTabSheet->SymbolsButtonClick();
   Shot("output-symbols");
-  window.SymbolsButtonClick();
+  window.OutputTabSheet->SymbolsButtonClick();
 
   // The graphs of the one-variable run, then of a two-variable run, each kind in turn.
   window.SeeGraphButtonClick();
@@ -205,9 +205,9 @@ int main(int argc, char* argv[]) {
   const QString twoSource = QFileInfo(QString::fromLocal8Bit(argv[1])).dir().filePath("02-yield-depth-salinity.inp");
   const QString two = scratch.filePath("02-yield-depth-salinity.inp");
   QFile::copy(twoSource, two);
-  window.OpenInputFile(two);
+  window.InputTabSheet->OpenInputFile(two);
   d->files = {scratch.filePath("two.inp")};
-  window.InputSaveActionExecute();
+  window.InputTabSheet->InputSaveActionExecute();
   window.SeeGraphButtonClick();
   Shot("graph-two-yx");
   window.SelectGraphButtonClick();
@@ -224,16 +224,16 @@ int main(int argc, char* argv[]) {
   // A curve and a partial regression.
   const QString curve = scratch.filePath("04-grass-nitrogen-curved.inp");
   QFile::copy(QFileInfo(QString::fromLocal8Bit(argv[1])).dir().filePath("04-grass-nitrogen-curved.inp"), curve);
-  window.OpenInputFile(curve);
+  window.InputTabSheet->OpenInputFile(curve);
   window.session().Options.CurveX = vornax::CurveChoice::Quadratic;
   d->files = {scratch.filePath("curve.inp")};
-  window.InputSaveActionExecute();
+  window.InputTabSheet->InputSaveActionExecute();
   window.SeeGraphButtonClick();
   Shot("graph-curve");
-  window.OpenInputFile(input);
+  window.InputTabSheet->OpenInputFile(input);
   window.session().Options.PartialX = true;
   d->files = {scratch.filePath("partial.inp")};
-  window.InputSaveActionExecute();
+  window.InputTabSheet->InputSaveActionExecute();
   window.SeeGraphButtonClick();
   Shot("graph-partial");
 
