@@ -205,8 +205,9 @@ void DataGrid::FitWidth() {
   for (int c = 0; c < kGridColumns; ++c) {
     const int base = c == kSerialColumn ? kSerialWidth : kValueWidth;
     const QTableWidgetItem* caption = horizontalHeaderItem(c);
-    const int captionWidth =
-        caption ? std::min(header.horizontalAdvance(caption->text()) + kCellMargin, kWidestCaption) : 0;
+    const int captionWidth = caption && c != kSerialColumn
+        ? std::min(header.horizontalAdvance(caption->text()) + kCellMargin, kWidestCaption)
+        : 0;
     const int width = std::max({base, contentWidth_[static_cast<size_t>(c)], captionWidth});
     if (columnWidth(c) != width) setColumnWidth(c, width);
     if (!isColumnHidden(c)) total += width;
@@ -266,7 +267,7 @@ void DataGrid::EditDone(int top, int bottom, int left, int right) {
   if (top >= 1 && top <= rowCount()) {
     clearSelection();
     const int lastRow = std::min(bottom, rowCount());
-    setCurrentIndex(model()->index(top - 1, left));
+    selectionModel()->setCurrentIndex(model()->index(top - 1, left), QItemSelectionModel::NoUpdate);
     setRangeSelected(QTableWidgetSelectionRange(top - 1, left, lastRow - 1, right), true);
     scrollTo(model()->index(top - 1, left));
   }

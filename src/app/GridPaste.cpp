@@ -129,7 +129,10 @@ std::string CleanCell(std::string_view cell) {
       out += cell[i];
     }
   }
-  return WithDecimalPoint(std::move(out));
+  // A decimal comma is a point only in a number: "Yield, t/ha" keeps its comma.
+  std::string withPoint = WithDecimalPoint(out);
+  double value = 0;
+  return ParseFiniteNumber(withPoint, value) ? withPoint : out;
 }
 
 bool IsNumberCell(std::string_view cell) {

@@ -26,8 +26,8 @@ bool IsMultiCellPaste(std::string_view text);
 std::vector<std::vector<std::string>> SplitPastedText(std::string_view text);
 
 // A cell as the grid keeps it: surrounding blanks (also no-break spaces) removed, a typographic
-// minus made "-", a decimal comma made a point. Nothing else changes: letters, units and signs
-// stay, for the run to name the cell if it is not a number.
+// minus made "-", and the decimal comma of a number made a point. Nothing else changes: letters,
+// units and signs stay, for the run to name the cell if it is not a number.
 std::string CleanCell(std::string_view cell);
 
 // A cell written with a decimal comma (one comma, no point) gets a decimal point; any other cell

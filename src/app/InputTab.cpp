@@ -27,6 +27,7 @@
 
 #include "app/DataGrid.h"
 #include "app/GridPaste.h"
+#include "app/GridPasting.h"
 #include "app/OutputTab.h"
 #include "app/TabControls.h"
 #include "app/VornaxForm.h"
@@ -147,7 +148,10 @@ void TInputTab::BuildControls() {
   StringGrid1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
   StringGrid1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   StringGrid1->OnMultiCellPaste = [this](int c, int r, const QString& t) { HandlePasteMultiCell(c, r, t); };
-  StringGrid1->OnCellsEdited = [this] { StringGrid1SetEditText(); };
+  StringGrid1->OnGridChanged = [this] { StringGrid1SetEditText(); };
+  StringGrid1->OnWidthChanged = [this] { GridStack->setFixedWidth(StringGrid1->width()); };
+  StringGrid1->ReadFrame = [this] { return Frame(); };
+  StringGrid1->WriteFrame = [this](const GridFrame& frame) { SetFrame(frame); };
   const QFont mono = QFontDatabase::systemFont(QFontDatabase::FixedFont);
   HelpMemo = Memo(GridStack, "HelpMemo");
   HelpMemo->setPlainText(kHelpText);
@@ -328,7 +332,7 @@ void TInputTab::InputTabSheetShow() {
   if (GridStack->currentWidget() == PasteMemo) PasteButtonClick();
   form_.InputSaveAction->setEnabled(true);
   InputSaveButton->show();
-  form_.OutputTabSheet->ShowOutputControls(false);
+  // The report on the Output tab stays until a new run replaces it.
   InPaste = false;
   if (DataPresent) {
     form_.session().Data.NrOfVar = NrOfVarInData;
@@ -341,7 +345,6 @@ void TInputTab::InputTabSheetShow() {
     HideSelection();
     ShowColumns();
     ResetPreferences();
-    form_.OutputAvailable = false;
   } else {
     FileNameLabel->hide();
     FileNameEdit->hide();
@@ -363,23 +366,18 @@ void TInputTab::ShowColumns() {
   const TDMVornax& data = form_.session().Data;
   const bool two = NrOfVarInData == 2;
   const bool weights = form_.session().Options.WeightsUsed;
-  StringGrid1->setHorizontalHeaderLabels(
-      {"Serial", "    Y", !two && data.SingleIsZ ? "    Z" : "    X", "    Z", "Weight"});
-  StringGrid1->setColumnWidth(kSerialColumn, 45);
-  for (int c = kYColumn; c < kGridColumns; ++c) StringGrid1->setColumnWidth(c, 75);
   StringGrid1->setColumnHidden(kZColumn, !two);
   StringGrid1->setColumnHidden(kWeightColumn, !weights);
-  const int columns = NrOfVarInData + 2 + (weights ? 1 : 0);
-  const int width = 45 + (columns - 1) * 75 + 2 * StringGrid1->frameWidth() +
-                    StringGrid1->verticalScrollBar()->sizeHint().width();
-  StringGrid1->setFixedWidth(width);
-  GridStack->setFixedWidth(width);
+  // The captions, with the names a pasted header gave; the columns as wide as their numbers.
+  StringGrid1->SetCaptions(
+      {"Serial", "    Y", !two && data.SingleIsZ ? "    Z" : "    X", "    Z", "Weight"});
+  GridStack->setFixedWidth(StringGrid1->width());
 }
 
 void TInputTab::SetNrOfDataText(int count) { NrOfDataEdit->setText(QString::number(count)); }
 
 void TInputTab::FillGrid(int count) {
-  if (DataPresent) return FillGridFromDataSet();
+  if (DataPresent) return FillGridFromDataSet(Frame());
   // The default rows are empty, so that only what is typed is analysed.
   StringGrid1->setRowCount(0);
   StringGrid1->SetDataRows(count);
@@ -387,101 +385,86 @@ void TInputTab::FillGrid(int count) {
     for (int c = kYColumn; c <= kZColumn; ++c) StringGrid1->SetCellText(r, c, QString());
     StringGrid1->SetCellText(r, kWeightColumn, "1");
   }
+  StringGrid1->Refit();
   GridRows = count;
   SetNrOfDataText(count);
   ShowColumns();
 }
 
-void TInputTab::FillGridFromDataSet() {
+void TInputTab::FillGridFromDataSet(const GridFrame& before) {
+  // One step to undo: the file's data set over whatever the grid held.
   const TDMVornax& data = form_.session().Data;
   const int rows = std::max(0, std::min<int>(data.GridRowCount, static_cast<int>(data.YData.size())));
-  StringGrid1->setRowCount(0);
-  StringGrid1->SetDataRows(rows);
   const bool weights = form_.session().Options.WeightsUsed;
+  GridEdit edit(*StringGrid1);
+  edit.SetRows(rows);
   for (int r = 1; r <= rows; ++r) {
     const size_t i = static_cast<size_t>(r - 1);
-    StringGrid1->SetCellText(r, kYColumn, CellValue(data.YData[i]));
-    StringGrid1->SetCellText(r, kXColumn, CellValue(data.XData[i]));
-    StringGrid1->SetCellText(r, kZColumn,
-                             NrOfVarInData == 2 && i < data.ZData.size() ? CellValue(data.ZData[i]) : QString());
+    edit.SetCell(r, kYColumn, CellValue(data.YData[i]));
+    edit.SetCell(r, kXColumn, CellValue(data.XData[i]));
+    edit.SetCell(r, kZColumn,
+                 NrOfVarInData == 2 && i < data.ZData.size() ? CellValue(data.ZData[i]) : QString());
     const int weight = weights && i < data.WeightFactor.size() ? data.WeightFactor[i] : 1;
-    StringGrid1->SetCellText(r, kWeightColumn, QString::number(weight));
+    edit.SetCell(r, kWeightColumn, QString::number(weight));
   }
+  edit.SetNames({});
+  edit.SetFrame(before, Frame());
+  StringGrid1->Apply(std::move(edit), "Open input");
+  StringGrid1->MarkIncompleteRows({});
   GridRows = rows;
   SetNrOfDataText(rows);
   NrOfVarComboBox->setCurrentIndex(NrOfVarInData - 1);
   ShowColumns();
 }
 
+GridFrame TInputTab::Frame() const {
+  GridFrame frame;
+  frame.NrOfVarInData = NrOfVarInData;
+  frame.Weights = form_.session().Options.WeightsUsed;
+  frame.SingleIsZ = NrOfVarInData == 1 && form_.session().Data.SingleIsZ;
+  frame.Title1 = Title1Edit->text();
+  frame.Title2 = Title2Edit->text();
+  frame.FileName = FileNameEdit->isHidden() ? QString() : FileNameEdit->text();
+  return frame;
+}
+
+void TInputTab::SetFrame(const GridFrame& frame) {
+  TDMVornax& data = form_.session().Data;
+  const int n = frame.NrOfVarInData == 2 ? 2 : 1;
+  NrOfVarInData = n;
+  data.NrOfVarInData = n;
+  data.NrOfVar = n;
+  data.SingleIsZ = n == 1 && frame.SingleIsZ;
+  data.SingleIsX = !data.SingleIsZ;
+  data.VarOption = n == 2 ? 3 : 0;
+  NrOfVarComboBox->setCurrentIndex(n - 1);
+  OptionComboBox->setEnabled(n == 2);
+  OptionComboBox->setCurrentIndex(n == 2 ? 0 : 1);
+  SelectForm->SetPartialEnabled(n != 2);
+  form_.session().Options.WeightsUsed = frame.Weights;
+  WeightComboBox->setCurrentIndex(frame.Weights ? 1 : 0);
+  Title1Edit->setText(frame.Title1);
+  Title2Edit->setText(frame.Title2);
+  Title1Edit->setCursorPosition(0);
+  Title2Edit->setCursorPosition(0);
+  FileNameEdit->setText(frame.FileName);
+  FileNameLabel->setVisible(!frame.FileName.isEmpty());
+  FileNameEdit->setVisible(!frame.FileName.isEmpty());
+  ShowColumns();
+}
+
 void TInputTab::StringGrid1SetEditText() {
+  // After every change of the grid, done, undone or redone.
   DataPresent = true;
   GridEdited = true;
+  GridRows = StringGrid1->DataRows();
+  form_.session().Data.GridRowCount = GridRows;
+  SetNrOfDataText(GridRows);
 }
 
 void TInputTab::HandlePasteMultiCell(int column, int row, const QString& text) {
-  const std::vector<std::vector<std::string>> lines = SplitPastedText(Std(text));
-  if (lines.empty()) return;
   InPaste = true;
-  const int r0 = std::max(row, 1);
-  // The pasted cells go into the shown data columns from the one pasted on; a paste on the
-  // serial column starts at Y.
-  std::vector<int> columns;
-  for (int c = std::max(column, static_cast<int>(kYColumn)); c < kGridColumns; ++c) {
-    if (!StringGrid1->isColumnHidden(c)) columns.push_back(c);
-  }
-  const long long lastRow = r0 + static_cast<long long>(lines.size()) - 1;
-  if (columns.empty() || lastRow > kMaxGridRows) {
-    if (lastRow > kMaxGridRows) {
-      form_.Dialogs().ShowMessage("The pasted text holds " + std::to_string(lines.size()) +
-                            " lines; the table takes at most " + std::to_string(kMaxGridRows) +
-                            " data sets. Nothing was pasted.");
-    }
-    InPaste = false;
-    return;
-  }
-  // The rows grow to hold the paste before anything is written; they never shrink here.
-  const int rowsBefore = StringGrid1->DataRows();
-  if (lastRow > rowsBefore) {
-    StringGrid1->SetDataRows(static_cast<int>(lastRow));
-    for (int r = rowsBefore + 1; r <= lastRow; ++r) StringGrid1->SetCellText(r, kWeightColumn, "1");
-  }
-  bool tooWide = false;
-  StringGrid1->setUpdatesEnabled(false);
-  for (size_t i = 0; i < lines.size(); ++i) {
-    const int r = r0 + static_cast<int>(i);
-    for (size_t j = 0; j < lines[i].size(); ++j) {
-      if (j < columns.size()) {
-        StringGrid1->SetCellText(r, columns[j], Text(lines[i][j]));
-      } else if (!lines[i][j].empty()) {
-        tooWide = true;
-      }
-    }
-  }
-  StringGrid1->setUpdatesEnabled(true);
-  const int pastedRows = static_cast<int>(lastRow);
-  if (pastedRows < GridRows) {
-    const bool keep = form_.Dialogs().AskYesNo(
-        "The number of data sets is less than the original number. Do you want to maintain the "
-        "original number?");
-    if (!keep) StringGrid1->SetDataRows(pastedRows);
-  }
-  GridRows = StringGrid1->DataRows();
-  StringGrid1->Renumber();
-  SetNrOfDataText(GridRows);
-  form_.session().Data.GridRowCount = GridRows;
-  NrOfVarComboBox->setCurrentIndex(NrOfVarInData - 1);
-  OptionComboBox->setEnabled(NrOfVarInData == 2);
-  ShowColumns();
-  DataPresent = true;
-  GridEdited = true;
-  if (tooWide) {
-    const QString last = StringGrid1->horizontalHeaderItem(columns.back())->text().trimmed();
-    std::string advice;
-    if (NrOfVarInData == 1) advice += " For a Z column choose 2 independent variables.";
-    if (!form_.session().Options.WeightsUsed) advice += " For weight factors choose \"Weight factors are needed\".";
-    form_.Dialogs().ShowMessage("The pasted text has more columns than the table: the values beyond the "
-                          "column " + Std(last) + " were left out." + advice);
-  }
+  PasteIntoGrid(*StringGrid1, form_.Dialogs(), column, row, text, kMaxGridRows);
   InPaste = false;
 }
 
@@ -507,14 +490,9 @@ void TInputTab::NrOfDataEditExit() {
   if (n > GridRows) {
     form_.Dialogs().ShowMessage(" Add data in the last cells at the end of the column");
     StringGrid1->CommitEdit();
-    StringGrid1->SetDataRows(static_cast<int>(n));
-    for (int r = GridRows + 1; r <= n; ++r) {
-      StringGrid1->SetCellText(r, kWeightColumn, "1");
-    }
-    GridRows = static_cast<int>(n);
-    form_.session().Data.GridRowCount = GridRows;
-    DataPresent = true;
-    ShowColumns();
+    GridEdit edit(*StringGrid1);
+    edit.SetRows(static_cast<int>(n));
+    StringGrid1->Apply(std::move(edit), "Number of data sets");
   } else if (n < GridRows) {
     form_.Dialogs().ShowMessage(" To remove data make the relevant data cells empty");
     restore();
@@ -764,6 +742,18 @@ void TInputTab::PasteButtonClick() {
 
 void TInputTab::ClearButtonClick() {
   if (!form_.Dialogs().AskYesNo("The data will be cleared, are you sure?")) return;
+  // Back to the 15 empty rows of the start, as one step that can be undone.
+  StringGrid1->CommitEdit();
+  GridEdit edit(*StringGrid1);
+  edit.SetRows(15);
+  for (int r = 1; r <= 15; ++r) {
+    for (int c = kYColumn; c <= kZColumn; ++c) edit.SetCell(r, c, QString());
+    edit.SetCell(r, kWeightColumn, "1");
+  }
+  edit.SetNames({});
+  edit.SetFrame(GridFrame{});
+  StringGrid1->Apply(std::move(edit), "Clear data");
+  StringGrid1->MarkIncompleteRows({});
   DataPresent = false;
   form_.OutputAvailable = false;
   GridEdited = false;
@@ -801,6 +791,7 @@ void TInputTab::InputOpenActionExecute() {
 bool TInputTab::OpenInputFile(const QString& path) {
   TDMVornax& data = form_.session().Data;
   const std::string before = data.FileName;
+  const GridFrame frameBefore = Frame();
   data.FileName = Std(path);
   // A file that cannot be read is a message; the grid and the data set stay as they were.
   if (!ReadInputFile(data, form_.session().Options, form_.Dialogs())) {
@@ -834,7 +825,7 @@ bool TInputTab::OpenInputFile(const QString& path) {
   NrOfVarComboBox->setCurrentIndex(NrOfVarInData - 1);
   WeightComboBox->setCurrentIndex(form_.session().Options.WeightsUsed ? 1 : 0);
   DataPresent = true;
-  FillGridFromDataSet();
+  FillGridFromDataSet(frameBefore);
   form_.OutputAvailable = false;
   form_.session().Options.PartialFailed = false;
   GridEdited = false;
@@ -884,11 +875,20 @@ void TInputTab::InputSaveActionExecute() {
                          outcome == SaveCalculateOutcome::AnalysisStopped ||
                          outcome == SaveCalculateOutcome::OutputInvalid ||
                          outcome == SaveCalculateOutcome::Done;
-  if (committed) {
-    // The data set was made of the complete rows, numbered 1 to n: the grid shows the same.
-    if (RowsDropped) KeepCompleteRows(grid);
-    GridRows = StringGrid1->DataRows();
-    SetNrOfDataText(GridRows);
+  // The grid keeps every row: those left out are marked, a cell that stopped the run is selected.
+  StringGrid1->MarkIncompleteRows(std::vector<int>(result.IncompleteRows.begin(), result.IncompleteRows.end()));
+  if (result.BadRow > 0) {
+    const bool two = grid.NrOfVarInData == 2;
+    const int column = result.BadColumn == 1   ? kYColumn
+                       : result.BadColumn == 2 ? kXColumn
+                       : result.BadColumn == 3 && two ? kZColumn
+                                                      : kWeightColumn;
+    StringGrid1->SelectCell(result.BadRow, column);
+  }
+  if (committed && outcome != SaveCalculateOutcome::Done) {
+    // The report shown may be of files this run has replaced or taken away.
+    form_.OutputAvailable = false;
+    form_.OutputTabSheet->ShowOutputControls(false);
   }
   if (committed && outcome != SaveCalculateOutcome::InputNotWritten) {
     GridEdited = false;
@@ -908,31 +908,6 @@ void TInputTab::InputSaveActionExecute() {
   form_.OutputTabSheet->SymbolsButton->setText("Symbols");
   form_.DialogDir = QFileInfo(Text(result.OutputPath)).absolutePath();
   form_.ShowTab(form_.OutputTabSheet);
-}
-
-void TInputTab::KeepCompleteRows(const GridInput& grid) {
-  // Taken from the cells as they were sent, not from the data set: the analysis has sorted the
-  // data sets and appended the copies of weighted ones, and the cells keep the text as typed.
-  const bool two = grid.NrOfVarInData == 2;
-  auto filled = [](const std::vector<std::string>& row, size_t column) {
-    return column < row.size() && !QString::fromStdString(row[column]).trimmed().isEmpty();
-  };
-  std::vector<const std::vector<std::string>*> complete;
-  for (const auto& row : grid.Rows) {
-    if (filled(row, 1) && filled(row, 2) && (!two || filled(row, 3))) complete.push_back(&row);
-  }
-  StringGrid1->setRowCount(0);
-  StringGrid1->SetDataRows(static_cast<int>(complete.size()));
-  const size_t weightColumn = two ? 4 : 3;
-  for (size_t i = 0; i < complete.size(); ++i) {
-    const std::vector<std::string>& row = *complete[i];
-    const int r = static_cast<int>(i) + 1;
-    StringGrid1->SetCellText(r, kYColumn, Text(row[1]));
-    StringGrid1->SetCellText(r, kXColumn, Text(row[2]));
-    if (two) StringGrid1->SetCellText(r, kZColumn, Text(row[3]));
-    StringGrid1->SetCellText(r, kWeightColumn, filled(row, weightColumn) ? Text(row[weightColumn]) : "1");
-  }
-  ShowColumns();
 }
 
 }  // namespace vornax::app

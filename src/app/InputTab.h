@@ -11,6 +11,7 @@
 #include <QString>
 #include <QWidget>
 
+#include "app/GridCommands.h"
 #include "run/SaveCalculate.h"
 
 class QButtonGroup;
@@ -122,8 +123,10 @@ class TInputTab : public QWidget {
  private:
   void BuildControls();
   void ShowColumns();
-  void FillGridFromDataSet();
-  void KeepCompleteRows(const GridInput& grid);
+  void FillGridFromDataSet(const GridFrame& before);
+  // What surrounds the cells (layout, titles, file shown), read from and written to the controls.
+  GridFrame Frame() const;
+  void SetFrame(const GridFrame& frame);
   void SetNrOfDataText(int count);
   void HideSelection();
   void SetComboText(QComboBox* box, const QString& text);

@@ -9,6 +9,8 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
+#include <filesystem>
+
 #include "app/InputTab.h"
 #include "app/TabControls.h"
 #include "app/VornaxForm.h"
@@ -117,6 +119,17 @@ void TOutputTab::OutputOpenActionExecute() {
     form_.Dialogs().ShowMessage("No output file selected");
     form_.ShowTab(this);
     return;
+  }
+  // A file that is no report (an input file, an ANOVA table) is refused, and what was shown
+  // stays: shown as a report it would offer graphs and tables it does not have.
+  if (QFileInfo(path).isFile()) {
+    const auto lines = ReadTextLines(std::filesystem::path(Std(path)));
+    const std::string reason = lines && lines->size() >= 2 ? NotAReportReason(*lines, Std(path)) : "";
+    if (!reason.empty()) {
+      form_.Dialogs().ShowMessage(reason);
+      form_.ShowTab(this);
+      return;
+    }
   }
   ShowOutputControls(false);
   // Whatever was shown belonged to the file named before; it stays away unless this one reads.

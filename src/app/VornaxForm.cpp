@@ -1,6 +1,7 @@
 #include "app/VornaxForm.h"
 
 #include <QAction>
+#include <QUndoStack>
 #include <QApplication>
 #include <QClipboard>
 #include <QCloseEvent>
@@ -102,6 +103,27 @@ void TVornaxForm::BuildMenus() {
   GraphSaveAction->setEnabled(false);
 
   QMenu* edit = menuBar()->addMenu("&Edit");
+  // Undo and redo take back every change of the grid; a text box keeps its own Ctrl+Z.
+  QUndoStack& stack = InputTabSheet->StringGrid1->UndoStack();
+  auto step = [this](bool undo) {
+    DataGrid* grid = InputTabSheet->StringGrid1;
+    grid->CommitEdit();
+    if (undo) grid->UndoStack().undo();
+    else grid->UndoStack().redo();
+  };
+  UndoAction = add(edit, "&Undo", QKeySequence("Ctrl+Z"), [step] { step(true); });
+  RedoAction = add(edit, "&Redo", QKeySequence("Ctrl+Shift+Z"), [step] { step(false); });
+  RedoAction->setShortcuts({QKeySequence("Ctrl+Shift+Z"), QKeySequence("Ctrl+Y")});
+  auto name = [](QAction* action, const QString& verb, const QString& what) {
+    action->setText(what.isEmpty() ? verb : verb + " " + what);
+  };
+  connect(&stack, &QUndoStack::undoTextChanged, this, [this, name](const QString& t) { name(UndoAction, "&Undo", t); });
+  connect(&stack, &QUndoStack::redoTextChanged, this, [this, name](const QString& t) { name(RedoAction, "&Redo", t); });
+  connect(&stack, &QUndoStack::canUndoChanged, UndoAction, &QAction::setEnabled);
+  connect(&stack, &QUndoStack::canRedoChanged, RedoAction, &QAction::setEnabled);
+  UndoAction->setEnabled(false);
+  RedoAction->setEnabled(false);
+  edit->addSeparator();
   CopyAction = add(edit, "&Copy", QKeySequence("Ctrl+C"), [this] { EditCommand(kCopy); });
   CutAction = add(edit, "Cu&t", QKeySequence("Ctrl+X"), [this] { EditCommand(kCut); });
   PasteAction = add(edit, "&Paste", QKeySequence("Ctrl+V"), [this] { EditCommand(kPaste); });

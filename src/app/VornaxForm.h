@@ -144,6 +144,8 @@ class TVornaxForm : public forms::TBaseForm {
   QAction* InputSaveAction = nullptr;
   QAction* GraphSaveAction = nullptr;
   QAction* ExitAction = nullptr;
+  QAction* UndoAction = nullptr;
+  QAction* RedoAction = nullptr;
   QAction* CopyAction = nullptr;
   QAction* CutAction = nullptr;
   QAction* PasteAction = nullptr;

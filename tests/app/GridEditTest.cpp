@@ -59,19 +59,27 @@ struct Window {
   TInputTab& in() { return *form->InputTabSheet; }
   DataGrid& grid() { return *in().StringGrid1; }
   QString cell(int row, int column) { return grid().CellText(row, column); }
+  // The cell (row from 1) current and alone selected, as a click makes it.
+  void At(int row, int column) {
+    grid().clearSelection();
+    grid().setCurrentCell(row - 1, column);
+  }
 
   // Ctrl+V of `text` on the cell (row, column), as the user pastes it.
   void Paste(const QString& text, int row = 1, int column = kYColumn) {
     QApplication::clipboard()->setText(text);
     grid().setFocus();
-    grid().setCurrentCell(row - 1, column);
+    At(row, column);
     QTest::keyClick(&grid(), Qt::Key_V, Qt::ControlModifier);
   }
+  // Keys go where the focus is, and what they set off (an editor closing) is done.
   void Keys(Qt::Key key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
     QTest::keyClick(QApplication::focusWidget(), key, modifiers);
+    QApplication::processEvents();
   }
   void Type(const QString& text) {
     for (QChar c : text) QTest::keyClick(QApplication::focusWidget(), c.toLatin1());
+    QApplication::processEvents();
   }
   void Undo() { QTest::keyClick(&grid(), Qt::Key_Z, Qt::ControlModifier); }
   void Redo(bool withY = false) {
@@ -213,18 +221,18 @@ void GridEditTest::EveryChangeIsUndoneAndRedone() {
   };
   const std::vector<Case> cases = {
       {"Typing", [](Window& w) {
-         w.grid().setCurrentCell(2, kXColumn);
+         w.At(3, kXColumn);
          w.Type("7,5");
          w.Keys(Qt::Key_Return);
        }},
       {"Paste", [](Window& w) { w.Paste("9\t8\n", 4); }},
       {"Cut", [](Window& w) {
-         w.grid().setCurrentCell(1, kYColumn);
+         w.At(2, kYColumn);
          w.grid().setRangeSelected(QTableWidgetSelectionRange(1, kYColumn, 3, kXColumn), true);
          w.Keys(Qt::Key_X, Qt::ControlModifier);
        }},
       {"Delete", [](Window& w) {
-         w.grid().setCurrentCell(5, kXColumn);
+         w.At(6, kXColumn);
          w.Keys(Qt::Key_Delete);
        }},
       {"Clear data", [](Window& w) {
@@ -349,7 +357,7 @@ void GridEditTest::TheColumnDialogHoldsTwiceChosenRoles() {
                    {ColumnRole::Y, ColumnRole::Y}};
   bool held = false;
   QTimer::singleShot(0, [&held] {
-    auto* dialog = qobject_cast<ColumnRolesDialog*>(QApplication::activeModalWidget());
+    auto* dialog = dynamic_cast<ColumnRolesDialog*>(QApplication::activeModalWidget());
     if (!dialog) return;
     held = !dialog->PasteButton->isEnabled();
     dialog->Boxes[1]->setCurrentIndex(1);  // X
@@ -364,7 +372,7 @@ void GridEditTest::IncompleteRowsAreNamedMarkedAndLeftOut() {
   Window w;
   w.Paste(Block(1, 45, 100));
   for (int r : {12, 40}) {
-    w.grid().setCurrentCell(r - 1, kXColumn);
+    w.At(r, kXColumn);
     w.Keys(Qt::Key_Delete);
   }
   std::vector<std::pair<double, double>> complete;
@@ -380,7 +388,7 @@ void GridEditTest::IncompleteRowsAreNamedMarkedAndLeftOut() {
   QCOMPARE(w.grid().MarkedRows(), (std::vector<int>{12, 40}));
   QVERIFY(w.grid().item(11, kYColumn)->background() != w.grid().item(10, kYColumn)->background());
   // Completed, a row loses its mark and is analysed again.
-  w.grid().setCurrentCell(11, kXColumn);
+  w.At(12, kXColumn);
   w.Type("12");
   w.Keys(Qt::Key_Return);
   QCOMPARE(w.grid().MarkedRows(), std::vector<int>{40});
@@ -403,10 +411,10 @@ void GridEditTest::ABadCellIsNamedAndSelected() {
     Window w;
     if (c.weights) w.in().WeightComboBoxChange(1);
     w.Paste(Block(1, 20, 0));
-    w.grid().setCurrentCell(c.row - 1, c.column);
+    w.At(c.row, c.column);
     w.Type(c.value);
     w.Keys(Qt::Key_Return);
-    w.grid().setCurrentCell(0, kYColumn);
+    w.At(1, kYColumn);
     QCOMPARE(w.Analyse().n, -1);  // nothing was analysed
     QCOMPARE(w.dialogs->messages.back(), std::string(c.message));
     QCOMPARE(w.grid().currentRow(), c.row - 1);
@@ -416,7 +424,7 @@ void GridEditTest::ABadCellIsNamedAndSelected() {
 
 void GridEditTest::TabAndEnterWalkRowsAsInASpreadsheet() {
   Window w;
-  w.grid().setCurrentCell(0, kYColumn);
+  w.At(1, kYColumn);
   // Y, Tab, X, Enter: the next row's Y.
   for (int r = 1; r <= 3; ++r) {
     w.Type(QString::number(r * 10));
@@ -429,7 +437,7 @@ void GridEditTest::TabAndEnterWalkRowsAsInASpreadsheet() {
   // Tab from the last column goes on to the next row's Y, never to the serial number; with
   // weights the weight column is the last. Shift+Tab goes back the same way.
   w.in().WeightComboBoxChange(1);
-  w.grid().setCurrentCell(3, kXColumn);
+  w.At(4, kXColumn);
   w.Keys(Qt::Key_Tab);
   QCOMPARE(w.grid().currentColumn(), static_cast<int>(kWeightColumn));
   w.Keys(Qt::Key_Escape);

@@ -39,7 +39,7 @@ void GridPasteTest::CellsKeepTheirTextCleanedOfBlanksAndCommas() {
       {"Yield, t/ha", "Yield, t/ha"},
   };
   for (const auto& [cell, kept] : cases) {
-    QCOMPARE(CleanCell(cell), kept);
+    QVERIFY2(CleanCell(cell) == kept, cell.c_str());
   }
   QCOMPARE(SplitPastedText("2,5\t1,2E+03\r\n"), (Lines{{"2.5", "1.2E+03"}}));
 }

@@ -321,7 +321,8 @@ void InfoWindowsTest::FinishWindowTitleBarCloseEndsTheProgram() {
     QVERIFY(f.FinishForm->isVisible());
     f.FinishForm->windowHandle()->close();
   });
-  QTimer::singleShot(5000, [] { QCoreApplication::exit(7); });
+  // Bound to the window, so that it cannot fire in a later test and end that one's event loops.
+  QTimer::singleShot(5000, &f, [] { QCoreApplication::exit(7); });
   QCOMPARE(QApplication::exec(), 0);
   QVERIFY(f.isVisible());
   QVERIFY(!f.FinishForm->isVisible());

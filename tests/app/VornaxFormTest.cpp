@@ -37,8 +37,8 @@ namespace vornax::app::test {
 namespace {
 
 constexpr const char* kKeepQuestion =
-    "The number of data sets is less than the original number. Do you want to maintain the "
-    "original number?";
+    "The pasted block has 2 rows; the grid holds 15 rows. Keep rows 3-15 of the old data, or keep "
+    "only the 2 pasted rows? Either answer can be undone with Ctrl+Z.";
 
 struct Window {
   std::unique_ptr<TVornaxForm> form = std::make_unique<TVornaxForm>();
@@ -128,7 +128,10 @@ void VornaxFormTest::CaptionsMenusAndShortcuts() {
     if (!a->isSeparator()) editItems << a->text() + " " + a->shortcut().toString();
   }
   QCOMPARE(editItems,
-           (QStringList{"&Copy Ctrl+C", "Cu&t Ctrl+X", "&Paste Ctrl+V", "Select &All Ctrl+A"}));
+           (QStringList{"&Undo Ctrl+Z", "&Redo Ctrl+Shift+Z", "&Copy Ctrl+C", "Cu&t Ctrl+X",
+                        "&Paste Ctrl+V", "Select &All Ctrl+A"}));
+  QCOMPARE(f.RedoAction->shortcuts(),
+           (QList<QKeySequence>{QKeySequence("Ctrl+Shift+Z"), QKeySequence("Ctrl+Y")}));
   QCOMPARE(f.DeleteAction->shortcut(), QKeySequence(Qt::Key_Delete));
 
   // No key stands for two actions: Ctrl+X cuts and never quits, Ctrl+A selects and never saves.
@@ -218,9 +221,17 @@ void VornaxFormTest::InputTabControlsAndDefaultGrid() {
 void VornaxFormTest::TwoLinePasteAsksToKeepTheFormerNumber() {
   for (const bool keep : {true, false}) {
     Window w;
-    w.dialogs->answers = {keep};
+    // Fifteen rows of old data, then two lines pasted over them.
+    for (int r = 1; r <= 15; ++r) {
+      w.grid().SetCellText(r, kYColumn, "1");
+      w.grid().SetCellText(r, kXColumn, QString::number(r));
+    }
+    w.dialogs->choiceAnswers = {keep ? 0 : 1};
     w.form->InputTabSheet->HandlePasteMultiCell(kYColumn, 1, "12.5\t3\r\n13\t4\r\n");
-    QCOMPARE(w.dialogs->questions, std::vector<std::string>{kKeepQuestion});
+    QCOMPARE(w.dialogs->choices.size(), size_t{1});
+    QCOMPARE(w.dialogs->choices[0].first, std::string(kKeepQuestion));
+    QCOMPARE(w.dialogs->choices[0].second,
+             (std::vector<std::string>{"Keep rows 3-15", "Keep only the 2 pasted rows"}));
     QCOMPARE(w.cell(1, kYColumn), QString("12.5"));
     QCOMPARE(w.cell(1, kXColumn), QString("3"));
     QCOMPARE(w.cell(2, kYColumn), QString("13"));
@@ -230,11 +241,14 @@ void VornaxFormTest::TwoLinePasteAsksToKeepTheFormerNumber() {
     QVERIFY(w.form->InputTabSheet->DataPresent);
     QVERIFY(w.Messages().empty());
   }
-  // Text copied on Linux ends its lines with LF only: still two rows, not X = 313.
+  // Text copied on Linux ends its lines with LF only: still two rows, not X = 313. The empty
+  // rows of the start hold no old data: no question.
   Window w;
   w.form->InputTabSheet->HandlePasteMultiCell(kYColumn, 1, "12.5\t3\n13\t4\n");
   QCOMPARE(w.cell(1, kXColumn), QString("3"));
   QCOMPARE(w.cell(2, kYColumn), QString("13"));
+  QVERIFY(w.dialogs->choices.empty());
+  QCOMPARE(w.grid().DataRows(), 2);
 }
 
 void VornaxFormTest::PastedNumbersKeepExponentAndDecimalComma() {
@@ -287,18 +301,15 @@ void VornaxFormTest::PasteGrowsTheGridAndStopsAtTheLastColumn() {
     QCOMPARE(w.cell(17, kSerialColumn), QString("17"));
   }
   {
-    // A Z column pasted into a one-variable grid without weights stops at X and says so.
+    // A Z column pasted into a one-variable grid without weights: the user says where the
+    // columns go (here as offered: the third left out).
     Window w;
-    w.dialogs->answers = {true};
     w.form->InputTabSheet->HandlePasteMultiCell(kYColumn, 1, "1\t2\t3\n4\t5\t6\n");
+    QCOMPARE(w.dialogs->columnQuestions.size(), size_t{1});
     QCOMPARE(w.cell(1, kXColumn), QString("2"));
     QVERIFY(w.cell(1, kZColumn).isEmpty());
     QCOMPARE(w.cell(1, kWeightColumn), QString("1"));
-    QCOMPARE(w.Messages().size(), size_t{1});
-    QCOMPARE(w.Messages()[0],
-             std::string("The pasted text has more columns than the table: the values beyond the "
-                         "column X were left out. For a Z column choose 2 independent variables. "
-                         "For weight factors choose \"Weight factors are needed\"."));
+    QVERIFY(w.Messages().empty());
   }
   {
     // With two variables and weights the same three columns are Y, X and Z; the weights stay.
@@ -329,11 +340,11 @@ void VornaxFormTest::PasteIntoACellBeingEdited() {
   QWidget* editor = QApplication::focusWidget();
   QVERIFY(qobject_cast<QLineEdit*>(editor));
   QApplication::clipboard()->setText("5\t6\r\n7\t8\r\n");
-  w.dialogs->answers = {true};
+  w.grid().SetCellText(15, kYColumn, "1");  // old data below: the grid keeps its rows
   QTest::keyClick(editor, Qt::Key_V, Qt::ControlModifier);
   QTRY_COMPARE(w.cell(2, kXColumn), QString("8"));
   QCOMPARE(w.cell(1, kYColumn), QString("5"));
-  QCOMPARE(w.dialogs->questions.size(), size_t{1});
+  QCOMPARE(w.dialogs->choices.size(), size_t{1});
   // The Edit menu's Paste on a cell being edited spreads the cells the same way.
   w.grid().setFocus();
   w.grid().setCurrentCell(4, kYColumn);
@@ -588,19 +599,22 @@ void VornaxFormTest::SaveCalculateShowsTheReportAndAnovaToggles() {
   QTemporaryDir dir;
   const QString inp = dir.filePath("trial.inp");
   f.InputTabSheet->Title1Edit->setText("Trial");
-  // Twelve rows pasted into the 15-row grid, the former number kept: three rows stay empty.
-  w.dialogs->answers = {true};
+  // Twelve rows pasted, then three empty rows added with the data-count box.
   f.InputTabSheet->HandlePasteMultiCell(kYColumn, 1, TwelveRows());
+  QCOMPARE(w.grid().DataRows(), 12);
+  f.InputTabSheet->NrOfDataEdit->setText("15");
+  f.InputTabSheet->NrOfDataEditExit();
   QCOMPARE(w.grid().DataRows(), 15);
   w.dialogs->files = {inp};
   w.dialogs->messages.clear();
   f.InputTabSheet->InputSaveActionExecute();
   const QString out = dir.filePath("trial.out");
   QCOMPARE(QString::fromStdString(f.session().Data.FileName), out);
-  // The empty rows were dropped, not analysed as (0, 0): twelve data sets in file and grid.
+  // The empty rows were left out, not analysed as (0, 0): twelve data sets in the file. The
+  // grid keeps its rows, and blank rows need no message.
   QCOMPARE(f.session().Data.NrOfData, 12);
-  QCOMPARE(w.grid().DataRows(), 12);
-  QCOMPARE(f.InputTabSheet->NrOfDataEdit->text(), QString("12"));
+  QCOMPARE(w.grid().DataRows(), 15);
+  QCOMPARE(f.InputTabSheet->NrOfDataEdit->text(), QString("15"));
   QVERIFY(f.InputTabSheet->RowsDropped);
   QVERIFY(!f.InputTabSheet->GridEdited);
   QCOMPARE(Lines(inp).at(4), std::string(" Number of data sets:  12"));
@@ -646,10 +660,11 @@ void VornaxFormTest::SaveCalculateShowsTheReportAndAnovaToggles() {
   QCOMPARE(f.OutputTabSheet->SymbolsForm->windowTitle(), QString("Vornax output symbols"));
   f.PageControl1->setCurrentWidget(f.InputTabSheet);
   QVERIFY(!f.OutputTabSheet->SymbolsForm->isVisible());
-  // Back on the Input tab the output is put away until the next run.
-  QVERIFY(!f.OutputAvailable);
+  // A visit to the Input tab without a new run leaves the report in place.
+  QVERIFY(f.OutputAvailable);
   f.PageControl1->setCurrentWidget(f.OutputTabSheet);
-  QVERIFY(!f.OutputTabSheet->OutputMemo->isVisibleTo(f.OutputTabSheet));
+  QVERIFY(f.OutputTabSheet->OutputMemo->isVisibleTo(f.OutputTabSheet));
+  QCOMPARE(f.OutputTabSheet->OutputMemo->toPlainText(), Joined(report));
 }
 
 void VornaxFormTest::WeightFactorsRunAndStayInTheGrid() {
@@ -663,7 +678,7 @@ void VornaxFormTest::WeightFactorsRunAndStayInTheGrid() {
     const int weight = x == 2 ? 3 : x == 3 ? 2 : 1;
     text += QString("%1\t%2\t%3\n").arg(x <= 5 ? x : 5).arg(x).arg(weight);
   }
-  w.dialogs->answers = {false};  // ten data sets, not the former fifteen
+  // Ten data sets over the empty rows of the start: the grid holds ten.
   f.InputTabSheet->HandlePasteMultiCell(kYColumn, 1, text);
   QCOMPARE(w.grid().DataRows(), 10);
   QCOMPARE(w.cell(2, kWeightColumn), QString("3"));
@@ -683,7 +698,8 @@ void VornaxFormTest::WeightFactorsRunAndStayInTheGrid() {
 
 void VornaxFormTest::DroppedRowsLeaveTheRestInTheirOrder() {
   // X not in order, an incomplete row, weights: the analysis sorts the data sets and appends
-  // copies, yet the grid must show the complete rows as entered, in the order entered.
+  // copies, yet the grid must show the rows as entered, in the order entered, the incomplete
+  // one kept and marked.
   Window w;
   TVornaxForm& f = *w.form;
   QTemporaryDir dir;
@@ -695,23 +711,24 @@ void VornaxFormTest::DroppedRowsLeaveTheRestInTheirOrder() {
     const QString y = i == 4 ? QString() : QString::number(x <= 6 ? 1 + 0.5 * x : 4.0 + 0.01 * i);
     text += y + "\t" + QString::number(x) + "\t" + (i == 1 ? "3" : "1") + "\n";
   }
-  w.dialogs->answers = {false};
   f.InputTabSheet->HandlePasteMultiCell(kYColumn, 1, text);
   QCOMPARE(w.grid().DataRows(), 12);
   w.dialogs->files = {dir.filePath("order.inp")};
   f.InputTabSheet->InputSaveActionExecute();
   QCOMPARE(f.PageControl1->currentWidget(), f.OutputTabSheet);
   QCOMPARE(f.session().Data.NrOfData, 13);  // 11 complete rows and 2 copies of the second
-  QCOMPARE(w.grid().DataRows(), 11);
+  QCOMPARE(w.Messages().front(), std::string("Row 5 is incomplete and is left out of the analysis."));
+  QCOMPARE(w.grid().DataRows(), 12);
+  QCOMPARE(w.grid().MarkedRows(), std::vector<int>{5});
   QStringList xColumn, weights;
-  for (int r = 1; r <= 11; ++r) {
+  for (int r = 1; r <= 12; ++r) {
     xColumn << w.cell(r, kXColumn);
     weights << w.cell(r, kWeightColumn);
     QCOMPARE(w.cell(r, kSerialColumn), QString::number(r));
   }
-  QCOMPARE(xColumn, (QStringList{"12", "3", "7", "1", "5", "8", "2", "11", "4", "9", "6"}));
-  QCOMPARE(weights, (QStringList{"1", "3", "1", "1", "1", "1", "1", "1", "1", "1", "1"}));
-  QCOMPARE(f.InputTabSheet->NrOfDataEdit->text(), QString("11"));
+  QCOMPARE(xColumn, (QStringList{"12", "3", "7", "1", "10", "5", "8", "2", "11", "4", "9", "6"}));
+  QCOMPARE(weights, (QStringList{"1", "3", "1", "1", "1", "1", "1", "1", "1", "1", "1", "1"}));
+  QCOMPARE(f.InputTabSheet->NrOfDataEdit->text(), QString("12"));
   // The input file holds the same rows in the same order.
   const std::vector<std::string> file = Lines(dir.filePath("order.inp"));
   QVERIFY(QString::fromStdString(file.at(11)).simplified().startsWith("1 "));
@@ -750,8 +767,7 @@ void VornaxFormTest::SaveCalculateCancelledOrRefused() {
   w.grid().SetCellText(3, kXColumn, "1,234.5");
   w.dialogs->files = {dir.filePath("bad.inp")};
   f.InputTabSheet->InputSaveActionExecute();
-  QCOMPARE(w.Messages().back(),
-           std::string("Not all data values in the inputfile are real, do not use letters or blanks."));
+  QCOMPARE(w.Messages().back(), std::string("Row 3, X: \"1,234.5\" is not a number"));
   QVERIFY(!QFile::exists(dir.filePath("bad.inp")));
   QCOMPARE(w.cell(3, kXColumn), QString("1,234.5"));
   QCOMPARE(f.PageControl1->currentWidget(), f.InputTabSheet);
@@ -912,11 +928,13 @@ void VornaxFormTest::OpenOutputFile() {
   const QString out = dir.filePath("r.out");
   QFile file(out);
   QVERIFY(file.open(QIODevice::WriteOnly));
-  file.write(" First line\r\n Second line\r\n");
+  file.write(" Results of program Vornax for the segmented linear regression of Y upon X.\r\n"
+             " Y is the dependent variable.\r\n There can be different types\r\n");
   file.close();
   w.dialogs->files = {out};
   f.OutputTabSheet->OutputOpenActionExecute();
-  QCOMPARE(f.OutputTabSheet->OutputMemo->toPlainText(), QString(" First line\n Second line"));
+  QCOMPARE(f.OutputTabSheet->OutputMemo->toPlainText(), QString(" Results of program Vornax for the segmented linear regression of Y upon X.\n"
+                   " Y is the dependent variable.\n There can be different types"));
   // An output opened from disk has no numbers of this session behind it: no summary.
   QVERIFY(!f.OutputTabSheet->SummaryPanel->isVisibleTo(f.OutputTabSheet));
   QCOMPARE(f.StatusText(), QString("The output file can be imported into spreadsheets"));
@@ -929,7 +947,8 @@ void VornaxFormTest::OpenOutputFile() {
             "create it.").toStdString());
   // The caption says what is shown: still the report, so still "Anova table".
   QCOMPARE(f.OutputTabSheet->AnovaButton->text(), QString("Anova table"));
-  QCOMPARE(f.OutputTabSheet->OutputMemo->toPlainText(), QString(" First line\n Second line"));
+  QCOMPARE(f.OutputTabSheet->OutputMemo->toPlainText(), QString(" Results of program Vornax for the segmented linear regression of Y upon X.\n"
+                   " Y is the dependent variable.\n There can be different types"));
 
   // A one-line output file is invalid: reported, and left on disk as it was.
   const QString shortOut = dir.filePath("s.out");
