@@ -264,8 +264,8 @@ void DataGrid::EditDone(int top, int bottom, int left, int right) {
     else still.push_back(r);
   }
   marked_ = std::move(still);
+  clearSelection();
   if (top >= 1 && top <= rowCount()) {
-    clearSelection();
     const int lastRow = std::min(bottom, rowCount());
     selectionModel()->setCurrentIndex(model()->index(top - 1, left), QItemSelectionModel::NoUpdate);
     setRangeSelected(QTableWidgetSelectionRange(top - 1, left, lastRow - 1, right), true);

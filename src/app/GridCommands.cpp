@@ -88,8 +88,14 @@ void GridEditCommand::Apply(bool forward) {
   grid_.SetDataRows(to);
   if (edit_.names_) grid_.SetColumnNames((*edit_.names_)[forward ? 1 : 0]);
   grid_.setUpdatesEnabled(true);
-  // What changed is shown, unless a whole file came or went.
-  grid_.EditDone(edit_.frame_ ? -1 : top, bottom, left, right);
+  // What changed is shown, unless other data came or went as a whole (a file, another layout).
+  bool wholeData = false;
+  if (edit_.frame_) {
+    const GridFrame& a = (*edit_.frame_)[0];
+    const GridFrame& b = (*edit_.frame_)[1];
+    wholeData = a.FileName != b.FileName || a.NrOfVarInData != b.NrOfVarInData || a.Weights != b.Weights;
+  }
+  grid_.EditDone(wholeData ? -1 : top, bottom, left, right);
 }
 
 }  // namespace vornax::app

@@ -121,12 +121,17 @@ bool PasteIntoGrid(DataGrid& grid, WindowDialogs& dialogs, int column, int row, 
     question.text = "The pasted block has " + std::to_string(block.width) +
                     " columns; the table has " + RoleList(shown) +
                     ". Say which pasted column is which, or leave a column out.";
+    std::vector<std::string> first;
     if (std::find(shown.begin(), shown.end(), ColumnRole::Z) == shown.end()) {
-      question.text += " (For a Z column, cancel and set \"Nr. of independent variables\" to 2.)";
+      first.push_back("a Z column, set \"Nr. of independent variables\" to 2");
     }
     if (std::find(shown.begin(), shown.end(), ColumnRole::Weight) == shown.end()) {
-      question.text += " (For weight factors, cancel and choose \"Weight factors are needed\".)";
+      first.push_back("weight factors, choose \"Weight factors are needed\"");
     }
+    for (size_t i = 0; i < first.size(); ++i) {
+      question.text += (i == 0 ? " For " : "; for ") + first[i];
+    }
+    if (!first.empty()) question.text += " first (cancel this paste).";
     for (size_t j = 0; j < block.width; ++j) question.columns.push_back(DescribeColumn(block, j));
     question.choices = shown;
     question.preselected = plan.roles;

@@ -329,8 +329,9 @@ void GridEditTest::AMismatchedBlockIsPlacedByTheUserOrRefused() {
     QCOMPARE(w.dialogs->columnQuestions.size(), size_t{1});
     const ColumnQuestion& q = w.dialogs->columnQuestions[0];
     QCOMPARE(q.text, std::string("The pasted block has 3 columns; the table has Y, X and Weight. "
-                                 "Say which pasted column is which, or leave a column out. (For a "
-                                 "Z column, cancel and set \"Nr. of independent variables\" to 2.)"));
+                                 "Say which pasted column is which, or leave a column out. For a Z "
+                                 "column, set \"Nr. of independent variables\" to 2 first (cancel "
+                                 "this paste)."));
     QCOMPARE(q.columns[2], std::string("Column 3: 2, 3, 4 ..."));
     QVERIFY((q.choices == std::vector<R>{R::Y, R::X, R::Weight}));
     QVERIFY((q.preselected == std::vector<R>{R::Y, R::X, R::Weight}));
