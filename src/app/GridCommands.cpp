@@ -40,14 +40,6 @@ void GridEdit::SetFrame(const GridFrame& before, const GridFrame& after) {
   frame_ = std::array<GridFrame, 2>{before, after};
 }
 
-QString GridEdit::CellAfter(int row, int column) const {
-  if (row > rowsAfter_) return {};
-  for (auto it = cells_.rbegin(); it != cells_.rend(); ++it) {
-    if (it->row == row && it->column == column) return it->after;
-  }
-  return row <= rowsBefore_ ? grid_.CellText(row, column) : QString();
-}
-
 bool GridEdit::IsEmpty() const {
   const bool cellsChange = std::any_of(cells_.begin(), cells_.end(), [](const CellChange& c) {
     return c.before != c.after;

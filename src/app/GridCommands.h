@@ -46,12 +46,7 @@ class GridEdit {
   void SetFrame(const GridFrame& frame);
   // For a frame already changed by the time the edit is gathered (a file read in).
   void SetFrame(const GridFrame& before, const GridFrame& after);
-  // The text a cell will hold once the edit is done.
-  QString CellAfter(int row, int column) const;
-
   bool IsEmpty() const;
-  int RowsBefore() const { return rowsBefore_; }
-  int RowsAfter() const { return rowsAfter_; }
 
  private:
   friend class GridEditCommand;

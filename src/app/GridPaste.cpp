@@ -140,14 +140,6 @@ bool IsNumberCell(std::string_view cell) {
   return ParseFiniteNumber(CleanCell(cell), value);
 }
 
-std::vector<std::vector<std::string>> SplitPastedText(std::string_view text) {
-  std::vector<std::vector<std::string>> lines = SplitRaw(text);
-  for (auto& line : lines) {
-    for (std::string& cell : line) cell = CleanCell(cell);
-  }
-  return lines;
-}
-
 bool PastedBlock::ColumnHasValues(size_t column) const {
   return std::any_of(rows.begin(), rows.end(), [column](const std::vector<std::string>& row) {
     return column < row.size() && !row[column].empty();

@@ -21,10 +21,6 @@ std::string RoleName(ColumnRole role);
 // True when the text spans more than one cell: it holds a tab or a line end.
 bool IsMultiCellPaste(std::string_view text);
 
-// The lines of a paste, each split at its tabs into cells, every cell cleaned by CleanCell. A
-// line end at the very end of the text ends the last line; it does not start an empty one.
-std::vector<std::vector<std::string>> SplitPastedText(std::string_view text);
-
 // A cell as the grid keeps it: surrounding blanks (also no-break spaces) removed, a typographic
 // minus made "-", and the decimal comma of a number made a point. Nothing else changes: letters,
 // units and signs stay, for the run to name the cell if it is not a number.
@@ -47,8 +43,10 @@ struct PastedBlock {
   bool ColumnHasValues(size_t column) const;
 };
 
-// Splits the text and recognises a header: a first line that holds text and in which no cell is
-// wholly a number. Header names are trimmed but otherwise kept as written.
+// Splits the text into lines (at LF, CR LF or a lone CR; a line end at the very end starts no
+// empty line) and the lines at tabs into cells, each cleaned by CleanCell, and recognises a
+// header: a first line that holds text and in which no cell is wholly a number. Header names
+// are trimmed but otherwise kept as written.
 PastedBlock ReadPastedBlock(std::string_view text);
 
 // The role a header name stands for: "Y", "X" or "Z" as its first word ("Y (t/ha)"), and

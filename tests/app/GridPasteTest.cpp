@@ -11,18 +11,22 @@ namespace vornax::app::test {
 using Lines = std::vector<std::vector<std::string>>;
 using R = ColumnRole;
 
+namespace {
+Lines Split(const char* text) { return ReadPastedBlock(text).rows; }
+}  // namespace
+
 void GridPasteTest::LinesBreakAtEveryLineEnd() {
   const Lines expected = {{"12.5", "3"}, {"13", "4"}};
   // Windows, Linux and old Mac line ends, with and without an end after the last line.
-  QCOMPARE(SplitPastedText("12.5\t3\r\n13\t4\r\n"), expected);
-  QCOMPARE(SplitPastedText("12.5\t3\n13\t4\n"), expected);
-  QCOMPARE(SplitPastedText("12.5\t3\r13\t4\r"), expected);
-  QCOMPARE(SplitPastedText("12.5\t3\n13\t4"), expected);
+  QCOMPARE(Split("12.5\t3\r\n13\t4\r\n"), expected);
+  QCOMPARE(Split("12.5\t3\n13\t4\n"), expected);
+  QCOMPARE(Split("12.5\t3\r13\t4\r"), expected);
+  QCOMPARE(Split("12.5\t3\n13\t4"), expected);
   // An empty line in the middle is an empty row, not the end of the paste.
-  QCOMPARE(SplitPastedText("1\t2\n\n3\t4\n"), (Lines{{"1", "2"}, {""}, {"3", "4"}}));
-  QCOMPARE(SplitPastedText(""), Lines{});
+  QCOMPARE(Split("1\t2\n\n3\t4\n"), (Lines{{"1", "2"}, {""}, {"3", "4"}}));
+  QCOMPARE(Split(""), Lines{});
   // An empty cell between tabs stays in its column.
-  QCOMPARE(SplitPastedText("1\t\t3\n"), (Lines{{"1", "", "3"}}));
+  QCOMPARE(Split("1\t\t3\n"), (Lines{{"1", "", "3"}}));
 }
 
 void GridPasteTest::CellsKeepTheirTextCleanedOfBlanksAndCommas() {
@@ -41,7 +45,7 @@ void GridPasteTest::CellsKeepTheirTextCleanedOfBlanksAndCommas() {
   for (const auto& [cell, kept] : cases) {
     QVERIFY2(CleanCell(cell) == kept, cell.c_str());
   }
-  QCOMPARE(SplitPastedText("2,5\t1,2E+03\r\n"), (Lines{{"2.5", "1.2E+03"}}));
+  QCOMPARE(Split("2,5\t1,2E+03\r\n"), (Lines{{"2.5", "1.2E+03"}}));
 }
 
 void GridPasteTest::ACellIsANumberOnlyWhenWhollyOne() {
