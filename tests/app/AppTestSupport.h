@@ -4,13 +4,20 @@
 #pragma once
 
 #include <deque>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include <QApplication>
 #include <QString>
+#include <QTabWidget>
 
+#include "app/DataGrid.h"
+#include "app/InputTab.h"
+#include "app/VornaxForm.h"
 #include "app/WindowDialogs.h"
+#include "forms/FinishForm.h"
 
 namespace vornax::app::test {
 
@@ -79,6 +86,24 @@ class ScriptedDialogs : public WindowDialogs {
     files.pop_front();
     return f;
   }
+};
+
+// The main window on the Input tab, its boxes and file dialogs answered by the test.
+struct ScriptedWindow {
+  std::unique_ptr<TVornaxForm> form = std::make_unique<TVornaxForm>();
+  ScriptedDialogs* dialogs = nullptr;
+  ScriptedWindow() {
+    auto d = std::make_unique<ScriptedDialogs>(form.get(), form->InputTabSheet->WaitMemo);
+    dialogs = d.get();
+    form->SetDialogs(std::move(d));
+    form->FinishForm->OnFinish = [] {};
+    form->PageControl1->setCurrentWidget(form->InputTabSheet);
+  }
+  ~ScriptedWindow() {
+    for (QWidget* w : QApplication::topLevelWidgets()) w->hide();
+  }
+  DataGrid& grid() { return *form->InputTabSheet->StringGrid1; }
+  QString cell(int row, int column) { return grid().CellText(row, column); }
 };
 
 }  // namespace vornax::app::test

@@ -38,27 +38,16 @@ struct Analysed {
   bool operator==(const Analysed&) const = default;
 };
 
-struct Window {
-  std::unique_ptr<TVornaxForm> form = std::make_unique<TVornaxForm>();
-  ScriptedDialogs* dialogs = nullptr;
+// Shown and active, so that keys and shortcuts arrive as a person's would.
+struct Window : ScriptedWindow {
   QTemporaryDir dir;
   Window() {
-    auto d = std::make_unique<ScriptedDialogs>(form.get(), form->InputTabSheet->WaitMemo);
-    dialogs = d.get();
-    form->SetDialogs(std::move(d));
-    form->FinishForm->OnFinish = [] {};
-    form->PageControl1->setCurrentWidget(form->InputTabSheet);
     form->show();
     form->activateWindow();
     if (!QTest::qWaitForWindowActive(form.get())) qWarning("window not active");
     grid().setFocus();
   }
-  ~Window() {
-    for (QWidget* w : QApplication::topLevelWidgets()) w->hide();
-  }
   TInputTab& in() { return *form->InputTabSheet; }
-  DataGrid& grid() { return *in().StringGrid1; }
-  QString cell(int row, int column) { return grid().CellText(row, column); }
   // The cell (row from 1) current and alone selected, as a click makes it.
   void At(int row, int column) {
     grid().clearSelection();

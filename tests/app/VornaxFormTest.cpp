@@ -40,21 +40,7 @@ constexpr const char* kKeepQuestion =
     "The pasted block has 2 rows; the grid holds 15 rows. Keep rows 3-15 of the old data, or keep "
     "only the 2 pasted rows? Either answer can be undone with Ctrl+Z.";
 
-struct Window {
-  std::unique_ptr<TVornaxForm> form = std::make_unique<TVornaxForm>();
-  ScriptedDialogs* dialogs = nullptr;
-  Window() {
-    auto d = std::make_unique<ScriptedDialogs>(form.get(), form->InputTabSheet->WaitMemo);
-    dialogs = d.get();
-    form->SetDialogs(std::move(d));
-    form->FinishForm->OnFinish = [] {};
-    form->PageControl1->setCurrentWidget(form->InputTabSheet);
-  }
-  ~Window() {
-    for (QWidget* w : QApplication::topLevelWidgets()) w->hide();
-  }
-  DataGrid& grid() { return *form->InputTabSheet->StringGrid1; }
-  QString cell(int row, int column) { return grid().CellText(row, column); }
+struct Window : ScriptedWindow {
   std::vector<std::string> Messages() { return dialogs->messages; }
 };
 
