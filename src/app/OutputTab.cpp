@@ -27,7 +27,7 @@ std::string Std(const QString& s) { return s.toStdString(); }
 }  // namespace
 
 TOutputTab::TOutputTab(TVornaxForm& form) : form_(form) {
-  setObjectName("this");
+  setObjectName("OutputTabSheet");
   QWidget* page = this;
   auto* layout = new QVBoxLayout(page);
   layout->setContentsMargins(8, 8, 8, 8);

@@ -17,7 +17,7 @@
 #include <vector>
 
 #include "batch/ConsoleDialogs.h"
-#include "batch/TableImport.h"
+#include "run/TableImport.h"
 #include "data/GraphDataReader.h"
 #include "data/InputFile.h"
 #include "data/TextFile.h"

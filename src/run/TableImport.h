@@ -8,7 +8,7 @@
 
 #include "run/SaveCalculate.h"
 
-namespace vornax::batch {
+namespace vornax {
 
 // How the columns are chosen and how strictly missing values are taken.
 struct ImportChoices {
@@ -62,4 +62,4 @@ GridInput GridFromTable(const ImportedTable& table, const std::string& fileName)
 // back to exactly the same number.
 GridInput GridFromDataSet(const TDMVornax& data, bool weightsUsed);
 
-}  // namespace vornax::batch
+}  // namespace vornax
