@@ -169,7 +169,7 @@ void TVornaxForm::GraphicsTabSheetShow() {
 
 void TVornaxForm::MakeGraphButtonClick() {
   dialogs_->ShowMessage("Determine folder and file name for graph creation");
-  OutputOpenActionExecute();
+  OutputTabSheet->OutputOpenActionExecute();
 }
 
 bool TVornaxForm::ReadGraphOfOutput() {
@@ -376,8 +376,11 @@ void TVornaxForm::GraphOpenActionExecute() {
   GraphImage->hide();
   ShowSaveControls(true);
   ChoicePanel->hide();
-  OutputMemo->hide();
-  for (QPushButton* b : {SeeGraphButton, SymbolsButton, AnovaButton, ConfHelpButton}) b->hide();
+  OutputTabSheet->OutputMemo->hide();
+  for (QPushButton* b : {OutputTabSheet->SeeGraphButton, OutputTabSheet->SymbolsButton,
+                         OutputTabSheet->AnovaButton, ConfHelpButton}) {
+    b->hide();
+  }
   HelpForm->hide();
   ShowTab(GraphicsTabSheet);
 }

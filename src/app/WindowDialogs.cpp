@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QThread>
 
 namespace vornax::app {
@@ -30,6 +31,27 @@ bool WindowDialogs::AskYesNo(const std::string& question) {
                   QMessageBox::Yes | QMessageBox::No, parent_);
   box.setDefaultButton(QMessageBox::Yes);
   return box.exec() == QMessageBox::Yes;
+}
+
+int WindowDialogs::AskChoice(const std::string& question, const std::vector<std::string>& buttons,
+                             int safest) {
+  QMessageBox box(QMessageBox::Question, Title(), QString::fromStdString(question),
+                  QMessageBox::NoButton, parent_);
+  std::vector<QAbstractButton*> shown;
+  for (const std::string& text : buttons) {
+    shown.push_back(box.addButton(QString::fromStdString(text), QMessageBox::AcceptRole));
+  }
+  if (safest >= 0 && static_cast<size_t>(safest) < shown.size()) {
+    box.setDefaultButton(qobject_cast<QPushButton*>(shown[static_cast<size_t>(safest)]));
+    box.setEscapeButton(shown[static_cast<size_t>(safest)]);
+  }
+  box.exec();
+  const auto at = std::find(shown.begin(), shown.end(), box.clickedButton());
+  return at == shown.end() ? safest : static_cast<int>(at - shown.begin());
+}
+
+std::optional<std::vector<ColumnRole>> WindowDialogs::AskColumnRoles(const ColumnQuestion& question) {
+  return AskColumnRolesInDialog(question, parent_);
 }
 
 void WindowDialogs::ShowProgress() {

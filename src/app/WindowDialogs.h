@@ -2,8 +2,13 @@
 // run, and the file dialogs. Tests derive from it to answer instead of a person.
 #pragma once
 
+#include <optional>
+#include <string>
+#include <vector>
+
 #include <QString>
 
+#include "app/ColumnRolesDialog.h"
 #include "data/UserDialogs.h"
 
 class QPlainTextEdit;
@@ -18,6 +23,13 @@ class WindowDialogs : public UserDialogs {
 
   void ShowMessage(const std::string& text) override;
   bool AskYesNo(const std::string& question) override;
+
+  // A question whose buttons say what they do: the index of the button chosen. Escape, or
+  // closing the box, chooses `safest`, the answer that loses nothing.
+  virtual int AskChoice(const std::string& question, const std::vector<std::string>& buttons,
+                        int safest);
+  // Where each pasted column goes, or nothing when the user cancels the paste.
+  virtual std::optional<std::vector<ColumnRole>> AskColumnRoles(const ColumnQuestion& question);
 
   // The wait panel: shown and cleared, lines added and painted at once, hidden.
   void ShowProgress() override;

@@ -14,6 +14,6 @@ int main(int argc, char* argv[]) {
   vornax::app::TVornaxForm window;
   window.show();
   const QStringList args = QApplication::arguments();
-  if (args.size() > 1) window.OpenInputFile(args.at(1));
+  if (args.size() > 1) window.InputTabSheet->OpenInputFile(args.at(1));
   return app.exec();
 }

@@ -18,7 +18,7 @@
 
 #include "batch/ConsoleDialogs.h"
 #include "batch/OutputGuards.h"
-#include "batch/TableImport.h"
+#include "run/TableImport.h"
 #include "data/GraphDataReader.h"
 #include "data/InputFile.h"
 #include "data/OwnFiles.h"

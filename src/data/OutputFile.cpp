@@ -8,6 +8,7 @@
 #include <string_view>
 #include <system_error>
 
+#include "data/GraphData.h"
 #include "data/TextFile.h"
 
 namespace vornax {
@@ -92,16 +93,37 @@ bool RemoveInvalidRunOutput(TDMVornax& data, const std::filesystem::path& output
   return removed;
 }
 
+std::string OutputKindOf(const std::vector<std::string>& lines) {
+  std::string code = FirstFour(lines, 1);
+  return IsCurveKind(code) ? code : FirstFour(lines, 2);
+}
+
 bool ReadOutputKind(TDMVornax& data, UserDialogs& dialogs) {
   auto lines = ReadTextLines(data.FileName);
   if (!lines) {
     dialogs.ShowMessage(OutputFileOpenMessage(data.FileName));
     return false;
   }
-  std::string code = FirstFour(*lines, 1);
-  if (!IsCurveKind(code)) code = FirstFour(*lines, 2);
-  data.OutputKind = code;
+  data.OutputKind = OutputKindOf(*lines);
   return true;
+}
+
+std::string NotAReportReason(const std::vector<std::string>& lines, const std::string& path) {
+  auto startsWith = [&lines](size_t index, std::string_view text) {
+    return index < lines.size() && std::string_view(lines[index]).substr(0, text.size()) == text;
+  };
+  if (startsWith(0, " Results of program ") && OutputFamilyOf(OutputKindOf(lines)) != OutputFamily::Unknown) {
+    return {};
+  }
+  const std::string file = "\"" + path + "\" ";
+  if (startsWith(0, " Variance Analysis, ANOVA table")) {
+    return file + "is an ANOVA table, not a report. Open the report (\".out\") and use \"Anova table\".";
+  }
+  if (startsWith(2, " File name:") && startsWith(3, " Number of independent variables:")) {
+    return file + "is an input file, not a report. Open it with \"Open input\".";
+  }
+  return file + "is not a report of this program. Open an output file (\".out\") written by "
+                "\"Save-Calculate\".";
 }
 
 }  // namespace vornax

@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "data/DataSet.h"
 #include "data/UserDialogs.h"
@@ -28,6 +29,15 @@ bool RemoveInvalidRunOutput(TDMVornax& data, const std::filesystem::path& output
 // Reads the kind code of the output file data.FileName into data.OutputKind: the first four
 // characters of line 2 when they name a curve output, else those of line 3.
 bool ReadOutputKind(TDMVornax& data, UserDialogs& dialogs);
+
+// The kind code of an output's lines: the first four characters of line 2 when they name a curve
+// output, else those of line 3.
+std::string OutputKindOf(const std::vector<std::string>& lines);
+
+// Why the lines read from `path` are no report of an analysis of this program ("" when they are
+// one): an ANOVA table, an input file, or any other text. A report begins with " Results of
+// program" and carries a kind code on its second or third line.
+std::string NotAReportReason(const std::vector<std::string>& lines, const std::string& path);
 
 // The message for an output file that cannot be opened.
 std::string OutputFileOpenMessage(const std::string& path);

@@ -33,7 +33,7 @@ struct Window {
   std::unique_ptr<TVornaxForm> form = std::make_unique<TVornaxForm>();
   ScriptedDialogs* dialogs = nullptr;
   Window() {
-    auto d = std::make_unique<ScriptedDialogs>(form.get(), form->WaitMemo);
+    auto d = std::make_unique<ScriptedDialogs>(form.get(), form->InputTabSheet->WaitMemo);
     dialogs = d.get();
     form->SetDialogs(std::move(d));
     form->FinishForm->OnFinish = [] {};

@@ -5,6 +5,7 @@
 #include <QTest>
 
 #include "GraphicsTabTest.h"
+#include "GridEditTest.h"
 #include "GridPasteTest.h"
 #include "InfoWindowsTest.h"
 #include "VornaxFormTest.h"
@@ -38,6 +39,8 @@ int main(int argc, char* argv[]) {
   if (Wanted(info, argc, argv)) status |= QTest::qExec(&info, argc, argv);
   vornax::app::test::GraphicsTabTest graphics;
   if (Wanted(graphics, argc, argv)) status |= QTest::qExec(&graphics, argc, argv);
+  vornax::app::test::GridEditTest gridEdit;
+  if (Wanted(gridEdit, argc, argv)) status |= QTest::qExec(&gridEdit, argc, argv);
   vornax::app::test::VornaxFormTest form;
   if (Wanted(form, argc, argv)) status |= QTest::qExec(&form, argc, argv);
   return status;

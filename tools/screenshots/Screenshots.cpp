@@ -13,6 +13,7 @@
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QPixmap>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
 #include <QTabWidget>
@@ -22,7 +23,11 @@
 #include <cstdio>
 #include <deque>
 #include <memory>
+#include <optional>
+#include <vector>
 
+#include "app/ColumnRolesDialog.h"
+#include "app/DataGrid.h"
 #include "app/VornaxForm.h"
 #include "app/WindowDialogs.h"
 #include "forms/FinishForm.h"
@@ -75,6 +80,30 @@ class ShotDialogs : public vornax::app::WindowDialogs {
     });
     WindowDialogs::ShowMessage(text);
   }
+  // The questions with buttons of their own: shot, then answered with the answer that loses
+  // nothing; the column question answered as the program offers it.
+  int AskChoice(const std::string& question, const std::vector<std::string>& buttons,
+                int safest) override {
+    const QString name = ++choices_ == 1 ? QString("input-paste-question")
+                                         : QString("input-paste-question-%1").arg(choices_);
+    QTimer::singleShot(400, [name] {
+      Shot(name);
+      if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+        if (QAbstractButton* keep = box->escapeButton()) keep->click();
+      }
+    });
+    return WindowDialogs::AskChoice(question, buttons, safest);
+  }
+  std::optional<std::vector<vornax::app::ColumnRole>> AskColumnRoles(
+      const vornax::app::ColumnQuestion& question) override {
+    QTimer::singleShot(400, [] {
+      Shot("input-paste-columns");
+      if (auto* dialog = dynamic_cast<vornax::app::ColumnRolesDialog*>(QApplication::activeModalWidget())) {
+        dialog->PasteButton->click();
+      }
+    });
+    return WindowDialogs::AskColumnRoles(question);
+  }
   bool AskYesNo(const std::string& question) override {
     std::printf("question: %s -> Yes\n", question.c_str());
     return true;
@@ -96,6 +125,7 @@ class ShotDialogs : public vornax::app::WindowDialogs {
     return f;
   }
   int pauses_ = 0;
+  int choices_ = 0;
 };
 
 }  // namespace
@@ -120,7 +150,7 @@ int main(int argc, char* argv[]) {
   }
 
   vornax::app::TVornaxForm window;
-  auto dialogs = std::make_unique<ShotDialogs>(&window, window.WaitMemo);
+  auto dialogs = std::make_unique<ShotDialogs>(&window, window.InputTabSheet->WaitMemo);
   ShotDialogs* d = dialogs.get();
   window.SetDialogs(std::move(dialogs));
   window.FinishForm->OnFinish = [] {};
@@ -153,38 +183,38 @@ int main(int argc, char* argv[]) {
 
   window.PageControl1->setCurrentWidget(window.InputTabSheet);
   Shot("input-empty");
-  window.OpenInputFile(input);
+  window.InputTabSheet->OpenInputFile(input);
   Shot("input");
-  window.PrefComboBoxChange(2);
+  window.InputTabSheet->PrefComboBoxChange(2);
   Shot("input-select");
-  window.PrefComboBoxChange(3);
+  window.InputTabSheet->PrefComboBoxChange(3);
   Shot("input-select-curve");
-  window.PrefComboBoxChange(0);
-  window.ExclComboBoxChange(1);
-  window.ExclXRadioButtons[6]->setChecked(true);
+  window.InputTabSheet->PrefComboBoxChange(0);
+  window.InputTabSheet->ExclComboBoxChange(1);
+  window.InputTabSheet->ExclXRadioButtons[6]->setChecked(true);
   Shot("input-exclude");
-  window.ExclComboBoxChange(0);
-  window.PrefComboBoxChange(0);
-  window.HelpOpenButtonClick();
+  window.InputTabSheet->ExclComboBoxChange(0);
+  window.InputTabSheet->PrefComboBoxChange(0);
+  window.InputTabSheet->HelpOpenButtonClick();
   Shot("input-help");
-  window.HelpOpenButtonClick();
+  window.InputTabSheet->HelpOpenButtonClick();
   // Two independent variables used together: both groups of the selection window.
-  window.NrOfVarComboBoxChange(1);
-  window.WeightComboBoxChange(1);
-  window.PrefComboBoxChange(2);
+  window.InputTabSheet->NrOfVarComboBoxChange(1);
+  window.InputTabSheet->WeightComboBoxChange(1);
+  window.InputTabSheet->PrefComboBoxChange(2);
   Shot("input-two-variables");
-  window.WeightComboBoxChange(0);
-  window.NrOfVarComboBoxChange(0);
+  window.InputTabSheet->WeightComboBoxChange(0);
+  window.InputTabSheet->NrOfVarComboBoxChange(0);
 
   d->files = {scratch.filePath("yield.inp")};
-  window.InputSaveActionExecute();
+  window.InputTabSheet->InputSaveActionExecute();
   Shot("output");
-  window.AnovaButtonClick();
+  window.OutputTabSheet->AnovaButtonClick();
   Shot("output-anova");
-  window.AnovaButtonClick();
-  window.SymbolsButtonClick();
+  window.OutputTabSheet->AnovaButtonClick();
+  window.OutputTabSheet->SymbolsButtonClick();
   Shot("output-symbols");
-  window.SymbolsButtonClick();
+  window.OutputTabSheet->SymbolsButtonClick();
 
   // The graphs of the one-variable run, then of a two-variable run, each kind in turn.
   window.SeeGraphButtonClick();
@@ -205,9 +235,9 @@ int main(int argc, char* argv[]) {
   const QString twoSource = QFileInfo(QString::fromLocal8Bit(argv[1])).dir().filePath("02-yield-depth-salinity.inp");
   const QString two = scratch.filePath("02-yield-depth-salinity.inp");
   QFile::copy(twoSource, two);
-  window.OpenInputFile(two);
+  window.InputTabSheet->OpenInputFile(two);
   d->files = {scratch.filePath("two.inp")};
-  window.InputSaveActionExecute();
+  window.InputTabSheet->InputSaveActionExecute();
   window.SeeGraphButtonClick();
   Shot("graph-two-yx");
   window.SelectGraphButtonClick();
@@ -224,18 +254,38 @@ int main(int argc, char* argv[]) {
   // A curve and a partial regression.
   const QString curve = scratch.filePath("04-grass-nitrogen-curved.inp");
   QFile::copy(QFileInfo(QString::fromLocal8Bit(argv[1])).dir().filePath("04-grass-nitrogen-curved.inp"), curve);
-  window.OpenInputFile(curve);
+  window.InputTabSheet->OpenInputFile(curve);
   window.session().Options.CurveX = vornax::CurveChoice::Quadratic;
   d->files = {scratch.filePath("curve.inp")};
-  window.InputSaveActionExecute();
+  window.InputTabSheet->InputSaveActionExecute();
   window.SeeGraphButtonClick();
   Shot("graph-curve");
-  window.OpenInputFile(input);
+  window.InputTabSheet->OpenInputFile(input);
   window.session().Options.PartialX = true;
   d->files = {scratch.filePath("partial.inp")};
-  window.InputSaveActionExecute();
+  window.InputTabSheet->InputSaveActionExecute();
   window.SeeGraphButtonClick();
   Shot("graph-partial");
+
+  // The grid: a shorter block pasted over data asks what to keep; a block wider than the grid
+  // asks where its columns go; a row left incomplete is marked after the run.
+  window.PageControl1->setCurrentWidget(window.InputTabSheet);
+  window.InputTabSheet->OpenInputFile(input);
+  vornax::app::DataGrid& grid = *window.InputTabSheet->StringGrid1;
+  window.InputTabSheet->HandlePasteMultiCell(vornax::app::kYColumn, 1, "4.1\t0.5\n4.3\t0.75\n4.6\t1.0\n");
+  grid.UndoStack().undo();
+  window.InputTabSheet->HandlePasteMultiCell(vornax::app::kYColumn, 1,
+                                             "Yield (t/ha)\tDepth (m)\tPlot\n4.1\t0.5\t7\n4.3\t0.75\t8\n");
+  grid.UndoStack().undo();
+  grid.clearSelection();
+  grid.setCurrentCell(4, vornax::app::kXColumn);
+  grid.DeleteSelection();
+  d->files = {scratch.filePath("marked.inp")};
+  window.InputTabSheet->InputSaveActionExecute();
+  window.PageControl1->setCurrentWidget(window.InputTabSheet);
+  grid.clearSelection();
+  grid.setCurrentCell(0, vornax::app::kSerialColumn);
+  Shot("input-incomplete-row");
 
   window.close();
   Shot("finish");

@@ -8,7 +8,7 @@
 
 #include "run/SaveCalculate.h"
 
-namespace vornax::batch {
+namespace vornax {
 
 // A table may hold no more data rows than an analysis takes data sets; a longer one is refused
 // as soon as its rows are counted, before they are read.
@@ -82,4 +82,4 @@ GridInput GridFromTable(const ImportedTable& table, const std::string& fileName)
 // back to exactly the same number.
 GridInput GridFromDataSet(const TDMVornax& data, bool weightsUsed);
 
-}  // namespace vornax::batch
+}  // namespace vornax

@@ -1,5 +1,5 @@
 // Table import for vornax-batch.
-#include "batch/TableImport.h"
+#include "run/TableImport.h"
 
 #include <algorithm>
 #include <cctype>
@@ -13,7 +13,7 @@
 
 #include "data/TextFile.h"
 
-namespace vornax::batch {
+namespace vornax {
 namespace {
 
 std::string Trim(std::string_view s) {
@@ -720,4 +720,4 @@ GridInput GridFromDataSet(const TDMVornax& data, bool weightsUsed) {
   return grid;
 }
 
-}  // namespace vornax::batch
+}  // namespace vornax

@@ -1,12 +1,12 @@
 // Importing tables for vornax-batch: delimiters, header rows, weight and Z columns, decimal
 // commas, and the lines named in refusals.
-#include "batch/TableImport.h"
+#include "run/TableImport.h"
 
 #include <gtest/gtest.h>
 
 #include "support/TestSupport.h"
 
-namespace vornax::batch {
+namespace vornax {
 namespace {
 
 using test::TempDir;
@@ -500,4 +500,4 @@ TEST(TableImport, AsValuesAndTheRowLimit) {
 }
 
 }  // namespace
-}  // namespace vornax::batch
+}  // namespace vornax
