@@ -38,6 +38,7 @@ struct CandidateResult {
 // The permutation test for the existence of a break.
 struct BreakTestResult {
   bool Done = false;
+  bool Cancelled = false;   // stopped on request before its shuffles were done
   int Permutations = 0;
   int AtLeastAsLarge = 0;   // permutations whose extra explanation reached the observed one
   // The share of what the straight line leaves unexplained that the break explains:

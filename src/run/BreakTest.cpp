@@ -183,6 +183,7 @@ BreakTestResult RunBreakTest(const RunResult& result, const BreakTestOptions& op
 
   const int total = options.Permutations;
   std::atomic<int> next{0}, done{0}, reached{0};
+  std::atomic<bool> cancelled{false};
   std::mutex mutex;
   std::condition_variable finished;
   auto work = [&]() {
@@ -190,6 +191,13 @@ BreakTestResult RunBreakTest(const RunResult& result, const BreakTestOptions& op
     std::vector<size_t> order(n);
     int mine = 0;
     for (int i = next++; i < total; i = next++) {
+      if (cancelled.load() || (options.Cancelled && options.Cancelled())) {
+        // Wake the watcher: the shuffles left will never be counted as done.
+        cancelled = true;
+        std::lock_guard<std::mutex> lock(mutex);
+        finished.notify_all();
+        break;
+      }
       std::iota(order.begin(), order.end(), size_t{0});
       SplitMix64 rng = StreamFor(options.Seed, i);
       for (size_t k = n - 1; k > 0; --k) std::swap(order[k], order[rng.Below(k + 1)]);
@@ -214,7 +222,7 @@ BreakTestResult RunBreakTest(const RunResult& result, const BreakTestOptions& op
     {
       std::unique_lock<std::mutex> lock(mutex);
       while (!finished.wait_for(lock, std::chrono::milliseconds(500),
-                                [&] { return done.load() >= total; })) {
+                                [&] { return done.load() >= total || cancelled.load(); })) {
         if (!options.Progress) continue;
         const double seconds =
             std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
@@ -224,6 +232,10 @@ BreakTestResult RunBreakTest(const RunResult& result, const BreakTestOptions& op
     for (std::thread& t : pool) t.join();
   }
 
+  if (cancelled.load()) {
+    test.Cancelled = true;
+    return test;
+  }
   test.Done = true;
   test.Permutations = total;
   test.AtLeastAsLarge = reached.load();

@@ -52,6 +52,10 @@ struct BreakTestOptions {
   // Called now and then from the calling thread with the shuffles done so far and the seconds
   // spent; the caller decides whether it is worth a line.
   std::function<void(int done, int total, double seconds)> Progress;
+  // Asked between shuffles, from the worker threads (so it must be safe to call from several
+  // threads at once, as reading an atomic flag is); when it answers true the test stops and its
+  // result says Cancelled, not Done.
+  std::function<bool()> Cancelled;
 };
 
 // The search's statistic for one data set: Y and X in ascending order of X.
