@@ -263,6 +263,8 @@ void TOutputTab::ComposeSummary() {
     SummaryTextLines.insert(SummaryTextLines.begin() + 1, BreakVerdict(result));
   }
   for (std::string message : runMessages_) {
+    // The closing notice of every run names the files written: news, not a warning.
+    if (message.rfind("The input is saved in ", 0) == 0) continue;
     std::replace(message.begin(), message.end(), '\n', ' ');
     SummaryTextLines.push_back("Warning: " + message);
   }
@@ -359,6 +361,7 @@ void TOutputTab::StopBreakTest() {
   if (cancel_) cancel_->store(true);
   if (worker_) worker_->wait();
   worker_.reset();
+  BreakTestPanel->hide();
 }
 
 // ---------------------------------------------------------------------------------------------

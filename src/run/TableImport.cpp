@@ -646,10 +646,18 @@ bool PreviewTable(const std::filesystem::path& path, size_t rows, TablePreview& 
   const auto x = named([](const std::string& n) { return n == "x"; });
   const auto z = named([](const std::string& n) { return n == "z"; });
   const auto weight = named([](const std::string& n) { return NamesWeight(n); });
+  // Columns of text (site names, dates, labels) hold no variable; nor does a first column under
+  // an empty header, where statistics packages put the row numbers.
+  auto numeric = [&](size_t c) {
+    for (const std::vector<std::string>& row : preview.Rows) {
+      if (!IsMissingValue(row[c]) && !IsNumber(row[c])) return false;
+    }
+    return true;
+  };
   std::vector<size_t> free;
   const bool rowNames = preview.Header && width >= 3 && Cell(records.front(), 0).empty();
   for (size_t c = rowNames ? 1 : 0; c < width; ++c) {
-    if (c != y && c != x && c != z && c != weight) free.push_back(c);
+    if (c != y && c != x && c != z && c != weight && numeric(c)) free.push_back(c);
   }
   size_t next = 0;
   auto take = [&](std::optional<size_t> column) -> std::string {

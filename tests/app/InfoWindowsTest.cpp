@@ -321,7 +321,8 @@ void InfoWindowsTest::FinishWindowTitleBarCloseEndsTheProgram() {
     QVERIFY(f.FinishForm->isVisible());
     f.FinishForm->windowHandle()->close();
   });
-  QTimer::singleShot(5000, [] { QCoreApplication::exit(7); });
+  // Tied to the window: a stray timer would end the event loops of the tests that follow.
+  QTimer::singleShot(5000, &f, [] { QCoreApplication::exit(7); });
   QCOMPARE(QApplication::exec(), 0);
   QVERIFY(f.isVisible());
   QVERIFY(!f.FinishForm->isVisible());

@@ -738,12 +738,13 @@ void VornaxFormTest::SaveCalculateCancelledOrRefused() {
   w.dialogs->answers = {false};
   f.InputTabSheet->InputSaveActionExecute();
   QCOMPARE(w.dialogs->questions.back(), std::string("The file already exists, overwrite?"));
-  QCOMPARE(w.Messages().back(), std::string("The input data were not saved"));
+  QVERIFY(w.Messages().empty());  // refused: as good as cancelled
   QCOMPARE(Lines(inp), std::vector<std::string>{"keep me"});
   // An input named like its own report is refused before anything is written.
   w.dialogs->files = {dir.filePath("trial.out")};
   f.InputTabSheet->InputSaveActionExecute();
-  QVERIFY(QString::fromStdString(w.Messages()[w.Messages().size() - 2]).startsWith("An input file cannot end in \".out\""));
+  QCOMPARE(w.Messages().size(), size_t{1});
+  QVERIFY(QString::fromStdString(w.Messages().back()).startsWith("An input file cannot end in \".out\""));
   QVERIFY(!QFile::exists(dir.filePath("trial.out")));
   // A cell that is not a number stops the run; the grid keeps what was typed.
   w.dialogs->answers = {true};

@@ -250,6 +250,7 @@ void WindowWorkTest::ChoicesStayWhenTheInputTabIsShownAgain() {
   // The selection is a panel of the tab, clear of the buttons and the wait panel.
   QVERIFY(!in.SelectForm->isWindow());
   QVERIFY(in.isAncestorOf(in.SelectForm));
+  QApplication::processEvents();  // the layout places the panel
   const QRect panel(in.SelectForm->mapTo(&in, QPoint(0, 0)), in.SelectForm->size());
   QVERIFY(!panel.intersects(QRect(in.InputSaveButton->mapTo(&in, QPoint(0, 0)), in.InputSaveButton->size())));
   // A file without a weight column switches the weights off.

@@ -27,6 +27,9 @@ TEST(TablePreview, NamesRowsAndSuggestedColumns) {
       // Four unnamed columns: Y, X, Z and the weight, as the import takes them.
       {"4.2 1 0.5 2\n4.4 2 0.7 1\n", {"column 1", "column 2", "column 3", "column 4"},
        {"4.2", "1", "0.5", "2"}, "1", "2", "3", "4"},
+      // A column of site names holds no variable.
+      {"site;depth;yield\np1;22,00;2,00\np2;28,00;2,41\n", {"site", "depth", "yield"},
+       {"p1", "22,00", "2,00"}, "2", "3", "", ""},
       // A third column headed as a weight is the weight, not Z.
       {"yield\tdepth\tWeight factor\n4.2\t1\t2\n", {"yield", "depth", "Weight factor"},
        {"4.2", "1", "2"}, "1", "2", "", "3"},
