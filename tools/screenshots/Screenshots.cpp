@@ -247,8 +247,10 @@ int main(int argc, char* argv[]) {
   window.SeeGraphButtonClick();
   Shot("graph-partial");
 
-  // A table dropped on the window: the column dialog, then a run of its data, then every tab.
+  // A table dropped on the window: the column dialog, then a segmented run of its data with the
+  // break test, then every tab.
   window.InputTabSheet->OpenInputFile(input);
+  window.InputTabSheet->ResetPreferences();
   const vornax::GridInput grid = window.InputTabSheet->GridFromWindow();
   const QString table = scratch.filePath("yield-table.csv");
   {
