@@ -121,26 +121,6 @@ QPixmap SegmentedLinePicture() {
   return pixmap;
 }
 
-// Passes every box of a run on to the window and keeps the messages, which the summary lists
-// as the run's warnings once the report is shown.
-class RecordingDialogs : public UserDialogs {
- public:
-  explicit RecordingDialogs(WindowDialogs& target) : target_(target) {}
-  void ShowMessage(const std::string& text) override {
-    Messages.push_back(text);
-    target_.ShowMessage(text);
-  }
-  bool AskYesNo(const std::string& question) override { return target_.AskYesNo(question); }
-  void ShowProgress() override { target_.ShowProgress(); }
-  void AddProgress(const std::string& line) override { target_.AddProgress(line); }
-  void HideProgress() override { target_.HideProgress(); }
-  void Pause(int milliseconds) override { target_.Pause(milliseconds); }
-  std::vector<std::string> Messages;
-
- private:
-  WindowDialogs& target_;
-};
-
 }  // namespace
 
 TInputTab::TInputTab(TVornaxForm& form) : form_(form) {
@@ -890,9 +870,8 @@ void TInputTab::InputSaveActionExecute() {
   QApplication::setOverrideCursor(Qt::BusyCursor);
   for (QAction* a : {form_.InputOpenAction, form_.OutputOpenAction, form_.InputSaveAction}) a->setEnabled(false);
   form_.PageControl1->tabBar()->setEnabled(false);
-  RecordingDialogs recording(form_.Dialogs());
   const SaveCalculateResult result =
-      SaveCalculate(form_.session(), grid, std::filesystem::path(Std(path)), recording);
+      SaveCalculate(form_.session(), grid, std::filesystem::path(Std(path)), form_.Dialogs());
   form_.PageControl1->tabBar()->setEnabled(true);
   for (QAction* a : {form_.InputOpenAction, form_.OutputOpenAction, form_.InputSaveAction}) a->setEnabled(true);
   QApplication::restoreOverrideCursor();
@@ -932,7 +911,7 @@ void TInputTab::InputSaveActionExecute() {
   form_.DialogDir = QFileInfo(Text(result.OutputPath)).absolutePath();
   form_.AddRecentFile(Text(result.OutputPath));
   form_.ShowTab(form_.OutputTabSheet);
-  form_.OutputTabSheet->RunFinished(Text(result.OutputPath), recording.Messages);
+  form_.OutputTabSheet->RunFinished(Text(result.OutputPath));
 }
 
 QString TInputTab::SaveStart() const {

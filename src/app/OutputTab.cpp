@@ -245,9 +245,8 @@ void TOutputTab::SymbolsButtonClick() {
 // ---------------------------------------------------------------------------------------------
 // The summary and the break test
 
-void TOutputTab::RunFinished(const QString& outputPath, const std::vector<std::string>& messages) {
+void TOutputTab::RunFinished(const QString& outputPath) {
   StopBreakTest();
-  runMessages_ = messages;
   summaryPath_ = QString::fromStdString(WithExtension(Std(outputPath), ".summary").string());
   ComposeSummary();
   SaveSummary();
@@ -261,12 +260,6 @@ void TOutputTab::ComposeSummary() {
   if (SummaryTextLines.empty()) return;
   if (result.BreakTest.Done) {
     SummaryTextLines.insert(SummaryTextLines.begin() + 1, BreakVerdict(result));
-  }
-  for (std::string message : runMessages_) {
-    // The closing notice of every run names the files written: news, not a warning.
-    if (message.rfind("The input is saved in ", 0) == 0) continue;
-    std::replace(message.begin(), message.end(), '\n', ' ');
-    SummaryTextLines.push_back("Warning: " + message);
   }
 }
 

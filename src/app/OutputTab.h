@@ -42,10 +42,10 @@ class TOutputTab : public QWidget {
   // Opens an output file as "Open output" does once a file is chosen; its saved summary, when
   // it belongs to this very report, is shown again above it.
   bool OpenOutputFile(const QString& path);
-  // A run has written `outputPath` and shown its report: the summary (with the run's messages
-  // as warnings) is shown and saved beside the report, and the break test starts in the
-  // background when it applies.
-  void RunFinished(const QString& outputPath, const std::vector<std::string>& messages);
+  // A run has written `outputPath` and shown its report: the summary (with the run's warnings)
+  // is shown and saved beside the report, and the break test starts in the background when it
+  // applies.
+  void RunFinished(const QString& outputPath);
   bool BreakTestRunning() const;
 
   // The report of the session's output lines in the text box.
@@ -86,7 +86,6 @@ class TOutputTab : public QWidget {
   void LoadSummary(const QString& outputPath);
 
   TVornaxForm& form_;
-  std::vector<std::string> runMessages_;
   QString summaryPath_;
   // Each run or opened output starts a new generation: what an older break test reports after
   // that is dropped.
