@@ -168,8 +168,13 @@ void TVornaxForm::GraphicsTabSheetShow() {
 }
 
 void TVornaxForm::MakeGraphButtonClick() {
-  dialogs_->ShowMessage("Determine folder and file name for graph creation");
-  OutputTabSheet->OutputOpenActionExecute();
+  // The graph of the output shown, without a question; only without one is an output asked
+  // for, and a cancelled choice says nothing.
+  if (!OutputAvailable) {
+    const QString path = dialogs_->GetOpenFileName("Open output", DialogDir, "Output files (*.out)");
+    if (path.isEmpty() || !OutputTabSheet->OpenOutputFile(path)) return;
+  }
+  SeeGraphButtonClick();
 }
 
 bool TVornaxForm::ReadGraphOfOutput() {

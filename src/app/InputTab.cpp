@@ -35,6 +35,7 @@
 #include "data/NumberFormat.h"
 #include "forms/InfoForms.h"
 #include "forms/SelectForms.h"
+#include "run/TableImport.h"
 
 namespace vornax::app {
 namespace {
@@ -75,10 +76,6 @@ constexpr const char* kPasteText =
     "It may occur that the first cell seems \n"
     "empty, but by clicking on another cell\n"
     "the value will appear.\n";
-
-constexpr const char* kDropEditsOnOpen =
-    "The data in the table have been changed and not saved. Open another input file and lose "
-    "the changes?";
 
 QString Text(const std::string& s) { return QString::fromStdString(s); }
 std::string Std(const QString& s) { return s.toStdString(); }
@@ -130,8 +127,15 @@ QPixmap SegmentedLinePicture() {
 TInputTab::TInputTab(TVornaxForm& form) : form_(form) {
   setObjectName("InputTabSheet");
   BuildControls();
-  SelectForm = new forms::TSelectForm(form_.session().Options, &form_);
-  Select2Form = new forms::TSelect2Form(form_.session().Options, &form_);
+  // The selection windows are panels of the tab, where the picture stands: nothing floats over
+  // the report, the wait panel or the buttons.
+  SelectForm = new forms::TSelectForm(form_.session().Options, this);
+  Select2Form = new forms::TSelect2Form(form_.session().Options, this);
+  for (QWidget* panel : {static_cast<QWidget*>(SelectForm), static_cast<QWidget*>(Select2Form)}) {
+    panel->setWindowFlags(Qt::Widget);
+    panel->hide();
+    optionArea_->insertWidget(2, panel, 0, Qt::AlignTop);
+  }
 }
 
 void TInputTab::BuildControls() {
@@ -249,7 +253,8 @@ void TInputTab::BuildControls() {
   right->addWidget(ExclComboBox, 0, Qt::AlignLeft);
 
   // The exclusion panels, the picture and the wait panel share the space below the boxes.
-  auto* area = new QHBoxLayout;
+  optionArea_ = new QHBoxLayout;
+  QHBoxLayout* area = optionArea_;
   auto makePanel = [&](const QString& title, bool z, std::array<QRadioButton*, 7>& buttons,
                        QButtonGroup*& group) {
     auto* panel = new QGroupBox(title, page);
@@ -335,16 +340,9 @@ void TInputTab::InputTabSheetShow() {
   // The report on the Output tab stays until a new run replaces it.
   InPaste = false;
   if (DataPresent) {
-    form_.session().Data.NrOfVar = NrOfVarInData;
-    if (NrOfVarInData == 2) {
-      OptionComboBox->setCurrentIndex(0);
-      form_.session().Data.VarOption = 3;
-    }
-    PrefComboBox->setCurrentIndex(0);
-    ExclComboBox->setCurrentIndex(0);
-    HideSelection();
+    // The variable, preference, exclusion and weight choices stay as the user left them: a
+    // look at the report is no reason to choose again.
     ShowColumns();
-    ResetPreferences();
   } else {
     FileNameLabel->hide();
     FileNameEdit->hide();
@@ -371,7 +369,13 @@ void TInputTab::ShowColumns() {
   // The captions, with the names a pasted header gave; the columns as wide as their numbers.
   StringGrid1->SetCaptions(
       {"Serial", "    Y", !two && data.SingleIsZ ? "    Z" : "    X", "    Z", "Weight"});
-  GridStack->setFixedWidth(StringGrid1->width());
+  auto widthFor = [this](int shown) {
+    return 45 + (shown - 1) * 75 + 2 * StringGrid1->frameWidth() +
+           StringGrid1->verticalScrollBar()->sizeHint().width();
+  };
+  // The room of the grid is at least that of its widest default layout (Z and weights), so that
+  // showing a column never widens the window or moves the buttons beside the grid.
+  GridStack->setFixedWidth(std::max(StringGrid1->width(), widthFor(kGridColumns)));
 }
 
 void TInputTab::SetNrOfDataText(int count) { NrOfDataEdit->setText(QString::number(count)); }
@@ -586,22 +590,9 @@ void TInputTab::ChooseExclusion(bool z, int type) {
 }
 
 void TInputTab::PlaceSelectionWindow(QWidget* window) {
-  // The window stands at the right edge of the Input tab, where the picture was: beside the
-  // preference box when it is narrow enough, else below the exclusion box.
-  window->adjustSize();
-  const QRect tab(this->mapToGlobal(QPoint(0, 0)), this->size());
-  const int left = tab.right() - window->width() - 8;
-  const QPoint prefRight = PrefComboBox->mapToGlobal(QPoint(PrefComboBox->width(), 0));
-  int top = left > prefRight.x() + 8
-                ? prefRight.y()
-                : ExclComboBox->mapToGlobal(QPoint(0, ExclComboBox->height() + 8)).y();
-  // Never over "Save-Calculate": the window may rather cover the end of the exclusion box,
-  // which has nothing to offer while a preference is chosen.
-  const int buttonsTop = InputSaveButton->mapToGlobal(QPoint(0, 0)).y();
-  top = std::min(top, buttonsTop - 6 - window->frameGeometry().height());
-  window->move(left, top);
+  // A panel below the boxes, in the place of the picture.
+  InputImage->hide();
   window->show();
-  window->raise();
 }
 
 void TInputTab::NrOfVarComboBoxChange(int index) {
@@ -741,7 +732,7 @@ void TInputTab::PasteButtonClick() {
 }
 
 void TInputTab::ClearButtonClick() {
-  if (!form_.Dialogs().AskYesNo("The data will be cleared, are you sure?")) return;
+  if (!form_.Dialogs().AskToDiscard("The data will be cleared, are you sure?")) return;
   // Back to the 15 empty rows of the start, as one step that can be undone.
   StringGrid1->CommitEdit();
   GridEdit edit(*StringGrid1);
@@ -771,7 +762,7 @@ void TInputTab::ClearButtonClick() {
 
 bool TInputTab::AskToDropEdits(const char* question) {
   StringGrid1->CommitEdit();
-  return !GridEdited || form_.Dialogs().AskYesNo(question);
+  return !GridEdited || form_.Dialogs().AskToDiscard(question);
 }
 
 void TInputTab::InputOpenActionExecute() {
@@ -793,9 +784,15 @@ bool TInputTab::OpenInputFile(const QString& path) {
   const std::string before = data.FileName;
   const GridFrame frameBefore = Frame();
   data.FileName = Std(path);
+  // The reader only ever switches the weights on: a file without a weight column switches them
+  // off here, so that its data are not taken with the weights of the file before.
+  RunOptions& options = form_.session().Options;
+  const bool weightsBefore = options.WeightsUsed;
+  options.WeightsUsed = false;
   // A file that cannot be read is a message; the grid and the data set stay as they were.
-  if (!ReadInputFile(data, form_.session().Options, form_.Dialogs())) {
+  if (!ReadInputFile(data, options, form_.Dialogs())) {
     data.FileName = before;
+    options.WeightsUsed = weightsBefore;
     return false;
   }
   data.GridRowCount = data.NrOfData;
@@ -804,9 +801,8 @@ bool TInputTab::OpenInputFile(const QString& path) {
   data.VarOption = 3;
   HideSelection();
   form_.DialogDir = QFileInfo(path).absolutePath();
-  FileNameEdit->setText(QDir::toNativeSeparators(QFileInfo(path).absoluteFilePath()));
-  FileNameLabel->show();
-  FileNameEdit->show();
+  ShowFileName(path);
+  form_.SetCurrentFile(path);
   Title1Edit->setText(Text(data.Title1));
   Title2Edit->setText(Text(data.Title2));
   Title1Edit->setCursorPosition(0);
@@ -835,7 +831,8 @@ bool TInputTab::OpenInputFile(const QString& path) {
 }
 
 QString TInputTab::AskInputFileName() {
-  const QString path = form_.Dialogs().GetSaveFileName("Save input", form_.DialogDir, "Input files (*.inp)", "inp");
+  const QString path =
+      form_.Dialogs().GetSaveFileName("Save input", SaveStart(), "Input files (*.inp)", "inp");
   if (path.isEmpty()) return {};
   const QString suffix = QFileInfo(path).suffix().toLower();
   // The report and the ANOVA table take the input's name with these extensions: an input file
@@ -846,7 +843,9 @@ QString TInputTab::AskInputFileName() {
                           "Please choose a name ending in \".inp\".");
     return {};
   }
-  if (QFileInfo::exists(path) && !form_.Dialogs().AskYesNo("The file already exists, overwrite?")) return {};
+  if (QFileInfo::exists(path) && !form_.Dialogs().AskToDiscard("The file already exists, overwrite?")) {
+    return {};
+  }
   return path;
 }
 
@@ -855,6 +854,8 @@ void TInputTab::InputSaveActionExecute() {
   StringGrid1->CommitEdit();
   const QString path = AskInputFileName();
   SaveCancelled = path.isEmpty();
+  // Cancelled: nothing was asked for, so nothing is said and nothing runs.
+  if (SaveCancelled) return;
   const GridInput grid = GridFromWindow();
   form_.OutputTabSheet->AnovaButton->setText("Anova table");
 
@@ -893,6 +894,9 @@ void TInputTab::InputSaveActionExecute() {
   if (committed && outcome != SaveCalculateOutcome::InputNotWritten) {
     GridEdited = false;
     InputPath = Text(result.InputPath);
+    // Typed or pasted data saved under a name are that file from now on.
+    ShowFileName(InputPath);
+    form_.SetCurrentFile(InputPath);
   }
   // What the analysis changed in the options is shown.
   ShowOptions();
@@ -907,7 +911,101 @@ void TInputTab::InputSaveActionExecute() {
   form_.OutputTabSheet->ShowOutputControls(true);
   form_.OutputTabSheet->SymbolsButton->setText("Symbols");
   form_.DialogDir = QFileInfo(Text(result.OutputPath)).absolutePath();
+  form_.AddRecentFile(Text(result.OutputPath));
   form_.ShowTab(form_.OutputTabSheet);
+  form_.OutputTabSheet->RunFinished(Text(result.OutputPath));
+}
+
+QString TInputTab::SaveStart() const {
+  // The name of the data shown: an input file as it is, a table as an input file beside it.
+  const QString current = CurrentPath.isEmpty() ? InputPath : CurrentPath;
+  if (current.isEmpty()) return form_.DialogDir;
+  const QFileInfo info(current);
+  return info.dir().filePath(info.completeBaseName() + ".inp");
+}
+
+void TInputTab::ShowFileName(const QString& path) {
+  CurrentPath = QFileInfo(path).absoluteFilePath();
+  FileNameEdit->setText(QDir::toNativeSeparators(CurrentPath));
+  FileNameEdit->setCursorPosition(0);
+  FileNameLabel->show();
+  FileNameEdit->show();
+}
+
+bool TInputTab::OpenTableFile(const QString& path) {
+  if (form_.Running) return false;
+  WindowDialogs& dialogs = form_.Dialogs();
+  const std::filesystem::path file(Std(path));
+  TablePreview preview;
+  std::string error;
+  if (!PreviewTable(file, 12, preview, error)) {
+    dialogs.ShowMessage(error);
+    return false;
+  }
+  ImportChoices choices = preview.Suggested;
+  // Cancelled: the grid stays as it was, without a word.
+  if (!dialogs.ChooseTableColumns(QFileInfo(path).fileName(), preview, choices)) return false;
+  ImportedTable table;
+  if (!ImportTable(file, choices, table, error)) {
+    dialogs.ShowMessage(error);
+    return false;
+  }
+  if (table.Cells.size() > static_cast<size_t>(kMaxGridRows)) {
+    dialogs.ShowMessage("The table holds " + std::to_string(table.Cells.size()) +
+                        " data rows; the table of the window takes at most " +
+                        std::to_string(kMaxGridRows) + ".");
+    return false;
+  }
+  FillGridFromInput(GridFromTable(table, Std(QFileInfo(path).fileName())), table.HasWeights);
+  InputPath.clear();
+  form_.DialogDir = QFileInfo(path).absolutePath();
+  ShowFileName(path);
+  form_.SetCurrentFile(path);
+  const std::string leftOut = LeftOutLine(table);
+  if (!leftOut.empty()) dialogs.ShowMessage(ColumnsUsedLine(table) + ".\n" + leftOut + ".");
+  if (form_.PageControl1->currentWidget() != this) form_.PageControl1->setCurrentWidget(this);
+  return true;
+}
+
+void TInputTab::FillGridFromInput(const GridInput& input, bool weights) {
+  TDMVornax& data = form_.session().Data;
+  Title1Edit->setText(Text(input.Title1));
+  Title2Edit->setText(Text(input.Title2));
+  Title1Edit->setCursorPosition(0);
+  Title2Edit->setCursorPosition(0);
+  NrOfVarInData = input.NrOfVarInData;
+  data.NrOfVarInData = NrOfVarInData;
+  data.NrOfVar = NrOfVarInData;
+  data.SingleIsZ = NrOfVarInData == 1 && input.SingleIsZ;
+  data.SingleIsX = !data.SingleIsZ;
+  data.VarOption = NrOfVarInData == 2 ? 3 : 0;
+  OptionComboBox->setCurrentIndex(NrOfVarInData == 2 ? 0 : 1);
+  OptionComboBox->setEnabled(NrOfVarInData == 2);
+  SelectForm->SetPartialEnabled(NrOfVarInData != 2);
+  NrOfVarComboBox->setCurrentIndex(NrOfVarInData - 1);
+  form_.session().Options.WeightsUsed = weights;
+  WeightComboBox->setCurrentIndex(weights ? 1 : 0);
+  const int rows = static_cast<int>(input.Rows.size());
+  StringGrid1->setRowCount(0);
+  StringGrid1->SetDataRows(rows);
+  const bool two = NrOfVarInData == 2;
+  for (int r = 1; r <= rows; ++r) {
+    const std::vector<std::string>& row = input.Rows[static_cast<size_t>(r - 1)];
+    auto cell = [&](size_t i) { return i < row.size() ? Text(row[i]) : QString(); };
+    StringGrid1->SetCellText(r, kYColumn, cell(1));
+    StringGrid1->SetCellText(r, kXColumn, cell(2));
+    StringGrid1->SetCellText(r, kZColumn, two ? cell(3) : QString());
+    StringGrid1->SetCellText(r, kWeightColumn, weights ? cell(two ? 4 : 3) : "1");
+  }
+  GridRows = rows;
+  data.GridRowCount = rows;
+  SetNrOfDataText(rows);
+  DataPresent = true;
+  // The table stays on disk as it was: nothing typed is lost when the window closes.
+  GridEdited = false;
+  form_.OutputAvailable = false;
+  form_.session().Options.PartialFailed = false;
+  ShowColumns();
 }
 
 }  // namespace vornax::app

@@ -17,6 +17,7 @@
 class QButtonGroup;
 class QComboBox;
 class QGroupBox;
+class QHBoxLayout;
 class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
@@ -37,12 +38,20 @@ class TVornaxForm;
 // The most rows the grid takes, typed into the data-count box or pasted.
 inline constexpr int kMaxGridRows = 100000;
 
+// Asked before anything opened takes the place of cells changed and not saved.
+inline constexpr char kDropEditsOnOpen[] =
+    "The data in the table have been changed and not saved. Open another input file and lose "
+    "the changes?";
+
 class TInputTab : public QWidget {
  public:
   explicit TInputTab(TVornaxForm& form);
 
   // Opens an input file as "Open input" does once a file is chosen.
   bool OpenInputFile(const QString& path);
+  // Opens a table (CSV, TSV, semicolons, blanks) through the column dialog into the grid; the
+  // rows left out for missing values are named in a message. False when cancelled or refused.
+  bool OpenTableFile(const QString& path);
 
   // ---- event handlers, named by control and event ----
   void InputTabSheetShow();
@@ -80,6 +89,7 @@ class TInputTab : public QWidget {
   int GridRows = 15;
   int NrOfVarInData = 1;
   QString InputPath;
+  QString CurrentPath;  // the file shown in the File box: an input file or a table
 
   // ---- controls ----
   QLabel* FileNameLabel = nullptr;
@@ -127,6 +137,11 @@ class TInputTab : public QWidget {
   // What surrounds the cells (layout, titles, file shown), read from and written to the controls.
   GridFrame Frame() const;
   void SetFrame(const GridFrame& frame);
+  // The grid, the titles and the boxes as `input` has them.
+  void FillGridFromInput(const GridInput& input, bool weights);
+  void ShowFileName(const QString& path);
+  // Where the save dialog starts: the current file's name as an input file.
+  QString SaveStart() const;
   void SetNrOfDataText(int count);
   void HideSelection();
   void SetComboText(QComboBox* box, const QString& text);
@@ -137,6 +152,7 @@ class TInputTab : public QWidget {
   bool SecondOnly() const;
 
   TVornaxForm& form_;
+  QHBoxLayout* optionArea_ = nullptr;  // exclusion panels, selection panels, picture, wait panel
   QButtonGroup* exclXGroup_ = nullptr;
   QButtonGroup* exclZGroup_ = nullptr;
   bool showingOptions_ = false;

@@ -6,8 +6,16 @@
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileInfo>
+#include <QMimeData>
+#include <QSettings>
+#include <QTimer>
+#include <QUrl>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -30,6 +38,9 @@ constexpr const char* kCaption =
 constexpr const char* kDropEditsOnClose =
     "The data in the table have been changed and not saved. Close the program and lose the "
     "changes?";
+
+constexpr const char* kRecentKey = "RecentFiles";
+constexpr int kRecentCount = 8;
 
 enum EditCommandKind { kCopy, kCut, kPaste, kDelete, kSelectAll };
 
@@ -60,6 +71,8 @@ TVornaxForm::TVornaxForm(QWidget* parent) : TBaseForm(parent) {
   PageControl1->addTab(OutputTabSheet, "Output");
   PageControl1->addTab(GraphicsTabSheet, "Graphics");
   setCentralWidget(PageControl1);
+  // Files dropped anywhere on the window are opened by their kind.
+  setAcceptDrops(true);
 
   dialogs_ = std::make_unique<WindowDialogs>(this, InputTabSheet->WaitMemo);
   BuildMenus();
@@ -68,6 +81,8 @@ TVornaxForm::TVornaxForm(QWidget* parent) : TBaseForm(parent) {
   MoreInfoForm = new forms::TMoreInfoForm(this);
   FinishForm = new forms::TFinishForm(this);
   FinishForm->setWindowFlag(Qt::Window, true);
+  // The finish window answers a close the user confirmed; nothing else goes on meanwhile.
+  FinishForm->setWindowModality(Qt::ApplicationModal);
   // exit, not quit: quit asks every window to close first, and the main window never agrees.
   FinishForm->OnFinish = [] { QCoreApplication::exit(0); };
 
@@ -91,9 +106,14 @@ void TVornaxForm::BuildMenus() {
     return action;
   };
   InputOpenAction = add(file, "Open input", QKeySequence("Ctrl+I"), [this] { InputTabSheet->InputOpenActionExecute(); });
+  TableOpenAction = add(file, "Open table (CSV, TSV, ...)", QKeySequence("Ctrl+T"), [this] { TableOpenActionExecute(); });
   OutputOpenAction = add(file, "Open output", QKeySequence("Ctrl+O"), [this] { OutputTabSheet->OutputOpenActionExecute(); });
   GraphOpenAction = add(file, "OpenGraph", QKeySequence("Ctrl+G"), [this] { GraphOpenActionExecute(); });
   InputSaveAction = add(file, "Save input", QKeySequence("Ctrl+S"), [this] { InputTabSheet->InputSaveActionExecute(); });
+  RecentMenu = file->addMenu("Recent files");
+  RecentMenu->setObjectName("RecentMenu");
+  connect(RecentMenu, &QMenu::aboutToShow, this, [this] { FillRecentMenu(); });
+  FillRecentMenu();
   // Ctrl+A selects all cells; saving a graph takes a key of its own.
   GraphSaveAction = add(file, "s&Ave graph", QKeySequence("Ctrl+Shift+G"), [this] { GraphSaveActionExecute(); });
   file->addSeparator();
@@ -227,6 +247,74 @@ void TVornaxForm::TabChanged(int index) {
 void TVornaxForm::ShowTab(QWidget* tab) {
   if (PageControl1->currentWidget() == tab) return;
   PageControl1->setCurrentWidget(tab);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Files by name: the title, the recent files, dropped files
+
+void TVornaxForm::SetCurrentFile(const QString& path) {
+  setWindowTitle(QFileInfo(path).fileName() + " \u2014 Vornax");
+  AddRecentFile(path);
+}
+
+QStringList TVornaxForm::RecentFiles() const {
+  return QSettings().value(kRecentKey).toStringList();
+}
+
+void TVornaxForm::AddRecentFile(const QString& path) {
+  const QString file = QFileInfo(path).absoluteFilePath();
+  QStringList files = RecentFiles();
+  files.removeAll(file);
+  files.prepend(file);
+  while (files.size() > kRecentCount) files.removeLast();
+  QSettings().setValue(kRecentKey, files);
+}
+
+void TVornaxForm::FillRecentMenu() {
+  RecentMenu->clear();
+  const QStringList files = RecentFiles();
+  for (int i = 0; i < files.size(); ++i) {
+    const QString file = files[i];
+    QAction* action = RecentMenu->addAction(
+        QString("&%1 %2").arg(i + 1).arg(QDir::toNativeSeparators(file)));
+    connect(action, &QAction::triggered, this, [this, file] { OpenFile(file); });
+  }
+  RecentMenu->setEnabled(!files.isEmpty());
+}
+
+bool TVornaxForm::OpenFile(const QString& path) {
+  if (Running) return false;
+  if (!QFileInfo(path).isFile()) {
+    dialogs_->ShowMessage("File does not exist, please select another one,");
+    return false;
+  }
+  const QString suffix = QFileInfo(path).suffix().toLower();
+  if (suffix == "out") return OutputTabSheet->OpenOutputFile(path);
+  if (!InputTabSheet->AskToDropEdits(kDropEditsOnOpen)) return false;
+  if (suffix == "inp") return InputTabSheet->OpenInputFile(path);
+  return InputTabSheet->OpenTableFile(path);
+}
+
+void TVornaxForm::TableOpenActionExecute() {
+  if (Running || !InputTabSheet->AskToDropEdits(kDropEditsOnOpen)) return;
+  const QString path = dialogs_->GetOpenFileName(
+      "Open table", DialogDir, "Tables (*.csv *.tsv *.txt *.dat *.prn);;All files (*)");
+  if (path.isEmpty()) return;
+  InputTabSheet->OpenTableFile(path);
+}
+
+void TVornaxForm::dragEnterEvent(QDragEnterEvent* event) {
+  const QList<QUrl> urls = event->mimeData()->urls();
+  if (!Running && urls.size() == 1 && urls.front().isLocalFile()) event->acceptProposedAction();
+}
+
+void TVornaxForm::dropEvent(QDropEvent* event) {
+  const QList<QUrl> urls = event->mimeData()->urls();
+  if (urls.size() != 1 || !urls.front().isLocalFile()) return;
+  event->acceptProposedAction();
+  // Opened once the drop is over: the column dialog must not run inside the drag.
+  const QString path = urls.front().toLocalFile();
+  QTimer::singleShot(0, this, [this, path] { OpenFile(path); });
 }
 
 }  // namespace vornax::app

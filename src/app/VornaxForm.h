@@ -19,6 +19,7 @@
 #include "run/SaveCalculate.h"
 
 class QAction;
+class QMenu;
 class QButtonGroup;
 class QGroupBox;
 class QLabel;
@@ -77,6 +78,20 @@ class TVornaxForm : public forms::TBaseForm {
   void SetDialogDirs(const QString& folder);
 
   void ShowTab(QWidget* tab);
+  // Reads the graph data of the output named now into the session; false with a message when
+  // it is not a readable output.
+  bool ReadGraphOfOutput();
+
+  // The file the window works on: named in the title ("yield.inp — Vornax") and put first in
+  // the recent files.
+  void SetCurrentFile(const QString& path);
+  // The last eight inputs, tables and outputs, newest first, kept between sessions.
+  void AddRecentFile(const QString& path);
+  QStringList RecentFiles() const;
+  // Opens a file by its kind: an input file (.inp), an output file (.out), else a table through
+  // the column dialog. Used by drag-and-drop and the recent files.
+  bool OpenFile(const QString& path);
+  void TableOpenActionExecute();
 
   // ---- window state ----
   bool OutputAvailable = false;
@@ -139,6 +154,8 @@ class TVornaxForm : public forms::TBaseForm {
   QPushButton* ConfHelpButton = nullptr;
 
   QAction* InputOpenAction = nullptr;
+  QAction* TableOpenAction = nullptr;
+  QMenu* RecentMenu = nullptr;
   QAction* OutputOpenAction = nullptr;
   QAction* GraphOpenAction = nullptr;
   QAction* InputSaveAction = nullptr;
@@ -158,13 +175,14 @@ class TVornaxForm : public forms::TBaseForm {
 
  protected:
   void closeEvent(QCloseEvent* event) override;
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
 
  private:
   void BuildMenus();
   QWidget* BuildIntroTab();
   QWidget* BuildFiguresTab();
   QWidget* BuildGraphicsTab();
-  bool ReadGraphOfOutput();
   bool DrawCurrentGraph();
   void ShowSaveControls(bool show);
   void SetRadioCaptions(bool zFirst);
@@ -174,6 +192,7 @@ class TVornaxForm : public forms::TBaseForm {
   void TabChanged(int index);
 
   void EditCommand(int command);
+  void FillRecentMenu();
 
   Session session_;
   std::unique_ptr<WindowDialogs> dialogs_;

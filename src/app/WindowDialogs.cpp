@@ -1,5 +1,7 @@
 #include "app/WindowDialogs.h"
 
+#include "app/TableDialog.h"
+
 #include <QApplication>
 #include <QElapsedTimer>
 #include <algorithm>
@@ -26,10 +28,10 @@ void WindowDialogs::ShowMessage(const std::string& text) {
   box.exec();
 }
 
-bool WindowDialogs::AskYesNo(const std::string& question) {
+bool WindowDialogs::Ask(const std::string& question, bool yesIsDefault) {
   QMessageBox box(QMessageBox::Question, Title(), QString::fromStdString(question),
                   QMessageBox::Yes | QMessageBox::No, parent_);
-  box.setDefaultButton(QMessageBox::Yes);
+  box.setDefaultButton(yesIsDefault ? QMessageBox::Yes : QMessageBox::No);
   return box.exec() == QMessageBox::Yes;
 }
 
@@ -99,6 +101,14 @@ QString WindowDialogs::GetSaveFileName(const QString& caption, const QString& fo
   dialog.setDefaultSuffix(defaultSuffix);
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
   return dialog.selectedFiles().front();
+}
+
+bool WindowDialogs::ChooseTableColumns(const QString& fileName, const TablePreview& preview,
+                                       ImportChoices& choices) {
+  TTableColumnsDialog dialog(fileName, preview, choices, parent_);
+  if (dialog.exec() != QDialog::Accepted) return false;
+  choices = dialog.Choices();
+  return true;
 }
 
 }  // namespace vornax::app

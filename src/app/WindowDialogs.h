@@ -10,6 +10,7 @@
 
 #include "app/ColumnRolesDialog.h"
 #include "data/UserDialogs.h"
+#include "run/TableImport.h"
 
 class QPlainTextEdit;
 class QWidget;
@@ -22,7 +23,10 @@ class WindowDialogs : public UserDialogs {
   WindowDialogs(QWidget* parent, QPlainTextEdit* waitMemo);
 
   void ShowMessage(const std::string& text) override;
-  bool AskYesNo(const std::string& question) override;
+  bool AskYesNo(const std::string& question) override { return Ask(question, true); }
+  // A question whose Yes loses data (typed cells, a file): No is the default button, so that a
+  // hurried Enter keeps them.
+  bool AskToDiscard(const std::string& question) { return Ask(question, false); }
 
   // A question whose buttons say what they do: the index of the button chosen. Escape, or
   // closing the box, chooses `safest`, the answer that loses nothing.
@@ -46,10 +50,17 @@ class WindowDialogs : public UserDialogs {
   virtual QString GetSaveFileName(const QString& caption, const QString& folder,
                                   const QString& filter, const QString& defaultSuffix);
 
+  // The column dialog of a table being opened: the first rows and a choice of the columns for
+  // Y, X, Z and the weight, starting from `choices`. False when cancelled.
+  virtual bool ChooseTableColumns(const QString& fileName, const TablePreview& preview,
+                                  ImportChoices& choices);
+
   // Lets the window paint and the wait panel show what was added; used between analysis steps.
   static void KeepPainting();
 
  protected:
+  virtual bool Ask(const std::string& question, bool yesIsDefault);
+
   QWidget* parent_;
   QPlainTextEdit* waitMemo_;
 };

@@ -8,6 +8,7 @@
 int main(int argc, char* argv[]) {
   QApplication app(argc, argv);
   QApplication::setApplicationName("Vornax segmented regression analysis");
+  QApplication::setOrganizationName("Vornax");
   QFont font("Tahoma");
   font.setPixelSize(13);
   QApplication::setFont(font);

@@ -6,6 +6,7 @@
 #include <charconv>
 #include <cmath>
 #include <functional>
+#include <optional>
 #include <string_view>
 #include <utility>
 
@@ -235,6 +236,21 @@ std::string Cell(const Record& r, size_t column) {
   return column < r.fields.size() ? Trim(r.fields[column]) : std::string();
 }
 
+// A header row: a cell that is neither a number nor a missing value, standing above a number
+// (or anything, when there is no second row), so that a text column of the data does not make
+// its first row a header.
+bool FirstRowIsHeader(const std::vector<Record>& records) {
+  const Record& first = records.front();
+  for (size_t c = 0; c < first.fields.size(); ++c) {
+    const std::string cell = Cell(first, c);
+    if (IsMissingValue(cell) || IsNumber(cell)) continue;
+    if (records.size() < 2) return true;
+    const std::string below = Cell(records[1], c);
+    if (IsNumber(below) || IsMissingValue(below)) return true;
+  }
+  return false;
+}
+
 bool AllDigits(const std::string& s) {
   return !s.empty() && std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
@@ -323,22 +339,9 @@ bool ImportTable(const std::filesystem::path& path, const ImportChoices& choices
     return false;
   }
 
-  // A header row: a cell that is neither a number nor a missing value, standing above a number
-  // (or anything, when there is no second row), so that a text column of the data does not make
-  // its first row a header.
   const Record& first = records.front();
-  bool header = choices.Header == HeaderRow::Yes;
-  for (size_t c = 0; c < first.fields.size() && !header && choices.Header == HeaderRow::Guess;
-       ++c) {
-    const std::string cell = Cell(first, c);
-    if (IsMissingValue(cell) || IsNumber(cell)) continue;
-    if (records.size() < 2) {
-      header = true;
-    } else {
-      const std::string below = Cell(records[1], c);
-      header = IsNumber(below) || IsMissingValue(below);
-    }
-  }
+  const bool header = choices.Header == HeaderRow::Yes ||
+                      (choices.Header == HeaderRow::Guess && FirstRowIsHeader(records));
   std::vector<std::string> names;
   size_t dataStart = 0;
   if (header) {
@@ -718,6 +721,80 @@ GridInput GridFromDataSet(const TDMVornax& data, bool weightsUsed) {
   grid.NrOfData = static_cast<int32_t>(grid.Rows.size());
   grid.GridRowCount = grid.NrOfData;
   return grid;
+}
+
+bool PreviewTable(const std::filesystem::path& path, size_t rows, TablePreview& preview,
+                  std::string& error) {
+  std::string reason;
+  auto read = ReadTextLines(path, reason);
+  if (!read) {
+    error = "cannot read \"" + PathText(path) + "\"\n" + reason;
+    return false;
+  }
+  preview = TablePreview{};
+  preview.Delimiter = DetectDelimiter(read->Lines);
+  std::vector<Record> records;
+  size_t openLine = 0;
+  // One record more than shown: the header row does not count.
+  ParseRecords(read->Lines, preview.Delimiter, rows + 1, records, openLine);
+  records.erase(std::remove_if(records.begin(), records.end(),
+                               [](const Record& r) { return r.Width() == 0; }),
+                records.end());
+  if (records.empty()) {
+    error = "\"" + PathText(path) + "\" holds no data";
+    return false;
+  }
+  preview.Header = FirstRowIsHeader(records);
+  size_t width = 0;
+  for (const Record& r : records) width = std::max(width, r.Width());
+  for (size_t c = 0; c < width; ++c) {
+    const std::string name = preview.Header ? OneLineName(Cell(records.front(), c)) : "";
+    preview.Names.push_back(name.empty() ? "column " + std::to_string(c + 1) : name);
+  }
+  for (size_t r = preview.Header ? 1 : 0; r < records.size() && preview.Rows.size() < rows; ++r) {
+    std::vector<std::string> cells;
+    for (size_t c = 0; c < width; ++c) cells.push_back(Cell(records[r], c));
+    preview.Rows.push_back(std::move(cells));
+  }
+
+  // The columns suggested: those named Y, X, Z and weight, else by position as the import
+  // takes them, after a first column of row names under an empty header.
+  auto named = [&](auto&& matches) -> std::optional<size_t> {
+    if (!preview.Header) return std::nullopt;
+    for (size_t c = 0; c < width; ++c) {
+      if (matches(Lower(OneLineName(Cell(records.front(), c))))) return c;
+    }
+    return std::nullopt;
+  };
+  const auto y = named([](const std::string& n) { return n == "y"; });
+  const auto x = named([](const std::string& n) { return n == "x"; });
+  const auto z = named([](const std::string& n) { return n == "z"; });
+  const auto weight = named([](const std::string& n) { return NamesWeight(n); });
+  // Columns of text (site names, dates, labels) hold no variable; nor does a first column under
+  // an empty header, where statistics packages put the row numbers.
+  auto numeric = [&](size_t c) {
+    for (const std::vector<std::string>& row : preview.Rows) {
+      if (!IsMissingValue(row[c]) && !IsNumber(row[c])) return false;
+    }
+    return true;
+  };
+  std::vector<size_t> free;
+  const bool rowNames = preview.Header && width >= 3 && Cell(records.front(), 0).empty();
+  for (size_t c = rowNames ? 1 : 0; c < width; ++c) {
+    if (c != y && c != x && c != z && c != weight && numeric(c)) free.push_back(c);
+  }
+  size_t next = 0;
+  auto take = [&](std::optional<size_t> column) -> std::string {
+    if (!column && next < free.size()) column = free[next++];
+    return column ? std::to_string(*column + 1) : std::string();
+  };
+  ImportChoices& s = preview.Suggested;
+  s.Y = take(y);
+  s.X = take(x);
+  // A third free column is Z; a fourth the weight, unless a column is named as the weight.
+  s.Z = z ? take(z) : (next < free.size() ? take(std::nullopt) : std::string());
+  s.Weight = weight ? take(weight) : (next < free.size() ? take(std::nullopt) : std::string());
+  return true;
 }
 
 }  // namespace vornax

@@ -74,6 +74,22 @@ std::string ColumnsUsedLine(const ImportedTable& table);
 // "2 rows with a missing value left out (lines 4, 9)"; empty when none was.
 std::string LeftOutLine(const ImportedTable& table);
 
+// The first rows of a table as a person choosing its columns sees them: every column with its
+// name (from the header row, or "column 3"), the cells as written, and the columns suggested
+// for Y, X, Z and the weight (by number; Z and the weight may be empty).
+struct TablePreview {
+  std::vector<std::string> Names;
+  std::vector<std::vector<std::string>> Rows;
+  bool Header = false;
+  char Delimiter = ',';
+  ImportChoices Suggested;
+};
+
+// Reads the header and the first `rows` data rows of `path` as ImportTable reads them; false
+// with a message when the file cannot be read or holds nothing.
+bool PreviewTable(const std::filesystem::path& path, size_t rows, TablePreview& preview,
+                  std::string& error);
+
 // The grid rows of an imported table: serial numbers 1, 2, ... and the cells with a decimal
 // point.
 GridInput GridFromTable(const ImportedTable& table, const std::string& fileName);

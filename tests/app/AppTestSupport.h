@@ -26,8 +26,9 @@ class ScriptedDialogs : public WindowDialogs {
   using WindowDialogs::WindowDialogs;
 
   void ShowMessage(const std::string& text) override { messages.push_back(text); }
-  bool AskYesNo(const std::string& question) override {
+  bool Ask(const std::string& question, bool yesIsDefault) override {
     questions.push_back(question);
+    if (!yesIsDefault) discardQuestions.push_back(question);
     if (answers.empty()) return defaultAnswer;
     const bool answer = answers.front();
     answers.pop_front();
@@ -63,6 +64,7 @@ class ScriptedDialogs : public WindowDialogs {
 
   std::vector<std::string> messages;
   std::vector<std::string> questions;
+  std::vector<std::string> discardQuestions;  // asked with No as the default button
   std::vector<std::string> progress;
   std::vector<int> pauses;
   std::deque<bool> answers;

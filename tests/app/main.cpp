@@ -2,6 +2,8 @@
 // by the test. Test functions named on the command line run in whichever class has them.
 #include <QApplication>
 #include <QMetaMethod>
+#include <QSettings>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include "GraphicsTabTest.h"
@@ -9,6 +11,7 @@
 #include "GridPasteTest.h"
 #include "InfoWindowsTest.h"
 #include "VornaxFormTest.h"
+#include "WindowWorkTest.h"
 
 namespace {
 
@@ -31,6 +34,10 @@ int main(int argc, char* argv[]) {
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication app(argc, argv);
   QApplication::setApplicationName("Vornax segmented regression analysis");
+  // The recent files and other settings go to a folder of the tests' own, never the user's.
+  QTemporaryDir settings;
+  QSettings::setDefaultFormat(QSettings::IniFormat);
+  QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settings.path());
   int status = 0;
   vornax::app::test::GridPasteTest paste;
   if (Wanted(paste, argc, argv)) status |= QTest::qExec(&paste, argc, argv);
@@ -41,6 +48,8 @@ int main(int argc, char* argv[]) {
   if (Wanted(graphics, argc, argv)) status |= QTest::qExec(&graphics, argc, argv);
   vornax::app::test::GridEditTest gridEdit;
   if (Wanted(gridEdit, argc, argv)) status |= QTest::qExec(&gridEdit, argc, argv);
+  vornax::app::test::WindowWorkTest work;
+  if (Wanted(work, argc, argv)) status |= QTest::qExec(&work, argc, argv);
   vornax::app::test::VornaxFormTest form;
   if (Wanted(form, argc, argv)) status |= QTest::qExec(&form, argc, argv);
   return status;

@@ -11,11 +11,17 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QComboBox>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QMimeData>
+#include <QUrl>
 #include <QMessageBox>
 #include <QPixmap>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
+#include <QSettings>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -28,6 +34,7 @@
 
 #include "app/ColumnRolesDialog.h"
 #include "app/DataGrid.h"
+#include "app/TableDialog.h"
 #include "app/VornaxForm.h"
 #include "app/WindowDialogs.h"
 #include "forms/FinishForm.h"
@@ -104,7 +111,7 @@ class ShotDialogs : public vornax::app::WindowDialogs {
     });
     return WindowDialogs::AskColumnRoles(question);
   }
-  bool AskYesNo(const std::string& question) override {
+  bool Ask(const std::string& question, bool) override {
     std::printf("question: %s -> Yes\n", question.c_str());
     return true;
   }
@@ -143,6 +150,9 @@ int main(int argc, char* argv[]) {
   g_folder = QString::fromLocal8Bit(argv[2]);
   QDir().mkpath(g_folder);
   QTemporaryDir scratch(QDir::tempPath() + "/vornax-XXXXXX");
+  // The recent files of these pictures stay out of the user's settings.
+  QSettings::setDefaultFormat(QSettings::IniFormat);
+  QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, scratch.path());
   const QString input = scratch.filePath(QFileInfo(argv[1]).fileName());
   if (!QFile::copy(QString::fromLocal8Bit(argv[1]), input)) {
     std::fprintf(stderr, "cannot read %s\n", argv[1]);
@@ -286,6 +296,59 @@ int main(int argc, char* argv[]) {
   grid.clearSelection();
   grid.setCurrentCell(0, vornax::app::kSerialColumn);
   Shot("input-incomplete-row");
+  // A table dropped on the window: the column dialog, then a segmented run of its data with the
+  // break test, then every tab.
+  window.InputTabSheet->OpenInputFile(input);
+  window.InputTabSheet->ResetPreferences();
+  const vornax::GridInput gridInput = window.InputTabSheet->GridFromWindow();
+  const QString table = scratch.filePath("yield-table.csv");
+  {
+    QFile file(table);
+    file.open(QIODevice::WriteOnly);
+    file.write("site;depth;yield\n");
+    int site = 1;
+    for (const auto& row : gridInput.Rows) {
+      if (row.size() < 3 || row[1].empty()) continue;
+      file.write(QString("p%1;%2;%3\n").arg(site++).arg(QString::fromStdString(row[2]).replace('.', ','),
+                                                       QString::fromStdString(row[1]).replace('.', ',')).toUtf8());
+    }
+  }
+  QTimer::singleShot(600, [] {
+    if (auto* dialog = dynamic_cast<vornax::app::TTableColumnsDialog*>(QApplication::activeModalWidget())) {
+      Shot("table-dialog");
+      // Y is the yield, X the depth.
+      dialog->YComboBox->setCurrentIndex(dialog->YComboBox->findData(3));
+      dialog->XComboBox->setCurrentIndex(dialog->XComboBox->findData(2));
+      dialog->accept();
+    }
+  });
+  window.PageControl1->setCurrentWidget(window.IntroTabSheet);
+  {
+    QMimeData mime;
+    mime.setUrls({QUrl::fromLocalFile(table)});
+    const QPoint at = window.rect().center();
+    QDragEnterEvent enter(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&window, &enter);
+    QDropEvent drop(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&window, &drop);
+  }
+  Settle(1500);
+  Shot("table-input");
+  d->files = {scratch.filePath("yield-table.inp")};
+  window.InputTabSheet->InputSaveActionExecute();
+  Shot("table-output-break-test-running");
+  QElapsedTimer waited;
+  waited.start();
+  while (window.OutputTabSheet->BreakTestRunning() && waited.elapsed() < 300000) Settle(200);
+  Shot("table-output");
+  window.PageControl1->setCurrentWidget(window.InputTabSheet);
+  Shot("table-input-after-run");
+  window.SeeGraphButtonClick();
+  Shot("table-graphics");
+  window.PageControl1->setCurrentWidget(window.IntroTabSheet);
+  Shot("table-intro");
+  window.PageControl1->setCurrentWidget(window.FiguresTabSheet);
+  Shot("table-figures");
 
   window.close();
   Shot("finish");
