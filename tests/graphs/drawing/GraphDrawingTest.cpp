@@ -379,14 +379,14 @@ TEST(GraphFiles, BmpWhateverTheExtensionPngWhenAllowedJpegOpens) {
   const GraphData g = Read("one_variable_type3.out");
   const GraphPicture p = DrawGraph(g, GraphOptions{});
   ASSERT_TRUE(p.Drawn);
-  EXPECT_EQ(GraphFileName((dir / "a.jpg").string(), false), (dir / "a.bmp").string());
-  EXPECT_EQ(GraphFileName((dir / "a").string(), false), (dir / "a.bmp").string());
-  EXPECT_EQ(GraphFileName((dir / "a.BMP").string(), false), (dir / "a.BMP").string());
-  EXPECT_EQ(GraphFileName((dir / "a.png").string(), false), (dir / "a.bmp").string());
-  EXPECT_EQ(GraphFileName((dir / "a.png").string(), true), (dir / "a.png").string());
+  for (auto [asked, given] : std::vector<std::pair<std::string, std::string>>{
+           {"a.jpg", "a.bmp"}, {"a", "a.bmp"}, {"a.BMP", "a.BMP"}, {"a.png", "a.png"},
+           {"a.svg", "a.svg"}, {"a.PDF", "a.PDF"}, {"a.svg.txt", "a.svg.bmp"}}) {
+    EXPECT_EQ(GraphFileName((dir / asked).string()), (dir / given).string()) << asked;
+  }
 
   std::string written, error;
-  ASSERT_TRUE(SaveGraphImage(p.Image, (dir / "g.jpg").string(), false, written, error)) << error;
+  ASSERT_TRUE(SaveGraphImage(p.Image, (dir / "g.jpg").string(), written, error)) << error;
   EXPECT_EQ(written, (dir / "g.bmp").string());
   std::ifstream in(written, std::ios::binary);
   std::vector<unsigned char> header(26);
@@ -403,7 +403,7 @@ TEST(GraphFiles, BmpWhateverTheExtensionPngWhenAllowedJpegOpens) {
   EXPECT_EQ(back.size(), p.Image.size());
   EXPECT_EQ(back.pixelColor(600, 395), kDarkBlue);
 
-  ASSERT_TRUE(SaveGraphImage(p.Image, (dir / "g.png").string(), true, written, error));
+  ASSERT_TRUE(SaveGraphImage(p.Image, (dir / "g.png").string(), written, error));
   ASSERT_TRUE(OpenGraphImage(written, back, error)) << error;
   EXPECT_EQ(back.pixelColor(0, 0), kSilver);
 
@@ -417,7 +417,7 @@ TEST(GraphFiles, BmpWhateverTheExtensionPngWhenAllowedJpegOpens) {
   EXPECT_FALSE(OpenGraphImage((dir / "missing.bmp").string(), back, error));
   EXPECT_FALSE(error.empty());
   // A folder that does not exist: nothing written, the reason given.
-  EXPECT_FALSE(SaveGraphImage(p.Image, (dir / "no" / "g.bmp").string(), false, written, error));
+  EXPECT_FALSE(SaveGraphImage(p.Image, (dir / "no" / "g.bmp").string(), written, error));
   EXPECT_FALSE(std::filesystem::exists(dir / "no"));
 }
 
