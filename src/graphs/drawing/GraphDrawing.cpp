@@ -802,7 +802,10 @@ QByteArray GraphSvg(const GraphData& data, const GraphOptions& options, GraphPic
     svg.setOutputDevice(&buffer);
     svg.setSize(QSize(kGraphWidth, kGraphHeight));
     svg.setViewBox(QRect(0, 0, kGraphWidth, kGraphHeight));
-    svg.setTitle(QString::fromStdString(data.Title1));
+    // A unit of the frame is a CSS pixel: 623 × 425 pixels where SVG is shown.
+    svg.setResolution(96);
+    // The generator writes the title into the XML as it is given.
+    svg.setTitle(QString::fromStdString(data.Title1).toHtmlEscaped());
     svg.setDescription(QStringLiteral("Graph drawn by Vornax"));
     QPainter painter(&svg);
     PaintGraph(painter, data, options, picture);

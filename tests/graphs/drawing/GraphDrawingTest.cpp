@@ -243,10 +243,10 @@ TEST(GraphDrawing, PartialBreakpointsArePrintedInDataUnits) {
   EXPECT_TRUE(HasText(p, "Break-point at X =  0.17"));
   EXPECT_TRUE(HasText(p, "Expl. coeff.0.996"));
   EXPECT_TRUE(HasText(p, "Partial regression"));
-  // The points are centred circles like on every other graph.
+  // The points are centred circles like on every other graph, in their colours.
   const int x = MapHorizontal(g.GraphX[0] * 10, p.HorizontalTicks);
   const int y = MapVertical(g.GraphY[0], p.VerticalTicks);
-  EXPECT_EQ(At(p.Image, x + 1, y), QColor(0, 128, 0));
+  EXPECT_EQ(At(p.Image, x + 1, y), kDarkBlue);
 }
 
 // Two levels, 2 below X = 10 and 6 from there on, twenty points.
