@@ -455,7 +455,7 @@ void TVornaxForm::GraphOpenActionExecute() {
   CalcObsButton->hide();
   CalcObsButton->setText(kSeeCalcObs);
   const QString path =
-      dialogs_->GetOpenFileName("Open graph", DialogDir, "Graph files (*.bmp *.jpg *.jpeg)");
+      dialogs_->GetOpenFileName("Open graph", DialogDir, "Graph files (*.bmp *.png *.jpg *.jpeg)");
   if (path.isEmpty()) {
     dialogs_->ShowMessage("No graphics file selected");
     return;
