@@ -878,9 +878,8 @@ bool ExportGraph(const GraphData& data, const GraphOptions& options, const std::
       error = picture.Message;
       return false;
     }
-    return WriteReplacing(written, error, [&](const std::string& path, std::string& e) {
-      return WriteImage(picture.Image, path, format == GraphFileFormat::Png ? "PNG" : "BMP", e);
-    });
+    const std::string name = written;
+    return SaveGraphImage(picture.Image, name, written, error);
   }
   if (format == GraphFileFormat::Svg) {
     const QByteArray svg = GraphSvg(data, options, picture);

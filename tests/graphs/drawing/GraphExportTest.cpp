@@ -12,24 +12,14 @@
 #include <string>
 #include <vector>
 
-#include "data/GraphDataReader.h"
-#include "data/TextFile.h"
+#include "GoldenGraph.h"
 #include "graphs/drawing/GraphDrawing.h"
 #include "support/TestSupport.h"
 
 namespace vornax {
 namespace {
 
-GraphData Read(const std::string& name) {
-  const auto lines = ReadTextLines(std::filesystem::path(VORNAX_GOLDEN_DIR) / name);
-  GraphData g;
-  EXPECT_TRUE(lines.has_value());
-  GraphReadStatus status = ParseCurveGraphData(*lines, g);
-  if (status == GraphReadStatus::NotThisKind) status = ParsePartialGraphData(*lines, g);
-  if (status == GraphReadStatus::NotThisKind) status = ParseSegmentedGraphData(*lines, g);
-  EXPECT_EQ(status, GraphReadStatus::Ok) << name;
-  return g;
-}
+GraphData Read(const std::string& name) { return test::ReadGoldenGraph(name); }
 
 const QColor kSilver(192, 192, 192);
 const QColor kDarkBlue(0, 0, 139);
