@@ -124,7 +124,9 @@ TEST(BatchGraph, SvgPdfAndBitmapsOfAnySize) {
     EXPECT_NE(r.out.find((r.dir / c.name).string()), std::string::npos) << c.name;
     const std::string bytes = test::ReadFileBytes(r.dir / c.name);
     EXPECT_EQ(bytes.substr(0, c.start.size()), c.start) << c.name;
-    if (c.size.isValid()) EXPECT_EQ(QImage(QString::fromStdString((r.dir / c.name).string())).size(), c.size);
+    if (c.size.isValid()) {
+      EXPECT_EQ(QImage(QString::fromStdString((r.dir / c.name).string())).size(), c.size);
+    }
   }
   const std::string svg = test::ReadFileBytes(r.dir / "g.svg");
   EXPECT_NE(svg.find("Wheat yield and depth of the water table"), std::string::npos);
