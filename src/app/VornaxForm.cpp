@@ -116,6 +116,7 @@ void TVornaxForm::BuildMenus() {
   FillRecentMenu();
   // Ctrl+A selects all cells; saving a graph takes a key of its own.
   GraphSaveAction = add(file, "s&Ave graph", QKeySequence("Ctrl+Shift+G"), [this] { GraphSaveActionExecute(); });
+  PrintAction = add(file, "&Print...", QKeySequence::Print, [this] { PrintActionExecute(); });
   file->addSeparator();
   // Ctrl+X cuts; leaving the program takes the usual quit key.
   ExitAction = add(file, "program e&Xit", QKeySequence("Ctrl+Q"), [this] { close(); });
@@ -145,6 +146,7 @@ void TVornaxForm::BuildMenus() {
   RedoAction->setEnabled(false);
   edit->addSeparator();
   CopyAction = add(edit, "&Copy", QKeySequence("Ctrl+C"), [this] { EditCommand(kCopy); });
+  CopyGraphAction = add(edit, "Copy &graph", QKeySequence(), [this] { CopyGraphActionExecute(); });
   CutAction = add(edit, "Cu&t", QKeySequence("Ctrl+X"), [this] { EditCommand(kCut); });
   PasteAction = add(edit, "&Paste", QKeySequence("Ctrl+V"), [this] { EditCommand(kPaste); });
   edit->addSeparator();
@@ -154,6 +156,7 @@ void TVornaxForm::BuildMenus() {
 }
 
 void TVornaxForm::EditCommand(int command) {
+  if (command == kCopy && PageControl1->currentWidget() == GraphicsTabSheet) return CopyGraphActionExecute();
   DataGrid* grid = InputTabSheet->StringGrid1;
   QWidget* focus = QApplication::focusWidget();
   const bool inGrid = focus && (focus == grid || grid->isAncestorOf(focus));

@@ -13,6 +13,7 @@
 #include "run/TableImport.h"
 
 class QPlainTextEdit;
+class QPrinter;
 class QWidget;
 
 namespace vornax::app {
@@ -43,7 +44,7 @@ class WindowDialogs : public UserDialogs {
   void Pause(int milliseconds) override;
 
   // The file dialogs: the chosen path, or empty when cancelled. `defaultSuffix` is added to a
-  // name typed without an extension. The save dialog does not ask about overwriting: the run
+  // name typed without an extension; with several filters, the chosen filter's extension. The save dialog does not ask about overwriting: the run
   // asks that itself, in its own words.
   virtual QString GetOpenFileName(const QString& caption, const QString& folder,
                                   const QString& filter);
@@ -54,6 +55,8 @@ class WindowDialogs : public UserDialogs {
   // Y, X, Z and the weight, starting from `choices`. False when cancelled.
   virtual bool ChooseTableColumns(const QString& fileName, const TablePreview& preview,
                                   ImportChoices& choices);
+  // The print dialog: false when cancelled.
+  virtual bool SetUpPrinter(QPrinter& printer);
 
   // Lets the window paint and the wait panel show what was added; used between analysis steps.
   static void KeepPainting();

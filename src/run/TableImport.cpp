@@ -726,20 +726,28 @@ GridInput GridFromDataSet(const TDMVornax& data, bool weightsUsed) {
 bool PreviewTable(const std::filesystem::path& path, size_t rows, TablePreview& preview,
                   std::string& error) {
   std::string reason;
-  auto read = ReadTextLines(path, reason);
-  if (!read) {
+  bool wasUtf16 = false;
+  auto bytes = ReadTextBytes(path, reason, &wasUtf16);
+  if (!bytes) {
     error = "cannot read \"" + PathText(path) + "\"\n" + reason;
     return false;
   }
+  // The same reading as the import: 8-bit text of older spreadsheets becomes UTF-8.
+  if (!wasUtf16 && !IsValidUtf8(*bytes)) ConvertWindows1252(*bytes);
+  const std::vector<std::string_view> lines = SplitLineViews(*bytes);
   preview = TablePreview{};
-  preview.Delimiter = DetectDelimiter(read->Lines);
+  preview.Delimiter = DetectDelimiter(lines);
   std::vector<Record> records;
   size_t openLine = 0;
-  // One record more than shown: the header row does not count.
-  ParseRecords(read->Lines, preview.Delimiter, rows + 1, records, openLine);
-  records.erase(std::remove_if(records.begin(), records.end(),
-                               [](const Record& r) { return r.Width() == 0; }),
-                records.end());
+  // One record more than shown: the header row does not count. Rows of nothing but separators
+  // are empty lines of a spreadsheet export.
+  ParseRecords(
+      lines, preview.Delimiter,
+      [&](Record& r) {
+        if (r.Width() > 0) records.push_back(std::move(r));
+        return records.size() < rows + 1;
+      },
+      openLine);
   if (records.empty()) {
     error = "\"" + PathText(path) + "\" holds no data";
     return false;

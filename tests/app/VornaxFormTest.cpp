@@ -108,15 +108,15 @@ void VornaxFormTest::CaptionsMenusAndShortcuts() {
   }
   QCOMPARE(fileItems, (QStringList{"Open input Ctrl+I", "Open table (CSV, TSV, ...) Ctrl+T",
                                    "Open output Ctrl+O", "OpenGraph Ctrl+G", "Save input Ctrl+S",
-                                   "Recent files ", "s&Ave graph Ctrl+Shift+G",
+                                   "Recent files ", "s&Ave graph Ctrl+Shift+G", "&Print... Ctrl+P",
                                    "program e&Xit Ctrl+Q"}));
   QStringList editItems;
   for (QAction* a : menus[1]->menu()->actions()) {
     if (!a->isSeparator()) editItems << a->text() + " " + a->shortcut().toString();
   }
   QCOMPARE(editItems,
-           (QStringList{"&Undo Ctrl+Z", "&Redo Ctrl+Shift+Z", "&Copy Ctrl+C", "Cu&t Ctrl+X",
-                        "&Paste Ctrl+V", "Select &All Ctrl+A"}));
+           (QStringList{"&Undo Ctrl+Z", "&Redo Ctrl+Shift+Z", "&Copy Ctrl+C", "Copy &graph ",
+                        "Cu&t Ctrl+X", "&Paste Ctrl+V", "Select &All Ctrl+A"}));
   QCOMPARE(f.RedoAction->shortcuts(),
            (QList<QKeySequence>{QKeySequence("Ctrl+Shift+Z"), QKeySequence("Ctrl+Y")}));
   QCOMPARE(f.DeleteAction->shortcut(), QKeySequence(Qt::Key_Delete));
