@@ -362,7 +362,8 @@ BrokenLine FitBrokenLine(const BrokenLineData& data, const std::vector<double>& 
 }
 
 long double RefineBreakpoints(const BrokenLineData& data, std::vector<long double>& u,
-                              int minPerSegment, long double low, long double high) {
+                              int minPerSegment, long double low, long double high,
+                              int fixedIndex) {
   const int k = static_cast<int>(u.size());
   const int groups = data.Groups();
   const long long n = data.Count();
@@ -406,9 +407,11 @@ long double RefineBreakpoints(const BrokenLineData& data, std::vector<long doubl
   };
 
   long double best = rss(u);
+  if (best == kInf) return best;
   for (int round = 0; round < 100; ++round) {
     const long double before = best;
     for (int j = 0; j < k; ++j) {
+      if (j == fixedIndex) continue;
       std::vector<long double> v = u;
       auto at = [&](long double b) {
         v[j] = b;

@@ -127,8 +127,10 @@ long double BrokenLineResidualSum(const BrokenLineData& data, const std::vector<
 
 // Moves each breakpoint (scaled, ascending) continuously within its neighbouring intervals while
 // the residual sum falls, keeping at least `minPerSegment` data sets per segment and the
-// breakpoints within [low, high] (scaled). Returns the residual sum reached.
+// breakpoints within [low, high] (scaled); the breakpoint at `fixedIndex` (if any) stays.
+// Returns the residual sum reached (infinity when the starting place is not admissible).
 long double RefineBreakpoints(const BrokenLineData& data, std::vector<long double>& u,
-                              int minPerSegment, long double low, long double high);
+                              int minPerSegment, long double low, long double high,
+                              int fixedIndex = -1);
 
 }  // namespace vornax
