@@ -121,13 +121,18 @@ AddedBreakpointTest TestAddedBreakpoints(double rssFewer, int breakpointsFewer, 
   if (t.Df1 <= 0 || t.Df2 <= 0) return t;
   const double gain = std::max(0.0, rssFewer - rssMore);
   if (!(rssMore > 0)) {
-    t.F = gain > 0 ? std::numeric_limits<double>::infinity() : 0;
+    t.F = gain > 0 ? kExactFitF : 0;
     t.Probability = gain > 0 ? 0 : 1;
     return t;
   }
   t.F = (gain / t.Df1) / (rssMore / t.Df2);
   t.Probability = FUpperTail(t.F, t.Df1, t.Df2);
   return t;
+}
+
+bool ExactFit(double residualSumOfSquares, int residualDf, double totalSumOfSquares, long long n) {
+  if (residualDf <= 0 || n < 2) return true;
+  return residualSumOfSquares / residualDf <= 1e-12 * totalSumOfSquares / static_cast<double>(n - 1);
 }
 
 BrokenLineInference InferBrokenLine(const BrokenLineData& data, const BrokenLine& line,
@@ -140,6 +145,9 @@ BrokenLineInference InferBrokenLine(const BrokenLineData& data, const BrokenLine
   inf.ResidualDf = static_cast<int>(n - p);
   if (inf.ResidualDf <= 0 || !line.Valid) return inf;
   inf.ResidualVariance = line.ResidualSumOfSquares / inf.ResidualDf;
+  const bool exact = ExactFit(line.ResidualSumOfSquares, inf.ResidualDf,
+                              static_cast<double>(data.TotalSumOfSquares()), n);
+  if (exact) inf.ResidualVariance = 0;
 
   // J'J in scaled X (u = (x − centre)/half): columns 1, u, the hinges, then the breakpoints.
   const long double centre = data.FromU(0), half = data.FromU(1) - data.FromU(0);
@@ -204,7 +212,8 @@ BrokenLineInference InferBrokenLine(const BrokenLineData& data, const BrokenLine
     c.Change = line.SlopeChanges[j];
     c.StandardError = sqrtPos(cov(2 + j, 2 + j)) / static_cast<double>(half);
     c.T = c.StandardError > 0 ? c.Change / c.StandardError : 0;
-    c.Probability = c.StandardError > 0 ? StudentTTwoSided(c.T, inf.ResidualDf) : 0;
+    c.Probability = c.StandardError > 0 ? StudentTTwoSided(c.T, inf.ResidualDf)
+                                        : c.Change != 0 ? 0 : 1;
     inf.Changes.push_back(c);
   }
 
@@ -221,8 +230,8 @@ BrokenLineInference InferBrokenLine(const BrokenLineData& data, const BrokenLine
     bi.StandardError = sqrtPos(cov(2 + k + j, 2 + k + j)) * static_cast<double>(half);
     bi.LowerLimit = bi.Value - confidenceT * bi.StandardError;
     bi.UpperLimit = bi.Value + confidenceT * bi.StandardError;
-    double ends[2];
-    for (int dir = -1; dir <= 1; dir += 2) {
+    double ends[2] = {bi.Value, bi.Value};
+    for (int dir = -1; dir <= 1 && !exact; dir += 2) {
       std::vector<long double> state = b;
       auto profile = [&](long double at, std::vector<long double>& st) {
         st[j] = at;

@@ -66,4 +66,10 @@ struct AddedBreakpointTest {
 AddedBreakpointTest TestAddedBreakpoints(double rssFewer, int breakpointsFewer, double rssMore,
                                          int breakpointsMore, long long n);
 
+// Whether a residual sum of squares leaves no variance worth the name: at most 1e-12 of the
+// total variance, as the ANOVA tables judge an exact fit. Its rounding noise is then reported
+// as 0, with zero standard errors and the ANOVA's substitute for an F without a residual.
+bool ExactFit(double residualSumOfSquares, int residualDf, double totalSumOfSquares, long long n);
+inline constexpr double kExactFitF = 1000000;
+
 }  // namespace vornax

@@ -176,6 +176,10 @@ BrokenLinesOutcome AnalyseBrokenLines(const std::vector<long double>& x,
   std::vector<StepFit> fits;
   for (int k = 0; k <= maxK; ++k) {
     StepFit f = FitStep(data, k, setup);
+    if (f.Fitted && ExactFit(f.Line.ResidualSumOfSquares, static_cast<int>(data.Count()) - 2 * k - 2,
+                             r.TotalSumOfSquares, data.Count())) {
+      f.Line.ResidualSumOfSquares = 0;
+    }
     if (!f.Fitted) {
       // A fixed number must be fitted; the automatic choice needs at least one breakpoint.
       if (!automatic || k == 1) {

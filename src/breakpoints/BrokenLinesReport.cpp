@@ -106,7 +106,7 @@ void WriteBrokenLinesReport(const BrokenLinesReportContext& c, const BrokenLines
     std::string line = FormatInt(s.Breakpoints, 5) + "  " + FormatExp(s.ResidualSumOfSquares, 13, 4) +
                        FormatExp(s.CE, 12, 4);
     if (s.Breakpoints > 0) {
-      line += "   F(" + FormatInt(s.Df1) + "," + FormatInt(s.Df2) + ")=" + FormatFixed(s.F, 10, 3) +
+      line += "   F(" + FormatInt(s.Df1) + "," + FormatInt(s.Df2) + ")=" + FormatFixed(s.F, 12, 3) +
               "  " + Probability(s.Probability);
       if (s.PermutationP) {
         line += "   p = " + FormatFixed(*s.PermutationP, 6, 4) + " (" + FormatInt(s.Permutations) +
