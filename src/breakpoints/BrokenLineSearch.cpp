@@ -24,10 +24,10 @@ namespace {
 
 constexpr long double kInf = std::numeric_limits<long double>::infinity();
 
-// Solves the symmetric positive definite system M·s = r of order n ≤ 5 by Cholesky and returns
+// Solves the symmetric positive definite system M·s = r of order n ≤ 8 by Cholesky and returns
 // r'·s; infinity (or false) when a pivot is not clearly positive.
-bool CholeskySolve(int n, std::array<std::array<long double, 5>, 5>& m,
-                   std::array<long double, 5>& rhs) {
+bool CholeskySolve(int n, std::array<std::array<long double, 8>, 8>& m,
+                   std::array<long double, 8>& rhs) {
   for (int j = 0; j < n; ++j) {
     long double diag = m[j][j];
     for (int k = 0; k < j; ++k) diag -= m[j][k] * m[j][k];
@@ -104,14 +104,14 @@ inline long double Cross(const HingeTerms& lo, const HingeTerms& hi) {
 
 long double ResidualSumFromTerms(const LineProjection& line, const std::vector<HingeTerms>& t) {
   const int k = static_cast<int>(t.size());
-  std::array<std::array<long double, 5>, 5> m{};
-  std::array<long double, 5> r{};
+  std::array<std::array<long double, 8>, 8> m{};
+  std::array<long double, 8> r{};
   for (int i = 0; i < k; ++i) {
     m[i][i] = t[i].D;
     r[i] = t[i].R;
     for (int j = 0; j < i; ++j) m[i][j] = m[j][i] = Cross(t[j], t[i]);
   }
-  std::array<long double, 5> s = r;
+  std::array<long double, 8> s = r;
   if (!CholeskySolve(k, m, s)) return kInf;
   long double explained = 0;
   for (int i = 0; i < k; ++i) explained += r[i] * s[i];  // r'·M⁻¹·r
@@ -318,9 +318,9 @@ BrokenLine FitBrokenLine(const BrokenLineData& data, const std::vector<double>& 
   const int p = k + 2;
   std::vector<long double> b(k);
   for (int j = 0; j < k; ++j) b[j] = data.ToU(breakpoints[j]);
-  std::array<std::array<long double, 5>, 5> m{};
-  std::array<long double, 5> r{};
-  std::array<long double, 5> phi{};
+  std::array<std::array<long double, 8>, 8> m{};
+  std::array<long double, 8> r{};
+  std::array<long double, 8> phi{};
   auto basis = [&](long double u) {
     phi[0] = 1;
     phi[1] = u;
@@ -336,7 +336,7 @@ BrokenLine FitBrokenLine(const BrokenLineData& data, const std::vector<double>& 
   }
   for (int i = 0; i < p; ++i)
     for (int j = 0; j < i; ++j) m[j][i] = m[i][j];
-  std::array<long double, 5> c = r;
+  std::array<long double, 8> c = r;
   if (!CholeskySolve(p, m, c)) return fit;
   long double rss = 0;
   for (int g = 0; g < data.Groups(); ++g) {
@@ -361,6 +361,80 @@ BrokenLine FitBrokenLine(const BrokenLineData& data, const std::vector<double>& 
   return fit;
 }
 
+namespace {
+
+// Gauss-Newton steps on the breakpoints (the other coefficients follow by least squares), each
+// step halved until the residual sum falls: near a minimum this converges where moving one
+// breakpoint at a time creeps along a narrow valley. `rss` judges a place (infinity when it is
+// not admissible).
+template <class Rss>
+long double GaussNewtonBreakpoints(const BrokenLineData& data, std::vector<long double>& u,
+                                   int fixedIndex, long double best, const Rss& rss) {
+  const int k = static_cast<int>(u.size());
+  const int p = 2 + 2 * k;
+  for (int iteration = 0; iteration < 50; ++iteration) {
+    // The least-squares line at the current breakpoints.
+    std::array<std::array<long double, 8>, 8> m{};
+    std::array<long double, 8> r{}, phi{};
+    const int q = 2 + k;
+    for (int g = 0; g < data.Groups(); ++g) {
+      const long double x = data.U(g), w = static_cast<long double>(data.CountAt(g));
+      phi[0] = 1;
+      phi[1] = x;
+      for (int j = 0; j < k; ++j) phi[2 + j] = x > u[j] ? x - u[j] : 0;
+      for (int a = 0; a < q; ++a) {
+        r[a] += w * phi[a] * data.AverageY(g);
+        for (int b = 0; b <= a; ++b) m[a][b] += w * phi[a] * phi[b];
+      }
+    }
+    for (int a = 0; a < q; ++a)
+      for (int b = 0; b < a; ++b) m[b][a] = m[a][b];
+    std::array<long double, 8> c = r;
+    if (!CholeskySolve(q, m, c)) return best;
+    // The full Jacobian: the line's columns and, per breakpoint, minus its change of slope
+    // above it.
+    std::array<std::array<long double, 8>, 8> jj{};
+    std::array<long double, 8> jr{};
+    for (int g = 0; g < data.Groups(); ++g) {
+      const long double x = data.U(g), w = static_cast<long double>(data.CountAt(g));
+      phi[0] = 1;
+      phi[1] = x;
+      long double f = c[0] + c[1] * x;
+      for (int j = 0; j < k; ++j) {
+        phi[2 + j] = x > u[j] ? x - u[j] : 0;
+        phi[2 + k + j] = j == fixedIndex ? 0 : (x > u[j] ? -c[2 + j] : 0);
+        f += c[2 + j] * phi[2 + j];
+      }
+      const long double e = data.AverageY(g) - f;
+      for (int a = 0; a < p; ++a) {
+        jr[a] += w * phi[a] * e;
+        for (int b = 0; b <= a; ++b) jj[a][b] += w * phi[a] * phi[b];
+      }
+    }
+    if (fixedIndex >= 0) jj[2 + k + fixedIndex][2 + k + fixedIndex] = 1;
+    for (int a = 0; a < p; ++a)
+      for (int b = 0; b < a; ++b) jj[b][a] = jj[a][b];
+    std::array<long double, 8> step = jr;
+    if (!CholeskySolve(p, jj, step)) return best;
+    bool moved = false;
+    for (long double lambda = 1; lambda > 1e-6L; lambda /= 2) {
+      std::vector<long double> v = u;
+      for (int j = 0; j < k; ++j) v[j] += lambda * step[2 + k + j];
+      const long double val = rss(v);
+      if (val < best) {
+        moved = best - val > 1e-15L * best;
+        best = val;
+        u = v;
+        break;
+      }
+    }
+    if (!moved) break;
+  }
+  return best;
+}
+
+}  // namespace
+
 long double RefineBreakpoints(const BrokenLineData& data, std::vector<long double>& u,
                               int minPerSegment, long double low, long double high,
                               int fixedIndex) {
@@ -368,13 +442,14 @@ long double RefineBreakpoints(const BrokenLineData& data, std::vector<long doubl
   const int groups = data.Groups();
   const long long n = data.Count();
   const LineProjection line(data);
-  // Each breakpoint keeps to the intervals beside the grid value it started from.
+  // Each breakpoint moves within the intervals beside the data value at or below it; as it
+  // moves, the intervals move with it, so it can travel as far as the residual sum falls.
   std::vector<long double> lo(k), hi(k);
-  for (int j = 0; j < k; ++j) {
-    const int g = data.FirstAbove(u[j]) - 1;  // the group at or just below
+  auto centre = [&](int j) {
+    const int g = std::max(0, data.FirstAbove(u[j]) - 1);  // the group at or just below
     lo[j] = std::max(low, g > 0 ? data.U(g - 1) : data.U(0));
-    hi[j] = std::min(high, g + 1 < groups ? data.U(g + 1) : data.U(groups - 1));
-  }
+    hi[j] = std::min(high, g + 2 < groups ? data.U(g + 2) : data.U(groups - 1));
+  };
   auto countUpTo = [&](long double b) -> long long {
     const int i = data.FirstAbove(b);
     return i > 0 ? data.CountUpTo(i - 1) : 0;
@@ -408,10 +483,11 @@ long double RefineBreakpoints(const BrokenLineData& data, std::vector<long doubl
 
   long double best = rss(u);
   if (best == kInf) return best;
-  for (int round = 0; round < 100; ++round) {
+  for (int round = 0; round < 400; ++round) {
     const long double before = best;
     for (int j = 0; j < k; ++j) {
       if (j == fixedIndex) continue;
+      centre(j);
       std::vector<long double> v = u;
       auto at = [&](long double b) {
         v[j] = b;
@@ -461,6 +537,7 @@ long double RefineBreakpoints(const BrokenLineData& data, std::vector<long doubl
         v[j] = u[j];
       }
     }
+    best = GaussNewtonBreakpoints(data, u, fixedIndex, best, rss);
     if (!(best < before * (1 - 1e-15L))) break;
   }
   return best;

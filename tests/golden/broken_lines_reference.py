@@ -84,7 +84,7 @@ def golden(f, a, b):
     return (x1, f1) if f1 <= f2 else (x2, f2)
 
 
-def refine(xs, ys, bps, fixed=None):
+def refine(xs, ys, bps, fixed=None, rounds=60):
     """Moves each breakpoint (but `fixed`) within its neighbouring intervals while the residual
     sum falls, one smooth piece (between data values) at a time."""
     grid = sorted(set(xs))
@@ -94,16 +94,17 @@ def refine(xs, ys, bps, fixed=None):
         return fit(xs, ys, v)[1] if all(v[i] < v[i + 1] for i in range(len(v) - 1)) and admissible(xs, v) else mp.inf
 
     best = rss(bps)
-    homes = []
-    for b in bps:
+
+    def home(b):
         g = max(i for i, x in enumerate(grid) if x <= b)
-        homes.append((grid[max(g - 1, 0)], grid[min(g + 1, len(grid) - 1)]))
-    for _ in range(60):
+        return grid[max(g - 1, 0)], grid[min(g + 2, len(grid) - 1)]
+
+    for _ in range(rounds):
         before = best
         for j in range(len(bps)):
             if j == fixed:
                 continue
-            lo, hi = homes[j]
+            lo, hi = home(bps[j])
             edges = [lo] + [x for x in grid if lo < x < hi] + [hi]
             for a, b in zip(edges, edges[1:]):
                 def f(t):
@@ -121,6 +122,24 @@ def refine(xs, ys, bps, fixed=None):
     return bps, best
 
 
+def polish(xs, ys, bps):
+    """Newton on the conditions of a minimum inside the breakpoints' intervals: the residuals
+    above each breakpoint sum to zero."""
+    def gradient(*b):
+        c, _ = fit(xs, ys, list(b))
+        res = [y - (c[0] + c[1] * x + mp.fsum(c[2 + j] * (x - bj) for j, bj in enumerate(b) if x > bj))
+               for x, y in zip(xs, ys)]
+        return [mp.fsum(r for x, r in zip(xs, res) if x > bj) for bj in b]
+    try:
+        b = mp.findroot(gradient, tuple(bps), tol=mp.mpf(10) ** -30)
+        b = [b[i] for i in range(len(bps))] if isinstance(b, mp.matrix) else [b]
+    except (ValueError, ZeroDivisionError):
+        return bps, fit(xs, ys, bps)[1]
+    before = fit(xs, ys, bps)[1]
+    after = fit(xs, ys, b)[1] if admissible(xs, b) else mp.inf
+    return (b, after) if after < before else (bps, before)
+
+
 def search(xs, ys, k):
     grid = sorted(set(xs))
     best = None
@@ -134,7 +153,8 @@ def search(xs, ys, k):
         rss = fit(xs, ys, list(combo))[1]
         if best is None or rss < best[1]:
             best = (list(combo), rss)
-    return refine(xs, ys, best[0])
+    bps, _ = refine(xs, ys, best[0], rounds=20)
+    return polish(xs, ys, bps)
 
 
 def tquant(df):
