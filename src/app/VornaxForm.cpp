@@ -479,6 +479,7 @@ void TVornaxForm::BuildMenus() {
   InputSaveAction = add(file, "Save input", QKeySequence("Ctrl+S"), [this] { InputSaveActionExecute(); });
   // Ctrl+A selects all cells; saving a graph takes a key of its own.
   GraphSaveAction = add(file, "s&Ave graph", QKeySequence("Ctrl+Shift+G"), [this] { GraphSaveActionExecute(); });
+  PrintAction = add(file, "&Print...", QKeySequence::Print, [this] { PrintActionExecute(); });
   file->addSeparator();
   // Ctrl+X cuts; leaving the program takes the usual quit key.
   ExitAction = add(file, "program e&Xit", QKeySequence("Ctrl+Q"), [this] { close(); });
@@ -487,6 +488,7 @@ void TVornaxForm::BuildMenus() {
 
   QMenu* edit = menuBar()->addMenu("&Edit");
   CopyAction = add(edit, "&Copy", QKeySequence("Ctrl+C"), [this] { EditCommand(kCopy); });
+  CopyGraphAction = add(edit, "Copy &graph", QKeySequence(), [this] { CopyGraphActionExecute(); });
   CutAction = add(edit, "Cu&t", QKeySequence("Ctrl+X"), [this] { EditCommand(kCut); });
   PasteAction = add(edit, "&Paste", QKeySequence("Ctrl+V"), [this] { EditCommand(kPaste); });
   edit->addSeparator();
@@ -496,6 +498,7 @@ void TVornaxForm::BuildMenus() {
 }
 
 void TVornaxForm::EditCommand(int command) {
+  if (command == kCopy && PageControl1->currentWidget() == GraphicsTabSheet) return CopyGraphActionExecute();
   QWidget* focus = QApplication::focusWidget();
   const bool inGrid = focus && (focus == StringGrid1 || StringGrid1->isAncestorOf(focus));
   // A paste of several cells into a cell being edited is spread over the grid, as from the keys.

@@ -106,6 +106,9 @@ class TVornaxForm : public forms::TBaseForm {
   void GraphSaveActionExecute();
   void BlackWhiteButtonClick();
   void GraphOpenActionExecute();
+  // Copy graph (Ctrl+C on the Graphics tab) and Print (the graph there, else the report).
+  void CopyGraphActionExecute();
+  void PrintActionExecute();
   // Every file dialog starts in `folder` from now on.
   void SetDialogDirs(const QString& folder);
 
@@ -133,7 +136,9 @@ class TVornaxForm : public forms::TBaseForm {
   bool ColourMode = true;
   bool BlackWhiteRequest = false;
   GraphKind CurrentGraphKind = GraphKind::YX;  // the kind of the graph on the screen
-  GraphPicture LastPicture;                    // what the last drawing left
+  GraphPicture LastPicture;                    // what the last drawing left, at 623 × 425
+  GraphOptions LastOptions;                    // how it was drawn
+  GraphData ShownGraph;                        // what it was drawn from (redrawn on resizing)
 
   // ---- controls ----
   QTabWidget* PageControl1 = nullptr;
@@ -231,6 +236,8 @@ class TVornaxForm : public forms::TBaseForm {
   QAction* GraphOpenAction = nullptr;
   QAction* InputSaveAction = nullptr;
   QAction* GraphSaveAction = nullptr;
+  QAction* PrintAction = nullptr;
+  QAction* CopyGraphAction = nullptr;
   QAction* ExitAction = nullptr;
   QAction* CopyAction = nullptr;
   QAction* CutAction = nullptr;
@@ -258,6 +265,7 @@ class TVornaxForm : public forms::TBaseForm {
   QWidget* BuildGraphicsTab();
   bool ReadGraphOfOutput();
   bool DrawCurrentGraph();
+  void ShowGraphAtAreaSize();
   void ShowSaveControls(bool show);
   void SetRadioCaptions(bool zFirst);
   void ResetToggles();

@@ -4,6 +4,9 @@
 #include <QElapsedTimer>
 #include <algorithm>
 #include <QFileDialog>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QRegularExpression>
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QPlainTextEdit>
@@ -75,8 +78,19 @@ QString WindowDialogs::GetSaveFileName(const QString& caption, const QString& fo
   dialog.setFileMode(QFileDialog::AnyFile);
   dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
   dialog.setDefaultSuffix(defaultSuffix);
+  QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog](const QString& chosen) {
+    // "PNG picture (*.png)": a name without an extension becomes a .png.
+    const qsizetype star = chosen.indexOf("(*.");
+    const qsizetype end = chosen.indexOf(QRegularExpression("[ ;)]"), star + 3);
+    if (star >= 0 && end > star + 3) dialog.setDefaultSuffix(chosen.mid(star + 3, end - star - 3));
+  });
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
   return dialog.selectedFiles().front();
+}
+
+bool WindowDialogs::SetUpPrinter(QPrinter& printer) {
+  QPrintDialog dialog(&printer, parent_);
+  return dialog.exec() == QDialog::Accepted;
 }
 
 }  // namespace vornax::app

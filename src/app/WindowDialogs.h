@@ -7,6 +7,7 @@
 #include "data/UserDialogs.h"
 
 class QPlainTextEdit;
+class QPrinter;
 class QWidget;
 
 namespace vornax::app {
@@ -27,12 +28,15 @@ class WindowDialogs : public UserDialogs {
   void Pause(int milliseconds) override;
 
   // The file dialogs: the chosen path, or empty when cancelled. `defaultSuffix` is added to a
-  // name typed without an extension. The save dialog does not ask about overwriting: the run
+  // name typed without an extension; with several filters, the chosen filter's extension. The save dialog does not ask about overwriting: the run
   // asks that itself, in its own words.
   virtual QString GetOpenFileName(const QString& caption, const QString& folder,
                                   const QString& filter);
   virtual QString GetSaveFileName(const QString& caption, const QString& folder,
                                   const QString& filter, const QString& defaultSuffix);
+
+  // The print dialog: false when cancelled.
+  virtual bool SetUpPrinter(QPrinter& printer);
 
   // Lets the window paint and the wait panel show what was added; used between analysis steps.
   static void KeepPainting();

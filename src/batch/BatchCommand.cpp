@@ -16,6 +16,7 @@
 #include <utility>
 #include <vector>
 
+#include "batch/BatchGraph.h"
 #include "batch/ConsoleDialogs.h"
 #include "batch/TableImport.h"
 #include "data/GraphDataReader.h"
@@ -25,7 +26,6 @@
 #include "run/ResultJson.h"
 #include "run/ResultSummary.h"
 #include "run/SaveCalculate.h"
-#include "graphs/drawing/GraphDrawing.h"
 
 namespace vornax::batch {
 namespace {
@@ -54,6 +54,7 @@ struct Choices {
   std::string json;
   std::string graph;
   std::string graphKind = "y-x";
+  std::string graphSize = "623x425";
   bool blackWhite = false;
   bool noBelt = false;
   bool noBlock = false;
@@ -319,38 +320,15 @@ int Finish(const Choices& c, Session& session, const SaveCalculateResult& result
 // Draws the graph of the report just written, as the window would show it, and saves it.
 int SaveGraph(const Choices& c, const SaveCalculateResult& result, std::ostream& out,
               std::ostream& err) {
-  TDMVornax reader;
-  reader.FileName = result.OutputPath;
-  ConsoleDialogs messages(err, true);
-  if (!ReadGraphData(reader, messages)) return kExitRefused;
-  GraphOptions options;
-  const std::string& k = c.graphKind;
-  options.Kind = k == "residuals"  ? GraphKind::Residuals
-                 : k == "calc-obs" ? GraphKind::CalcObs
-                 : k == "y-z"      ? GraphKind::YZ
-                 : k == "x-z"      ? GraphKind::XZ
-                                   : GraphKind::YX;
-  if (options.Kind != GraphKind::YX && options.Kind != GraphKind::CalcObs &&
-      !reader.Graph.TwoVariable()) {
-    err << "vornax-batch: --graph-kind " << k << " needs a run on two variables\n";
-    return kExitUsage;
-  }
-  options.Colour = !c.blackWhite;
-  options.ShowBelt = !c.noBelt;
-  options.ShowBlock = !c.noBlock;
-  const GraphPicture picture = DrawGraph(reader.Graph, options);
-  if (!picture.Drawn) {
-    err << picture.Message << '\n';
-    return kExitRefused;
-  }
-  if (!picture.Message.empty()) err << picture.Message << '\n';
-  std::string written, error;
-  if (!SaveGraphImage(picture.Image, c.graph, true, written, error)) {
-    err << "vornax-batch: the graph \"" << written << "\" could not be written\n" << error << '\n';
-    return kExitUsage;
-  }
-  out << written << '\n';
-  return kExitDone;
+  BatchGraphChoices graph;
+  graph.OutputPath = result.OutputPath;
+  graph.GraphPath = c.graph;
+  graph.Kind = c.graphKind;
+  graph.Colour = !c.blackWhite;
+  graph.ShowBelt = !c.noBelt;
+  graph.ShowBlock = !c.noBlock;
+  ParseGraphSizeOption(c.graphSize, graph.Width, graph.Height);  // checked before the run
+  return SaveBatchGraph(graph, out, err);
 }
 
 }  // namespace
@@ -431,8 +409,17 @@ int RunBatch(int argc, const char* const* argv, std::ostream& out, std::ostream&
   app.add_option("--seed", c.seed,
                  "Seed of the break test's shuffles (default 1): the same seed gives the same p");
   app.add_option("--graph", c.graph,
-                 "Also draw the graph of the report and save it: BMP, or PNG for a name ending "
-                 "in .png (any other extension is replaced by .bmp)");
+                 "Also draw the graph of the report and save it, as its name's extension says: "
+                 ".svg, .pdf, .png or .bmp (any other extension is replaced by .bmp)");
+  app.add_option("--graph-size", c.graphSize,
+                 "Size of a PNG or BMP graph in pixels, WxH (default 623x425); the graph keeps "
+                 "its proportions")
+      ->check([](const std::string& value) {
+        int w = 0, h = 0;
+        return ParseGraphSizeOption(value, w, h)
+                   ? std::string()
+                   : "give the size as WxH, each 16 to 20000 pixels: " + value;
+      });
   app.add_option("--graph-kind", c.graphKind,
                  "The graph: y-x (default), residuals, calc-obs, y-z or x-z (the last three "
                  "and residuals for two-variable runs)")

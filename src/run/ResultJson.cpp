@@ -55,7 +55,9 @@ std::string ResultJsonText(const RunResult& r, const RunOptions& options,
     j["breakpoint"] = {{"value", r.Breakpoint},
                        {"standard_error", Optional(r.BreakpointSE)},
                        {"lower_limit", Optional(r.LowerLimit)},
-                       {"upper_limit", Optional(r.UpperLimit)}};
+                       {"upper_limit", Optional(r.UpperLimit)},
+                       {"likelihood_lower", Optional(r.LikelihoodLower)},
+                       {"likelihood_upper", Optional(r.LikelihoodUpper)}};
   } else {
     j["breakpoint"] = nullptr;
   }
@@ -170,7 +172,9 @@ std::string ResultJsonText(const RunResult& r, const RunOptions& options,
                                 ? json{{"value", st.Breakpoint},
                                        {"standard_error", Optional(st.BreakpointSE)},
                                        {"lower_limit", Optional(st.LowerLimit)},
-                                       {"upper_limit", Optional(st.UpperLimit)}}
+                                       {"upper_limit", Optional(st.UpperLimit)},
+                                       {"likelihood_lower", Optional(st.LikelihoodLower)},
+                                       {"likelihood_upper", Optional(st.LikelihoodUpper)}}
                                 : json(nullptr);
       stages.push_back(stage);
     }
@@ -231,6 +235,7 @@ std::string ResultJsonText(const RunResult& r, const RunOptions& options,
     rows.push_back(row);
   }
   j["data"] = rows;
+  j["warnings"] = r.Warnings;
   return j.dump(2) + "\n";
 }
 

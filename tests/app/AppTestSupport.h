@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include <QPrinter>
 #include <QString>
 
 #include "app/WindowDialogs.h"
@@ -37,6 +38,15 @@ class ScriptedDialogs : public WindowDialogs {
                           const QString&) override {
     return Next(folder, filter);
   }
+
+  // The print dialog: prints into printFile as PDF; cancelled when it is empty.
+  bool SetUpPrinter(QPrinter& printer) override {
+    if (printFile.isEmpty()) return false;
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(printFile);
+    return true;
+  }
+  QString printFile;
 
   std::vector<std::string> messages;
   std::vector<std::string> questions;

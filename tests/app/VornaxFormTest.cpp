@@ -122,13 +122,14 @@ void VornaxFormTest::CaptionsMenusAndShortcuts() {
   }
   QCOMPARE(fileItems, (QStringList{"Open input Ctrl+I", "Open output Ctrl+O", "OpenGraph Ctrl+G",
                                    "Save input Ctrl+S", "s&Ave graph Ctrl+Shift+G",
-                                   "program e&Xit Ctrl+Q"}));
+                                   "&Print... Ctrl+P", "program e&Xit Ctrl+Q"}));
   QStringList editItems;
   for (QAction* a : menus[1]->menu()->actions()) {
     if (!a->isSeparator()) editItems << a->text() + " " + a->shortcut().toString();
   }
   QCOMPARE(editItems,
-           (QStringList{"&Copy Ctrl+C", "Cu&t Ctrl+X", "&Paste Ctrl+V", "Select &All Ctrl+A"}));
+           (QStringList{"&Copy Ctrl+C", "Copy &graph ", "Cu&t Ctrl+X", "&Paste Ctrl+V",
+                        "Select &All Ctrl+A"}));
   QCOMPARE(f.DeleteAction->shortcut(), QKeySequence(Qt::Key_Delete));
 
   // No key stands for two actions: Ctrl+X cuts and never quits, Ctrl+A selects and never saves.

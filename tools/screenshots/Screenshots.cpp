@@ -8,6 +8,7 @@
 //   vornax-screenshots EXAMPLE.inp OUTPUT-FOLDER
 #include <QApplication>
 #include <QDir>
+#include <QLabel>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
@@ -189,6 +190,14 @@ int main(int argc, char* argv[]) {
   // The graphs of the one-variable run, then of a two-variable run, each kind in turn.
   window.SeeGraphButtonClick();
   Shot("graph-yx");
+  // A larger window draws a larger graph (as large as the virtual screen allows).
+  const QSize usual = window.size();
+  window.resize(1270, 790);
+  Shot("graph-yx-large");
+  window.resize(usual);
+  // The graph as an SVG drawing, to be looked at with another renderer.
+  d->files = {QDir(g_folder).filePath("graph-yx.svg")};
+  window.GraphSaveActionExecute();
   window.BeltButtonClick();
   Shot("graph-yx-no-belt");
   window.BeltButtonClick();
@@ -230,12 +239,19 @@ int main(int argc, char* argv[]) {
   window.InputSaveActionExecute();
   window.SeeGraphButtonClick();
   Shot("graph-curve");
+  window.session().Options.CurveX = vornax::CurveChoice::SCurve;
+  d->files = {scratch.filePath("scurve.inp")};
+  window.InputSaveActionExecute();
+  window.SeeGraphButtonClick();
+  Shot("graph-s-curve");
   window.OpenInputFile(input);
   window.session().Options.PartialX = true;
   d->files = {scratch.filePath("partial.inp")};
   window.InputSaveActionExecute();
   window.SeeGraphButtonClick();
   Shot("graph-partial");
+  d->files = {QDir(g_folder).filePath("graph-partial.svg")};
+  window.GraphSaveActionExecute();
 
   window.close();
   Shot("finish");
