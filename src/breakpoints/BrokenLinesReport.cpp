@@ -28,16 +28,17 @@ void WriteBrokenLinesReport(const BrokenLinesReportContext& c, const BrokenLines
   const int k = r.Breakpoints;
   const int percent = ConfidencePercent(c.ConfidenceT);
 
+  // The third line starts with " Bro": the kind code by which a reader knows this report.
   out.WriteLine(" Results of program Vornax for the broken-line regression of Y upon " + v + ".");
   if (!c.TwoColumnsInData) {
     out.WriteLine(" Y is the dependent variable.");
-    out.WriteLine(" " + v + " is the independent variable.");
   } else {
     out.WriteLine(c.IsZ ? " Z is the second of two independent variables."
                         : " X is the first of two independent variables.");
   }
-  out.WriteLine(" The line is made of straight segments joined at the breakpoints and is fitted");
-  out.WriteLine(" by least squares; the breakpoints are found by an exact search.");
+  out.WriteLine(" Broken line of straight segments joined at the breakpoints, fitted by least");
+  out.WriteLine(" squares; the breakpoints are found by an exact search.");
+  if (!c.TwoColumnsInData) out.WriteLine(" " + v + " is the independent variable.");
   out.WriteLine();
   out.WriteLine(" Name of this output file:  " + c.OutputPath);
   out.WriteLine(" Name of input file used :  " + c.InputPath);

@@ -19,7 +19,7 @@ import mpmath as mp
 
 from one_variable_reference import fexp, ffix
 
-mp.mp.dps = 40
+mp.mp.dps = 30
 CONF, T = mp.mpf("0.9"), mp.mpf("1.75")
 
 
@@ -72,7 +72,7 @@ def golden(f, a, b):
     phi = (mp.sqrt(5) - 1) / 2
     x1, x2 = b - phi * (b - a), a + phi * (b - a)
     f1, f2 = f(x1), f(x2)
-    for _ in range(160):
+    for _ in range(110):
         if f1 <= f2:
             b, x2, f2 = x2, x1, f1
             x1 = b - phi * (b - a)
@@ -117,7 +117,7 @@ def refine(xs, ys, bps, fixed=None, rounds=60):
                         t, val = cand, f(cand)
                 if val < best:
                     best, bps[j] = val, t
-        if not best < before * (1 - mp.mpf(10) ** -30):
+        if not best < before * (1 - mp.mpf(10) ** -24):
             break
     return bps, best
 
@@ -131,7 +131,7 @@ def polish(xs, ys, bps):
                for x, y in zip(xs, ys)]
         return [mp.fsum(r for x, r in zip(xs, res) if x > bj) for bj in b]
     try:
-        b = mp.findroot(gradient, tuple(bps), tol=mp.mpf(10) ** -30)
+        b = mp.findroot(gradient, tuple(bps), tol=mp.mpf(10) ** -24)
         b = [b[i] for i in range(len(bps))] if isinstance(b, mp.matrix) else [b]
     except (ValueError, ZeroDivisionError):
         return bps, fit(xs, ys, bps)[1]
@@ -212,7 +212,7 @@ def main():
             for g in order:
                 v = list(state)
                 v[j] = g
-                v2, val = refine(xs, ys, v, fixed=j) if admissible(xs, v) and all(v[i] < v[i + 1] for i in range(k - 1)) else (v, mp.inf)
+                v2, val = refine(xs, ys, v, fixed=j, rounds=2) if admissible(xs, v) and all(v[i] < v[i + 1] for i in range(k - 1)) else (v, mp.inf)
                 if val > limit:
                     outside = g
                     break
@@ -220,11 +220,11 @@ def main():
             if outside is None:
                 ends.append(inside)
                 continue
-            for _ in range(70):
+            for _ in range(48):
                 mid = (inside + outside) / 2
                 v = list(state)
                 v[j] = mid
-                v2, val = refine(xs, ys, v, fixed=j) if admissible(xs, v) and all(v[i] < v[i + 1] for i in range(k - 1)) else (v, mp.inf)
+                v2, val = refine(xs, ys, v, fixed=j, rounds=2) if admissible(xs, v) and all(v[i] < v[i + 1] for i in range(k - 1)) else (v, mp.inf)
                 if val > limit:
                     outside = mid
                 else:
@@ -236,9 +236,9 @@ def main():
     w = out.append
     w(" Results of program Vornax for the broken-line regression of Y upon X.")
     w(" Y is the dependent variable.")
+    w(" Broken line of straight segments joined at the breakpoints, fitted by least")
+    w(" squares; the breakpoints are found by an exact search.")
     w(" X is the independent variable.")
-    w(" The line is made of straight segments joined at the breakpoints and is fitted")
-    w(" by least squares; the breakpoints are found by an exact search.")
     w("")
     w(" Name of this output file:  @DIR@/run.out")
     w(" Name of input file used :  @DIR@/run.inp")
