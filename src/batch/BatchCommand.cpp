@@ -44,6 +44,7 @@ struct Choices {
   int exclude = 0;
   int excludeZ = 0;
   std::string curve;
+  std::string breakpoints;
   bool noTransform = false;
   bool weights = false;
   bool quiet = false;
@@ -145,6 +146,20 @@ std::string ApplyChoices(const Choices& c, const CLI::App& app, int nrOfVarInDat
            "leave out --prefer, --prefer-z and --curve";
   }
   options.ResetPreferences();
+  if (!c.breakpoints.empty()) {
+    if (both) {
+      return "--breakpoints fits one independent variable only; use --use x or --use z";
+    }
+    if (curveGiven || preferGiven || preferZGiven || c.exclude != 0 || c.excludeZ != 0) {
+      return "--breakpoints is an analysis of its own; leave out --prefer, --prefer-z, "
+             "--exclude, --exclude-z and --curve";
+    }
+    options.SeveralBreakpoints = c.breakpoints == "auto" ? -1 : std::stoi(c.breakpoints);
+    // The choice of how many breakpoints takes the break test's shuffles and seed.
+    options.BreakpointPermutations = c.permutations;
+    options.BreakpointSeed = c.seed;
+    return {};
+  }
   if (both) {
     if (curveGiven) {
       return "with two independent variables used together there are no curved functions; "
@@ -601,6 +616,11 @@ int RunBatch(int argc, const char* const* argv, std::ostream& out, std::ostream&
                  "Fit a curved function instead: power, s-curve (the best of four S-shaped "
                  "curves), quadratic or cubic; one variable analysed only")
       ->check(CLI::IsMember({"power", "s-curve", "quadratic", "cubic"}));
+  app.add_option("--breakpoints", c.breakpoints,
+                 "Fit a continuous broken line with 2 or 3 breakpoints, found by an exact "
+                 "search, or auto: as many (0 to 3) as the F test and the permutation test "
+                 "find; one variable analysed only")
+      ->check(CLI::IsMember({"2", "3", "auto"}));
   app.add_flag("--no-transform", c.noTransform,
                "Answer No when asked whether the X-data may be transformed to generalize an "
                "s-curve, quadratic or cubic fit (the default answer is Yes)");

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "data/BrokenLinesResult.h"
 #include "data/CurveResult.h"
 
 namespace vornax {
@@ -128,6 +129,9 @@ struct RunResult {
 
   // Partial regression runs only.
   std::optional<LevelStretchResult> LevelStretch;
+
+  // Broken lines with several breakpoints only (Analysis "breakpoints").
+  std::optional<BrokenLinesResult> BrokenLines;
 
   std::vector<AnovaRowResult> Anova;
   BreakTestResult BreakTest;

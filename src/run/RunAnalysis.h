@@ -32,6 +32,7 @@ enum class Analysis : size_t {
   Quadratic,
   Cubic,
   Partial,
+  BrokenLines,
   SegmentedAnova,
   CurveAnova,
   Count

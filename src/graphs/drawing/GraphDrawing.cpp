@@ -645,6 +645,56 @@ void DrawCurve(Canvas& c, const GraphData& g, const GraphOptions& o, double fx, 
   c.Text(380, 55, "Coefficient of explanation = " + Format("%5.3f", g.StoredCE), c.Scheme(kGreen));
 }
 
+// A broken line with several breakpoints: the data, the line through its breakpoints, and each
+// breakpoint's confidence interval as a bar above the axis.
+void DrawBrokenLine(Canvas& c, const GraphData& g, const GraphOptions& o, double fx, double fy,
+                    GraphPicture& out) {
+  const GraphBrokenLine& b = *g.BrokenLine;
+  const int n = g.NrOfRows;
+  DrawPoints(c, g, c.Scheme(Qt::white), c.Colour() ? kDarkBlue : QColor(Qt::white));
+  c.ClipToPlot(true);
+  // Over the data's range, through every breakpoint within it.
+  const auto [lo, hi] = std::minmax_element(g.GraphX.begin(), g.GraphX.begin() + n);
+  const double x0 = *lo / fx, x1 = *hi / fx;
+  std::vector<Point> line{{*lo, b(x0) * fy}};
+  for (double bp : b.Breakpoints)
+    if (bp > x0 && bp < x1) line.push_back({bp * fx, b(bp) * fy});
+  line.push_back({*hi, b(x1) * fy});
+  c.Pen(c.Scheme(kCyan), PenWidthFor(n, 2, 3));
+  c.Polyline(line);
+  out.BeltAvailable = false;
+  if (o.ShowBlock && !b.Breakpoints.empty()) {
+    for (size_t j = 0; j < b.Breakpoints.size(); ++j) {
+      const double lower = std::max(c.xmin, b.LowerLimits[j] * fx);
+      const double upper = std::min(c.xmax, b.UpperLimits[j] * fx);
+      const int y = 355 - 6 * static_cast<int>(j);
+      c.Pen(c.Scheme(kMagenta), 2);
+      c.PixelLine(c.X(lower), y, c.X(upper), y);
+      c.Pen(c.Scheme(kMagenta), 1, Qt::DashLine);
+      c.PixelLine(c.X(b.Breakpoints[j] * fx), c.Y(b(b.Breakpoints[j]) * fy),
+                  c.X(b.Breakpoints[j] * fx), y);
+    }
+  }
+  const size_t k = b.Breakpoints.size();
+  if (o.ShowBlock && k > 0) {
+    c.Text(380, 37 + 13 * static_cast<int>(k + 1),
+           std::to_string(ConfidencePercentOf(g.ConfidenceT)) +
+               "% confidence intervals of the break-points are shown",
+           c.Scheme(kMagenta));
+  }
+  c.Text(380, 22, k == 0 ? std::string("Straight line, no break-point")
+                         : "Broken line with " + std::to_string(k) +
+                               (k == 1 ? " break-point" : " break-points"),
+         c.Scheme(kCyan));
+  for (size_t j = 0; j < k; ++j) {
+    c.Text(380, 37 + 13 * static_cast<int>(j),
+           "Break-point " + std::to_string(j + 1) + " at X = " + Format("%.4g", b.Breakpoints[j]),
+           c.Text());
+  }
+  c.Text(380, 37 + 13 * static_cast<int>(k),
+         "Coefficient of explanation = " + Format("%5.3f", g.StoredCE), c.Scheme(kGreen));
+}
+
 }  // namespace
 
 int ConfidencePercentOf(double t) { return t < 1.8 ? 90 : (t < 2.2 ? 95 : 98); }
@@ -689,7 +739,7 @@ bool PaintGraph(QPainter& painter, const GraphData& source, const GraphOptions& 
   GraphData g = source;
   const bool curve = g.Curve.has_value();
   const bool partial = g.Partial.has_value() && (g.Partial->Type == 3 || g.Partial->Type == 4);
-  const GraphKind kind = curve || g.Partial ? GraphKind::YX : options.Kind;
+  const GraphKind kind = curve || g.Partial || g.BrokenLine ? GraphKind::YX : options.Kind;
   out.Arrangement = ArrangeGraphArrays(g, kind);
   GraphArrangement& a = out.Arrangement;
   const bool segmented = !curve && a.DrawFunction() && a.GraphType >= 2;
@@ -731,7 +781,9 @@ bool PaintGraph(QPainter& painter, const GraphData& source, const GraphOptions& 
   c.ymax = sc.Vertical.Max;
   DrawFrame(c, g, out.Captions, curve ? 10 : 12, c.Panel());
 
-  if (curve) {
+  if (g.BrokenLine) {
+    DrawBrokenLine(c, g, options, fx, fy, out);
+  } else if (curve) {
     DrawCurve(c, g, options, fx, fy, out);
   } else if (partial) {
     const Segments s = SegmentsOf(g, g.First, fx, fy);
