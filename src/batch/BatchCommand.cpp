@@ -157,7 +157,7 @@ std::string ApplyChoices(const Choices& c, const CLI::App& app, int nrOfVarInDat
     options.SeveralBreakpoints = c.breakpoints == "auto" ? -1 : std::stoi(c.breakpoints);
     // The choice of how many breakpoints takes the break test's shuffles and seed.
     options.BreakpointPermutations = c.permutations;
-    options.BreakpointSeed = c.seed;
+    options.BreakpointSeed = c.seedValue;
     return {};
   }
   if (both) {

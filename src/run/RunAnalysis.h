@@ -32,9 +32,9 @@ enum class Analysis : size_t {
   Quadratic,
   Cubic,
   Partial,
-  BrokenLines,
   SegmentedAnova,
   CurveAnova,
+  BrokenLines,
   Count
 };
 

@@ -18,7 +18,9 @@ GraphData ReadBrokenLine(const std::string& name) {
   const auto lines = ReadTextLines(std::filesystem::path(VORNAX_GOLDEN_DIR) / name);
   GraphData g;
   EXPECT_TRUE(lines.has_value());
-  if (lines) EXPECT_EQ(ParseBrokenLineGraphData(*lines, g), GraphReadStatus::Ok) << name;
+  if (lines) {
+    EXPECT_EQ(ParseBrokenLineGraphData(*lines, g), GraphReadStatus::Ok) << name;
+  }
   return g;
 }
 
