@@ -16,6 +16,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -36,6 +37,7 @@
 #include "data/NumberFormat.h"
 #include "data/OutputFile.h"
 #include "data/TextFile.h"
+#include "data/Version.h"
 #include "forms/FinishForm.h"
 #include "forms/InfoForms.h"
 #include "forms/SelectForms.h"
@@ -492,7 +494,17 @@ void TVornaxForm::BuildMenus() {
   edit->addSeparator();
   SelectAllAction = add(edit, "Select &All", QKeySequence("Ctrl+A"), [this] { EditCommand(kSelectAll); });
   DeleteAction = add(nullptr, "&Delete", QKeySequence(Qt::Key_Delete), [this] { EditCommand(kDelete); });
+
+  QMenu* help = menuBar()->addMenu("&Help");
+  AboutAction = add(help, "&About Vornax", QKeySequence(), [this] {
+    QMessageBox::about(this, "About Vornax", AboutText());
+  });
   InputOpenButton->addAction(InputOpenAction);
+}
+
+QString TVornaxForm::AboutText() {
+  return QString::fromStdString("Vornax segmented regression analysis\nVersion " +
+                                ProgramVersion());
 }
 
 void TVornaxForm::EditCommand(int command) {

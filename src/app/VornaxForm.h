@@ -55,6 +55,9 @@ class TVornaxForm : public forms::TBaseForm {
   // Tests answer the boxes and file dialogs through a WindowDialogs of their own.
   void SetDialogs(std::unique_ptr<WindowDialogs> dialogs);
 
+  // The text of the About box: the program's name and version.
+  static QString AboutText();
+
   // Opens an input file as "Open input" does once a file is chosen.
   bool OpenInputFile(const QString& path);
 
@@ -237,6 +240,7 @@ class TVornaxForm : public forms::TBaseForm {
   QAction* PasteAction = nullptr;
   QAction* DeleteAction = nullptr;
   QAction* SelectAllAction = nullptr;
+  QAction* AboutAction = nullptr;
 
   forms::TSelectForm* SelectForm = nullptr;
   forms::TSelect2Form* Select2Form = nullptr;

@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <system_error>
 #include <utility>
@@ -21,6 +22,7 @@
 #include "data/GraphDataReader.h"
 #include "data/InputFile.h"
 #include "data/TextFile.h"
+#include "data/Version.h"
 #include "run/BreakTest.h"
 #include "run/ResultJson.h"
 #include "run/ResultSummary.h"
@@ -56,6 +58,9 @@ struct Choices {
   bool blackWhite = false;
   bool noBelt = false;
   bool noBlock = false;
+  std::optional<double> breakpoint;  // set from breakpointValue when --breakpoint is given
+  double breakpointValue = 0;
+  std::vector<double> searchRange;
 };
 
 const char* const kFooter = R"(
@@ -135,6 +140,21 @@ std::string ApplyChoices(const Choices& c, const CLI::App& app, int nrOfVarInDat
            "leave out --prefer, --prefer-z and --curve";
   }
   options.ResetPreferences();
+  options.FixedBreakpoint = c.breakpoint;
+  options.SearchLow = options.SearchHigh = std::nullopt;
+  if (c.searchRange.size() == 2) {
+    options.SearchLow = std::min(c.searchRange[0], c.searchRange[1]);
+    options.SearchHigh = std::max(c.searchRange[0], c.searchRange[1]);
+  }
+  const bool breakpointGiven = c.breakpoint || !c.searchRange.empty();
+  if (c.breakpoint && !c.searchRange.empty()) {
+    return "give either --breakpoint or --search-range, not both";
+  }
+  if (breakpointGiven && (both || curveGiven || c.prefer == "partial")) {
+    return "--breakpoint and --search-range apply to the segmented regression of one variable "
+           "only; not with --curve or --prefer partial, and with two independent variables "
+           "only with --use x or --use z";
+  }
   if (both) {
     if (curveGiven) {
       return "with two independent variables used together there are no curved functions; "
@@ -353,6 +373,8 @@ int RunBatch(int argc, const char* const* argv, std::ostream& out, std::ostream&
       "regression, or a curved function), writes the report and its ANOVA table."};
   app.name("vornax-batch");
   app.footer(kFooter);
+  app.set_version_flag("--version", VersionLine("vornax-batch"),
+                       "Print the program's version (and the commit it was built from) and exit");
   app.add_option("INPUT", c.input, "Input file (.inp) or table (.csv, .tsv, .txt, ...)")
       ->required();
   app.add_option("--confidence", c.confidence,
@@ -421,6 +443,16 @@ int RunBatch(int argc, const char* const* argv, std::ostream& out, std::ostream&
   app.add_flag("--no-belt", c.noBelt, "Leave the confidence belt out of the graph");
   app.add_flag("--no-block", c.noBlock,
                "Leave the confidence interval of the breakpoint out of the graph");
+  app.add_option("--breakpoint", c.breakpointValue,
+                 "Fix the breakpoint at this value instead of searching for it: the preferred "
+                 "type (--prefer), or the best type that holds there, is fitted at this "
+                 "breakpoint alone. Segmented regression of one variable only")
+      ->type_name("VALUE");
+  app.add_option("--search-range", c.searchRange,
+                 "Search the breakpoint only among the candidates from LO to HI (both "
+                 "included). Segmented regression of one variable only")
+      ->expected(2)
+      ->type_name("LO HI");
   app.add_option("--json", c.json,
                  "Also write every result of the run (options, type, breakpoint, lines, "
                  "coefficients of explanation, ANOVA rows, break test, data table) to this "
@@ -436,6 +468,7 @@ int RunBatch(int argc, const char* const* argv, std::ostream& out, std::ostream&
     err << "vornax-batch: " << text << '\n';
     return kExitUsage;
   };
+  if (app.count("--breakpoint") > 0) c.breakpoint = c.breakpointValue;
 
   const fs::path input = c.input;
   std::error_code ec;

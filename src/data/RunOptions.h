@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 
 namespace vornax {
 
@@ -18,6 +19,13 @@ inline int ConfidencePercent(double confidenceT) {
   return confidenceT < 1.8 ? 90 : confidenceT < 2.2 ? 95 : 98;
 }
 
+// Why a fixed breakpoint or a search range is refused for a curve, a partial regression or two
+// variables used together.
+inline constexpr const char* kBreakpointChoiceScope =
+    "A fixed breakpoint or a search range applies to the segmented regression of one variable "
+    "only: not to a curved function, a partial regression or two independent variables used "
+    "together.";
+
 struct RunOptions {
   // ---- choices ----
   double ConfidenceT = 1.75;  // 1.75, 2.1 or 2.5 for 90, 95 or 98 %
@@ -31,6 +39,11 @@ struct RunOptions {
   CurveChoice CurveZ = CurveChoice::None;
   bool TransformAccepted = false;
   bool WeightsUsed = false;  // "Weight factors are needed"
+  // A breakpoint the user fixed (segmented analysis of one variable): it is tried alone, and
+  // the run reports it as given rather than searched.
+  std::optional<double> FixedBreakpoint;
+  // The range the breakpoint search keeps its candidates in; both ends included.
+  std::optional<double> SearchLow, SearchHigh;
 
   // ---- run-state flags ----
   bool CurveQuadratic = false;

@@ -76,6 +76,8 @@ double ExtraExplanationOfLevelStretch(const std::vector<long double>& y,
 
 bool BreakTestApplies(const RunResult& result) {
   if (!result.Valid || !result.HasBreakpoint || result.X.size() < 3) return false;
+  // A breakpoint given by the user was not searched for: the ANOVA's F test judges it.
+  if (result.FixedBreakpoint) return false;
   return result.Analysis == "one-variable" || result.Analysis == "partial" ||
          (result.Analysis == "two-variable" && result.Z.size() == result.X.size());
 }

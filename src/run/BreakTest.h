@@ -81,7 +81,8 @@ double ExtraExplanationOfLevelStretch(const std::vector<long double>& y,
                                       const std::vector<long double>& x, double confidenceT);
 
 // True when the run found a break that the test can judge (segmented runs of one or two
-// variables, and a partial regression that found a level stretch).
+// variables, and a partial regression that found a level stretch), by a search: never for a
+// breakpoint the user fixed.
 bool BreakTestApplies(const RunResult& result);
 
 // Runs the test on the data table of `result`. The shuffles depend only on the seed and their
