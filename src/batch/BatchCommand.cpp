@@ -81,7 +81,9 @@ result (unless --quiet); messages and progress lines go to standard error.
 The break test shuffles Y over the X values (--permutations times), runs the same
 search on each shuffle and counts how often a break explains as much extra as the one
 found: p = (1 + count) / (permutations + 1). It accounts for the search over 100
-breakpoints and several types, which the type tests of the report do not.
+breakpoints and several types, which the type tests of the report do not. A breakpoint
+fixed with --breakpoint was not searched: the test is not run, and the F test of the
+ANOVA table judges the break.
 
 Examples:
   vornax-batch examples/01-yield-watertable.inp
@@ -91,6 +93,8 @@ Examples:
   vornax-batch plots.csv --y "Yield, t/ha" --x depth --weight 5 --strict
   vornax-batch field.csv --json field.json --permutations 4999 --seed 7
   vornax-batch trial.inp --graph trial.png --graph-kind residuals --black-white
+  vornax-batch salinity.csv --breakpoint 4.5 --prefer 4
+  vornax-batch yield.inp --search-range 40 90
 
 Exit status: 0 the report was written; 1 the analysis refused the data (its message
 is printed); 2 bad usage, unreadable input, or a file that could not be written.)";
@@ -281,7 +285,7 @@ std::vector<std::string> SmallSpanLines(const std::vector<std::string>& shown,
 
 // After a run that wrote its report: the break test, the summary and the JSON results.
 int Finish(const Choices& c, Session& session, const SaveCalculateResult& result,
-           const fs::path& inputPath, std::ostream& out, std::ostream& err) {
+           const fs::path& inputPath, ResultFiles files, std::ostream& out, std::ostream& err) {
   RunResult& numbers = session.Data.Result;
   if (numbers.Valid && c.permutations > 0 && BreakTestApplies(numbers)) {
     BreakTestOptions test;
@@ -309,7 +313,6 @@ int Finish(const Choices& c, Session& session, const SaveCalculateResult& result
         << c.json << "\" was not written\n";
     return kExitUsage;
   }
-  ResultFiles files;
   files.Input = PathText(inputPath);
   files.Output = result.OutputPath;
   files.Anova = PathText(WithExtension(result.OutputPath, ".var"));
@@ -529,10 +532,22 @@ int RunBatch(int argc, const char* const* argv, std::ostream& out, std::ostream&
   Session session;
   session.Analyses = analyses;
   GridInput grid;
+  // Where the results come from, for the JSON file.
+  ResultFiles provenance;
+  provenance.Source = c.input;
+  provenance.SourceIsTable = !isInputFile;
+  provenance.Arguments.assign(argv + 1, argv + argc);
   if (isInputFile) {
     session.Data.FileName = PathText(input);
     if (!ReadInputFile(session.Data, session.Options, dialogs)) return kExitUsage;
     grid = GridFromDataSet(session.Data, session.Options.WeightsUsed);
+    // An input file has no column names: its columns are named by their roles.
+    const bool two = session.Data.NrOfVarInData == 2;
+    for (const char* role : {"Y", two || !session.Data.SingleIsZ ? "X" : "Z"}) {
+      provenance.Columns.push_back({role, role});
+    }
+    if (two) provenance.Columns.push_back({"Z", "Z"});
+    if (session.Options.WeightsUsed) provenance.Columns.push_back({"weight", "weight"});
   } else {
     ImportedTable table;
     std::string error;
@@ -545,6 +560,14 @@ int RunBatch(int argc, const char* const* argv, std::ostream& out, std::ostream&
         << '\n';
     const std::string leftOut = LeftOutLine(table);
     if (!leftOut.empty()) err << leftOut << '\n';
+    const std::vector<std::string> roles = ColumnRoles(table);
+    for (size_t i = 0; i < roles.size() && i < table.UsedNames.size(); ++i) {
+      provenance.Columns.push_back({roles[i], table.UsedNames[i]});
+    }
+    for (size_t i = 0; i < table.LeftOut.size(); ++i) {
+      provenance.LeftOut.push_back(
+          {table.LeftOut[i], i < table.LeftOutReasons.size() ? table.LeftOutReasons[i] : ""});
+    }
   }
   if (isInputFile && c.weights && !session.Options.WeightsUsed) {
     return usage("--weights applies to tables; \"" + c.input + "\" has no weight column");
@@ -594,7 +617,7 @@ int RunBatch(int argc, const char* const* argv, std::ostream& out, std::ostream&
   switch (result.Outcome) {
     case SaveCalculateOutcome::Done: {
       out << result.OutputPath << '\n';
-      const int status = Finish(c, session, result, inputPath, out, err);
+      const int status = Finish(c, session, result, inputPath, provenance, out, err);
       if (status != kExitDone || c.graph.empty()) return status;
       return SaveGraph(c, result, out, err);
     }

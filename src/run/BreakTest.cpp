@@ -34,6 +34,8 @@ double ExtraExplanationOfBreak(const std::vector<long double>& y, const std::vec
   BreakpointSearchOptions options;
   options.PreferredType = setup.PreferredType;
   options.ExcludedType = setup.ExcludedType;
+  if (setup.SearchLow) options.RangeLow = *setup.SearchLow;
+  if (setup.SearchHigh) options.RangeHigh = *setup.SearchHigh;
   const BreakpointSearchResult r = SearchBreakpoint(engine, options);
   if (!r.PreferredFound || r.FoundType < kType2) return 0;
   // The share of what the straight line leaves unexplained that the break explains.
@@ -156,6 +158,8 @@ BreakTestResult RunBreakTest(const RunResult& result, const BreakTestOptions& op
   setup.StartSERC1 = result.StartSERC1;
   setup.StartSERC2 = result.StartSERC2;
   setup.StartOptMethod = result.StartOptMethod;
+  setup.SearchLow = result.SearchLow;
+  setup.SearchHigh = result.SearchHigh;
   TwoVariableChoices choices;
   choices.ConfidenceT = result.ConfidenceT;
   choices.PreferredTypeX = result.PreferredType;

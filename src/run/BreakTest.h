@@ -11,6 +11,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <vector>
 
 #include "data/RunResult.h"
@@ -61,6 +62,8 @@ struct BreakSearchSetup {
   int ExcludedType = 0;
   double StartSERC1 = 0, StartSERC2 = 0;
   int StartOptMethod = 1;
+  // The range the run's search kept to: each shuffle is searched over the same candidates.
+  std::optional<double> SearchLow, SearchHigh;
 };
 double ExtraExplanationOfBreak(const std::vector<long double>& y, const std::vector<long double>& x,
                                const BreakSearchSetup& setup);

@@ -49,6 +49,17 @@ std::string ResultJsonText(const RunResult& r, const RunOptions& options,
   j["format"] = 1;
   j["version"] = ProgramVersion();
   j["files"] = {{"input", files.Input}, {"report", files.Output}, {"anova", files.Anova}};
+  json columns = json::array();
+  for (const SourceColumn& c : files.Columns) columns.push_back({{"role", c.Role}, {"name", c.Name}});
+  json leftOut = json::array();
+  for (const LeftOutRow& row : files.LeftOut) {
+    leftOut.push_back({{"line", row.Line}, {"reason", row.Reason}});
+  }
+  j["source"] = {{"file", files.Source.empty() ? files.Input : files.Source},
+                 {"kind", files.SourceIsTable ? "table" : "input file"},
+                 {"columns", columns},
+                 {"rows_left_out", leftOut}};
+  j["arguments"] = files.Arguments;
   j["options"] = Options(r, options);
   j["analysis"] = r.Analysis;
   j["variable"] = r.Variable;
