@@ -15,6 +15,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLocale>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPainter>
@@ -29,6 +30,8 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <cmath>
+#include <optional>
 #include <filesystem>
 
 #include "app/DataGrid.h"
@@ -345,6 +348,27 @@ QWidget* TVornaxForm::BuildInputTab() {
   right->addWidget(SelectLabel);
   right->addWidget(PartLabel);
   right->addWidget(ExclComboBox, 0, Qt::AlignLeft);
+  BreakpointEdit = new QLineEdit(page);
+  SearchLowEdit = new QLineEdit(page);
+  SearchHighEdit = new QLineEdit(page);
+  BreakpointEdit->setObjectName("BreakpointEdit");
+  SearchLowEdit->setObjectName("SearchLowEdit");
+  SearchHighEdit->setObjectName("SearchHighEdit");
+  BreakpointEdit->setPlaceholderText("searched");
+  for (QLineEdit* e : {BreakpointEdit, SearchLowEdit, SearchHighEdit}) e->setMaximumWidth(80);
+  BreakpointEdit->setToolTip("A breakpoint that theory gives: the preferred type, or the best "
+                             "type that holds there, is fitted at it alone");
+  SearchLowEdit->setToolTip("The search tries only the candidate breakpoints in this range");
+  auto* breakpointRow = new QHBoxLayout;
+  breakpointRow->addWidget(Label("Breakpoint fixed at", page, "BreakpointLabel"));
+  breakpointRow->addWidget(BreakpointEdit);
+  breakpointRow->addSpacing(12);
+  breakpointRow->addWidget(Label("or searched from", page, "SearchRangeLabel"));
+  breakpointRow->addWidget(SearchLowEdit);
+  breakpointRow->addWidget(Label("to", page, "SearchToLabel"));
+  breakpointRow->addWidget(SearchHighEdit);
+  breakpointRow->addStretch(1);
+  right->addLayout(breakpointRow);
 
   // The exclusion panels, the picture and the wait panel share the space below the boxes.
   auto* area = new QHBoxLayout;
@@ -867,6 +891,41 @@ GridInput TVornaxForm::GridFromWindow() const {
   return g;
 }
 
+bool TVornaxForm::BreakpointChoicesFromWindow() {
+  RunOptions& o = session_.Options;
+  std::optional<double> values[3];
+  const QLineEdit* edits[3] = {BreakpointEdit, SearchLowEdit, SearchHighEdit};
+  for (int i = 0; i < 3; ++i) {
+    QString text = edits[i]->text().trimmed();
+    if (text.isEmpty()) continue;
+    text.replace(',', '.');
+    bool ok = false;
+    const double v = QLocale::c().toDouble(text, &ok);
+    if (!ok || !std::isfinite(v)) {
+      dialogs_->ShowMessage("\"" + Std(edits[i]->text()) + "\" is not a number. Enter the " +
+                            (i == 0 ? "fixed breakpoint" : "search range") +
+                            " as a number, or leave the field blank.");
+      return false;
+    }
+    values[i] = v;
+  }
+  if (values[1].has_value() != values[2].has_value()) {
+    dialogs_->ShowMessage("Enter both ends of the search range, or neither.");
+    return false;
+  }
+  if (values[0] && values[1]) {
+    dialogs_->ShowMessage("Enter either a fixed breakpoint or a search range, not both.");
+    return false;
+  }
+  o.FixedBreakpoint = values[0];
+  o.SearchLow = o.SearchHigh = std::nullopt;
+  if (values[1]) {
+    o.SearchLow = std::min(*values[1], *values[2]);
+    o.SearchHigh = std::max(*values[1], *values[2]);
+  }
+  return true;
+}
+
 // ---------------------------------------------------------------------------------------------
 // The option boxes
 
@@ -1184,6 +1243,7 @@ void TVornaxForm::InputSaveActionExecute() {
   const QString path = AskInputFileName();
   SaveCancelled = path.isEmpty();
   const GridInput grid = GridFromWindow();
+  if (!SaveCancelled && !BreakpointChoicesFromWindow()) return;
   AnovaButton->setText("Anova table");
 
   running_ = true;

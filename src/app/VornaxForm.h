@@ -114,6 +114,9 @@ class TVornaxForm : public forms::TBaseForm {
 
   // The cells of the grid as "Save-Calculate" reads them, with the boxes' choices.
   GridInput GridFromWindow() const;
+  // Puts the breakpoint fields into the run's options; false (with the message shown) when a
+  // field holds no number or both a fixed breakpoint and a range are given.
+  bool BreakpointChoicesFromWindow();
   // Shows the options again: selection windows and exclusion panels.
   void ShowOptions();
 
@@ -186,6 +189,10 @@ class TVornaxForm : public forms::TBaseForm {
   QLabel* SelectLabel = nullptr;
   QLabel* PartLabel = nullptr;
   QComboBox* ExclComboBox = nullptr;
+  // A breakpoint fixed by the user, or the range the search keeps to (blank: the whole range).
+  QLineEdit* BreakpointEdit = nullptr;
+  QLineEdit* SearchLowEdit = nullptr;
+  QLineEdit* SearchHighEdit = nullptr;
   QGroupBox* Exclude1Panel = nullptr;
   QGroupBox* Exclude2Panel = nullptr;
   std::array<QRadioButton*, 7> ExclXRadioButtons{};  // index 2 to 6

@@ -29,6 +29,7 @@
 #include "app/DataGrid.h"
 #include "app/VornaxForm.h"
 #include "data/TextFile.h"
+#include "data/Version.h"
 #include "forms/FinishForm.h"
 #include "forms/SelectForms.h"
 #include "forms/SymbolsForm.h"
@@ -113,9 +114,16 @@ void VornaxFormTest::CaptionsMenusAndShortcuts() {
   QCOMPARE(f.font().pixelSize(), 13);
 
   const QList<QAction*> menus = f.menuBar()->actions();
-  QCOMPARE(menus.size(), 2);
+  QCOMPARE(menus.size(), 3);
   QCOMPARE(menus[0]->text(), QString("&File"));
   QCOMPARE(menus[1]->text(), QString("&Edit"));
+  QCOMPARE(menus[2]->text(), QString("&Help"));
+  QCOMPARE(menus[2]->menu()->actions(), QList<QAction*>{f.AboutAction});
+  QCOMPARE(f.AboutAction->text(), QString("&About Vornax"));
+  // The About box names the version exactly as --version prints it.
+  QCOMPARE(TVornaxForm::AboutText(),
+           QString::fromStdString("Vornax segmented regression analysis\nVersion " +
+                                  ProgramVersion()));
   QStringList fileItems;
   for (QAction* a : menus[0]->menu()->actions()) {
     if (!a->isSeparator()) fileItems << a->text() + " " + a->shortcut().toString();
@@ -776,6 +784,56 @@ void VornaxFormTest::OptionsChangedByARunAreShown() {
   f.InputSaveActionExecute();
   QCOMPARE(f.PageControl1->currentWidget(), f.OutputTabSheet);
   QVERIFY(f.SelectForm->XButtons[4]->isChecked());
+}
+
+void VornaxFormTest::BreakpointFieldsReachTheRun() {
+  Window w;
+  TVornaxForm& f = *w.form;
+  QTemporaryDir dir;
+  const QString copy = dir.filePath("yield.inp");
+  QVERIFY(QFile::copy(QString(VORNAX_EXAMPLES_DIR) + "/01-yield-watertable.inp", copy));
+  w.dialogs->files = {copy};
+  f.InputOpenActionExecute();
+  const RunOptions& o = f.session().Options;
+  // Fields that cannot be used stop before the run, saying why.
+  struct Case {
+    QString fixed, low, high;
+    std::string message;
+  };
+  const std::vector<Case> bad = {
+      {"forty", "", "", "\"forty\" is not a number. Enter the fixed breakpoint as a number"},
+      {"", "40", "", "Enter both ends of the search range, or neither."},
+      {"50", "40", "60", "Enter either a fixed breakpoint or a search range, not both."},
+  };
+  for (const Case& c : bad) {
+    f.BreakpointEdit->setText(c.fixed);
+    f.SearchLowEdit->setText(c.low);
+    f.SearchHighEdit->setText(c.high);
+    w.dialogs->messages.clear();
+    w.dialogs->files = {dir.filePath("bad.inp")};
+    f.InputSaveActionExecute();
+    QCOMPARE(w.dialogs->messages.size(), size_t{1});
+    QVERIFY2(w.dialogs->messages[0].find(c.message) == 0, w.dialogs->messages[0].c_str());
+    QVERIFY(!QFile::exists(dir.filePath("bad.out")));
+  }
+  // A fixed breakpoint (with a decimal comma) reaches the report; blank fields search again.
+  f.BreakpointEdit->setText("80,5");
+  f.SearchLowEdit->clear();
+  f.SearchHighEdit->clear();
+  w.dialogs->files = {dir.filePath("fixed.inp")};
+  f.InputSaveActionExecute();
+  QCOMPARE(o.FixedBreakpoint, std::optional<double>(80.5));
+  QVERIFY(f.OutputMemo->toPlainText().contains(
+      " Breakpoint fixed at 80.50 by the user; it was not searched."));
+  f.BreakpointEdit->clear();
+  f.SearchLowEdit->setText("90");
+  f.SearchHighEdit->setText("60");
+  w.dialogs->files = {dir.filePath("range.inp")};
+  f.InputSaveActionExecute();
+  QVERIFY(!o.FixedBreakpoint);
+  QCOMPARE(o.SearchLow, std::optional<double>(60));
+  QCOMPARE(o.SearchHigh, std::optional<double>(90));
+  QVERIFY(!f.OutputMemo->toPlainText().contains("Breakpoint fixed"));
 }
 
 void VornaxFormTest::TwoVariableRunShowsTheCopiedSelections() {

@@ -24,6 +24,7 @@ class VornaxFormTest : public QObject {
   void DroppedRowsLeaveTheRestInTheirOrder();
   void SaveCalculateCancelledOrRefused();
   void OptionsChangedByARunAreShown();
+  void BreakpointFieldsReachTheRun();
   void TwoVariableRunShowsTheCopiedSelections();
   void OpenInputFileAndABadRecord();
   void UnsavedEditsAreNotLostSilently();
