@@ -24,29 +24,31 @@ using test::ReadLines;
 using test::TempDir;
 using test::WriteFileBytes;
 
-struct Run {
+struct Outcome {
   int code = 0;
   std::string out, err;
 };
 
-Run Batch(std::vector<std::string> args) {
+Outcome Batch(std::vector<std::string> args) {
   args.insert(args.begin(), "vornax-batch");
   std::vector<const char*> argv;
   for (const std::string& a : args) argv.push_back(a.c_str());
   std::ostringstream o, e;
-  Run r;
+  Outcome r;
   r.code = RunBatch(static_cast<int>(argv.size()), argv.data(), o, e);
   r.out = o.str();
   r.err = e.str();
   return r;
 }
 
-// The report without the two lines that name its own files (they differ between folders).
+// A report or ANOVA table without the lines that name its own files (they differ between
+// folders).
 std::vector<std::string> ReportBody(const fs::path& out) {
   std::vector<std::string> lines;
   for (const std::string& line : ReadLines(out)) {
     if (line.rfind(" Name of this output file", 0) == 0) continue;
     if (line.rfind(" Name of input file used", 0) == 0) continue;
+    if (line.rfind(" File Name :", 0) == 0) continue;
     lines.push_back(line);
   }
   return lines;
@@ -69,7 +71,7 @@ TEST(AnalystControls, AFixedBreakpointRepeatsTheSearchedReport) {
                                          "--json", (dir / "searched.json").string(),
                                          "--permutations", "19"};
     searched.insert(searched.end(), prefer.begin(), prefer.end());
-    const Run s = Batch(searched);
+    const Outcome s = Batch(searched);
     ASSERT_EQ(s.code, kExitDone) << s.err;
     const json found = json::parse(ReadFileBytes(dir / "searched.json"));
     ASSERT_EQ(found["type"], 4);
@@ -83,25 +85,29 @@ TEST(AnalystControls, AFixedBreakpointRepeatsTheSearchedReport) {
     std::vector<std::string> fixed = {input.string(), "-o", (dir / "fixed").string(), "--json",
                                       (dir / "fixed.json").string(), "--breakpoint", exact.str()};
     fixed.insert(fixed.end(), prefer.begin(), prefer.end());
-    const Run f = Batch(fixed);
+    const Outcome f = Batch(fixed);
     ASSERT_EQ(f.code, kExitDone) << f.err;
 
     std::vector<std::string> expected = ReportBody(dir / "searched" / "yield.out");
     // Under the header: after the confidence (and preference) lines, before the blank line.
-    const auto blank = std::find(expected.begin(), expected.end(), std::string());
-    auto header = std::find_if(blank + 1, expected.end(),
-                               [](const std::string& l) { return l.empty(); });
-    ASSERT_NE(header, expected.end());
+    const auto confidence =
+        std::find(expected.begin(), expected.end(), " Minimum confidence % : 90");
+    ASSERT_NE(confidence, expected.end());
+    const auto header = std::find(confidence, expected.end(), std::string());
     expected.insert(header, " Breakpoint fixed at 80.48 by the user; it was not searched.");
     EXPECT_EQ(ReportBody(dir / "fixed" / "yield.out"), expected);
-    EXPECT_EQ(ReadLines(dir / "fixed" / "yield.var"), ReadLines(dir / "searched" / "yield.var"));
+    EXPECT_EQ(ReportBody(dir / "fixed" / "yield.var"), ReportBody(dir / "searched" / "yield.var"));
 
     json same = json::parse(ReadFileBytes(dir / "fixed.json"));
     EXPECT_TRUE(same["breakpoint_fixed"].get<bool>());
     EXPECT_TRUE(same["break_test"].is_null());
     EXPECT_EQ(same["options"]["fixed_breakpoint"], bp);
-    for (const char* key : {"breakpoint", "lines", "explanation", "anova", "data", "type"}) {
+    for (const char* key : {"breakpoint", "lines", "anova", "data", "type", "method"}) {
       EXPECT_EQ(same[key], found[key]) << key;
+    }
+    // The best of each type is now that of the one breakpoint tried.
+    for (const char* key : {"ce", "ce_straight_line", "ce_chosen_in_search"}) {
+      EXPECT_EQ(same["explanation"][key], found["explanation"][key]) << key;
     }
     EXPECT_EQ(f.out.find("Break test"), std::string::npos) << f.out;
     EXPECT_NE(f.out.find("\nThe breakpoint was fixed at 80.48 by the user, not searched: the "
@@ -124,7 +130,7 @@ TEST(AnalystControls, TheSearchKeepsToItsRange) {
   for (const Case& c : std::vector<Case>{{"70", "90", 80.48, 80.49}, {"40", "60", 40, 60},
                                          {"60", "40", 40, 60}}) {
     SCOPED_TRACE(c.low + " " + c.high);
-    const Run r = Batch({input.string(), "--json", (dir / "r.json").string(), "--search-range",
+    const Outcome r = Batch({input.string(), "--json", (dir / "r.json").string(), "--search-range",
                          c.low, c.high, "--permutations", "0"});
     ASSERT_EQ(r.code, kExitDone) << r.err;
     const json j = json::parse(ReadFileBytes(dir / "r.json"));
@@ -177,7 +183,7 @@ TEST(AnalystControls, BreakpointChoicesThatCannotBeUsedAreRefused) {
     std::string joined;
     for (const std::string& a : c.args) joined += a + " ";
     SCOPED_TRACE(joined);
-    const Run r = Batch(c.args);
+    const Outcome r = Batch(c.args);
     EXPECT_EQ(r.code, c.code) << r.err;
     EXPECT_NE(r.err.find(c.message), std::string::npos) << r.err;
     EXPECT_FALSE(fs::exists(dir / "yield.out"));
@@ -188,12 +194,12 @@ TEST(AnalystControls, VersionIsPrintedAndRecorded) {
   EXPECT_TRUE(std::regex_match(ProgramVersion(),
                                std::regex(R"(\d+\.\d+\.\d+( \(commit [0-9a-f]{7,}\))?)")))
       << ProgramVersion();
-  const Run v = Batch({"--version"});
+  const Outcome v = Batch({"--version"});
   EXPECT_EQ(v.code, kExitDone);
   EXPECT_EQ(v.out, "vornax-batch " + ProgramVersion() + "\n");
 
   TempDir dir;
-  const Run r = Batch({Example01(dir).string(), "--json", (dir / "v.json").string(),
+  const Outcome r = Batch({Example01(dir).string(), "--json", (dir / "v.json").string(),
                        "--permutations", "0"});
   ASSERT_EQ(r.code, kExitDone) << r.err;
   EXPECT_EQ(json::parse(ReadFileBytes(dir / "v.json"))["version"], ProgramVersion());
@@ -212,7 +218,7 @@ TEST(AnalystControls, TheJsonSaysWhereItsDataCameFrom) {
   table += "11,,4.1\n";
   WriteFileBytes(dir / "field.csv", table);
   const std::string source = (dir / "field.csv").string();
-  const Run r = Batch({source, "--y", "yield", "--x", "depth (cm)", "--json",
+  const Outcome r = Batch({source, "--y", "yield", "--x", "depth (cm)", "--json",
                        (dir / "field.json").string(), "--permutations", "0"});
   ASSERT_EQ(r.code, kExitDone) << r.err;
   const json j = json::parse(ReadFileBytes(dir / "field.json"));
@@ -220,22 +226,22 @@ TEST(AnalystControls, TheJsonSaysWhereItsDataCameFrom) {
   EXPECT_EQ(j["source"]["kind"], "table");
   EXPECT_EQ(j["files"]["input"], (dir / "field.inp").string());
   EXPECT_EQ(j["source"]["columns"],
-            json::parse(R"([{"role":"Y","name":"yield"},{"role":"X","name":"depth (cm)"}])"));
+            json::parse(R"j([{"role":"Y","name":"yield"},{"role":"X","name":"depth (cm)"}])j"));
   EXPECT_EQ(j["source"]["rows_left_out"],
-            json::parse(R"([{"line":5,"reason":"missing value in column 3 (yield) (\"NA\")"},
-                            {"line":12,"reason":"missing value in column 2 (depth (cm)) (empty)"}])"));
+            json::parse(R"j([{"line":5,"reason":"missing value in column 3 (yield) (\"NA\")"},
+                            {"line":12,"reason":"missing value in column 2 (depth (cm)) (empty)"}])j"));
   EXPECT_EQ(j["arguments"], json({source, "--y", "yield", "--x", "depth (cm)", "--json",
                                   (dir / "field.json").string(), "--permutations", "0"}));
 
   const fs::path input = Example01(dir);
-  const Run i = Batch({input.string(), "--json", (dir / "i.json").string(), "--permutations",
+  const Outcome i = Batch({input.string(), "--json", (dir / "i.json").string(), "--permutations",
                        "0"});
   ASSERT_EQ(i.code, kExitDone) << i.err;
   const json k = json::parse(ReadFileBytes(dir / "i.json"));
   EXPECT_EQ(k["source"]["file"], input.string());
   EXPECT_EQ(k["source"]["kind"], "input file");
   EXPECT_EQ(k["source"]["columns"],
-            json::parse(R"([{"role":"Y","name":"Y"},{"role":"X","name":"X"}])"));
+            json::parse(R"j([{"role":"Y","name":"Y"},{"role":"X","name":"X"}])j"));
   EXPECT_EQ(k["source"]["rows_left_out"], json::array());
 }
 
