@@ -10,6 +10,13 @@
 
 namespace vornax::batch {
 
+// A table may hold no more data rows than an analysis takes data sets; a longer one is refused
+// as soon as its rows are counted, before they are read.
+constexpr size_t kMaxTableRows = static_cast<size_t>(kMaxExpandedDataSets);
+
+// Whether the first row is a header row: guessed from its cells, or said by the user.
+enum class HeaderRow { Guess, Yes, No };
+
 // How the columns are chosen and how strictly missing values are taken.
 struct ImportChoices {
   // Columns by header name or 1-based number; empty: not given. Y and X name the columns
@@ -17,6 +24,12 @@ struct ImportChoices {
   std::string Y, X, Z, Weight;
   bool LastColumnIsWeight = false;  // by position: a third column is the weight factor
   bool Strict = false;              // refuse missing values instead of leaving rows out
+  HeaderRow Header = HeaderRow::Guess;
+  // The rows are kept as numbers in ImportedTable::Values instead of as text in Cells (and
+  // LineNumbers): a long table then takes little memory.
+  bool AsValues = false;
+  // The most data rows taken; a longer table is refused as soon as its rows are counted.
+  size_t MaxRows = kMaxTableRows;
 };
 
 struct ImportedTable {
@@ -25,12 +38,14 @@ struct ImportedTable {
   std::vector<size_t> LineNumbers;                // file line of each data row
   std::vector<size_t> LeftOut;                    // file lines of rows left out for missing values
   std::vector<std::string> LeftOutReasons;        // why each of them was: "missing value in ..."
+  GridValues Values;                              // the data rows as numbers, with AsValues
   std::vector<std::string> UsedNames;             // "yield", or "column 2" without a header row
   int NrOfVarInData = 1;
   bool HasWeights = false;
   bool SingleIsZ = false;        // one independent column whose header names it Z
   bool RowNamesSkipped = false;  // a leading column of row names or numbers was left aside
   bool WasUtf16 = false;         // the file was UTF-16 text
+  bool WasWindows1252 = false;   // the file was not UTF-8 and was read as Windows-1252 (Latin-1)
   char Delimiter = ',';          // ' ' for blanks
   bool DecimalComma = false;     // numbers written with a decimal comma
 };
@@ -38,8 +53,10 @@ struct ImportedTable {
 // Cells taken as missing: empty, NA, NaN, "." and "-" (letters in either case).
 bool IsMissingValue(const std::string& cell);
 
-// Reads `path`. By position, three columns are Y, X, Z unless the last one is headed as a weight
-// ("weight", "w", "wt") or `choices.LastColumnIsWeight` is set; four are always Y, X, Z, weight.
+// Reads `path`. By position, two columns are Y, X and three are Y, X, Z, unless the last one is
+// headed as a weight ("weight", "weights", "weight factor") or `choices.LastColumnIsWeight` is
+// set; then it holds the weight factors. Weight factors never come from a column's place alone:
+// four columns without a weight header are refused with a list of the columns to choose from.
 // Quoted fields follow the usual CSV rules (separators, doubled quotes and line breaks inside).
 // A row with a missing value in a used column is left out (listed in LeftOut), or refused with
 // `choices.Strict`. Every other used cell must be a finite decimal, a weight a whole number.
@@ -51,6 +68,9 @@ bool ImportTable(const std::filesystem::path& path, bool lastColumnIsWeight, Imp
 
 // The roles of the columns used, in the order of UsedNames: Y, X (or Z)[, Z][, weight].
 std::vector<std::string> ColumnRoles(const ImportedTable& table);
+
+// 10000000 as "10,000,000", for messages.
+std::string Thousands(uint64_t n);
 
 // "Y = yield, X = depth": the columns used, for the person running the command.
 std::string ColumnsUsedLine(const ImportedTable& table);

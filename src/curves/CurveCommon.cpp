@@ -7,6 +7,7 @@
 #include <system_error>
 
 #include "data/NumberFormat.h"
+#include "data/OwnFiles.h"
 
 namespace vornax {
 namespace {
@@ -212,9 +213,8 @@ CurveFiles::CurveFiles(const std::string& inputPath)
       VarPath(WithExtension(inputPath, ".var")) {}
 
 void CurveFiles::RemoveStale() const {
-  std::error_code ec;
-  std::filesystem::remove(OutPath, ec);
-  std::filesystem::remove(VarPath, ec);
+  RemoveOwnFile(OutPath);
+  RemoveOwnFile(VarPath);
 }
 
 bool CommitCurveFiles(TextFileWriter& out, TextFileWriter& var, UserDialogs& dialogs) {
@@ -222,9 +222,8 @@ bool CommitCurveFiles(TextFileWriter& out, TextFileWriter& var, UserDialogs& dia
   const bool outFailed = !out.Error().empty();
   dialogs.ShowMessage("The file \"" + PathText(outFailed ? out.Target() : var.Target()) +
                       "\" could not be written: " + (outFailed ? out.Error() : var.Error()));
-  std::error_code ec;
-  std::filesystem::remove(out.Target(), ec);
-  std::filesystem::remove(var.Target(), ec);
+  RemoveOwnFile(out.Target());
+  RemoveOwnFile(var.Target());
   return false;
 }
 

@@ -2,6 +2,9 @@
 #include "data/OutputFile.h"
 
 #include <array>
+#include <cerrno>
+#include <cstring>
+#include <fstream>
 #include <string_view>
 #include <system_error>
 
@@ -55,6 +58,28 @@ bool ReadTextFile(TDMVornax& data, const std::filesystem::path& path,
     return false;
   }
   data.OutputLines = std::move(lines->Lines);
+  return true;
+}
+
+bool CheckReportFile(const std::filesystem::path& path, UserDialogs& dialogs) {
+  errno = 0;
+  std::ifstream in(path, std::ios::binary);
+  std::error_code ec;
+  if (!in || std::filesystem::is_directory(path, ec)) {
+    dialogs.ShowMessage(OutputFileOpenMessage(PathText(path)) + "\n" +
+                        std::strerror(errno != 0 ? errno : EISDIR));
+    return false;
+  }
+  // Two lines: a line end (CR LF, LF or a lone CR) with something after it.
+  int c = 0;
+  while ((c = in.get()) != EOF && c != '\r' && c != '\n') {
+  }
+  if (c == '\r' && in.peek() == '\n') in.get();
+  const bool two = c != EOF && in.peek() != EOF;
+  if (!two) {
+    dialogs.ShowMessage(" The output file is invalid due to inadequate input data");
+    return false;
+  }
   return true;
 }
 

@@ -17,6 +17,10 @@ namespace vornax {
 bool ReadTextFile(TDMVornax& data, const std::filesystem::path& path,
                   const std::string& expectedExtension, UserDialogs& dialogs);
 
+// The same checks as ReadTextFile for a report (it opens, it holds two lines) without keeping its
+// lines: for a caller that does not show the report, which may be long.
+bool CheckReportFile(const std::filesystem::path& path, UserDialogs& dialogs);
+
 // The trace a run without adequate data leaves (an output of fewer than two lines) is removed
 // with its ".var" companion by the run that wrote it; data.FileName takes the ".var" path.
 bool RemoveInvalidRunOutput(TDMVornax& data, const std::filesystem::path& outputPath);

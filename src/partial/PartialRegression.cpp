@@ -5,6 +5,7 @@
 #include <system_error>
 #include <vector>
 
+#include "data/OwnFiles.h"
 #include "data/TextFile.h"
 #include "partial/PartialReport.h"
 #include "regression/AnalysisGuards.h"
@@ -19,8 +20,7 @@ constexpr int kMinDistinctX = 10;
 // The report, the variance file and the scan table of an input path.
 void RemoveFiles(const std::filesystem::path& input) {
   RemoveStaleReports(input);
-  std::error_code ec;
-  std::filesystem::remove(WithExtension(input, ".txt"), ec);
+  RemoveOwnFile(WithExtension(input, ".txt"));
 }
 
 // The run's numbers for the summary, the JSON file and the window.
@@ -175,8 +175,7 @@ bool RunPartialAnalysis(TDMVornax& data, RunOptions& options, UserDialogs& dialo
       failed = txtPath;
     }
   } else {
-    std::error_code ec;
-    std::filesystem::remove(txtPath, ec);
+    RemoveOwnFile(txtPath);
   }
   if (!written) {
     result = PartialResult{};

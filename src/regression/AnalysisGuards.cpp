@@ -5,6 +5,7 @@
 #include <cmath>
 #include <system_error>
 
+#include "data/OwnFiles.h"
 #include "data/TextFile.h"
 
 namespace vornax {
@@ -16,9 +17,8 @@ bool WithinAnalysableRange(const std::vector<long double>& values, size_t n) {
 }
 
 void RemoveStaleReports(const std::filesystem::path& input) {
-  std::error_code ec;
-  std::filesystem::remove(WithExtension(input, ".out"), ec);
-  std::filesystem::remove(WithExtension(input, ".var"), ec);
+  RemoveOwnFile(WithExtension(input, ".out"));
+  RemoveOwnFile(WithExtension(input, ".var"));
 }
 
 }  // namespace vornax

@@ -53,6 +53,10 @@ struct BreakTestOptions {
   // Called now and then from the calling thread with the shuffles done so far and the seconds
   // spent; the caller decides whether it is worth a line.
   std::function<void(int done, int total, double seconds)> Progress;
+  // Asked between shuffles, from the worker threads (so it must be safe to call from several
+  // threads at once, as reading an atomic flag is); when it answers true the test stops and its
+  // result says Cancelled, not Done.
+  std::function<bool()> Cancelled;
 };
 
 // The search's statistic for one data set: Y and X in ascending order of X.
@@ -64,13 +68,20 @@ struct BreakSearchSetup {
   int StartOptMethod = 1;
   // The range the run's search kept to: each shuffle is searched over the same candidates.
   std::optional<double> SearchLow, SearchHigh;
+  // The whole search as the report runs it (every coefficient made exact, the engine settled)
+  // instead of the decision alone; the statistic is the same, which is what this is kept to check.
+  bool FullSearch = false;
 };
 double ExtraExplanationOfBreak(const std::vector<long double>& y, const std::vector<long double>& x,
                                const BreakSearchSetup& setup);
+// The same on an engine kept from one data set to the next, as each of the test's workers keeps
+// one: it gives what a new engine gives, and saves the memory of its tables.
+double ExtraExplanationOfBreak(SegmentEngine& engine, const long double* y, const long double* x,
+                               int n, const BreakSearchSetup& setup);
 
-// The same for a two-variable run on y, x and z in the order entered: the share of what the two
-// stages leave as straight lines that the stages with their breakpoints explain; 0 when neither
-// stage has a breakpoint.
+// The same for a two-variable run on y, x and z in the order entered: the share of what the
+// least-squares plane of Y on X and Z leaves that the two stages with their breakpoints explain;
+// 0 when neither stage has a breakpoint.
 double ExtraExplanationOfBreaks(const std::vector<long double>& y,
                                 const std::vector<long double>& x,
                                 const std::vector<long double>& z,

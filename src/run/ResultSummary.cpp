@@ -181,7 +181,7 @@ std::vector<std::string> TwoVariableLines(const RunResult& r) {
     }
   }
   lines.push_back("Overall coefficient of explanation: " + FormatFixed(r.CE, 0, 4) +
-                  " (the same two stages without breakpoints: " +
+                  " (the least-squares plane of X and Z without breakpoints: " +
                   FormatFixed(r.CEWithoutBreaks, 0, 4) + ")");
   AnovaLines(r, lines);
   BreakTestLines(r, lines);

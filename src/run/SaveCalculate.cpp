@@ -43,13 +43,6 @@ std::string_view Cell(const std::vector<std::string>& row, size_t column) {
   return column < row.size() ? Trimmed(row[column]) : std::string_view();
 }
 
-// The data sets taken from the grid, before anything is committed.
-struct Rows {
-  std::vector<long double> y, x, z;
-  std::vector<int32_t> weight;
-  bool dropped = false;
-};
-
 double ConfidenceFactor(int percent) {
   return percent == 95 || percent == 98 ? ConfidenceFactorForPercent(percent) : 1.75;
 }
@@ -76,31 +69,27 @@ bool StringToFloat(std::string_view text, long double& value, char& decimalSepar
 SaveCalculateResult SaveCalculate(Session& session, const GridInput& grid,
                                   const std::filesystem::path& inputPath, UserDialogs& dialogs,
                                   bool writeInputFile) {
-  TDMVornax& data = session.Data;
-  RunOptions& options = session.Options;
   SaveCalculateResult result;
   if (inputPath.empty()) {
     dialogs.ShowMessage("The input data were not saved");
     return result;
   }
   const bool two = grid.NrOfVarInData == 2;
-  const bool weights = options.WeightsUsed;
-
+  const bool weights = session.Options.WeightsUsed;
   // Rows 1 to R: R is the larger of the data count and the rows entered before; with weights the
   // data count is the number of rows the grid holds.
   const int64_t count = weights ? static_cast<int64_t>(grid.Rows.size()) : grid.NrOfData;
   const int64_t rowsToRead = std::max<int64_t>(count, grid.GridRowCount);
   const size_t weightColumn = two ? 4 : 3;
-  Rows rows;
+  GridValues rows;
   char separator = session.DecimalSeparator;
-  int64_t extra = 0;
   for (int64_t r = 0; r < rowsToRead; ++r) {
     static const std::vector<std::string> kEmptyRow;
     const auto& row = static_cast<size_t>(r) < grid.Rows.size() ? grid.Rows[static_cast<size_t>(r)]
                                                                 : kEmptyRow;
     // Blank cells count as empty: a row without its values is dropped, not misread.
     if (Cell(row, 1).empty() || Cell(row, 2).empty() || (two && Cell(row, 3).empty())) {
-      rows.dropped = true;
+      rows.Dropped = true;
       continue;
     }
     long double y = 0, x = 0, z = 0;
@@ -137,15 +126,47 @@ SaveCalculateResult SaveCalculate(Session& session, const GridInput& grid,
         result.Outcome = SaveCalculateOutcome::DataRefused;
         return result;
       }
-      extra += weight - 1;
     }
-    rows.y.push_back(y);
-    rows.x.push_back(x);
-    rows.z.push_back(z);
-    rows.weight.push_back(weight);
+    rows.Y.push_back(y);
+    rows.X.push_back(x);
+    rows.Z.push_back(z);
+    rows.Weight.push_back(weight);
   }
   session.DecimalSeparator = separator;
-  const int64_t n = static_cast<int64_t>(rows.y.size());
+  const bool dropped = rows.Dropped || static_cast<int64_t>(grid.Rows.size()) > count;
+  result = SaveCalculate(session, grid, std::move(rows), inputPath, dialogs, writeInputFile);
+  result.RowsPacked = result.RowsPacked || dropped;
+  return result;
+}
+
+SaveCalculateResult SaveCalculate(Session& session, const GridInput& grid, GridValues&& rows,
+                                  const std::filesystem::path& inputPath, UserDialogs& dialogs,
+                                  bool writeInputFile, bool loadReport) {
+  TDMVornax& data = session.Data;
+  RunOptions& options = session.Options;
+  SaveCalculateResult result;
+  if (inputPath.empty()) {
+    dialogs.ShowMessage("The input data were not saved");
+    return result;
+  }
+  const bool two = grid.NrOfVarInData == 2;
+  int64_t extra = 0;
+  for (size_t i = 0; i < rows.Weight.size(); ++i) {
+    // The grid's rows are checked one by one above; values read elsewhere get the same limits.
+    const int32_t weight = rows.Weight[i];
+    if (weight < 1 || weight > kMaxWeightFactor) {
+      dialogs.ShowMessage("The weight factor of data set " + std::to_string(i + 1) + " is " +
+                          std::to_string(weight) + ": weight factors from 1 to " +
+                          std::to_string(kMaxWeightFactor) + " are accepted.");
+      result.Outcome = SaveCalculateOutcome::DataRefused;
+      return result;
+    }
+    extra += weight - 1;
+  }
+  rows.Weight.resize(rows.Y.size(), 1);
+  rows.Z.resize(rows.Y.size(), 0);
+
+  const int64_t n = static_cast<int64_t>(rows.Y.size());
   if (n == 0) {
     dialogs.ShowMessage(two ? "There are no complete data sets: each needs a Y, an X and a Z value."
                             : "There are no complete data sets: each needs a Y and an X value.");
@@ -162,7 +183,7 @@ SaveCalculateResult SaveCalculate(Session& session, const GridInput& grid,
   }
 
   // The grid is good: it becomes the data set, numbered 1 to n in grid order.
-  result.RowsPacked = rows.dropped || static_cast<int64_t>(grid.Rows.size()) > count;
+  result.RowsPacked = rows.Dropped;
   data.FileName = PathText(inputPath);
   data.Title1 = grid.Title1.empty() ? " No first title given" : grid.Title1;
   data.Title2 = grid.Title2.empty() ? " No second title given" : grid.Title2;
@@ -172,10 +193,10 @@ SaveCalculateResult SaveCalculate(Session& session, const GridInput& grid,
   const size_t total = static_cast<size_t>(n + extra);
   data.SerialNr.assign(total, 0);
   for (size_t i = 0; i < static_cast<size_t>(n); ++i) data.SerialNr[i] = static_cast<int32_t>(i + 1);
-  data.YData = std::move(rows.y);
-  data.XData = std::move(rows.x);
-  data.ZData = std::move(rows.z);
-  data.WeightFactor = std::move(rows.weight);
+  data.YData = std::move(rows.Y);
+  data.XData = std::move(rows.X);
+  data.ZData = std::move(rows.Z);
+  data.WeightFactor = std::move(rows.Weight);
   data.ZSaved.clear();
   data.NrOfData = static_cast<int32_t>(n);
   data.GridRowCount = static_cast<int32_t>(n);
@@ -239,7 +260,9 @@ SaveCalculateResult SaveCalculate(Session& session, const GridInput& grid,
   const std::filesystem::path outputPath = WithExtension(inputPath, ".out");
   data.FileName = PathText(outputPath);
   result.OutputPath = data.FileName;
-  if (!ReadTextFile(data, outputPath, ".out", dialogs)) {
+  const bool reportGood = loadReport ? ReadTextFile(data, outputPath, ".out", dialogs)
+                                    : CheckReportFile(outputPath, dialogs);
+  if (!reportGood) {
     // This run's own output proved empty: its trace goes (a file opened by the user never does).
     if (std::filesystem::exists(outputPath)) RemoveInvalidRunOutput(data, outputPath);
     dialogs.HideProgress();

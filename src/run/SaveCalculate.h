@@ -33,6 +33,15 @@ struct GridInput {
   std::vector<std::vector<std::string>> Rows;
 };
 
+// The data sets of a grid as numbers, in grid order, before weight expansion. Z holds zeros
+// when there is one independent column.
+struct GridValues {
+  std::vector<long double> Y, X, Z;
+  std::vector<int32_t> Weight;
+  bool Dropped = false;  // rows without their values were left out
+  size_t size() const { return Y.size(); }
+};
+
 // Everything that lives from one run to the next: the data set, the options and flags, the
 // decimal separator that grid cells are converted with, and the analyses of this build.
 struct Session {
@@ -79,5 +88,13 @@ bool StringToFloat(std::string_view text, long double& value, char& decimalSepar
 SaveCalculateResult SaveCalculate(Session& session, const GridInput& grid,
                                   const std::filesystem::path& inputPath, UserDialogs& dialogs,
                                   bool writeInputFile = true);
+
+// The same from data sets already read as numbers (a long table is never held as text cells);
+// `grid` gives the titles and choices, its Rows are not read. The values are taken over by the
+// data set. `loadReport` false: the report is checked but not kept in data.OutputLines, for a
+// caller that does not show it.
+SaveCalculateResult SaveCalculate(Session& session, const GridInput& grid, GridValues&& values,
+                                  const std::filesystem::path& inputPath, UserDialogs& dialogs,
+                                  bool writeInputFile = true, bool loadReport = true);
 
 }  // namespace vornax
