@@ -17,6 +17,7 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
@@ -24,6 +25,7 @@
 #include <QTabWidget>
 
 #include "app/DataGrid.h"
+#include "data/Version.h"
 #include "app/GridPaste.h"
 #include "forms/FinishForm.h"
 #include "forms/InfoForms.h"
@@ -152,7 +154,17 @@ void TVornaxForm::BuildMenus() {
   edit->addSeparator();
   SelectAllAction = add(edit, "Select &All", QKeySequence("Ctrl+A"), [this] { EditCommand(kSelectAll); });
   DeleteAction = add(nullptr, "&Delete", QKeySequence(Qt::Key_Delete), [this] { EditCommand(kDelete); });
+
+  QMenu* help = menuBar()->addMenu("&Help");
+  AboutAction = add(help, "&About Vornax", QKeySequence(), [this] {
+    QMessageBox::about(this, "About Vornax", AboutText());
+  });
   InputTabSheet->InputOpenButton->addAction(InputOpenAction);
+}
+
+QString TVornaxForm::AboutText() {
+  return QString::fromStdString("Vornax segmented regression analysis\nVersion " +
+                                ProgramVersion());
 }
 
 void TVornaxForm::EditCommand(int command) {

@@ -39,6 +39,8 @@ namespace vornax::app {
 
 class TVornaxForm : public forms::TBaseForm {
  public:
+  // The text of the About box: the program's name and version, as --version prints it.
+  static QString AboutText();
   explicit TVornaxForm(QWidget* parent = nullptr);
   ~TVornaxForm() override;
 
@@ -167,6 +169,7 @@ class TVornaxForm : public forms::TBaseForm {
   QAction* GraphSaveAction = nullptr;
   QAction* PrintAction = nullptr;
   QAction* CopyGraphAction = nullptr;
+  QAction* AboutAction = nullptr;
   QAction* ExitAction = nullptr;
   QAction* UndoAction = nullptr;
   QAction* RedoAction = nullptr;

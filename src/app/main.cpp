@@ -3,9 +3,20 @@
 #include <QApplication>
 #include <QFont>
 
+#include <cstring>
+#include <iostream>
+
 #include "app/VornaxForm.h"
+#include "data/Version.h"
 
 int main(int argc, char* argv[]) {
+  // Answered before the window is made, so that it needs no display.
+  for (int i = 1; i < argc; ++i) {
+    if (std::strcmp(argv[i], "--version") == 0) {
+      std::cout << vornax::VersionLine("vornax") << '\n';
+      return 0;
+    }
+  }
   QApplication app(argc, argv);
   QApplication::setApplicationName("Vornax segmented regression analysis");
   QApplication::setOrganizationName("Vornax");

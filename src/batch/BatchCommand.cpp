@@ -11,6 +11,7 @@
 #include <cstring>
 #include <filesystem>
 #include <new>
+#include <optional>
 #include <string>
 #include <system_error>
 #include <utility>
@@ -24,6 +25,7 @@
 #include "data/InputFile.h"
 #include "data/OwnFiles.h"
 #include "data/TextFile.h"
+#include "data/Version.h"
 #include "run/BreakTest.h"
 #include "run/ResultJson.h"
 #include "run/ResultSummary.h"
@@ -62,6 +64,10 @@ struct Choices {
   bool blackWhite = false;
   bool noBelt = false;
   bool noBlock = false;
+  std::optional<double> breakpoint;  // set from breakpointValue when --breakpoint is given
+  double breakpointValue = 0;
+  std::vector<double> searchRange;
+  std::vector<std::string> arguments;  // as given, for the JSON results
 };
 
 const char* const kFooter = R"(
@@ -87,7 +93,9 @@ with two variables the plane of X and Z) over the data sets, --permutations time
 the same analysis on each shuffle and counts how often its breaks explain as large a
 share of what the fit without a break leaves unexplained as the break found:
 p = (1 + count) / (permutations + 1). It accounts for the search over 100 breakpoints
-and several types, which the type tests of the report do not.
+and several types, which the type tests of the report do not. A breakpoint fixed with
+--breakpoint was not searched: the test is not run, and the F test of the ANOVA table
+judges the break.
 
 Examples:
   vornax-batch examples/01-yield-watertable.inp
@@ -97,6 +105,8 @@ Examples:
   vornax-batch plots.csv --y "Yield, t/ha" --x depth --weight 5 --strict
   vornax-batch field.csv --json field.json --permutations 4999 --seed 7
   vornax-batch trial.inp --graph trial.png --graph-kind residuals --black-white
+  vornax-batch salinity.csv --breakpoint 4.5 --prefer 4
+  vornax-batch yield.inp --search-range 40 90
 
 No file is overwritten or removed that this program did not write: the input, the
 report NAME.out, the ANOVA table NAME.var and the files of --json and --graph must all
@@ -154,11 +164,29 @@ std::string ApplyChoices(const Choices& c, const CLI::App& app, int nrOfVarInDat
       return "--breakpoints is an analysis of its own; leave out --prefer, --prefer-z, "
              "--exclude, --exclude-z and --curve";
     }
+    if (c.breakpoint || !c.searchRange.empty()) {
+      return "--breakpoint and --search-range apply to the segmented types, not to --breakpoints";
+    }
     options.SeveralBreakpoints = c.breakpoints == "auto" ? -1 : std::stoi(c.breakpoints);
     // The choice of how many breakpoints takes the break test's shuffles and seed.
     options.BreakpointPermutations = c.permutations;
     options.BreakpointSeed = c.seedValue;
     return {};
+  }
+  options.FixedBreakpoint = c.breakpoint;
+  options.SearchLow = options.SearchHigh = std::nullopt;
+  if (c.searchRange.size() == 2) {
+    options.SearchLow = std::min(c.searchRange[0], c.searchRange[1]);
+    options.SearchHigh = std::max(c.searchRange[0], c.searchRange[1]);
+  }
+  const bool breakpointGiven = c.breakpoint || !c.searchRange.empty();
+  if (c.breakpoint && !c.searchRange.empty()) {
+    return "give either --breakpoint or --search-range, not both";
+  }
+  if (breakpointGiven && (both || curveGiven || c.prefer == "partial")) {
+    return "--breakpoint and --search-range apply to the segmented regression of one variable "
+           "only; not with --curve or --prefer partial, and with two independent variables "
+           "only with --use x or --use z";
   }
   if (both) {
     if (curveGiven) {
@@ -263,7 +291,7 @@ std::vector<std::string> SmallSpanLines(const std::vector<std::string>& shown,
 
 // After a run that wrote its report: the break test, the summary and the JSON results.
 int Finish(const Choices& c, Session& session, const SaveCalculateResult& result,
-           const fs::path& inputPath, std::ostream& out, std::ostream& err) {
+           const fs::path& inputPath, ResultFiles files, std::ostream& out, std::ostream& err) {
   RunResult& numbers = session.Data.Result;
   if (numbers.Valid && c.permutations > 0 && BreakTestApplies(numbers)) {
     BreakTestOptions test;
@@ -291,7 +319,6 @@ int Finish(const Choices& c, Session& session, const SaveCalculateResult& result
         << c.json << "\" was not written\n";
     return kExitUsage;
   }
-  ResultFiles files;
   files.Input = PathText(inputPath);
   files.Output = result.OutputPath;
   files.Anova = PathText(WithExtension(result.OutputPath, ".var"));
@@ -359,6 +386,7 @@ int RunChecked(Choices& c, const CLI::App& app, const AnalysisTable& analyses, R
     err << "vornax-batch: " << text << '\n';
     return kExitUsage;
   };
+  if (app.count("--breakpoint") > 0) c.breakpoint = c.breakpointValue;
   {
     // Read by hand: a negative seed would otherwise wrap round to a huge one without a word.
     const std::string& seed = c.seed;
@@ -457,6 +485,11 @@ int RunChecked(Choices& c, const CLI::App& app, const AnalysisTable& analyses, R
   GridInput grid;  // the titles and choices; the data sets are in `values`
   GridValues values;
   std::string tableName;
+  // Where the results come from, for the JSON file.
+  ResultFiles provenance;
+  provenance.Source = c.input;
+  provenance.SourceIsTable = !isInputFile;
+  provenance.Arguments = c.arguments;
   if (isInputFile) {
     session.Data.FileName = PathText(input);
     if (!ReadInputFile(session.Data, session.Options, dialogs)) return kExitUsage;
@@ -465,6 +498,13 @@ int RunChecked(Choices& c, const CLI::App& app, const AnalysisTable& analyses, R
     grid.NrOfVarInData = session.Data.NrOfVarInData;
     grid.SingleIsZ = session.Data.SingleIsZ;
     values = ValuesOf(session.Data, session.Options.WeightsUsed);
+    // An input file has no column names: its columns are named by their roles.
+    const bool two = session.Data.NrOfVarInData == 2;
+    for (const char* role : {"Y", two || !session.Data.SingleIsZ ? "X" : "Z"}) {
+      provenance.Columns.push_back({role, role});
+    }
+    if (two) provenance.Columns.push_back({"Z", "Z"});
+    if (session.Options.WeightsUsed) provenance.Columns.push_back({"weight", "weight"});
   } else {
     ImportedTable table;
     std::string error;
@@ -486,6 +526,14 @@ int RunChecked(Choices& c, const CLI::App& app, const AnalysisTable& analyses, R
         << '\n';
     const std::string leftOut = LeftOutLine(table);
     if (!leftOut.empty()) err << leftOut << '\n';
+    const std::vector<std::string> roles = ColumnRoles(table);
+    for (size_t i = 0; i < roles.size() && i < table.UsedNames.size(); ++i) {
+      provenance.Columns.push_back({roles[i], table.UsedNames[i]});
+    }
+    for (size_t i = 0; i < table.LeftOut.size(); ++i) {
+      provenance.LeftOut.push_back(
+          {table.LeftOut[i], i < table.LeftOutReasons.size() ? table.LeftOutReasons[i] : ""});
+    }
   }
   if (isInputFile && c.weights && !session.Options.WeightsUsed) {
     return usage("--weights applies to tables; \"" + c.input + "\" has no weight column");
@@ -553,7 +601,7 @@ int RunChecked(Choices& c, const CLI::App& app, const AnalysisTable& analyses, R
   switch (result.Outcome) {
     case SaveCalculateOutcome::Done: {
       out << result.OutputPath << '\n';
-      const int status = Finish(c, session, result, inputPath, out, err);
+      const int status = Finish(c, session, result, inputPath, provenance, out, err);
       if (status != kExitDone || c.graph.empty()) return status;
       return SaveGraph(c, result, out, err);
     }
@@ -591,6 +639,8 @@ int RunBatch(int argc, const char* const* argv, std::ostream& out, std::ostream&
       "regression, or a curved function), writes the report and its ANOVA table."};
   app.name("vornax-batch");
   app.footer(kFooter);
+  app.set_version_flag("--version", VersionLine("vornax-batch"),
+                       "Print the program's version (and the commit it was built from) and exit");
   app.add_option("INPUT", c.input, "Input file (.inp) or table (.csv, .tsv, .txt, ...)")
       ->required();
   app.add_option("--confidence", c.confidence,
@@ -681,11 +731,22 @@ int RunBatch(int argc, const char* const* argv, std::ostream& out, std::ostream&
   app.add_flag("--no-belt", c.noBelt, "Leave the confidence belt out of the graph");
   app.add_flag("--no-block", c.noBlock,
                "Leave the confidence interval of the breakpoint out of the graph");
+  app.add_option("--breakpoint", c.breakpointValue,
+                 "Fix the breakpoint at this value instead of searching for it: the preferred "
+                 "type (--prefer), or the best type that holds there, is fitted at this "
+                 "breakpoint alone. Segmented regression of one variable only")
+      ->type_name("VALUE");
+  app.add_option("--search-range", c.searchRange,
+                 "Search the breakpoint only among the candidates from LO to HI (both "
+                 "included). Segmented regression of one variable only")
+      ->expected(2)
+      ->type_name("LO HI");
   app.add_option("--json", c.json,
                  "Also write every result of the run (options, type, breakpoint, lines, "
                  "coefficients of explanation, ANOVA rows, break test, data table) to this "
                  "JSON file");
 
+  c.arguments.assign(argv + 1, argv + argc);
   try {
     app.parse(argc, argv);
   } catch (const CLI::ParseError& e) {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 
 namespace vornax {
 
@@ -17,6 +18,13 @@ inline double ConfidenceFactorForPercent(int percent) {
 inline int ConfidencePercent(double confidenceT) {
   return confidenceT < 1.8 ? 90 : confidenceT < 2.2 ? 95 : 98;
 }
+
+// Why a fixed breakpoint or a search range is refused for a curve, a partial regression or two
+// variables used together.
+inline constexpr const char* kBreakpointChoiceScope =
+    "A fixed breakpoint or a search range applies to the segmented regression of one variable "
+    "only: not to a curved function, a partial regression or two independent variables used "
+    "together.";
 
 struct RunOptions {
   // ---- choices ----
@@ -37,6 +45,11 @@ struct RunOptions {
   int SeveralBreakpoints = 0;
   int BreakpointPermutations = 0;
   uint64_t BreakpointSeed = 1;
+  // A breakpoint the user fixed (segmented analysis of one variable): it is tried alone, and
+  // the run reports it as given rather than searched.
+  std::optional<double> FixedBreakpoint;
+  // The range the breakpoint search keeps its candidates in; both ends included.
+  std::optional<double> SearchLow, SearchHigh;
 
   // ---- run-state flags ----
   bool CurveQuadratic = false;

@@ -149,6 +149,10 @@ struct RunResult {
   // and exclusion of the run and the carried slope errors and method it started from.
   int PreferredType = -1;
   int ExcludedType = 0;
+  // The breakpoint the user fixed (no search took place, so there is nothing for the break test
+  // to account for), or the range the search kept to.
+  std::optional<double> FixedBreakpoint;
+  std::optional<double> SearchLow, SearchHigh;
   double StartSERC1 = 0, StartSERC2 = 0;
   int StartOptMethod = 1;
 };

@@ -1,6 +1,6 @@
 // The one-variable breakpoint search: the single line first, then types 3, 4, 5, 2 and 6 over
-// 100 equally spaced candidates, each type having to beat the running threshold left by the
-// types before it.
+// 100 equally spaced candidates (or those within a range, or a breakpoint fixed by the user),
+// each type having to beat the running threshold left by the types before it.
 #include <array>
 #include <vector>
 
@@ -16,7 +16,7 @@ class Search {
  public:
   Search(SegmentEngine& engine, const BreakpointSearchOptions& options)
       : engine_(engine), options_(options),
-        candidates_(MakeBreakpointCandidates(engine.Xmin, engine.Xmax)) {}
+        candidates_(SearchCandidates(engine.Xmin, engine.Xmax, options)) {}
 
   BreakpointSearchResult Run() {
     BreakpointSearchResult& r = result_;
@@ -145,7 +145,7 @@ class Search {
 
   SegmentEngine& engine_;
   const BreakpointSearchOptions& options_;
-  BreakpointCandidates candidates_;
+  std::vector<double> candidates_;
   BreakpointSearchResult result_;
   CandidateCE ce3m_, ce4m_, ce5m_, ce2m_, ce6m_, ceOpt_;
   std::array<CandidateCE, 7> typeCE_{};
@@ -161,7 +161,17 @@ BreakpointCandidates MakeBreakpointCandidates(double xmin, double xmax) {
   return candidates;
 }
 
-bool ScanCandidates(SegmentEngine& engine, BreakpointCandidates& candidates, int type, int method,
+std::vector<double> SearchCandidates(double xmin, double xmax,
+                                     const BreakpointSearchOptions& options) {
+  if (options.FixedBreakpoint) return {*options.FixedBreakpoint};
+  std::vector<double> kept;
+  for (const double candidate : MakeBreakpointCandidates(xmin, xmax)) {
+    if (candidate >= options.RangeLow && candidate <= options.RangeHigh) kept.push_back(candidate);
+  }
+  return kept;
+}
+
+bool ScanCandidates(SegmentEngine& engine, std::span<double> candidates, int type, int method,
                     CandidateCE& best, double& bestBP, CandidateCE* typeBest) {
   const bool searchCode = type == kType2 || type == kType6;
   bool accepted = false;
@@ -182,7 +192,7 @@ bool ScanCandidates(SegmentEngine& engine, BreakpointCandidates& candidates, int
   return accepted;
 }
 
-bool SearchPass(SegmentEngine& engine, BreakpointCandidates& candidates, int type, int method,
+bool SearchPass(SegmentEngine& engine, std::span<double> candidates, int type, int method,
                 double& best, double& bestBP, double* typeBest) {
   CandidateCE found = CandidateCE::Of(best);
   CandidateCE typeFound = CandidateCE::Of(typeBest != nullptr ? *typeBest : 0);

@@ -8,12 +8,44 @@
 #include <utility>
 #include <vector>
 
+#include "data/NumberFormat.h"
 #include "data/TextFile.h"
 #include "regression/AnalysisGuards.h"
 #include "regression/OneVariableReport.h"
 #include "regression/SegmentEngine.h"
 
 namespace vornax {
+
+namespace {
+
+// Why the breakpoint the user fixed, or the range given to the search, cannot be used on these
+// data (sorted by X); "" when they can.
+std::string CandidatesProblem(const SegmentEngine& engine, const long double* x, size_t n,
+                              const BreakpointSearchOptions& search, const std::string& v) {
+  const std::string range = "The " + v + "-values of the data range from " +
+                            FormatRealLossless(engine.Xmin, 0) + " to " +
+                            FormatRealLossless(engine.Xmax, 0) + ".";
+  if (search.FixedBreakpoint) {
+    const double bp = *search.FixedBreakpoint;
+    const std::string given = "The fixed breakpoint " + FormatRealLossless(bp, 0);
+    if (!(bp > engine.Xmin && bp < engine.Xmax)) {
+      return given + " lies outside the data. " + range;
+    }
+    const size_t below = static_cast<size_t>(std::lower_bound(x, x + n, bp) - x);
+    if (below < 3 || n - below < 3) {
+      return given + " leaves " + FormatInt(static_cast<long long>(std::min(below, n - below))) +
+             " data sets on one side; each side needs at least three. " + range;
+    }
+    return {};
+  }
+  if (SearchCandidates(engine.Xmin, engine.Xmax, search).empty()) {
+    return "The search range " + FormatRealLossless(search.RangeLow, 0) + " to " +
+           FormatRealLossless(search.RangeHigh, 0) + " holds no candidate breakpoint. " + range;
+  }
+  return {};
+}
+
+}  // namespace
 
 void RunOneVariable(TDMVornax& data, RunOptions& options, UserDialogs& dialogs) {
   const std::filesystem::path input = data.FileName;
@@ -76,10 +108,20 @@ void RunOneVariable(TDMVornax& data, RunOptions& options, UserDialogs& dialogs) 
     return;
   }
 
-  // 4-6. Search.
+  // 4-6. Search: over the candidates, those of a range, or a breakpoint the user fixed.
   BreakpointSearchOptions searchOptions;
   searchOptions.PreferredType = options.PreferredTypeX;
   searchOptions.ExcludedType = options.ExcludedTypeX;
+  searchOptions.FixedBreakpoint = options.FixedBreakpoint;
+  if (options.SearchLow) searchOptions.RangeLow = *options.SearchLow;
+  if (options.SearchHigh) searchOptions.RangeHigh = *options.SearchHigh;
+  const std::string problem = CandidatesProblem(engine, data.XData.data(), n, searchOptions,
+                                                isZ ? "Z" : "X");
+  if (!problem.empty()) {
+    restore();
+    refuse(problem);
+    return;
+  }
   const BreakpointSearchResult result = SearchBreakpoint(engine, searchOptions);
   auto keepCarryOver = [&]() {
     const RegressionCarryOver carry = engine.CarryOver();
@@ -114,6 +156,7 @@ void RunOneVariable(TDMVornax& data, RunOptions& options, UserDialogs& dialogs) 
   context.ConfidenceT = options.ConfidenceT;
   context.ExcludedType = options.ExcludedTypeX;
   context.PreferredType = options.PreferredTypeX;
+  context.FixedBreakpoint = options.FixedBreakpoint;
   context.Y = data.YData.data();
   context.X = data.XData.data();
   context.Added = &added;
@@ -135,6 +178,9 @@ void RunOneVariable(TDMVornax& data, RunOptions& options, UserDialogs& dialogs) 
   numbers.StartSERC1 = start.SERC1;
   numbers.StartSERC2 = start.SERC2;
   numbers.StartOptMethod = start.OptMethod;
+  numbers.FixedBreakpoint = options.FixedBreakpoint;
+  numbers.SearchLow = options.SearchLow;
+  numbers.SearchHigh = options.SearchHigh;
 
   // 8. Back to the data as they were entered (sorted), and the files in place.
   restore();

@@ -68,6 +68,11 @@ void OneVariableReport::WriteReportHeader(int section) {
     if (context_.PreferredType >= 1 && context_.PreferredType <= 6) {
       out_.WriteLine(" " + v + "-type preferred:" + " " + FormatInt(context_.PreferredType) + " ");
     }
+    if (context_.FixedBreakpoint) {
+      std::string value = FormatFixed(*context_.FixedBreakpoint, 7, 2);
+      value.erase(0, value.find_first_not_of(' '));
+      out_.WriteLine(" Breakpoint fixed at " + value + " by the user; it was not searched.");
+    }
     out_.WriteLine();
     return;
   }

@@ -7,6 +7,7 @@
 // and whoever reads the engine afterwards (graphs, the two-variable analysis) see those values.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -26,6 +27,7 @@ struct OneVariableReportContext {
   double ConfidenceT = 1.75;
   int ExcludedType = 0;    // 0 none, else 2 to 6
   int PreferredType = -1;  // -1 none, else 1 to 6
+  std::optional<double> FixedBreakpoint;  // given by the user; the search tried it alone
   // The data in report order (sorted by the analysed variable): Y, the variable, and whether
   // each data set is a copy added by weight expansion.
   const long double* Y = nullptr;

@@ -20,6 +20,9 @@
 
 #include <array>
 #include <cstddef>
+#include <limits>
+#include <optional>
+#include <span>
 #include <vector>
 
 namespace vornax {
@@ -308,6 +311,11 @@ struct BreakpointSearchResult {
 struct BreakpointSearchOptions {
   int PreferredType = -1;  // -1 none, else 1 to 6
   int ExcludedType = 0;    // 0 none, else 2 to 6
+  // A breakpoint given by the user: the search tries it alone, under the same rules.
+  std::optional<double> FixedBreakpoint;
+  // Otherwise only the candidates within [RangeLow, RangeHigh] are tried.
+  double RangeLow = -std::numeric_limits<double>::infinity();
+  double RangeHigh = std::numeric_limits<double>::infinity();
   // Only the decision and what the break test's statistic reads (CE1, CEopt, the found type
   // and whether it was the preferred one): the same candidates and tests, but the error routine
   // stops after the slope errors, the other coefficients of the result stay 0, and the engine is
@@ -321,6 +329,10 @@ struct BreakpointSearchOptions {
 constexpr int kBreakpointCandidates = 100;
 using BreakpointCandidates = std::array<double, kBreakpointCandidates>;
 BreakpointCandidates MakeBreakpointCandidates(double xmin, double xmax);
+// The candidates a search with these options tries: the fixed breakpoint alone, or those of
+// MakeBreakpointCandidates within the range (none when the range holds none).
+std::vector<double> SearchCandidates(double xmin, double xmax,
+                                     const BreakpointSearchOptions& options);
 
 // One pass of a type (3, 4, 5, 2 or 6) and a method over the candidates, in order. A candidate
 // replaces the best when its coefficient of explanation beats `best` strictly and the type holds
@@ -329,12 +341,12 @@ BreakpointCandidates MakeBreakpointCandidates(double xmin, double xmax);
 // best; `best` and `bestBP` then hold the last replacement. `typeBest`, when given, is raised to
 // the highest coefficient of any candidate for which the type holds, whatever the threshold.
 // The engine is left as the pass over the data would leave it after the last candidate.
-bool SearchPass(SegmentEngine& engine, BreakpointCandidates& candidates, int type, int method,
+bool SearchPass(SegmentEngine& engine, std::span<double> candidates, int type, int method,
                 double& best, double& bestBP, double* typeBest = nullptr);
 
 // SearchPass for a search of several passes: `best` and `typeBest` may stay as the closed form
 // found them, and the engine unsettled, until the search ends (ExactValue, Settle).
-bool ScanCandidates(SegmentEngine& engine, BreakpointCandidates& candidates, int type, int method,
+bool ScanCandidates(SegmentEngine& engine, std::span<double> candidates, int type, int method,
                     SegmentEngine::CandidateCE& best, double& bestBP,
                     SegmentEngine::CandidateCE* typeBest = nullptr);
 

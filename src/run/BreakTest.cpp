@@ -36,6 +36,8 @@ double ExtraExplanationOfBreak(SegmentEngine& engine, const long double* y, cons
   BreakpointSearchOptions options;
   options.PreferredType = setup.PreferredType;
   options.ExcludedType = setup.ExcludedType;
+  if (setup.SearchLow) options.RangeLow = *setup.SearchLow;
+  if (setup.SearchHigh) options.RangeHigh = *setup.SearchHigh;
   options.StatisticOnly = !setup.FullSearch;
   const BreakpointSearchResult r = SearchBreakpoint(engine, options);
   if (!r.PreferredFound || r.FoundType < kType2) return 0;
@@ -84,6 +86,8 @@ double ExtraExplanationOfLevelStretch(const std::vector<long double>& y,
 
 bool BreakTestApplies(const RunResult& result) {
   if (!result.Valid || !result.HasBreakpoint || result.X.size() < 3) return false;
+  // A breakpoint given by the user was not searched for: the ANOVA's F test judges it.
+  if (result.FixedBreakpoint) return false;
   return result.Analysis == "one-variable" || result.Analysis == "partial" ||
          (result.Analysis == "two-variable" && result.Z.size() == result.X.size());
 }
@@ -109,6 +113,8 @@ BreakTestResult RunBreakTest(const RunResult& result, const BreakTestOptions& op
   setup.StartSERC1 = result.StartSERC1;
   setup.StartSERC2 = result.StartSERC2;
   setup.StartOptMethod = result.StartOptMethod;
+  setup.SearchLow = result.SearchLow;
+  setup.SearchHigh = result.SearchHigh;
   TwoVariableChoices choices;
   choices.ConfidenceT = result.ConfidenceT;
   choices.PreferredTypeX = result.PreferredType;

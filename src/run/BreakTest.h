@@ -11,6 +11,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <vector>
 
 #include "data/RunResult.h"
@@ -40,6 +41,8 @@ struct BreakSearchSetup {
   int ExcludedType = 0;
   double StartSERC1 = 0, StartSERC2 = 0;
   int StartOptMethod = 1;
+  // The range the run's search kept to: each shuffle is searched over the same candidates.
+  std::optional<double> SearchLow, SearchHigh;
   // The whole search as the report runs it (every coefficient made exact, the engine settled)
   // instead of the decision alone; the statistic is the same, which is what this is kept to check.
   bool FullSearch = false;
@@ -67,7 +70,8 @@ double ExtraExplanationOfLevelStretch(const std::vector<long double>& y,
                                       const std::vector<long double>& x, double confidenceT);
 
 // True when the run found a break that the test can judge (segmented runs of one or two
-// variables, and a partial regression that found a level stretch).
+// variables, and a partial regression that found a level stretch), by a search: never for a
+// breakpoint the user fixed.
 bool BreakTestApplies(const RunResult& result);
 
 // Runs the test on the data table of `result`. The shuffles depend only on the seed and their

@@ -4,6 +4,7 @@
 #include <nlohmann/json.hpp>
 
 #include "data/TextFile.h"
+#include "data/Version.h"
 
 namespace vornax {
 namespace {
@@ -33,6 +34,9 @@ json Options(const RunResult& r, const RunOptions& o) {
   const char* curve = CurveName(o.CurveX != CurveChoice::None ? o.CurveX : o.CurveZ);
   j["curve"] = curve != nullptr ? json(curve) : json(nullptr);
   j["weights"] = o.WeightsUsed;
+  j["fixed_breakpoint"] = Optional(r.FixedBreakpoint);
+  j["search_range"] = r.SearchLow && r.SearchHigh ? json{*r.SearchLow, *r.SearchHigh}
+                                                  : json(nullptr);
   return j;
 }
 
@@ -43,7 +47,19 @@ std::string ResultJsonText(const RunResult& r, const RunOptions& options,
   json j;
   j["program"] = "vornax";
   j["format"] = 1;
+  j["version"] = ProgramVersion();
   j["files"] = {{"input", files.Input}, {"report", files.Output}, {"anova", files.Anova}};
+  json columns = json::array();
+  for (const SourceColumn& c : files.Columns) columns.push_back({{"role", c.Role}, {"name", c.Name}});
+  json leftOut = json::array();
+  for (const LeftOutRow& row : files.LeftOut) {
+    leftOut.push_back({{"line", row.Line}, {"reason", row.Reason}});
+  }
+  j["source"] = {{"file", files.Source.empty() ? files.Input : files.Source},
+                 {"kind", files.SourceIsTable ? "table" : "input file"},
+                 {"columns", columns},
+                 {"rows_left_out", leftOut}};
+  j["arguments"] = files.Arguments;
   j["options"] = Options(r, options);
   j["analysis"] = r.Analysis;
   j["variable"] = r.Variable;
@@ -51,6 +67,7 @@ std::string ResultJsonText(const RunResult& r, const RunOptions& options,
   j["printed_type_code"] = r.PrintedTypeCode;
   j["type_text"] = r.TypeText;
   j["method"] = r.Method > 0 ? json(r.Method) : json(nullptr);
+  j["breakpoint_fixed"] = r.FixedBreakpoint.has_value();
   if (r.HasBreakpoint) {
     j["breakpoint"] = {{"value", r.Breakpoint},
                        {"standard_error", Optional(r.BreakpointSE)},

@@ -5,14 +5,32 @@
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "data/RunOptions.h"
 #include "data/RunResult.h"
 
 namespace vornax {
 
+// Where a run's data came from.
+struct SourceColumn {
+  std::string Role;  // "Y", "X", "Z" or "weight"
+  std::string Name;  // the header name, or "column 2" in a table without a header row
+};
+struct LeftOutRow {
+  size_t Line = 0;  // the line of the source file
+  std::string Reason;
+};
+
 struct ResultFiles {
   std::string Input, Output, Anova;
+  // The file as the user named it (a table, or the input file itself), the columns taken from
+  // it, the rows left out, and the command's arguments.
+  std::string Source;
+  bool SourceIsTable = false;
+  std::vector<SourceColumn> Columns;
+  std::vector<LeftOutRow> LeftOut;
+  std::vector<std::string> Arguments;
 };
 
 // The JSON text of a run.

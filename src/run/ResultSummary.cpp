@@ -304,6 +304,18 @@ std::vector<std::string> SummaryLines(const RunResult& r) {
                                     r.LikelihoodLower, r.LikelihoodUpper},
                                    r.ConfidencePercent));
   }
+  if (r.FixedBreakpoint) {
+    const std::string at = FormatSignificant(*r.FixedBreakpoint, 4);
+    lines.push_back(r.HasBreakpoint
+                        ? "The breakpoint was fixed at " + at +
+                              " by the user, not searched: the break test does not apply, and "
+                              "the F test of the ANOVA table is the test of the break"
+                        : "The breakpoint was fixed at " + at +
+                              " by the user, and no type with a breakpoint held there");
+  } else if (r.SearchLow && r.SearchHigh) {
+    lines.push_back("The breakpoint was searched from " + FormatSignificant(*r.SearchLow, 4) +
+                    " to " + FormatSignificant(*r.SearchHigh, 4) + " only");
+  }
 
   if (r.LevelStretch && r.HasBreakpoint) {
     // Where Y does not respond: the answer a partial regression was asked for.

@@ -170,7 +170,15 @@ void RunChosenAnalysis(TDMVornax& data, RunOptions& options, UserDialogs& dialog
     dialogs.Pause(500);
     return;
   }
-  if (data.NrOfVar == 1 && !curveChosen && !partialChosen) {
+  const bool segmentedOne = data.NrOfVar == 1 && !curveChosen && !partialChosen;
+  if (!segmentedOne && (options.FixedBreakpoint || options.SearchLow || options.SearchHigh)) {
+    // The other analyses have no breakpoint of this kind to fix or search.
+    dialogs.ShowMessage(std::string(kBreakpointChoiceScope) + " Calculations are interrupted.");
+    options.AnalysisFailed = true;
+    return stop();
+  }
+
+  if (segmentedOne) {
     Run(analyses, Analysis::OneVariable, data, options, dialogs);
     if (options.AnalysisFailed) return stop();
   } else if (data.NrOfVar == 1) {

@@ -539,6 +539,7 @@ bool ImportTable(const std::filesystem::path& path, const ImportChoices& choices
     }
     std::vector<std::string> cells;
     bool missing = false;
+    std::string missingReason;
     for (size_t u = 0; u < used.size(); ++u) {
       const size_t column = used[u];
       std::string cell = Cell(record, column);
@@ -549,6 +550,10 @@ bool ImportTable(const std::filesystem::path& path, const ImportChoices& choices
           return lineError(record.line, "the value " + label + " is missing (" +
                                             (cell.empty() ? "empty" : "\"" + Shown(cell) + "\"") +
                                             "), and --strict accepts no missing values");
+        }
+        if (!missing) {
+          missingReason = "missing value " + label + " (" +
+                          (cell.empty() ? "empty" : "\"" + Shown(cell) + "\"") + ")";
         }
         missing = true;
         cells.push_back(cell);
@@ -613,6 +618,7 @@ bool ImportTable(const std::filesystem::path& path, const ImportChoices& choices
     }
     if (missing) {
       table.LeftOut.push_back(record.line);
+      table.LeftOutReasons.push_back(std::move(missingReason));
       return true;
     }
     if (!asValues) {
@@ -661,13 +667,18 @@ std::string Thousands(uint64_t n) {
   return digits;
 }
 
-std::string ColumnsUsedLine(const ImportedTable& table) {
-  std::vector<const char*> roles = {"Y", table.SingleIsZ ? "Z" : "X"};
+std::vector<std::string> ColumnRoles(const ImportedTable& table) {
+  std::vector<std::string> roles = {"Y", table.SingleIsZ ? "Z" : "X"};
   if (table.NrOfVarInData == 2) roles.push_back("Z");
   if (table.HasWeights) roles.push_back("weight");
+  return roles;
+}
+
+std::string ColumnsUsedLine(const ImportedTable& table) {
+  const std::vector<std::string> roles = ColumnRoles(table);
   std::string line;
   for (size_t i = 0; i < roles.size() && i < table.UsedNames.size(); ++i) {
-    line += (i > 0 ? ", " : "") + std::string(roles[i]) + " = " + Shown(table.UsedNames[i]);
+    line += (i > 0 ? ", " : "") + roles[i] + " = " + Shown(table.UsedNames[i]);
   }
   return line;
 }
@@ -683,9 +694,7 @@ GridInput GridFromTable(const ImportedTable& table, const std::string& fileName)
   GridInput grid;
   grid.Title1 = "Imported from " + fileName;
   if (!table.Header.empty()) {
-    std::vector<std::string> roles = {"Y", table.SingleIsZ ? "Z" : "X"};
-    if (table.NrOfVarInData == 2) roles.push_back("Z");
-    if (table.HasWeights) roles.push_back("weight");
+    const std::vector<std::string> roles = ColumnRoles(table);
     std::string names;
     for (size_t c = 0; c < table.Header.size() && c < roles.size(); ++c) {
       names += (c > 0 ? ", " : "") + roles[c] + ": " + table.Header[c];

@@ -37,6 +37,7 @@ struct ImportedTable {
   std::vector<std::vector<std::string>> Cells;    // data rows: the used cells as written
   std::vector<size_t> LineNumbers;                // file line of each data row
   std::vector<size_t> LeftOut;                    // file lines of rows left out for missing values
+  std::vector<std::string> LeftOutReasons;        // why each of them was: "missing value in ..."
   GridValues Values;                              // the data rows as numbers, with AsValues
   std::vector<std::string> UsedNames;             // "yield", or "column 2" without a header row
   int NrOfVarInData = 1;
@@ -64,6 +65,9 @@ bool ImportTable(const std::filesystem::path& path, const ImportChoices& choices
                  ImportedTable& table, std::string& error);
 bool ImportTable(const std::filesystem::path& path, bool lastColumnIsWeight, ImportedTable& table,
                  std::string& error);
+
+// The roles of the columns used, in the order of UsedNames: Y, X (or Z)[, Z][, weight].
+std::vector<std::string> ColumnRoles(const ImportedTable& table);
 
 // 10000000 as "10,000,000", for messages.
 std::string Thousands(uint64_t n);

@@ -29,6 +29,7 @@
 #include "app/DataGrid.h"
 #include "app/VornaxForm.h"
 #include "data/TextFile.h"
+#include "data/Version.h"
 #include "forms/FinishForm.h"
 #include "forms/SelectForms.h"
 #include "forms/SymbolsForm.h"
@@ -99,9 +100,16 @@ void VornaxFormTest::CaptionsMenusAndShortcuts() {
   QCOMPARE(f.font().pixelSize(), 13);
 
   const QList<QAction*> menus = f.menuBar()->actions();
-  QCOMPARE(menus.size(), 2);
+  QCOMPARE(menus.size(), 3);
   QCOMPARE(menus[0]->text(), QString("&File"));
   QCOMPARE(menus[1]->text(), QString("&Edit"));
+  QCOMPARE(menus[2]->text(), QString("&Help"));
+  QCOMPARE(menus[2]->menu()->actions(), QList<QAction*>{f.AboutAction});
+  QCOMPARE(f.AboutAction->text(), QString("&About Vornax"));
+  // The About box names the version exactly as --version prints it.
+  QCOMPARE(TVornaxForm::AboutText(),
+           QString::fromStdString("Vornax segmented regression analysis\nVersion " +
+                                  ProgramVersion()));
   QStringList fileItems;
   for (QAction* a : menus[0]->menu()->actions()) {
     if (!a->isSeparator()) fileItems << a->text() + " " + a->shortcut().toString();

@@ -200,7 +200,8 @@ TEST(BatchCommand, HelpExplainsEveryOption) {
   for (const char* option : {"INPUT", "--confidence", "--use", "--prefer", "--prefer-z",
                              "--exclude", "--exclude-z", "--curve", "--no-transform", "--quiet",
                              "--output-dir", "--weights", "--y", "--x", "--z", "--weight",
-                             "--strict", "--overwrite", "NA, NaN",
+                             "--strict", "--overwrite", "--breakpoint", "--search-range",
+                             "--version", "NA, NaN",
                              "vornax-batch plots.csv --y \"Yield, t/ha\" --x depth",
                              "Examples:", "Exit status"}) {
     EXPECT_NE(b.out.find(option), std::string::npos) << option;

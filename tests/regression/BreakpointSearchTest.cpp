@@ -245,3 +245,88 @@ TEST(BreakpointSearch, DataBeyondAMillion) {
 
 }  // namespace
 }  // namespace vornax
+
+namespace vornax {
+namespace {
+
+TEST(BreakpointSearch, CandidatesOfAFixedBreakpointOrARange) {
+  BreakpointSearchOptions fixed;
+  fixed.FixedBreakpoint = 41.5;
+  EXPECT_EQ(SearchCandidates(0, 100, fixed), std::vector<double>{41.5});
+  struct Case {
+    double low, high;
+    std::vector<double> expected;
+  };
+  const std::vector<Case> cases = {
+      {30, 33, {30, 31, 32, 33}},    // both ends included
+      {97.5, 1000, {98, 99}},        // the maximum is never a candidate
+      {-5, 1.5, {0, 1}},
+      {40.2, 40.8, {}},              // between two candidates
+      {150, 200, {}},
+  };
+  for (const Case& c : cases) {
+    BreakpointSearchOptions range;
+    range.RangeLow = c.low;
+    range.RangeHigh = c.high;
+    EXPECT_EQ(SearchCandidates(0, 100, range), c.expected) << c.low << " " << c.high;
+  }
+  EXPECT_EQ(SearchCandidates(0, 100, {}).size(), 100u);
+}
+
+// The search at one fixed breakpoint decides by the same rules: at the breakpoint the full search
+// found, it finds the same type, method and fit; the range keeps the breakpoint within it.
+TEST(BreakpointSearch, AFixedBreakpointOrARangeGoesThroughTheSameRules) {
+  const std::vector<std::pair<int, std::function<double(double)>>> shapes = {
+      {3, Type3}, {4, Type4}, {2, Type2}, {5, Type5}, {6, Type6}};
+  for (const auto& [type, shape] : shapes) {
+    SCOPED_TRACE(type);
+    SearchRun full(shape);
+    const BreakpointSearchResult searched = full.Search();
+    // (The shape of type 6 is found as type 2 here: the rule asks 10 % more of type 6.)
+    ASSERT_EQ(searched.FoundType, type == 6 ? 2 : type);
+    for (int preferred : {-1, type}) {
+      SearchRun one(shape);
+      one.engine.Attach(one.y.data(), one.x.data(), static_cast<int>(one.x.size()));
+      one.engine.FindExtremes();
+      BreakpointSearchOptions options;
+      options.PreferredType = preferred < 0 ? -1 : searched.FoundType;
+      options.FixedBreakpoint = searched.BPopt;
+      const BreakpointSearchResult fixed = SearchBreakpoint(one.engine, options);
+      EXPECT_EQ(fixed.FoundType, searched.FoundType);
+      EXPECT_EQ(fixed.BPopt, searched.BPopt);
+      // Types 5 and 6 have no method: the one carried over stays.
+      if (searched.FoundType <= 4) {
+        EXPECT_EQ(fixed.OptMethod, searched.OptMethod);
+      }
+      EXPECT_EQ(fixed.CEopt, searched.CEopt);
+      EXPECT_TRUE(fixed.PreferredFound);
+    }
+  }
+  // Type 3 breaks at 40: a range around it finds it again; one beside it finds a breakpoint
+  // within the range.
+  for (const auto& [low, high] : std::vector<std::pair<double, double>>{{35, 45}, {50, 70}}) {
+    SearchRun kept(Type3);
+    kept.engine.Attach(kept.y.data(), kept.x.data(), static_cast<int>(kept.x.size()));
+    kept.engine.FindExtremes();
+    BreakpointSearchOptions range;
+    range.RangeLow = low;
+    range.RangeHigh = high;
+    const BreakpointSearchResult r = SearchBreakpoint(kept.engine, range);
+    EXPECT_GT(r.FoundType, 1) << low;
+    EXPECT_GE(r.BPopt, low);
+    EXPECT_LE(r.BPopt, high);
+    if (low < 40) {
+      EXPECT_EQ(r.BPopt, 40);
+    }
+  }
+  // A fixed breakpoint where no type with a breakpoint holds gives the single line.
+  SearchRun line([](double x) { return 3 + 0.2 * x; });
+  line.engine.Attach(line.y.data(), line.x.data(), static_cast<int>(line.x.size()));
+  line.engine.FindExtremes();
+  BreakpointSearchOptions at50;
+  at50.FixedBreakpoint = 50;
+  EXPECT_EQ(SearchBreakpoint(line.engine, at50).FoundType, 1);
+}
+
+}  // namespace
+}  // namespace vornax

@@ -137,7 +137,10 @@ TEST(RunResult, NumbersForTheSummary) {
 TEST(RunResult, JsonHoldsTheReportNumbers) {
   ThresholdRun run;
   const RunResult& r = run.data.Result;
-  ResultFiles files{"a.inp", "a.out", "a.var"};
+  ResultFiles files;
+  files.Input = "a.inp";
+  files.Output = "a.out";
+  files.Anova = "a.var";
   const auto j = nlohmann::json::parse(ResultJsonText(r, run.options, files));
   EXPECT_EQ(j["program"], "vornax");
   EXPECT_EQ(j["format"], 1);
