@@ -13,48 +13,11 @@
 #include <cmath>
 #include <limits>
 
+#include "regression/LikelihoodInterval.h"
+
 namespace vornax {
 
 namespace {
-
-// The continued fraction of the regularised incomplete beta function (modified Lentz).
-double BetaFraction(double a, double b, double x) {
-  constexpr double kTiny = 1e-300;
-  double c = 1, d = 1 - (a + b) * x / (a + 1);
-  if (std::fabs(d) < kTiny) d = kTiny;
-  d = 1 / d;
-  double h = d;
-  for (int m = 1; m <= 10000; ++m) {
-    const double m2 = 2.0 * m;
-    double aa = m * (b - m) * x / ((a - 1 + m2) * (a + m2));
-    d = 1 + aa * d;
-    if (std::fabs(d) < kTiny) d = kTiny;
-    c = 1 + aa / c;
-    if (std::fabs(c) < kTiny) c = kTiny;
-    d = 1 / d;
-    h *= d * c;
-    aa = -(a + m) * (a + b + m) * x / ((a + m2) * (a + 1 + m2));
-    d = 1 + aa * d;
-    if (std::fabs(d) < kTiny) d = kTiny;
-    c = 1 + aa / c;
-    if (std::fabs(c) < kTiny) c = kTiny;
-    d = 1 / d;
-    const double del = d * c;
-    h *= del;
-    if (std::fabs(del - 1) < 1e-15) break;
-  }
-  return h;
-}
-
-// I_x(a, b).
-double IncompleteBeta(double a, double b, double x) {
-  if (x <= 0) return 0;
-  if (x >= 1) return 1;
-  const double lead = std::exp(std::lgamma(a + b) - std::lgamma(a) - std::lgamma(b) +
-                               a * std::log(x) + b * std::log1p(-x));
-  if (x < (a + 1) / (a + b + 2)) return lead * BetaFraction(a, b, x) / a;
-  return 1 - lead * BetaFraction(b, a, 1 - x) / b;
-}
 
 // Inverts a symmetric positive definite matrix of order n ≤ 8 through its Cholesky factor;
 // false when it is singular.

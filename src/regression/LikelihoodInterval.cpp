@@ -41,6 +41,9 @@ double BetaFraction(double a, double b, double x) {
   return h;
 }
 
+
+}  // namespace
+
 // I_x(a, b), the regularized incomplete beta function.
 double IncompleteBeta(double a, double b, double x) {
   if (x <= 0) return 0;
@@ -50,8 +53,6 @@ double IncompleteBeta(double a, double b, double x) {
   if (x < (a + 1) / (a + b + 2)) return front * BetaFraction(a, b, x) / a;
   return 1 - front * BetaFraction(b, a, 1 - x) / b;
 }
-
-}  // namespace
 
 double FOneQuantile(int df2, double probability) {
   if (df2 < 1 || !(probability > 0 && probability < 1)) return 0;
