@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "batch/ConsoleDialogs.h"
+#include "batch/GroupRun.h"
 #include "batch/TableImport.h"
 #include "data/GraphDataReader.h"
 #include "data/InputFile.h"
@@ -56,6 +57,8 @@ struct Choices {
   bool blackWhite = false;
   bool noBelt = false;
   bool noBlock = false;
+  std::string by, results, jsonLines;
+  bool reports = false;
 };
 
 const char* const kFooter = R"(
@@ -86,6 +89,7 @@ Examples:
   vornax-batch plots.csv --y "Yield, t/ha" --x depth --weight 5 --strict
   vornax-batch field.csv --json field.json --permutations 4999 --seed 7
   vornax-batch trial.inp --graph trial.png --graph-kind residuals --black-white
+  vornax-batch wells.csv --by well --y level --x rain --results wells-results.csv
 
 Exit status: 0 the report was written; 1 the analysis refused the data (its message
 is printed); 2 bad usage, unreadable input, or a file that could not be written.)";
@@ -223,8 +227,8 @@ bool HoldsSameData(const fs::path& file, const GridInput& grid, bool weights) {
   return true;
 }
 
-// When the analysis found no variation in X (or Z) although the values do vary, by less than
-// the 0.001 it needs, a plain line says what to do about it.
+}  // namespace
+
 std::vector<std::string> SmallSpanLines(const std::vector<std::string>& shown,
                                         const GridInput& grid) {
   const bool noVariation = std::any_of(shown.begin(), shown.end(), [](const std::string& m) {
@@ -258,6 +262,8 @@ std::vector<std::string> SmallSpanLines(const std::vector<std::string>& shown,
   }
   return lines;
 }
+
+namespace {
 
 // After a run that wrote its report: the break test, the summary and the JSON results.
 int Finish(const Choices& c, Session& session, const SaveCalculateResult& result,
@@ -336,6 +342,56 @@ int SaveGraph(const Choices& c, const SaveCalculateResult& result, std::ostream&
   }
   out << written << '\n';
   return kExitDone;
+}
+
+// A table analysed group by group (--by): the checks of the options that only this way takes,
+// then the groups' runs.
+int RunGroupsOf(const Choices& c, const CLI::App& app, const fs::path& folder,
+                const AnalysisTable& analyses, std::ostream& out, std::ostream& err) {
+  auto usage = [&](const std::string& text) {
+    err << "vornax-batch: " << text << '\n';
+    return kExitUsage;
+  };
+  if (!c.json.empty() || !c.graph.empty()) {
+    return usage("with --by, the results of every group go to --results and --json-lines; "
+                 "--json and --graph describe a single run");
+  }
+  if (c.results.empty() && c.jsonLines.empty() && !c.reports) {
+    return usage("--by needs somewhere to put the results: --results FILE.csv, --json-lines "
+                 "FILE or --reports");
+  }
+  for (const std::string* file : {&c.results, &c.jsonLines}) {
+    if (!file->empty() && SameFile(*file, c.input)) {
+      return usage("\"" + *file + "\" is the input; choose another name");
+    }
+  }
+  if (!c.results.empty() && c.results == c.jsonLines) {
+    return usage("--results and --json-lines name the same file");
+  }
+  if (c.reports) {
+    const std::string reason = FolderNotWritable(folder.empty() ? fs::path(".") : folder);
+    if (!reason.empty()) {
+      return usage("cannot write into the folder \"" + PathText(folder.empty() ? "." : folder) +
+                   "\"\n" + reason);
+    }
+  }
+  GroupCommand command;
+  command.Input = c.input;
+  command.Folder = folder;
+  command.Results = c.results;
+  command.JsonLines = c.jsonLines;
+  command.Reports = c.reports;
+  command.Columns = {c.yColumn, c.xColumn, c.zColumn, c.weightColumn, c.weights, c.strict, c.by};
+  command.ConfidencePercent = c.confidence;
+  command.TransformAnswer = !c.noTransform;
+  command.Permutations = c.permutations;
+  command.Seed = c.seed;
+  command.Quiet = c.quiet;
+  command.Analyses = analyses;
+  command.ApplyChoices = [&](int nrOfVarInData, RunOptions& options, VarChoice& varChoice) {
+    return ApplyChoices(c, app, nrOfVarInData, options, varChoice);
+  };
+  return RunGroupsCommand(command, out, err);
 }
 
 }  // namespace
@@ -425,6 +481,18 @@ int RunBatch(int argc, const char* const* argv, std::ostream& out, std::ostream&
                  "Also write every result of the run (options, type, breakpoint, lines, "
                  "coefficients of explanation, ANOVA rows, break test, data table) to this "
                  "JSON file");
+  app.add_option("--by", c.by,
+                 "Analyse a table group by group: one run for every value of this column (by "
+                 "header name or number; text or numbers), in the order the values first appear")
+      ->type_name("COL");
+  app.add_option("--results", c.results,
+                 "With --by: the table of results, one row per group (CSV)");
+  app.add_option("--json-lines", c.jsonLines,
+                 "With --by: every group's results as JSON (the layout of --json), one line per "
+                 "group");
+  app.add_flag("--reports", c.reports,
+               "With --by: also write each group's report and ANOVA table as NAME-GROUP.out and "
+               "NAME-GROUP.var");
 
   try {
     app.parse(argc, argv);
@@ -445,9 +513,16 @@ int RunBatch(int argc, const char* const* argv, std::ostream& out, std::ostream&
         ec ? ec.message() : std::strerror(fs::is_directory(input) ? EISDIR : ENOENT);
     return usage("cannot read \"" + c.input + "\"\n" + reason);
   }
+  if (c.by.empty() && (!c.results.empty() || !c.jsonLines.empty() || c.reports)) {
+    return usage("--results, --json-lines and --reports go with --by");
+  }
   const bool isInputFile = LowerExtension(input) == ".inp";
   const bool columnsGiven = !c.yColumn.empty() || !c.xColumn.empty() || !c.zColumn.empty() ||
                             !c.weightColumn.empty();
+  if (!c.by.empty() && isInputFile) {
+    return usage("--by splits a table into groups; \"" + c.input + "\" is an input file of one "
+                 "data set");
+  }
   if (isInputFile && (columnsGiven || c.strict)) {
     return usage("--y, --x, --z, --weight and --strict apply to tables, not to \"" + c.input +
                  "\"");
@@ -466,6 +541,7 @@ int RunBatch(int argc, const char* const* argv, std::ostream& out, std::ostream&
                    (ec ? ec.message() : std::strerror(ENOTDIR)));
     }
   }
+  if (!c.by.empty()) return RunGroupsOf(c, app, folder, analyses, out, err);
   // The reports are written into this folder: find out now, with the system's reason, rather
   // than after the analysis has run.
   {
@@ -503,7 +579,7 @@ int RunBatch(int argc, const char* const* argv, std::ostream& out, std::ostream&
   } else {
     ImportedTable table;
     std::string error;
-    ImportChoices columns{c.yColumn, c.xColumn, c.zColumn, c.weightColumn, c.weights, c.strict};
+    ImportChoices columns{c.yColumn, c.xColumn, c.zColumn, c.weightColumn, c.weights, c.strict, {}};
     if (!ImportTable(input, columns, table, error)) return usage(error);
     session.Options.WeightsUsed = table.HasWeights;
     grid = GridFromTable(table, input.filename().string());

@@ -6,6 +6,7 @@
 #include <charconv>
 #include <cmath>
 #include <string_view>
+#include <unordered_map>
 #include <utility>
 
 #include <csv.h>
@@ -350,52 +351,55 @@ bool ImportTable(const std::filesystem::path& path, const ImportChoices& choices
   };
 
   // The columns used, in the order Y, X[, Z][, weight].
+  auto resolve = [&](const std::string& choice, const char* option, size_t& column) {
+    const std::string s = Trim(choice);
+    if (AllDigits(s)) {
+      const size_t n = s.size() > 6 ? 0 : static_cast<size_t>(std::stoul(s));
+      if (n < 1 || n > width) {
+        error = std::string(option) + " " + s + ": " + where + " has the columns 1 to " +
+                std::to_string(width);
+        return false;
+      }
+      column = n - 1;
+      return true;
+    }
+    if (!header) {
+      error = std::string(option) + " " + s + ": " + where +
+              " has no header row; give the column by its number (1 to " +
+              std::to_string(width) + ")";
+      return false;
+    }
+    std::vector<size_t> found;
+    for (size_t c = 0; c < names.size(); ++c) {
+      if (names[c] == s) found.push_back(c);
+    }
+    if (found.empty()) {
+      for (size_t c = 0; c < names.size(); ++c) {
+        if (Lower(names[c]) == Lower(s)) found.push_back(c);
+      }
+    }
+    if (found.size() == 1) {
+      column = found.front();
+      return true;
+    }
+    if (found.size() > 1) {
+      error = std::string(option) + " " + s + ": " + where + " has " +
+              std::to_string(found.size()) + " columns of that name; give the column number";
+      return false;
+    }
+    std::string list;
+    for (size_t c = 0; c < names.size(); ++c) {
+      list += (c > 0 ? ", " : "") + std::to_string(c + 1) + " \"" + Shown(names[c]) + "\"";
+    }
+    error = std::string(option) + " " + s + ": " + where + " has no column of that name; its " +
+            "columns are " + list;
+    return false;
+  };
+  // The column that splits the table into groups: its cells name the groups, as text.
+  size_t byColumn = std::string::npos;
+  if (!choices.By.empty() && !resolve(choices.By, "--by", byColumn)) return false;
   std::vector<size_t> used;
   if (named) {
-    auto resolve = [&](const std::string& choice, const char* option, size_t& column) {
-      const std::string s = Trim(choice);
-      if (AllDigits(s)) {
-        const size_t n = s.size() > 6 ? 0 : static_cast<size_t>(std::stoul(s));
-        if (n < 1 || n > width) {
-          error = std::string(option) + " " + s + ": " + where + " has the columns 1 to " +
-                  std::to_string(width);
-          return false;
-        }
-        column = n - 1;
-        return true;
-      }
-      if (!header) {
-        error = std::string(option) + " " + s + ": " + where +
-                " has no header row; give the column by its number (1 to " +
-                std::to_string(width) + ")";
-        return false;
-      }
-      std::vector<size_t> found;
-      for (size_t c = 0; c < names.size(); ++c) {
-        if (names[c] == s) found.push_back(c);
-      }
-      if (found.empty()) {
-        for (size_t c = 0; c < names.size(); ++c) {
-          if (Lower(names[c]) == Lower(s)) found.push_back(c);
-        }
-      }
-      if (found.size() == 1) {
-        column = found.front();
-        return true;
-      }
-      if (found.size() > 1) {
-        error = std::string(option) + " " + s + ": " + where + " has " +
-                std::to_string(found.size()) + " columns of that name; give the column number";
-        return false;
-      }
-      std::string list;
-      for (size_t c = 0; c < names.size(); ++c) {
-        list += (c > 0 ? ", " : "") + std::to_string(c + 1) + " \"" + Shown(names[c]) + "\"";
-      }
-      error = std::string(option) + " " + s + ": " + where + " has no column of that name; its " +
-              "columns are " + list;
-      return false;
-    };
     if (choices.Y.empty() || choices.X.empty()) {
       error = "--y and --x are given together";
       return false;
@@ -406,7 +410,7 @@ bool ImportTable(const std::filesystem::path& path, const ImportChoices& choices
       if (choice->empty()) continue;
       size_t column = 0;
       if (!resolve(*choice, option, column)) return false;
-      if (std::find(used.begin(), used.end(), column) != used.end()) {
+      if (std::find(used.begin(), used.end(), column) != used.end() || column == byColumn) {
         error = std::string(option) + " " + Trim(*choice) + ": the column \"" + Shown(nameOf(column)) +
                 "\" is already used for another variable";
         return false;
@@ -416,7 +420,8 @@ bool ImportTable(const std::filesystem::path& path, const ImportChoices& choices
     table.HasWeights = !choices.Weight.empty();
     table.NrOfVarInData = choices.Z.empty() ? 1 : 2;
   } else {
-    const size_t columns = width - firstColumn;
+    const bool byAmong = byColumn >= firstColumn && byColumn < width;
+    const size_t columns = width - firstColumn - (byAmong ? 1 : 0);
     if (columns < 2 || columns > 4) {
       return lineError(records[header ? 0 : dataStart].line,
                        "expected 2 to 4 columns (Y, X[, Z][, weight]), found " +
@@ -427,10 +432,12 @@ bool ImportTable(const std::filesystem::path& path, const ImportChoices& choices
       error = where + " has only the columns Y and X; there is no weight column";
       return false;
     }
-    const bool headedWeight = header && NamesWeight(nameOf(width - 1));
+    for (size_t c = firstColumn; c < width; ++c) {
+      if (c != byColumn) used.push_back(c);
+    }
+    const bool headedWeight = header && NamesWeight(nameOf(used.back()));
     table.HasWeights = columns == 4 || (columns == 3 && (choices.LastColumnIsWeight || headedWeight));
     table.NrOfVarInData = static_cast<int>(columns) - 1 - (table.HasWeights ? 1 : 0);
-    for (size_t c = firstColumn; c < width; ++c) used.push_back(c);
   }
   const size_t weightIndex = table.HasWeights ? used.size() - 1 : used.size();
   for (size_t u = 0; u < used.size(); ++u) {
@@ -438,6 +445,15 @@ bool ImportTable(const std::filesystem::path& path, const ImportChoices& choices
     if (header) table.Header.push_back(names.size() > used[u] ? names[used[u]] : "");
   }
   table.SingleIsZ = table.NrOfVarInData == 1 && Lower(nameOf(used[1])) == "z";
+  if (byColumn != std::string::npos) table.ByName = nameOf(byColumn);
+  // Each row joins its group as it is read; the groups keep the order in which they first appear.
+  std::unordered_map<std::string, uint32_t> groupIndex;
+  auto groupOf = [&](const Record& record) {
+    const auto [at, added] =
+        groupIndex.try_emplace(Cell(record, byColumn), static_cast<uint32_t>(table.Groups.size()));
+    if (added) table.Groups.push_back(at->first);
+    return at->second;
+  };
 
   // The data rows.
   NumberStyle style = NumberStyle::None;
@@ -520,10 +536,12 @@ bool ImportTable(const std::filesystem::path& path, const ImportChoices& choices
     }
     if (missing) {
       table.LeftOut.push_back(record.line);
+      if (byColumn != std::string::npos) table.GroupOfLeftOut.push_back(groupOf(record));
       continue;
     }
     table.Cells.push_back(std::move(cells));
     table.LineNumbers.push_back(record.line);
+    if (byColumn != std::string::npos) table.GroupOfRow.push_back(groupOf(record));
   }
   table.DecimalComma = style == NumberStyle::Comma;
   if (table.Cells.empty()) {
@@ -553,6 +571,13 @@ std::string LeftOutLine(const ImportedTable& table) {
 }
 
 GridInput GridFromTable(const ImportedTable& table, const std::string& fileName) {
+  std::vector<size_t> rows(table.Cells.size());
+  for (size_t r = 0; r < rows.size(); ++r) rows[r] = r;
+  return GridFromTable(table, fileName, rows);
+}
+
+GridInput GridFromTable(const ImportedTable& table, const std::string& fileName,
+                        const std::vector<size_t>& rows) {
   GridInput grid;
   grid.Title1 = "Imported from " + fileName;
   if (!table.Header.empty()) {
@@ -567,9 +592,9 @@ GridInput GridFromTable(const ImportedTable& table, const std::string& fileName)
   }
   grid.NrOfVarInData = table.NrOfVarInData;
   grid.SingleIsZ = table.SingleIsZ;
-  for (size_t r = 0; r < table.Cells.size(); ++r) {
+  for (size_t r = 0; r < rows.size(); ++r) {
     std::vector<std::string> row{std::to_string(r + 1)};
-    for (const std::string& cell : table.Cells[r]) row.push_back(WithPoint(cell));
+    for (const std::string& cell : table.Cells[rows[r]]) row.push_back(WithPoint(cell));
     grid.Rows.push_back(std::move(row));
   }
   grid.NrOfData = static_cast<int32_t>(grid.Rows.size());

@@ -2,6 +2,7 @@
 // with an optional header row) as the rows of the input grid.
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -17,6 +18,8 @@ struct ImportChoices {
   std::string Y, X, Z, Weight;
   bool LastColumnIsWeight = false;  // by position: a third column is the weight factor
   bool Strict = false;              // refuse missing values instead of leaving rows out
+  // The column whose values split the table into groups (by header name or number); empty: none.
+  std::string By;
 };
 
 struct ImportedTable {
@@ -32,6 +35,12 @@ struct ImportedTable {
   bool WasUtf16 = false;         // the file was UTF-16 text
   char Delimiter = ',';          // ' ' for blanks
   bool DecimalComma = false;     // numbers written with a decimal comma
+  // With ImportChoices::By: the column's name, the groups (its values as written, without the
+  // blanks around them) in the order they first appear, and the group of each data row and of
+  // each row left out.
+  std::string ByName;
+  std::vector<std::string> Groups;
+  std::vector<uint32_t> GroupOfRow, GroupOfLeftOut;
 };
 
 // Cells taken as missing: empty, NA, NaN, "." and "-" (letters in either case).
@@ -57,6 +66,9 @@ std::string LeftOutLine(const ImportedTable& table);
 // The grid rows of an imported table: serial numbers 1, 2, ... and the cells with a decimal
 // point.
 GridInput GridFromTable(const ImportedTable& table, const std::string& fileName);
+// The same for some of its rows (indexes into Cells), in the order given.
+GridInput GridFromTable(const ImportedTable& table, const std::string& fileName,
+                        const std::vector<size_t>& rows);
 
 // The grid rows of a data set read from an input file, each value written so that it converts
 // back to exactly the same number.

@@ -200,15 +200,15 @@ void WriteCurveVarFile(TextFileWriter& var, const CurveResult& result) {
   value(std::max(result.CurveSSD, 0.0));
 }
 
-CurveFiles::CurveFiles(const std::string& inputPath)
+CurveFiles::CurveFiles(const std::string& inputPath, MemoryFiles* memory)
     : Input(inputPath),
       OutPath(WithExtension(inputPath, ".out")),
-      VarPath(WithExtension(inputPath, ".var")) {}
+      VarPath(WithExtension(inputPath, ".var")),
+      Memory(memory) {}
 
 void CurveFiles::RemoveStale() const {
-  std::error_code ec;
-  std::filesystem::remove(OutPath, ec);
-  std::filesystem::remove(VarPath, ec);
+  RemoveFile(OutPath, Memory);
+  RemoveFile(VarPath, Memory);
 }
 
 bool CommitCurveFiles(TextFileWriter& out, TextFileWriter& var, UserDialogs& dialogs) {
@@ -216,9 +216,8 @@ bool CommitCurveFiles(TextFileWriter& out, TextFileWriter& var, UserDialogs& dia
   const bool outFailed = !out.Error().empty();
   dialogs.ShowMessage("The file \"" + PathText(outFailed ? out.Target() : var.Target()) +
                       "\" could not be written: " + (outFailed ? out.Error() : var.Error()));
-  std::error_code ec;
-  std::filesystem::remove(out.Target(), ec);
-  std::filesystem::remove(var.Target(), ec);
+  RemoveFile(out.Target(), out.Memory());
+  RemoveFile(var.Target(), var.Memory());
   return false;
 }
 

@@ -18,9 +18,53 @@
 
 namespace vornax {
 
-TextFileWriter::TextFileWriter(std::filesystem::path target) : target_(std::move(target)) {}
+void MemoryFiles::Write(const std::filesystem::path& target, std::string_view content) {
+  for (auto& [path, text] : files_) {
+    if (path == target) {
+      text.assign(content);
+      return;
+    }
+  }
+  files_.emplace_back(target, std::string(content));
+}
 
-bool TextFileWriter::Commit() { return WriteFileAtomically(target_, content_, &error_); }
+const std::string* MemoryFiles::Find(const std::filesystem::path& path) const {
+  for (const auto& [name, text] : files_) {
+    if (name == path) return &text;
+  }
+  return nullptr;
+}
+
+bool MemoryFiles::Remove(const std::filesystem::path& path) {
+  const auto at = std::find_if(files_.begin(), files_.end(),
+                               [&](const auto& file) { return file.first == path; });
+  if (at == files_.end()) return false;
+  files_.erase(at);
+  return true;
+}
+
+TextFileWriter::TextFileWriter(std::filesystem::path target, MemoryFiles* memory)
+    : target_(std::move(target)), memory_(memory) {}
+
+bool TextFileWriter::Commit() {
+  if (memory_ != nullptr) {
+    memory_->Write(target_, content_);
+    return true;
+  }
+  return WriteFileAtomically(target_, content_, &error_);
+}
+
+bool RemoveFile(const std::filesystem::path& path, MemoryFiles* memory) {
+  if (memory != nullptr) return memory->Remove(path);
+  std::error_code ec;
+  return std::filesystem::remove(path, ec);
+}
+
+bool FileExists(const std::filesystem::path& path, const MemoryFiles* memory) {
+  if (memory != nullptr) return memory->Find(path) != nullptr;
+  std::error_code ec;
+  return std::filesystem::exists(path, ec);
+}
 
 bool WriteFileAtomically(const std::filesystem::path& target, std::string_view content,
                          std::string* error) {
@@ -136,7 +180,19 @@ std::vector<std::string> SplitLines(std::string_view text, bool* finalLineEnded)
   return lines;
 }
 
-std::optional<TextLines> ReadTextLines(const std::filesystem::path& path, std::string& reason) {
+std::optional<TextLines> ReadTextLines(const std::filesystem::path& path, std::string& reason,
+                                       const MemoryFiles* memory) {
+  if (memory != nullptr) {
+    const std::string* text = memory->Find(path);
+    if (text == nullptr) {
+      reason = std::strerror(ENOENT);
+      return std::nullopt;
+    }
+    TextLines result;
+    result.Lines = SplitLines(*text, &result.FinalLineEnded);
+    reason.clear();
+    return result;
+  }
   std::error_code ec;
   if (std::filesystem::is_directory(path, ec)) {
     reason = std::strerror(EISDIR);
@@ -160,9 +216,10 @@ std::optional<TextLines> ReadTextLines(const std::filesystem::path& path, std::s
   return result;
 }
 
-std::optional<std::vector<std::string>> ReadTextLines(const std::filesystem::path& path) {
+std::optional<std::vector<std::string>> ReadTextLines(const std::filesystem::path& path,
+                                                      const MemoryFiles* memory) {
   std::string reason;
-  auto read = ReadTextLines(path, reason);
+  auto read = ReadTextLines(path, reason, memory);
   if (!read) return std::nullopt;
   return std::move(read->Lines);
 }

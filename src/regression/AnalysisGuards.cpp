@@ -15,10 +15,9 @@ bool WithinAnalysableRange(const std::vector<long double>& values, size_t n) {
                      [](long double v) { return std::fabs(v) <= kMaxDataMagnitude; });
 }
 
-void RemoveStaleReports(const std::filesystem::path& input) {
-  std::error_code ec;
-  std::filesystem::remove(WithExtension(input, ".out"), ec);
-  std::filesystem::remove(WithExtension(input, ".var"), ec);
+void RemoveStaleReports(const std::filesystem::path& input, MemoryFiles* memory) {
+  RemoveFile(WithExtension(input, ".out"), memory);
+  RemoveFile(WithExtension(input, ".var"), memory);
 }
 
 }  // namespace vornax

@@ -6,6 +6,8 @@
 
 namespace vornax {
 
+class MemoryFiles;
+
 // The largest magnitude of a data value that the segmented analyses take. The statistics square
 // and multiply the values and hand them on as 64-bit reals; beyond about 1E+154 those overflow,
 // and a report would fill with Inf and NaN while looking like a result. No measured quantity
@@ -16,7 +18,7 @@ constexpr long double kMaxDataMagnitude = 1e100L;
 bool WithinAnalysableRange(const std::vector<long double>& values, size_t n);
 
 // Removes the report (".out") and variance file (".var") of an input path: after a refusal an
-// older report of the same name would describe other data.
-void RemoveStaleReports(const std::filesystem::path& input);
+// older report of the same name would describe other data. With `memory`, from there.
+void RemoveStaleReports(const std::filesystem::path& input, MemoryFiles* memory = nullptr);
 
 }  // namespace vornax
