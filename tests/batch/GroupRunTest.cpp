@@ -16,6 +16,7 @@
 #include <thread>
 
 #include "batch/BatchCommand.h"
+#include "batch/CommandRun.h"
 #include "batch/GroupResults.h"
 #include "support/TestSupport.h"
 
@@ -30,16 +31,7 @@ using test::WriteFileBytes;
 
 struct Command {
   std::string out, err;
-  int Run(std::vector<std::string> args) {
-    args.insert(args.begin(), "vornax-batch");
-    std::vector<const char*> argv;
-    for (const std::string& a : args) argv.push_back(a.c_str());
-    std::ostringstream o, e;
-    const int code = RunBatch(static_cast<int>(argv.size()), argv.data(), o, e);
-    out = o.str();
-    err = e.str();
-    return code;
-  }
+  int Run(const std::vector<std::string>& args) { return test::RunBatchCommand(args, out, err); }
 };
 
 // The fields of a CSV text (RFC 4180), row by row.
