@@ -240,6 +240,8 @@ int RunGroupsCommand(const GroupCommand& command, std::ostream& out, std::ostrea
   err << ColumnsUsedLine(table) << ", groups = " << table.ByName
       << (table.RowNamesSkipped ? " (the first column holds row names and is left aside)" : "")
       << '\n';
+  const std::string leftOutLine = LeftOutLine(table);
+  if (!leftOutLine.empty()) err << leftOutLine << '\n';
 
   GroupRunSetup setup;
   setup.Options.WeightsUsed = table.HasWeights;
