@@ -149,7 +149,9 @@ GroupOutcome RunGroup(const GroupRunSetup& setup, const ImportedTable& table, ui
       return outcome;
     }
     // The last message says where the files are; the ones before are the run's warnings.
-    dialogs.shown.pop_back();
+    if (!dialogs.shown.empty() && dialogs.shown.back().rfind("The input is saved in", 0) == 0) {
+      dialogs.shown.pop_back();
+    }
     outcome.Warnings = std::move(dialogs.shown);
     outcome.Result = std::move(session.Data.Result);
     RunResult& numbers = outcome.Result;
@@ -157,8 +159,8 @@ GroupOutcome RunGroup(const GroupRunSetup& setup, const ImportedTable& table, ui
       BreakTestOptions test;
       test.Permutations = setup.Permutations;
       test.Seed = setup.Seed;
-      // The groups already keep every core busy; the shuffles give the same p on any number.
-      test.Threads = 1;
+      // The shuffles give the same p on any number of threads.
+      test.Threads = std::max(setup.BreakTestThreads, 1);
       numbers.BreakTest = RunBreakTest(numbers, test);
     }
     outcome.Options = session.Options;
@@ -324,11 +326,13 @@ int RunGroupsCommand(const GroupCommand& command, std::ostream& out, std::ostrea
       err << Thousands(done) << " of " << Thousands(groups) << " groups" << std::endl;
     }
   };
-  const int threads =
+  const int cores =
       command.Threads > 0 ? command.Threads
                           : static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
-  if (!RunInOrder(groups, std::min<int>(threads, static_cast<int>(std::max<size_t>(groups, 1))),
-                  job, take, progress)) {
+  const int threads = static_cast<int>(std::min<size_t>(static_cast<size_t>(cores), groups));
+  // Fewer groups than cores leave the break test the cores the groups do not use.
+  setup.BreakTestThreads = std::max(cores / std::max(threads, 1), 1);
+  if (!RunInOrder(groups, threads, job, take, progress)) {
     return usage("the file \"" + failedFile + "\" could not be written\n" + error);
   }
   if (results.IsOpen() && !results.Commit(error)) {

@@ -27,6 +27,7 @@ struct GroupRunSetup {
   bool TransformAnswer = true;  // the answer to the curves' transformation question
   int Permutations = 999;       // of the break test; 0: none
   uint64_t Seed = 1;
+  int BreakTestThreads = 1;  // the groups mostly keep every core busy by themselves
   AnalysisTable Analyses = DefaultAnalysisTable();
   std::string TableName;  // the table's file name, for the titles
   // With reports, NAME-GROUP.out and .var go into this folder (as FileStem-GROUP); empty: the
