@@ -46,9 +46,17 @@ class VarFileReader {
            "\" is incomplete. Variance analysis is not done.");
       return false;
     }
-    const auto tokens = SplitTokens(lines_[next_++]);
-    if (tokens.empty() || !ParseFiniteNumber(tokens.front(), value)) return Invalid();
-    return true;
+    const std::string& line = lines_[next_++];
+    const auto tokens = SplitTokens(line);
+    if (!tokens.empty() && ParseFiniteNumber(tokens.front(), value)) return true;
+    // Files written before the fields were kept apart may hold two values of 22 places each
+    // without a blank between them (a negative value fills its field): read the first by
+    // position.
+    const auto first = SplitTokens(std::string_view(line).substr(0, kFieldWidth));
+    if (line.size() > kFieldWidth && first.size() == 1 && ParseFiniteNumber(first.front(), value)) {
+      return true;
+    }
+    return Invalid();
   }
 
   // A sum of squares: never negative.
@@ -85,6 +93,9 @@ class VarFileReader {
     if (!failed_) dialogs_.ShowMessage(message);
     failed_ = true;
   }
+
+  // The width of a value in the variance files ("%22.15e").
+  static constexpr size_t kFieldWidth = 22;
 
   std::filesystem::path path_;
   UserDialogs& dialogs_;

@@ -95,7 +95,8 @@ std::string ResultsTableRow(const GroupOutcome& g) {
     cells[8] = Number(r.BreakpointSE);
     cells[9] = Number(r.LowerLimit);
     cells[10] = Number(r.UpperLimit);
-    // cells[11] and [12]: the likelihood interval, for runs that give one.
+    cells[11] = Number(r.LikelihoodLower);
+    cells[12] = Number(r.LikelihoodUpper);
     cells[13] = Number(r.CE);
     cells[14] = Number(r.CEStraight);
     if (const AnovaRowResult* row = BreakRow(r)) {
@@ -103,7 +104,7 @@ std::string ResultsTableRow(const GroupOutcome& g) {
       cells[16] = Number(row->Significance);
     }
     if (r.BreakTest.Done) cells[17] = Number(r.BreakTest.P);
-    cells[18] = Joined(g.Warnings);
+    cells[18] = Joined(r.Warnings);
   } else {
     cells[19] = Joined({g.Reason});
   }
@@ -117,7 +118,6 @@ std::string GroupJsonLine(const GroupOutcome& g) {
   head.Group = g.Group;
   head.RowsUsed = g.RowsUsed;
   head.RowsLeftOut = g.RowsLeftOut;
-  head.Warnings = g.Warnings;
   head.Reason = g.Reason;
   ResultFiles files;
   if (!g.ReportPath.empty()) {

@@ -148,11 +148,6 @@ GroupOutcome RunGroup(const GroupRunSetup& setup, const ImportedTable& table, ui
       if (outcome.Reason.empty()) outcome.Reason = "the analysis gave no report";
       return outcome;
     }
-    // The last message says where the files are; the ones before are the run's warnings.
-    if (!dialogs.shown.empty() && dialogs.shown.back().rfind("The input is saved in", 0) == 0) {
-      dialogs.shown.pop_back();
-    }
-    outcome.Warnings = std::move(dialogs.shown);
     outcome.Result = std::move(session.Data.Result);
     RunResult& numbers = outcome.Result;
     if (numbers.Valid && setup.Permutations > 0 && BreakTestApplies(numbers)) {

@@ -46,7 +46,6 @@ struct GroupOutcome {
   RunResult Result;  // when analysed
   RunOptions Options;  // the run's options afterwards (for the JSON's options)
   std::string ReportPath;  // with reports
-  std::vector<std::string> Warnings;  // messages of a run that went through
   std::string Reason;  // why a group could not be analysed
 };
 

@@ -180,11 +180,17 @@ void WriteConfidenceTable(TextFileWriter& out, const CurveResult& result,
                           const std::string& columnLine) {
   out.WriteLine("                              " "           " "90% Confidence limits");
   out.WriteLine(columnLine);
-  out.WriteLine("- - - - - - - - - - - - - - - - - - - - - - - - - ");
+  out.WriteLine("- - - - - - - - - - - - - - - - - - - - - - - - - - - - - -");
+  // A value that fills its ten places gets a blank before it, so that the table can be read
+  // back by blanks whatever the size of its values.
+  auto field = [](double v) {
+    std::string text = FormatFixed(v, 10, 3);
+    if (!text.empty() && text.front() != ' ') text.insert(text.begin(), ' ');
+    return text;
+  };
   for (const CurveRow& row : result.Rows) {
-    out.WriteLine(FormatInt(row.Serial, 9) + FormatFixed(row.X, 10, 3) + FormatFixed(row.Y, 10, 3) +
-                  FormatFixed(row.Ycalc, 10, 3) + FormatFixed(row.Lower, 10, 3) +
-                  FormatFixed(row.Upper, 10, 3));
+    out.WriteLine(FormatInt(row.Serial, 9) + field(row.X) + field(row.Y) + field(row.Ycalc) +
+                  field(row.Lower) + field(row.Upper));
   }
   out.WriteLine(" #");
 }

@@ -197,7 +197,11 @@ CurveResult FitFiskCurve(const CurveData& data, const std::function<void(int)>& 
                                        : FiskSearch(data.Base.data(), data.Y.data(), n, as.Ymax,
                                                     increasing, FiskGrid{}, progress);
   if (chosen != nullptr) *chosen = p;
-  const double a = FiskA(p.i), b = FiskB(p.t), c = FiskC(as.Ymax, p.r);
+  const double a = FiskA(p.i), c = FiskC(as.Ymax, p.r);
+  // C/[1+(X/A)^B] falls for B > 0; the rising curve the search fitted for rising data,
+  // C - C/[1+(X/A)^b], is the same form with B = -b. The report, the table, the JSON file and
+  // the graph all take this one signed B.
+  const double b = increasing ? -FiskB(p.t) : FiskB(p.t);
 
   CurveResult r;
   r.Kind = CurveKind::Fisk;
@@ -214,8 +218,7 @@ CurveResult FitFiskCurve(const CurveData& data, const std::function<void(int)>& 
   std::vector<double> ycalc(un);
   long double ssd = 0;
   for (size_t k = 0; k < un; ++k) {
-    long double yc = c / (1 + std::pow(data.Base[k] / a, static_cast<long double>(b)));
-    if (increasing) yc = c - yc;
+    const long double yc = c / (1 + std::pow(data.Base[k] / a, static_cast<long double>(b)));
     ycalc[k] = static_cast<double>(yc);
     ssd += (data.Y[k] - yc) * (data.Y[k] - yc);
   }

@@ -57,6 +57,7 @@ struct StageResult {
   double Breakpoint = 0;
   std::optional<double> BreakpointSE;  // types 2, 3 and 4
   std::optional<double> LowerLimit, UpperLimit;
+  std::optional<double> LikelihoodLower, LikelihoodUpper;  // types 2, 3 and 4
   double SearchCE = 0;  // the best coefficient of explanation of the stage's search
 };
 
@@ -98,6 +99,9 @@ struct RunResult {
   double Breakpoint = 0;
   std::optional<double> BreakpointSE;  // types 2, 3 and 4
   std::optional<double> LowerLimit, UpperLimit;
+  // The breakpoints whose residual sum of squares is not significantly larger than the chosen
+  // one's (an F test at the run's confidence level); types 2, 3 and 4.
+  std::optional<double> LikelihoodLower, LikelihoodUpper;
   // Y = A·X + C below and at or above the breakpoint (one line: the "above" pair).
   double SlopeBelow = 0, InterceptBelow = 0, SlopeAbove = 0, InterceptAbove = 0;
   double CE = 0;          // of the reported function
@@ -126,6 +130,11 @@ struct RunResult {
 
   std::vector<AnovaRowResult> Anova;
   BreakTestResult BreakTest;
+
+  // The information messages the run showed (a breakpoint interval beyond the data, a fit of
+  // low significance, ...), in the order shown: a result is never presented as clean when its
+  // run warned.
+  std::vector<std::string> Warnings;
 
   // The numbers of a curved fit (Analysis names the curve; X, Y, YCalc, CE and CEStraight are
   // filled too). Valid stays false for curves until the summary and the JSON file read them.

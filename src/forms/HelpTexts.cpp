@@ -198,7 +198,11 @@ well-determined slope fixes the breakpoint closely, a shallow or uncertain one l
 confidence interval of the breakpoint is BP minus and plus <i>t</i> times St.Err.BP, with
 <i>t</i> = 1.75, 2.1 or 2.5 for 90, 95 or 98 % confidence. On the graphs of the types 2, 3 and 4
 it is drawn as a magenta bar along the X axis; when it reaches beyond the data, the breakpoint
-may be insignificant.</p>)"};
+may be insignificant.</p>
+<p>The summary above the report also gives the <b>likelihood interval</b> of the breakpoint: the
+breakpoints at which a fit of the same type leaves a residual sum of squares not significantly
+larger than at BP (an F test at the chosen confidence). It follows the data, so it may lie
+unevenly about BP where the data are sparse on one side.</p>)"};
 
 const char* const kConfMemoLines[3] = {
     "The confidence belt of the regression line RL corresponds to the curved lines.",

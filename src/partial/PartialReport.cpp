@@ -98,7 +98,9 @@ void PartialReport::WritePartialResults(bool atThreshold) {
   // The variance file: the threshold(s) and the residual sum of squares of the fit, which is
   // the three-piece function's when both ends are level.
   if (r_.BothHorizontal) {
+    // A negative threshold fills all 22 places of its field: the blank keeps the two apart.
     WriteVarianceValue(r_.ThresholdBP3);
+    var_.Write(" ");
     WriteVarianceValue(r_.ThresholdBP4);
     var_.WriteLine();
     WriteVarianceValue(r_.ThreePiece.SSD);

@@ -276,8 +276,14 @@ class Scan {
 
   void Decide() {
     PartialResult& r = r_;
+    // A level stretch is there when some candidate marked level also passed the type's tests,
+    // that is when its best coefficient of explanation is above zero; the found flags alone say
+    // only that a mark was seen (which a threshold at X <= 0 needs to be told from none). The
+    // type with the larger best coefficient wins.
+    r.Found3 = r.Found3 && r.BestCE3 > 0;
+    r.Found4 = r.Found4 && r.BestCE4 > 0;
     r.BothHorizontal = r.Found3 && r.Found4;
-    if (r.Found3 && (!r.Found4 || r.BestCE3 > r.BestCE4)) {
+    if (r.Found3 && r.BestCE3 > r.BestCE4) {
       r.ResultType = kType3;
     } else if (r.Found4) {
       r.ResultType = kType4;

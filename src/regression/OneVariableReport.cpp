@@ -329,6 +329,11 @@ void OneVariableReport::WriteSummary() {
   ag_ = ag;
   cg_ = cg;
   sebp_ = e.SEBP;
+  likelihood_ = {};
+  if (found == kType2 || found == kType3 || found == kType4) {
+    likelihood_ = BreakpointLikelihoodInterval(context_.Y, context_.X, context_.NrOfData, found,
+                                               bp, e.Xmin, e.Xmax, ConfidencePercent(t));
+  }
 
   // 6. Equations.
   if (found < 2) {
@@ -387,6 +392,12 @@ void OneVariableReport::FillResult(RunResult& r) const {
     r.BreakpointSE = sebp_;
     r.LowerLimit = bpLow_;
     r.UpperLimit = bpHigh_;
+  }
+  r.LikelihoodLower.reset();
+  r.LikelihoodUpper.reset();
+  if (withError && likelihood_.Valid) {
+    r.LikelihoodLower = likelihood_.Lower;
+    r.LikelihoodUpper = likelihood_.Upper;
   }
   r.SlopeBelow = as_;
   r.InterceptBelow = cs_;

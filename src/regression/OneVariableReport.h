@@ -13,6 +13,7 @@
 #include "data/RunResult.h"
 #include "data/TextFile.h"
 #include "data/UserDialogs.h"
+#include "regression/LikelihoodInterval.h"
 #include "regression/SegmentEngine.h"
 
 namespace vornax {
@@ -88,6 +89,7 @@ class OneVariableReport {
   std::string typeText_;
   double as_ = 0, cs_ = 0, ag_ = 0, cg_ = 0;
   double sebp_ = 0;
+  LikelihoodInterval likelihood_;
   std::vector<double> ycalc_;
 };
 

@@ -12,7 +12,8 @@ double SafeSqrt(double v) { return v > 0 ? std::sqrt(v) : 0.0; }
 
 }  // namespace
 
-ReportedLines BuildReportedLines(SegmentEngine& e, double bp, int type, int method) {
+ReportedLines BuildReportedLines(SegmentEngine& e, double bp, int type, int method,
+                                 bool equalizeType6) {
   ReportedLines r;
   const double t = e.ConfidenceT;
   e.AccumulateSegments(bp);
@@ -51,7 +52,7 @@ ReportedLines BuildReportedLines(SegmentEngine& e, double bp, int type, int meth
       }
     }
     const bool sameSign = (e.Slope[1] > 0 && e.Slope[2] > 0) || (e.Slope[1] < 0 && e.Slope[2] < 0);
-    if (sameSign) {
+    if (sameSign && equalizeType6) {
       const double m = SafeSqrt(e.SERC[1] + e.SERC[2]);
       if (std::fabs(e.Slope[1] - e.Slope[2]) < t * m) {
         const double common = e.SERC[1] >= e.SERC[2] ? e.Slope[1] : e.Slope[2];

@@ -17,9 +17,11 @@ struct ReportedLines {
 
 // Recomputes the segments at `bp` and builds the final lines of `type` with `method` (type 1:
 // the single line, and the totals SRYsqT and TotalSxx are taken from it; type 6: insignificant
-// slopes are set to zero and near-equal slopes are made equal). Leaves SSDFinal of those lines in
-// the engine; the error routine is not run.
-ReportedLines BuildReportedLines(SegmentEngine& engine, double bp, int type, int method);
+// slopes are set to zero and, with `equalizeType6`, near-equal slopes are made equal: a variant
+// of the one-variable report only; a stage of two variables keeps the two lines it combines into
+// its planes). Leaves SSDFinal of those lines in the engine; the error routine is not run.
+ReportedLines BuildReportedLines(SegmentEngine& engine, double bp, int type, int method,
+                                 bool equalizeType6 = true);
 
 // Types 3 and 4: the share of the data on one side of the breakpoint and the increase of Y over
 // the level that goes with it, with their standard errors, and the residual spread per segment.

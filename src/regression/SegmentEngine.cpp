@@ -375,12 +375,12 @@ void SegmentEngine::ComputeBreakpointErrors(int typeCode, int method, double bp)
   const long double sDen = (nt - 4) * nt;
   const long double spread = sDen > 0 ? ssdt / sDen : 0;
   SDYbp = static_cast<double>(SafeSqrt(Sq(xavAll - x) * k + spread));
-  // 6. Errors of the two lines at the breakpoint.
+  // 6. Errors of the sloping line at the breakpoint (types 3 and 4).
   SEBP = 0;
   long double e2 = 0, e1 = 0;
-  if ((typeCode == kType2 || typeCode == kType3) && n2 > 2)
+  if (typeCode == kType3 && n2 > 2)
     e2 = SafeSqrt(se2 * se2 * Sq(s2.AvX - x) + ssdt / (n2 * (n2 - 1)));
-  if ((typeCode == kType2 || typeCode == kType4) && n1 > 2)
+  if (typeCode == kType4 && n1 > 2)
     e1 = SafeSqrt(se1 * se1 * Sq(s1.AvX - x) + ssdt / (n1 * (n1 - 1)));
   // 7. Method 1 carries the level of the horizontal segment from the sloping line.
   if (method == 1 && typeCode == kType3) vY1 = e2 * e2;
@@ -388,24 +388,39 @@ void SegmentEngine::ComputeBreakpointErrors(int typeCode, int method, double bp)
 
   long double sebp = 0;
   if (typeCode == kType2) {
-    // 8. Delta method for Xcross = (C2 - C1) / (RC1 - RC2): the intercept difference enters
-    // squared, as every term of a variance must.
-    const long double d = Sq(rc1 - rc2);
-    const long double varRatio = d != 0 ? (varRC1 + varRC2) / (d * d) : kBig;
-    const long double interceptDiff = s2.AvY - s1.AvY + s1.AvX * rc1 - s2.AvX * rc2;
+    // 8. Delta method for the intersection Xcross = (C2 - C1)/(RC1 - RC2) of the two lines,
+    // with the variances and covariances of each line's intercept and slope:
+    //   Var(Xcross) = [Var C1 + Var C2 + 2 Xcross (Cov(C1,RC1) + Cov(C2,RC2))
+    //                  + Xcross^2 (Var RC1 + Var RC2)] / (RC1 - RC2)^2,
+    // Var Cs = s2s/Ns + AvXs^2 Var RCs, Cov(Cs,RCs) = -AvXs Var RCs, s2s = SSDFinal[s]/(Ns - 2).
+    // The numerator is the variance of the two lines' difference at Xcross, so it is formed
+    // about the central points, which keeps all its digits when X lies far from zero. Every term
+    // is in Y units squared and the divisor in (Y/X) squared: SEBP is in X units, and changes
+    // with X only (no quantity in Y units may be compared with it).
+    const long double diff = rc1 - rc2;
+    const long double d = diff * diff;
     const long double invSlopeDiffSq = d != 0 ? 1 / d : kBig;
-    const long double varC1 = rc1 * rc1 * vX1 + s1.AvX * s1.AvX * varRC1 + vY1;
-    const long double varC2 = rc2 * rc2 * vX2 + s2.AvX * s2.AvX * varRC2 + vY2;
-    VarRatioTerm = static_cast<double>(varRatio);
+    auto lineVariance = [](const SegmentStats& s, double ssd) {
+      return s.N > 2 ? ssd / (s.N - 2) : kBig;
+    };
+    const long double s21 = lineVariance(s1, SSDFinal[1]);
+    const long double s22 = lineVariance(s2, SSDFinal[2]);
+    const long double interceptDiff = s2.AvY - s1.AvY + s1.AvX * rc1 - s2.AvX * rc2;
+    // Where the lines cross, measured from the breakpoint (the lines of type 2 meet there).
+    const long double y1 = (x - AnchorX[1]) * rc1 + AnchorY[1];
+    const long double y2 = (x - AnchorX[2]) * rc2 + AnchorY[2];
+    const long double xcross = diff != 0 ? x + (y2 - y1) / diff : x;
+    const long double varC1 = (n1 > 0 ? s21 / n1 : kBig) + s1.AvX * s1.AvX * varRC1;
+    const long double varC2 = (n2 > 0 ? s22 / n2 : kBig) + s2.AvX * s2.AvX * varRC2;
+    VarRatioTerm = static_cast<double>((varRC1 + varRC2) * invSlopeDiffSq);
     InterceptDiff = static_cast<double>(interceptDiff);
     InvSlopeDiffSq = static_cast<double>(invSlopeDiffSq);
     VarC1 = static_cast<double>(varC1);
     VarC2 = static_cast<double>(varC2);
-    const long double v = (varC1 + varC2) * invSlopeDiffSq + varRatio * Sq(interceptDiff);
-    if (v > 0) {
-      sebp = std::sqrt(v);
-      if (e2 > 0 && e2 < sebp) sebp = e2;
-    }
+    const long double numerator = (n1 > 0 ? s21 / n1 : kBig) + varRC1 * Sq(xcross - s1.AvX) +
+                                  (n2 > 0 ? s22 / n2 : kBig) + varRC2 * Sq(xcross - s2.AvX);
+    const long double v = numerator * invSlopeDiffSq;
+    if (v > 0 && d != 0) sebp = std::sqrt(v);
   } else if (typeCode == kType3 || typeCode == kType4) {
     // 9-10. One level segment (h) and one sloping segment (s): type 3 levels off to the left,
     // type 4 to the right, and the two are mirror images of each other.

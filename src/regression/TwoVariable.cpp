@@ -15,6 +15,7 @@
 
 #include "data/TextFile.h"
 #include "regression/AnalysisGuards.h"
+#include "regression/LikelihoodInterval.h"
 #include "regression/TwoVariableReport.h"
 
 namespace vornax {
@@ -65,7 +66,8 @@ class StagePair {
 TwoVariableSection ReportSection(SegmentEngine& e, TwoVariableSection::Kind kind, bool isZ,
                                  int type, int method, double bp, int n,
                                  bool* singleSlopeSignificant = nullptr) {
-  const ReportedLines lines = BuildReportedLines(e, bp, type, method);
+  // The stage's lines are those its planes combine: two parallel lines of type 6 stay as fitted.
+  const ReportedLines lines = BuildReportedLines(e, bp, type, method, false);
   e.ComputeBreakpointErrors(type, method, bp);
   TwoVariableSection s;
   s.Section = kind;
@@ -499,6 +501,24 @@ void FillRunResult(const TwoVariableResult& r, const TwoVariableChoices& choices
         st.LowerLimit = s.BP - choices.ConfidenceT * section.SEBP;
         st.UpperLimit = s.BP + choices.ConfidenceT * section.SEBP;
       }
+      // The likelihood interval on the stage's own data: Y upon the first variable, the first
+      // residuals upon the second. (Made here rather than in the analysis, which the break
+      // test repeats for every shuffle without needing it.)
+      const size_t count = static_cast<size_t>(std::max(r.NrOfData, 0));
+      std::vector<long double> dependent(count);
+      for (size_t i = 0; i < count; ++i) {
+        dependent[i] = withBreak == TwoVariableSection::FirstWith
+                           ? data.YData[i]
+                           : static_cast<long double>(r.FirstResiduals[i]);
+      }
+      const auto& regressor = s.VariableIsZ ? data.ZData : data.XData;
+      const LikelihoodInterval interval = BreakpointLikelihoodInterval(
+          dependent.data(), regressor.data(), r.NrOfData, s.Type, s.BP, s.Min, s.Max,
+          ConfidencePercent(choices.ConfidenceT));
+      if (interval.Valid) {
+        st.LikelihoodLower = interval.Lower;
+        st.LikelihoodUpper = interval.Upper;
+      }
     }
     return st;
   };
@@ -514,6 +534,8 @@ void FillRunResult(const TwoVariableResult& r, const TwoVariableChoices& choices
   out.BreakpointSE = first.BreakpointSE;
   out.LowerLimit = first.LowerLimit;
   out.UpperLimit = first.UpperLimit;
+  out.LikelihoodLower = first.LikelihoodLower;
+  out.LikelihoodUpper = first.LikelihoodUpper;
   out.Plane = {r.As, r.Ag, r.Bs, r.Bg, r.Css, r.Csg, r.Cgs, r.Cgg};
   out.CE = r.OverallCE;
   out.CEChosen = r.OverallCE;

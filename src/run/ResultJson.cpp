@@ -52,7 +52,9 @@ json ResultJsonObject(const RunResult& r, const RunOptions& options, const Resul
     j["breakpoint"] = {{"value", r.Breakpoint},
                        {"standard_error", Optional(r.BreakpointSE)},
                        {"lower_limit", Optional(r.LowerLimit)},
-                       {"upper_limit", Optional(r.UpperLimit)}};
+                       {"upper_limit", Optional(r.UpperLimit)},
+                       {"likelihood_lower", Optional(r.LikelihoodLower)},
+                       {"likelihood_upper", Optional(r.LikelihoodUpper)}};
   } else {
     j["breakpoint"] = nullptr;
   }
@@ -112,7 +114,9 @@ json ResultJsonObject(const RunResult& r, const RunOptions& options, const Resul
                                 ? json{{"value", st.Breakpoint},
                                        {"standard_error", Optional(st.BreakpointSE)},
                                        {"lower_limit", Optional(st.LowerLimit)},
-                                       {"upper_limit", Optional(st.UpperLimit)}}
+                                       {"upper_limit", Optional(st.UpperLimit)},
+                                       {"likelihood_lower", Optional(st.LikelihoodLower)},
+                                       {"likelihood_upper", Optional(st.LikelihoodUpper)}}
                                 : json(nullptr);
       stages.push_back(stage);
     }
@@ -173,6 +177,7 @@ json ResultJsonObject(const RunResult& r, const RunOptions& options, const Resul
     rows.push_back(row);
   }
   j["data"] = rows;
+  j["warnings"] = r.Warnings;
   return j;
 }
 
@@ -200,7 +205,7 @@ std::string ResultJsonLine(const RunResult* result, const RunOptions& options,
   j["group"] = head.Group;
   j["rows_used"] = head.RowsUsed;
   j["rows_left_out"] = head.RowsLeftOut;
-  j["warnings"] = head.Warnings;
+  if (result == nullptr) j["warnings"] = json::array();
   // Text that is not UTF-8 (a group value of an 8-bit table) is replaced, not refused.
   return j.dump(-1, ' ', false, json::error_handler_t::replace) + "\n";
 }

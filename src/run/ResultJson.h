@@ -23,11 +23,10 @@ std::string ResultJsonText(const RunResult& result, const RunOptions& options,
 
 // One line of a file of many runs (JSON Lines): the layout above on one line (`result` null for
 // a run that could not be made), headed by what a single run's file does not need: the group's
-// value, the rows used and left out, the run's warnings, and for a run not made its reason.
+// value, the rows used and left out, and for a run not made its reason.
 struct GroupHead {
   std::string Group;
   size_t RowsUsed = 0, RowsLeftOut = 0;
-  std::vector<std::string> Warnings;
   std::string Reason;
 };
 std::string ResultJsonLine(const RunResult* result, const RunOptions& options,

@@ -1,7 +1,9 @@
 // The plain-words summary of a run's numbers.
 #include "run/ResultSummary.h"
 
+#include <algorithm>
 #include <cmath>
+#include <optional>
 
 #include "data/NumberFormat.h"
 
@@ -36,18 +38,55 @@ std::string Term(double value, const std::string& name, bool first) {
   return (negative ? " - " : " + ") + FormatSignificant(negative ? -value : value, 4) + factor;
 }
 
-// "Breakpoint of X: 80.48, standard error 1.22; 90% confidence limits 78.35 to 82.61".
-std::string BreakpointLine(const std::string& v, double bp, const std::optional<double>& se,
-                           const std::optional<double>& low, const std::optional<double>& high,
-                           int percent) {
-  std::string line = "Breakpoint of " + v + ": " + FormatSignificant(bp, 4);
-  if (!se) return line + " (a step; no standard error for this type)";
-  line += ", standard error " + FormatSignificant(*se, 3);
-  if (low && high) {
-    line += "; " + FormatInt(percent) + "% confidence limits " + FormatSignificant(*low, 4) +
-            " to " + FormatSignificant(*high, 4);
+// The significant digits that show a value to the third significant digit of `width` (at least
+// four): a breakpoint of 1.688E+009 with limits 1.6875E+009 to 1.6882E+009 must print the digits
+// in which the limits differ.
+int DigitsAgainst(double value, double width) {
+  constexpr int kLeast = 4, kMost = 15;
+  if (!(width > 0) || !std::isfinite(width) || value == 0 || !std::isfinite(value)) return kLeast;
+  const int valueExponent = static_cast<int>(std::floor(std::log10(std::fabs(value))));
+  const int widthExponent = static_cast<int>(std::floor(std::log10(width)));
+  return std::clamp(valueExponent - widthExponent + 3, kLeast, kMost);
+}
+
+struct BreakpointNumbers {
+  double bp = 0;
+  std::optional<double> se, low, high, likelihoodLow, likelihoodHigh;
+};
+
+// "Breakpoint of X: 80.48, standard error 1.22; 90% confidence limits 78.35 to 82.61;
+// likelihood interval 77.9 to 83.0".
+std::string BreakpointLine(const std::string& v, const BreakpointNumbers& b, int percent) {
+  // Every value to the third significant digit of the narrower of the two intervals.
+  double width = 0;
+  auto narrower = [&width](const std::optional<double>& low, const std::optional<double>& high) {
+    if (!low || !high) return;
+    const double w = *high - *low;
+    if (w > 0 && (width == 0 || w < width)) width = w;
+  };
+  narrower(b.low, b.high);
+  narrower(b.likelihoodLow, b.likelihoodHigh);
+  auto value = [width](double x) { return FormatSignificant(x, DigitsAgainst(x, width)); };
+  std::string line = "Breakpoint of " + v + ": " + value(b.bp);
+  if (!b.se) return line + " (a step; no standard error for this type)";
+  line += ", standard error " + FormatSignificant(*b.se, 3);
+  if (b.low && b.high) {
+    line += "; " + FormatInt(percent) + "% confidence limits " + value(*b.low) + " to " +
+            value(*b.high);
+  }
+  if (b.likelihoodLow && b.likelihoodHigh) {
+    line += "; likelihood interval " + value(*b.likelihoodLow) + " to " + value(*b.likelihoodHigh);
   }
   return line;
+}
+
+// The information messages of the run, one line each.
+void WarningLines(const RunResult& r, std::vector<std::string>& lines) {
+  for (const std::string& text : r.Warnings) {
+    const size_t start = text.find_first_not_of(' ');
+    if (start == std::string::npos) continue;
+    lines.push_back("Warning: " + text.substr(start));
+  }
 }
 
 // The ANOVA's verdict on each breakpoint row.
@@ -105,8 +144,11 @@ std::vector<std::string> TwoVariableLines(const RunResult& r) {
     if (st.Method > 0) line += " (method " + FormatInt(st.Method) + ")";
     lines.push_back(line);
     if (st.HasBreakpoint) {
-      lines.push_back("  " + BreakpointLine(st.Variable, st.Breakpoint, st.BreakpointSE,
-                                            st.LowerLimit, st.UpperLimit, r.ConfidencePercent));
+      lines.push_back("  " + BreakpointLine(st.Variable,
+                                            {st.Breakpoint, st.BreakpointSE, st.LowerLimit,
+                                             st.UpperLimit, st.LikelihoodLower,
+                                             st.LikelihoodUpper},
+                                            r.ConfidencePercent));
     }
   }
   const std::string a = r.Stages.empty() ? "X" : r.Stages[0].Variable;
@@ -116,16 +158,34 @@ std::vector<std::string> TwoVariableLines(const RunResult& r) {
     lines.push_back(std::string("  ") + when + ": Y = " + Term(av, a, true) + Term(bv, b, false) +
                     Term(cv, "", false));
   };
-  lines.push_back("Planes (below / at or above each breakpoint):");
-  plane((a + " below, " + b + " below").c_str(), p.As, p.Bs, p.Css);
-  plane((a + " below, " + b + " above").c_str(), p.As, p.Bg, p.Csg);
-  plane((a + " above, " + b + " below").c_str(), p.Ag, p.Bs, p.Cgs);
-  plane((a + " above, " + b + " above").c_str(), p.Ag, p.Bg, p.Cgg);
+  // A stage without a breakpoint has one region only (all its data lie at or above the
+  // variable's minimum): no plane is listed for a region below a breakpoint that does not exist.
+  const bool aBroken = !r.Stages.empty() && r.Stages[0].HasBreakpoint;
+  const bool bBroken = r.Stages.size() > 1 && r.Stages[1].HasBreakpoint;
+  if (!aBroken && !bBroken) {
+    lines.push_back("Plane (no breakpoints):");
+    plane("all data", p.Ag, p.Bg, p.Cgg);
+  } else {
+    lines.push_back("Planes (below / at or above each breakpoint):");
+    if (aBroken && bBroken) {
+      plane((a + " below, " + b + " below").c_str(), p.As, p.Bs, p.Css);
+      plane((a + " below, " + b + " above").c_str(), p.As, p.Bg, p.Csg);
+      plane((a + " above, " + b + " below").c_str(), p.Ag, p.Bs, p.Cgs);
+      plane((a + " above, " + b + " above").c_str(), p.Ag, p.Bg, p.Cgg);
+    } else if (aBroken) {
+      plane((a + " below").c_str(), p.As, p.Bg, p.Csg);
+      plane((a + " above").c_str(), p.Ag, p.Bg, p.Cgg);
+    } else {
+      plane((b + " below").c_str(), p.Ag, p.Bs, p.Cgs);
+      plane((b + " above").c_str(), p.Ag, p.Bg, p.Cgg);
+    }
+  }
   lines.push_back("Overall coefficient of explanation: " + FormatFixed(r.CE, 0, 4) +
                   " (the same two stages without breakpoints: " +
                   FormatFixed(r.CEWithoutBreaks, 0, 4) + ")");
   AnovaLines(r, lines);
   BreakTestLines(r, lines);
+  WarningLines(r, lines);
   return lines;
 }
 
@@ -174,6 +234,7 @@ std::vector<std::string> CurveLines(const RunResult& r) {
   lines.push_back("Coefficient of explanation: " + FormatFixed(r.CE, 0, 4) +
                   " (straight line: " + FormatFixed(r.CEStraight, 0, 4) + ")");
   AnovaLines(r, lines);
+  WarningLines(r, lines);
   return lines;
 }
 
@@ -192,7 +253,9 @@ std::vector<std::string> SummaryLines(const RunResult& r) {
   lines.push_back(type);
 
   if (r.HasBreakpoint) {
-    lines.push_back(BreakpointLine(v, r.Breakpoint, r.BreakpointSE, r.LowerLimit, r.UpperLimit,
+    lines.push_back(BreakpointLine(v,
+                                   {r.Breakpoint, r.BreakpointSE, r.LowerLimit, r.UpperLimit,
+                                    r.LikelihoodLower, r.LikelihoodUpper},
                                    r.ConfidencePercent));
   }
 
@@ -231,9 +294,11 @@ std::vector<std::string> SummaryLines(const RunResult& r) {
 
   if (!r.Candidates.empty()) {
     std::string line = "Best accepted coefficient of explanation per type:";
+    // A slope too weak to count makes the single line a horizontal one: type 0 is reported.
+    if (r.Type == 0) line += " 0: " + FormatFixed(0.0, 0, 4) + "*,";
     for (const CandidateResult& c : r.Candidates) {
       line += " " + FormatInt(c.Type) + ": " + (c.Accepted ? FormatFixed(c.CE, 0, 4) : "-");
-      if (c.Type == r.Type || (r.Type == 0 && c.Type == 1)) line += "*";
+      if (c.Type == r.Type) line += "*";
       if (c.Type != r.Candidates.back().Type) line += ",";
     }
     lines.push_back(line);
@@ -241,6 +306,7 @@ std::vector<std::string> SummaryLines(const RunResult& r) {
   }
 
   BreakTestLines(r, lines);
+  WarningLines(r, lines);
   return lines;
 }
 

@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <string>
+#include <vector>
 
 #include "anova/Anova.h"
 #include "curves/PolynomialCurves.h"
@@ -73,7 +75,40 @@ void RunSCurves(const AnalysisTable& analyses, TDMVornax& data, RunOptions& opti
   Run(analyses, Analysis::Fisk, data, options, dialogs);
 }
 
+// Passes everything on and keeps the texts of the messages shown, so that the run's result can
+// list the warnings its reader would otherwise only have seen in a box.
+class MessageKeeper final : public UserDialogs {
+ public:
+  explicit MessageKeeper(UserDialogs& inner) : inner_(inner) {}
+  void ShowMessage(const std::string& text) override {
+    messages_.push_back(text);
+    inner_.ShowMessage(text);
+  }
+  bool AskYesNo(const std::string& question) override { return inner_.AskYesNo(question); }
+  void ShowProgress() override { inner_.ShowProgress(); }
+  void AddProgress(const std::string& line) override { inner_.AddProgress(line); }
+  void HideProgress() override { inner_.HideProgress(); }
+  void Pause(int milliseconds) override { inner_.Pause(milliseconds); }
+  const std::vector<std::string>& Messages() const { return messages_; }
+
+ private:
+  UserDialogs& inner_;
+  std::vector<std::string> messages_;
+};
+
+void RunChosenAnalysis(TDMVornax& data, RunOptions& options, UserDialogs& dialogs,
+                       char& decimalSeparator, const AnalysisTable& analyses);
+
 }  // namespace
+
+void RunAnalysis(TDMVornax& data, RunOptions& options, UserDialogs& dialogs,
+                 char& decimalSeparator, const AnalysisTable& analyses) {
+  MessageKeeper keeper(dialogs);
+  RunChosenAnalysis(data, options, keeper, decimalSeparator, analyses);
+  // A run that went through to its result showed information messages only (a refusal leaves
+  // no valid result); they travel with the numbers.
+  if (data.Result.Valid) data.Result.Warnings = keeper.Messages();
+}
 
 AnalysisTable DefaultAnalysisTable() {
   AnalysisTable t;
@@ -92,8 +127,10 @@ AnalysisTable DefaultAnalysisTable() {
   return t;
 }
 
-void RunAnalysis(TDMVornax& data, RunOptions& options, UserDialogs& dialogs,
-                 char& decimalSeparator, const AnalysisTable& analyses) {
+namespace {
+
+void RunChosenAnalysis(TDMVornax& data, RunOptions& options, UserDialogs& dialogs,
+                       char& decimalSeparator, const AnalysisTable& analyses) {
   dialogs.ShowProgress();
   dialogs.AddProgress(" Saving data .....");
   dialogs.Pause(500);
@@ -177,5 +214,7 @@ void RunAnalysis(TDMVornax& data, RunOptions& options, UserDialogs& dialogs,
   dialogs.AddProgress(" Finalizing ....");
   dialogs.Pause(500);
 }
+
+}  // namespace
 
 }  // namespace vornax

@@ -144,12 +144,22 @@ TEST_F(AnovaRun, SecondDegreeOfFreedomWidthFollowsN) {
 }
 
 TEST_F(AnovaRun, SeveralValuesOnALineReadTheFirst) {
-  // Both thresholds of a partial regression that found two horizontal stretches.
-  WriteVar({" 1", "   20", " 5.000000000000000E+002", " 2.000000000000000E+002",
-            "      12.500      14.250", " 1.200000000000000E+002"});
-  options_.FoundType = 3;
-  options_.ConfidenceT = 2.5;
-  EXPECT_EQ(Segmented(), Golden("anova_type3.txt"));
+  // Both thresholds of a partial regression that found two horizontal stretches: apart by
+  // blanks, or (as older files have them) a negative value filling its 22 places right after
+  // the first, which is then read by position.
+  for (const char* thresholds :
+       {"      12.500      14.250", "-7.80550000000000E+001 -6.18300000000000E+001",
+        "-7.80550000000000E+001-6.18300000000000E+001",
+        " 7.80550000000000E+001-6.18300000000000E+001"}) {
+    SCOPED_TRACE(thresholds);
+    dialogs_.events.clear();
+    WriteVar({" 1", "   20", " 5.000000000000000E+002", " 2.000000000000000E+002", thresholds,
+              " 1.200000000000000E+002"});
+    options_.FoundType = 3;
+    options_.ConfidenceT = 2.5;
+    EXPECT_EQ(Segmented(), Golden("anova_type3.txt"));
+    EXPECT_TRUE(dialogs_.Messages().empty());
+  }
 }
 
 TEST(AnovaRows, SignificanceIsPrintedBetweenPointOneAndNinetyNinePointNine) {

@@ -6,11 +6,13 @@
 
 #include <cmath>
 #include <filesystem>
+#include <sstream>
 #include <string>
 #include <vector>
 
 #include "curves/CurveTestSupport.h"
 #include "curves/PowerCurve.h"
+#include "data/GraphDataReader.h"
 
 namespace vornax {
 namespace {
@@ -273,6 +275,47 @@ void LoadGoldenCubic(CurveRun& run) {
                 test::Wobble()[static_cast<size_t>(i)]);
   }
   run.Load(y, x);
+}
+
+TEST(PolynomialCurves, LargeValuesKeepTheirFieldsApart) {
+  // Y up to about 300,000: the confidence table's values fill their ten places, yet each row
+  // still reads as six fields, and the program reads its own report back for the graph.
+  struct Case {
+    const char* name;
+    void (*run)(TDMVornax&, RunOptions&, UserDialogs&);
+  };
+  for (const Case& c : {Case{"cubic", RunCubicCurve}, Case{"quadratic", RunQuadraticCurve}}) {
+    SCOPED_TRACE(c.name);
+    CurveRun run;
+    std::vector<double> x = Range(0, 100, 5), y;
+    for (size_t i = 0; i < x.size(); ++i) {
+      y.push_back(30 * x[i] * x[i] + 500 * test::Wobble()[i] * x[i]);
+    }
+    run.Load(y, x);
+    c.run(run.data, run.options, run.dialogs);
+    const auto out = run.Out();
+    size_t rows = 0;
+    bool table = false;
+    for (const std::string& line : out) {
+      if (line == " #") table = false;
+      if (table) {
+        std::istringstream fields(line);
+        std::vector<std::string> tokens;
+        for (std::string t; fields >> t;) tokens.push_back(t);
+        EXPECT_EQ(tokens.size(), 6u) << line;
+        ++rows;
+      }
+      if (line.rfind("- - -", 0) == 0) {
+        EXPECT_EQ(line, "- - - - - - - - - - - - - - - - - - - - - - - - - - - - - -");
+        table = true;
+      }
+    }
+    EXPECT_EQ(rows, x.size());
+    GraphData graph;
+    ASSERT_EQ(ParseCurveGraphData(out, graph), GraphReadStatus::Ok);
+    EXPECT_EQ(graph.NrOfRows, static_cast<int32_t>(x.size()));
+    EXPECT_GT(graph.GraphYcalc.back(), 250000);
+  }
 }
 
 TEST(PolynomialGolden, QuadraticWithExponentSearch) {

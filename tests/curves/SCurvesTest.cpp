@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -109,6 +110,53 @@ TEST(SCurves, TheFiskCurveIsMirroredForRisingY) {
   EXPECT_TRUE(r.Increasing);
   EXPECT_LT(r.Rows.front().Ycalc, r.Rows.back().Ycalc);
   EXPECT_GT(r.CurveExplCoeff, 0.95);
+}
+
+// The number after `key` in `line` (0 when the key is not there).
+double NumberAfter(const std::string& line, const std::string& key) {
+  const size_t at = line.find(key);
+  return at == std::string::npos ? 0 : std::stod(line.substr(at + key.size()));
+}
+
+TEST(SCurves, ThePrintedFiskEquationReproducesItsTable) {
+  // Whichever way Y runs, C/[1+{(X-D)/A}^B] with the printed C, D, A and B gives the table's
+  // Ycalc (to the rounding of the printed parameters).
+  struct Case {
+    const char* name;
+    void (*load)(TDMVornax&);
+  };
+  for (const Case& c : {Case{"falling", LoadFalling}, Case{"rising, shifted", LoadRisingShifted}}) {
+    SCOPED_TRACE(c.name);
+    CurveRun run;
+    c.load(run.data);
+    run.options.SCurveFinalRun = true;
+    RunFiskCurve(run.data, run.options, run.dialogs);
+    const std::vector<std::string> out = run.Out();
+    double cc = 0, d = 0, a = 0, b = 0;
+    bool shifted = false;
+    size_t table = 0;
+    for (size_t i = 0; i < out.size(); ++i) {
+      if (out[i].find("Yc = C/[1+") != std::string::npos) {
+        cc = NumberAfter(out[i], "C = ");
+        shifted = out[i].find("D =") != std::string::npos;
+        d = shifted ? NumberAfter(out[i], "D =") : 0;
+        a = NumberAfter(out.at(i + 1), "A = ");
+        b = NumberAfter(out.at(i + 1), "B = ");
+      }
+      if (out[i].rfind("- - -", 0) == 0) table = i + 1;
+    }
+    ASSERT_GT(cc, 0);
+    ASSERT_GT(table, 0u);
+    int rows = 0;
+    for (size_t i = table; i < out.size() && out[i] != " #"; ++i, ++rows) {
+      std::istringstream row(out[i]);
+      double serial = 0, x = 0, y = 0, ycalc = 0;
+      row >> serial >> x >> y >> ycalc;
+      const double base = shifted ? x - d : x;
+      EXPECT_NEAR(cc / (1 + std::pow(base / a, b)), ycalc, 0.01 * cc) << out[i];
+    }
+    EXPECT_EQ(rows, 15);
+  }
 }
 
 TEST(SCurves, TheFinalFiskRunTakesThePointOfTheComparisonOnlyForTheSameData) {

@@ -125,11 +125,17 @@ def confidence(p, W, ycalc, ssd, ln):
 
 
 def table(rows, column_line):
-    out = [" " * 30 + " " * 11 + "90% Confidence limits", column_line, "- " * 25]
+    out = [" " * 30 + " " * 11 + "90% Confidence limits", column_line, "- " * 29 + "-"]
     for r in rows:
-        out.append(fint(r[0], 9) + "".join(ffix(v, 10, 3) for v in r[1:]))
+        out.append(fint(r[0], 9) + "".join(field(v) for v in r[1:]))
     out.append(" #")
     return out
+
+
+def field(v):
+    """A value of the confidence table: ten places, and a blank before it when it fills them."""
+    text = ffix(v, 10, 3)
+    return text if text.startswith(" ") else " " + text
 
 
 def column_line(z):

@@ -194,10 +194,10 @@ def fisk(ys, xs, z, title1, title2):
     r, t, i = point
     a, b, c = D(0.05 * i), D(0.05 * t), D(float(ymax) * (0.5 + 0.05 * r))
     base = p["Base"]
-    ycalc = []
-    for x in base:
-        yc = c / (1 + (x / a) ** b)
-        ycalc.append(c - yc if increasing else yc)
+    # Rising data: the curve C - C/[1+(X/A)^b] is printed and used as C/[1+(X/A)^B], B = -b.
+    if increasing:
+        b = -b
+    ycalc = [c / (1 + (x / a) ** b) for x in base]
     ssd = sum((y - yc) ** 2 for y, yc in zip(Y, ycalc))
     ce = 1 - ssd / p["Syy"]
     ln = line(Y, base)

@@ -358,38 +358,49 @@ void SetTwoSegments(SegmentEngine& e) {
   e.TotalSxx = 200;
 }
 
-TEST(BreakpointErrors, TypeTwoUsesTheSquaredInterceptDifference) {
-  // Xcross = (C2 - C1)/(RC1 - RC2) with C2 - C1 = 12, RC1 = 1, RC2 = -0.5:
-  // V = (VarC1 + VarC2)/2.25 + (VarRC1 + VarRC2)/2.25^2 * 12^2.
+TEST(BreakpointErrors, TypeTwoIsTheCrossingOfTheTwoLinesInXUnits) {
+  // Lines through the central points (2, 3) and (8, 9) with slopes 1 and -0.5 cross at
+  // Xcross = (C2 - C1)/(RC1 - RC2) = (13 - 1)/1.5 = 8. With s1^2 = 4/8, s2^2 = 6/10,
+  // VarRC1 = 4/240, VarRC2 = 6/500 the delta method gives
+  //   Var = [s1^2/10 + VarRC1 (8 - 2)^2 + s2^2/12 + VarRC2 (8 - 8)^2] / 1.5^2 = 0.7 / 2.25,
+  // the same for any breakpoint at which the error routine is called, and never lowered to a
+  // line error (a quantity in Y units).
+  for (double bp : {30.0, 5.0}) {
+    SCOPED_TRACE(bp);
+    SegmentEngine e;
+    SetTwoSegments(e);
+    e.Slope[1] = 1;
+    e.Slope[2] = -0.5;
+    e.AnchorX[1] = 2;
+    e.AnchorY[1] = 3;
+    e.AnchorX[2] = 8;
+    e.AnchorY[2] = 9;
+    e.ComputeBreakpointErrors(kType2, 1, bp);
+    EXPECT_NEAR(e.VarRC[1], 4.0 / 240, 1e-15);
+    EXPECT_NEAR(e.VarRC[2], 6.0 / 500, 1e-15);
+    EXPECT_NEAR(e.SERC[1], 0.12909944487358055, 1e-15);
+    EXPECT_NEAR(e.SERC[2], 0.10954451150103323, 1e-15);
+    EXPECT_NEAR(e.SEDiffSlopes, std::sqrt(4.0 / 240 + 6.0 / 500), 1e-15);
+    EXPECT_EQ(e.InterceptDiff, 12);
+    EXPECT_NEAR(e.InvSlopeDiffSq, 1 / 2.25, 1e-15);
+    // Var C1 = 0.5/10 + 2^2 * 4/240, Var C2 = 0.6/12 + 8^2 * 6/500.
+    EXPECT_NEAR(e.VarC1, 0.05 + 4 * 4.0 / 240, 1e-15);
+    EXPECT_NEAR(e.VarC2, 0.05 + 64 * 6.0 / 500, 1e-15);
+    EXPECT_NEAR(e.VarRatioTerm, (4.0 / 240 + 6.0 / 500) / 2.25, 1e-15);
+    EXPECT_NEAR(e.SEBP, std::sqrt(0.7 / 2.25), 1e-14);
+    EXPECT_EQ(e.SSDt, 10);
+    EXPECT_NEAR(e.XavAll, 5.2727272727272725, 1e-15);
+  }
+}
+
+TEST(BreakpointErrors, TypeTwoSpreadAtTheBreakpoint) {
   SegmentEngine e;
   SetTwoSegments(e);
   e.Slope[1] = 1;
   e.Slope[2] = -0.5;
   e.ComputeBreakpointErrors(kType2, 1, 30);
-  EXPECT_NEAR(e.VarRC[1], 4.0 / 240, 1e-15);
-  EXPECT_NEAR(e.VarRC[2], 6.0 / 500, 1e-15);
-  EXPECT_NEAR(e.SERC[1], 0.12909944487358055, 1e-15);
-  EXPECT_NEAR(e.SERC[2], 0.10954451150103323, 1e-15);
-  EXPECT_NEAR(e.SEDiffSlopes, std::sqrt(4.0 / 240 + 6.0 / 500), 1e-15);
-  EXPECT_EQ(e.InterceptDiff, 12);  // kept unsquared for whoever reads it
-  EXPECT_NEAR(e.VarRatioTerm, 0.0056625514403292184, 1e-15);
-  EXPECT_NEAR(e.InvSlopeDiffSq, 1 / 2.25, 1e-15);
-  EXPECT_NEAR(e.VarC1, 0.6222222222222222, 1e-14);
-  EXPECT_NEAR(e.VarC2, 1.1657272727272727, 1e-14);
-  // e2 = 2.4256 at x = 30 is larger, so it does not lower the result. (Unsquared: 0.9288.)
-  EXPECT_NEAR(e.SEBP, 1.2688780979215304, 1e-13);
-  EXPECT_EQ(e.SSDt, 10);
-  EXPECT_NEAR(e.XavAll, 5.2727272727272725, 1e-15);
   EXPECT_NEAR(e.SDYbp, 1.312894306505705, 1e-13);
-}
-
-TEST(BreakpointErrors, TypeTwoIsLoweredToTheLineError) {
-  SegmentEngine e;
-  SetTwoSegments(e);
-  e.Slope[1] = 1;
-  e.Slope[2] = -0.5;
   e.ComputeBreakpointErrors(kType2, 1, 5);
-  EXPECT_NEAR(e.SEBP, 0.42866954143906205, 1e-13);  // e2 at x = 5
   EXPECT_NEAR(e.SDYbp, 0.15955919535637295, 1e-13);
 }
 
@@ -413,7 +424,7 @@ TEST(BreakpointErrors, ASlopeVarianceBeyondDoublesStaysFinite) {
 }
 
 TEST(BreakpointErrors, TwoDataSetsLeftUseTheSubstitutes) {
-  // N1 = 2: vX1 = 1,000,000 and VarRC1 = 1,000,000, while vY1 = Syy1/(2*1) = 4.
+  // N1 = 2: VarRC1 = 1,000,000, and so is the residual variance of line 1.
   SegmentEngine e;
   SetTwoSegments(e);
   e.Stats[1].N = 2;
@@ -424,7 +435,8 @@ TEST(BreakpointErrors, TwoDataSetsLeftUseTheSubstitutes) {
   e.ComputeBreakpointErrors(kType2, 1, 5);
   EXPECT_EQ(e.VarRC[1], 1e6);
   EXPECT_EQ(e.SERC[1], 1000);
-  EXPECT_EQ(e.VarC1, 0.25 * 1e6 + 4);
+  // The line's residual variance takes the substitute too: 1,000,000 / N1.
+  EXPECT_EQ(e.VarC1, 1e6 / 2);
 }
 
 TEST(BreakpointErrors, TypeThree) {

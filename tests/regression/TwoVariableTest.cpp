@@ -7,6 +7,7 @@
 
 #include <cmath>
 #include <functional>
+#include <random>
 #include <vector>
 
 namespace vornax {
@@ -279,6 +280,50 @@ TEST(TwoVariable, TooFewDataOrNoVariationAreRefused) {
   EXPECT_EQ(AnalyseTwoVariables(y, flat, z, 4, {}, carry, r).value_or(""), noVariation);
   EXPECT_EQ(AnalyseTwoVariables(y, x, flat, 4, {}, carry, r).value_or(""), noVariation);
   EXPECT_FALSE(AnalyseTwoVariables(y, x, z, 3, {}, carry, r).has_value());
+}
+
+}  // namespace
+}  // namespace vornax
+
+namespace vornax {
+namespace {
+
+TEST(TwoVariableStages, ATypeSixStageKeepsTheLinesOfItsPlanes) {
+  // Y jumps down by 50 at X = 50 on two lines of slope about 1, plus 0.3 Z and noise: the first
+  // stage is type 6 with nearly equal slopes. The stage's table, its residuals and the planes
+  // all use the two fitted lines; the one-variable report's parallel variant does not apply.
+  std::mt19937_64 random(6);
+  std::normal_distribution<double> noise(0, 0.5);
+  std::uniform_real_distribution<double> spread(0, 10);
+  std::vector<long double> x, y, z;
+  for (int i = 0; i < 100; ++i) {
+    const double xv = i, zv = spread(random);
+    x.push_back(xv);
+    z.push_back(zv);
+    y.push_back((xv < 50 ? xv : xv - 50) + 0.3 * zv + noise(random));
+  }
+  RegressionCarryOver carry;
+  TwoVariableResult r;
+  ASSERT_FALSE(AnalyseTwoVariables(y.data(), x.data(), z.data(), 100, {}, carry, r).has_value());
+  ASSERT_EQ(r.SequenceNr, 1);
+  ASSERT_EQ(r.First.Type, 6);
+  const TwoVariableSection* with = nullptr;
+  for (const TwoVariableSection& s : r.Sections) {
+    if (s.Section == TwoVariableSection::FirstWith) with = &s;
+  }
+  ASSERT_NE(with, nullptr);
+  EXPECT_NE(with->Slope[1], with->Slope[2]);
+  EXPECT_DOUBLE_EQ(with->Slope[1], r.As);
+  EXPECT_DOUBLE_EQ(with->Slope[2], r.Ag);
+  // The first residuals are Y less those very lines.
+  for (size_t i = 0; i < x.size(); i += 7) {
+    const size_t s = x[i] < r.First.BP ? 1 : 2;
+    const double line = with->AnchorY[s] + (static_cast<double>(x[i]) - with->AnchorX[s]) *
+                                               with->Slope[s];
+    EXPECT_NEAR(r.FirstResiduals[i], static_cast<double>(y[i]) - line, 1e-9) << i;
+  }
+  // Hence the breaks explain no less than the lines without them.
+  EXPECT_GE(r.OverallCE, 1 - r.SSLine2 / r.SST);
 }
 
 }  // namespace

@@ -104,6 +104,34 @@ TEST(PartialRun, TheVarianceFileBecomesTheSegmentedAnovaTable) {
   EXPECT_NE(json.find("\"three_piece\": null"), std::string::npos);
 }
 
+TEST(PartialRun, NegativeThresholdsOfBothEndsReachTheAnovaTable) {
+  // Level at 5 up to X = -85, rising to 15 at X = -65, level beyond: both thresholds are
+  // negative and fill all places of their fields in the variance file, which its own ANOVA
+  // must still read.
+  PartialDispatch d;
+  std::vector<double> y, x;
+  const double wobble[] = {0.03, -0.02, 0.01, -0.04, 0.025, 0.0, -0.015};
+  for (int i = 0; i < 50; ++i) {
+    x.push_back(i - 100.0);
+    const double base = i <= 15 ? 5 : i <= 35 ? 5 + 0.5 * (i - 15) : 15;
+    y.push_back(base + wobble[i % 7]);
+  }
+  d.Load(y, x);
+  d.Run();
+  ASSERT_FALSE(d.options.AnalysisFailed);
+  EXPECT_TRUE(d.dialogs.Messages().empty()) << d.dialogs.Messages().front();
+  EXPECT_TRUE(d.Progressed(" Anova table ...."));
+  const RunResult& r = d.data.Result;
+  ASSERT_TRUE(r.LevelStretch.has_value());
+  ASSERT_TRUE(r.LevelStretch->ThreePiece);
+  EXPECT_LT(r.LevelStretch->ThresholdLow, -80);
+  EXPECT_LT(r.LevelStretch->ThresholdHigh, -60);
+  const std::vector<std::string> table = test::ReadLines(d.dir / "run.var");
+  ASSERT_FALSE(table.empty());
+  EXPECT_EQ(table[0].substr(0, 44), " Variance Analysis, ANOVA table, Regression ");
+  EXPECT_FALSE(r.Anova.empty());
+}
+
 TEST(PartialRun, NoVariationInXStopsBeforeTheAnova) {
   PartialDispatch d;
   std::vector<double> y, x;

@@ -259,3 +259,44 @@ TEST(RunAnalysis, EveryAnalysisHasANameForItsMessage) {
 
 }  // namespace
 }  // namespace vornax
+
+namespace vornax {
+namespace {
+
+TEST(RunAnalysis, TheMessagesOfARunTravelWithItsNumbers) {
+  // Each analysis shows one message. A run that reaches its result keeps every message in
+  // order (the box was still shown); a refused run keeps none, as it has no result to carry.
+  struct Case {
+    const char* name;
+    bool refuse;
+    std::vector<std::string> warnings;
+  };
+  for (const Case& c :
+       {Case{"clean", false, {" The left limit is low.", "Low significance."}},
+        Case{"refused", true, {}}}) {
+    SCOPED_TRACE(c.name);
+    test::TempDir dir;
+    TDMVornax data;
+    data.Resize(12);
+    data.FileName = (dir / "d.inp").string();
+    RunOptions options;
+    RecordingDialogs dialogs;
+    char separator = ',';
+    AnalysisTable table = DefaultAnalysisTable();
+    table[Analysis::OneVariable].Entry = [&](TDMVornax& d, RunOptions& o, UserDialogs& u) {
+      u.ShowMessage(" The left limit is low.");
+      o.AnalysisFailed = c.refuse;
+      d.Result.Valid = !c.refuse;
+    };
+    table[Analysis::SegmentedAnova].Entry = [](TDMVornax&, RunOptions&, UserDialogs& u) {
+      u.ShowMessage("Low significance.");
+    };
+    data.Result.Warnings = {"left over from an earlier run"};
+    RunAnalysis(data, options, dialogs, separator, table);
+    EXPECT_EQ(data.Result.Warnings, c.warnings);
+    EXPECT_EQ(dialogs.Texts(RecordingDialogs::Event::Message).front(), " The left limit is low.");
+  }
+}
+
+}  // namespace
+}  // namespace vornax

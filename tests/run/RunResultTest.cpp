@@ -101,7 +101,7 @@ TEST(RunResult, SummaryInPlainWords) {
   const auto lines = SummaryLines(r);
   ASSERT_EQ(lines.size(), 8u);
   EXPECT_EQ(lines[0], "Function type 3: first a horizontal segment, then sloping (method 2)");
-  EXPECT_EQ(lines[1].substr(0, 49), "Breakpoint of X: 15.08, standard error 1.58; 90% ");
+  EXPECT_EQ(lines[1].substr(0, 50), "Breakpoint of X: 15.080, standard error 1.58; 90% ");
   EXPECT_EQ(lines[2], "Y = 0*X + 10.00 when X < breakpoint; Y = -0.8071*X + 22.17 from there on");
   EXPECT_EQ(lines[3].substr(0, 35), "Coefficient of explanation: 0.9988 ");
   EXPECT_EQ(lines[4].substr(0, 69),
@@ -165,6 +165,13 @@ TEST(RunResult, JsonHoldsTheReportNumbers) {
   // Full precision: the JSON numbers read back as the very doubles of the result.
   EXPECT_EQ(j["breakpoint"]["value"].get<double>(), r.Breakpoint);
   EXPECT_EQ(j["explanation"]["ce"].get<double>(), r.CE);
+  // The likelihood interval beside the limits; it holds the breakpoint.
+  ASSERT_TRUE(r.LikelihoodLower && r.LikelihoodUpper);
+  EXPECT_EQ(j["breakpoint"]["likelihood_lower"].get<double>(), *r.LikelihoodLower);
+  EXPECT_EQ(j["breakpoint"]["likelihood_upper"].get<double>(), *r.LikelihoodUpper);
+  EXPECT_LE(*r.LikelihoodLower, r.Breakpoint);
+  EXPECT_GE(*r.LikelihoodUpper, r.Breakpoint);
+  EXPECT_TRUE(j["warnings"].empty());
 }
 
 TEST(RunResult, ARefusedRunLeavesNoNumbers) {
@@ -239,6 +246,18 @@ TEST(RunResult, TwoVariableRunInNumbersAndWords) {
   EXPECT_EQ(lines[0], "Sequence 1: Y upon X first, then the residuals upon Z");
   EXPECT_EQ(lines[1], "First stage (X): type 3, first a horizontal segment, then sloping (method 1)");
   EXPECT_EQ(lines[2].substr(0, 28), "  Breakpoint of X: 40.00, st");
+  // The likelihood intervals of the stages: the first (Z acting as noise on X's data at 10
+  // apart) holds 40 between its neighbours; the second fits its residuals exactly, so its
+  // interval shrinks to 30.
+  ASSERT_TRUE(r.Stages[0].LikelihoodLower && r.Stages[0].LikelihoodUpper);
+  EXPECT_GT(*r.Stages[0].LikelihoodLower, 30);
+  EXPECT_LE(*r.Stages[0].LikelihoodLower, 40);
+  EXPECT_GE(*r.Stages[0].LikelihoodUpper, 40);
+  EXPECT_LT(*r.Stages[0].LikelihoodUpper, 50);
+  EXPECT_EQ(r.LikelihoodLower, r.Stages[0].LikelihoodLower);
+  ASSERT_TRUE(r.Stages[1].LikelihoodLower && r.Stages[1].LikelihoodUpper);
+  EXPECT_NEAR(*r.Stages[1].LikelihoodLower, 30, 1e-6);
+  EXPECT_NEAR(*r.Stages[1].LikelihoodUpper, 30, 1e-6);
   EXPECT_EQ(lines[3], "Second stage (Z): type 4, first a sloping segment, then horizontal (method 1)");
   EXPECT_EQ(lines[5], "Planes (below / at or above each breakpoint):");
   EXPECT_EQ(lines[6], "  X below, Z below: Y = 0*X + 0.2000*Z + 10.00");

@@ -183,9 +183,9 @@ class Reference:
         X = Fr(x)
         sebp = 0.0
         e2 = (fsqrt(Fr(self.serc[2]) ** 2 * (s2.avx - X) ** 2 + ssdt / (n2 * (n2 - 1)))
-              if code in (2, 3) and n2 > 2 else 0.0)
+              if code == 3 and n2 > 2 else 0.0)
         e1 = (fsqrt(Fr(self.serc[1]) ** 2 * (s1.avx - X) ** 2 + ssdt / (n1 * (n1 - 1)))
-              if code in (2, 4) and n1 > 2 else 0.0)
+              if code == 4 and n1 > 2 else 0.0)
         if method == 1:
             if code == 3:
                 vy1 = e2 * e2
@@ -193,23 +193,19 @@ class Reference:
                 vy2 = e1 * e1
         rc1, rc2 = float(ln.slope[1]), float(ln.slope[2])
         if code == 2:
-            d = (ln.slope[1] - ln.slope[2]) ** 2
-            if d != 0:
-                var_ratio = (self.varrc[1] + self.varrc[2]) / float(d * d)
-                inv_sd = 1.0 / float(d)
-            else:
-                var_ratio = big
-                inv_sd = big
-            idiff = float(s2.avy - s1.avy + s1.avx * ln.slope[1] - s2.avx * ln.slope[2])
-            varc1 = rc1 * rc1 * vx1 + float(s1.avx) ** 2 * self.varrc[1] + vy1
-            varc2 = rc2 * rc2 * vx2 + float(s2.avx) ** 2 * self.varrc[2] + vy2
-            v = (varc1 + varc2) * inv_sd + var_ratio * idiff * idiff
-            if v > 0:
-                sebp = math.sqrt(v)
-                if 0 < e2 < sebp:
-                    sebp = e2
-            else:
-                sebp = 0.0
+            # Delta method for the crossing of the two lines: the variance of the lines'
+            # difference at the crossing over the squared slope difference (X units).
+            diff = ln.slope[1] - ln.slope[2]
+            if diff != 0:
+                y1 = (X - Fr(ln.ax[1])) * ln.slope[1] + Fr(ln.ay[1])
+                y2 = (X - Fr(ln.ax[2])) * ln.slope[2] + Fr(ln.ay[2])
+                xc = X + (y2 - y1) / diff
+                s21 = ssd[1] / (n1 - 2) if n1 > 2 else big
+                s22 = ssd[2] / (n2 - 2) if n2 > 2 else big
+                num = (Fr(s21) / n1 + Fr(self.varrc[1]) * (xc - s1.avx) ** 2 +
+                       Fr(s22) / n2 + Fr(self.varrc[2]) * (xc - s2.avx) ** 2)
+                v = float(num / (diff * diff))
+                sebp = math.sqrt(v) if v > 0 else 0.0
         elif code == 3:
             div = float(s2.rc) - self.serc[2]
             xc = float(s2.avx) + float(s1.avy - s2.avy) / div if div != 0 else big

@@ -1,0 +1,178 @@
+// The likelihood interval of a breakpoint, and the F quantile it is cut at.
+#include "regression/LikelihoodInterval.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <vector>
+
+#include "regression/SegmentEngine.h"
+
+namespace vornax {
+namespace {
+
+// The continued fraction of the regularized incomplete beta function (modified Lentz), which
+// converges quickly for x < (a + 1)/(a + b + 2).
+double BetaFraction(double a, double b, double x) {
+  constexpr double kTiny = 1e-300;
+  double c = 1, d = 1 - (a + b) * x / (a + 1);
+  if (std::fabs(d) < kTiny) d = kTiny;
+  d = 1 / d;
+  double h = d;
+  for (int m = 1; m <= 1000; ++m) {
+    const double m2 = 2.0 * m;
+    double aa = m * (b - m) * x / ((a + m2 - 1) * (a + m2));
+    d = 1 + aa * d;
+    if (std::fabs(d) < kTiny) d = kTiny;
+    c = 1 + aa / c;
+    if (std::fabs(c) < kTiny) c = kTiny;
+    d = 1 / d;
+    h *= d * c;
+    aa = -(a + m) * (a + b + m) * x / ((a + m2) * (a + m2 + 1));
+    d = 1 + aa * d;
+    if (std::fabs(d) < kTiny) d = kTiny;
+    c = 1 + aa / c;
+    if (std::fabs(c) < kTiny) c = kTiny;
+    d = 1 / d;
+    const double step = d * c;
+    h *= step;
+    if (std::fabs(step - 1) < 1e-15) break;
+  }
+  return h;
+}
+
+// I_x(a, b), the regularized incomplete beta function.
+double IncompleteBeta(double a, double b, double x) {
+  if (x <= 0) return 0;
+  if (x >= 1) return 1;
+  const double front = std::exp(std::lgamma(a + b) - std::lgamma(a) - std::lgamma(b) +
+                                a * std::log(x) + b * std::log1p(-x));
+  if (x < (a + 1) / (a + b + 2)) return front * BetaFraction(a, b, x) / a;
+  return 1 - front * BetaFraction(b, a, 1 - x) / b;
+}
+
+}  // namespace
+
+double FOneQuantile(int df2, double probability) {
+  if (df2 < 1 || !(probability > 0 && probability < 1)) return 0;
+  // P(F <= f) = I_u(1/2, df2/2) with u = f/(f + df2), which rises with u: bisect on u.
+  const double half = df2 / 2.0;
+  double lo = 0, hi = 1;
+  for (int i = 0; i < 200 && hi - lo > 1e-17; ++i) {
+    const double mid = (lo + hi) / 2;
+    if (IncompleteBeta(0.5, half, mid) < probability) lo = mid;
+    else hi = mid;
+  }
+  const double u = (lo + hi) / 2;
+  return df2 * u / (1 - u);
+}
+
+int FittedParameters(int type) {
+  switch (type) {
+    case kType2: return 4;
+    case kType3:
+    case kType4: return 3;
+    default: return 0;
+  }
+}
+
+double JoinedLinesResidual(const long double* y, const long double* x, int n, int type,
+                           double bp) {
+  const double nan = std::numeric_limits<double>::quiet_NaN();
+  const long double b = bp;
+  // The columns besides the level: type 2 X and the rise beyond bp, type 3 the rise beyond bp,
+  // type 4 the run up to bp. Measured from bp, so that X far from zero keeps its digits.
+  auto columns = [&](int i, long double& u, long double& v) {
+    const long double d = x[i] - b;
+    if (type == kType2) {
+      u = d;
+      v = d > 0 ? d : 0;
+    } else {
+      u = type == kType3 ? (d > 0 ? d : 0) : (d < 0 ? d : 0);
+      v = 0;
+    }
+  };
+  int below = 0;
+  long double su = 0, sv = 0, sy = 0;
+  for (int i = 0; i < n; ++i) {
+    if (x[i] < b) ++below;
+    long double u = 0, v = 0;
+    columns(i, u, v);
+    su += u;
+    sv += v;
+    sy += y[i];
+  }
+  if (below < 3 || n - below < 3) return nan;
+  const long double mu = su / n, mv = sv / n, my = sy / n;
+  long double uu = 0, uv = 0, vv = 0, uy = 0, vy = 0, yy = 0;
+  for (int i = 0; i < n; ++i) {
+    long double u = 0, v = 0;
+    columns(i, u, v);
+    u -= mu;
+    v -= mv;
+    const long double w = y[i] - my;
+    uu += u * u;
+    uv += u * v;
+    vv += v * v;
+    uy += u * w;
+    vy += v * w;
+    yy += w * w;
+  }
+  long double explained = 0;
+  if (type == kType2) {
+    const long double det = uu * vv - uv * uv;
+    if (!(det > 0)) return nan;
+    explained = (vv * uy * uy - 2 * uv * uy * vy + uu * vy * vy) / det;
+  } else {
+    if (!(uu > 0)) return nan;
+    explained = uy * uy / uu;
+  }
+  const long double residual = yy - explained;
+  return static_cast<double>(residual > 0 ? residual : 0);
+}
+
+LikelihoodInterval BreakpointLikelihoodInterval(const long double* y, const long double* x, int n,
+                                                int type, double bp, double xmin, double xmax,
+                                                int confidencePercent) {
+  LikelihoodInterval result;
+  const int parameters = FittedParameters(type);
+  const int df2 = n - parameters;
+  if (parameters == 0 || df2 < 1 || !(xmax > xmin)) return result;
+
+  const BreakpointCandidates grid = MakeBreakpointCandidates(xmin, xmax);
+  std::vector<double> at(grid.begin(), grid.end());
+  at.push_back(bp);
+  std::sort(at.begin(), at.end());
+  at.erase(std::unique(at.begin(), at.end()), at.end());
+  std::vector<double> rss(at.size());
+  double best = std::numeric_limits<double>::infinity();
+  for (size_t i = 0; i < at.size(); ++i) {
+    rss[i] = JoinedLinesResidual(y, x, n, type, at[i]);
+    if (rss[i] < best) best = rss[i];
+  }
+  if (!std::isfinite(best)) return result;
+  const double bound = best * (1 + FOneQuantile(df2, confidencePercent / 100.0) / df2);
+
+  const size_t chosen = static_cast<size_t>(std::find(at.begin(), at.end(), bp) - at.begin());
+  auto inside = [&](size_t i) { return i == chosen || (!std::isnan(rss[i]) && rss[i] <= bound); };
+  size_t first = at.size(), last = 0;
+  for (size_t i = 0; i < at.size(); ++i) {
+    if (!inside(i)) continue;
+    first = std::min(first, i);
+    last = i;
+  }
+  // Between an inside candidate and its outer neighbour the bound is crossed where the straight
+  // line through their residual sums reaches it.
+  auto crossing = [&](size_t in, size_t out) {
+    if (std::isnan(rss[out]) || std::isnan(rss[in]) || !(rss[out] > rss[in]) || rss[in] > bound)
+      return at[in];
+    const double share = (bound - rss[in]) / (rss[out] - rss[in]);
+    return at[in] + share * (at[out] - at[in]);
+  };
+  result.Lower = first > 0 ? crossing(first, first - 1) : at[first];
+  result.Upper = last + 1 < at.size() ? crossing(last, last + 1) : at[last];
+  result.Valid = true;
+  return result;
+}
+
+}  // namespace vornax
