@@ -7,7 +7,9 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
+#include <QScrollBar>
 #include <QStyledItemDelegate>
+#include <QUndoStack>
 
 #include <algorithm>
 
@@ -15,6 +17,18 @@
 
 namespace vornax::app {
 namespace {
+
+constexpr int kSerialWidth = 45;
+constexpr int kValueWidth = 75;
+constexpr int kWidestValue = 320;    // a longer text is cut rather than the grid grown further
+constexpr int kWidestCaption = 170;  // a long name in a caption is elided
+constexpr int kCellMargin = 14;
+constexpr int kRowsMeasuredWhole = 5000;
+// Rows left out of a run for an empty value.
+const QColor kIncompleteColour(255, 214, 153);
+constexpr const char* kIncompleteTip = "Incomplete: this row is left out of the analysis";
+
+QString Std2Q(const std::string& s) { return QString::fromStdString(s); }
 
 // The editor of one cell. A paste of several cells does not go into the cell: the editor is
 // closed and the grid spreads the text over the cells.
@@ -67,6 +81,12 @@ class CellDelegate : public QStyledItemDelegate {
     editor->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     return editor;
   }
+  // A typed value is a change of its own, which can be undone.
+  void setModelData(QWidget* editor, QAbstractItemModel*, const QModelIndex& index) const override {
+    if (auto* line = qobject_cast<QLineEdit*>(editor)) {
+      grid_->TypeCell(index.row() + 1, index.column(), line->text());
+    }
+  }
 
  private:
   DataGrid* grid_;
@@ -74,7 +94,8 @@ class CellDelegate : public QStyledItemDelegate {
 
 }  // namespace
 
-DataGrid::DataGrid(QWidget* parent) : QTableWidget(0, kGridColumns, parent) {
+DataGrid::DataGrid(QWidget* parent)
+    : QTableWidget(0, kGridColumns, parent), undoStack_(new QUndoStack(this)) {
   setItemDelegate(new CellDelegate(this));
   setEditTriggers(QAbstractItemView::AnyKeyPressed | QAbstractItemView::DoubleClicked |
                   QAbstractItemView::EditKeyPressed);
@@ -86,19 +107,16 @@ DataGrid::DataGrid(QWidget* parent) : QTableWidget(0, kGridColumns, parent) {
   horizontalHeader()->setHighlightSections(false);
   horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
   horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+  horizontalHeader()->setTextElideMode(Qt::ElideRight);
   setAlternatingRowColors(true);
-  connect(this, &QTableWidget::itemChanged, this, [this](QTableWidgetItem* item) {
-    if (filling_ || item->column() == kSerialColumn) return;
-    // A typed value with a decimal comma is shown, and kept, with a decimal point.
-    const QString cleaned =
-        QString::fromStdString(WithDecimalPoint(item->text().trimmed().toStdString()));
-    if (cleaned != item->text()) {
-      filling_ = true;
-      item->setText(cleaned);
-      filling_ = false;
-    }
-    if (OnCellsEdited) OnCellsEdited();
-  });
+  // Many rows of data are many steps to keep; a hundred changes back is plenty.
+  undoStack_->setUndoLimit(100);
+}
+
+bool DataGrid::Apply(GridEdit edit, const QString& text) {
+  if (edit.IsEmpty()) return false;
+  undoStack_->push(new GridEditCommand(*this, std::move(edit), text));
+  return true;
 }
 
 QString DataGrid::CellText(int gridRow, int column) const {
@@ -106,9 +124,23 @@ QString DataGrid::CellText(int gridRow, int column) const {
   return it ? it->text() : QString();
 }
 
+bool DataGrid::RowIsBlank(int gridRow) const {
+  for (int c : ShownValueColumns()) {
+    if (c != kWeightColumn && !CellText(gridRow, c).trimmed().isEmpty()) return false;
+  }
+  const QString weight = CellText(gridRow, kWeightColumn).trimmed();
+  return isColumnHidden(kWeightColumn) || weight.isEmpty() || weight == "1";
+}
+
+std::vector<int> DataGrid::ShownValueColumns() const {
+  std::vector<int> columns;
+  for (int c = kYColumn; c < kGridColumns; ++c) {
+    if (!isColumnHidden(c)) columns.push_back(c);
+  }
+  return columns;
+}
+
 void DataGrid::SetCellText(int gridRow, int column, const QString& text) {
-  const bool wasFilling = filling_;
-  filling_ = true;
   QTableWidgetItem* it = item(gridRow - 1, column);
   if (!it) {
     it = new QTableWidgetItem;
@@ -122,19 +154,137 @@ void DataGrid::SetCellText(int gridRow, int column, const QString& text) {
     setItem(gridRow - 1, column, it);
   }
   it->setText(text);
-  filling_ = wasFilling;
+  WidenFor(column, text);
 }
 
 void DataGrid::SetDataRows(int rows) {
   const int old = rowCount();
   setRowCount(std::max(rows, 0));
   if (rows > old) Renumber(old + 1);
+  marked_.erase(std::remove_if(marked_.begin(), marked_.end(), [rows](int r) { return r > rows; }),
+                marked_.end());
 }
 
 void DataGrid::Renumber(int fromRow) {
   for (int r = std::max(fromRow, 1); r <= rowCount(); ++r) {
     SetCellText(r, kSerialColumn, QString::number(r));
   }
+}
+
+void DataGrid::SetColumnNames(const vornax::app::ColumnNames& names) {
+  names_ = names;
+  SetCaptions(captions_);
+}
+
+void DataGrid::SetCaptions(const std::array<QString, kGridColumns>& captions) {
+  captions_ = captions;
+  QStringList labels;
+  for (int c = 0; c < kGridColumns; ++c) {
+    const QString name = names_[static_cast<size_t>(c)];
+    labels << (name.isEmpty() ? captions[static_cast<size_t>(c)]
+                              : captions[static_cast<size_t>(c)].trimmed() + ": " + name);
+  }
+  setHorizontalHeaderLabels(labels);
+  for (int c = 0; c < kGridColumns; ++c) {
+    const QString name = names_[static_cast<size_t>(c)];
+    horizontalHeaderItem(c)->setToolTip(name.isEmpty() ? QString() : labels[c]);
+  }
+  FitWidth();
+}
+
+void DataGrid::WidenFor(int column, const QString& text) {
+  if (text.isEmpty() || column == kSerialColumn) return;
+  const int width = std::min(fontMetrics().horizontalAdvance(text) + kCellMargin, kWidestValue);
+  auto& widest = contentWidth_[static_cast<size_t>(column)];
+  widest = std::max(widest, width);
+}
+
+void DataGrid::FitWidth() {
+  int total = 0;
+  const QFontMetrics header(horizontalHeader()->font());
+  for (int c = 0; c < kGridColumns; ++c) {
+    const int base = c == kSerialColumn ? kSerialWidth : kValueWidth;
+    const QTableWidgetItem* caption = horizontalHeaderItem(c);
+    const int captionWidth = caption && c != kSerialColumn
+        ? std::min(header.horizontalAdvance(caption->text()) + kCellMargin, kWidestCaption)
+        : 0;
+    const int width = std::max({base, contentWidth_[static_cast<size_t>(c)], captionWidth});
+    if (columnWidth(c) != width) setColumnWidth(c, width);
+    if (!isColumnHidden(c)) total += width;
+  }
+  const int fitted = total + 2 * frameWidth() + verticalScrollBar()->sizeHint().width();
+  if (fitted != width() || minimumWidth() != fitted) {
+    setFixedWidth(fitted);
+    if (OnWidthChanged) OnWidthChanged();
+  }
+}
+
+void DataGrid::MarkIncompleteRows(const std::vector<int>& rows) {
+  for (int r : marked_) ShowMark(r, false);
+  marked_.clear();
+  for (int r : rows) {
+    if (r < 1 || r > rowCount()) continue;
+    marked_.push_back(r);
+    ShowMark(r, true);
+  }
+}
+
+std::vector<int> DataGrid::MarkedRows() const { return marked_; }
+
+void DataGrid::ShowMark(int gridRow, bool marked) {
+  for (int c = 0; c < kGridColumns; ++c) {
+    if (!item(gridRow - 1, c)) SetCellText(gridRow, c, QString());
+    QTableWidgetItem* it = item(gridRow - 1, c);
+    if (marked) {
+      it->setBackground(kIncompleteColour);
+      it->setToolTip(kIncompleteTip);
+    } else {
+      it->setBackground(c == kSerialColumn ? palette().button() : QBrush());
+      it->setToolTip(QString());
+    }
+  }
+}
+
+void DataGrid::SelectCell(int gridRow, int column) {
+  if (gridRow < 1 || gridRow > rowCount()) return;
+  const QModelIndex index = model()->index(gridRow - 1, column);
+  clearSelection();
+  setCurrentIndex(index);
+  scrollTo(index, QAbstractItemView::PositionAtCenter);
+  setFocus();
+}
+
+void DataGrid::EditDone(int top, int bottom, int left, int right) {
+  // A marked row stays marked only while it is still incomplete.
+  std::vector<int> still;
+  for (int r : marked_) {
+    bool complete = true;
+    for (int c : ShownValueColumns()) complete = complete && !CellText(r, c).trimmed().isEmpty();
+    if (complete) ShowMark(r, false);
+    else still.push_back(r);
+  }
+  marked_ = std::move(still);
+  clearSelection();
+  if (top >= 1 && top <= rowCount()) {
+    const int lastRow = std::min(bottom, rowCount());
+    selectionModel()->setCurrentIndex(model()->index(top - 1, left), QItemSelectionModel::NoUpdate);
+    setRangeSelected(QTableWidgetSelectionRange(top - 1, left, lastRow - 1, right), true);
+    scrollTo(model()->index(top - 1, left));
+  }
+  Refit();
+  if (OnGridChanged) OnGridChanged();
+}
+
+void DataGrid::Refit() {
+  // The widths follow the texts both ways while that is quick; with very many rows they only
+  // grow.
+  if (rowCount() <= kRowsMeasuredWhole) {
+    contentWidth_.fill(0);
+    for (int r = 1; r <= rowCount(); ++r) {
+      for (int c = kYColumn; c < kGridColumns; ++c) WidenFor(c, CellText(r, c));
+    }
+  }
+  FitWidth();
 }
 
 void DataGrid::CommitEdit() {
@@ -145,15 +295,62 @@ void DataGrid::CommitEdit() {
   }
 }
 
+void DataGrid::TypeCell(int gridRow, int column, const QString& text) {
+  if (column == kSerialColumn || gridRow < 1 || gridRow > rowCount()) return;
+  // A typed value with a decimal comma is shown, and kept, with a decimal point.
+  GridEdit edit(*this);
+  edit.SetCell(gridRow, column, Std2Q(CleanCell(text.toStdString())));
+  Apply(std::move(edit), "Typing");
+}
+
+void DataGrid::GoDown() {
+  // Enter goes down a row, to the column where a run of Tabs began, as in a spreadsheet.
+  const int column = tabStartColumn_ >= 0 ? tabStartColumn_ : currentIndex().column();
+  const QModelIndex below = model()->index(currentIndex().row() + 1, column);
+  tabStartColumn_ = -1;
+  if (below.isValid()) setCurrentIndex(below);
+}
+
 void DataGrid::closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) {
-  // Enter commits the cell and goes down one row, as in a spreadsheet.
+  // Enter commits the cell and goes down one row.
   if (hint == QAbstractItemDelegate::SubmitModelCache) {
     QTableWidget::closeEditor(editor, QAbstractItemDelegate::NoHint);
-    const QModelIndex below = model()->index(currentIndex().row() + 1, currentIndex().column());
-    if (below.isValid()) setCurrentIndex(below);
+    GoDown();
     return;
   }
   QTableWidget::closeEditor(editor, hint);
+}
+
+QModelIndex DataGrid::moveCursor(CursorAction action, Qt::KeyboardModifiers modifiers) {
+  if (action != MoveNext && action != MovePrevious) {
+    return QTableWidget::moveCursor(action, modifiers);
+  }
+  // Tab walks the value cells shown, row by row; never onto the serial numbers.
+  const std::vector<int> columns = ShownValueColumns();
+  const QModelIndex at = currentIndex();
+  if (columns.empty() || !at.isValid()) return at;
+  int row = at.row();
+  auto pos = std::find(columns.begin(), columns.end(), at.column());
+  int i = pos == columns.end() ? -1 : static_cast<int>(pos - columns.begin());
+  const int n = static_cast<int>(columns.size());
+  if (action == MoveNext) {
+    if (++i >= n) i = 0, ++row;
+  } else {
+    if (--i < 0) i = n - 1, --row;
+  }
+  const QModelIndex next = model()->index(row, columns[static_cast<size_t>(i)]);
+  if (!next.isValid()) return at;
+  if (tabStartColumn_ < 0) tabStartColumn_ = at.column();
+  if (next.row() != at.row()) tabStartColumn_ = -1;
+  tabbing_ = true;
+  return next;
+}
+
+void DataGrid::currentChanged(const QModelIndex& current, const QModelIndex& previous) {
+  // Any other move (a click, an arrow key) ends the run of Tabs.
+  if (!tabbing_) tabStartColumn_ = -1;
+  tabbing_ = false;
+  QTableWidget::currentChanged(current, previous);
 }
 
 void DataGrid::CopySelection() {
@@ -174,26 +371,21 @@ void DataGrid::CopySelection() {
 
 void DataGrid::CutSelection() {
   CopySelection();
-  ClearSelectedCells();
+  ClearSelectedCells("Cut");
 }
 
-void DataGrid::DeleteSelection() { ClearSelectedCells(); }
+void DataGrid::DeleteSelection() { ClearSelectedCells("Delete"); }
 
-void DataGrid::ClearSelectedCells() {
-  bool changed = false;
-  filling_ = true;
+void DataGrid::ClearSelectedCells(const QString& text) {
+  GridEdit edit(*this);
   for (const QTableWidgetSelectionRange& range : selectedRanges()) {
     for (int r = range.topRow(); r <= range.bottomRow(); ++r) {
       for (int c = std::max(range.leftColumn(), 1); c <= range.rightColumn(); ++c) {
-        if (QTableWidgetItem* it = item(r, c); it && !it->text().isEmpty()) {
-          it->setText(QString());
-          changed = true;
-        }
+        if (!isColumnHidden(c) && !CellText(r + 1, c).isEmpty()) edit.SetCell(r + 1, c, QString());
       }
     }
   }
-  filling_ = false;
-  if (changed && OnCellsEdited) OnCellsEdited();
+  Apply(std::move(edit), text);
 }
 
 void DataGrid::PasteClipboard() {
@@ -206,9 +398,9 @@ void DataGrid::PasteClipboard() {
     return;
   }
   if (at.column() == kSerialColumn) return;
-  SetCellText(at.row() + 1, at.column(),
-              QString::fromStdString(WithDecimalPoint(text.trimmed().toStdString())));
-  if (OnCellsEdited) OnCellsEdited();
+  GridEdit edit(*this);
+  edit.SetCell(at.row() + 1, at.column(), Std2Q(CleanCell(text.toStdString())));
+  Apply(std::move(edit), "Paste");
 }
 
 void DataGrid::keyPressEvent(QKeyEvent* event) {
@@ -217,15 +409,17 @@ void DataGrid::keyPressEvent(QKeyEvent* event) {
     if (event->matches(QKeySequence::Cut)) return CutSelection();
     if (event->matches(QKeySequence::Paste)) return PasteClipboard();
     if (event->matches(QKeySequence::SelectAll)) return selectAll();
+    if (event->matches(QKeySequence::Undo)) return undoStack_->undo();
+    if (event->matches(QKeySequence::Redo) ||
+        (event->key() == Qt::Key_Y && event->modifiers() == Qt::ControlModifier)) {
+      return undoStack_->redo();
+    }
     if (event->key() == Qt::Key_Delete || event->key() == Qt::Key_Backspace) {
       return DeleteSelection();
     }
-    // Enter goes down a row, as after an edit.
     if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) &&
         event->modifiers() == Qt::NoModifier) {
-      const QModelIndex below = model()->index(currentIndex().row() + 1, currentIndex().column());
-      if (below.isValid()) setCurrentIndex(below);
-      return;
+      return GoDown();
     }
   }
   QTableWidget::keyPressEvent(event);
@@ -233,6 +427,13 @@ void DataGrid::keyPressEvent(QKeyEvent* event) {
 
 void DataGrid::contextMenuEvent(QContextMenuEvent* event) {
   QMenu menu(this);
+  QAction* undo = menu.addAction("&Undo " + undoStack_->undoText(), QKeySequence::Undo, this,
+                                 [this] { undoStack_->undo(); });
+  undo->setEnabled(undoStack_->canUndo());
+  QAction* redo = menu.addAction("&Redo " + undoStack_->redoText(), QKeySequence::Redo, this,
+                                 [this] { undoStack_->redo(); });
+  redo->setEnabled(undoStack_->canRedo());
+  menu.addSeparator();
   menu.addAction("Cu&t", QKeySequence::Cut, this, [this] { CutSelection(); });
   menu.addAction("&Copy", QKeySequence::Copy, this, [this] { CopySelection(); });
   menu.addAction("&Paste", QKeySequence::Paste, this, [this] { PasteClipboard(); });

@@ -4,17 +4,25 @@
 // Every command reads the current output afresh before it draws or saves: a graph always shows
 // the file named now, and a file that cannot be read stops the command with its message instead
 // of drawing (or saving) whatever graph was read before.
+#include <QApplication>
 #include <QButtonGroup>
+#include <QClipboard>
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QMimeData>
+#include <QPainter>
 #include <QPixmap>
 #include <QPlainTextEdit>
+#include <QPrinter>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTabWidget>
+#include <QTextDocument>
 #include <QVBoxLayout>
+
+#include <functional>
 
 #include "app/VornaxForm.h"
 #include "data/GraphDataReader.h"
@@ -25,8 +33,6 @@ namespace vornax::app {
 
 namespace {
 
-constexpr int kGraphWidth = 623;
-constexpr int kGraphHeight = 425;
 // Above this many data sets the belt would hide the points: it is left out.
 constexpr int kMaxBeltRows = 1000;
 
@@ -42,8 +48,30 @@ QPushButton* GraphButton(const QString& text, QWidget* parent, const char* name)
   auto* button = new QPushButton(text, parent);
   button->setObjectName(name);
   button->setMinimumWidth(170);
+  // A hidden button keeps its room, so the others stay under the mouse.
+  QSizePolicy policy = button->sizePolicy();
+  policy.setRetainSizeWhenHidden(true);
+  button->setSizePolicy(policy);
   return button;
 }
+
+// The graph's picture: it takes the room the tab gives it, and says when that room changes so
+// that the graph is drawn again at the new size.
+class GraphLabel : public QLabel {
+ public:
+  using QLabel::QLabel;
+  std::function<void()> resized;
+
+ protected:
+  void resizeEvent(QResizeEvent* event) override {
+    QLabel::resizeEvent(event);
+    if (resized) resized();
+  }
+};
+
+// The saving dialog's filters; a name typed without an extension takes the chosen filter's.
+constexpr const char* kGraphSaveFilters =
+    "Bitmap (*.bmp);;PNG picture (*.png);;SVG drawing (*.svg);;PDF document (*.pdf)";
 
 std::string Std(const QString& s) { return s.toStdString(); }
 
@@ -57,12 +85,14 @@ QWidget* TVornaxForm::BuildGraphicsTab() {
 
   // The graph in the middle of the room left of the controls.
   auto* graphArea = new QVBoxLayout;
-  graphArea->addStretch(1);
-  GraphImage = new QLabel(page);
+  auto* graphLabel = new GraphLabel(page);
+  graphLabel->resized = [this] { ShowGraphAtAreaSize(); };
+  GraphImage = graphLabel;
   GraphImage->setObjectName("GraphImage");
-  GraphImage->setFixedSize(kGraphWidth, kGraphHeight);
+  // The default size of a graph is the least; a larger window draws it larger.
+  GraphImage->setMinimumSize(kGraphWidth, kGraphHeight);
+  GraphImage->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Ignored);
   GraphImage->setAlignment(Qt::AlignCenter);
-  GraphImage->setStyleSheet("QLabel#GraphImage { background: white; border: 1px solid #b8b8b8; }");
   PictureImage = new QLabel(page);
   PictureImage->setObjectName("PictureImage");
   PictureImage->setMinimumSize(kGraphWidth, kGraphHeight);
@@ -86,10 +116,9 @@ QWidget* TVornaxForm::BuildGraphicsTab() {
   ChoicePanel->setFixedWidth(260);
   ChoicePanel->hide();
 
-  graphArea->addWidget(GraphImage, 0, Qt::AlignHCenter);
-  graphArea->addWidget(PictureImage, 0, Qt::AlignHCenter);
-  graphArea->addWidget(ChoicePanel, 0, Qt::AlignHCenter);
-  graphArea->addStretch(1);
+  graphArea->addWidget(GraphImage, 1);
+  graphArea->addWidget(PictureImage, 1);
+  graphArea->addWidget(ChoicePanel, 0, Qt::AlignCenter);
   layout->addLayout(graphArea, 1);
 
   // The controls beside it, in groups: which graph, what is drawn on it, and files.
@@ -168,8 +197,13 @@ void TVornaxForm::GraphicsTabSheetShow() {
 }
 
 void TVornaxForm::MakeGraphButtonClick() {
-  dialogs_->ShowMessage("Determine folder and file name for graph creation");
-  OutputOpenActionExecute();
+  // The graph of the output shown, without a question; only without one is an output asked
+  // for, and a cancelled choice says nothing.
+  if (!OutputAvailable) {
+    const QString path = dialogs_->GetOpenFileName("Open output", DialogDir, "Output files (*.out)");
+    if (path.isEmpty() || !OutputTabSheet->OpenOutputFile(path)) return;
+  }
+  SeeGraphButtonClick();
 }
 
 bool TVornaxForm::ReadGraphOfOutput() {
@@ -208,12 +242,26 @@ bool TVornaxForm::DrawCurrentGraph() {
   // The belt button offers what this graph can have: enabled again whenever the belt belongs
   // here, however the previous graph disabled it.
   BeltButton->setEnabled(!tooMany && picture.BeltAvailable);
-  GraphImage->setPixmap(QPixmap::fromImage(picture.Image));
   LastPicture = std::move(picture);
+  LastOptions = options;
+  ShownGraph = graph;
   PictureImage->hide();
   GraphImage->show();
   GraphMade = true;
+  ShowGraphAtAreaSize();
   return true;
+}
+
+void TVornaxForm::ShowGraphAtAreaSize() {
+  if (!LastPicture.Drawn) return;
+  // As large as the room allows with the frame's proportions, in the screen's own pixels.
+  GraphOptions options = LastOptions;
+  options.Size = FittedGraphSize(GraphImage->contentsRect().size().expandedTo(
+      QSize(kGraphWidth, kGraphHeight)));
+  options.DevicePixelRatio = GraphImage->devicePixelRatioF();
+  const bool asDrawn = options.Size == LastPicture.Image.size() && options.DevicePixelRatio == 1;
+  const QImage image = asDrawn ? LastPicture.Image : DrawGraph(ShownGraph, options).Image;
+  GraphImage->setPixmap(QPixmap::fromImage(image));
 }
 
 void TVornaxForm::SeeGraphButtonClick() {
@@ -327,21 +375,28 @@ void TVornaxForm::BlackWhiteButtonClick() {
 }
 
 void TVornaxForm::GraphSaveActionExecute() {
-  ColourMode = !BlackWhiteRequest;
-  // What is saved is the graph on the screen, drawn afresh from the output as it is now.
+  // What is saved is the graph on the screen, drawn afresh from the output as it is now; the
+  // screen keeps its colours whichever scheme the file gets.
+  const bool colour = !BlackWhiteRequest;
+  ColourMode = true;
   if (!ReadGraphOfOutput()) return;
   if (!DrawCurrentGraph()) return;
   const QString requested =
-      dialogs_->GetSaveFileName("Save graph", DialogDir, "Image files (*.bmp)", "bmp");
+      dialogs_->GetSaveFileName("Save graph", DialogDir, kGraphSaveFilters, "bmp");
   if (requested.isEmpty()) {
     dialogs_->ShowMessage("The graph was not saved");
     return;
   }
-  // Always bitmap data, under a name that says so and that "Open graph" reads back.
-  const QString target = QString::fromStdString(GraphFileName(Std(requested), false));
+  // SVG, PDF, PNG or BMP by the name's extension; any other name gets bitmap data under a
+  // ".bmp" name that says so and that "Open graph" reads back.
+  const QString target = QString::fromStdString(GraphFileName(Std(requested)));
   if (QFileInfo::exists(target) && !dialogs_->AskYesNo("The file already exists, overwrite?")) return;
+  GraphOptions options = LastOptions;
+  options.Colour = colour;
+  options.Size = QSize(kGraphWidth, kGraphHeight);
   std::string written, error;
-  if (!SaveGraphImage(LastPicture.Image, Std(target), false, written, error)) {
+  GraphPicture saved;
+  if (!ExportGraph(ShownGraph, options, Std(target), written, error, saved)) {
     dialogs_->ShowMessage("The graph could not be saved in  " + written + "\n" + error);
     return;
   }
@@ -350,11 +405,62 @@ void TVornaxForm::GraphSaveActionExecute() {
   SetDialogDirs(file.absolutePath());
 }
 
+void TVornaxForm::CopyGraphActionExecute() {
+  auto* mime = new QMimeData;
+  if (PictureImage->isVisibleTo(GraphicsTabSheet) && !PictureImage->pixmap().isNull()) {
+    mime->setImageData(PictureImage->pixmap().toImage());
+  } else if (LastPicture.Drawn) {
+    // The picture as on the screen, and the drawing itself for programs that take SVG.
+    mime->setImageData(GraphImage->pixmap().toImage());
+    GraphPicture svgPicture;
+    const QByteArray svg = GraphSvg(ShownGraph, LastOptions, svgPicture);
+    if (!svg.isEmpty()) mime->setData("image/svg+xml", svg);
+  } else {
+    delete mime;
+    dialogs_->ShowMessage("There is no graph to copy");
+    return;
+  }
+  QApplication::clipboard()->setMimeData(mime);
+  ShowStatus("The graph was copied");
+}
+
+void TVornaxForm::PrintActionExecute() {
+  const bool graph = PageControl1->currentWidget() == GraphicsTabSheet;
+  const bool picture = graph && PictureImage->isVisibleTo(GraphicsTabSheet);
+  if (graph ? !picture && !LastPicture.Drawn : OutputTabSheet->OutputMemo->toPlainText().isEmpty()) {
+    dialogs_->ShowMessage(graph ? "There is no graph to print" : "There is no report to print");
+    return;
+  }
+  QPrinter printer(QPrinter::HighResolution);
+  printer.setDocName(graph ? "Vornax graph" : QFileInfo(QString::fromStdString(session_.Data.FileName)).fileName());
+  if (!dialogs_->SetUpPrinter(printer)) return;
+  if (!graph) {
+    OutputTabSheet->OutputMemo->document()->print(&printer);
+    return;
+  }
+  QPainter painter;
+  if (!painter.begin(&printer)) {
+    dialogs_->ShowMessage("The printer could not be started");
+    return;
+  }
+  const QRectF page = printer.pageRect(QPrinter::DevicePixel);
+  const QRectF area(0, 0, page.width(), page.height());
+  if (picture) {
+    const QImage image = PictureImage->pixmap().toImage();
+    const QSizeF size = QSizeF(image.size()).scaled(area.size(), Qt::KeepAspectRatio);
+    painter.drawImage(QRectF(QPointF(0, 0), size), image);
+  } else {
+    FitGraphInto(painter, area);
+    GraphPicture printed;
+    PaintGraph(painter, ShownGraph, LastOptions, printed);
+  }
+}
+
 void TVornaxForm::GraphOpenActionExecute() {
   CalcObsButton->hide();
   CalcObsButton->setText(kSeeCalcObs);
   const QString path =
-      dialogs_->GetOpenFileName("Open graph", DialogDir, "Graph files (*.bmp *.jpg *.jpeg)");
+      dialogs_->GetOpenFileName("Open graph", DialogDir, "Graph files (*.bmp *.png *.jpg *.jpeg)");
   if (path.isEmpty()) {
     dialogs_->ShowMessage("No graphics file selected");
     return;
@@ -376,8 +482,11 @@ void TVornaxForm::GraphOpenActionExecute() {
   GraphImage->hide();
   ShowSaveControls(true);
   ChoicePanel->hide();
-  OutputMemo->hide();
-  for (QPushButton* b : {SeeGraphButton, SymbolsButton, AnovaButton, ConfHelpButton}) b->hide();
+  OutputTabSheet->OutputMemo->hide();
+  for (QPushButton* b : {OutputTabSheet->SeeGraphButton, OutputTabSheet->SymbolsButton,
+                         OutputTabSheet->AnovaButton, ConfHelpButton}) {
+    b->hide();
+  }
   HelpForm->hide();
   ShowTab(GraphicsTabSheet);
 }

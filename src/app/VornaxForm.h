@@ -1,9 +1,9 @@
 // The main window: five tabs (Intro, Figures, Input, Output, Graphics), the menus and actions,
-// the data grid with its option boxes, and the road from "Save-Calculate" to the report.
+// and what the tabs share: the session, the dialogs, the folder of the file dialogs.
 //
-// The window holds no statistics: the grid's cells go to the run sequence as text, the options
-// live in the session's RunOptions (the selection windows and exclusion panels write into it and
-// show it again after every run), and every message of a run comes back through WindowDialogs.
+// The Input and Output tabs are classes of their own (InputTab.h, OutputTab.h); the Intro,
+// Figures and Graphics tabs are built and handled here, in InfoTabs.cpp and GraphicsTab.cpp.
+// The window holds no statistics: every message of a run comes back through WindowDialogs.
 #pragma once
 
 #include <array>
@@ -11,18 +11,18 @@
 
 #include <QString>
 
+#include "app/InputTab.h"
+#include "app/OutputTab.h"
 #include "app/WindowDialogs.h"
 #include "forms/BaseForm.h"
 #include "graphs/drawing/GraphDrawing.h"
 #include "run/SaveCalculate.h"
 
 class QAction;
+class QMenu;
 class QButtonGroup;
-class QComboBox;
 class QGroupBox;
 class QLabel;
-class QLineEdit;
-class QPlainTextEdit;
 class QPushButton;
 class QRadioButton;
 class QStackedWidget;
@@ -33,17 +33,9 @@ namespace vornax::forms {
 class TFinishForm;
 class THelpForm;
 class TMoreInfoForm;
-class TSelect2Form;
-class TSelectForm;
-class TSymbolsForm;
 }  // namespace vornax::forms
 
 namespace vornax::app {
-
-class DataGrid;
-
-// The most rows the grid takes, typed into the data-count box or pasted.
-inline constexpr int kMaxGridRows = 100000;
 
 class TVornaxForm : public forms::TBaseForm {
  public:
@@ -55,33 +47,9 @@ class TVornaxForm : public forms::TBaseForm {
   // Tests answer the boxes and file dialogs through a WindowDialogs of their own.
   void SetDialogs(std::unique_ptr<WindowDialogs> dialogs);
 
-  // Opens an input file as "Open input" does once a file is chosen.
-  bool OpenInputFile(const QString& path);
-
   // ---- event handlers, named by control and event ----
   void FormCreate();
   void IntroTabSheetShow();
-  void InputTabSheetShow();
-  void OutputTabSheetShow();
-  void OutputTabSheetExit();
-  void FillGrid(int count);
-  void StringGrid1SetEditText();
-  void HandlePasteMultiCell(int column, int row, const QString& text);
-  void NrOfDataEditExit();
-  void NrOfVarComboBoxChange(int index);
-  void OptionComboBoxChange(int index);
-  void ConfComboBoxChange(int index);
-  void PrefComboBoxChange(int index);
-  void ExclComboBoxChange(int index);
-  void WeightComboBoxChange(int index);
-  void HelpOpenButtonClick();
-  void PasteButtonClick();
-  void ClearButtonClick();
-  void InputOpenActionExecute();
-  void InputSaveActionExecute();
-  void OutputOpenActionExecute();
-  void AnovaButtonClick();
-  void SymbolsButtonClick();
   // The Intro tab's buttons, the Figures tab's buttons, and "Confidence help" of the Graphics tab.
   void TypesButtonClick();
   void TestsButtonClick();
@@ -106,24 +74,31 @@ class TVornaxForm : public forms::TBaseForm {
   void GraphSaveActionExecute();
   void BlackWhiteButtonClick();
   void GraphOpenActionExecute();
+  // Copy graph (Ctrl+C on the Graphics tab) and Print (the graph there, else the report).
+  void CopyGraphActionExecute();
+  void PrintActionExecute();
   // Every file dialog starts in `folder` from now on.
   void SetDialogDirs(const QString& folder);
 
-  // The cells of the grid as "Save-Calculate" reads them, with the boxes' choices.
-  GridInput GridFromWindow() const;
-  // Shows the options again: selection windows and exclusion panels.
-  void ShowOptions();
+  void ShowTab(QWidget* tab);
+  // Reads the graph data of the output named now into the session; false with a message when
+  // it is not a readable output.
+  bool ReadGraphOfOutput();
+
+  // The file the window works on: named in the title ("yield.inp — Vornax") and put first in
+  // the recent files.
+  void SetCurrentFile(const QString& path);
+  // The last eight inputs, tables and outputs, newest first, kept between sessions.
+  void AddRecentFile(const QString& path);
+  QStringList RecentFiles() const;
+  // Opens a file by its kind: an input file (.inp), an output file (.out), else a table through
+  // the column dialog. Used by drag-and-drop and the recent files.
+  bool OpenFile(const QString& path);
+  void TableOpenActionExecute();
 
   // ---- window state ----
-  bool DataPresent = false;
-  bool InPaste = false;
-  bool RowsDropped = false;
-  bool SaveCancelled = false;
   bool OutputAvailable = false;
-  bool GridEdited = false;  // cells changed since the data were last saved or opened
-  int GridRows = 15;
-  int NrOfVarInData = 1;
-  QString InputPath;
+  bool Running = false;  // a run is under way: files are neither opened nor saved
   QString DialogDir;  // where every file dialog starts
   // The Graphics tab: a graph has been drawn or opened; the belt and breakpoint interval are
   // drawn; the colour scheme (black-white only while such a save runs).
@@ -133,14 +108,16 @@ class TVornaxForm : public forms::TBaseForm {
   bool ColourMode = true;
   bool BlackWhiteRequest = false;
   GraphKind CurrentGraphKind = GraphKind::YX;  // the kind of the graph on the screen
-  GraphPicture LastPicture;                    // what the last drawing left
+  GraphPicture LastPicture;                    // what the last drawing left, at 623 × 425
+  GraphOptions LastOptions;                    // how it was drawn
+  GraphData ShownGraph;                        // what it was drawn from (redrawn on resizing)
 
   // ---- controls ----
   QTabWidget* PageControl1 = nullptr;
   QWidget* IntroTabSheet = nullptr;
   QWidget* FiguresTabSheet = nullptr;
-  QWidget* InputTabSheet = nullptr;
-  QWidget* OutputTabSheet = nullptr;
+  TInputTab* InputTabSheet = nullptr;
+  TOutputTab* OutputTabSheet = nullptr;
   QWidget* GraphicsTabSheet = nullptr;
 
   QStackedWidget* IntroStack = nullptr;
@@ -165,51 +142,6 @@ class TVornaxForm : public forms::TBaseForm {
   QPushButton* Conf_Button = nullptr;
   QPushButton* Methods_Button = nullptr;
 
-  QLabel* FileNameLabel = nullptr;
-  QLineEdit* FileNameEdit = nullptr;
-  QLabel* Title1Label = nullptr;
-  QLineEdit* Title1Edit = nullptr;
-  QLabel* Title2Label = nullptr;
-  QLineEdit* Title2Edit = nullptr;
-  QLabel* NrOfDataLabel = nullptr;
-  QLineEdit* NrOfDataEdit = nullptr;
-  QLabel* NrOfVariablesLabel = nullptr;
-  QComboBox* NrOfVarComboBox = nullptr;
-  QComboBox* OptionComboBox = nullptr;
-  QLabel* ConfLabel = nullptr;
-  QComboBox* ConfComboBox = nullptr;
-  QComboBox* PrefComboBox = nullptr;
-  QLabel* PrefLabel = nullptr;
-  QLabel* SelectLabel = nullptr;
-  QLabel* PartLabel = nullptr;
-  QComboBox* ExclComboBox = nullptr;
-  QGroupBox* Exclude1Panel = nullptr;
-  QGroupBox* Exclude2Panel = nullptr;
-  std::array<QRadioButton*, 7> ExclXRadioButtons{};  // index 2 to 6
-  std::array<QRadioButton*, 7> ExclZRadioButtons{};
-  QComboBox* WeightComboBox = nullptr;
-  QStackedWidget* GridStack = nullptr;
-  DataGrid* StringGrid1 = nullptr;
-  QPushButton* InputOpenButton = nullptr;
-  QPushButton* InputSaveButton = nullptr;
-  QPushButton* HelpOpenButton = nullptr;
-  QPlainTextEdit* HelpMemo = nullptr;
-  QPushButton* PasteButton = nullptr;
-  QPlainTextEdit* PasteMemo = nullptr;
-  QPushButton* ClearButton = nullptr;
-  QPlainTextEdit* WaitMemo = nullptr;
-  QLabel* InputImage = nullptr;
-
-  QPlainTextEdit* OutputMemo = nullptr;
-  // The run's result in plain words above the report; only for the output of the run just
-  // made (an output opened from disk has no numbers behind it here).
-  QLabel* SummaryPanel = nullptr;
-  bool SummaryForShownOutput = false;
-  QPushButton* OutputOpenButton = nullptr;
-  QPushButton* AnovaButton = nullptr;
-  QPushButton* SymbolsButton = nullptr;
-  QPushButton* SeeGraphButton = nullptr;
-
   QLabel* GraphImage = nullptr;
   QLabel* PictureImage = nullptr;
   QGroupBox* ChoicePanel = nullptr;
@@ -227,70 +159,52 @@ class TVornaxForm : public forms::TBaseForm {
   QPushButton* ConfHelpButton = nullptr;
 
   QAction* InputOpenAction = nullptr;
+  QAction* TableOpenAction = nullptr;
+  QMenu* RecentMenu = nullptr;
   QAction* OutputOpenAction = nullptr;
   QAction* GraphOpenAction = nullptr;
   QAction* InputSaveAction = nullptr;
   QAction* GraphSaveAction = nullptr;
+  QAction* PrintAction = nullptr;
+  QAction* CopyGraphAction = nullptr;
   QAction* ExitAction = nullptr;
+  QAction* UndoAction = nullptr;
+  QAction* RedoAction = nullptr;
   QAction* CopyAction = nullptr;
   QAction* CutAction = nullptr;
   QAction* PasteAction = nullptr;
   QAction* DeleteAction = nullptr;
   QAction* SelectAllAction = nullptr;
 
-  forms::TSelectForm* SelectForm = nullptr;
-  forms::TSelect2Form* Select2Form = nullptr;
-  forms::TSymbolsForm* SymbolsForm = nullptr;
   forms::TFinishForm* FinishForm = nullptr;
   forms::THelpForm* HelpForm = nullptr;
   forms::TMoreInfoForm* MoreInfoForm = nullptr;
 
  protected:
   void closeEvent(QCloseEvent* event) override;
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
 
  private:
   void BuildMenus();
-  QWidget* BuildInputTab();
-  QWidget* BuildOutputTab();
-  QWidget* BuildPlaceholderTab(const QString& heading, const QString& text);
   QWidget* BuildIntroTab();
   QWidget* BuildFiguresTab();
   QWidget* BuildGraphicsTab();
-  bool ReadGraphOfOutput();
   bool DrawCurrentGraph();
+  void ShowGraphAtAreaSize();
   void ShowSaveControls(bool show);
   void SetRadioCaptions(bool zFirst);
   void ResetToggles();
   void ShowIntroMemo(QTextBrowser* memo, bool moreInfo);
   void ShowFigure(QLabel* image);
   void TabChanged(int index);
-  void ShowTab(QWidget* tab);
 
-  void ShowColumns();
-  void FillGridFromDataSet();
-  void KeepCompleteRows(const GridInput& grid);
-  void SetNrOfDataText(int count);
-  void HideSelection();
-  void ResetPreferences();
-  void SetComboText(QComboBox* box, const QString& text);
-  void PlaceSelectionWindow(QWidget* window);
-  void ChooseExclusion(bool z, int type);
-  void ShowOutputLines();
-  void ShowOutputControls(bool show);
-  void ShowSummary();
-  bool AskToDropEdits(const char* question);
-  QString AskInputFileName();
   void EditCommand(int command);
-  bool TwoUsedTogether() const;
-  bool SecondOnly() const;
+  void FillRecentMenu();
 
   Session session_;
   std::unique_ptr<WindowDialogs> dialogs_;
   QWidget* lastTab_ = nullptr;
-  QButtonGroup* exclXGroup_ = nullptr;
-  QButtonGroup* exclZGroup_ = nullptr;
-  bool running_ = false;
-  bool showingOptions_ = false;
   int rememberedType_ = 0;  // the regression type while the calc-obs plot is shown
 };
 

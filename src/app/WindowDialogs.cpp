@@ -1,12 +1,18 @@
 #include "app/WindowDialogs.h"
 
+#include "app/TableDialog.h"
+
 #include <QApplication>
 #include <QElapsedTimer>
 #include <algorithm>
 #include <QFileDialog>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QRegularExpression>
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QThread>
 
 namespace vornax::app {
@@ -25,11 +31,32 @@ void WindowDialogs::ShowMessage(const std::string& text) {
   box.exec();
 }
 
-bool WindowDialogs::AskYesNo(const std::string& question) {
+bool WindowDialogs::Ask(const std::string& question, bool yesIsDefault) {
   QMessageBox box(QMessageBox::Question, Title(), QString::fromStdString(question),
                   QMessageBox::Yes | QMessageBox::No, parent_);
-  box.setDefaultButton(QMessageBox::Yes);
+  box.setDefaultButton(yesIsDefault ? QMessageBox::Yes : QMessageBox::No);
   return box.exec() == QMessageBox::Yes;
+}
+
+int WindowDialogs::AskChoice(const std::string& question, const std::vector<std::string>& buttons,
+                             int safest) {
+  QMessageBox box(QMessageBox::Question, Title(), QString::fromStdString(question),
+                  QMessageBox::NoButton, parent_);
+  std::vector<QAbstractButton*> shown;
+  for (const std::string& text : buttons) {
+    shown.push_back(box.addButton(QString::fromStdString(text), QMessageBox::AcceptRole));
+  }
+  if (safest >= 0 && static_cast<size_t>(safest) < shown.size()) {
+    box.setDefaultButton(qobject_cast<QPushButton*>(shown[static_cast<size_t>(safest)]));
+    box.setEscapeButton(shown[static_cast<size_t>(safest)]);
+  }
+  box.exec();
+  const auto at = std::find(shown.begin(), shown.end(), box.clickedButton());
+  return at == shown.end() ? safest : static_cast<int>(at - shown.begin());
+}
+
+std::optional<std::vector<ColumnRole>> WindowDialogs::AskColumnRoles(const ColumnQuestion& question) {
+  return AskColumnRolesInDialog(question, parent_);
 }
 
 void WindowDialogs::ShowProgress() {
@@ -75,8 +102,27 @@ QString WindowDialogs::GetSaveFileName(const QString& caption, const QString& fo
   dialog.setFileMode(QFileDialog::AnyFile);
   dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
   dialog.setDefaultSuffix(defaultSuffix);
+  QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog](const QString& chosen) {
+    // "PNG picture (*.png)": a name without an extension becomes a .png.
+    const qsizetype star = chosen.indexOf("(*.");
+    const qsizetype end = chosen.indexOf(QRegularExpression("[ ;)]"), star + 3);
+    if (star >= 0 && end > star + 3) dialog.setDefaultSuffix(chosen.mid(star + 3, end - star - 3));
+  });
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
   return dialog.selectedFiles().front();
+}
+
+bool WindowDialogs::ChooseTableColumns(const QString& fileName, const TablePreview& preview,
+                                       ImportChoices& choices) {
+  TTableColumnsDialog dialog(fileName, preview, choices, parent_);
+  if (dialog.exec() != QDialog::Accepted) return false;
+  choices = dialog.Choices();
+  return true;
+}
+
+bool WindowDialogs::SetUpPrinter(QPrinter& printer) {
+  QPrintDialog dialog(&printer, parent_);
+  return dialog.exec() == QDialog::Accepted;
 }
 
 }  // namespace vornax::app

@@ -8,12 +8,13 @@
 int main(int argc, char* argv[]) {
   QApplication app(argc, argv);
   QApplication::setApplicationName("Vornax segmented regression analysis");
+  QApplication::setOrganizationName("Vornax");
   QFont font("Tahoma");
   font.setPixelSize(13);
   QApplication::setFont(font);
   vornax::app::TVornaxForm window;
   window.show();
   const QStringList args = QApplication::arguments();
-  if (args.size() > 1) window.OpenInputFile(args.at(1));
+  if (args.size() > 1) window.InputTabSheet->OpenInputFile(args.at(1));
   return app.exec();
 }

@@ -3,30 +3,32 @@
 
 #include <CLI/CLI.hpp>
 
-#include <unistd.h>
-
 #include <algorithm>
+#include <charconv>
 #include <cctype>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <new>
 #include <string>
 #include <system_error>
 #include <utility>
 #include <vector>
 
+#include "batch/BatchGraph.h"
 #include "batch/ConsoleDialogs.h"
 #include "batch/GroupRun.h"
-#include "batch/TableImport.h"
+#include "batch/OutputGuards.h"
+#include "run/TableImport.h"
 #include "data/GraphDataReader.h"
 #include "data/InputFile.h"
+#include "data/OwnFiles.h"
 #include "data/TextFile.h"
 #include "run/BreakTest.h"
 #include "run/ResultJson.h"
 #include "run/ResultSummary.h"
 #include "run/SaveCalculate.h"
-#include "graphs/drawing/GraphDrawing.h"
 
 namespace vornax::batch {
 namespace {
@@ -43,6 +45,7 @@ struct Choices {
   int exclude = 0;
   int excludeZ = 0;
   std::string curve;
+  std::string breakpoints;
   bool noTransform = false;
   bool weights = false;
   bool quiet = false;
@@ -50,10 +53,13 @@ struct Choices {
   bool strict = false;
   bool overwrite = false;
   int permutations = 999;
-  unsigned long long seed = 1;
+  std::string seed = "1";
+  uint64_t seedValue = 1;
+  std::string header;
   std::string json;
   std::string graph;
   std::string graphKind = "y-x";
+  std::string graphSize = "623x425";
   bool blackWhite = false;
   bool noBelt = false;
   bool noBlock = false;
@@ -63,23 +69,28 @@ struct Choices {
 
 const char* const kFooter = R"(
 The input is an input file (.inp) as the program writes it, or a table of columns
-Y, X[, Z][, weight] separated by commas, semicolons, tabs or blanks, with an optional
-header row; --y, --x, --z and --weight choose other columns by header name or number.
-Quoted fields may hold separators, quotes and line breaks; UTF-8 and UTF-16 are read.
+Y, X[, Z] separated by commas, semicolons, tabs or blanks, with an optional header row;
+--y, --x, --z and --weight choose other columns by header name or number. Weight factors
+come only from --weight, --weights or a last column headed weight.
+Quoted fields may hold separators, quotes and line breaks; UTF-8 and UTF-16 are read,
+other 8-bit text as Windows-1252 (Latin-1).
 A leading column of row names (an empty header over 1, 2, 3 ... or over text) is left
 aside. Empty cells and NA, NaN, "." and "-" are missing values: their rows are left out
 and listed, or refused with --strict.
 A table is also written as NAME.inp, so that the run can be repeated; an existing
-NAME.inp that holds other data is left alone and the run stops, unless --overwrite.
+NAME.inp that this program wrote from the same table is replaced, any other that holds
+other data is left alone and the run stops, unless --overwrite.
 The report NAME.out and the ANOVA table NAME.var are written beside the input, or into
 --output-dir (together with NAME.inp). The input file given is never rewritten.
 The path of the report is printed on standard output, followed by a summary of the
 result (unless --quiet); messages and progress lines go to standard error.
 
-The break test shuffles Y over the X values (--permutations times), runs the same
-search on each shuffle and counts how often a break explains as much extra as the one
-found: p = (1 + count) / (permutations + 1). It accounts for the search over 100
-breakpoints and several types, which the type tests of the report do not.
+The break test shuffles the residuals of the fit without a break (the straight line;
+with two variables the plane of X and Z) over the data sets, --permutations times, runs
+the same analysis on each shuffle and counts how often its breaks explain as large a
+share of what the fit without a break leaves unexplained as the break found:
+p = (1 + count) / (permutations + 1). It accounts for the search over 100 breakpoints
+and several types, which the type tests of the report do not.
 
 Examples:
   vornax-batch examples/01-yield-watertable.inp
@@ -91,19 +102,19 @@ Examples:
   vornax-batch trial.inp --graph trial.png --graph-kind residuals --black-white
   vornax-batch wells.csv --by well --y level --x rain --results wells-results.csv
 
-Exit status: 0 the report was written; 1 the analysis refused the data (its message
-is printed); 2 bad usage, unreadable input, or a file that could not be written.)";
+No file is overwritten or removed that this program did not write: the input, the
+report NAME.out, the ANOVA table NAME.var and the files of --json and --graph must all
+differ. Every file is written whole, through a temporary file and a rename.
+
+Exit status: 0 the report was written; 1 the analysis found no result (its message is
+printed), or there was not enough memory; 2 bad usage, unreadable input, data unfit for
+the analysis (fewer than three data sets, no variation, ...), or a file that could not
+be written.)";
 
 std::string LowerExtension(const fs::path& p) {
   std::string ext = p.extension().string();
   for (char& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
   return ext;
-}
-
-bool SameFile(const fs::path& a, const fs::path& b) {
-  std::error_code ec;
-  if (fs::exists(a, ec) && fs::exists(b, ec)) return fs::equivalent(a, b, ec);
-  return fs::weakly_canonical(a, ec) == fs::weakly_canonical(b, ec);
 }
 
 int PreferredType(const std::string& value) {
@@ -139,6 +150,20 @@ std::string ApplyChoices(const Choices& c, const CLI::App& app, int nrOfVarInDat
            "leave out --prefer, --prefer-z and --curve";
   }
   options.ResetPreferences();
+  if (!c.breakpoints.empty()) {
+    if (both) {
+      return "--breakpoints fits one independent variable only; use --use x or --use z";
+    }
+    if (curveGiven || preferGiven || preferZGiven || c.exclude != 0 || c.excludeZ != 0) {
+      return "--breakpoints is an analysis of its own; leave out --prefer, --prefer-z, "
+             "--exclude, --exclude-z and --curve";
+    }
+    options.SeveralBreakpoints = c.breakpoints == "auto" ? -1 : std::stoi(c.breakpoints);
+    // The choice of how many breakpoints takes the break test's shuffles and seed.
+    options.BreakpointPermutations = c.permutations;
+    options.BreakpointSeed = c.seedValue;
+    return {};
+  }
   if (both) {
     if (curveGiven) {
       return "with two independent variables used together there are no curved functions; "
@@ -175,16 +200,6 @@ std::string ApplyChoices(const Choices& c, const CLI::App& app, int nrOfVarInDat
   return {};
 }
 
-// Why nothing can be written into `folder` (the system's reason), or "" when it can.
-std::string FolderNotWritable(const fs::path& folder) {
-  std::string probe = (folder / ".vornax-batch.XXXXXX").string();
-  const int fd = ::mkstemp(probe.data());
-  if (fd < 0) return std::strerror(errno);
-  ::close(fd);
-  ::unlink(probe.c_str());
-  return {};
-}
-
 class SilentDialogs : public UserDialogs {
  public:
   void ShowMessage(const std::string&) override {}
@@ -195,8 +210,9 @@ class SilentDialogs : public UserDialogs {
   void Pause(int) override {}
 };
 
-// Whether the input file `file` holds exactly the data sets of `grid`, in the same layout.
-bool HoldsSameData(const fs::path& file, const GridInput& grid, bool weights) {
+// Whether the input file `file` holds exactly the data sets `values`, in the layout of `grid`.
+bool HoldsSameData(const fs::path& file, const GridInput& grid, const GridValues& values,
+                   bool weights) {
   TDMVornax existing;
   existing.FileName = PathText(file);
   RunOptions options;
@@ -204,23 +220,16 @@ bool HoldsSameData(const fs::path& file, const GridInput& grid, bool weights) {
   SilentDialogs silent;
   if (!ReadInputFile(existing, options, silent)) return false;
   const bool two = grid.NrOfVarInData == 2;
+  const size_t n = values.size();
   if (existing.NrOfVarInData != grid.NrOfVarInData || options.WeightsUsed != weights ||
       (!two && existing.SingleIsZ != grid.SingleIsZ) ||
-      static_cast<size_t>(existing.NrOfData) != grid.Rows.size()) {
+      static_cast<size_t>(existing.NrOfData) != n) {
     return false;
   }
-  char separator = '.';
-  for (size_t r = 0; r < grid.Rows.size(); ++r) {
-    const std::vector<std::string>& row = grid.Rows[r];
-    const size_t values = two ? 3 : 2;
-    if (row.size() < values + 1 + (weights ? 1 : 0)) return false;
-    const long double* stored[] = {&existing.YData[r], &existing.XData[r], &existing.ZData[r]};
-    for (size_t v = 0; v < values; ++v) {
-      long double value = 0;
-      if (!StringToFloat(row[v + 1], value, separator) || value != *stored[v]) return false;
-    }
-    int weight = 1;
-    if (weights && (!ParseInt32(row[values + 1], weight) || weight != existing.WeightFactor[r])) {
+  for (size_t r = 0; r < n; ++r) {
+    if (existing.YData[r] != values.Y[r] || existing.XData[r] != values.X[r] ||
+        (two && existing.ZData[r] != values.Z[r]) ||
+        (weights && existing.WeightFactor[r] != values.Weight[r])) {
       return false;
     }
   }
@@ -230,32 +239,25 @@ bool HoldsSameData(const fs::path& file, const GridInput& grid, bool weights) {
 }  // namespace
 
 std::vector<std::string> SmallSpanLines(const std::vector<std::string>& shown,
-                                        const GridInput& grid) {
+                                        const GridInput& grid, const TDMVornax& data) {
   const bool noVariation = std::any_of(shown.begin(), shown.end(), [](const std::string& m) {
     return m.find("There is no variation in") != std::string::npos;
   });
   std::vector<std::string> lines;
   if (!noVariation) return lines;
   const bool two = grid.NrOfVarInData == 2;
-  std::vector<std::pair<std::string, size_t>> analysed;  // name, grid column
+  std::vector<std::pair<std::string, const std::vector<long double>*>> analysed;
   if (!two) {
-    analysed.push_back({grid.SingleIsZ ? "Z" : "X", 2});
+    analysed.push_back({grid.SingleIsZ ? "Z" : "X", &data.XData});
   } else {
-    if (grid.Option != VarChoice::SecondOnly) analysed.push_back({"X", 2});
-    if (grid.Option != VarChoice::FirstOnly) analysed.push_back({"Z", 3});
+    if (grid.Option != VarChoice::SecondOnly) analysed.push_back({"X", &data.XData});
+    if (grid.Option != VarChoice::FirstOnly) analysed.push_back({"Z", &data.ZData});
   }
+  const size_t n = static_cast<size_t>(std::max(data.NrOfData, 0));
   for (const auto& [name, column] : analysed) {
-    long double low = 0, high = 0;
-    bool any = false;
-    char separator = '.';
-    for (const auto& row : grid.Rows) {
-      long double v = 0;
-      if (column >= row.size() || !StringToFloat(row[column], v, separator)) continue;
-      low = any ? std::min(low, v) : v;
-      high = any ? std::max(high, v) : v;
-      any = true;
-    }
-    if (any && high - low > 0 && high - low < 0.001L) {
+    if (column->size() < n || n == 0) continue;
+    const auto [low, high] = std::minmax_element(column->begin(), column->begin() + static_cast<long>(n));
+    if (*high - *low > 0 && *high - *low < 0.001L) {
       lines.push_back(name + " varies by less than 0.001: express " + name +
                       " in smaller units and run again");
     }
@@ -272,7 +274,7 @@ int Finish(const Choices& c, Session& session, const SaveCalculateResult& result
   if (numbers.Valid && c.permutations > 0 && BreakTestApplies(numbers)) {
     BreakTestOptions test;
     test.Permutations = c.permutations;
-    test.Seed = c.seed;
+    test.Seed = c.seedValue;
     test.Threads = 2;
     int lastShown = -1;
     if (!c.quiet) {
@@ -310,38 +312,285 @@ int Finish(const Choices& c, Session& session, const SaveCalculateResult& result
 // Draws the graph of the report just written, as the window would show it, and saves it.
 int SaveGraph(const Choices& c, const SaveCalculateResult& result, std::ostream& out,
               std::ostream& err) {
-  TDMVornax reader;
-  reader.FileName = result.OutputPath;
-  ConsoleDialogs messages(err, true);
-  if (!ReadGraphData(reader, messages)) return kExitRefused;
-  GraphOptions options;
-  const std::string& k = c.graphKind;
-  options.Kind = k == "residuals"  ? GraphKind::Residuals
-                 : k == "calc-obs" ? GraphKind::CalcObs
-                 : k == "y-z"      ? GraphKind::YZ
-                 : k == "x-z"      ? GraphKind::XZ
-                                   : GraphKind::YX;
-  if (options.Kind != GraphKind::YX && options.Kind != GraphKind::CalcObs &&
-      !reader.Graph.TwoVariable()) {
-    err << "vornax-batch: --graph-kind " << k << " needs a run on two variables\n";
+  BatchGraphChoices graph;
+  graph.OutputPath = result.OutputPath;
+  graph.GraphPath = c.graph;
+  graph.Kind = c.graphKind;
+  graph.Colour = !c.blackWhite;
+  graph.ShowBelt = !c.noBelt;
+  graph.ShowBlock = !c.noBlock;
+  ParseGraphSizeOption(c.graphSize, graph.Width, graph.Height);  // checked before the run
+  return SaveBatchGraph(graph, out, err);
+}
+
+// What a run leaves to be said when it runs out of memory: how large the work was, and the
+// NAME.inp to restore.
+struct RunState {
+  int64_t DataSets = 0;
+  InputFileGuard Input;
+};
+
+// The data sets the values become once their weight factors are expanded.
+int64_t ExpandedCount(const GridValues& values) {
+  int64_t total = static_cast<int64_t>(values.size());
+  for (const int32_t weight : values.Weight) total += std::max(weight, 1) - 1;
+  return total;
+}
+
+// The data sets of an input file as values, taken over from the data set read.
+GridValues ValuesOf(TDMVornax& data, bool weights) {
+  const size_t n = static_cast<size_t>(std::max(data.NrOfData, 0));
+  GridValues values;
+  values.Y = std::move(data.YData);
+  values.X = std::move(data.XData);
+  values.Z = std::move(data.ZData);
+  values.Y.resize(n);
+  values.X.resize(n);
+  values.Z.resize(n, 0);
+  if (weights) {
+    values.Weight = std::move(data.WeightFactor);
+    values.Weight.resize(n, 1);
+  }
+  return values;
+}
+
+// The graph kinds that need the two stages of a run on X and Z together.
+bool NeedsTwoVariables(const std::string& kind) {
+  return kind == "residuals" || kind == "y-z" || kind == "x-z";
+}
+
+int RunGroupsOf(const Choices& c, const CLI::App& app, const std::filesystem::path& folder,
+                const AnalysisTable& analyses, std::ostream& out, std::ostream& err);
+
+int RunChecked(Choices& c, const CLI::App& app, const AnalysisTable& analyses, RunState& state,
+               std::ostream& out, std::ostream& err) {
+  auto usage = [&](const std::string& text) {
+    err << "vornax-batch: " << text << '\n';
     return kExitUsage;
+  };
+  {
+    // Read by hand: a negative seed would otherwise wrap round to a huge one without a word.
+    const std::string& seed = c.seed;
+    auto [end, ec] = std::from_chars(seed.data(), seed.data() + seed.size(), c.seedValue);
+    if (seed.empty() || seed.front() == '-' || seed.front() == '+' || ec != std::errc() ||
+        end != seed.data() + seed.size()) {
+      return usage("--seed " + seed + ": give a whole number from 0 to " +
+                   std::to_string(UINT64_MAX));
+    }
   }
-  options.Colour = !c.blackWhite;
-  options.ShowBelt = !c.noBelt;
-  options.ShowBlock = !c.noBlock;
-  const GraphPicture picture = DrawGraph(reader.Graph, options);
-  if (!picture.Drawn) {
-    err << picture.Message << '\n';
-    return kExitRefused;
+
+  const fs::path input = c.input;
+  std::error_code ec;
+  if (!fs::is_regular_file(input, ec)) {
+    // A missing file is no error to the file system; a folder that may not be searched is.
+    const std::string reason =
+        ec ? ec.message() : std::strerror(fs::is_directory(input) ? EISDIR : ENOENT);
+    return usage("cannot read \"" + c.input + "\"\n" + reason);
   }
-  if (!picture.Message.empty()) err << picture.Message << '\n';
-  std::string written, error;
-  if (!SaveGraphImage(picture.Image, c.graph, true, written, error)) {
-    err << "vornax-batch: the graph \"" << written << "\" could not be written\n" << error << '\n';
-    return kExitUsage;
+  if (c.by.empty() && (!c.results.empty() || !c.jsonLines.empty() || c.reports)) {
+    return usage("--results, --json-lines and --reports go with --by");
   }
-  out << written << '\n';
-  return kExitDone;
+  const bool isInputFile = LowerExtension(input) == ".inp";
+  const bool columnsGiven = !c.yColumn.empty() || !c.xColumn.empty() || !c.zColumn.empty() ||
+                            !c.weightColumn.empty();
+  if (!c.by.empty() && isInputFile) {
+    return usage("--by splits a table into groups; \"" + c.input + "\" is an input file of one "
+                 "data set");
+  }
+  if (isInputFile && (columnsGiven || c.strict || !c.header.empty())) {
+    return usage("--y, --x, --z, --weight, --header and --strict apply to tables, not to \"" +
+                 c.input + "\"");
+  }
+  if (columnsGiven && (c.yColumn.empty() || c.xColumn.empty())) {
+    return usage("give the columns of Y and X together (--y and --x)");
+  }
+  if (columnsGiven && c.weights) {
+    return usage("with --y and --x, give the weight column with --weight instead of --weights");
+  }
+  fs::path folder = c.outputDir.empty() ? input.parent_path() : fs::path(c.outputDir);
+  if (!c.outputDir.empty()) {
+    fs::create_directories(folder, ec);
+    if (!fs::is_directory(folder)) {
+      return usage("cannot make the folder \"" + c.outputDir + "\"\n" +
+                   (ec ? ec.message() : std::strerror(ENOTDIR)));
+    }
+  }
+  if (!c.by.empty()) return RunGroupsOf(c, app, folder, analyses, out, err);
+  // The reports are written into this folder: find out now, with the system's reason, rather
+  // than after the analysis has run.
+  {
+    const std::string reason = FolderNotWritable(folder.empty() ? fs::path(".") : folder);
+    if (!reason.empty()) {
+      return usage("cannot write into the folder \"" + PathText(folder.empty() ? "." : folder) +
+                   "\"" + (c.outputDir.empty() ? "; choose another with --output-dir" : "") +
+                   "\n" + reason);
+    }
+  }
+  const fs::path written = folder / (input.stem().string() + ".inp");
+  // The file given is never rewritten: an input file analysed where it stands is run from
+  // itself, and only a table or a run into another folder writes NAME.inp.
+  bool writeInput = !isInputFile || !SameFile(written, input);
+  const fs::path inputPath = writeInput ? written : input;
+  const fs::path outPath = WithExtension(inputPath, ".out");
+  const fs::path varPath = WithExtension(inputPath, ".var");
+  std::vector<fs::path> targets = {outPath, varPath};
+  // The partial regression also writes its scan table as NAME.txt, which a table may be.
+  if (c.prefer == "partial") targets.push_back(WithExtension(inputPath, ".txt"));
+  for (const fs::path& target : targets) {
+    if (SameFile(target, input)) {
+      return usage("the input \"" + c.input + "\" would be overwritten by \"" + PathText(target) +
+                   "\"; rename it or use --output-dir");
+    }
+  }
+  // The files of --json and --graph take the place of none of these, nor of each other.
+  std::vector<NamedFile> taken = {{input, "the input"}, {outPath, "the report"},
+                                  {varPath, "the ANOVA table"}};
+  if (writeInput) taken.push_back({written, "the input file this run writes"});
+  if (c.prefer == "partial") taken.push_back({targets.back(), "the scan table"});
+  // A graph name of another kind is written as .bmp.
+  const std::vector<fs::path> graphAlso = {WithExtension(c.graph, ".bmp")};
+  if (!c.json.empty()) {
+    std::vector<NamedFile> others = taken;
+    if (!c.graph.empty()) {
+      others.push_back({c.graph, "the graph"});
+      others.push_back({graphAlso.front(), "the graph"});
+    }
+    const std::string problem = CheckOptionFile("--json", c.json, {}, others);
+    if (!problem.empty()) return usage(problem);
+  }
+  if (!c.graph.empty()) {
+    const std::string problem = CheckOptionFile("--graph", c.graph, graphAlso, taken);
+    if (!problem.empty()) return usage(problem);
+  }
+
+  ConsoleDialogs dialogs(err, c.quiet);
+  dialogs.SetAnswer(kTransformQuestion, !c.noTransform,
+                    c.noTransform ? " The X-data are fitted as they are, without a "
+                                    "transformation (--no-transform)."
+                                  : " The X-data may be transformed to generalize the fit "
+                                    "(--no-transform keeps them as they are).");
+  Session session;
+  session.Analyses = analyses;
+  GridInput grid;  // the titles and choices; the data sets are in `values`
+  GridValues values;
+  std::string tableName;
+  if (isInputFile) {
+    session.Data.FileName = PathText(input);
+    if (!ReadInputFile(session.Data, session.Options, dialogs)) return kExitUsage;
+    grid.Title1 = session.Data.Title1;
+    grid.Title2 = session.Data.Title2;
+    grid.NrOfVarInData = session.Data.NrOfVarInData;
+    grid.SingleIsZ = session.Data.SingleIsZ;
+    values = ValuesOf(session.Data, session.Options.WeightsUsed);
+  } else {
+    ImportedTable table;
+    std::string error;
+    ImportChoices columns{c.yColumn, c.xColumn, c.zColumn, c.weightColumn, c.weights, c.strict,
+                          c.header == "yes"  ? HeaderRow::Yes
+                          : c.header == "no" ? HeaderRow::No
+                                             : HeaderRow::Guess};
+    columns.AsValues = true;
+    if (!ImportTable(input, columns, table, error)) return usage(error);
+    session.Options.WeightsUsed = table.HasWeights;
+    tableName = input.filename().string();
+    grid = GridFromTable(table, tableName);
+    values = std::move(table.Values);
+    if (table.WasWindows1252) {
+      err << "\"" << c.input << "\" is not UTF-8 text; it was read as Windows-1252 (Latin-1)\n";
+    }
+    err << ColumnsUsedLine(table)
+        << (table.RowNamesSkipped ? " (the first column holds row names and is left aside)" : "")
+        << '\n';
+    const std::string leftOut = LeftOutLine(table);
+    if (!leftOut.empty()) err << leftOut << '\n';
+  }
+  if (isInputFile && c.weights && !session.Options.WeightsUsed) {
+    return usage("--weights applies to tables; \"" + c.input + "\" has no weight column");
+  }
+  VarChoice varChoice = VarChoice::Both;
+  const std::string problem =
+      ApplyChoices(c, app, grid.NrOfVarInData, session.Options, varChoice);
+  if (!problem.empty()) return usage(problem);
+  grid.Option = varChoice;
+  grid.ConfidencePercent = c.confidence;
+  // A graph the run cannot give is said now, not after the analysis and the break test.
+  if (!c.graph.empty() && NeedsTwoVariables(c.graphKind) &&
+      !(grid.NrOfVarInData == 2 && varChoice == VarChoice::Both)) {
+    return usage("--graph-kind " + c.graphKind +
+                 " needs a run on two variables (X and Z, with --use both)");
+  }
+  state.DataSets = ExpandedCount(values);
+
+  // NAME.inp is the user's file as much as the table is: it is replaced only by the same data,
+  // when this program wrote it from the same table, or when asked to.
+  if (writeInput && fs::exists(written, ec) && !c.overwrite) {
+    if (HoldsSameData(written, grid, values, session.Options.WeightsUsed)) {
+      writeInput = false;  // it holds these data already: leave it untouched
+    } else if (tableName.empty() || !WrittenFromTable(written, tableName)) {
+      return usage("\"" + PathText(written) + "\" already exists and holds other data; it is " +
+                   "left as it is. Use --overwrite to replace it, or --output-dir to write " +
+                   "elsewhere.");
+    }
+  }
+  if (writeInput) state.Input = InputFileGuard(written);
+
+  const EarlierOutputs earlier(c.prefer == "partial"
+                                   ? std::vector<fs::path>{outPath, varPath, targets.back()}
+                                   : std::vector<fs::path>{outPath, varPath});
+  // The values are taken over by the data set, and the report is not read back: no second copy
+  // of a long table is held.
+  const SaveCalculateResult result = SaveCalculate(session, grid, std::move(values), inputPath,
+                                                   dialogs, writeInput, /*loadReport=*/false);
+  // The input file of a run that gave nothing would be taken for the record of one; that of a
+  // run that gave its report stays, whatever happens after.
+  if (result.Outcome != SaveCalculateOutcome::Done) state.Input.Restore();
+  state.Input = InputFileGuard();
+  if (result.Outcome == SaveCalculateOutcome::AnalysisStopped ||
+      result.Outcome == SaveCalculateOutcome::OutputInvalid) {
+    // A refusal takes away the reports of an earlier run beside these data; say which, and
+    // which files of that name were not this program's to take away.
+    earlier.Report(err);
+  }
+  if (result.Outcome == SaveCalculateOutcome::AnalysisStopped) {
+    for (const std::string& line : SmallSpanLines(dialogs.Shown(), grid, session.Data)) err << line << '\n';
+  }
+  if (result.Outcome != SaveCalculateOutcome::Done && !c.json.empty()) {
+    // Results of an earlier run under this name would now be taken for this one's.
+    switch (RemoveOwnFile(c.json)) {
+      case StaleFile::Removed:
+        err << "vornax-batch: removed the results of an earlier run, \"" << c.json << "\"\n";
+        break;
+      case StaleFile::Left:
+        err << LeftAsItIsNote(c.json) << '\n';
+        break;
+      case StaleFile::Absent:
+        break;
+    }
+  }
+  switch (result.Outcome) {
+    case SaveCalculateOutcome::Done: {
+      out << result.OutputPath << '\n';
+      const int status = Finish(c, session, result, inputPath, out, err);
+      if (status != kExitDone || c.graph.empty()) return status;
+      return SaveGraph(c, result, out, err);
+    }
+    case SaveCalculateOutcome::NotSaved:
+    case SaveCalculateOutcome::InputNotWritten:
+    case SaveCalculateOutcome::DataRefused:
+      return kExitUsage;
+    case SaveCalculateOutcome::AnalysisStopped:
+    case SaveCalculateOutcome::OutputInvalid:
+      // A report that could not be written is no refusal of the data, nor are data unfit for
+      // any analysis (too few, no variation): those are bad input like any other.
+      for (const std::string& shown : dialogs.Shown()) {
+        if (shown.find("could not be written") != std::string::npos ||
+            shown.find("could not be renamed") != std::string::npos) {
+          return kExitUsage;
+        }
+      }
+      return RefusedAsUnfit(dialogs.Shown()) ? kExitUsage : kExitRefused;
+  }
+  return kExitRefused;
 }
 
 // A table analysed group by group (--by): the checks of the options that only this way takes,
@@ -381,11 +630,15 @@ int RunGroupsOf(const Choices& c, const CLI::App& app, const fs::path& folder,
   command.Results = c.results;
   command.JsonLines = c.jsonLines;
   command.Reports = c.reports;
-  command.Columns = {c.yColumn, c.xColumn, c.zColumn, c.weightColumn, c.weights, c.strict, c.by};
+  command.Columns = {c.yColumn, c.xColumn, c.zColumn, c.weightColumn, c.weights, c.strict,
+                     c.header == "yes"  ? HeaderRow::Yes
+                     : c.header == "no" ? HeaderRow::No
+                                        : HeaderRow::Guess};
+  command.Columns.By = c.by;
   command.ConfidencePercent = c.confidence;
   command.TransformAnswer = !c.noTransform;
   command.Permutations = c.permutations;
-  command.Seed = c.seed;
+  command.Seed = c.seedValue;
   command.Quiet = c.quiet;
   command.Analyses = analyses;
   command.ApplyChoices = [&](int nrOfVarInData, RunOptions& options, VarChoice& varChoice) {
@@ -434,12 +687,17 @@ int RunBatch(int argc, const char* const* argv, std::ostream& out, std::ostream&
                  "Fit a curved function instead: power, s-curve (the best of four S-shaped "
                  "curves), quadratic or cubic; one variable analysed only")
       ->check(CLI::IsMember({"power", "s-curve", "quadratic", "cubic"}));
+  app.add_option("--breakpoints", c.breakpoints,
+                 "Fit a continuous broken line with 2 or 3 breakpoints, found by an exact "
+                 "search, or auto: as many (0 to 3) as the F test and the permutation test "
+                 "find; one variable analysed only")
+      ->check(CLI::IsMember({"2", "3", "auto"}));
   app.add_flag("--no-transform", c.noTransform,
                "Answer No when asked whether the X-data may be transformed to generalize an "
                "s-curve, quadratic or cubic fit (the default answer is Yes)");
   app.add_flag("--weights", c.weights,
-               "A table's third column is a weight factor (found by itself when its header "
-               "says weight); the fourth column of a table always is");
+               "The last column of a table (the third or the fourth) holds weight factors; "
+               "found by itself only when its header is weight, weights or weight factor");
   app.add_option("--y", c.yColumn,
                  "The column of Y in a table: its header name or its number (1 is the first); "
                  "with --x, instead of the order of the columns")
@@ -452,11 +710,17 @@ int RunBatch(int argc, const char* const* argv, std::ostream& out, std::ostream&
   app.add_option("--weight", c.weightColumn,
                  "The column of the weight factors, by header name or number")
       ->type_name("COL");
+  app.add_option("--header", c.header,
+                 "yes: the table's first row holds the names of its columns; no: it is a data "
+                 "row (a row of years such as 2019,2020 is read as names otherwise only when "
+                 "asked). Default: guessed from the cells")
+      ->check(CLI::IsMember({"yes", "no"}));
   app.add_flag("--strict", c.strict,
                "Refuse a table with a missing value (an empty cell, NA, NaN, . or -) in a "
                "column used, instead of leaving its row out");
   app.add_flag("--overwrite", c.overwrite,
-               "Replace an existing NAME.inp that holds other data than the table");
+               "Replace an existing NAME.inp that holds other data than the table (one that "
+               "this program wrote from the same table is replaced without it)");
   app.add_option("--output-dir,-o", c.outputDir,
                  "Folder for NAME.inp, NAME.out and NAME.var (made when missing); default: "
                  "beside the input");
@@ -465,10 +729,21 @@ int RunBatch(int argc, const char* const* argv, std::ostream& out, std::ostream&
                  "Shuffles of the break test (default 999; 0 switches the test off)")
       ->check(CLI::Range(0, 1000000));
   app.add_option("--seed", c.seed,
-                 "Seed of the break test's shuffles (default 1): the same seed gives the same p");
+                 "Seed of the break test's shuffles, a whole number from 0 to " +
+                     std::to_string(UINT64_MAX) + " (default 1): the same seed gives the same p")
+      ->type_name("S");
   app.add_option("--graph", c.graph,
-                 "Also draw the graph of the report and save it: BMP, or PNG for a name ending "
-                 "in .png (any other extension is replaced by .bmp)");
+                 "Also draw the graph of the report and save it, as its name's extension says: "
+                 ".svg, .pdf, .png or .bmp (any other extension is replaced by .bmp)");
+  app.add_option("--graph-size", c.graphSize,
+                 "Size of a PNG or BMP graph in pixels, WxH (default 623x425); the graph keeps "
+                 "its proportions")
+      ->check([](const std::string& value) {
+        int w = 0, h = 0;
+        return ParseGraphSizeOption(value, w, h)
+                   ? std::string()
+                   : "give the size as WxH, each 16 to 20000 pixels: " + value;
+      });
   app.add_option("--graph-kind", c.graphKind,
                  "The graph: y-x (default), residuals, calc-obs, y-z or x-z (the last three "
                  "and residuals for two-variable runs)")
@@ -500,163 +775,19 @@ int RunBatch(int argc, const char* const* argv, std::ostream& out, std::ostream&
     const int code = app.exit(e, out, err);
     return code == 0 ? kExitDone : kExitUsage;
   }
-  auto usage = [&](const std::string& text) {
-    err << "vornax-batch: " << text << '\n';
-    return kExitUsage;
-  };
-
-  const fs::path input = c.input;
-  std::error_code ec;
-  if (!fs::is_regular_file(input, ec)) {
-    // A missing file is no error to the file system; a folder that may not be searched is.
-    const std::string reason =
-        ec ? ec.message() : std::strerror(fs::is_directory(input) ? EISDIR : ENOENT);
-    return usage("cannot read \"" + c.input + "\"\n" + reason);
+  // Whatever runs out of memory (a table read, the weight factors expanded, the analysis), the
+  // run ends with a message and leaves no half-written file: every file goes through a rename.
+  RunState state;
+  try {
+    return RunChecked(c, app, analyses, state, out, err);
+  } catch (const std::bad_alloc&) {
+    state.Input.Restore();
+    out.flush();
+    err << "vornax-batch: not enough memory";
+    if (state.DataSets > 0) err << " for " << Thousands(static_cast<uint64_t>(state.DataSets)) << " data sets";
+    err << "; the run was stopped\n";
+    return kExitRefused;
   }
-  if (c.by.empty() && (!c.results.empty() || !c.jsonLines.empty() || c.reports)) {
-    return usage("--results, --json-lines and --reports go with --by");
-  }
-  const bool isInputFile = LowerExtension(input) == ".inp";
-  const bool columnsGiven = !c.yColumn.empty() || !c.xColumn.empty() || !c.zColumn.empty() ||
-                            !c.weightColumn.empty();
-  if (!c.by.empty() && isInputFile) {
-    return usage("--by splits a table into groups; \"" + c.input + "\" is an input file of one "
-                 "data set");
-  }
-  if (isInputFile && (columnsGiven || c.strict)) {
-    return usage("--y, --x, --z, --weight and --strict apply to tables, not to \"" + c.input +
-                 "\"");
-  }
-  if (columnsGiven && (c.yColumn.empty() || c.xColumn.empty())) {
-    return usage("give the columns of Y and X together (--y and --x)");
-  }
-  if (columnsGiven && c.weights) {
-    return usage("with --y and --x, give the weight column with --weight instead of --weights");
-  }
-  fs::path folder = c.outputDir.empty() ? input.parent_path() : fs::path(c.outputDir);
-  if (!c.outputDir.empty()) {
-    fs::create_directories(folder, ec);
-    if (!fs::is_directory(folder)) {
-      return usage("cannot make the folder \"" + c.outputDir + "\"\n" +
-                   (ec ? ec.message() : std::strerror(ENOTDIR)));
-    }
-  }
-  if (!c.by.empty()) return RunGroupsOf(c, app, folder, analyses, out, err);
-  // The reports are written into this folder: find out now, with the system's reason, rather
-  // than after the analysis has run.
-  {
-    const std::string reason = FolderNotWritable(folder.empty() ? fs::path(".") : folder);
-    if (!reason.empty()) {
-      return usage("cannot write into the folder \"" + PathText(folder.empty() ? "." : folder) +
-                   "\"" + (c.outputDir.empty() ? "; choose another with --output-dir" : "") +
-                   "\n" + reason);
-    }
-  }
-  const fs::path written = folder / (input.stem().string() + ".inp");
-  // The file given is never rewritten: an input file analysed where it stands is run from
-  // itself, and only a table or a run into another folder writes NAME.inp.
-  bool writeInput = !isInputFile || !SameFile(written, input);
-  const fs::path inputPath = writeInput ? written : input;
-  std::vector<fs::path> targets = {WithExtension(inputPath, ".out"), WithExtension(inputPath, ".var")};
-  // The partial regression also writes its scan table as NAME.txt, which a table may be.
-  if (c.prefer == "partial") targets.push_back(WithExtension(inputPath, ".txt"));
-  for (const fs::path& target : targets) {
-    if (SameFile(target, input)) {
-      return usage("the input \"" + c.input + "\" would be overwritten by \"" + PathText(target) +
-                   "\"; rename it or use --output-dir");
-    }
-  }
-
-  ConsoleDialogs dialogs(err, c.quiet);
-  dialogs.SetAnswer(kTransformQuestion, !c.noTransform);
-  Session session;
-  session.Analyses = analyses;
-  GridInput grid;
-  if (isInputFile) {
-    session.Data.FileName = PathText(input);
-    if (!ReadInputFile(session.Data, session.Options, dialogs)) return kExitUsage;
-    grid = GridFromDataSet(session.Data, session.Options.WeightsUsed);
-  } else {
-    ImportedTable table;
-    std::string error;
-    ImportChoices columns{c.yColumn, c.xColumn, c.zColumn, c.weightColumn, c.weights, c.strict, {}};
-    if (!ImportTable(input, columns, table, error)) return usage(error);
-    session.Options.WeightsUsed = table.HasWeights;
-    grid = GridFromTable(table, input.filename().string());
-    err << ColumnsUsedLine(table)
-        << (table.RowNamesSkipped ? " (the first column holds row names and is left aside)" : "")
-        << '\n';
-    const std::string leftOut = LeftOutLine(table);
-    if (!leftOut.empty()) err << leftOut << '\n';
-  }
-  if (isInputFile && c.weights && !session.Options.WeightsUsed) {
-    return usage("--weights applies to tables; \"" + c.input + "\" has no weight column");
-  }
-  VarChoice varChoice = VarChoice::Both;
-  const std::string problem =
-      ApplyChoices(c, app, grid.NrOfVarInData, session.Options, varChoice);
-  if (!problem.empty()) return usage(problem);
-  grid.Option = varChoice;
-  grid.ConfidencePercent = c.confidence;
-
-  // NAME.inp is the user's file as much as the table is: it is replaced only by the same data,
-  // or when asked to.
-  if (writeInput && fs::exists(written, ec) && !c.overwrite) {
-    if (!HoldsSameData(written, grid, session.Options.WeightsUsed)) {
-      return usage("\"" + PathText(written) + "\" already exists and holds other data; it is " +
-                   "left as it is. Use --overwrite to replace it, or --output-dir to write " +
-                   "elsewhere.");
-    }
-    writeInput = false;  // it holds these data already: leave it untouched
-  }
-
-  const fs::path outPath = WithExtension(inputPath, ".out");
-  const fs::path varPath = WithExtension(inputPath, ".var");
-  const bool hadOut = fs::exists(outPath, ec), hadVar = fs::exists(varPath, ec);
-  const SaveCalculateResult result = SaveCalculate(session, grid, inputPath, dialogs, writeInput);
-  if (result.Outcome != SaveCalculateOutcome::Done) {
-    // A refusal takes away the reports of an earlier run beside these data; say which.
-    std::vector<std::string> removed;
-    if (hadOut && !fs::exists(outPath, ec)) removed.push_back("\"" + PathText(outPath) + "\"");
-    if (hadVar && !fs::exists(varPath, ec)) removed.push_back("\"" + PathText(varPath) + "\"");
-    if (!removed.empty()) {
-      err << "Removed " << removed[0] << (removed.size() > 1 ? " and " + removed[1] : "")
-          << " of an earlier run, which did not describe these data.\n";
-    }
-  }
-  if (result.Outcome == SaveCalculateOutcome::AnalysisStopped) {
-    for (const std::string& line : SmallSpanLines(dialogs.Shown(), grid)) err << line << '\n';
-  }
-  if (result.Outcome != SaveCalculateOutcome::Done && !c.json.empty()) {
-    // Results of an earlier run under this name would now be taken for this one's.
-    std::error_code removeError;
-    if (fs::remove(c.json, removeError)) {
-      err << "vornax-batch: removed the results of an earlier run, \"" << c.json << "\"\n";
-    }
-  }
-  switch (result.Outcome) {
-    case SaveCalculateOutcome::Done: {
-      out << result.OutputPath << '\n';
-      const int status = Finish(c, session, result, inputPath, out, err);
-      if (status != kExitDone || c.graph.empty()) return status;
-      return SaveGraph(c, result, out, err);
-    }
-    case SaveCalculateOutcome::NotSaved:
-    case SaveCalculateOutcome::InputNotWritten:
-      return kExitUsage;
-    case SaveCalculateOutcome::DataRefused:
-    case SaveCalculateOutcome::AnalysisStopped:
-    case SaveCalculateOutcome::OutputInvalid:
-      // A report that could not be written is no refusal of the data.
-      for (const std::string& shown : dialogs.Shown()) {
-        if (shown.find("could not be written") != std::string::npos ||
-            shown.find("could not be renamed") != std::string::npos) {
-          return kExitUsage;
-        }
-      }
-      return kExitRefused;
-  }
-  return kExitRefused;
 }
 
 }  // namespace vornax::batch

@@ -28,6 +28,6 @@ int RunBatch(int argc, const char* const* argv, std::ostream& out, std::ostream&
 // the 0.001 it needs: a plain line per variable saying what to do about it (`shown`: the
 // messages of the run).
 std::vector<std::string> SmallSpanLines(const std::vector<std::string>& shown,
-                                        const GridInput& grid);
+                                        const GridInput& grid, const TDMVornax& data);
 
 }  // namespace vornax::batch

@@ -11,6 +11,11 @@ void ConsoleDialogs::ShowMessage(const std::string& text) {
 bool ConsoleDialogs::AskYesNo(const std::string& question) {
   auto it = answers_.find(question);
   const bool answer = it != answers_.end() ? it->second : defaultAnswer;
+  auto note = notes_.find(question);
+  if (note != notes_.end()) {
+    err_ << note->second << '\n' << std::flush;
+    return answer;
+  }
   err_ << question << ' ' << (answer ? "Yes" : "No") << '\n' << std::flush;
   return answer;
 }

@@ -17,12 +17,19 @@ class ConsoleDialogs : public UserDialogs {
 
   // The answer to give to a question; questions without one are answered `defaultAnswer`.
   void SetAnswer(const std::string& question, bool answer) { answers_[question] = answer; }
+  // A question settled on the command line is not printed as one nobody answered: `note` says
+  // what was done instead.
+  void SetAnswer(const std::string& question, bool answer, const std::string& note) {
+    answers_[question] = answer;
+    notes_[question] = note;
+  }
   bool defaultAnswer = true;
 
   void ShowMessage(const std::string& text) override;
   // Every message shown, in order, so the command can add a plain word to a terse one.
   const std::vector<std::string>& Shown() const { return shown_; }
-  // The question and the answer given are both written, so the log shows what was decided.
+  // The question and the answer given are both written (or the note set for it), so the log
+  // shows what was decided.
   bool AskYesNo(const std::string& question) override;
   void ShowProgress() override {}
   void AddProgress(const std::string& line) override;
@@ -33,6 +40,7 @@ class ConsoleDialogs : public UserDialogs {
   std::ostream& err_;
   bool quiet_;
   std::map<std::string, bool> answers_;
+  std::map<std::string, std::string> notes_;
   std::vector<std::string> shown_;
 };
 

@@ -140,7 +140,7 @@ GroupOutcome RunGroup(const GroupRunSetup& setup, const ImportedTable& table, ui
     if (result.Outcome != SaveCalculateOutcome::Done) {
       std::vector<std::string> reasons = dialogs.shown;
       if (result.Outcome == SaveCalculateOutcome::AnalysisStopped) {
-        for (const std::string& line : SmallSpanLines(dialogs.shown, grid)) reasons.push_back(line);
+        for (const std::string& line : SmallSpanLines(dialogs.shown, grid, session.Data)) reasons.push_back(line);
       }
       for (const std::string& reason : reasons) {
         outcome.Reason += (outcome.Reason.empty() ? "" : " | ") + reason;

@@ -13,9 +13,9 @@
 #include <string>
 #include <vector>
 
-#include "batch/TableImport.h"
 #include "data/RunResult.h"
 #include "run/SaveCalculate.h"
+#include "run/TableImport.h"
 
 namespace vornax::batch {
 

@@ -7,6 +7,7 @@
 #include <system_error>
 
 #include "data/NumberFormat.h"
+#include "data/OwnFiles.h"
 
 namespace vornax {
 namespace {
@@ -213,8 +214,8 @@ CurveFiles::CurveFiles(const std::string& inputPath, MemoryFiles* memory)
       Memory(memory) {}
 
 void CurveFiles::RemoveStale() const {
-  RemoveFile(OutPath, Memory);
-  RemoveFile(VarPath, Memory);
+  RemoveOwnFile(OutPath, Memory);
+  RemoveOwnFile(VarPath, Memory);
 }
 
 bool CommitCurveFiles(TextFileWriter& out, TextFileWriter& var, UserDialogs& dialogs) {
@@ -222,8 +223,8 @@ bool CommitCurveFiles(TextFileWriter& out, TextFileWriter& var, UserDialogs& dia
   const bool outFailed = !out.Error().empty();
   dialogs.ShowMessage("The file \"" + PathText(outFailed ? out.Target() : var.Target()) +
                       "\" could not be written: " + (outFailed ? out.Error() : var.Error()));
-  RemoveFile(out.Target(), out.Memory());
-  RemoveFile(var.Target(), var.Memory());
+  RemoveOwnFile(out.Target(), out.Memory());
+  RemoveOwnFile(var.Target(), var.Memory());
   return false;
 }
 

@@ -17,7 +17,7 @@
 namespace vornax {
 
 // What kind of analysis wrote an output file, as its kind code says.
-enum class OutputFamily { Unknown, Segmented, Partial, Curve };
+enum class OutputFamily { Unknown, Segmented, Partial, Curve, BrokenLine };
 
 // The one map from an output kind code (the first four characters of line 2, or of line 3 when
 // line 2 names no curve) to the analysis that wrote the file. Codes are compared exactly, case
@@ -82,6 +82,18 @@ struct GraphCurve {
   double Ymax = 0, Ymin = 0;
 };
 
+// A broken line with several breakpoints as its report gives it.
+struct GraphBrokenLine {
+  std::vector<double> Breakpoints, LowerLimits, UpperLimits, LikelihoodLower, LikelihoodUpper;
+  std::vector<double> Slopes, Intercepts;  // per segment: Y = A·X + C
+  // The line's value at x: the segment is the one whose breakpoints enclose x.
+  double operator()(double x) const {
+    size_t s = 0;
+    while (s < Breakpoints.size() && x > Breakpoints[s]) ++s;
+    return Slopes[s] * x + Intercepts[s];
+  }
+};
+
 struct GraphData {
   OutputFamily Family = OutputFamily::Unknown;
   // " Fun" one-variable, " Y-X" / " Y-Z" two-variable by the first variable; the curve's kind
@@ -103,6 +115,7 @@ struct GraphData {
   GraphPlane Plane;
   std::optional<GraphPartial> Partial;
   std::optional<GraphCurve> Curve;
+  std::optional<GraphBrokenLine> BrokenLine;
 
   bool OlderFile = false;  // an older layout was read with fallbacks (message shown once)
 

@@ -28,6 +28,7 @@ OutputFamily OutputFamilyOf(const std::string& code) {
   if (CurveKindOfCode(code)) return OutputFamily::Curve;
   if (code == " THI") return OutputFamily::Partial;
   if (code == " The") return OutputFamily::Segmented;
+  if (code == " Bro") return OutputFamily::BrokenLine;
   return OutputFamily::Unknown;
 }
 
@@ -658,6 +659,46 @@ GraphReadStatus ParseCurveGraphData(const std::vector<std::string>& lines, Graph
 // ---------------------------------------------------------------------------------------------
 // The readers on files.
 
+GraphReadStatus ParseBrokenLineGraphData(const std::vector<std::string>& lines, GraphData& g) {
+  g = GraphData{};
+  if (FirstFour(lines, 2) != " Bro") return GraphReadStatus::NotThisKind;
+  g.Family = OutputFamily::BrokenLine;
+  g.OutputTag = " Bro";
+  if (!ReadTitlesAndConfidence(lines, g)) return GraphReadStatus::Unreadable;
+  GraphBrokenLine b;
+  // The breakpoint table: number, value, standard error, limits, "a to b".
+  const size_t head = FindLine(lines, "   Nr.      BP");
+  for (size_t i = head + 1; head < lines.size() && i < lines.size(); ++i) {
+    const auto t = SplitTokens(lines[i]);
+    double v[6];
+    if (t.size() != 8 || t[6] != "to") break;
+    bool ok = true;
+    for (size_t k = 0, at = 1; k < 6 && ok; ++k, at += (at == 5 ? 2 : 1)) ok = ParseFiniteNumber(t[at], v[k]);
+    if (!ok) return GraphReadStatus::Unreadable;
+    b.Breakpoints.push_back(v[0]);
+    b.LowerLimits.push_back(v[2]);
+    b.UpperLimits.push_back(v[3]);
+    b.LikelihoodLower.push_back(v[4]);
+    b.LikelihoodUpper.push_back(v[5]);
+  }
+  const size_t summary = FindLine(lines, " SUMMARY OF THE BROKEN-LINE");
+  if (summary >= lines.size()) return GraphReadStatus::Unreadable;
+  // The equations: "     A1 = …      C1 = …", one line per segment.
+  for (size_t i = summary; i < lines.size(); ++i) {
+    const auto t = SplitTokens(lines[i]);
+    if (t.size() != 6 || t[0].front() != 'A' || t[1] != "=" || t[4] != "=") continue;
+    double a = 0, c = 0;
+    if (!ParseFiniteNumber(t[2], a) || !ParseFiniteNumber(t[5], c)) return GraphReadStatus::Unreadable;
+    b.Slopes.push_back(a);
+    b.Intercepts.push_back(c);
+  }
+  if (b.Slopes.size() != b.Breakpoints.size() + 1) return GraphReadStatus::Unreadable;
+  const size_t ce = FindLine(lines, " Expl.Coeff. of the broken line");
+  if (ce < lines.size()) NumberAfter(lines[ce], ':', g.StoredCE);
+  g.BrokenLine = std::move(b);
+  return ReadDataTable(lines, summary, g);
+}
+
 namespace {
 
 using Parser = GraphReadStatus (*)(const std::vector<std::string>&, GraphData&);
@@ -710,6 +751,8 @@ bool ReadGraphData(TDMVornax& data, UserDialogs& dialogs) {
       return ReadCurveGraphData(data, dialogs);
     case OutputFamily::Partial:
       return ReadPartialGraphData(data, dialogs);
+    case OutputFamily::BrokenLine:
+      return ReadWith(data, dialogs, ParseBrokenLineGraphData, kNoGraphDataMessage);
     case OutputFamily::Segmented:
     case OutputFamily::Unknown:
       return ReadSegmentedGraphData(data, dialogs);

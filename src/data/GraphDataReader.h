@@ -58,6 +58,7 @@ enum class GraphReadStatus { Ok, NotThisKind, Unreadable, TooFewRows };
 GraphReadStatus ParseSegmentedGraphData(const std::vector<std::string>& lines, GraphData& out);
 GraphReadStatus ParsePartialGraphData(const std::vector<std::string>& lines, GraphData& out);
 GraphReadStatus ParseCurveGraphData(const std::vector<std::string>& lines, GraphData& out);
+GraphReadStatus ParseBrokenLineGraphData(const std::vector<std::string>& lines, GraphData& out);
 // The parameters of the fitted curve from the parameter lines of a curve report.
 bool ReadCurveParameters(const std::vector<std::string>& lines, CurveKind kind, GraphCurve& out);
 

@@ -2,9 +2,13 @@
 #include "data/OutputFile.h"
 
 #include <array>
+#include <cerrno>
+#include <cstring>
+#include <fstream>
 #include <string_view>
 #include <system_error>
 
+#include "data/GraphData.h"
 #include "data/TextFile.h"
 
 namespace vornax {
@@ -58,6 +62,28 @@ bool ReadTextFile(TDMVornax& data, const std::filesystem::path& path,
   return true;
 }
 
+bool CheckReportFile(const std::filesystem::path& path, UserDialogs& dialogs) {
+  errno = 0;
+  std::ifstream in(path, std::ios::binary);
+  std::error_code ec;
+  if (!in || std::filesystem::is_directory(path, ec)) {
+    dialogs.ShowMessage(OutputFileOpenMessage(PathText(path)) + "\n" +
+                        std::strerror(errno != 0 ? errno : EISDIR));
+    return false;
+  }
+  // Two lines: a line end (CR LF, LF or a lone CR) with something after it.
+  int c = 0;
+  while ((c = in.get()) != EOF && c != '\r' && c != '\n') {
+  }
+  if (c == '\r' && in.peek() == '\n') in.get();
+  const bool two = c != EOF && in.peek() != EOF;
+  if (!two) {
+    dialogs.ShowMessage(" The output file is invalid due to inadequate input data");
+    return false;
+  }
+  return true;
+}
+
 bool RemoveInvalidRunOutput(TDMVornax& data, const std::filesystem::path& outputPath) {
   bool removed = RemoveFile(outputPath, data.Memory);
   const std::filesystem::path varPath = WithExtension(outputPath, ".var");
@@ -66,16 +92,37 @@ bool RemoveInvalidRunOutput(TDMVornax& data, const std::filesystem::path& output
   return removed;
 }
 
+std::string OutputKindOf(const std::vector<std::string>& lines) {
+  std::string code = FirstFour(lines, 1);
+  return IsCurveKind(code) ? code : FirstFour(lines, 2);
+}
+
 bool ReadOutputKind(TDMVornax& data, UserDialogs& dialogs) {
   auto lines = ReadTextLines(data.FileName);
   if (!lines) {
     dialogs.ShowMessage(OutputFileOpenMessage(data.FileName));
     return false;
   }
-  std::string code = FirstFour(*lines, 1);
-  if (!IsCurveKind(code)) code = FirstFour(*lines, 2);
-  data.OutputKind = code;
+  data.OutputKind = OutputKindOf(*lines);
   return true;
+}
+
+std::string NotAReportReason(const std::vector<std::string>& lines, const std::string& path) {
+  auto startsWith = [&lines](size_t index, std::string_view text) {
+    return index < lines.size() && std::string_view(lines[index]).substr(0, text.size()) == text;
+  };
+  if (startsWith(0, " Results of program ") && OutputFamilyOf(OutputKindOf(lines)) != OutputFamily::Unknown) {
+    return {};
+  }
+  const std::string file = "\"" + path + "\" ";
+  if (startsWith(0, " Variance Analysis, ANOVA table")) {
+    return file + "is an ANOVA table, not a report. Open the report (\".out\") and use \"Anova table\".";
+  }
+  if (startsWith(2, " File name:") && startsWith(3, " Number of independent variables:")) {
+    return file + "is an input file, not a report. Open it with \"Open input\".";
+  }
+  return file + "is not a report of this program. Open an output file (\".out\") written by "
+                "\"Save-Calculate\".";
 }
 
 }  // namespace vornax

@@ -4,6 +4,7 @@
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "data/DataSet.h"
 #include "data/UserDialogs.h"
@@ -17,6 +18,10 @@ namespace vornax {
 bool ReadTextFile(TDMVornax& data, const std::filesystem::path& path,
                   const std::string& expectedExtension, UserDialogs& dialogs);
 
+// The same checks as ReadTextFile for a report (it opens, it holds two lines) without keeping its
+// lines: for a caller that does not show the report, which may be long.
+bool CheckReportFile(const std::filesystem::path& path, UserDialogs& dialogs);
+
 // The trace a run without adequate data leaves (an output of fewer than two lines) is removed
 // with its ".var" companion by the run that wrote it; data.FileName takes the ".var" path.
 bool RemoveInvalidRunOutput(TDMVornax& data, const std::filesystem::path& outputPath);
@@ -24,6 +29,15 @@ bool RemoveInvalidRunOutput(TDMVornax& data, const std::filesystem::path& output
 // Reads the kind code of the output file data.FileName into data.OutputKind: the first four
 // characters of line 2 when they name a curve output, else those of line 3.
 bool ReadOutputKind(TDMVornax& data, UserDialogs& dialogs);
+
+// The kind code of an output's lines: the first four characters of line 2 when they name a curve
+// output, else those of line 3.
+std::string OutputKindOf(const std::vector<std::string>& lines);
+
+// Why the lines read from `path` are no report of an analysis of this program ("" when they are
+// one): an ANOVA table, an input file, or any other text. A report begins with " Results of
+// program" and carries a kind code on its second or third line.
+std::string NotAReportReason(const std::vector<std::string>& lines, const std::string& path);
 
 // The message for an output file that cannot be opened.
 std::string OutputFileOpenMessage(const std::string& path);

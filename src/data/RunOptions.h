@@ -31,6 +31,12 @@ struct RunOptions {
   CurveChoice CurveZ = CurveChoice::None;
   bool TransformAccepted = false;
   bool WeightsUsed = false;  // "Weight factors are needed"
+  // A broken line with several breakpoints instead of the segmented types: 2 or 3 breakpoints,
+  // or -1 for as many (0 to 3) as the tests find; 0 not chosen. With the permutations of the
+  // test that decides how many (0: the F test alone) and their seed.
+  int SeveralBreakpoints = 0;
+  int BreakpointPermutations = 0;
+  uint64_t BreakpointSeed = 1;
 
   // ---- run-state flags ----
   bool CurveQuadratic = false;
@@ -75,6 +81,7 @@ struct RunOptions {
     PartialX = PartialZ = false;
     ExcludedTypeX = ExcludedTypeZ = 0;
     CurveX = CurveZ = CurveChoice::None;
+    SeveralBreakpoints = 0;
   }
 };
 

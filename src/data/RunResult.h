@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "data/BrokenLinesResult.h"
 #include "data/CurveResult.h"
 
 namespace vornax {
@@ -38,6 +39,7 @@ struct CandidateResult {
 // The permutation test for the existence of a break.
 struct BreakTestResult {
   bool Done = false;
+  bool Cancelled = false;   // stopped on request before its shuffles were done
   int Permutations = 0;
   int AtLeastAsLarge = 0;   // permutations whose extra explanation reached the observed one
   // The share of what the straight line leaves unexplained that the break explains:
@@ -114,7 +116,7 @@ struct RunResult {
   std::vector<bool> Added;
 
   // Two-variable runs: the sequence (1: X first, 2: Z first), its two stages, the planes, the
-  // coefficient of explanation of the same two stages without breakpoints, and the data table's
+  // coefficient of explanation of the least-squares plane of Y on X and Z, and the data table's
   // other columns (Z as entered, the residuals of the first stage). X and Y are then in the order
   // entered, and the type, method and breakpoint above are those of the first stage.
   int Sequence = 0;
@@ -127,6 +129,9 @@ struct RunResult {
 
   // Partial regression runs only.
   std::optional<LevelStretchResult> LevelStretch;
+
+  // Broken lines with several breakpoints only (Analysis "breakpoints").
+  std::optional<BrokenLinesResult> BrokenLines;
 
   std::vector<AnovaRowResult> Anova;
   BreakTestResult BreakTest;

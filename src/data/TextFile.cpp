@@ -43,55 +43,117 @@ bool MemoryFiles::Remove(const std::filesystem::path& path) {
   return true;
 }
 
-TextFileWriter::TextFileWriter(std::filesystem::path target, MemoryFiles* memory)
-    : target_(std::move(target)), memory_(memory) {}
+namespace {
 
-bool TextFileWriter::Commit() {
-  if (memory_ != nullptr) {
-    memory_->Write(target_, content_);
-    return true;
-  }
-  return WriteFileAtomically(target_, content_, &error_);
-}
-
-bool RemoveFile(const std::filesystem::path& path, MemoryFiles* memory) {
-  if (memory != nullptr) return memory->Remove(path);
-  std::error_code ec;
-  return std::filesystem::remove(path, ec);
-}
-
-bool FileExists(const std::filesystem::path& path, const MemoryFiles* memory) {
-  if (memory != nullptr) return memory->Find(path) != nullptr;
-  std::error_code ec;
-  return std::filesystem::exists(path, ec);
-}
-
-bool WriteFileAtomically(const std::filesystem::path& target, std::string_view content,
-                         std::string* error) {
-  auto fail = [&](const std::string& what) {
-    if (error != nullptr) *error = what + ": " + std::strerror(errno);
-    return false;
-  };
+// A fresh temporary file beside `target`; its name goes to `pattern`. -1 with errno on failure.
+int CreateTemporaryBeside(const std::filesystem::path& target, std::string& pattern) {
   std::filesystem::path folder = target.parent_path();
   if (folder.empty()) folder = ".";
-  std::string pattern = (folder / ("." + target.filename().string() + ".XXXXXX")).string();
-  int fd = ::mkstemp(pattern.data());
-  if (fd < 0) return fail("cannot create a temporary file in " + folder.string());
+  pattern = (folder / ("." + target.filename().string() + ".XXXXXX")).string();
+  return ::mkstemp(pattern.data());
+}
+
+// Writes all of `content` to `fd`; false with errno on failure.
+bool WriteAll(int fd, std::string_view content) {
   const char* data = content.data();
   size_t left = content.size();
   while (left > 0) {
     ssize_t written = ::write(fd, data, left);
     if (written < 0) {
       if (errno == EINTR) continue;
-      int saved = errno;
-      ::close(fd);
-      ::unlink(pattern.c_str());
-      errno = saved;
-      return fail("cannot write " + target.string());
+      return false;
     }
     data += written;
     left -= static_cast<size_t>(written);
   }
+  return true;
+}
+
+// Closes the temporary file `fd` and renames it over `target`; on failure it is removed.
+bool FinishTemporary(int fd, const std::string& pattern, const std::filesystem::path& target,
+                     std::string* error);
+
+}  // namespace
+
+TextFileWriter::TextFileWriter(std::filesystem::path target, MemoryFiles* memory)
+    : target_(std::move(target)), memory_(memory) {}
+
+TextFileWriter::~TextFileWriter() {
+  if (fd_ >= 0) {
+    ::close(fd_);
+    ::unlink(temporary_.c_str());
+  }
+}
+
+void TextFileWriter::Spill() {
+  if (memory_ != nullptr) return;  // kept whole in memory: nothing on disk, no temporary file
+  if (!error_.empty()) {
+    content_.clear();  // already failed: Commit() says so
+    return;
+  }
+  if (fd_ < 0) {
+    fd_ = CreateTemporaryBeside(target_, temporary_);
+    if (fd_ < 0) {
+      error_ = "cannot create a temporary file beside " + target_.string() + ": " +
+               std::strerror(errno);
+      content_.clear();
+      return;
+    }
+  }
+  if (!WriteAll(fd_, content_)) error_ = "cannot write " + target_.string() + ": " + std::strerror(errno);
+  content_.clear();
+}
+
+bool TextFileWriter::Commit() {
+  if (memory_ != nullptr) {
+    memory_->Write(target_, content_);
+    return true;
+  }
+  if (fd_ < 0 && error_.empty()) return WriteFileAtomically(target_, content_, &error_);
+  if (error_.empty()) Spill();
+  if (!error_.empty()) {
+    if (fd_ >= 0) {
+      ::close(fd_);
+      ::unlink(temporary_.c_str());
+      fd_ = -1;
+    }
+    return false;
+  }
+  const int fd = fd_;
+  fd_ = -1;
+  return FinishTemporary(fd, temporary_, target_, &error_);
+}
+
+bool WriteFileAtomically(const std::filesystem::path& target, std::string_view content,
+                         std::string* error) {
+  std::string pattern;
+  const int fd = CreateTemporaryBeside(target, pattern);
+  if (fd < 0) {
+    if (error != nullptr) {
+      *error = "cannot create a temporary file in " +
+               (target.parent_path().empty() ? std::string(".") : target.parent_path().string()) +
+               ": " + std::strerror(errno);
+    }
+    return false;
+  }
+  if (!WriteAll(fd, content)) {
+    const int saved = errno;
+    ::close(fd);
+    ::unlink(pattern.c_str());
+    if (error != nullptr) *error = "cannot write " + target.string() + ": " + std::strerror(saved);
+    return false;
+  }
+  return FinishTemporary(fd, pattern, target, error);
+}
+
+namespace {
+
+bool FinishTemporary(int fd, const std::string& pattern, const std::filesystem::path& target,
+                     std::string* error) {
+  auto fail = [&](const std::string& what) {
+    if (error != nullptr) *error = what + ": " + std::strerror(errno);
+    return false;
+  };
   // mkstemp makes the file private; give it the ordinary permissions of a new file.
   mode_t mask = ::umask(0);
   ::umask(mask);
@@ -112,14 +174,18 @@ bool WriteFileAtomically(const std::filesystem::path& target, std::string_view c
   return true;
 }
 
+}  // namespace
+
 namespace {
 
-// UTF-16 to UTF-8 through the C library's converter; false for text that is not valid UTF-16.
-bool ConvertUtf16(std::string& bytes, size_t skip, bool bigEndian) {
-  iconv_t cd = ::iconv_open("UTF-8", bigEndian ? "UTF-16BE" : "UTF-16LE");
+// Text in the encoding `from` to UTF-8 through the C library's converter, leaving out the first
+// `skip` bytes; false (and the text as it was) for text that does not convert. UTF-8 takes at
+// most `growth` bytes for each byte converted.
+bool ConvertToUtf8(std::string& bytes, size_t skip, const char* from, size_t growth) {
+  iconv_t cd = ::iconv_open("UTF-8", from);
   if (cd == reinterpret_cast<iconv_t>(-1)) return false;
   std::string in = bytes.substr(skip);
-  std::string out(in.size() * 2 + 16, '\0');
+  std::string out(in.size() * growth + 16, '\0');
   char* inPtr = in.data();
   size_t inLeft = in.size();
   char* outPtr = out.data();
@@ -130,6 +196,11 @@ bool ConvertUtf16(std::string& bytes, size_t skip, bool bigEndian) {
   out.resize(out.size() - outLeft);
   bytes.swap(out);
   return true;
+}
+
+// UTF-16 to UTF-8; false for text that is not valid UTF-16.
+bool ConvertUtf16(std::string& bytes, size_t skip, bool bigEndian) {
+  return ConvertToUtf8(bytes, skip, bigEndian ? "UTF-16BE" : "UTF-16LE", 2);
 }
 
 }  // namespace
@@ -157,27 +228,100 @@ bool DecodeText(std::string& bytes, std::string& reason, bool* wasUtf16) {
   const size_t pairs = sample / 2;
   if (pairs > 0 && oddZeros * 10 >= pairs * 8 && evenZeros * 10 <= pairs) return utf16(0, false);
   if (pairs > 0 && evenZeros * 10 >= pairs * 8 && oddZeros * 10 <= pairs) return utf16(0, true);
-  reason = "it holds zero bytes, so it is not a text file";
+  reason = "it holds NUL bytes, so it is not a text file";
   return false;
 }
 
-std::vector<std::string> SplitLines(std::string_view text, bool* finalLineEnded) {
-  std::vector<std::string> lines;
+bool IsValidUtf8(std::string_view text) {
+  size_t i = 0;
+  const size_t n = text.size();
+  while (i < n) {
+    const auto c = static_cast<unsigned char>(text[i]);
+    if (c < 0x80) {
+      ++i;
+      continue;
+    }
+    size_t more = 0;
+    unsigned long code = 0;
+    if (c >= 0xC2 && c <= 0xDF) {
+      more = 1, code = c & 0x1F;
+    } else if (c >= 0xE0 && c <= 0xEF) {
+      more = 2, code = c & 0x0F;
+    } else if (c >= 0xF0 && c <= 0xF4) {
+      more = 3, code = c & 0x07;
+    } else {
+      return false;
+    }
+    for (size_t k = 1; k <= more; ++k) {
+      if (i + k >= n) return false;
+      const auto b = static_cast<unsigned char>(text[i + k]);
+      if ((b & 0xC0) != 0x80) return false;
+      code = (code << 6) | (b & 0x3F);
+    }
+    // Overlong forms, surrogates and values beyond Unicode are not UTF-8.
+    if ((more == 2 && code < 0x800) || (more == 3 && (code < 0x10000 || code > 0x10FFFF)) ||
+        (code >= 0xD800 && code <= 0xDFFF)) {
+      return false;
+    }
+    i += more + 1;
+  }
+  return true;
+}
+
+bool ConvertWindows1252(std::string& text) {
+  // Five bytes have no character in code page 1252; text holding them is read as Latin-1.
+  return ConvertToUtf8(text, 0, "WINDOWS-1252", 3) || ConvertToUtf8(text, 0, "ISO-8859-1", 2);
+}
+
+std::vector<std::string_view> SplitLineViews(std::string_view text, bool* finalLineEnded) {
+  std::vector<std::string_view> lines;
   size_t start = 0;
   bool ended = true;
   while (start < text.size()) {
     const size_t at = text.find_first_of("\r\n", start);
     if (at == std::string_view::npos) {
-      lines.emplace_back(text.substr(start));
+      lines.push_back(text.substr(start));
       ended = false;
       break;
     }
-    lines.emplace_back(text.substr(start, at - start));
+    lines.push_back(text.substr(start, at - start));
     start = at + 1;
     if (text[at] == '\r' && start < text.size() && text[start] == '\n') ++start;
   }
   if (finalLineEnded != nullptr) *finalLineEnded = ended;
   return lines;
+}
+
+std::vector<std::string> SplitLines(std::string_view text, bool* finalLineEnded) {
+  const std::vector<std::string_view> views = SplitLineViews(text, finalLineEnded);
+  return std::vector<std::string>(views.begin(), views.end());
+}
+
+std::optional<std::string> ReadTextBytes(const std::filesystem::path& path, std::string& reason,
+                                         bool* wasUtf16) {
+  std::error_code ec;
+  if (std::filesystem::is_directory(path, ec)) {
+    reason = std::strerror(EISDIR);
+    return std::nullopt;
+  }
+  errno = 0;
+  std::ifstream in(path, std::ios::binary);
+  if (!in) {
+    reason = std::strerror(errno != 0 ? errno : EIO);
+    return std::nullopt;
+  }
+  std::string bytes;
+  // Sized once from the file's length, rather than grown (and copied) as it is read.
+  const auto size = std::filesystem::file_size(path, ec);
+  if (!ec) bytes.reserve(static_cast<size_t>(size));
+  bytes.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+  if (in.bad()) {
+    reason = std::strerror(errno != 0 ? errno : EIO);
+    return std::nullopt;
+  }
+  if (!DecodeText(bytes, reason, wasUtf16)) return std::nullopt;
+  reason.clear();
+  return bytes;
 }
 
 std::optional<TextLines> ReadTextLines(const std::filesystem::path& path, std::string& reason,
@@ -193,27 +337,23 @@ std::optional<TextLines> ReadTextLines(const std::filesystem::path& path, std::s
     reason.clear();
     return result;
   }
-  std::error_code ec;
-  if (std::filesystem::is_directory(path, ec)) {
-    reason = std::strerror(EISDIR);
-    return std::nullopt;
-  }
-  errno = 0;
-  std::ifstream in(path, std::ios::binary);
-  if (!in) {
-    reason = std::strerror(errno != 0 ? errno : EIO);
-    return std::nullopt;
-  }
-  std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-  if (in.bad()) {
-    reason = std::strerror(errno != 0 ? errno : EIO);
-    return std::nullopt;
-  }
   TextLines result;
-  if (!DecodeText(bytes, reason, &result.WasUtf16)) return std::nullopt;
-  result.Lines = SplitLines(bytes, &result.FinalLineEnded);
-  reason.clear();
+  auto bytes = ReadTextBytes(path, reason, &result.WasUtf16);
+  if (!bytes) return std::nullopt;
+  result.Lines = SplitLines(*bytes, &result.FinalLineEnded);
   return result;
+}
+
+bool RemoveFile(const std::filesystem::path& path, MemoryFiles* memory) {
+  if (memory != nullptr) return memory->Remove(path);
+  std::error_code ec;
+  return std::filesystem::remove(path, ec);
+}
+
+bool FileExists(const std::filesystem::path& path, const MemoryFiles* memory) {
+  if (memory != nullptr) return memory->Find(path) != nullptr;
+  std::error_code ec;
+  return std::filesystem::exists(path, ec);
 }
 
 std::optional<std::vector<std::string>> ReadTextLines(const std::filesystem::path& path,

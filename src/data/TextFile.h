@@ -1,8 +1,9 @@
 // The checked text-file layer: every file this program writes or reads goes through here.
 //
 // Writing: a TextFileWriter collects the lines (each ended by CR LF) and Commit() writes them to
-// a fresh temporary file in the target's folder and renames it over the target. A failure at any
-// point leaves the previous file as it was and no half-written file behind.
+// a fresh temporary file in the target's folder and renames it over the target. A long file goes
+// to its temporary file as it grows, so that a report of a million lines is never held whole. A
+// failure at any point leaves the previous file as it was and no half-written file behind.
 // Reading: lines may end in CR LF or LF; numbers must be finite decimals.
 #pragma once
 
@@ -37,28 +38,43 @@ class TextFileWriter {
   explicit TextFileWriter(std::filesystem::path target, MemoryFiles* memory = nullptr);
   TextFileWriter(const TextFileWriter&) = delete;
   TextFileWriter& operator=(const TextFileWriter&) = delete;
+  // A writer dropped without Commit() takes its temporary file with it.
+  ~TextFileWriter();
 
   // Appends text to the current line / ends the current line with CR LF.
-  void Write(std::string_view text) { content_.append(text); }
+  void Write(std::string_view text) {
+    content_.append(text);
+    if (content_.size() >= kSpillBytes) Spill();
+  }
   void WriteLine(std::string_view text = {}) {
     content_.append(text);
     content_.append("\r\n");
+    if (content_.size() >= kSpillBytes) Spill();
   }
 
-  // Writes everything to a temporary file beside the target and renames it over the target.
+  // Writes everything to a temporary file beside the target and renames it over the target
+  // (with `memory`, keeps the whole text there instead, and nothing spills to disk).
   // Returns false (and leaves the target untouched) on any failure; Error() then says why.
   bool Commit();
 
   const std::filesystem::path& Target() const { return target_; }
   MemoryFiles* Memory() const { return memory_; }
   const std::string& Error() const { return error_; }
+  // The text written so far, while the file is short enough to be held (below kSpillBytes).
   const std::string& Content() const { return content_; }
 
+  static constexpr size_t kSpillBytes = 1 << 20;
+
  private:
+  // Moves the text held so far into the temporary file, which it makes the first time.
+  void Spill();
+
   std::filesystem::path target_;
   MemoryFiles* memory_ = nullptr;
   std::string content_;
   std::string error_;
+  std::string temporary_;  // the temporary file once the text has spilled into it
+  int fd_ = -1;
 };
 
 // Writes `content` to `target` through a temporary file and a rename; false on failure with the
@@ -89,13 +105,28 @@ bool RemoveFile(const std::filesystem::path& path, MemoryFiles* memory = nullptr
 // Whether the file is there, on disk or in `memory` when given.
 bool FileExists(const std::filesystem::path& path, const MemoryFiles* memory = nullptr);
 
+// The whole text of a file as UTF-8 (decoded as DecodeText does), for a reader that splits it
+// itself without a second copy of every line; std::nullopt with the reason as above.
+std::optional<std::string> ReadTextBytes(const std::filesystem::path& path, std::string& reason,
+                                         bool* wasUtf16 = nullptr);
+
 // The bytes of a text file as UTF-8: UTF-16 (little or big endian, with or without a byte-order
 // mark) is converted and a UTF-8 byte-order mark removed. False with the reason for bytes that
 // are not text (zero bytes that do not make UTF-16, or UTF-16 that does not convert).
 bool DecodeText(std::string& bytes, std::string& reason, bool* wasUtf16 = nullptr);
 
+// Whether `text` is well-formed UTF-8 (plain ASCII is).
+bool IsValidUtf8(std::string_view text);
+
+// Text of the 8-bit Windows code page 1252 (which agrees with Latin-1 on every letter) as UTF-8;
+// false when the converter is missing.
+bool ConvertWindows1252(std::string& text);
+
 // Splits text into lines at CR LF, LF or a lone CR; the line ends are not kept.
 std::vector<std::string> SplitLines(std::string_view text, bool* finalLineEnded = nullptr);
+// The same as views into `text`, for a long text that should not be copied line by line.
+std::vector<std::string_view> SplitLineViews(std::string_view text,
+                                             bool* finalLineEnded = nullptr);
 
 // Splits a line into tokens separated by blanks and tabs.
 std::vector<std::string_view> SplitTokens(std::string_view line);

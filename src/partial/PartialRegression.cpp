@@ -5,6 +5,7 @@
 #include <system_error>
 #include <vector>
 
+#include "data/OwnFiles.h"
 #include "data/TextFile.h"
 #include "partial/PartialReport.h"
 #include "regression/AnalysisGuards.h"
@@ -19,7 +20,7 @@ constexpr int kMinDistinctX = 10;
 // The report, the variance file and the scan table of an input path.
 void RemoveFiles(const std::filesystem::path& input, MemoryFiles* memory) {
   RemoveStaleReports(input, memory);
-  RemoveFile(WithExtension(input, ".txt"), memory);
+  RemoveOwnFile(WithExtension(input, ".txt"), memory);
 }
 
 // The run's numbers for the summary, the JSON file and the window.
@@ -174,7 +175,7 @@ bool RunPartialAnalysis(TDMVornax& data, RunOptions& options, UserDialogs& dialo
       failed = txtPath;
     }
   } else {
-    RemoveFile(txtPath, data.Memory);
+    RemoveOwnFile(txtPath, data.Memory);
   }
   if (!written) {
     result = PartialResult{};

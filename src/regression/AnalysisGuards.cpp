@@ -5,6 +5,7 @@
 #include <cmath>
 #include <system_error>
 
+#include "data/OwnFiles.h"
 #include "data/TextFile.h"
 
 namespace vornax {
@@ -16,8 +17,8 @@ bool WithinAnalysableRange(const std::vector<long double>& values, size_t n) {
 }
 
 void RemoveStaleReports(const std::filesystem::path& input, MemoryFiles* memory) {
-  RemoveFile(WithExtension(input, ".out"), memory);
-  RemoveFile(WithExtension(input, ".var"), memory);
+  RemoveOwnFile(WithExtension(input, ".out"), memory);
+  RemoveOwnFile(WithExtension(input, ".var"), memory);
 }
 
 }  // namespace vornax

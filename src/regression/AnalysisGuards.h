@@ -17,8 +17,9 @@ constexpr long double kMaxDataMagnitude = 1e100L;
 // True when the first n values lie within the bound.
 bool WithinAnalysableRange(const std::vector<long double>& values, size_t n);
 
-// Removes the report (".out") and variance file (".var") of an input path: after a refusal an
-// older report of the same name would describe other data. With `memory`, from there.
+// Removes the report (".out") and variance file (".var") of an input path when they are this
+// program's: after a refusal an older report of the same name would describe other data, while
+// a file of that name from elsewhere is not ours to delete. With `memory`, from there.
 void RemoveStaleReports(const std::filesystem::path& input, MemoryFiles* memory = nullptr);
 
 }  // namespace vornax

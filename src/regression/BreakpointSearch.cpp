@@ -30,6 +30,15 @@ class Search {
     r.FoundType = kTypeSingle;
     ceOpt_ = CandidateCE::Of(ce);
 
+    if (options_.StatisticOnly) {
+      engine_.DecisionsOnly = true;
+      if (options_.PreferredType != kTypeSingle) SearchTypes();
+      engine_.DecisionsOnly = false;
+      r.CEopt = Exact(ceOpt_);
+      r.OptMethod = engine_.OptMethod;
+      r.PreferredFound = PreferredFound();
+      return r;
+    }
     if (options_.PreferredType != kTypeSingle) SearchTypes();
 
     // What the closed form found, as the pass gives it; then the engine as the pass leaves it.
@@ -44,12 +53,14 @@ class Search {
     engine_.Settle();
 
     r.OptMethod = engine_.OptMethod;
-    const int wanted = options_.PreferredType >= 0 ? options_.PreferredType : r.FoundType;
-    r.PreferredFound = r.FoundType == wanted;
+    r.PreferredFound = PreferredFound();
     return r;
   }
 
  private:
+  bool PreferredFound() const {
+    return options_.PreferredType < 0 || result_.FoundType == options_.PreferredType;
+  }
   bool Preferred(int type) const { return options_.PreferredType == type; }
   bool Excluded(int type) const { return options_.ExcludedType == type; }
 

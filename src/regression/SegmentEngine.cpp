@@ -4,6 +4,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <cstring>
 #include <limits>
 
 namespace vornax {
@@ -51,6 +53,10 @@ void SegmentEngine::Attach(const long double* y, const long double* x, int n) {
   carried_ = type2Run_ = type34Run_ = ErrorRun{};
   carried_.serc = SERC;
   visits_ = 0;
+  ++generation_;
+  splitsUsed_ = 0;
+  splitSlot_ = nullptr;
+  splitKnown_ = false;
   sorted_ = true;
   for (int i = 1; i < n_ && sorted_; ++i) sorted_ = !(x_[i] < x_[i - 1]);
   prefix_.clear();
@@ -82,11 +88,48 @@ int SegmentEngine::SplitIndex(double bp) const {
   return static_cast<int>(std::lower_bound(x_, x_ + n_, limit) - x_);
 }
 
+SegmentEngine::SplitRecord* SegmentEngine::FindSplit(double bp) {
+  if (splits_.empty()) splits_.resize(kSplitSlots);
+  uint64_t bits = 0;
+  std::memcpy(&bits, &bp, sizeof bits);
+  bits *= 0x9E3779B97F4A7C15ULL;
+  std::size_t slot = static_cast<std::size_t>(bits >> 56) & (kSplitSlots - 1);
+  for (std::size_t probe = 0; probe < kSplitSlots; ++probe, slot = (slot + 1) & (kSplitSlots - 1)) {
+    SplitRecord& r = splits_[slot];
+    if (r.generation != generation_) {
+      // A free slot: taken while the table stays at most half full.
+      if (2 * (splitsUsed_ + 1) > kSplitSlots) return nullptr;
+      ++splitsUsed_;
+      r.generation = generation_;
+      r.bp = bp;
+      r.split = -1;
+      r.hasStats = false;
+      return &r;
+    }
+    // Compared as bits, so that -0 and +0 (which split alike) still find their own slots.
+    if (std::memcmp(&r.bp, &bp, sizeof bp) == 0) return &r;
+  }
+  return nullptr;
+}
+
 void SegmentEngine::AccumulateSegments(double bp) {
-  Sums = {};
-  Stats = {};
   SSDFinal = {};
   splitLimit_ = bp;
+  splitSlot_ = nullptr;
+  splitKnown_ = false;
+  if (sorted_) {
+    splitSlot_ = FindSplit(bp);
+    if (splitSlot_ != nullptr && splitSlot_->split >= 0 && splitSlot_->hasStats) {
+      split_ = splitSlot_->split;
+      Sums = splitSlot_->sums;
+      Stats = splitSlot_->stats;
+      scale_ = splitSlot_->scale;
+      splitKnown_ = true;
+      return;
+    }
+  }
+  Sums = {};
+  Stats = {};
   if (sorted_) {
     const int k = SplitIndex(bp);
     split_ = k;
@@ -98,6 +141,10 @@ void SegmentEngine::AccumulateSegments(double bp) {
     for (int i = std::min(upper * block_, n_) - 1; i >= k; --i) Add(b, i);
     Sums[1] = {static_cast<long double>(k), a.SumY, a.SumX, a.SumYY, a.SumXX, a.SumXY};
     Sums[2] = {static_cast<long double>(n_ - k), b.SumY, b.SumX, b.SumYY, b.SumXX, b.SumXY};
+    if (splitSlot_ != nullptr) {
+      splitSlot_->split = k;
+      splitSlot_->sums = Sums;
+    }
     return;
   }
   const long double limit = bp;
@@ -145,6 +192,12 @@ SegmentEngine::Deviations SegmentEngine::SegmentDeviations(int s) const {
 }
 
 void SegmentEngine::ComputeSegmentStats() {
+  // The split's statistics as taken before, unless the sums were changed since the split.
+  SplitRecord* record = splitSlot_;
+  splitSlot_ = nullptr;
+  if (record != nullptr && record->sums != Sums) record = nullptr;
+  // The statistics that belong to these sums are in place already.
+  if (record != nullptr && splitKnown_) return;
   for (int s = 1; s <= 2; ++s) {
     const SegmentSums& u = Sums[s];
     SegmentStats t;
@@ -185,8 +238,22 @@ void SegmentEngine::ComputeSegmentStats() {
       t.StDevYr = t.SSD < 0 ? kBig : std::sqrt(t.SSD / (n - 1));
       t.StDevX = std::sqrt(t.Sxx / (n - 1));
       t.StDevRC = (t.SSD >= 0 && t.Sxx != 0) ? std::sqrt(t.SSD / ((n - 2) * t.Sxx)) : 0;
+      // The rounding of statistics that are sums over N terms of magnitudes bounded by the sums
+      // of squares they came from, as the closed form's bound reads it.
+      constexpr long double u = std::numeric_limits<long double>::epsilon() / 2;
+      const long double depth = 4 * n + 16;
+      scale.eyy = depth * u * scale.yy;
+      scale.exx = depth * u * scale.xx;
+      scale.exy = depth * u * std::sqrt(scale.yy * scale.xx);
+      scale.eay = (n + 2) * u * std::sqrt(scale.yy / n) + 2 * u * scale.offY;
+      scale.eax = (n + 2) * u * std::sqrt(scale.xx / n) + 2 * u * scale.offX;
     }
     Stats[s] = t;
+  }
+  if (record != nullptr) {
+    record->stats = Stats;
+    record->scale = scale_;
+    record->hasStats = true;
   }
 }
 
@@ -256,11 +323,7 @@ bool SegmentEngine::ClosedFormResidual(int s, long double& value, long double& l
   // they came from), and the rounding of the pass itself. Generous by a factor 4.
   constexpr long double u = std::numeric_limits<long double>::epsilon() / 2;
   const StatScale& m = scale_[i];
-  const long double depth = 4 * n + 16;
-  const long double eyy = depth * u * m.yy, exx = depth * u * m.xx;
-  const long double exy = depth * u * std::sqrt(m.yy * m.xx);
-  const long double eay = (n + 2) * u * std::sqrt(m.yy / n) + 2 * u * m.offY;
-  const long double eax = (n + 2) * u * std::sqrt(m.xx / n) + 2 * u * m.offX;
+  const long double eyy = m.eyy, exx = m.exx, exy = m.exy, eay = m.eay, eax = m.eax;
   const long double ab = std::fabs(b);
   const long double ec = eay + ab * eax + 3 * u * (std::fabs(dy) + std::fabs(b * dx));
   const long double rounding = 8 * u * (t.Syy + std::fabs(t2) + t3 + t4);
@@ -338,13 +401,6 @@ void SegmentEngine::ComputeBreakpointErrors(int typeCode, int method, double bp)
   const long double n1 = s1.N, n2 = s2.N, x = bp;
   const long double rc1 = Slope[1], rc2 = Slope[2];
 
-  // 1. Variances of the averages.
-  long double vY1 = n1 > 1 ? s1.Syy / (n1 * (n1 - 1)) : kBig;
-  long double vY2 = n2 > 1 ? s2.Syy / (n2 * (n2 - 1)) : kBig;
-  const long double vX1 = n1 > 2 ? s1.Sxx / (n1 * (n1 - 1)) : kBig;
-  const long double vX2 = n2 > 2 ? s2.Sxx / (n2 * (n2 - 1)) : kBig;
-  // 2.
-  const long double dY2 = Sq(s2.AvY - s1.AvY);
   // 3. Standard errors of the final slopes.
   const long double varRC1 = SlopeVariance(SSDFinal[1], s1);
   const long double varRC2 = SlopeVariance(SSDFinal[2], s2);
@@ -361,7 +417,16 @@ void SegmentEngine::ComputeBreakpointErrors(int typeCode, int method, double bp)
   carried_.exact = carried_.sercExact = true;
   if (typeCode == kType2) type2Run_.exact = true;
   if (typeCode == kType3 || typeCode == kType4) type34Run_.exact = true;
+  // The decisions read the slope errors alone; the rest is the report's.
+  if (DecisionsOnly) return;
   SEDiffSlopes = std::hypot(SERC[1], SERC[2]);
+  // 1. Variances of the averages.
+  long double vY1 = n1 > 1 ? s1.Syy / (n1 * (n1 - 1)) : kBig;
+  long double vY2 = n2 > 1 ? s2.Syy / (n2 * (n2 - 1)) : kBig;
+  const long double vX1 = n1 > 2 ? s1.Sxx / (n1 * (n1 - 1)) : kBig;
+  const long double vX2 = n2 > 2 ? s2.Sxx / (n2 * (n2 - 1)) : kBig;
+  // 2.
+  const long double dY2 = Sq(s2.AvY - s1.AvY);
   const long double se1 = SERC[1], se2 = SERC[2];
   // 4.
   const long double ssdt = static_cast<long double>(SSDFinal[1]) + SSDFinal[2];

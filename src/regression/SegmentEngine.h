@@ -39,6 +39,7 @@ enum TypeCode : int {
 
 struct SegmentSums {
   long double N = 0, SumY = 0, SumX = 0, SumYY = 0, SumXX = 0, SumXY = 0;
+  bool operator==(const SegmentSums&) const = default;
 };
 
 // All zero unless the segment holds at least three data sets; only N always holds the count, since
@@ -71,6 +72,10 @@ class SegmentEngine {
   // false makes the searches pass over the data for every candidate (the slow way, kept to check
   // that both decide alike).
   bool ClosedFormSearch = true;
+  // true while a search only has to decide (the break test's shuffles): the error routine then
+  // stops after the slope errors, which are all that the decisions read, and leaves the
+  // breakpoint's error terms of the report as they were.
+  bool DecisionsOnly = false;
 
   // ---- segment statistics ----
   std::array<SegmentSums, 3> Sums{};
@@ -196,6 +201,9 @@ class SegmentEngine {
   // they were taken from (raw, or deviations from the first data set) and the offset added back.
   struct StatScale {
     long double yy = 0, xx = 0, offY = 0, offX = 0;
+    // What the closed form's bound takes from these alone (set with the statistics, so that
+    // every candidate on the same split reads them instead of taking their roots again).
+    long double eyy = 0, exx = 0, exy = 0, eay = 0, eax = 0;
   };
   std::array<StatScale, 3> scale_{};
 
@@ -245,6 +253,27 @@ class SegmentEngine {
   int split_ = 0;
   long double splitLimit_ = 0;
 
+  // The statistics of the splits met since Attach (sorted data only). A search tries the same
+  // hundred breakpoints for every type and method, and a split's sums and statistics depend on
+  // the data and the breakpoint alone, so each is taken once and copied after: the same values
+  // as taking them again. Open addressing on the breakpoint, emptied by Attach (generation).
+  struct SplitRecord {
+    unsigned generation = 0;
+    double bp = 0;
+    int split = 0;       // -1 until the split is known
+    bool hasStats = false;
+    std::array<SegmentSums, 3> sums{};
+    std::array<SegmentStats, 3> stats{};
+    std::array<StatScale, 3> scale{};
+  };
+  static constexpr std::size_t kSplitSlots = 256;  // a power of two, over twice the candidates
+  std::vector<SplitRecord> splits_;
+  unsigned generation_ = 1;
+  std::size_t splitsUsed_ = 0;
+  SplitRecord* splitSlot_ = nullptr;  // where the statistics of the split now in place belong
+  bool splitKnown_ = false;           // the slot already holds them
+  SplitRecord* FindSplit(double bp);
+
   const long double* y_ = nullptr;
   const long double* x_ = nullptr;
   int n_ = 0;
@@ -279,6 +308,11 @@ struct BreakpointSearchResult {
 struct BreakpointSearchOptions {
   int PreferredType = -1;  // -1 none, else 1 to 6
   int ExcludedType = 0;    // 0 none, else 2 to 6
+  // Only the decision and what the break test's statistic reads (CE1, CEopt, the found type
+  // and whether it was the preferred one): the same candidates and tests, but the error routine
+  // stops after the slope errors, the other coefficients of the result stay 0, and the engine is
+  // left unsettled (Attach it again before any other use).
+  bool StatisticOnly = false;
 };
 
 // The candidate breakpoints of a variable: its minimum and then 99 more, a hundredth of the range

@@ -15,6 +15,7 @@
 
 #include "data/TextFile.h"
 #include "regression/AnalysisGuards.h"
+#include "regression/LeastSquaresFit.h"
 #include "regression/LikelihoodInterval.h"
 #include "regression/TwoVariableReport.h"
 
@@ -391,6 +392,10 @@ std::optional<std::string> AnalyseTwoVariables(const long double* y, const long 
   for (long double d : deviations) ssr += d * d;
   // Nothing to explain when Y does not vary, as for every coefficient of explanation.
   result.OverallCE = sst > 0 ? static_cast<double>(1 - ssr / sst) : 0;
+  const std::vector<long double> plane = LeastSquaresFit(y, n, {x, z});
+  long double ssp = 0;
+  for (size_t i = 0; i < count; ++i) ssp += (y[i] - plane[i]) * (y[i] - plane[i]);
+  result.PlaneCE = sst > 0 ? static_cast<double>(1 - ssp / sst) : 0;
   return std::nullopt;
 }
 
@@ -539,7 +544,7 @@ void FillRunResult(const TwoVariableResult& r, const TwoVariableChoices& choices
   out.Plane = {r.As, r.Ag, r.Bs, r.Bg, r.Css, r.Csg, r.Cgs, r.Cgg};
   out.CE = r.OverallCE;
   out.CEChosen = r.OverallCE;
-  out.CEWithoutBreaks = r.SST > 0 ? 1 - r.SSLine2 / r.SST : 0;
+  out.CEWithoutBreaks = r.PlaneCE;
   out.CEStraight = r.SST > 0 ? 1 - r.SSLine1 / r.SST : 0;
   out.PreferredType = choices.PreferredTypeX;
   out.PreferredTypeZ = choices.PreferredTypeZ;

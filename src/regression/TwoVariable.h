@@ -67,6 +67,10 @@ struct TwoVariableResult {
   std::vector<double> YCalc;
   double As = 0, Ag = 0, Bs = 0, Bg = 0, Css = 0, Csg = 0, Cgs = 0, Cgg = 0;
   double OverallCE = 0;
+  // The coefficient of explanation of the least-squares plane of Y on X and Z: what the run's
+  // breaks are judged against (the two stages as straight lines are no fit of their own, and a
+  // break in the first variable would already show in the second stage's residuals).
+  double PlaneCE = 0;
   bool SingleSlopeSignificant = false;  // of Y on the first variable
   // The sums of squares of the variance file.
   int NrOfData = 0;

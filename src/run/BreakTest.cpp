@@ -10,6 +10,7 @@
 #include <thread>
 
 #include "partial/PartialScan.h"
+#include "regression/LeastSquaresFit.h"
 #include "regression/SegmentEngine.h"
 #include "regression/TwoVariable.h"
 
@@ -24,21 +25,30 @@ SplitMix64 StreamFor(uint64_t seed, int i) {
 
 }  // namespace
 
-double ExtraExplanationOfBreak(const std::vector<long double>& y, const std::vector<long double>& x,
-                               const BreakSearchSetup& setup) {
-  SegmentEngine engine;
-  engine.Attach(y.data(), x.data(), static_cast<int>(std::min(y.size(), x.size())));
+double ExtraExplanationOfBreak(SegmentEngine& engine, const long double* y, const long double* x,
+                               int n, const BreakSearchSetup& setup) {
+  // Attached afresh, the engine starts from the same carried values as a new one; only the
+  // memory of its tables is kept.
+  engine.Attach(y, x, n);
   engine.ConfidenceT = setup.ConfidenceT;
   engine.Restore(RegressionCarryOver{setup.StartSERC1, setup.StartSERC2, setup.StartOptMethod});
   engine.FindExtremes();
   BreakpointSearchOptions options;
   options.PreferredType = setup.PreferredType;
   options.ExcludedType = setup.ExcludedType;
+  options.StatisticOnly = !setup.FullSearch;
   const BreakpointSearchResult r = SearchBreakpoint(engine, options);
   if (!r.PreferredFound || r.FoundType < kType2) return 0;
   // The share of what the straight line leaves unexplained that the break explains.
   const double room = 1 - r.CE1;
   return room > 0 ? (r.CEopt - r.CE1) / room : 0;
+}
+
+double ExtraExplanationOfBreak(const std::vector<long double>& y, const std::vector<long double>& x,
+                               const BreakSearchSetup& setup) {
+  SegmentEngine engine;
+  return ExtraExplanationOfBreak(engine, y.data(), x.data(), static_cast<int>(std::min(y.size(), x.size())),
+                        setup);
 }
 
 double ExtraExplanationOfBreaks(const std::vector<long double>& y,
@@ -51,12 +61,10 @@ double ExtraExplanationOfBreaks(const std::vector<long double>& y,
   TwoVariableResult r;
   if (AnalyseTwoVariables(y.data(), x.data(), z.data(), n, choices, carry, r)) return 0;
   if (r.First.Type < kType2 && r.Second.Type < kType2) return 0;
-  if (!(r.SST > 0)) return 0;
-  // Against the same two stages as straight lines: the share of what they leave that the
-  // breakpoints explain.
-  const double without = 1 - r.SSLine2 / r.SST;
-  const double room = 1 - without;
-  return room > 0 ? (r.OverallCE - without) / room : 0;
+  // Against the least-squares plane of Y on X and Z: the share of what it leaves that the stages
+  // with their breakpoints explain.
+  const double room = 1 - r.PlaneCE;
+  return room > 0 ? (r.OverallCE - r.PlaneCE) / room : 0;
 }
 
 double ExtraExplanationOfLevelStretch(const std::vector<long double>& y,
@@ -79,59 +87,6 @@ bool BreakTestApplies(const RunResult& result) {
   return result.Analysis == "one-variable" || result.Analysis == "partial" ||
          (result.Analysis == "two-variable" && result.Z.size() == result.X.size());
 }
-
-namespace {
-
-// The least-squares fit of y on the given regressors (with a constant), in extended precision
-// on centred values. A regressor that adds nothing (constant, or a copy of the other) is left
-// out, so the fit is always defined.
-std::vector<long double> LeastSquaresFit(const std::vector<long double>& y,
-                                         const std::vector<const std::vector<long double>*>& xs) {
-  const size_t n = y.size();
-  long double ay = 0;
-  for (long double v : y) ay += v;
-  ay /= n;
-  std::vector<std::vector<long double>> c;  // centred regressors
-  for (const auto* x : xs) {
-    long double a = 0;
-    for (long double v : *x) a += v;
-    a /= n;
-    std::vector<long double> d(n);
-    for (size_t i = 0; i < n; ++i) d[i] = (*x)[i] - a;
-    c.push_back(std::move(d));
-  }
-  auto dot = [&](const std::vector<long double>& a, const std::vector<long double>& b) {
-    long double s = 0;
-    for (size_t i = 0; i < n; ++i) s += a[i] * b[i];
-    return s;
-  };
-  std::vector<long double> yc(n);
-  for (size_t i = 0; i < n; ++i) yc[i] = y[i] - ay;
-  std::vector<long double> coef(c.size(), 0);
-  if (c.size() == 2) {
-    const long double a11 = dot(c[0], c[0]), a12 = dot(c[0], c[1]), a22 = dot(c[1], c[1]);
-    const long double b1 = dot(c[0], yc), b2 = dot(c[1], yc);
-    const long double det = a11 * a22 - a12 * a12;
-    if (det > 1e-12L * a11 * a22) {
-      coef[0] = (b1 * a22 - b2 * a12) / det;
-      coef[1] = (a11 * b2 - a12 * b1) / det;
-    } else if (a11 > 0) {
-      coef[0] = b1 / a11;
-    } else if (a22 > 0) {
-      coef[1] = b2 / a22;
-    }
-  } else if (c.size() == 1) {
-    const long double a11 = dot(c[0], c[0]);
-    if (a11 > 0) coef[0] = dot(c[0], yc) / a11;
-  }
-  std::vector<long double> fitted(n, ay);
-  for (size_t k = 0; k < c.size(); ++k) {
-    for (size_t i = 0; i < n; ++i) fitted[i] += coef[k] * c[k][i];
-  }
-  return fitted;
-}
-
-}  // namespace
 
 BreakTestResult RunBreakTest(const RunResult& result, const BreakTestOptions& options) {
   BreakTestResult test;
@@ -162,14 +117,15 @@ BreakTestResult RunBreakTest(const RunResult& result, const BreakTestOptions& op
   choices.ExcludedTypeZ = result.ExcludedTypeZ;
   const RegressionCarryOver carried{result.StartSERC1, result.StartSERC2, result.StartOptMethod};
   const bool partial = result.Analysis == "partial";
-  auto statistic = [&](const std::vector<long double>& values) {
+  auto statistic = [&](SegmentEngine& engine, const std::vector<long double>& values) {
     if (twoVariables) return ExtraExplanationOfBreaks(values, x, z, choices, carried);
     if (partial) return ExtraExplanationOfLevelStretch(values, x, result.ConfidenceT);
-    return ExtraExplanationOfBreak(values, x, setup);
+    return ExtraExplanationOfBreak(engine, values.data(), x.data(), static_cast<int>(n), setup);
   };
   // The observed value is taken by the same code from the same 64-bit table as the shuffles,
   // so that the unshuffled order counts exactly as one of them would.
-  const double observed = statistic(y);
+  SegmentEngine observing;
+  const double observed = statistic(observing, y);
 
   // What is shuffled is what the fit without breaks leaves (the straight line, or the plane of
   // X and Z): a break is judged against that fit, not against no relation at all. Shuffling Y
@@ -177,24 +133,34 @@ BreakTestResult RunBreakTest(const RunResult& result, const BreakTestOptions& op
   // like chance, because the little the line leaves over is small beside what a break gains on
   // shuffled data.
   const std::vector<long double> fitted =
-      twoVariables ? LeastSquaresFit(y, {&x, &z}) : LeastSquaresFit(y, {&x});
+      twoVariables ? LeastSquaresFit(y.data(), static_cast<int>(n), {x.data(), z.data()})
+                   : LeastSquaresFit(y.data(), static_cast<int>(n), {x.data()});
   std::vector<long double> residual(n);
   for (size_t i = 0; i < n; ++i) residual[i] = y[i] - fitted[i];
 
   const int total = options.Permutations;
   std::atomic<int> next{0}, done{0}, reached{0};
+  std::atomic<bool> cancelled{false};
   std::mutex mutex;
   std::condition_variable finished;
   auto work = [&]() {
     std::vector<long double> shuffled(n);
     std::vector<size_t> order(n);
+    SegmentEngine engine;
     int mine = 0;
     for (int i = next++; i < total; i = next++) {
+      if (cancelled.load() || (options.Cancelled && options.Cancelled())) {
+        // Wake the watcher: the shuffles left will never be counted as done.
+        cancelled = true;
+        std::lock_guard<std::mutex> lock(mutex);
+        finished.notify_all();
+        break;
+      }
       std::iota(order.begin(), order.end(), size_t{0});
       SplitMix64 rng = StreamFor(options.Seed, i);
       for (size_t k = n - 1; k > 0; --k) std::swap(order[k], order[rng.Below(k + 1)]);
       for (size_t k = 0; k < n; ++k) shuffled[k] = fitted[k] + residual[order[k]];
-      if (statistic(shuffled) >= observed) ++mine;
+      if (statistic(engine, shuffled) >= observed) ++mine;
       if (++done == total) {
         std::lock_guard<std::mutex> lock(mutex);
         finished.notify_all();
@@ -214,7 +180,7 @@ BreakTestResult RunBreakTest(const RunResult& result, const BreakTestOptions& op
     {
       std::unique_lock<std::mutex> lock(mutex);
       while (!finished.wait_for(lock, std::chrono::milliseconds(500),
-                                [&] { return done.load() >= total; })) {
+                                [&] { return done.load() >= total || cancelled.load(); })) {
         if (!options.Progress) continue;
         const double seconds =
             std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
@@ -224,6 +190,10 @@ BreakTestResult RunBreakTest(const RunResult& result, const BreakTestOptions& op
     for (std::thread& t : pool) t.join();
   }
 
+  if (cancelled.load()) {
+    test.Cancelled = true;
+    return test;
+  }
   test.Done = true;
   test.Permutations = total;
   test.AtLeastAsLarge = reached.load();

@@ -14,36 +14,11 @@
 #include <vector>
 
 #include "data/RunResult.h"
+#include "data/SplitMix64.h"
 #include "regression/SegmentEngine.h"
 #include "regression/TwoVariable.h"
 
 namespace vornax {
-
-// SplitMix64: a small generator whose output is fixed by its definition, so that a seed gives the
-// same shuffles with every compiler and library (the standard distributions and std::shuffle
-// are free to differ between implementations).
-class SplitMix64 {
- public:
-  explicit SplitMix64(uint64_t seed) : state_(seed) {}
-  uint64_t Next() {
-    uint64_t z = (state_ += 0x9E3779B97F4A7C15ULL);
-    z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ULL;
-    z = (z ^ (z >> 27)) * 0x94D049BB133111EBULL;
-    return z ^ (z >> 31);
-  }
-  // Uniform in [0, bound) without the bias of a plain remainder.
-  uint64_t Below(uint64_t bound) {
-    const uint64_t limit = UINT64_MAX - UINT64_MAX % bound;
-    uint64_t v = Next();
-    while (v >= limit) v = Next();
-    return v % bound;
-  }
-  // Uniform in (0, 1).
-  double Unit() { return (static_cast<double>(Next() >> 11) + 0.5) / 9007199254740992.0; }
-
- private:
-  uint64_t state_;
-};
 
 struct BreakTestOptions {
   int Permutations = 999;
@@ -52,6 +27,10 @@ struct BreakTestOptions {
   // Called now and then from the calling thread with the shuffles done so far and the seconds
   // spent; the caller decides whether it is worth a line.
   std::function<void(int done, int total, double seconds)> Progress;
+  // Asked between shuffles, from the worker threads (so it must be safe to call from several
+  // threads at once, as reading an atomic flag is); when it answers true the test stops and its
+  // result says Cancelled, not Done.
+  std::function<bool()> Cancelled;
 };
 
 // The search's statistic for one data set: Y and X in ascending order of X.
@@ -61,13 +40,20 @@ struct BreakSearchSetup {
   int ExcludedType = 0;
   double StartSERC1 = 0, StartSERC2 = 0;
   int StartOptMethod = 1;
+  // The whole search as the report runs it (every coefficient made exact, the engine settled)
+  // instead of the decision alone; the statistic is the same, which is what this is kept to check.
+  bool FullSearch = false;
 };
 double ExtraExplanationOfBreak(const std::vector<long double>& y, const std::vector<long double>& x,
                                const BreakSearchSetup& setup);
+// The same on an engine kept from one data set to the next, as each of the test's workers keeps
+// one: it gives what a new engine gives, and saves the memory of its tables.
+double ExtraExplanationOfBreak(SegmentEngine& engine, const long double* y, const long double* x,
+                               int n, const BreakSearchSetup& setup);
 
-// The same for a two-variable run on y, x and z in the order entered: the share of what the two
-// stages leave as straight lines that the stages with their breakpoints explain; 0 when neither
-// stage has a breakpoint.
+// The same for a two-variable run on y, x and z in the order entered: the share of what the
+// least-squares plane of Y on X and Z leaves that the two stages with their breakpoints explain;
+// 0 when neither stage has a breakpoint.
 double ExtraExplanationOfBreaks(const std::vector<long double>& y,
                                 const std::vector<long double>& x,
                                 const std::vector<long double>& z,

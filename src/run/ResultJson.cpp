@@ -91,6 +91,61 @@ json ResultJsonObject(const RunResult& r, const RunOptions& options, const Resul
     }
     j["level_stretch"] = stretch;
   }
+  if (r.BrokenLines) {
+    const BrokenLinesResult& b = *r.BrokenLines;
+    json points = json::array();
+    for (const BrokenLinePoint& p : b.Points) {
+      points.push_back({{"value", p.Value},
+                        {"standard_error", p.StandardError},
+                        {"lower_limit", p.LowerLimit},
+                        {"upper_limit", p.UpperLimit},
+                        {"likelihood_lower", p.LikelihoodLower},
+                        {"likelihood_upper", p.LikelihoodUpper}});
+    }
+    json segments = json::array();
+    for (const BrokenLineSegmentResult& s : b.Segments) {
+      segments.push_back({{"from", s.From},
+                          {"to", s.To},
+                          {"count", s.Count},
+                          {"slope", s.Slope},
+                          {"slope_standard_error", s.SlopeStandardError},
+                          {"intercept", s.Intercept}});
+    }
+    json changes = json::array();
+    for (const BrokenLineChangeResult& c : b.Changes) {
+      changes.push_back({{"change", c.Change},
+                         {"standard_error", c.StandardError},
+                         {"t", c.T},
+                         {"probability", c.Probability}});
+    }
+    json steps = json::array();
+    for (const BrokenLineStepResult& s : b.Steps) {
+      json step = {{"breakpoints", s.Breakpoints},
+                   {"residual_sum_of_squares", s.ResidualSumOfSquares},
+                   {"ce", s.CE},
+                   {"breakpoint_values", s.BreakpointValues}};
+      if (s.Breakpoints > 0) {
+        step["f"] = s.F;
+        step["df1"] = s.Df1;
+        step["df2"] = s.Df2;
+        step["probability"] = s.Probability;
+        step["permutation_p"] = s.PermutationP ? json(*s.PermutationP) : json(nullptr);
+        step["permutations"] = s.Permutations;
+        step["stopped_early"] = s.StoppedEarly;
+        step["significant"] = s.Significant;
+      }
+      steps.push_back(step);
+    }
+    j["breakpoints"] = points;
+    j["segments"] = segments;
+    j["slope_changes"] = changes;
+    j["number_of_breakpoints"] = {{"choice", b.Choice}, {"reported", b.Breakpoints},
+                                  {"compared", steps}};
+    j["residual_sum_of_squares"] = b.ResidualSumOfSquares;
+    j["residual_df"] = b.ResidualDf;
+    j["intercept"] = {{"value", b.Intercept}, {"standard_error", b.InterceptStandardError}};
+    j["search"] = {{"combinations", b.Combinations}, {"evaluated", b.Evaluated}};
+  }
   json anova = json::array();
   for (const AnovaRowResult& row : r.Anova) {
     anova.push_back({{"kind", row.Kind},

@@ -181,7 +181,7 @@ std::vector<std::string> TwoVariableLines(const RunResult& r) {
     }
   }
   lines.push_back("Overall coefficient of explanation: " + FormatFixed(r.CE, 0, 4) +
-                  " (the same two stages without breakpoints: " +
+                  " (the least-squares plane of X and Z without breakpoints: " +
                   FormatFixed(r.CEWithoutBreaks, 0, 4) + ")");
   AnovaLines(r, lines);
   BreakTestLines(r, lines);
@@ -238,11 +238,57 @@ std::vector<std::string> CurveLines(const RunResult& r) {
   return lines;
 }
 
+// A broken line with several breakpoints: each breakpoint with its limits and likelihood
+// interval, the slopes of the segments, and how the number of breakpoints was decided.
+std::vector<std::string> BrokenLinesLines(const RunResult& r) {
+  std::vector<std::string> lines;
+  const BrokenLinesResult& b = *r.BrokenLines;
+  const std::string v = r.Variable;
+  const int k = b.Breakpoints;
+  lines.push_back(k == 0 ? "Broken line: no breakpoint is significant; the straight line is reported"
+                         : "Broken line with " + FormatInt(k) +
+                               (k == 1 ? " breakpoint" : " breakpoints") +
+                               (b.Choice == "auto" ? " (as many as the tests find)" : ""));
+  for (size_t j = 0; j < b.Points.size(); ++j) {
+    const BrokenLinePoint& p = b.Points[j];
+    lines.push_back("Breakpoint " + FormatInt(static_cast<long long>(j) + 1) + " of " + v + ": " +
+                    FormatSignificant(p.Value, 4) + ", standard error " +
+                    FormatSignificant(p.StandardError, 3) + "; " +
+                    FormatInt(r.ConfidencePercent) + "% confidence limits " +
+                    FormatSignificant(p.LowerLimit, 4) + " to " +
+                    FormatSignificant(p.UpperLimit, 4) + "; likelihood interval " +
+                    FormatSignificant(p.LikelihoodLower, 4) + " to " +
+                    FormatSignificant(p.LikelihoodUpper, 4));
+  }
+  std::string slopes = "Slopes of the segments:";
+  for (size_t s = 0; s < b.Segments.size(); ++s) {
+    slopes += (s ? ", " : " ") + FormatSignificant(b.Segments[s].Slope, 4) + " (s.e. " +
+              FormatSignificant(b.Segments[s].SlopeStandardError, 3) + ")";
+  }
+  lines.push_back(slopes);
+  lines.push_back("Coefficient of explanation: " + FormatFixed(r.CE, 0, 4) +
+                  " (straight line: " + FormatFixed(r.CEStraight, 0, 4) + ")");
+  for (const BrokenLineStepResult& s : b.Steps) {
+    if (s.Breakpoints == 0) continue;
+    std::string line = FormatInt(s.Breakpoints) + " against " + FormatInt(s.Breakpoints - 1) +
+                       " breakpoints: F(" + FormatInt(s.Df1) + "," + FormatInt(s.Df2) + ") = " +
+                       FormatFixed(s.F, 0, 3) + ", p = " + FormatSignificant(s.Probability, 3);
+    if (s.PermutationP) {
+      line += "; permutation test p = " + FormatSignificant(*s.PermutationP, 3) + " (" +
+              FormatInt(s.Permutations) + " shuffles" +
+              (s.StoppedEarly ? ", stopped early" : "") + ")";
+    }
+    lines.push_back(line);
+  }
+  return lines;
+}
+
 }  // namespace
 
 std::vector<std::string> SummaryLines(const RunResult& r) {
   std::vector<std::string> lines;
   if (!r.Valid) return lines;
+  if (r.BrokenLines) return BrokenLinesLines(r);
   if (r.Analysis == "two-variable") return TwoVariableLines(r);
   if (r.Curve) return CurveLines(r);
   const std::string v = r.Variable;

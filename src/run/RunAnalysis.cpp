@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "anova/Anova.h"
+#include "breakpoints/BrokenLines.h"
 #include "curves/PolynomialCurves.h"
 #include "curves/PowerCurve.h"
 #include "curves/SCurves.h"
@@ -122,6 +123,7 @@ AnalysisTable DefaultAnalysisTable() {
   t[Analysis::Quadratic] = {"quadratic regression", RunQuadraticCurve};
   t[Analysis::Cubic] = {"cubic regression", RunCubicCurve};
   t[Analysis::Partial] = {"partial regression", RunPartialRegression};
+  t[Analysis::BrokenLines] = {"broken-line regression with several breakpoints", RunBrokenLines};
   t[Analysis::SegmentedAnova] = {"variance analysis", MakeSegmentedAnova};
   t[Analysis::CurveAnova] = {"variance analysis of curves", MakeCurveAnova};
   return t;
@@ -159,6 +161,15 @@ void RunChosenAnalysis(TDMVornax& data, RunOptions& options, UserDialogs& dialog
     dialogs.HideProgress();
   };
 
+  if (options.SeveralBreakpoints != 0) {
+    // The broken line with several breakpoints writes its ANOVA table itself: its rows (one per
+    // added breakpoint) are none of the variance file's layouts.
+    Run(analyses, Analysis::BrokenLines, data, options, dialogs);
+    if (options.AnalysisFailed) return stop();
+    dialogs.AddProgress(" Finalizing ....");
+    dialogs.Pause(500);
+    return;
+  }
   if (data.NrOfVar == 1 && !curveChosen && !partialChosen) {
     Run(analyses, Analysis::OneVariable, data, options, dialogs);
     if (options.AnalysisFailed) return stop();

@@ -34,6 +34,7 @@ enum class Analysis : size_t {
   Partial,
   SegmentedAnova,
   CurveAnova,
+  BrokenLines,
   Count
 };
 

@@ -33,6 +33,17 @@ struct GridInput {
   std::vector<std::vector<std::string>> Rows;
 };
 
+// The data sets of a grid as numbers, in grid order, before weight expansion. Z holds zeros
+// when there is one independent column.
+struct GridValues {
+  std::vector<long double> Y, X, Z;
+  std::vector<int32_t> Weight;
+  bool Dropped = false;  // rows without their values were left out
+  // Rows (from 1) with some but not all of their values, left out and named to the user.
+  std::vector<int32_t> IncompleteRows;
+  size_t size() const { return Y.size(); }
+};
+
 // Everything that lives from one run to the next: the data set, the options and flags, the
 // decimal separator that grid cells are converted with, and the analyses of this build.
 struct Session {
@@ -53,10 +64,41 @@ enum class SaveCalculateOutcome {
 
 struct SaveCalculateResult {
   SaveCalculateOutcome Outcome = SaveCalculateOutcome::NotSaved;
-  bool RowsPacked = false;  // rows were dropped or packed: rebuild the grid from the data set
+  bool RowsPacked = false;  // rows were left out, or the grid held more rows than the data count
+  std::vector<int32_t> IncompleteRows;  // grid rows (from 1) left out for an empty value
+  // The cell that stopped the run (grid row from 1, column of GridInput::Rows); 0 when none.
+  int32_t BadRow = 0;
+  int32_t BadColumn = 0;
   std::string InputPath;
   std::string OutputPath;
 };
+
+// The grid's rows as "Save-Calculate" takes them, before anything is committed.
+struct GridRowsTaken {
+  std::vector<long double> Y, X, Z;
+  std::vector<int32_t> Weight;
+  // Rows with some but not all of their values (Y, X, Z with two variables, the weight when
+  // weights are used). Rows without any value are blank and left out without a word.
+  std::vector<int32_t> IncompleteRows;
+  bool Skipped = false;  // a row was left out, blank or incomplete
+  int64_t ExtraCopies = 0;  // the sum of weight factor - 1
+  // A refusal: the message, and the cell it names (grid row from 1, GridInput column).
+  std::string Refusal;
+  int32_t BadRow = 0;
+  int32_t BadColumn = 0;
+};
+
+// Takes rows 1 to R of the grid (R the larger of the data count, or with weights the rows
+// held, and the rows entered before). A value that is not a number, or a weight factor that is
+// not a whole number from 1 to kMaxWeightFactor, stops the reading at that cell.
+GridRowsTaken TakeGridRows(const GridInput& grid, bool weights, char& decimalSeparator);
+
+// Row numbers in words: "Row 12", "Rows 12 and 40", "Rows 3, 7-9 and 12". Three or more
+// consecutive rows make a range; beyond `maxGroups` groups the rest is counted ("and 95 more").
+std::string RowList(const std::vector<int32_t>& rows, size_t maxGroups = 12);
+
+// "Rows 12 and 40 are incomplete and are left out of the analysis."
+std::string IncompleteRowsMessage(const std::vector<int32_t>& rows);
 
 // The question asked before a curve that may transform the X-data; the answer is
 // RunOptions::TransformAccepted.
@@ -79,5 +121,13 @@ bool StringToFloat(std::string_view text, long double& value, char& decimalSepar
 SaveCalculateResult SaveCalculate(Session& session, const GridInput& grid,
                                   const std::filesystem::path& inputPath, UserDialogs& dialogs,
                                   bool writeInputFile = true);
+
+// The same from data sets already read as numbers (a long table is never held as text cells);
+// `grid` gives the titles and choices, its Rows are not read. The values are taken over by the
+// data set. `loadReport` false: the report is checked but not kept in data.OutputLines, for a
+// caller that does not show it.
+SaveCalculateResult SaveCalculate(Session& session, const GridInput& grid, GridValues&& values,
+                                  const std::filesystem::path& inputPath, UserDialogs& dialogs,
+                                  bool writeInputFile = true, bool loadReport = true);
 
 }  // namespace vornax

@@ -4,12 +4,21 @@
 #pragma once
 
 #include <deque>
+#include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include <QApplication>
+#include <QPrinter>
 #include <QString>
+#include <QTabWidget>
 
+#include "app/DataGrid.h"
+#include "app/InputTab.h"
+#include "app/VornaxForm.h"
 #include "app/WindowDialogs.h"
+#include "forms/FinishForm.h"
 
 namespace vornax::app::test {
 
@@ -18,11 +27,27 @@ class ScriptedDialogs : public WindowDialogs {
   using WindowDialogs::WindowDialogs;
 
   void ShowMessage(const std::string& text) override { messages.push_back(text); }
-  bool AskYesNo(const std::string& question) override {
+  bool Ask(const std::string& question, bool yesIsDefault) override {
     questions.push_back(question);
+    if (!yesIsDefault) discardQuestions.push_back(question);
     if (answers.empty()) return defaultAnswer;
     const bool answer = answers.front();
     answers.pop_front();
+    return answer;
+  }
+  int AskChoice(const std::string& question, const std::vector<std::string>& buttons,
+                int safest) override {
+    choices.push_back({question, buttons});
+    if (choiceAnswers.empty()) return safest;
+    const int answer = choiceAnswers.front();
+    choiceAnswers.pop_front();
+    return answer;
+  }
+  std::optional<std::vector<ColumnRole>> AskColumnRoles(const ColumnQuestion& question) override {
+    columnQuestions.push_back(question);
+    if (roleAnswers.empty()) return question.preselected;
+    auto answer = roleAnswers.front();
+    roleAnswers.pop_front();
     return answer;
   }
   void AddProgress(const std::string& line) override {
@@ -38,11 +63,28 @@ class ScriptedDialogs : public WindowDialogs {
     return Next(folder, filter);
   }
 
+  // The print dialog: prints into printFile as PDF; cancelled when it is empty.
+  bool SetUpPrinter(QPrinter& printer) override {
+    if (printFile.isEmpty()) return false;
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    printer.setOutputFileName(printFile);
+    return true;
+  }
+  QString printFile;
+
   std::vector<std::string> messages;
   std::vector<std::string> questions;
+  std::vector<std::string> discardQuestions;  // asked with No as the default button
   std::vector<std::string> progress;
   std::vector<int> pauses;
   std::deque<bool> answers;
+  // The questions with named buttons, and the index of the button to press (none: the safest).
+  std::vector<std::pair<std::string, std::vector<std::string>>> choices;
+  std::deque<int> choiceAnswers;
+  // The column questions of pastes, and the roles to answer (none: as preselected; nullopt:
+  // cancelled).
+  std::vector<ColumnQuestion> columnQuestions;
+  std::deque<std::optional<std::vector<ColumnRole>>> roleAnswers;
   bool defaultAnswer = true;
   std::deque<QString> files;  // answers of the file dialogs; empty: cancelled
   QString lastFolder, lastFilter;
@@ -56,6 +98,24 @@ class ScriptedDialogs : public WindowDialogs {
     files.pop_front();
     return f;
   }
+};
+
+// The main window on the Input tab, its boxes and file dialogs answered by the test.
+struct ScriptedWindow {
+  std::unique_ptr<TVornaxForm> form = std::make_unique<TVornaxForm>();
+  ScriptedDialogs* dialogs = nullptr;
+  ScriptedWindow() {
+    auto d = std::make_unique<ScriptedDialogs>(form.get(), form->InputTabSheet->WaitMemo);
+    dialogs = d.get();
+    form->SetDialogs(std::move(d));
+    form->FinishForm->OnFinish = [] {};
+    form->PageControl1->setCurrentWidget(form->InputTabSheet);
+  }
+  ~ScriptedWindow() {
+    for (QWidget* w : QApplication::topLevelWidgets()) w->hide();
+  }
+  DataGrid& grid() { return *form->InputTabSheet->StringGrid1; }
+  QString cell(int row, int column) { return grid().CellText(row, column); }
 };
 
 }  // namespace vornax::app::test

@@ -6,6 +6,8 @@
 #include <QApplication>
 #include <QAction>
 #include <QButtonGroup>
+#include <QClipboard>
+#include <QMimeData>
 #include <QFile>
 #include <QFileInfo>
 #include <QGroupBox>
@@ -33,7 +35,7 @@ struct Window {
   std::unique_ptr<TVornaxForm> form = std::make_unique<TVornaxForm>();
   ScriptedDialogs* dialogs = nullptr;
   Window() {
-    auto d = std::make_unique<ScriptedDialogs>(form.get(), form->WaitMemo);
+    auto d = std::make_unique<ScriptedDialogs>(form.get(), form->InputTabSheet->WaitMemo);
     dialogs = d.get();
     form->SetDialogs(std::move(d));
     form->FinishForm->OnFinish = [] {};
@@ -129,11 +131,11 @@ void GraphicsTabTest::StartAndUnreadableOutputDrawNothing() {
   f.CalcObsButtonClick();
   QCOMPARE(f.GraphImage->pixmap().cacheKey(), shown);
 
-  // "Make graph" says what to do, then opens an output.
+  // "Make graph" without an output shown asks for one, and a cancelled choice says nothing.
   w.dialogs->messages.clear();
   f.MakeGraphButtonClick();
-  QCOMPARE(w.dialogs->messages,
-           (std::vector<std::string>{"Determine folder and file name for graph creation", "No output file selected"}));
+  QVERIFY(w.dialogs->messages.empty());
+  QCOMPARE(w.dialogs->lastFilter, QString("Output files (*.out)"));
 }
 
 void GraphicsTabTest::SeeGraphCalcObsAndBack() {
@@ -313,7 +315,8 @@ void GraphicsTabTest::SaveAndOpenGraphFiles() {
   // Cancelled.
   f.GraphSaveActionExecute();
   QCOMPARE(w.LastMessage(), std::string("The graph was not saved"));
-  QCOMPARE(w.dialogs->lastFilter, QString("Image files (*.bmp)"));
+  QCOMPARE(w.dialogs->lastFilter,
+           QString("Bitmap (*.bmp);;PNG picture (*.png);;SVG drawing (*.svg);;PDF document (*.pdf)"));
 
   // A ".jpg" name: bitmap data, under the ".bmp" name that says so.
   QTemporaryDir saveDir;
@@ -342,11 +345,27 @@ void GraphicsTabTest::SaveAndOpenGraphFiles() {
   QVERIFY(f.ColourMode);
   QVERIFY(!f.BlackWhiteRequest);
   QCOMPARE([&] { QFile g(bmp); g.open(QIODevice::ReadOnly); return g.readAll(); }(), bytes);
-  // The black-white graph stays on the screen until the next drawing.
+  // The screen keeps its colours.
+  QCOMPARE(f.LastPicture.Image, colour);
+
+  // A black-white save written: the file is black and white, the screen is not.
+  w.dialogs->files = {saveDir.filePath("bw.png")};
+  f.BlackWhiteButtonClick();
   GraphOptions bw;
   bw.Colour = false;
-  QCOMPARE(f.LastPicture.Image, DrawGraph(f.session().Data.Graph, bw).Image);
-  QVERIFY(f.LastPicture.Image != colour);
+  QCOMPARE(QImage(saveDir.filePath("bw.png")).convertToFormat(QImage::Format_RGB32),
+           DrawGraph(f.session().Data.Graph, bw).Image);
+  QCOMPARE(f.LastPicture.Image, colour);
+  QCOMPARE(f.GraphImage->pixmap().toImage().convertToFormat(QImage::Format_RGB32), colour);
+
+  // SVG and PDF by the name's extension.
+  w.dialogs->files = {saveDir.filePath("v.svg"), saveDir.filePath("v.pdf")};
+  f.GraphSaveActionExecute();
+  f.GraphSaveActionExecute();
+  QFile svg(saveDir.filePath("v.svg")), pdf(saveDir.filePath("v.pdf"));
+  QVERIFY(svg.open(QIODevice::ReadOnly) && pdf.open(QIODevice::ReadOnly));
+  QVERIFY(svg.readAll().contains("<svg"));
+  QCOMPARE(pdf.read(5), QByteArray("%PDF-"));
 
   // Opening: cancelled, missing, then the saved file.
   f.GraphOpenActionExecute();
@@ -381,6 +400,103 @@ void GraphicsTabTest::SaveAndOpenGraphFiles() {
   QVERIFY(!Visible(f.PictureImage, f));
   QCOMPARE(QImage(saveDir.filePath("again.bmp")).convertToFormat(QImage::Format_RGB32),
            colour.convertToFormat(QImage::Format_RGB32));
+}
+
+void GraphicsTabTest::LargerWindowLargerGraphSameProportions() {
+  Window w;
+  TVornaxForm& f = *w.form;
+  QTemporaryDir dir;
+  Run(w, dir.filePath("big.inp"), BrokenLine(20, false));
+  f.show();
+  f.SeeGraphButtonClick();
+  QCoreApplication::processEvents();
+  const QSize before = f.GraphImage->pixmap().deviceIndependentSize().toSize();
+  QVERIFY(before.width() >= 623 && before.height() >= 425);
+  // A window grown by half: the room of the graph grows, and the graph with it.
+  f.resize(f.size() + QSize(f.GraphImage->width() / 2, f.GraphImage->height() / 2));
+  QCoreApplication::processEvents();
+  const QImage shown = f.GraphImage->pixmap().toImage();
+  const QSize after = f.GraphImage->pixmap().deviceIndependentSize().toSize();
+  QVERIFY2(after.width() >= before.width() * 1.4, qPrintable(QString::number(after.width())));
+  QCOMPARE(after, FittedGraphSize(f.GraphImage->contentsRect().size()));
+  QVERIFY(std::abs(1.0 * after.width() / after.height() - 623.0 / 425) < 0.01);
+  // Drawn, not stretched: the panel's corner lies where the frame's scale puts it.
+  const double scale = after.width() / 623.0;
+  QCOMPARE(shown.pixelColor(static_cast<int>(21 * scale) + 1, static_cast<int>(300 * scale)),
+           QColor(0, 0, 139));
+  QCOMPARE(shown.pixelColor(static_cast<int>(19 * scale) - 1, static_cast<int>(300 * scale)),
+           QColor(192, 192, 192));
+  // What is saved keeps the default size.
+  QTemporaryDir saveDir;
+  w.dialogs->files = {saveDir.filePath("g.bmp")};
+  f.GraphSaveActionExecute();
+  QCOMPARE(QImage(saveDir.filePath("g.bmp")).size(), QSize(623, 425));
+}
+
+void GraphicsTabTest::ButtonsKeepTheirPlaces() {
+  Window w;
+  TVornaxForm& f = *w.form;
+  QTemporaryDir dir;
+  Run(w, dir.filePath("places.inp"), BrokenLine(20, true));
+  f.show();
+  f.SeeGraphButtonClick();
+  QCoreApplication::processEvents();
+  auto places = [&] {
+    std::vector<QPoint> at;
+    for (QPushButton* b : {f.MakeGraphButton, f.SelectGraphButton, f.CalcObsButton, f.BeltButton,
+                           f.BlockButton, f.ConfHelpButton, f.GraphOpenButton, f.SaveColourButton,
+                           f.SaveBlackWhiteButton}) {
+      at.push_back(b->pos());
+    }
+    return at;
+  };
+  const std::vector<QPoint> shown = places();
+  // The data plots hide the belt, block and calc-obs buttons: the others stay put.
+  f.GraphRadioButtons[3]->setChecked(true);
+  f.GoButtonClick();
+  QCoreApplication::processEvents();
+  QVERIFY(!Visible(f.BeltButton, f));
+  QCOMPARE(places(), shown);
+}
+
+void GraphicsTabTest::CopyGraphAndPrint() {
+  Window w;
+  TVornaxForm& f = *w.form;
+  QTemporaryDir dir;
+  Run(w, dir.filePath("cp.inp"), BrokenLine(20, false));
+  // Nothing drawn yet: nothing copied.
+  f.PageControl1->setCurrentWidget(f.GraphicsTabSheet);
+  QApplication::clipboard()->clear();
+  f.CopyGraphActionExecute();
+  QCOMPARE(w.LastMessage(), std::string("There is no graph to copy"));
+  f.SeeGraphButtonClick();
+  // Ctrl+C on the Graphics tab copies the graph: the picture on the screen and its drawing.
+  f.CopyAction->trigger();
+  const QMimeData* copied = QApplication::clipboard()->mimeData();
+  QVERIFY(copied != nullptr && copied->hasImage());
+  QCOMPARE(qvariant_cast<QImage>(copied->imageData()).convertToFormat(QImage::Format_RGB32),
+           f.GraphImage->pixmap().toImage().convertToFormat(QImage::Format_RGB32));
+  QVERIFY(copied->data("image/svg+xml").contains("Graph trial"));
+
+  // Print: the graph on the Graphics tab, the report elsewhere.
+  QTemporaryDir printDir;
+  w.dialogs->printFile = printDir.filePath("graph.pdf");
+  f.PrintAction->trigger();
+  w.dialogs->files = {dir.filePath("cp.out")};
+  f.OutputTabSheet->OutputOpenActionExecute();
+  QCOMPARE(f.PageControl1->currentWidget(), f.OutputTabSheet);
+  w.dialogs->printFile = printDir.filePath("report.pdf");
+  f.PrintAction->trigger();
+  for (const char* name : {"graph.pdf", "report.pdf"}) {
+    QFile printed(printDir.filePath(name));
+    QVERIFY2(printed.open(QIODevice::ReadOnly), name);
+    QCOMPARE(printed.read(5), QByteArray("%PDF-"));
+    QVERIFY(printed.size() > 1000);
+  }
+  // The print dialog cancelled: nothing printed.
+  w.dialogs->printFile.clear();
+  f.PrintAction->trigger();
+  QVERIFY(!QFile::exists(printDir.filePath("none.pdf")));
 }
 
 }  // namespace vornax::app::test

@@ -12,6 +12,9 @@ class GraphicsTabTest : public QObject {
   void ChoicesGoAndTheBeltToggle();
   void ManyDataSetsDisableTheBeltUntilAGraphThatHasOne();
   void SaveAndOpenGraphFiles();
+  void LargerWindowLargerGraphSameProportions();
+  void ButtonsKeepTheirPlaces();
+  void CopyGraphAndPrint();
 };
 
 }  // namespace vornax::app::test

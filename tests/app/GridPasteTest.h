@@ -8,8 +8,12 @@ class GridPasteTest : public QObject {
   Q_OBJECT
  private slots:
   void LinesBreakAtEveryLineEnd();
-  void CellsKeepTheCharactersOfANumber();
-  void ADecimalCommaBecomesAPoint();
+  void CellsKeepTheirTextCleanedOfBlanksAndCommas();
+  void ACellIsANumberOnlyWhenWhollyOne();
+  void AHeaderLineIsNeverData();
+  void HeaderNamesStandForRoles();
+  void BlocksArePlacedOrTheUserAsked();
+  void ChosenRolesAreCheckedAndARefusalSaysWhatToDo();
   void MultiCellTextIsRecognised();
 };
 

@@ -35,7 +35,7 @@ struct Window {
   std::unique_ptr<TVornaxForm> form = std::make_unique<TVornaxForm>();
   ScriptedDialogs* dialogs = nullptr;
   Window() {
-    auto d = std::make_unique<ScriptedDialogs>(form.get(), form->WaitMemo);
+    auto d = std::make_unique<ScriptedDialogs>(form.get(), form->InputTabSheet->WaitMemo);
     dialogs = d.get();
     form->SetDialogs(std::move(d));
     form->FinishForm->OnFinish = [] {};
@@ -131,18 +131,18 @@ void InfoWindowsTest::IntroTextsAndWindowCaptions() {
     QVERIFY(memo->isReadOnly());
   }
   // Two independent variables are X and Z.
-  QVERIFY(f.HelpMemo->toPlainText().contains("of one dependent variable (Y) on one (X) or two (X,Z)\n"));
-  QVERIFY(!f.HelpMemo->toPlainText().contains("(X,Y)"));
+  QVERIFY(f.InputTabSheet->HelpMemo->toPlainText().contains("of one dependent variable (Y) on one (X) or two (X,Z)\n"));
+  QVERIFY(!f.InputTabSheet->HelpMemo->toPlainText().contains("(X,Y)"));
 
-  QCOMPARE(f.SymbolsForm->windowTitle(), QString("Vornax output symbols"));
+  QCOMPARE(f.OutputTabSheet->SymbolsForm->windowTitle(), QString("Vornax output symbols"));
   QCOMPARE(f.HelpForm->windowTitle(), QString("Help St.Err.BP and confidence analysis"));
   QCOMPARE(f.MoreInfoForm->windowTitle(), QString("More Info"));
   QCOMPARE(f.FinishForm->windowTitle(), QString("Vornax finish"));
-  QCOMPARE(f.SelectForm->windowTitle(), QString("SelectForm"));
-  QCOMPARE(f.Select2Form->windowTitle(), QString("Select curve functions"));
+  QCOMPARE(f.InputTabSheet->SelectForm->windowTitle(), QString("SelectForm"));
+  QCOMPARE(f.InputTabSheet->Select2Form->windowTitle(), QString("Select curve functions"));
   // Created at start, shown only on request.
-  for (QWidget* window : std::initializer_list<QWidget*>{f.SymbolsForm, f.HelpForm, f.MoreInfoForm, f.FinishForm,
-                                                         f.SelectForm, f.Select2Form}) {
+  for (QWidget* window : std::initializer_list<QWidget*>{f.OutputTabSheet->SymbolsForm, f.HelpForm, f.MoreInfoForm, f.FinishForm,
+                                                         f.InputTabSheet->SelectForm, f.InputTabSheet->Select2Form}) {
     QVERIFY(window->isHidden());
   }
 }
@@ -203,9 +203,9 @@ void InfoWindowsTest::IntroTabKeepsAZTitledDataSet() {
   Window w;
   TVornaxForm& f = *w.form;
   f.PageControl1->setCurrentWidget(f.InputTabSheet);
-  QVERIFY(f.OpenInputFile(source));
+  QVERIFY(f.InputTabSheet->OpenInputFile(source));
   QVERIFY(f.session().Data.SingleIsZ);
-  QCOMPARE(f.StringGrid1->horizontalHeaderItem(kXColumn)->text(), QString("    Z"));
+  QCOMPARE(f.InputTabSheet->StringGrid1->horizontalHeaderItem(kXColumn)->text(), QString("    Z"));
 
   f.PageControl1->setCurrentWidget(f.IntroTabSheet);
   f.TestsButtonClick();
@@ -213,16 +213,16 @@ void InfoWindowsTest::IntroTabKeepsAZTitledDataSet() {
   QVERIFY(f.session().Data.SingleIsZ);
   QVERIFY(!f.session().Data.SingleIsX);
   f.PageControl1->setCurrentWidget(f.InputTabSheet);
-  QCOMPARE(f.StringGrid1->horizontalHeaderItem(kXColumn)->text(), QString("    Z"));
+  QCOMPARE(f.InputTabSheet->StringGrid1->horizontalHeaderItem(kXColumn)->text(), QString("    Z"));
 
   const QString saved = dir.filePath("saved.inp");
   w.dialogs->files = {saved};
-  f.InputSaveActionExecute();
+  f.InputTabSheet->InputSaveActionExecute();
   QCOMPARE(f.PageControl1->currentWidget(), f.OutputTabSheet);
   const auto written = ReadTextLines(saved.toStdString());
   QVERIFY(written.has_value());
   QCOMPARE(QString::fromStdString((*written)[9]), QString("number    Y            Z"));
-  QCOMPARE(f.OutputMemo->toPlainText().split('\n').front(),
+  QCOMPARE(f.OutputTabSheet->OutputMemo->toPlainText().split('\n').front(),
            QString(" Results of program Vornax for the segmented linear regression of Y upon Z."));
 }
 
@@ -279,13 +279,13 @@ void InfoWindowsTest::FiguresAreDecodedJpegPictures() {
 void InfoWindowsTest::SymbolsListIsReadOnlyAndScrolls() {
   Window w;
   TVornaxForm& f = *w.form;
-  QPlainTextEdit* memo = f.SymbolsForm->SymbolsMemo;
+  QPlainTextEdit* memo = f.OutputTabSheet->SymbolsForm->SymbolsMemo;
   QCOMPARE(memo->toPlainText().split('\n').front(), QString("EXPLANATION OF SOME SYMBOLS IN THE OUTPUT FILE"));
   QVERIFY(memo->isReadOnly());
   QVERIFY(memo->isEnabled());
-  f.SymbolsForm->resize(f.SymbolsForm->width(), 160);
-  f.SymbolsForm->show();
-  QVERIFY(QTest::qWaitForWindowExposed(f.SymbolsForm));
+  f.OutputTabSheet->SymbolsForm->resize(f.OutputTabSheet->SymbolsForm->width(), 160);
+  f.OutputTabSheet->SymbolsForm->show();
+  QVERIFY(QTest::qWaitForWindowExposed(f.OutputTabSheet->SymbolsForm));
   QScrollBar* bar = memo->verticalScrollBar();
   QVERIFY(bar->maximum() > 0);
   QVERIFY(bar->isEnabled());
@@ -321,7 +321,8 @@ void InfoWindowsTest::FinishWindowTitleBarCloseEndsTheProgram() {
     QVERIFY(f.FinishForm->isVisible());
     f.FinishForm->windowHandle()->close();
   });
-  QTimer::singleShot(5000, [] { QCoreApplication::exit(7); });
+  // Bound to the window, so that it cannot fire in a later test and end that one's event loops.
+  QTimer::singleShot(5000, &f, [] { QCoreApplication::exit(7); });
   QCOMPARE(QApplication::exec(), 0);
   QVERIFY(f.isVisible());
   QVERIFY(!f.FinishForm->isVisible());

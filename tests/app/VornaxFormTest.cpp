@@ -37,24 +37,10 @@ namespace vornax::app::test {
 namespace {
 
 constexpr const char* kKeepQuestion =
-    "The number of data sets is less than the original number. Do you want to maintain the "
-    "original number?";
+    "The pasted block has 2 rows; the grid holds 15 rows. Keep rows 3-15 of the old data, or keep "
+    "only the 2 pasted rows? Either answer can be undone with Ctrl+Z.";
 
-struct Window {
-  std::unique_ptr<TVornaxForm> form = std::make_unique<TVornaxForm>();
-  ScriptedDialogs* dialogs = nullptr;
-  Window() {
-    auto d = std::make_unique<ScriptedDialogs>(form.get(), form->WaitMemo);
-    dialogs = d.get();
-    form->SetDialogs(std::move(d));
-    form->FinishForm->OnFinish = [] {};
-    form->PageControl1->setCurrentWidget(form->InputTabSheet);
-  }
-  ~Window() {
-    for (QWidget* w : QApplication::topLevelWidgets()) w->hide();
-  }
-  DataGrid& grid() { return *form->StringGrid1; }
-  QString cell(int row, int column) { return grid().CellText(row, column); }
+struct Window : ScriptedWindow {
   std::vector<std::string> Messages() { return dialogs->messages; }
 };
 
@@ -120,15 +106,19 @@ void VornaxFormTest::CaptionsMenusAndShortcuts() {
   for (QAction* a : menus[0]->menu()->actions()) {
     if (!a->isSeparator()) fileItems << a->text() + " " + a->shortcut().toString();
   }
-  QCOMPARE(fileItems, (QStringList{"Open input Ctrl+I", "Open output Ctrl+O", "OpenGraph Ctrl+G",
-                                   "Save input Ctrl+S", "s&Ave graph Ctrl+Shift+G",
+  QCOMPARE(fileItems, (QStringList{"Open input Ctrl+I", "Open table (CSV, TSV, ...) Ctrl+T",
+                                   "Open output Ctrl+O", "OpenGraph Ctrl+G", "Save input Ctrl+S",
+                                   "Recent files ", "s&Ave graph Ctrl+Shift+G", "&Print... Ctrl+P",
                                    "program e&Xit Ctrl+Q"}));
   QStringList editItems;
   for (QAction* a : menus[1]->menu()->actions()) {
     if (!a->isSeparator()) editItems << a->text() + " " + a->shortcut().toString();
   }
   QCOMPARE(editItems,
-           (QStringList{"&Copy Ctrl+C", "Cu&t Ctrl+X", "&Paste Ctrl+V", "Select &All Ctrl+A"}));
+           (QStringList{"&Undo Ctrl+Z", "&Redo Ctrl+Shift+Z", "&Copy Ctrl+C", "Copy &graph ",
+                        "Cu&t Ctrl+X", "&Paste Ctrl+V", "Select &All Ctrl+A"}));
+  QCOMPARE(f.RedoAction->shortcuts(),
+           (QList<QKeySequence>{QKeySequence("Ctrl+Shift+Z"), QKeySequence("Ctrl+Y")}));
   QCOMPARE(f.DeleteAction->shortcut(), QKeySequence(Qt::Key_Delete));
 
   // No key stands for two actions: Ctrl+X cuts and never quits, Ctrl+A selects and never saves.
@@ -151,43 +141,43 @@ void VornaxFormTest::InputTabControlsAndDefaultGrid() {
   TVornaxForm& f = *w.form;
   QCOMPARE(f.StatusText(),
            QString("Enter data or use \"Open\" to edit existing data. Then use \"Save-Calculate\"."));
-  QCOMPARE(f.Title1Label->text(), QString("Title1"));
-  QCOMPARE(f.Title1Edit->toolTip(), QString("General information"));
-  QCOMPARE(f.Title2Edit->toolTip(), QString("Details about the variables and units"));
-  QCOMPARE(f.NrOfDataLabel->text(), QString("Nr. of data sets"));
-  QCOMPARE(f.NrOfDataEdit->text(), QString("15"));
-  QCOMPARE(f.NrOfVariablesLabel->text(), QString("Nr. of independent variables"));
-  QCOMPARE(Items(f.NrOfVarComboBox), (QStringList{"1", "2"}));
-  QCOMPARE(Items(f.OptionComboBox), (QStringList{"      Use both independent variables       ",
+  QCOMPARE(f.InputTabSheet->Title1Label->text(), QString("Title1"));
+  QCOMPARE(f.InputTabSheet->Title1Edit->toolTip(), QString("General information"));
+  QCOMPARE(f.InputTabSheet->Title2Edit->toolTip(), QString("Details about the variables and units"));
+  QCOMPARE(f.InputTabSheet->NrOfDataLabel->text(), QString("Nr. of data sets"));
+  QCOMPARE(f.InputTabSheet->NrOfDataEdit->text(), QString("15"));
+  QCOMPARE(f.InputTabSheet->NrOfVariablesLabel->text(), QString("Nr. of independent variables"));
+  QCOMPARE(Items(f.InputTabSheet->NrOfVarComboBox), (QStringList{"1", "2"}));
+  QCOMPARE(Items(f.InputTabSheet->OptionComboBox), (QStringList{"      Use both independent variables       ",
                                                  "      Use 1st independent variable only    ",
                                                  "      Use 2nd independent variable only   "}));
-  QVERIFY(!f.OptionComboBox->isEnabled());
-  QCOMPARE(f.ConfLabel->text(), QString("Minimum confidence %"));
-  QCOMPARE(Items(f.ConfComboBox), (QStringList{"90", "95", "98"}));
-  QCOMPARE(Items(f.PrefComboBox), (QStringList{"     Select your regression preference",
+  QVERIFY(!f.InputTabSheet->OptionComboBox->isEnabled());
+  QCOMPARE(f.InputTabSheet->ConfLabel->text(), QString("Minimum confidence %"));
+  QCOMPARE(Items(f.InputTabSheet->ConfComboBox), (QStringList{"90", "95", "98"}));
+  QCOMPARE(Items(f.InputTabSheet->PrefComboBox), (QStringList{"     Select your regression preference",
                                                " Prefer: Best of segmented Types 1 - 6",
                                                "    Select a preferred segmented type",
                                                "    Select a preferred curved function"}));
-  QCOMPARE(f.PrefLabel->text(), QString("Standard: Best of all segmented regression types "));
-  QCOMPARE(f.SelectLabel->text(), QString("Note: wihout selection      Best of Type 1-6 is used"));
-  QCOMPARE(f.PartLabel->text(),
+  QCOMPARE(f.InputTabSheet->PrefLabel->text(), QString("Standard: Best of all segmented regression types "));
+  QCOMPARE(f.InputTabSheet->SelectLabel->text(), QString("Note: wihout selection      Best of Type 1-6 is used"));
+  QCOMPARE(f.InputTabSheet->PartLabel->text(),
            QString("Partial regression finds the longest horizontal stretch (range of \"no effect\")"));
-  QVERIFY(f.SelectLabel->isHidden() && f.PartLabel->isHidden());
-  QCOMPARE(Items(f.ExclComboBox), (QStringList{"      No exclusion of regression types",
+  QVERIFY(f.InputTabSheet->SelectLabel->isHidden() && f.InputTabSheet->PartLabel->isHidden());
+  QCOMPARE(Items(f.InputTabSheet->ExclComboBox), (QStringList{"      No exclusion of regression types",
                                                "       Yes, exclude a regression type"}));
-  QCOMPARE(f.Exclude1Panel->title(), QString("    X variable  "));
-  QCOMPARE(f.Exclude2Panel->title(), QString("    Z variable  "));
-  QCOMPARE(f.ExclZRadioButtons[6]->text(), QString("Exclude type 6"));
-  QVERIFY(f.Exclude1Panel->isHidden() && f.Exclude2Panel->isHidden());
-  QCOMPARE(Items(f.WeightComboBox), (QStringList{"         No weight factors required    ",
+  QCOMPARE(f.InputTabSheet->Exclude1Panel->title(), QString("    X variable  "));
+  QCOMPARE(f.InputTabSheet->Exclude2Panel->title(), QString("    Z variable  "));
+  QCOMPARE(f.InputTabSheet->ExclZRadioButtons[6]->text(), QString("Exclude type 6"));
+  QVERIFY(f.InputTabSheet->Exclude1Panel->isHidden() && f.InputTabSheet->Exclude2Panel->isHidden());
+  QCOMPARE(Items(f.InputTabSheet->WeightComboBox), (QStringList{"         No weight factors required    ",
                                                  "         Weight factors are needed"}));
-  QCOMPARE(f.InputOpenButton->text(), QString(" Open input file"));
-  QCOMPARE(f.InputSaveButton->text(), QString(" Save-Calculate "));
-  QCOMPARE(f.HelpOpenButton->text(), QString("Symbols help"));
-  QCOMPARE(f.PasteButton->text(), QString("Paste help"));
-  QCOMPARE(f.ClearButton->text(), QString("Clear data"));
-  QVERIFY(f.FileNameEdit->isHidden() && f.WaitMemo->isHidden());
-  QCOMPARE(f.StringGrid1->toolTip(), QString("Y = dependent variable, X, Z independent"));
+  QCOMPARE(f.InputTabSheet->InputOpenButton->text(), QString(" Open input file"));
+  QCOMPARE(f.InputTabSheet->InputSaveButton->text(), QString(" Save-Calculate "));
+  QCOMPARE(f.InputTabSheet->HelpOpenButton->text(), QString("Symbols help"));
+  QCOMPARE(f.InputTabSheet->PasteButton->text(), QString("Paste help"));
+  QCOMPARE(f.InputTabSheet->ClearButton->text(), QString("Clear data"));
+  QVERIFY(f.InputTabSheet->FileNameEdit->isHidden() && f.InputTabSheet->WaitMemo->isHidden());
+  QCOMPARE(f.InputTabSheet->StringGrid1->toolTip(), QString("Y = dependent variable, X, Z independent"));
 
   // Fifteen numbered rows whose data cells are empty: nothing is analysed that was not typed.
   QCOMPARE(w.grid().DataRows(), 15);
@@ -201,40 +191,51 @@ void VornaxFormTest::InputTabControlsAndDefaultGrid() {
   QVERIFY(!(w.grid().item(0, kSerialColumn)->flags() & Qt::ItemIsEditable));
 
   // The help texts take the grid's place and back, with the other buttons held meanwhile.
-  f.HelpOpenButtonClick();
-  QCOMPARE(f.HelpOpenButton->text(), QString("Close symbols"));
-  QVERIFY(f.HelpMemo->toPlainText().contains("Vornax handles a maximum of 2000 data sets."));
-  QVERIFY(!f.InputSaveButton->isEnabled() && !f.ClearButton->isEnabled());
-  f.HelpOpenButtonClick();
-  QCOMPARE(f.HelpOpenButton->text(), QString("Symbols help "));
-  QVERIFY(f.InputSaveButton->isEnabled());
-  f.PasteButtonClick();
-  QCOMPARE(f.PasteButton->text(), QString("Close paste"));
-  QVERIFY(f.PasteMemo->toPlainText().startsWith("Spreadsheet columns (e.g. in Excel) \n"));
-  f.PasteButtonClick();
-  QCOMPARE(f.PasteButton->text(), QString("Paste help"));
+  f.InputTabSheet->HelpOpenButtonClick();
+  QCOMPARE(f.InputTabSheet->HelpOpenButton->text(), QString("Close symbols"));
+  QVERIFY(f.InputTabSheet->HelpMemo->toPlainText().contains("Vornax handles a maximum of 2000 data sets."));
+  QVERIFY(!f.InputTabSheet->InputSaveButton->isEnabled() && !f.InputTabSheet->ClearButton->isEnabled());
+  f.InputTabSheet->HelpOpenButtonClick();
+  QCOMPARE(f.InputTabSheet->HelpOpenButton->text(), QString("Symbols help "));
+  QVERIFY(f.InputTabSheet->InputSaveButton->isEnabled());
+  f.InputTabSheet->PasteButtonClick();
+  QCOMPARE(f.InputTabSheet->PasteButton->text(), QString("Close paste"));
+  QVERIFY(f.InputTabSheet->PasteMemo->toPlainText().startsWith("Spreadsheet columns (e.g. in Excel) \n"));
+  f.InputTabSheet->PasteButtonClick();
+  QCOMPARE(f.InputTabSheet->PasteButton->text(), QString("Paste help"));
 }
 
 void VornaxFormTest::TwoLinePasteAsksToKeepTheFormerNumber() {
   for (const bool keep : {true, false}) {
     Window w;
-    w.dialogs->answers = {keep};
-    w.form->HandlePasteMultiCell(kYColumn, 1, "12.5\t3\r\n13\t4\r\n");
-    QCOMPARE(w.dialogs->questions, std::vector<std::string>{kKeepQuestion});
+    // Fifteen rows of old data, then two lines pasted over them.
+    for (int r = 1; r <= 15; ++r) {
+      w.grid().SetCellText(r, kYColumn, "1");
+      w.grid().SetCellText(r, kXColumn, QString::number(r));
+    }
+    w.dialogs->choiceAnswers = {keep ? 0 : 1};
+    w.form->InputTabSheet->HandlePasteMultiCell(kYColumn, 1, "12.5\t3\r\n13\t4\r\n");
+    QCOMPARE(w.dialogs->choices.size(), size_t{1});
+    QCOMPARE(w.dialogs->choices[0].first, std::string(kKeepQuestion));
+    QCOMPARE(w.dialogs->choices[0].second,
+             (std::vector<std::string>{"Keep rows 3-15", "Keep only the 2 pasted rows"}));
     QCOMPARE(w.cell(1, kYColumn), QString("12.5"));
     QCOMPARE(w.cell(1, kXColumn), QString("3"));
     QCOMPARE(w.cell(2, kYColumn), QString("13"));
     QCOMPARE(w.cell(2, kXColumn), QString("4"));
     QCOMPARE(w.grid().DataRows(), keep ? 15 : 2);
-    QCOMPARE(w.form->NrOfDataEdit->text(), keep ? QString("15") : QString("2"));
-    QVERIFY(w.form->DataPresent);
+    QCOMPARE(w.form->InputTabSheet->NrOfDataEdit->text(), keep ? QString("15") : QString("2"));
+    QVERIFY(w.form->InputTabSheet->DataPresent);
     QVERIFY(w.Messages().empty());
   }
-  // Text copied on Linux ends its lines with LF only: still two rows, not X = 313.
+  // Text copied on Linux ends its lines with LF only: still two rows, not X = 313. The empty
+  // rows of the start hold no old data: no question.
   Window w;
-  w.form->HandlePasteMultiCell(kYColumn, 1, "12.5\t3\n13\t4\n");
+  w.form->InputTabSheet->HandlePasteMultiCell(kYColumn, 1, "12.5\t3\n13\t4\n");
   QCOMPARE(w.cell(1, kXColumn), QString("3"));
   QCOMPARE(w.cell(2, kYColumn), QString("13"));
+  QVERIFY(w.dialogs->choices.empty());
+  QCOMPARE(w.grid().DataRows(), 2);
 }
 
 void VornaxFormTest::PastedNumbersKeepExponentAndDecimalComma() {
@@ -245,11 +246,11 @@ void VornaxFormTest::PastedNumbersKeepExponentAndDecimalComma() {
   // decimal comma as a point.
   text += "1.2E+03\t2,5\r\n";
   for (int i = 2; i <= 12; ++i) text += QString("%1\t%2\r\n").arg(100 * i).arg(i);
-  w.form->HandlePasteMultiCell(kYColumn, 1, text);
+  w.form->InputTabSheet->HandlePasteMultiCell(kYColumn, 1, text);
   QCOMPARE(w.cell(1, kYColumn), QString("1.2E+03"));
   QCOMPARE(w.cell(1, kXColumn), QString("2.5"));
   w.dialogs->files = {dir.filePath("exp.inp")};
-  w.form->InputSaveActionExecute();
+  w.form->InputTabSheet->InputSaveActionExecute();
   const TDMVornax& d = w.form->session().Data;
   QCOMPARE(d.GridRowCount, 12);
   // The data set is sorted by X after the run: find the pasted first row by its serial number.
@@ -270,48 +271,45 @@ void VornaxFormTest::PasteGrowsTheGridAndStopsAtTheLastColumn() {
     Window w;
     QString text;
     for (int i = 1; i <= 40; ++i) text += QString("%1\t%2\n").arg(i * 2).arg(i);
-    w.form->HandlePasteMultiCell(kYColumn, 1, text);
+    w.form->InputTabSheet->HandlePasteMultiCell(kYColumn, 1, text);
     QCOMPARE(w.grid().DataRows(), 40);
     QCOMPARE(w.cell(40, kSerialColumn), QString("40"));
     QCOMPARE(w.cell(40, kYColumn), QString("80"));
     QCOMPARE(w.cell(40, kWeightColumn), QString("1"));  // ready should weights be asked for
     QVERIFY(w.dialogs->questions.empty());
-    QCOMPARE(w.form->NrOfDataEdit->text(), QString("40"));
+    QCOMPARE(w.form->InputTabSheet->NrOfDataEdit->text(), QString("40"));
   }
   {
     // Pasted from row 14: the two rows beyond the end are added, nothing written past them.
     Window w;
-    w.form->HandlePasteMultiCell(kYColumn, 14, "1\t2\n3\t4\n5\t6\n7\t8\n");
+    w.form->InputTabSheet->HandlePasteMultiCell(kYColumn, 14, "1\t2\n3\t4\n5\t6\n7\t8\n");
     QCOMPARE(w.grid().DataRows(), 17);
     QCOMPARE(w.cell(17, kYColumn), QString("7"));
     QCOMPARE(w.cell(17, kSerialColumn), QString("17"));
   }
   {
-    // A Z column pasted into a one-variable grid without weights stops at X and says so.
+    // A Z column pasted into a one-variable grid without weights: the user says where the
+    // columns go (here as offered: the third left out).
     Window w;
-    w.dialogs->answers = {true};
-    w.form->HandlePasteMultiCell(kYColumn, 1, "1\t2\t3\n4\t5\t6\n");
+    w.form->InputTabSheet->HandlePasteMultiCell(kYColumn, 1, "1\t2\t3\n4\t5\t6\n");
+    QCOMPARE(w.dialogs->columnQuestions.size(), size_t{1});
     QCOMPARE(w.cell(1, kXColumn), QString("2"));
     QVERIFY(w.cell(1, kZColumn).isEmpty());
     QCOMPARE(w.cell(1, kWeightColumn), QString("1"));
-    QCOMPARE(w.Messages().size(), size_t{1});
-    QCOMPARE(w.Messages()[0],
-             std::string("The pasted text has more columns than the table: the values beyond the "
-                         "column X were left out. For a Z column choose 2 independent variables. "
-                         "For weight factors choose \"Weight factors are needed\"."));
+    QVERIFY(w.Messages().empty());
   }
   {
     // With two variables and weights the same three columns are Y, X and Z; the weights stay.
     Window w;
-    w.form->NrOfVarComboBoxChange(1);
-    w.form->HandlePasteMultiCell(kYColumn, 1, "1\t2\t3\n");
+    w.form->InputTabSheet->NrOfVarComboBoxChange(1);
+    w.form->InputTabSheet->HandlePasteMultiCell(kYColumn, 1, "1\t2\t3\n");
     QCOMPARE(w.cell(1, kZColumn), QString("3"));
     QVERIFY(w.Messages().empty());
   }
   {
     // Pasted on the serial column, the values start at Y; trailing tabs add nothing.
     Window w;
-    w.form->HandlePasteMultiCell(kSerialColumn, 3, "7\t8\t\n");
+    w.form->InputTabSheet->HandlePasteMultiCell(kSerialColumn, 3, "7\t8\t\n");
     QCOMPARE(w.cell(3, kSerialColumn), QString("3"));
     QCOMPARE(w.cell(3, kYColumn), QString("7"));
     QCOMPARE(w.cell(3, kXColumn), QString("8"));
@@ -329,11 +327,11 @@ void VornaxFormTest::PasteIntoACellBeingEdited() {
   QWidget* editor = QApplication::focusWidget();
   QVERIFY(qobject_cast<QLineEdit*>(editor));
   QApplication::clipboard()->setText("5\t6\r\n7\t8\r\n");
-  w.dialogs->answers = {true};
+  w.grid().SetCellText(15, kYColumn, "1");  // old data below: the grid keeps its rows
   QTest::keyClick(editor, Qt::Key_V, Qt::ControlModifier);
   QTRY_COMPARE(w.cell(2, kXColumn), QString("8"));
   QCOMPARE(w.cell(1, kYColumn), QString("5"));
-  QCOMPARE(w.dialogs->questions.size(), size_t{1});
+  QCOMPARE(w.dialogs->choices.size(), size_t{1});
   // The Edit menu's Paste on a cell being edited spreads the cells the same way.
   w.grid().setFocus();
   w.grid().setCurrentCell(4, kYColumn);
@@ -349,7 +347,7 @@ void VornaxFormTest::DataCountBoxIsCheckedWhenLeft() {
   Window w;
   w.form->show();
   QVERIFY(QTest::qWaitForWindowExposed(w.form.get()));
-  QLineEdit* box = w.form->NrOfDataEdit;
+  QLineEdit* box = w.form->InputTabSheet->NrOfDataEdit;
   box->setFocus();
   box->selectAll();
   // Typing alone checks nothing: "1" on the way to "12" is no error.
@@ -361,24 +359,24 @@ void VornaxFormTest::DataCountBoxIsCheckedWhenLeft() {
   QCOMPARE(box->text(), QString("15"));
 
   box->setText("twelve");
-  w.form->NrOfDataEditExit();
+  w.form->InputTabSheet->NrOfDataEditExit();
   QCOMPARE(w.Messages().back(), std::string("The number of data sets is not a valid integer"));
   QCOMPARE(w.grid().DataRows(), 15);
 
   box->setText("20");
-  w.form->NrOfDataEditExit();
+  w.form->InputTabSheet->NrOfDataEditExit();
   QCOMPARE(w.Messages().back(), std::string(" Add data in the last cells at the end of the column"));
   QCOMPARE(w.grid().DataRows(), 20);
   QCOMPARE(w.cell(20, kSerialColumn), QString("20"));
   QVERIFY(w.cell(20, kYColumn).isEmpty());
 
   box->setText("12");
-  w.form->NrOfDataEditExit();
+  w.form->InputTabSheet->NrOfDataEditExit();
   QCOMPARE(w.Messages().back(), std::string(" To remove data make the relevant data cells empty"));
   QCOMPARE(w.grid().DataRows(), 20);
 
   box->setText("5000000");
-  w.form->NrOfDataEditExit();
+  w.form->InputTabSheet->NrOfDataEditExit();
   QCOMPARE(w.Messages().back(), std::string("The table takes at most 100000 data sets"));
   QCOMPARE(w.grid().DataRows(), 20);
 }
@@ -386,27 +384,27 @@ void VornaxFormTest::DataCountBoxIsCheckedWhenLeft() {
 void VornaxFormTest::CurvedPreferenceWithBothVariables() {
   Window w;
   TVornaxForm& f = *w.form;
-  f.NrOfVarComboBoxChange(1);
-  QVERIFY(f.OptionComboBox->isEnabled());
-  QCOMPARE(f.OptionComboBox->currentIndex(), 0);
-  f.PrefComboBoxChange(3);
+  f.InputTabSheet->NrOfVarComboBoxChange(1);
+  QVERIFY(f.InputTabSheet->OptionComboBox->isEnabled());
+  QCOMPARE(f.InputTabSheet->OptionComboBox->currentIndex(), 0);
+  f.InputTabSheet->PrefComboBoxChange(3);
   QCOMPARE(w.Messages(),
            std::vector<std::string>{
                "With two independent variables, the option of curved functions is not yet "
                "operational and, instead, the segmented procedure will be followed."});
-  QVERIFY(f.SelectForm->isVisible());
-  QVERIFY(!f.Select2Form->isVisible());
-  QVERIFY(f.SelectForm->XGroup->isVisibleTo(f.SelectForm) && f.SelectForm->ZGroup->isVisibleTo(f.SelectForm));
-  QCOMPARE(f.SelectForm->width(), 325);
-  QVERIFY(f.SelectLabel->isVisibleTo(f.InputTabSheet));
-  QVERIFY(!f.SelectForm->XButtons[7]->isEnabled());  // no partial regression with both
-  QCOMPARE(Shown(f.ExclComboBox), QString("          Exclusion: not applicable"));
-  QCOMPARE(f.SelectForm->XGroup->title(), QString("    X variable   "));
-  QCOMPARE(f.SelectForm->ZButtons[1]->text(), QString("Prefer type1"));
-  QCOMPARE(f.SelectForm->XButtons[1]->text(), QString("Prefer type 1"));
+  QVERIFY(!f.InputTabSheet->SelectForm->isHidden());
+  QVERIFY(f.InputTabSheet->Select2Form->isHidden());
+  QVERIFY(f.InputTabSheet->SelectForm->XGroup->isVisibleTo(f.InputTabSheet->SelectForm) && f.InputTabSheet->SelectForm->ZGroup->isVisibleTo(f.InputTabSheet->SelectForm));
+  QCOMPARE(f.InputTabSheet->SelectForm->width(), 325);
+  QVERIFY(f.InputTabSheet->SelectLabel->isVisibleTo(f.InputTabSheet));
+  QVERIFY(!f.InputTabSheet->SelectForm->XButtons[7]->isEnabled());  // no partial regression with both
+  QCOMPARE(Shown(f.InputTabSheet->ExclComboBox), QString("          Exclusion: not applicable"));
+  QCOMPARE(f.InputTabSheet->SelectForm->XGroup->title(), QString("    X variable   "));
+  QCOMPARE(f.InputTabSheet->SelectForm->ZButtons[1]->text(), QString("Prefer type1"));
+  QCOMPARE(f.InputTabSheet->SelectForm->XButtons[1]->text(), QString("Prefer type 1"));
   // A choice in each group goes to its own variable.
-  f.SelectForm->XButtons[3]->setChecked(true);
-  f.SelectForm->ZButtons[5]->setChecked(true);
+  f.InputTabSheet->SelectForm->XButtons[3]->setChecked(true);
+  f.InputTabSheet->SelectForm->ZButtons[5]->setChecked(true);
   QCOMPARE(f.session().Options.PreferredTypeX, 3);
   QCOMPARE(f.session().Options.PreferredTypeZ, 5);
 }
@@ -416,62 +414,62 @@ void VornaxFormTest::PreferenceAndExclusionBoxes() {
   TVornaxForm& f = *w.form;
   RunOptions& o = f.session().Options;
   // One variable: the curved functions' window with its X group.
-  f.PrefComboBoxChange(3);
-  QVERIFY(f.Select2Form->isVisible() && !f.SelectForm->isVisible());
-  QVERIFY(f.Select2Form->XGroup->isVisibleTo(f.Select2Form));
-  QVERIFY(!f.Select2Form->ZGroup->isVisibleTo(f.Select2Form));
-  QCOMPARE(f.Select2Form->XButtons[static_cast<int>(CurveChoice::Quadratic)]->text(), QString("Quadr. regress."));
-  QVERIFY(f.InputImage->isHidden());
-  f.Select2Form->XButtons[static_cast<int>(CurveChoice::Quadratic)]->setChecked(true);
+  f.InputTabSheet->PrefComboBoxChange(3);
+  QVERIFY(!f.InputTabSheet->Select2Form->isHidden() && f.InputTabSheet->SelectForm->isHidden());
+  QVERIFY(f.InputTabSheet->Select2Form->XGroup->isVisibleTo(f.InputTabSheet->Select2Form));
+  QVERIFY(!f.InputTabSheet->Select2Form->ZGroup->isVisibleTo(f.InputTabSheet->Select2Form));
+  QCOMPARE(f.InputTabSheet->Select2Form->XButtons[static_cast<int>(CurveChoice::Quadratic)]->text(), QString("Quadr. regress."));
+  QVERIFY(f.InputTabSheet->InputImage->isHidden());
+  f.InputTabSheet->Select2Form->XButtons[static_cast<int>(CurveChoice::Quadratic)]->setChecked(true);
   QCOMPARE(o.CurveX, CurveChoice::Quadratic);
   // Another preference resets every choice ("No preference" everywhere).
-  f.PrefComboBoxChange(2);
+  f.InputTabSheet->PrefComboBoxChange(2);
   QCOMPARE(o.CurveX, CurveChoice::None);
-  QVERIFY(f.Select2Form->XButtons[0]->isChecked());
-  QVERIFY(f.SelectForm->isVisible() && !f.Select2Form->isVisible());
-  QCOMPARE(f.SelectForm->width(), 165);
-  QVERIFY(f.PartLabel->isVisibleTo(f.InputTabSheet));
-  f.SelectForm->XButtons[7]->setChecked(true);
+  QVERIFY(f.InputTabSheet->Select2Form->XButtons[0]->isChecked());
+  QVERIFY(!f.InputTabSheet->SelectForm->isHidden() && f.InputTabSheet->Select2Form->isHidden());
+  QCOMPARE(f.InputTabSheet->SelectForm->width(), 165);
+  QVERIFY(f.InputTabSheet->PartLabel->isVisibleTo(f.InputTabSheet));
+  f.InputTabSheet->SelectForm->XButtons[7]->setChecked(true);
   QVERIFY(o.PartialX);
-  f.PrefComboBoxChange(1);
-  QVERIFY(!f.SelectForm->isVisible());
+  f.InputTabSheet->PrefComboBoxChange(1);
+  QVERIFY(f.InputTabSheet->SelectForm->isHidden());
   QVERIFY(!o.PartialX);
 
   // "Yes, exclude" shows the X panel only; the preference box says what is meant.
-  f.ExclComboBoxChange(1);
-  QCOMPARE(Shown(f.PrefComboBox), QString("Preference: best of all except excluded"));
-  QVERIFY(f.Exclude1Panel->isVisibleTo(f.InputTabSheet));
-  QVERIFY(!f.Exclude2Panel->isVisibleTo(f.InputTabSheet));
-  f.ExclXRadioButtons[4]->setChecked(true);
+  f.InputTabSheet->ExclComboBoxChange(1);
+  QCOMPARE(Shown(f.InputTabSheet->PrefComboBox), QString("Preference: best of all except excluded"));
+  QVERIFY(f.InputTabSheet->Exclude1Panel->isVisibleTo(f.InputTabSheet));
+  QVERIFY(!f.InputTabSheet->Exclude2Panel->isVisibleTo(f.InputTabSheet));
+  f.InputTabSheet->ExclXRadioButtons[4]->setChecked(true);
   QCOMPARE(o.ExcludedTypeX, 4);
-  f.ExclComboBoxChange(0);
-  QCOMPARE(Shown(f.PrefComboBox), QString("   Prefer: Best of segmented Types 1-6"));
+  f.InputTabSheet->ExclComboBoxChange(0);
+  QCOMPARE(Shown(f.InputTabSheet->PrefComboBox), QString("   Prefer: Best of segmented Types 1-6"));
   QCOMPARE(o.ExcludedTypeX, 0);
-  QVERIFY(!f.ExclXRadioButtons[4]->isChecked());
-  QVERIFY(f.Exclude1Panel->isHidden());
+  QVERIFY(!f.InputTabSheet->ExclXRadioButtons[4]->isChecked());
+  QVERIFY(f.InputTabSheet->Exclude1Panel->isHidden());
 
   // Two variables, the second only: the Z panel alone, and its choice is the analysed one's.
-  f.NrOfVarComboBoxChange(1);
-  f.OptionComboBoxChange(2);
+  f.InputTabSheet->NrOfVarComboBoxChange(1);
+  f.InputTabSheet->OptionComboBoxChange(2);
   QVERIFY(f.session().Data.SingleIsZ);
-  f.ExclComboBoxChange(1);
-  QVERIFY(f.Exclude2Panel->isVisibleTo(f.InputTabSheet) && !f.Exclude1Panel->isVisibleTo(f.InputTabSheet));
-  f.ExclZRadioButtons[3]->setChecked(true);
+  f.InputTabSheet->ExclComboBoxChange(1);
+  QVERIFY(f.InputTabSheet->Exclude2Panel->isVisibleTo(f.InputTabSheet) && !f.InputTabSheet->Exclude1Panel->isVisibleTo(f.InputTabSheet));
+  f.InputTabSheet->ExclZRadioButtons[3]->setChecked(true);
   QCOMPARE(o.ExcludedTypeZ, 3);
   QCOMPARE(o.ExcludedTypeX, 3);
   // Both together: both panels, each for its own variable.
-  f.OptionComboBoxChange(0);
-  QCOMPARE(Shown(f.ExclComboBox), QString("           Exclusion: not applicable"));
-  f.ExclComboBoxChange(1);
-  QVERIFY(f.Exclude1Panel->isVisibleTo(f.InputTabSheet) && f.Exclude2Panel->isVisibleTo(f.InputTabSheet));
-  f.ExclXRadioButtons[2]->setChecked(true);
-  f.ExclZRadioButtons[6]->setChecked(true);
+  f.InputTabSheet->OptionComboBoxChange(0);
+  QCOMPARE(Shown(f.InputTabSheet->ExclComboBox), QString("           Exclusion: not applicable"));
+  f.InputTabSheet->ExclComboBoxChange(1);
+  QVERIFY(f.InputTabSheet->Exclude1Panel->isVisibleTo(f.InputTabSheet) && f.InputTabSheet->Exclude2Panel->isVisibleTo(f.InputTabSheet));
+  f.InputTabSheet->ExclXRadioButtons[2]->setChecked(true);
+  f.InputTabSheet->ExclZRadioButtons[6]->setChecked(true);
   QCOMPARE(o.ExcludedTypeX, 2);
   QCOMPARE(o.ExcludedTypeZ, 6);
 
-  f.ConfComboBoxChange(2);
+  f.InputTabSheet->ConfComboBoxChange(2);
   QCOMPARE(o.ConfidenceT, 2.5);
-  f.ConfComboBoxChange(1);
+  f.InputTabSheet->ConfComboBoxChange(1);
   QCOMPARE(o.ConfidenceT, 2.1);
 }
 
@@ -480,31 +478,31 @@ void VornaxFormTest::ChangingLayoutKeepsTypedCells() {
   TVornaxForm& f = *w.form;
   w.grid().SetCellText(1, kYColumn, "4.5");
   w.grid().SetCellText(1, kXColumn, "10");
-  f.WeightComboBoxChange(1);
-  f.WeightComboBox->setCurrentIndex(1);
+  f.InputTabSheet->WeightComboBoxChange(1);
+  f.InputTabSheet->WeightComboBox->setCurrentIndex(1);
   QCOMPARE(Headers(w.grid()), (QStringList{"Serial", "    Y", "    X", "Weight"}));
   w.grid().SetCellText(1, kWeightColumn, "3");
   // Two variables: a Z column appears, the typed cells and the weight option stay.
-  f.NrOfVarComboBoxChange(1);
+  f.InputTabSheet->NrOfVarComboBoxChange(1);
   QCOMPARE(Headers(w.grid()), (QStringList{"Serial", "    Y", "    X", "    Z", "Weight"}));
   QCOMPARE(w.cell(1, kYColumn), QString("4.5"));
   QCOMPARE(w.cell(1, kXColumn), QString("10"));
   QCOMPARE(w.cell(1, kWeightColumn), QString("3"));
   QVERIFY(f.session().Options.WeightsUsed);
-  QCOMPARE(f.WeightComboBox->currentIndex(), 1);
+  QCOMPARE(f.InputTabSheet->WeightComboBox->currentIndex(), 1);
   w.grid().SetCellText(1, kZColumn, "0.7");
   // Back to one: the Z column hides with its value, which comes back with two variables.
-  f.NrOfVarComboBoxChange(0);
+  f.InputTabSheet->NrOfVarComboBoxChange(0);
   QCOMPARE(Headers(w.grid()), (QStringList{"Serial", "    Y", "    X", "Weight"}));
-  f.OptionComboBoxChange(1);
+  f.InputTabSheet->OptionComboBoxChange(1);
   QCOMPARE(w.cell(1, kWeightColumn), QString("3"));
-  f.NrOfVarComboBoxChange(1);
+  f.InputTabSheet->NrOfVarComboBoxChange(1);
   QCOMPARE(w.cell(1, kZColumn), QString("0.7"));
   // The grid handed to the run has the columns of the layout shown.
-  const GridInput g = f.GridFromWindow();
+  const GridInput g = f.InputTabSheet->GridFromWindow();
   QCOMPARE(g.NrOfVarInData, 2);
   QCOMPARE(g.Rows[0], (std::vector<std::string>{"1", "4.5", "10", "0.7", "3"}));
-  f.WeightComboBoxChange(0);
+  f.InputTabSheet->WeightComboBoxChange(0);
   QCOMPARE(Headers(w.grid()), (QStringList{"Serial", "    Y", "    X", "    Z"}));
 }
 
@@ -525,7 +523,7 @@ void VornaxFormTest::GridKeyboardCutCopySelectAll() {
   QTest::keyClick(&w.grid(), Qt::Key_X, Qt::ControlModifier);
   QVERIFY(w.cell(1, kYColumn).isEmpty() && w.cell(2, kYColumn).isEmpty());
   QVERIFY(!f.FinishForm->isVisible());
-  QVERIFY(f.GridEdited);
+  QVERIFY(f.InputTabSheet->GridEdited);
   // The menu's Cut on the grid does the same.
   w.grid().SetCellText(3, kYColumn, "8");
   w.grid().clearSelection();
@@ -558,7 +556,7 @@ void VornaxFormTest::TypedCellsWithEnterGoDown() {
   QVERIFY(QTest::qWaitForWindowActive(w.form.get()));
   w.grid().setFocus();
   w.grid().setCurrentCell(0, kYColumn);
-  QVERIFY(!w.form->GridEdited);
+  QVERIFY(!w.form->InputTabSheet->GridEdited);
   // The first key opens the cell's editor, which takes the keys after it.
   auto type = [](const char* text) {
     for (const char* c = text; *c; ++c) QTest::keyClick(QApplication::focusWidget(), *c);
@@ -571,7 +569,7 @@ void VornaxFormTest::TypedCellsWithEnterGoDown() {
   QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
   QTRY_COMPARE(w.cell(2, kYColumn), QString("2.5"));
   QTRY_COMPARE(w.grid().currentColumn(), static_cast<int>(kXColumn));
-  QVERIFY(w.form->GridEdited && w.form->DataPresent);
+  QVERIFY(w.form->InputTabSheet->GridEdited && w.form->InputTabSheet->DataPresent);
   // Tab has opened the next cell for typing; Enter closes it and goes down, and Enter on a cell
   // not being edited goes down too.
   type("7");
@@ -587,28 +585,31 @@ void VornaxFormTest::SaveCalculateShowsTheReportAndAnovaToggles() {
   TVornaxForm& f = *w.form;
   QTemporaryDir dir;
   const QString inp = dir.filePath("trial.inp");
-  f.Title1Edit->setText("Trial");
-  // Twelve rows pasted into the 15-row grid, the former number kept: three rows stay empty.
-  w.dialogs->answers = {true};
-  f.HandlePasteMultiCell(kYColumn, 1, TwelveRows());
+  f.InputTabSheet->Title1Edit->setText("Trial");
+  // Twelve rows pasted, then three empty rows added with the data-count box.
+  f.InputTabSheet->HandlePasteMultiCell(kYColumn, 1, TwelveRows());
+  QCOMPARE(w.grid().DataRows(), 12);
+  f.InputTabSheet->NrOfDataEdit->setText("15");
+  f.InputTabSheet->NrOfDataEditExit();
   QCOMPARE(w.grid().DataRows(), 15);
   w.dialogs->files = {inp};
   w.dialogs->messages.clear();
-  f.InputSaveActionExecute();
+  f.InputTabSheet->InputSaveActionExecute();
   const QString out = dir.filePath("trial.out");
   QCOMPARE(QString::fromStdString(f.session().Data.FileName), out);
-  // The empty rows were dropped, not analysed as (0, 0): twelve data sets in file and grid.
+  // The empty rows were left out, not analysed as (0, 0): twelve data sets in the file. The
+  // grid keeps its rows, and blank rows need no message.
   QCOMPARE(f.session().Data.NrOfData, 12);
-  QCOMPARE(w.grid().DataRows(), 12);
-  QCOMPARE(f.NrOfDataEdit->text(), QString("12"));
-  QVERIFY(f.RowsDropped);
-  QVERIFY(!f.GridEdited);
+  QCOMPARE(w.grid().DataRows(), 15);
+  QCOMPARE(f.InputTabSheet->NrOfDataEdit->text(), QString("15"));
+  QVERIFY(f.InputTabSheet->RowsDropped);
+  QVERIFY(!f.InputTabSheet->GridEdited);
   QCOMPARE(Lines(inp).at(4), std::string(" Number of data sets:  12"));
   QCOMPARE(w.dialogs->progress,
            (std::vector<std::string>{" Saving data .....", " Progress 10% ....", " Anova table ....",
                                      " Finalizing ....", " Filing results .."}));
   QCOMPARE(w.dialogs->pauses, (std::vector<int>{500, 500, 500, 500, 500}));
-  QVERIFY(f.WaitMemo->isHidden());
+  QVERIFY(f.InputTabSheet->WaitMemo->isHidden());
   QCOMPARE(w.Messages(),
            std::vector<std::string>{("The input is saved in " + inp +
                                      "   Calculations were done and the output is saved in  " + out)
@@ -618,57 +619,58 @@ void VornaxFormTest::SaveCalculateShowsTheReportAndAnovaToggles() {
   QVERIFY(!f.InputSaveAction->isEnabled());
   const std::vector<std::string> report = Lines(out);
   QVERIFY(report.size() > 10);
-  QCOMPARE(f.OutputMemo->toPlainText(), Joined(report));
-  QVERIFY(f.OutputMemo->isVisibleTo(f.OutputTabSheet));
-  QCOMPARE(f.AnovaButton->text(), QString("Anova table"));
+  QCOMPARE(f.OutputTabSheet->OutputMemo->toPlainText(), Joined(report));
+  QVERIFY(f.OutputTabSheet->OutputMemo->isVisibleTo(f.OutputTabSheet));
+  QCOMPARE(f.OutputTabSheet->AnovaButton->text(), QString("Anova table"));
   // The result in plain words stands above the report: the type line first, in bold.
-  QVERIFY(f.SummaryPanel->isVisibleTo(f.OutputTabSheet));
-  QVERIFY(f.SummaryPanel->text().startsWith("<b>Function type "));
-  QVERIFY(f.SummaryPanel->text().contains("<br>Coefficient of explanation: "));
+  QVERIFY(f.OutputTabSheet->SummaryPanel->isVisibleTo(f.OutputTabSheet));
+  QVERIFY(f.OutputTabSheet->SummaryPanel->text().startsWith("<b>Function type "));
+  QVERIFY(f.OutputTabSheet->SummaryPanel->text().contains("<br>Coefficient of explanation: "));
 
   // "Anova table" shows the ANOVA table, read from disk; "Close Anova" the report again.
-  f.AnovaButtonClick();
-  QCOMPARE(f.AnovaButton->text(), QString("Close Anova"));
-  QCOMPARE(f.OutputMemo->toPlainText(), Joined(Lines(dir.filePath("trial.var"))));
-  QVERIFY(f.OutputMemo->toPlainText() != Joined(report));
-  QVERIFY(!f.SymbolsButton->isVisibleTo(f.OutputTabSheet));
-  QVERIFY(!f.SeeGraphButton->isVisibleTo(f.OutputTabSheet));
-  QVERIFY(!f.SummaryPanel->isVisibleTo(f.OutputTabSheet));
-  f.AnovaButtonClick();
-  QCOMPARE(f.AnovaButton->text(), QString("Anova table"));
-  QCOMPARE(f.OutputMemo->toPlainText(), Joined(report));
-  QVERIFY(f.SymbolsButton->isVisibleTo(f.OutputTabSheet));
-  QVERIFY(f.SummaryPanel->isVisibleTo(f.OutputTabSheet));
+  f.OutputTabSheet->AnovaButtonClick();
+  QCOMPARE(f.OutputTabSheet->AnovaButton->text(), QString("Close Anova"));
+  QCOMPARE(f.OutputTabSheet->OutputMemo->toPlainText(), Joined(Lines(dir.filePath("trial.var"))));
+  QVERIFY(f.OutputTabSheet->OutputMemo->toPlainText() != Joined(report));
+  QVERIFY(!f.OutputTabSheet->SymbolsButton->isVisibleTo(f.OutputTabSheet));
+  QVERIFY(!f.OutputTabSheet->SeeGraphButton->isVisibleTo(f.OutputTabSheet));
+  QVERIFY(!f.OutputTabSheet->SummaryPanel->isVisibleTo(f.OutputTabSheet));
+  f.OutputTabSheet->AnovaButtonClick();
+  QCOMPARE(f.OutputTabSheet->AnovaButton->text(), QString("Anova table"));
+  QCOMPARE(f.OutputTabSheet->OutputMemo->toPlainText(), Joined(report));
+  QVERIFY(f.OutputTabSheet->SymbolsButton->isVisibleTo(f.OutputTabSheet));
+  QVERIFY(f.OutputTabSheet->SummaryPanel->isVisibleTo(f.OutputTabSheet));
 
   // The symbols window comes and goes with its button, and goes when the tab is left.
-  f.SymbolsButtonClick();
-  QVERIFY(f.SymbolsForm->isVisible());
-  QCOMPARE(f.SymbolsForm->windowTitle(), QString("Vornax output symbols"));
+  f.OutputTabSheet->SymbolsButtonClick();
+  QVERIFY(f.OutputTabSheet->SymbolsForm->isVisible());
+  QCOMPARE(f.OutputTabSheet->SymbolsForm->windowTitle(), QString("Vornax output symbols"));
   f.PageControl1->setCurrentWidget(f.InputTabSheet);
-  QVERIFY(!f.SymbolsForm->isVisible());
-  // Back on the Input tab the output is put away until the next run.
-  QVERIFY(!f.OutputAvailable);
+  QVERIFY(!f.OutputTabSheet->SymbolsForm->isVisible());
+  // A visit to the Input tab without a new run leaves the report in place.
+  QVERIFY(f.OutputAvailable);
   f.PageControl1->setCurrentWidget(f.OutputTabSheet);
-  QVERIFY(!f.OutputMemo->isVisibleTo(f.OutputTabSheet));
+  QVERIFY(f.OutputTabSheet->OutputMemo->isVisibleTo(f.OutputTabSheet));
+  QCOMPARE(f.OutputTabSheet->OutputMemo->toPlainText(), Joined(report));
 }
 
 void VornaxFormTest::WeightFactorsRunAndStayInTheGrid() {
   Window w;
   TVornaxForm& f = *w.form;
   QTemporaryDir dir;
-  f.WeightComboBoxChange(1);
+  f.InputTabSheet->WeightComboBoxChange(1);
   QString text;
   for (int x = 1; x <= 10; ++x) {
     // Weights 1, 3 and 2 on the first three data sets, 1 on the others: 3 copies added.
     const int weight = x == 2 ? 3 : x == 3 ? 2 : 1;
     text += QString("%1\t%2\t%3\n").arg(x <= 5 ? x : 5).arg(x).arg(weight);
   }
-  w.dialogs->answers = {false};  // ten data sets, not the former fifteen
-  f.HandlePasteMultiCell(kYColumn, 1, text);
+  // Ten data sets over the empty rows of the start: the grid holds ten.
+  f.InputTabSheet->HandlePasteMultiCell(kYColumn, 1, text);
   QCOMPARE(w.grid().DataRows(), 10);
   QCOMPARE(w.cell(2, kWeightColumn), QString("3"));
   w.dialogs->files = {dir.filePath("w.inp")};
-  f.InputSaveActionExecute();
+  f.InputTabSheet->InputSaveActionExecute();
   QCOMPARE(f.PageControl1->currentWidget(), f.OutputTabSheet);
   QCOMPARE(f.session().Data.NrOfData, 13);
   QCOMPARE(f.session().Data.GridRowCount, 10);
@@ -683,11 +685,12 @@ void VornaxFormTest::WeightFactorsRunAndStayInTheGrid() {
 
 void VornaxFormTest::DroppedRowsLeaveTheRestInTheirOrder() {
   // X not in order, an incomplete row, weights: the analysis sorts the data sets and appends
-  // copies, yet the grid must show the complete rows as entered, in the order entered.
+  // copies, yet the grid must show the rows as entered, in the order entered, the incomplete
+  // one kept and marked.
   Window w;
   TVornaxForm& f = *w.form;
   QTemporaryDir dir;
-  f.WeightComboBoxChange(1);
+  f.InputTabSheet->WeightComboBoxChange(1);
   const int xs[] = {12, 3, 7, 1, 10, 5, 8, 2, 11, 4, 9, 6};
   QString text;
   for (int i = 0; i < 12; ++i) {
@@ -695,23 +698,24 @@ void VornaxFormTest::DroppedRowsLeaveTheRestInTheirOrder() {
     const QString y = i == 4 ? QString() : QString::number(x <= 6 ? 1 + 0.5 * x : 4.0 + 0.01 * i);
     text += y + "\t" + QString::number(x) + "\t" + (i == 1 ? "3" : "1") + "\n";
   }
-  w.dialogs->answers = {false};
-  f.HandlePasteMultiCell(kYColumn, 1, text);
+  f.InputTabSheet->HandlePasteMultiCell(kYColumn, 1, text);
   QCOMPARE(w.grid().DataRows(), 12);
   w.dialogs->files = {dir.filePath("order.inp")};
-  f.InputSaveActionExecute();
+  f.InputTabSheet->InputSaveActionExecute();
   QCOMPARE(f.PageControl1->currentWidget(), f.OutputTabSheet);
   QCOMPARE(f.session().Data.NrOfData, 13);  // 11 complete rows and 2 copies of the second
-  QCOMPARE(w.grid().DataRows(), 11);
+  QCOMPARE(w.Messages().front(), std::string("Row 5 is incomplete and is left out of the analysis."));
+  QCOMPARE(w.grid().DataRows(), 12);
+  QCOMPARE(w.grid().MarkedRows(), std::vector<int>{5});
   QStringList xColumn, weights;
-  for (int r = 1; r <= 11; ++r) {
+  for (int r = 1; r <= 12; ++r) {
     xColumn << w.cell(r, kXColumn);
     weights << w.cell(r, kWeightColumn);
     QCOMPARE(w.cell(r, kSerialColumn), QString::number(r));
   }
-  QCOMPARE(xColumn, (QStringList{"12", "3", "7", "1", "5", "8", "2", "11", "4", "9", "6"}));
-  QCOMPARE(weights, (QStringList{"1", "3", "1", "1", "1", "1", "1", "1", "1", "1", "1"}));
-  QCOMPARE(f.NrOfDataEdit->text(), QString("11"));
+  QCOMPARE(xColumn, (QStringList{"12", "3", "7", "1", "10", "5", "8", "2", "11", "4", "9", "6"}));
+  QCOMPARE(weights, (QStringList{"1", "3", "1", "1", "1", "1", "1", "1", "1", "1", "1", "1"}));
+  QCOMPARE(f.InputTabSheet->NrOfDataEdit->text(), QString("12"));
   // The input file holds the same rows in the same order.
   const std::vector<std::string> file = Lines(dir.filePath("order.inp"));
   QVERIFY(QString::fromStdString(file.at(11)).simplified().startsWith("1 "));
@@ -722,10 +726,10 @@ void VornaxFormTest::SaveCalculateCancelledOrRefused() {
   Window w;
   TVornaxForm& f = *w.form;
   QTemporaryDir dir;
-  // Cancelled save dialog.
-  f.InputSaveActionExecute();
-  QCOMPARE(w.Messages(), std::vector<std::string>{"The input data were not saved"});
-  QVERIFY(f.SaveCancelled);
+  // Cancelled save dialog: nothing said, nothing run.
+  f.InputTabSheet->InputSaveActionExecute();
+  QVERIFY(w.Messages().empty());
+  QVERIFY(f.InputTabSheet->SaveCancelled);
   QCOMPARE(f.PageControl1->currentWidget(), f.InputTabSheet);
   // An existing file, overwriting refused.
   const QString inp = dir.filePath("old.inp");
@@ -735,23 +739,23 @@ void VornaxFormTest::SaveCalculateCancelledOrRefused() {
   file.close();
   w.dialogs->files = {inp};
   w.dialogs->answers = {false};
-  f.InputSaveActionExecute();
+  f.InputTabSheet->InputSaveActionExecute();
   QCOMPARE(w.dialogs->questions.back(), std::string("The file already exists, overwrite?"));
-  QCOMPARE(w.Messages().back(), std::string("The input data were not saved"));
+  QVERIFY(w.Messages().empty());  // refused: as good as cancelled
   QCOMPARE(Lines(inp), std::vector<std::string>{"keep me"});
   // An input named like its own report is refused before anything is written.
   w.dialogs->files = {dir.filePath("trial.out")};
-  f.InputSaveActionExecute();
-  QVERIFY(QString::fromStdString(w.Messages()[w.Messages().size() - 2]).startsWith("An input file cannot end in \".out\""));
+  f.InputTabSheet->InputSaveActionExecute();
+  QCOMPARE(w.Messages().size(), size_t{1});
+  QVERIFY(QString::fromStdString(w.Messages().back()).startsWith("An input file cannot end in \".out\""));
   QVERIFY(!QFile::exists(dir.filePath("trial.out")));
   // A cell that is not a number stops the run; the grid keeps what was typed.
   w.dialogs->answers = {true};
-  f.HandlePasteMultiCell(kYColumn, 1, TwelveRows());
+  f.InputTabSheet->HandlePasteMultiCell(kYColumn, 1, TwelveRows());
   w.grid().SetCellText(3, kXColumn, "1,234.5");
   w.dialogs->files = {dir.filePath("bad.inp")};
-  f.InputSaveActionExecute();
-  QCOMPARE(w.Messages().back(),
-           std::string("Not all data values in the inputfile are real, do not use letters or blanks."));
+  f.InputTabSheet->InputSaveActionExecute();
+  QCOMPARE(w.Messages().back(), std::string("Row 3, X: \"1,234.5\" is not a number"));
   QVERIFY(!QFile::exists(dir.filePath("bad.inp")));
   QCOMPARE(w.cell(3, kXColumn), QString("1,234.5"));
   QCOMPARE(f.PageControl1->currentWidget(), f.InputTabSheet);
@@ -768,14 +772,14 @@ void VornaxFormTest::OptionsChangedByARunAreShown() {
     real(d, o, u);
     o.PreferredTypeX = 4;
   };
-  f.PrefComboBoxChange(2);
-  QVERIFY(f.SelectForm->XButtons[0]->isChecked());
+  f.InputTabSheet->PrefComboBoxChange(2);
+  QVERIFY(f.InputTabSheet->SelectForm->XButtons[0]->isChecked());
   w.dialogs->answers = {true};
-  f.HandlePasteMultiCell(kYColumn, 1, TwelveRows());
+  f.InputTabSheet->HandlePasteMultiCell(kYColumn, 1, TwelveRows());
   w.dialogs->files = {dir.filePath("opts.inp")};
-  f.InputSaveActionExecute();
+  f.InputTabSheet->InputSaveActionExecute();
   QCOMPARE(f.PageControl1->currentWidget(), f.OutputTabSheet);
-  QVERIFY(f.SelectForm->XButtons[4]->isChecked());
+  QVERIFY(f.InputTabSheet->SelectForm->XButtons[4]->isChecked());
 }
 
 void VornaxFormTest::TwoVariableRunShowsTheCopiedSelections() {
@@ -785,25 +789,25 @@ void VornaxFormTest::TwoVariableRunShowsTheCopiedSelections() {
   const QString copy = dir.filePath("two.inp");
   QVERIFY(QFile::copy(QString(VORNAX_EXAMPLES_DIR) + "/02-yield-depth-salinity.inp", copy));
   w.dialogs->files = {copy, dir.filePath("run.inp")};
-  f.InputOpenActionExecute();
-  QCOMPARE(f.NrOfVarInData, 2);
-  QCOMPARE(f.OptionComboBox->currentIndex(), 0);  // both used together
-  f.ExclComboBoxChange(1);
-  f.ExclXRadioButtons[2]->setChecked(true);
-  f.ExclZRadioButtons[6]->setChecked(true);
+  f.InputTabSheet->InputOpenActionExecute();
+  QCOMPARE(f.InputTabSheet->NrOfVarInData, 2);
+  QCOMPARE(f.InputTabSheet->OptionComboBox->currentIndex(), 0);  // both used together
+  f.InputTabSheet->ExclComboBoxChange(1);
+  f.InputTabSheet->ExclXRadioButtons[2]->setChecked(true);
+  f.InputTabSheet->ExclZRadioButtons[6]->setChecked(true);
   const RunOptions& o = f.session().Options;
   QCOMPARE(o.ExcludedTypeX, 2);
   QCOMPARE(o.ExcludedTypeZ, 6);
-  f.InputSaveActionExecute();
+  f.InputTabSheet->InputSaveActionExecute();
   QCOMPARE(f.PageControl1->currentWidget(), f.OutputTabSheet);
-  QVERIFY(f.OutputMemo->toPlainText().contains("Z"));
+  QVERIFY(f.OutputTabSheet->OutputMemo->toPlainText().contains("Z"));
   // This example is analysed X first (sequence 1), whose second stage runs with the Z
   // selections: the run copies them onto X, and the X panel shows it.
-  QVERIFY(f.OutputMemo->toPlainText().contains(" The first (X) of two independent variables is used firstly."));
+  QVERIFY(f.OutputTabSheet->OutputMemo->toPlainText().contains(" The first (X) of two independent variables is used firstly."));
   QCOMPARE(o.ExcludedTypeX, 6);
-  QVERIFY(f.ExclXRadioButtons[6]->isChecked());
-  QVERIFY(!f.ExclXRadioButtons[2]->isChecked());
-  QVERIFY(f.ExclZRadioButtons[6]->isChecked());
+  QVERIFY(f.InputTabSheet->ExclXRadioButtons[6]->isChecked());
+  QVERIFY(!f.InputTabSheet->ExclXRadioButtons[2]->isChecked());
+  QVERIFY(f.InputTabSheet->ExclZRadioButtons[6]->isChecked());
 }
 
 void VornaxFormTest::OpenInputFileAndABadRecord() {
@@ -811,30 +815,30 @@ void VornaxFormTest::OpenInputFileAndABadRecord() {
   TVornaxForm& f = *w.form;
   QTemporaryDir dir;
   // Cancelled, then a file that is not there.
-  f.InputOpenActionExecute();
+  f.InputTabSheet->InputOpenActionExecute();
   QCOMPARE(w.Messages().back(), std::string("No input file was selected"));
   QCOMPARE(w.dialogs->lastFilter, QString("Input files (*.inp)"));
   w.dialogs->files = {dir.filePath("none.inp")};
-  f.InputOpenActionExecute();
+  f.InputTabSheet->InputOpenActionExecute();
   QCOMPARE(w.Messages().back(), std::string("File does not exist, please select another one,"));
 
   const QString example = QString(VORNAX_EXAMPLES_DIR) + "/02-yield-depth-salinity.inp";
   const QString copy = dir.filePath("two.inp");
   QVERIFY(QFile::copy(example, copy));
   w.dialogs->files = {copy};
-  f.InputOpenActionExecute();
+  f.InputTabSheet->InputOpenActionExecute();
   const TDMVornax& d = f.session().Data;
-  QCOMPARE(f.NrOfVarInData, 2);
+  QCOMPARE(f.InputTabSheet->NrOfVarInData, 2);
   QCOMPARE(Headers(w.grid()), (QStringList{"Serial", "    Y", "    X", "    Z"}));
   QCOMPARE(w.grid().DataRows(), d.NrOfData);
-  QCOMPARE(f.NrOfDataEdit->text(), QString::number(d.NrOfData));
+  QCOMPARE(f.InputTabSheet->NrOfDataEdit->text(), QString::number(d.NrOfData));
   QCOMPARE(w.cell(1, kYColumn).toDouble(), static_cast<double>(d.YData[0]));
   QCOMPARE(w.cell(1, kZColumn).toDouble(), static_cast<double>(d.ZData[0]));
-  QCOMPARE(f.Title1Edit->text(), QString::fromStdString(d.Title1));
-  QVERIFY(f.FileNameEdit->isVisibleTo(f.InputTabSheet));
-  QVERIFY(f.OptionComboBox->isEnabled());
+  QCOMPARE(f.InputTabSheet->Title1Edit->text(), QString::fromStdString(d.Title1));
+  QVERIFY(f.InputTabSheet->FileNameEdit->isVisibleTo(f.InputTabSheet));
+  QVERIFY(f.InputTabSheet->OptionComboBox->isEnabled());
   QCOMPARE(f.DialogDir, dir.path());
-  QVERIFY(f.DataPresent && !f.GridEdited);
+  QVERIFY(f.InputTabSheet->DataPresent && !f.InputTabSheet->GridEdited);
 
   // A file with a bad record: a message, and the grid and the data set stay as they were.
   const std::vector<std::string> good = Lines(copy);
@@ -849,12 +853,12 @@ void VornaxFormTest::OpenInputFileAndABadRecord() {
   const int rows = w.grid().DataRows();
   const size_t messages = w.Messages().size();
   w.dialogs->files = {bad};
-  f.InputOpenActionExecute();
+  f.InputTabSheet->InputOpenActionExecute();
   QCOMPARE(w.Messages().size(), messages + 1);
   QCOMPARE(w.grid().DataRows(), rows);
   QCOMPARE(w.cell(1, kYColumn), firstY);
   QCOMPARE(QString::fromStdString(d.FileName), copy);
-  QCOMPARE(f.NrOfVarInData, 2);
+  QCOMPARE(f.InputTabSheet->NrOfVarInData, 2);
 }
 
 void VornaxFormTest::UnsavedEditsAreNotLostSilently() {
@@ -862,14 +866,14 @@ void VornaxFormTest::UnsavedEditsAreNotLostSilently() {
   TVornaxForm& f = *w.form;
   const QString example = QString(VORNAX_EXAMPLES_DIR) + "/01-yield-watertable.inp";
   w.dialogs->files = {example};
-  f.InputOpenActionExecute();
+  f.InputTabSheet->InputOpenActionExecute();
   QVERIFY(w.dialogs->questions.empty());  // nothing typed yet: no question
   w.grid().SetCellText(1, kYColumn, "99");
-  f.StringGrid1SetEditText();
+  f.InputTabSheet->StringGrid1SetEditText();
   // Opening another file asks first; No keeps the edit.
   w.dialogs->answers = {false};
   w.dialogs->files = {example};
-  f.InputOpenActionExecute();
+  f.InputTabSheet->InputOpenActionExecute();
   QCOMPARE(w.dialogs->questions.back(),
            std::string("The data in the table have been changed and not saved. Open another input "
                        "file and lose the changes?"));
@@ -884,11 +888,11 @@ void VornaxFormTest::UnsavedEditsAreNotLostSilently() {
   QVERIFY(!f.FinishForm->isVisible());
   // "Clear data" asks as it always did.
   w.dialogs->answers = {true};
-  f.ClearButtonClick();
+  f.InputTabSheet->ClearButtonClick();
   QCOMPARE(w.dialogs->questions.back(), std::string("The data will be cleared, are you sure?"));
   QCOMPARE(w.grid().DataRows(), 15);
   QVERIFY(w.cell(1, kYColumn).isEmpty());
-  QVERIFY(!f.GridEdited && !f.DataPresent);
+  QVERIFY(!f.InputTabSheet->GridEdited && !f.InputTabSheet->DataPresent);
 }
 
 void VornaxFormTest::OpenOutputFile() {
@@ -898,38 +902,41 @@ void VornaxFormTest::OpenOutputFile() {
   // A cancelled or failed open keeps the user's preferred and excluded types.
   f.session().Options.PreferredTypeX = 3;
   f.session().Options.ExcludedTypeZ = 5;
-  f.OutputOpenActionExecute();
+  f.OutputTabSheet->OutputOpenActionExecute();
   QCOMPARE(w.Messages().back(), std::string("No output file selected"));
   QCOMPARE(w.dialogs->lastFilter, QString("Output files (*.out)"));
   w.dialogs->files = {dir.filePath("missing.out")};
-  f.OutputOpenActionExecute();
+  f.OutputTabSheet->OutputOpenActionExecute();
   QCOMPARE(w.Messages().back(), std::string("File does not exist, please select another one,"));
   QCOMPARE(f.session().Options.PreferredTypeX, 3);
   QCOMPARE(f.session().Options.ExcludedTypeZ, 5);
-  QVERIFY(!f.OutputMemo->isVisibleTo(f.OutputTabSheet));
+  QVERIFY(!f.OutputTabSheet->OutputMemo->isVisibleTo(f.OutputTabSheet));
   QCOMPARE(f.PageControl1->currentWidget(), f.OutputTabSheet);
 
   const QString out = dir.filePath("r.out");
   QFile file(out);
   QVERIFY(file.open(QIODevice::WriteOnly));
-  file.write(" First line\r\n Second line\r\n");
+  file.write(" Results of program Vornax for the segmented linear regression of Y upon X.\r\n"
+             " Y is the dependent variable.\r\n There can be different types\r\n");
   file.close();
   w.dialogs->files = {out};
-  f.OutputOpenActionExecute();
-  QCOMPARE(f.OutputMemo->toPlainText(), QString(" First line\n Second line"));
+  f.OutputTabSheet->OutputOpenActionExecute();
+  QCOMPARE(f.OutputTabSheet->OutputMemo->toPlainText(), QString(" Results of program Vornax for the segmented linear regression of Y upon X.\n"
+                   " Y is the dependent variable.\n There can be different types"));
   // An output opened from disk has no numbers of this session behind it: no summary.
-  QVERIFY(!f.SummaryPanel->isVisibleTo(f.OutputTabSheet));
+  QVERIFY(!f.OutputTabSheet->SummaryPanel->isVisibleTo(f.OutputTabSheet));
   QCOMPARE(f.StatusText(), QString("The output file can be imported into spreadsheets"));
-  QVERIFY(f.OutputMemo->isVisibleTo(f.OutputTabSheet));
+  QVERIFY(f.OutputTabSheet->OutputMemo->isVisibleTo(f.OutputTabSheet));
   // Without its ANOVA companion the button says where to make it.
-  f.AnovaButtonClick();
+  f.OutputTabSheet->AnovaButtonClick();
   QCOMPARE(w.Messages().back(),
            ("The anova file \"" + dir.filePath("r.var") +
             "\"could not be found. Please go to the input tabsheet and run the program again to "
             "create it.").toStdString());
   // The caption says what is shown: still the report, so still "Anova table".
-  QCOMPARE(f.AnovaButton->text(), QString("Anova table"));
-  QCOMPARE(f.OutputMemo->toPlainText(), QString(" First line\n Second line"));
+  QCOMPARE(f.OutputTabSheet->AnovaButton->text(), QString("Anova table"));
+  QCOMPARE(f.OutputTabSheet->OutputMemo->toPlainText(), QString(" Results of program Vornax for the segmented linear regression of Y upon X.\n"
+                   " Y is the dependent variable.\n There can be different types"));
 
   // A one-line output file is invalid: reported, and left on disk as it was.
   const QString shortOut = dir.filePath("s.out");
@@ -938,12 +945,12 @@ void VornaxFormTest::OpenOutputFile() {
   s.write("only\r\n");
   s.close();
   w.dialogs->files = {shortOut};
-  f.OutputOpenActionExecute();
+  f.OutputTabSheet->OutputOpenActionExecute();
   QCOMPARE(w.Messages().back(), std::string(" The output file is invalid due to inadequate input data"));
   QVERIFY(QFile::exists(shortOut));
   // The report of the file before is not left on show as if it were this one's.
-  QVERIFY(!f.OutputMemo->isVisibleTo(f.OutputTabSheet));
-  QVERIFY(!f.AnovaButton->isVisibleTo(f.OutputTabSheet));
+  QVERIFY(!f.OutputTabSheet->OutputMemo->isVisibleTo(f.OutputTabSheet));
+  QVERIFY(!f.OutputTabSheet->AnovaButton->isVisibleTo(f.OutputTabSheet));
 }
 
 void VornaxFormTest::ClosingShowsTheFinishWindow() {
@@ -994,14 +1001,14 @@ void VornaxFormTest::RealMessageBoxesAreAnswered() {
   d.ShowProgress();
   d.AddProgress(" Saving data .....");
   d.AddProgress(" Progress 10% ....");
-  QCOMPARE(f.WaitMemo->toPlainText(), QString(" Saving data .....\n Progress 10% ...."));
-  QVERIFY(f.WaitMemo->isVisibleTo(f.InputTabSheet));
+  QCOMPARE(f.InputTabSheet->WaitMemo->toPlainText(), QString(" Saving data .....\n Progress 10% ...."));
+  QVERIFY(f.InputTabSheet->WaitMemo->isVisibleTo(f.InputTabSheet));
   QElapsedTimer clock;
   clock.start();
   d.Pause(100);
   QVERIFY(clock.elapsed() >= 100);
   d.HideProgress();
-  QVERIFY(f.WaitMemo->isHidden());
+  QVERIFY(f.InputTabSheet->WaitMemo->isHidden());
 }
 
 void VornaxFormTest::FinishEndsTheEventLoop() {

@@ -2,12 +2,16 @@
 // by the test. Test functions named on the command line run in whichever class has them.
 #include <QApplication>
 #include <QMetaMethod>
+#include <QSettings>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include "GraphicsTabTest.h"
+#include "GridEditTest.h"
 #include "GridPasteTest.h"
 #include "InfoWindowsTest.h"
 #include "VornaxFormTest.h"
+#include "WindowWorkTest.h"
 
 namespace {
 
@@ -30,6 +34,10 @@ int main(int argc, char* argv[]) {
   if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
   QApplication app(argc, argv);
   QApplication::setApplicationName("Vornax segmented regression analysis");
+  // The recent files and other settings go to a folder of the tests' own, never the user's.
+  QTemporaryDir settings;
+  QSettings::setDefaultFormat(QSettings::IniFormat);
+  QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, settings.path());
   int status = 0;
   vornax::app::test::GridPasteTest paste;
   if (Wanted(paste, argc, argv)) status |= QTest::qExec(&paste, argc, argv);
@@ -38,6 +46,10 @@ int main(int argc, char* argv[]) {
   if (Wanted(info, argc, argv)) status |= QTest::qExec(&info, argc, argv);
   vornax::app::test::GraphicsTabTest graphics;
   if (Wanted(graphics, argc, argv)) status |= QTest::qExec(&graphics, argc, argv);
+  vornax::app::test::GridEditTest gridEdit;
+  if (Wanted(gridEdit, argc, argv)) status |= QTest::qExec(&gridEdit, argc, argv);
+  vornax::app::test::WindowWorkTest work;
+  if (Wanted(work, argc, argv)) status |= QTest::qExec(&work, argc, argv);
   vornax::app::test::VornaxFormTest form;
   if (Wanted(form, argc, argv)) status |= QTest::qExec(&form, argc, argv);
   return status;

@@ -13,6 +13,7 @@
 #include <sstream>
 #include <tuple>
 
+#include "batch/FakeBatch.h"
 #include "run/FakeAnalyses.h"
 #include "support/TestSupport.h"
 
@@ -26,20 +27,7 @@ using test::ReadLines;
 using test::TempDir;
 using test::WriteFileBytes;
 
-struct Batch {
-  FakeAnalyses fakes;
-  std::string out, err;
-  int Run(std::vector<std::string> args) {
-    args.insert(args.begin(), "vornax-batch");
-    std::vector<const char*> argv;
-    for (const std::string& a : args) argv.push_back(a.c_str());
-    std::ostringstream o, e;
-    const int code = RunBatch(static_cast<int>(argv.size()), argv.data(), o, e, fakes.Table());
-    out = o.str();
-    err = e.str();
-    return code;
-  }
-};
+using test::Batch;
 
 const char* kCsv = "depth,yield\n1.5,30\n2.5,40\n,50\n3.75,60\n";
 
@@ -150,7 +138,12 @@ TEST(BatchCommand, OptionsReachTheAnalysis) {
       << b.err;
   EXPECT_EQ(b.fakes.calls.front(), "quadratic");
   EXPECT_FALSE(seen.TransformAccepted);
-  EXPECT_NE(b.err.find("Is this OK? No"), std::string::npos);
+  // The question settled by --no-transform is a note of what was done, not a question.
+  EXPECT_NE(b.err.find(" The X-data are fitted as they are, without a transformation "
+                       "(--no-transform).\n"),
+            std::string::npos)
+      << b.err;
+  EXPECT_EQ(b.err.find("Is this OK?"), std::string::npos);
 
   b.fakes.calls.clear();
   ASSERT_EQ(b.Run({(dir / "two.csv").string(), "--use", "x", "--exclude", "6"}), kExitDone);
@@ -275,11 +268,13 @@ TEST(BatchCommand, AwkwardRealWorldTables) {
       {"weights.csv", "Y,X,weight\n1,2,1\n3,4,1.5\n", {}, kExitUsage, {},
        {"line 3: the weight factor \"1.5\" in column 3 (weight) is not a whole number\n"}},
       {"book.xlsx.csv", "PK\x03\x04\x14\0\x06\0\x08\0\0\0!\0[Content_Types].xml"s, {}, kExitUsage,
-       {}, {"\"\nit holds zero bytes, so it is not a text file\n"}},
+       {}, {"\"\nit holds NUL bytes, so it is not a text file\n"}},
       {"unclosed.csv", "Y,X\n1,2\n\"3,4\n5,6\n", {}, kExitUsage, {},
        {"line 3: a quotation mark opens a field that is never closed\n"}},
       {"six-columns.csv", "a,b,c,d,e,f\n1,2,3,4,5,6\n", {}, kExitUsage, {},
-       {"found 6; choose them with --y, --x, --z and --weight\n"}},
+       {"found 6 columns (1 \"a\", 2 \"b\", 3 \"c\", 4 \"d\", 5 \"e\", 6 \"f\"), more than "
+        "Y, X and Z; choose them with --y COL --x COL [--z COL] [--weight COL], for instance "
+        "--y a --x b\n"}},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -362,16 +357,19 @@ TEST(BatchCommand, AnInputFileCutShortIsRefused) {
   EXPECT_TRUE(b.fakes.calls.empty());
 }
 
-// With the real analysis: X spans 0.0005, less than the 0.001 the search needs.
+// With the real analysis: X spans 0.0005, less than the 0.001 the search needs. Data unfit for
+// the analysis are bad input (status 2), and leave no input file written from the table.
 TEST(BatchCommand, ARefusalSaysWhichReportsWentAndWhyXDidNotVary) {
   TempDir dir;
   WriteFileBytes(dir / "tiny.csv", "Y,X\n1,1.0000\n2,1.0002\n3,1.0005\n4,1.0001\n");
-  WriteFileBytes(dir / "tiny.out", "an earlier report\r\n");
-  WriteFileBytes(dir / "tiny.var", "an earlier table\r\n");
+  WriteFileBytes(dir / "tiny.out",
+                 " Results of program Vornax for the segmented linear regression of Y upon X.\r\n"
+                 " Y is the dependent variable.\r\n");
+  WriteFileBytes(dir / "tiny.var", " Variance Analysis, ANOVA table, Regression Type: 1\r\n");
   const std::string path = (dir / "tiny.csv").string();
   std::vector<const char*> argv = {"vornax-batch", path.c_str(), "--quiet"};
   std::ostringstream out, err;
-  EXPECT_EQ(RunBatch(static_cast<int>(argv.size()), argv.data(), out, err), kExitRefused);
+  EXPECT_EQ(RunBatch(static_cast<int>(argv.size()), argv.data(), out, err), kExitUsage);
   EXPECT_EQ(err.str(),
             "Y = Y, X = X\n"
             "The database is not fit for regression analysis. There is no variation in "
@@ -381,6 +379,7 @@ TEST(BatchCommand, ARefusalSaysWhichReportsWentAndWhyXDidNotVary) {
                 "\" of an earlier run, which did not describe these data.\n"
                 "X varies by less than 0.001: express X in smaller units and run again\n");
   EXPECT_FALSE(fs::exists(dir / "tiny.out"));
+  EXPECT_FALSE(fs::exists(dir / "tiny.inp"));
   EXPECT_EQ(out.str(), "");
 
   // Two variables, Z the one that hardly varies (by 0.0003).
@@ -389,7 +388,7 @@ TEST(BatchCommand, ARefusalSaysWhichReportsWentAndWhyXDidNotVary) {
   std::vector<const char*> argvTwo = {"vornax-batch", two.c_str(), "--quiet"};
   std::ostringstream outTwo, errTwo;
   EXPECT_EQ(RunBatch(static_cast<int>(argvTwo.size()), argvTwo.data(), outTwo, errTwo),
-            kExitRefused);
+            kExitUsage);
   EXPECT_EQ(errTwo.str(),
             "Y = Y, X = X, Z = Z\n"
             "The database is not fit for regression analysis. There is no variation in X or "
@@ -401,7 +400,7 @@ TEST(BatchCommand, ARefusalSaysWhichReportsWentAndWhyXDidNotVary) {
   const std::string flat = (dir / "flat.csv").string();
   std::vector<const char*> argv2 = {"vornax-batch", flat.c_str(), "--quiet"};
   std::ostringstream out2, err2;
-  EXPECT_EQ(RunBatch(static_cast<int>(argv2.size()), argv2.data(), out2, err2), kExitRefused);
+  EXPECT_EQ(RunBatch(static_cast<int>(argv2.size()), argv2.data(), out2, err2), kExitUsage);
   EXPECT_EQ(err2.str(),
             "Y = Y, X = X\n"
             "The database is not fit for regression analysis. There is no variation in "
@@ -604,10 +603,10 @@ TEST(BatchCommand, SummaryAndJsonResultsOfARealRun) {
 
   // A refused run writes no JSON and removes the one of an earlier run, saying so.
   WriteFileBytes(dir / "few.csv", "1,2\n3,4\n");
-  WriteFileBytes(dir / "few.json", "{}");
+  WriteFileBytes(dir / "few.json", "{\n  \"program\": \"vornax\",\n  \"format\": 1\n}\n");
   std::tie(code, out, err) =
       run({(dir / "few.csv").string(), "--json", (dir / "few.json").string()});
-  EXPECT_EQ(code, kExitRefused);
+  EXPECT_EQ(code, kExitUsage);
   EXPECT_FALSE(fs::exists(dir / "few.json"));
   EXPECT_NE(err.find("removed the results of an earlier run, \"" + (dir / "few.json").string() + "\""),
             std::string::npos)

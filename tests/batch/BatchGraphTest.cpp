@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <QImage>
+#include <cstdlib>
 #include <filesystem>
 #include <sstream>
 #include <string>
@@ -75,9 +76,9 @@ TEST(BatchGraph, KindsOfATwoVariableRunAndRefusals) {
   EXPECT_NE(r.err.find("needs a run on two variables"), std::string::npos);
   EXPECT_EQ(r.Run({one.string(), "--graph", (r.dir / "r.png").string(), "--graph-kind", "z-y"}),
             kExitUsage);
-  // A folder that does not exist: the graph is not written and the command says so.
+  // A folder that does not exist: said before the run, which writes nothing.
   EXPECT_EQ(r.Run({one.string(), "--graph", (r.dir / "none" / "g.png").string()}), kExitUsage);
-  EXPECT_NE(r.err.find("could not be written"), std::string::npos);
+  EXPECT_NE(r.err.find("\" does not exist\nNo such file or directory\n"), std::string::npos) << r.err;
 }
 
 TEST(BatchGraph, CurveAndPartialRuns) {
@@ -93,8 +94,70 @@ TEST(BatchGraph, CurveAndPartialRuns) {
       << r.err;
   QImage p((r.dir / "p.png").string().c_str(), "PNG");
   ASSERT_FALSE(p.isNull());
-  // The partial-regression panel is silver in the colour graph.
-  EXPECT_EQ(p.pixelColor(600, 395), QColor(192, 192, 192));
+  // The partial-regression graph has the dark blue panel of the others.
+  EXPECT_EQ(p.pixelColor(600, 395), QColor(0, 0, 139));
+}
+
+TEST(BatchGraph, SvgPdfAndBitmapsOfAnySize) {
+  GraphRun r;
+  const fs::path inp = r.Example("01-yield-watertable.inp");
+  struct Case {
+    std::vector<std::string> extra;
+    std::string name, start;
+    QSize size;  // bitmaps
+  };
+  for (const Case& c : std::vector<Case>{
+           {{}, "g.svg", "<?xml", {}},
+           {{}, "g.pdf", "%PDF-", {}},
+           {{"--graph-size", "1246x850"}, "big.png", "\x89PNG", {1246, 850}},
+           {{"--graph-size", "300X200"}, "small.bmp", "BM", {300, 200}},
+           {{}, "default.png", "\x89PNG", {623, 425}}}) {
+    std::vector<std::string> args = {inp.string(), "--graph", (r.dir / c.name).string()};
+    args.insert(args.end(), c.extra.begin(), c.extra.end());
+    ASSERT_EQ(r.Run(args), kExitDone) << c.name << r.err;
+    EXPECT_NE(r.out.find((r.dir / c.name).string()), std::string::npos) << c.name;
+    const std::string bytes = test::ReadFileBytes(r.dir / c.name);
+    EXPECT_EQ(bytes.substr(0, c.start.size()), c.start) << c.name;
+    if (c.size.isValid()) {
+      EXPECT_EQ(QImage(QString::fromStdString((r.dir / c.name).string())).size(), c.size);
+    }
+  }
+  const std::string svg = test::ReadFileBytes(r.dir / "g.svg");
+  EXPECT_NE(svg.find("Wheat yield and depth of the water table"), std::string::npos);
+  // The title names the columns: the captions say them.
+  EXPECT_NE(svg.find("grain yield (t/ha)"), std::string::npos);
+
+  // A size that is none: refused before anything is run or written.
+  for (const char* size : {"623", "0x425", "623x", "axb", "623x425x2", "99999x10"}) {
+    const fs::path target = r.dir / "never.png";
+    EXPECT_EQ(r.Run({inp.string(), "--output-dir", (r.dir / "never").string(), "--graph",
+                     target.string(), "--graph-size", size}),
+              kExitUsage)
+        << size;
+    EXPECT_NE(r.err.find("WxH"), std::string::npos) << size;
+    EXPECT_FALSE(fs::exists(target));
+    EXPECT_FALSE(fs::exists(r.dir / "never" / "01-yield-watertable.out")) << size;
+  }
+}
+
+// The program itself: a run without --graph loads no Qt library; with it, the graph library.
+TEST(BatchGraph, QtIsLoadedOnlyForAGraph) {
+  GraphRun r;
+  const fs::path inp = r.Example("01-yield-watertable.inp");
+  auto loaded = [&](const std::string& extra) {
+    const std::string command = std::string("LD_DEBUG=files \"") + VORNAX_BATCH_EXE + "\" \"" +
+                                inp.string() + "\" --permutations 0 --quiet " + extra +
+                                " >/dev/null 2>\"" + (r.dir / "loads").string() + "\"";
+    EXPECT_EQ(std::system(command.c_str()), 0) << extra;
+    return test::ReadFileBytes(r.dir / "loads");
+  };
+  const std::string without = loaded("");
+  EXPECT_EQ(without.find("libQt6"), std::string::npos);
+  EXPECT_EQ(without.find("libvornax-graph"), std::string::npos);
+  const std::string with = loaded("--graph \"" + (r.dir / "g.png").string() + "\"");
+  EXPECT_NE(with.find("libvornax-graph.so"), std::string::npos);
+  EXPECT_NE(with.find("libQt6Gui"), std::string::npos);
+  EXPECT_TRUE(fs::exists(r.dir / "g.png"));
 }
 
 }  // namespace

@@ -44,8 +44,8 @@ struct CurveRun {
   }
   // Leaves files of an earlier run, which a refused run must remove.
   void PlantStaleFiles() const {
-    WriteFileBytes(OutPath(), " old report\r\n second line\r\n");
-    WriteFileBytes(VarPath(), " 1\r\n");
+    WriteFileBytes(OutPath(), test::kStaleReport);
+    WriteFileBytes(VarPath(), test::kStaleAnova);
   }
 };
 

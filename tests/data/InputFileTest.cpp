@@ -399,7 +399,7 @@ TEST(InputFile, Utf16AndOldMacLineEndsReadAsTheSameData) {
   EXPECT_FALSE(ReadInputFile(d, options, dialogs));
   EXPECT_EQ(dialogs.Messages(),
             std::vector<std::string>{InputFileOpenMessage(d.FileName) +
-                                     "\nit holds zero bytes, so it is not a text file"});
+                                     "\nit holds NUL bytes, so it is not a text file"});
 }
 
 TEST(InputFile, UnopenableFilesGiveTheOpenMessage) {

@@ -122,5 +122,32 @@ TEST(OutputFile, KindCodeFromLineTwoOrThree) {
   EXPECT_EQ(dialogs.Messages().size(), 1u);
 }
 
+TEST(OutputFile, OnlyReportsOfThisProgramAreReports) {
+  const std::string path = "/d/a.out";
+  const std::string file = "\"" + path + "\" ";
+  const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
+      // The first lines of each kind of report.
+      {{" Results of program Vornax for the segmented linear regression of Y upon X.",
+        " Y is the dependent variable.", " There can be different types"}, ""},
+      {{" Results of program VORNAX2 for the segmented linear regression of",
+        " Y upon X and Z with X-breakpoint BP1", " The regression sequences are either:"}, ""},
+      {{" Results of program Lumitor for partial linear regression of Y upon X.",
+        " The dependent variable is Y.", " THIS LUMITOR PROGRAM DETECTS"}, ""},
+      {{" Results of program Ondulex for the Fisk regression.", " Fisk S-curve file name: a"}, ""},
+      {{" Results of program VornaxA for the cubic regression of Y upon X.", " This file: a"}, ""},
+      // An ANOVA table and an input file carry " Fil" where a logistic report has its code.
+      {{" Variance Analysis, ANOVA table, Regression Type: 1", " File Name : a.var"},
+       file + "is an ANOVA table, not a report. Open the report (\".out\") and use \"Anova table\"."},
+      {{"Wheat", "Yield and depth", " File name:  a.inp", " Number of independent variables:  1"},
+       file + "is an input file, not a report. Open it with \"Open input\"."},
+      {{" Results of program", " anything", " else"},
+       file + "is not a report of this program. Open an output file (\".out\") written by "
+              "\"Save-Calculate\"."},
+  };
+  for (const auto& [lines, reason] : cases) {
+    EXPECT_EQ(NotAReportReason(lines, path), reason) << lines[0];
+  }
+}
+
 }  // namespace
 }  // namespace vornax

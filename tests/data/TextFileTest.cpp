@@ -106,7 +106,7 @@ TEST(TextFile, Utf16IsReadAsUtf8AndBinaryIsRefused) {
     return reason;
   };
   EXPECT_EQ(refuse("PK\x03\x04\0\0\x08\0\0\0abc\x01\x02\x03xyz"s),
-            "it holds zero bytes, so it is not a text file");
+            "it holds NUL bytes, so it is not a text file");
   EXPECT_EQ(refuse("\xFF\xFEY\0X"s),
             "its UTF-16 text is damaged (an odd number of bytes or an invalid character)");
   // A lone low surrogate is no character.
@@ -117,7 +117,7 @@ TEST(TextFile, Utf16IsReadAsUtf8AndBinaryIsRefused) {
   WriteFileBytes(dir / "bin.dat", "\x7F" "ELF\x02\x01\x01\0\0\0\0\0\0\0\0\0\x03\0>\0\x01\0\0\0"s);
   std::string reason;
   EXPECT_FALSE(ReadTextLines(dir / "bin.dat", reason).has_value());
-  EXPECT_EQ(reason, "it holds zero bytes, so it is not a text file");
+  EXPECT_EQ(reason, "it holds NUL bytes, so it is not a text file");
   EXPECT_FALSE(ReadTextLines(dir / "missing.txt", reason).has_value());
   EXPECT_EQ(reason, "No such file or directory");
 }

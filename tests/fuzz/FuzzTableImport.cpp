@@ -7,13 +7,13 @@
 #include <string>
 
 #include "FuzzSupport.h"
-#include "batch/TableImport.h"
+#include "run/TableImport.h"
 
 using namespace vornax;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
   if (size < 1) return 0;
-  batch::ImportChoices choices;
+  ImportChoices choices;
   choices.Strict = (bytes[0] & 2) != 0;
   if ((bytes[0] & 4) != 0) {
     choices.Y = "2";
@@ -27,9 +27,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
     choices.LastColumnIsWeight = (bytes[0] & 1) != 0;
   }
   const auto path = fuzz::WriteScratchFile("table.csv", bytes + 1, size - 1);
-  batch::ImportedTable table;
+  ImportedTable table;
   std::string error;
-  if (!batch::ImportTable(path, choices, table, error)) {
+  if (!ImportTable(path, choices, table, error)) {
     if (error.empty()) std::abort();  // every refusal says why
     return 0;
   }
@@ -42,10 +42,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
   for (const auto& row : table.Cells) {
     if (row.size() != used) std::abort();
     for (const std::string& cell : row) {
-      if (batch::IsMissingValue(cell)) std::abort();
+      if (IsMissingValue(cell)) std::abort();
     }
   }
-  const GridInput grid = batch::GridFromTable(table, path.filename().string());
+  const GridInput grid = GridFromTable(table, path.filename().string());
   if (grid.Rows.size() != table.Cells.size() ||
       grid.NrOfData != static_cast<int32_t>(grid.Rows.size())) {
     std::abort();

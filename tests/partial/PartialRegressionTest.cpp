@@ -318,8 +318,8 @@ TEST(PartialRegression, NineDistinctXValuesAreTooFew) {
   }
   run.Load(y, x);
   // An older report of the same name describes other data and goes.
-  test::WriteFileBytes(run.dir / "run.out", "old\r\n");
-  test::WriteFileBytes(run.dir / "run.txt", "old\r\n");
+  test::WriteFileBytes(run.dir / "run.out", test::kStaleReport);
+  test::WriteFileBytes(run.dir / "run.txt", test::kStaleScanTable);
   run.Go();
   EXPECT_FALSE(run.done);
   EXPECT_TRUE(run.options.IrregularX);
@@ -541,7 +541,7 @@ TEST(PartialRegression, AThresholdNearTheEndDeletesTheScanTable) {
     y.push_back((x[i] <= 8 ? 3 : 3 + 0.2 * (x[i] - 8)) + kWobble[i % 12] / 20);
   }
   run.Load(y, x);
-  test::WriteFileBytes(run.dir / "run.txt", "old\r\n");
+  test::WriteFileBytes(run.dir / "run.txt", test::kStaleScanTable);
   run.Go();
   ASSERT_TRUE(run.done);
   ASSERT_EQ(run.result.ResultType, 3);

@@ -72,7 +72,7 @@ TEST(OneVariableRange, HugeYIsRefusedWithoutReport) {
   x.push_back(11);
   RangeRun run(y, x);
   // A report of earlier data of the same name would now describe other data.
-  test::WriteFileBytes(run.dir / "range.out", "old\r\nreport\r\n");
+  test::WriteFileBytes(run.dir / "range.out", test::kStaleReport);
   run.Go();
   ExpectRefused(run);
   // Refused before sorting: the data set is as it was given.

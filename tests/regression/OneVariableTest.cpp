@@ -165,7 +165,7 @@ TEST(OneVariableReport, ConstantYIsNoRelation) {
 TEST(OneVariableRefusals, NoVariationInXLeavesNoFiles) {
   AnalysisRun run;
   Load(run.data, {1, 2, 3, 4, 5}, {7, 7, 7, 7, 7.0005});
-  test::WriteFileBytes(run.dir / "run.out", "an older report\r\nof other data\r\n");
+  test::WriteFileBytes(run.dir / "run.out", test::kStaleReport);
   run.Go();
   EXPECT_TRUE(run.options.AnalysisFailed);
   ASSERT_EQ(run.dialogs.Messages().size(), 1u);

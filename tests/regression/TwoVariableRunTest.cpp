@@ -197,8 +197,8 @@ TEST(TwoVariableRun, EachStageIsReportedWithItsOwnVariablesSpread) {
 
 TEST(TwoVariableRun, RefusalsLeaveNoFilesBehind) {
   auto stale = [](TwoVariableRun& run) {
-    test::WriteFileBytes(run.dir / "plane.out", "old report\r\n");
-    test::WriteFileBytes(run.dir / "plane.var", "old sums\r\n");
+    test::WriteFileBytes(run.dir / "plane.out", test::kStaleReport);
+    test::WriteFileBytes(run.dir / "plane.var", test::kStaleAnova);
   };
   {
     // Fewer than three data sets.

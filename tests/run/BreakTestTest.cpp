@@ -1,11 +1,17 @@
 // The permutation test of the break: calibration on pure noise, clear breaks, repeatability.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstdio>
 #include <cstdint>
 #include <vector>
 
+#include "data/DataSet.h"
+#include "regression/LeastSquaresFit.h"
+#include "regression/SegmentEngine.h"
+#include "regression/TwoVariable.h"
 #include "run/BreakTest.h"
 
 namespace vornax {
@@ -19,6 +25,7 @@ class Noise {
     const double u = rng_.Unit(), v = rng_.Unit();
     return std::sqrt(-2 * std::log(u)) * std::cos(6.283185307179586 * v);
   }
+  double Unit() { return rng_.Unit(); }
 
  private:
   SplitMix64 rng_;
@@ -107,6 +114,87 @@ TEST(BreakTest, SameSeedSameAnswerWhateverTheThreads) {
   EXPECT_DOUBLE_EQ(a.P, (1.0 + a.AtLeastAsLarge) / 100.0);
 }
 
+TEST(BreakTest, TheShufflesSearchDecidesAsTheReportsSearch) {
+  // Hard data for a search that takes its decisions from the segment statistics: X with many
+  // ties, steps of Y, a large offset with little spread, a clean break and plain noise, with and
+  // without a preferred or excluded type. 1,000 shuffles of their residuals in all, searched on
+  // one engine kept from shuffle to shuffle, must give exactly the full search's statistic.
+  struct Case {
+    const char* name;
+    int n;
+    double (*x)(int i, Noise&);
+    double (*y)(double x, Noise&);
+    int preferred, excluded;
+  };
+  const Case cases[] = {
+      {"ties and noise", 60, [](int i, Noise&) { return static_cast<double>(i / 6); },
+       [](double, Noise& e) { return e.Normal(); }, -1, 0},
+      {"steps", 80, [](int i, Noise&) { return static_cast<double>(i); },
+       [](double x, Noise&) { return std::floor(x / 20); }, -1, 0},
+      {"offset and ties", 50, [](int i, Noise&) { return 1000.0 + (i / 5); },
+       [](double x, Noise& e) { return 1e6 + (x < 1005 ? 0 : 0.01 * (x - 1005)) + 0.01 * e.Normal(); },
+       -1, 0},
+      {"break, type 3 preferred", 100, [](int i, Noise&) { return i * 0.1; },
+       [](double x, Noise& e) { return (x < 4 ? 2.0 : 2.0 + 0.8 * (x - 4)) + 0.5 * e.Normal(); },
+       3, 0},
+      {"noise, type 2 excluded", 40, [](int i, Noise& e) { return i + 0.5 * e.Unit(); },
+       [](double, Noise& e) { return 10 + e.Normal(); }, -1, 2},
+  };
+  int compared = 0, withBreak = 0;
+  SegmentEngine kept;
+  for (const Case& c : cases) {
+    Noise noise(77);
+    std::vector<long double> x(static_cast<size_t>(c.n)), y(x.size());
+    for (int i = 0; i < c.n; ++i) x[static_cast<size_t>(i)] = c.x(i, noise);
+    std::sort(x.begin(), x.end());
+    for (size_t i = 0; i < x.size(); ++i) y[i] = c.y(static_cast<double>(x[i]), noise);
+    const std::vector<long double> fitted = LeastSquaresFit(y.data(), c.n, {x.data()});
+    BreakSearchSetup setup;
+    setup.PreferredType = c.preferred;
+    setup.ExcludedType = c.excluded;
+    SplitMix64 rng(static_cast<uint64_t>(c.n));
+    std::vector<long double> shuffled(y.size());
+    std::vector<size_t> order(y.size());
+    for (int k = 0; k < 200; ++k) {
+      for (size_t i = 0; i < order.size(); ++i) order[i] = i;
+      for (size_t i = order.size() - 1; i > 0; --i) std::swap(order[i], order[rng.Below(i + 1)]);
+      for (size_t i = 0; i < y.size(); ++i) shuffled[i] = fitted[i] + (y[order[i]] - fitted[order[i]]);
+      // The report's search on a new engine, the shuffles' search on the engine kept.
+      BreakSearchSetup report = setup;
+      report.FullSearch = true;
+      SegmentEngine fresh;
+      const double full = ExtraExplanationOfBreak(fresh, shuffled.data(), x.data(), c.n, report);
+      const double fast = ExtraExplanationOfBreak(kept, shuffled.data(), x.data(), c.n, setup);
+      ASSERT_EQ(fast, full) << c.name << ", shuffle " << k;
+      ++compared;
+      withBreak += full > 0;
+    }
+  }
+  EXPECT_EQ(compared, 1000);
+  EXPECT_GT(withBreak, 200) << "most shuffles should make the search find some break";
+}
+
+TEST(BreakTest, ACancelledTestIsNotDone) {
+  std::vector<double> x(40), y(40);
+  for (int i = 0; i < 40; ++i) {
+    x[i] = i;
+    y[i] = i < 20 ? 1.0 : 1.0 + 0.5 * (i - 20);
+  }
+  RunResult r = Result(x, y);
+  ASSERT_TRUE(BreakTestApplies(r));
+  for (int threads : {1, 2}) {
+    std::atomic<int> asked{0};
+    BreakTestOptions options;
+    options.Threads = threads;
+    options.Cancelled = [&] { return ++asked > 5; };
+    const BreakTestResult t = RunBreakTest(r, options);
+    EXPECT_TRUE(t.Cancelled) << threads;
+    EXPECT_FALSE(t.Done) << threads;
+    EXPECT_EQ(t.Permutations, 0) << threads;
+    EXPECT_LT(asked.load(), 999) << threads;
+  }
+}
+
 TEST(BreakTest, NotRunWithoutABreakOrForOtherAnalyses) {
   RunResult r = Result({1, 2, 3, 4, 5, 6}, {1, 2, 3, 4, 5, 6});
   r.HasBreakpoint = false;
@@ -121,6 +209,71 @@ TEST(BreakTest, NotRunWithoutABreakOrForOtherAnalyses) {
   EXPECT_FALSE(RunBreakTest(r, none).Done);
 }
 
+
+// A two-variable run's numbers, as the analysis leaves them, on 100 data sets with X and Z spread
+// over 0 .. 10 and Y = shape(X) + 0.3 Z + normal noise of the given size.
+template <class Shape>
+RunResult TwoVariableRun(Noise& noise, double noiseSd, Shape shape) {
+  TDMVornax data;
+  data.Resize(100);
+  data.NrOfData = 100;
+  for (size_t i = 0; i < 100; ++i) {
+    data.XData[i] = 10 * noise.Unit();
+    data.ZData[i] = 10 * noise.Unit();
+    data.YData[i] = shape(static_cast<double>(data.XData[i])) +
+                    0.3 * static_cast<double>(data.ZData[i]) + noiseSd * noise.Normal();
+  }
+  TwoVariableChoices choices;
+  RegressionCarryOver carry;
+  TwoVariableResult result;
+  RunResult r;
+  if (AnalyseTwoVariables(data.YData.data(), data.XData.data(), data.ZData.data(), 100, choices,
+                          carry, result)) {
+    return r;
+  }
+  FillRunResult(result, choices, RegressionCarryOver{}, data, r);
+  return r;
+}
+
+TEST(BreakTest, TwoVariableBreaksAreJudgedAgainstThePlane) {
+  // A clear break in X (level 5, then rising by 2 from X = 5) beside a slope on Z: the first
+  // stage takes it, and only a comparison with the plane of X and Z sees it. Pure noise must
+  // give p below 0.1 in about one run in ten.
+  struct Case {
+    const char* name;
+    double noiseSd;
+    double (*shape)(double);
+    int minBelow05, maxBelow05, minBelow10, maxBelow10;
+  };
+  const Case cases[] = {
+      {"break in X", 0.7, [](double x) { return x < 5 ? 5.0 : 5.0 + 2 * (x - 5); }, 20, 20, 20, 20},
+      {"pure noise", 1.0, [](double) { return 0.0; }, 0, 4, 0, 6},
+  };
+  for (const Case& c : cases) {
+    Noise noise(30);
+    BreakTestOptions options;
+    options.Permutations = 199;
+    int below05 = 0, below10 = 0;
+    for (int set = 0; set < 20; ++set) {
+      RunResult r = TwoVariableRun(noise, c.noiseSd, c.shape);
+      ASSERT_TRUE(r.Valid) << c.name;
+      // The plane's share is what the summary shows beside the overall one.
+      if (c.minBelow05 > 0) {
+        EXPECT_GT(r.CE, r.CEWithoutBreaks) << c.name;
+      }
+      if (!BreakTestApplies(r)) continue;
+      options.Seed = static_cast<uint64_t>(set) + 1;
+      const BreakTestResult t = RunBreakTest(r, options);
+      below05 += t.P < 0.05;
+      below10 += t.P < 0.10;
+    }
+    std::printf("%s: %d of 20 below 0.05, %d below 0.1\n", c.name, below05, below10);
+    EXPECT_GE(below05, c.minBelow05) << c.name;
+    EXPECT_LE(below05, c.maxBelow05) << c.name;
+    EXPECT_GE(below10, c.minBelow10) << c.name;
+    EXPECT_LE(below10, c.maxBelow10) << c.name;
+  }
+}
 
 TEST(BreakTest, ALevelStretchOfAPartialRegression) {
   // Rising by 0.4 up to X = 30, level beyond, a little noise: the range of no effect is real.

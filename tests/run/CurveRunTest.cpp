@@ -163,14 +163,18 @@ TEST(SCurveRun, TheDispatcherLeavesTheBestReportAndItsAnova) {
 TEST(SCurveRun, YWithoutVariationIsRefusedOnceWithoutFiles) {
   CurveDispatch run(CurveChoice::SCurve);
   run.Load({5, 5, 5, 5, 5}, {1, 2, 3, 4, 5});
-  test::WriteFileBytes(run.dir / "run.out", " old report\r\n second line\r\n");
+  // An earlier report of this program's goes; another program's file of that name stays.
+  test::WriteFileBytes(run.dir / "run.out",
+                       " Results of program VornaxA for the quadratic regression of Y upon X.\r\n"
+                       " second line\r\n");
+  test::WriteFileBytes(run.dir / "run.var", "precious results of another program\r\n");
   run.Run();
   EXPECT_EQ(run.dialogs.Messages(),
             std::vector<std::string>{"The database is not fit for curve fitting. There is no "
                                      "variation in Y-values. Please correct the input file."});
   EXPECT_TRUE(run.options.CurveAbort);
   EXPECT_FALSE(std::filesystem::exists(run.dir / "run.out"));
-  EXPECT_FALSE(std::filesystem::exists(run.dir / "run.var"));
+  EXPECT_EQ(test::ReadFileBytes(run.dir / "run.var"), "precious results of another program\r\n");
 }
 
 }  // namespace

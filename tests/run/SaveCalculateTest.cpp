@@ -38,7 +38,7 @@ struct Fixture {
   SaveCalculateResult Run(const GridInput& g) { return SaveCalculate(session, g, inp, dialogs); }
 };
 
-TEST(SaveCalculate, IncompleteRowsAreDroppedAndTheRestRenumbered) {
+TEST(SaveCalculate, IncompleteRowsAreNamedAndTheRestRenumbered) {
   Fixture f;
   std::vector<std::pair<std::string, std::string>> yx;
   for (int i = 1; i <= 15; ++i) {
@@ -50,6 +50,10 @@ TEST(SaveCalculate, IncompleteRowsAreDroppedAndTheRestRenumbered) {
   const auto r = f.Run(g);
   ASSERT_EQ(r.Outcome, SaveCalculateOutcome::Done);
   EXPECT_TRUE(r.RowsPacked);
+  EXPECT_EQ(r.IncompleteRows, (std::vector<int32_t>{2, 7, 11, 15}));
+  // Said before the run, so that what is analysed is known.
+  EXPECT_EQ(f.dialogs.Messages().front(),
+            "Rows 2, 7, 11 and 15 are incomplete and are left out of the analysis.");
   const TDMVornax& d = f.session.Data;
   EXPECT_EQ(d.NrOfData, 11);
   EXPECT_EQ(d.GridRowCount, 11);
@@ -103,36 +107,67 @@ TEST(SaveCalculate, WeightFactorsExpandAfterTheEnteredDataSets) {
                                       "    3       3.00        30.00           2"}));
 }
 
-TEST(SaveCalculate, AnEmptyWeightCellCountsOnceAndWeightsAreIgnoredWhenNotUsed) {
-  Fixture f;
-  f.session.Options.WeightsUsed = true;
-  GridInput g = OneVariableGrid({{"1", "10"}, {"2", "20"}});
-  g.Rows[1].push_back("");
-  ASSERT_EQ(f.Run(g).Outcome, SaveCalculateOutcome::Done);
-  EXPECT_EQ(f.session.Data.WeightFactor, (std::vector<int32_t>{1, 1}));
+TEST(SaveCalculate, BlankRowsGoQuietlyAndAnEmptyWeightIsIncomplete) {
+  struct Case {
+    const char* what;
+    bool weights;
+    std::vector<std::vector<std::string>> rows;  // Y, X, weight
+    std::vector<int32_t> incomplete;
+    std::vector<int32_t> weightsTaken;
+  };
+  const std::vector<Case> cases = {
+      // A row of nothing, or of nothing but the weight 1 that every new row holds, is blank.
+      // "2.0" is the whole number it says.
+      {"blank rows", true, {{"1", "10", "1"}, {"", "", "1"}, {"", "", ""}, {"2", "20", "2.0"}}, {}, {1, 2}},
+      // An empty weight with weights used leaves the row out, named; a weight alone is a value.
+      {"empty weight", true, {{"1", "10", "1"}, {"2", "20", ""}, {"", "", "3"}, {"3", "30", "2"}},
+       {2, 3}, {1, 2}},
+      // Without weights the weight cell is not read at all.
+      {"weights not used", false, {{"1", "10", ""}, {"2", "20", "x"}}, {}, {1, 1}},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    GridInput g;
+    for (size_t i = 0; i < c.rows.size(); ++i) {
+      g.Rows.push_back({std::to_string(i + 1), c.rows[i][0], c.rows[i][1], c.rows[i][2]});
+    }
+    g.NrOfData = g.GridRowCount = static_cast<int32_t>(g.Rows.size());
+    char separator = '.';
+    const GridRowsTaken taken = TakeGridRows(g, c.weights, separator);
+    EXPECT_EQ(taken.Refusal, "");
+    EXPECT_EQ(taken.IncompleteRows, c.incomplete);
+    EXPECT_EQ(taken.Weight, c.weightsTaken);
+  }
+}
 
-  Fixture h;
-  GridInput w = OneVariableGrid({{"1", "10"}, {"2", "20"}});
-  w.Rows[0].push_back("5");
-  ASSERT_EQ(h.Run(w).Outcome, SaveCalculateOutcome::Done);
-  EXPECT_EQ(h.session.Data.NrOfData, 2);
+TEST(SaveCalculate, RowListsAreShortAndPlain) {
+  const std::vector<std::pair<std::vector<int32_t>, std::string>> cases = {
+      {{12}, "Row 12"},
+      {{12, 40}, "Rows 12 and 40"},
+      {{12, 13}, "Rows 12 and 13"},
+      {{3, 7, 8, 9, 12}, "Rows 3, 7-9 and 12"},
+      {{1, 3, 5, 7, 9, 11, 13, 15, 17, 19, 21, 23, 25, 27}, "Rows 1, 3, 5, 7, 9, 11, 13, 15, 17, 19, "
+                                                            "21, 23 and 2 more"},
+  };
+  for (const auto& [rows, text] : cases) EXPECT_EQ(RowList(rows), text);
+  EXPECT_EQ(IncompleteRowsMessage({12, 40}),
+            "Rows 12 and 40 are incomplete and are left out of the analysis.");
+  EXPECT_EQ(IncompleteRowsMessage({5}), "Row 5 is incomplete and is left out of the analysis.");
 }
 
 TEST(SaveCalculate, RefusedCellsAndWeightsStopBeforeAnythingIsWritten) {
   struct Case {
     std::string y, x, weight;
     std::string message;
+    int32_t badColumn = 3;
   };
-  const std::string notReal =
-      "Not all data values in the inputfile are real, do not use letters or blanks.";
-  const std::string notInteger =
-      "Not all data values in the inputfile are integer, do not use reals, letters or blanks.";
+  // Each message names the row, the column and the value; the window selects that cell.
   const std::vector<Case> cases = {
-      {"1", "abc", "1", notReal},
-      {"nan", "2", "1", notReal},
-      {"1", "inf", "1", notReal},
-      {"1", "2", "2.5", notInteger},
-      {"1", "2", "x", notInteger},
+      {"1", "abc", "1", "Row 2, X: \"abc\" is not a number", 2},
+      {"nan", "2", "1", "Row 2, Y: \"nan\" is not a number", 1},
+      {"1", "inf", "1", "Row 2, X: \"inf\" is not a number", 2},
+      {"1", "2", "2.5", "Row 2, weight 2.5: weight factors are whole numbers"},
+      {"1", "2", "x", "Row 2, weight: \"x\" is not a number"},
       {"1", "2", "0",
        "The weight factor in row 2 is 0: a data set cannot count zero or negative times. Use "
        "weight factors of 1 or more."},
@@ -154,6 +189,8 @@ TEST(SaveCalculate, RefusedCellsAndWeightsStopBeforeAnythingIsWritten) {
     const auto r = f.Run(g);
     EXPECT_EQ(r.Outcome, SaveCalculateOutcome::DataRefused);
     EXPECT_EQ(f.dialogs.Messages(), std::vector<std::string>{c.message});
+    EXPECT_EQ(r.BadRow, 2);
+    EXPECT_EQ(r.BadColumn, c.badColumn);
     EXPECT_FALSE(std::filesystem::exists(f.inp));
     EXPECT_TRUE(f.fakes.calls.empty());
     EXPECT_EQ(f.session.Data.NrOfData, before.NrOfData);
@@ -231,8 +268,7 @@ TEST(SaveCalculate, ARunSetsTheSeparatorToThePoint) {
   f.dialogs.events.clear();
   EXPECT_EQ(f.Run(g).Outcome, SaveCalculateOutcome::DataRefused);
   EXPECT_EQ(f.dialogs.Messages(),
-            std::vector<std::string>{
-                "Not all data values in the inputfile are real, do not use letters or blanks."});
+            std::vector<std::string>{"Row 1, Y: \"2,5\" is not a number"});
 }
 
 TEST(SaveCalculate, TitlesConfidenceAndVariableChoice) {

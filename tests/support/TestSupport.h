@@ -66,6 +66,15 @@ void LoadGoldenThreshold(TDMVornax& data);
 std::string ReadFileBytes(const std::filesystem::path& path);
 void WriteFileBytes(const std::filesystem::path& path, const std::string& bytes);
 
+// The first lines of an earlier run's report, ANOVA table and partial scan table: files of this
+// program's, which a refused run of the same name removes (a file of anyone else's it leaves).
+inline constexpr const char kStaleReport[] =
+    " Results of program Vornax for the segmented linear regression of Y upon X.\r\n"
+    " of other data\r\n";
+inline constexpr const char kStaleAnova[] = " Variance Analysis, ANOVA table, Regression Type: 1\r\n";
+inline constexpr const char kStaleScanTable[] =
+    "/old/run.txt\r\n\r\n BP=breakpoint, Nr1 = number of data below BP\r\n";
+
 // Lines of a file without line ends; empty when missing.
 std::vector<std::string> ReadLines(const std::filesystem::path& path);
 

@@ -8,13 +8,21 @@
 //   vornax-screenshots EXAMPLE.inp OUTPUT-FOLDER
 #include <QApplication>
 #include <QDir>
+#include <QLabel>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QComboBox>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QMimeData>
+#include <QUrl>
 #include <QMessageBox>
 #include <QPixmap>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
+#include <QSettings>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -22,7 +30,12 @@
 #include <cstdio>
 #include <deque>
 #include <memory>
+#include <optional>
+#include <vector>
 
+#include "app/ColumnRolesDialog.h"
+#include "app/DataGrid.h"
+#include "app/TableDialog.h"
 #include "app/VornaxForm.h"
 #include "app/WindowDialogs.h"
 #include "forms/FinishForm.h"
@@ -75,7 +88,31 @@ class ShotDialogs : public vornax::app::WindowDialogs {
     });
     WindowDialogs::ShowMessage(text);
   }
-  bool AskYesNo(const std::string& question) override {
+  // The questions with buttons of their own: shot, then answered with the answer that loses
+  // nothing; the column question answered as the program offers it.
+  int AskChoice(const std::string& question, const std::vector<std::string>& buttons,
+                int safest) override {
+    const QString name = ++choices_ == 1 ? QString("input-paste-question")
+                                         : QString("input-paste-question-%1").arg(choices_);
+    QTimer::singleShot(400, [name] {
+      Shot(name);
+      if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+        if (QAbstractButton* keep = box->escapeButton()) keep->click();
+      }
+    });
+    return WindowDialogs::AskChoice(question, buttons, safest);
+  }
+  std::optional<std::vector<vornax::app::ColumnRole>> AskColumnRoles(
+      const vornax::app::ColumnQuestion& question) override {
+    QTimer::singleShot(400, [] {
+      Shot("input-paste-columns");
+      if (auto* dialog = dynamic_cast<vornax::app::ColumnRolesDialog*>(QApplication::activeModalWidget())) {
+        dialog->PasteButton->click();
+      }
+    });
+    return WindowDialogs::AskColumnRoles(question);
+  }
+  bool Ask(const std::string& question, bool) override {
     std::printf("question: %s -> Yes\n", question.c_str());
     return true;
   }
@@ -96,6 +133,7 @@ class ShotDialogs : public vornax::app::WindowDialogs {
     return f;
   }
   int pauses_ = 0;
+  int choices_ = 0;
 };
 
 }  // namespace
@@ -113,6 +151,9 @@ int main(int argc, char* argv[]) {
   g_folder = QString::fromLocal8Bit(argv[2]);
   QDir().mkpath(g_folder);
   QTemporaryDir scratch(QDir::tempPath() + "/vornax-XXXXXX");
+  // The recent files of these pictures stay out of the user's settings.
+  QSettings::setDefaultFormat(QSettings::IniFormat);
+  QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, scratch.path());
   const QString input = scratch.filePath(QFileInfo(argv[1]).fileName());
   if (!QFile::copy(QString::fromLocal8Bit(argv[1]), input)) {
     std::fprintf(stderr, "cannot read %s\n", argv[1]);
@@ -120,7 +161,7 @@ int main(int argc, char* argv[]) {
   }
 
   vornax::app::TVornaxForm window;
-  auto dialogs = std::make_unique<ShotDialogs>(&window, window.WaitMemo);
+  auto dialogs = std::make_unique<ShotDialogs>(&window, window.InputTabSheet->WaitMemo);
   ShotDialogs* d = dialogs.get();
   window.SetDialogs(std::move(dialogs));
   window.FinishForm->OnFinish = [] {};
@@ -153,42 +194,50 @@ int main(int argc, char* argv[]) {
 
   window.PageControl1->setCurrentWidget(window.InputTabSheet);
   Shot("input-empty");
-  window.OpenInputFile(input);
+  window.InputTabSheet->OpenInputFile(input);
   Shot("input");
-  window.PrefComboBoxChange(2);
+  window.InputTabSheet->PrefComboBoxChange(2);
   Shot("input-select");
-  window.PrefComboBoxChange(3);
+  window.InputTabSheet->PrefComboBoxChange(3);
   Shot("input-select-curve");
-  window.PrefComboBoxChange(0);
-  window.ExclComboBoxChange(1);
-  window.ExclXRadioButtons[6]->setChecked(true);
+  window.InputTabSheet->PrefComboBoxChange(0);
+  window.InputTabSheet->ExclComboBoxChange(1);
+  window.InputTabSheet->ExclXRadioButtons[6]->setChecked(true);
   Shot("input-exclude");
-  window.ExclComboBoxChange(0);
-  window.PrefComboBoxChange(0);
-  window.HelpOpenButtonClick();
+  window.InputTabSheet->ExclComboBoxChange(0);
+  window.InputTabSheet->PrefComboBoxChange(0);
+  window.InputTabSheet->HelpOpenButtonClick();
   Shot("input-help");
-  window.HelpOpenButtonClick();
+  window.InputTabSheet->HelpOpenButtonClick();
   // Two independent variables used together: both groups of the selection window.
-  window.NrOfVarComboBoxChange(1);
-  window.WeightComboBoxChange(1);
-  window.PrefComboBoxChange(2);
+  window.InputTabSheet->NrOfVarComboBoxChange(1);
+  window.InputTabSheet->WeightComboBoxChange(1);
+  window.InputTabSheet->PrefComboBoxChange(2);
   Shot("input-two-variables");
-  window.WeightComboBoxChange(0);
-  window.NrOfVarComboBoxChange(0);
+  window.InputTabSheet->WeightComboBoxChange(0);
+  window.InputTabSheet->NrOfVarComboBoxChange(0);
 
   d->files = {scratch.filePath("yield.inp")};
-  window.InputSaveActionExecute();
+  window.InputTabSheet->InputSaveActionExecute();
   Shot("output");
-  window.AnovaButtonClick();
+  window.OutputTabSheet->AnovaButtonClick();
   Shot("output-anova");
-  window.AnovaButtonClick();
-  window.SymbolsButtonClick();
+  window.OutputTabSheet->AnovaButtonClick();
+  window.OutputTabSheet->SymbolsButtonClick();
   Shot("output-symbols");
-  window.SymbolsButtonClick();
+  window.OutputTabSheet->SymbolsButtonClick();
 
   // The graphs of the one-variable run, then of a two-variable run, each kind in turn.
   window.SeeGraphButtonClick();
   Shot("graph-yx");
+  // A larger window draws a larger graph (as large as the virtual screen allows).
+  const QSize usual = window.size();
+  window.resize(1270, 790);
+  Shot("graph-yx-large");
+  window.resize(usual);
+  // The graph as an SVG drawing, to be looked at with another renderer.
+  d->files = {QDir(g_folder).filePath("graph-yx.svg")};
+  window.GraphSaveActionExecute();
   window.BeltButtonClick();
   Shot("graph-yx-no-belt");
   window.BeltButtonClick();
@@ -205,9 +254,9 @@ int main(int argc, char* argv[]) {
   const QString twoSource = QFileInfo(QString::fromLocal8Bit(argv[1])).dir().filePath("02-yield-depth-salinity.inp");
   const QString two = scratch.filePath("02-yield-depth-salinity.inp");
   QFile::copy(twoSource, two);
-  window.OpenInputFile(two);
+  window.InputTabSheet->OpenInputFile(two);
   d->files = {scratch.filePath("two.inp")};
-  window.InputSaveActionExecute();
+  window.InputTabSheet->InputSaveActionExecute();
   window.SeeGraphButtonClick();
   Shot("graph-two-yx");
   window.SelectGraphButtonClick();
@@ -224,18 +273,98 @@ int main(int argc, char* argv[]) {
   // A curve and a partial regression.
   const QString curve = scratch.filePath("04-grass-nitrogen-curved.inp");
   QFile::copy(QFileInfo(QString::fromLocal8Bit(argv[1])).dir().filePath("04-grass-nitrogen-curved.inp"), curve);
-  window.OpenInputFile(curve);
+  window.InputTabSheet->OpenInputFile(curve);
   window.session().Options.CurveX = vornax::CurveChoice::Quadratic;
   d->files = {scratch.filePath("curve.inp")};
-  window.InputSaveActionExecute();
+  window.InputTabSheet->InputSaveActionExecute();
   window.SeeGraphButtonClick();
   Shot("graph-curve");
-  window.OpenInputFile(input);
+  window.session().Options.CurveX = vornax::CurveChoice::SCurve;
+  d->files = {scratch.filePath("scurve.inp")};
+  window.InputTabSheet->InputSaveActionExecute();
+  window.SeeGraphButtonClick();
+  Shot("graph-s-curve");
+  window.InputTabSheet->OpenInputFile(input);
   window.session().Options.PartialX = true;
   d->files = {scratch.filePath("partial.inp")};
-  window.InputSaveActionExecute();
+  window.InputTabSheet->InputSaveActionExecute();
   window.SeeGraphButtonClick();
   Shot("graph-partial");
+  d->files = {QDir(g_folder).filePath("graph-partial.svg")};
+  window.GraphSaveActionExecute();
+
+  // The grid: a shorter block pasted over data asks what to keep; a block wider than the grid
+  // asks where its columns go; a row left incomplete is marked after the run.
+  window.PageControl1->setCurrentWidget(window.InputTabSheet);
+  window.InputTabSheet->OpenInputFile(input);
+  vornax::app::DataGrid& grid = *window.InputTabSheet->StringGrid1;
+  window.InputTabSheet->HandlePasteMultiCell(vornax::app::kYColumn, 1, "4.1\t0.5\n4.3\t0.75\n4.6\t1.0\n");
+  grid.UndoStack().undo();
+  window.InputTabSheet->HandlePasteMultiCell(vornax::app::kYColumn, 1,
+                                             "Yield (t/ha)\tDepth (m)\tPlot\n4.1\t0.5\t7\n4.3\t0.75\t8\n");
+  grid.UndoStack().undo();
+  grid.clearSelection();
+  grid.setCurrentCell(4, vornax::app::kXColumn);
+  grid.DeleteSelection();
+  d->files = {scratch.filePath("marked.inp")};
+  window.InputTabSheet->InputSaveActionExecute();
+  window.PageControl1->setCurrentWidget(window.InputTabSheet);
+  grid.clearSelection();
+  grid.setCurrentCell(0, vornax::app::kSerialColumn);
+  Shot("input-incomplete-row");
+  // A table dropped on the window: the column dialog, then a segmented run of its data with the
+  // break test, then every tab.
+  window.InputTabSheet->OpenInputFile(input);
+  window.InputTabSheet->ResetPreferences();
+  const vornax::GridInput gridInput = window.InputTabSheet->GridFromWindow();
+  const QString table = scratch.filePath("yield-table.csv");
+  {
+    QFile file(table);
+    file.open(QIODevice::WriteOnly);
+    file.write("site;depth;yield\n");
+    int site = 1;
+    for (const auto& row : gridInput.Rows) {
+      if (row.size() < 3 || row[1].empty()) continue;
+      file.write(QString("p%1;%2;%3\n").arg(site++).arg(QString::fromStdString(row[2]).replace('.', ','),
+                                                       QString::fromStdString(row[1]).replace('.', ',')).toUtf8());
+    }
+  }
+  QTimer::singleShot(600, [] {
+    if (auto* dialog = dynamic_cast<vornax::app::TTableColumnsDialog*>(QApplication::activeModalWidget())) {
+      Shot("table-dialog");
+      // Y is the yield, X the depth.
+      dialog->YComboBox->setCurrentIndex(dialog->YComboBox->findData(3));
+      dialog->XComboBox->setCurrentIndex(dialog->XComboBox->findData(2));
+      dialog->accept();
+    }
+  });
+  window.PageControl1->setCurrentWidget(window.IntroTabSheet);
+  {
+    QMimeData mime;
+    mime.setUrls({QUrl::fromLocalFile(table)});
+    const QPoint at = window.rect().center();
+    QDragEnterEvent enter(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&window, &enter);
+    QDropEvent drop(at, Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&window, &drop);
+  }
+  Settle(1500);
+  Shot("table-input");
+  d->files = {scratch.filePath("yield-table.inp")};
+  window.InputTabSheet->InputSaveActionExecute();
+  Shot("table-output-break-test-running");
+  QElapsedTimer waited;
+  waited.start();
+  while (window.OutputTabSheet->BreakTestRunning() && waited.elapsed() < 300000) Settle(200);
+  Shot("table-output");
+  window.PageControl1->setCurrentWidget(window.InputTabSheet);
+  Shot("table-input-after-run");
+  window.SeeGraphButtonClick();
+  Shot("table-graphics");
+  window.PageControl1->setCurrentWidget(window.IntroTabSheet);
+  Shot("table-intro");
+  window.PageControl1->setCurrentWidget(window.FiguresTabSheet);
+  Shot("table-figures");
 
   window.close();
   Shot("finish");

@@ -4,13 +4,18 @@
 
 #include "data/GraphDataReader.h"
 
+#include <QBuffer>
+#include <QFile>
 #include <QFont>
 #include <QFontMetrics>
 #include <QGuiApplication>
 #include <QImageReader>
 #include <QImageWriter>
+#include <QPageSize>
 #include <QPainter>
+#include <QPdfWriter>
 #include <QPen>
+#include <QSvgGenerator>
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -46,12 +51,18 @@ struct Point {
   double x = 0, y = 0;
 };
 
-// One drawing: the painter on the bitmap, the colour scheme, the ticks and the clipping range.
+// One drawing: the painter, the colour scheme, the ticks and the clipping range. Coordinates are
+// those of the 623 × 425 frame; the painter's transform takes them to the device.
 class Canvas {
  public:
-  Canvas(QImage& image, bool colour) : p_(&image), colour_(colour) {
-    p_.setRenderHint(QPainter::Antialiasing, false);
-    p_.setRenderHint(QPainter::TextAntialiasing, false);
+  Canvas(QPainter& painter, bool colour) : p_(painter), colour_(colour) {
+    // A bitmap at the frame's own size is drawn pixel for pixel as it always was; a larger one,
+    // or a vector drawing, gets smooth lines and letters.
+    const bool exact = p_.device()->devType() == QInternal::Image &&
+                       p_.worldTransform().isIdentity() && p_.device()->devicePixelRatio() == 1;
+    p_.setRenderHint(QPainter::Antialiasing, !exact);
+    p_.setRenderHint(QPainter::TextAntialiasing, !exact);
+    smooth_ = !exact;
   }
 
   bool Colour() const { return colour_; }
@@ -62,16 +73,29 @@ class Canvas {
   void Font(int points) {
     QFont f(QStringLiteral("Arial"));
     f.setStyleHint(QFont::SansSerif);
-    f.setStyleStrategy(QFont::NoAntialias);
+    if (!smooth_) f.setStyleStrategy(QFont::NoAntialias);
     f.setPixelSize(static_cast<int>(std::lround(points * 96.0 / 72.0)));
     p_.setFont(f);
   }
-  // Text with its top-left corner at (x, y).
-  void Text(int x, int y, const std::string& text, const QColor& colour) {
-    if (texts != nullptr) texts->push_back(text);
-    p_.setPen(QPen(colour));
+  // Text with its top-left corner at (x, y). A text that starts on the panel stays on it: moved
+  // left as far as it must, and shortened with an ellipsis when it is wider than the panel.
+  void Text(int x, int y, std::string text, const QColor& colour) {
     const QFontMetrics m(p_.font());
+    if (kGraphPanel.contains(x, y)) {
+      const int room = kGraphPanel.right() - kTextMargin;
+      if (TextWidth(text) > room - kGraphPanel.left() - kTextMargin) {
+        text = Elided(text, room - kGraphPanel.left() - kTextMargin);
+      }
+      x = std::max(kGraphPanel.left() + kTextMargin, std::min(x, room - TextWidth(text)));
+    }
+    if (texts != nullptr) texts->push_back(text);
+    if (boxes != nullptr) boxes->push_back(QRect(x, y, TextWidth(text), m.height()));
+    // Captions stand outside the plot area: not clipped.
+    const bool clipped = p_.hasClipping();
+    ClipToPlot(false);
+    p_.setPen(QPen(colour));
     p_.drawText(x, y + m.ascent(), QString::fromStdString(text));
+    ClipToPlot(clipped);
   }
   // Text cut with an ellipsis to `width` pixels, so a long title leaves the captions readable.
   std::string Elided(const std::string& text, int width) const {
@@ -94,6 +118,11 @@ class Canvas {
     pen.setCapStyle(Qt::FlatCap);
     p_.setPen(pen);
   }
+  // Lines of the fitted function, its belt and the breakpoint interval end at the axes.
+  void ClipToPlot(bool on) {
+    if (on) p_.setClipRect(kPlotArea);
+    p_.setClipping(on);
+  }
   void PixelLine(int x1, int y1, int x2, int y2) { p_.drawLine(x1, y1, x2, y2); }
   void Circle(int x, int y, const QColor& outline, const QColor& fill) {
     p_.setPen(QPen(outline));
@@ -103,6 +132,7 @@ class Canvas {
   }
 
   std::vector<std::string>* texts = nullptr;
+  std::vector<QRect>* boxes = nullptr;
 
   // Plot-unit mapping.
   AxisTicks h, v;
@@ -115,8 +145,10 @@ class Canvas {
   }
 
  private:
-  QPainter p_;
+  static constexpr int kTextMargin = 3;
+  QPainter& p_;
   bool colour_;
+  bool smooth_ = false;
 };
 
 // The frame: background, titles, credit, panel, axes, captions and ticks.
@@ -135,8 +167,10 @@ void DrawFrame(Canvas& c, const GraphData& g, const AxisCaptions& captions, int 
   c.PixelLine(kPlotLeft, kPlotBottom, kPlotLeft, kPlotBottom - kPlotHeight);
   c.PixelLine(kPlotLeft, kPlotBottom, kPlotLeft + kPlotWidth, kPlotBottom);
   c.Font(10);
-  c.Text(515, 385, captions.Horizontal, text);
-  c.Text(70, 50 - c.TextHeight() / 2, captions.Vertical, text);
+  // Captions named after the data's columns may be long: the horizontal one ends at the panel's
+  // edge, the vertical one leaves room for the captions at the top right.
+  c.Text(515, 385, c.Elided(captions.Horizontal, 420), text);
+  c.Text(70, 50 - c.TextHeight() / 2, c.Elided(captions.Vertical, 320), text);
   c.Font(8);
   for (int i = 0; i <= c.v.Count; ++i) {
     const int y = 60 + static_cast<int>(RoundHalfEvenToInteger(1.0 * i * kPlotHeight / c.v.Count));
@@ -232,6 +266,7 @@ void DrawLinearGraph(Canvas& c, const GraphData& g, const GraphArrangement& a,
   const int n = g.NrOfRows;
   const QColor fill = c.Colour() ? kDarkBlue : QColor(Qt::white);
   DrawPoints(c, g, c.Scheme(kCyan), fill);
+  c.ClipToPlot(true);
   const QColor text = c.Text();
   if (a.LabelCode == 18) {
     double x0 = c.xmin, x1 = c.xmax;
@@ -374,6 +409,7 @@ void DrawConnectedSegments(Canvas& c, const GraphData& g, int type, Segments s,
     return r > 0 ? fy * std::sqrt(r) : 0.0;
   };
   DrawPoints(c, g, c.Scheme(Qt::white), c.Colour() ? kDarkBlue : QColor(Qt::white));
+  c.ClipToPlot(true);
   out.BeltAvailable = s.ec < 0.95 && n <= 1000;
   if (o.ShowBelt && out.BeltAvailable) {
     for (int sign : {1, -1}) {
@@ -455,6 +491,7 @@ void DrawSeparateSegments(Canvas& c, const GraphData& g, int type, const Segment
     return r > 0 ? fy * std::sqrt(r) : 0.0;
   };
   DrawPoints(c, g, c.Scheme(Qt::white), c.Colour() ? kDarkBlue : QColor(Qt::white));
+  c.ClipToPlot(true);
   c.Pen(c.Scheme(kCyan), n > 150 ? 2 : 1);
   c.Line(s1, e1);
   if (level) c.Line(e1, s2);
@@ -495,21 +532,21 @@ void DrawSeparateSegments(Canvas& c, const GraphData& g, int type, const Segment
   c.Text(400, 50, BeltCaption(t, true), c.Scheme(kYellow));
 }
 
-// The partial regression: the level stretches and the sloping part between them.
+// The partial regression: the level stretches and the sloping part between them, in the colours
+// of the other graphs; the caption names the function type the report and the summary name.
 void DrawPartialLines(Canvas& c, const GraphData& g, const Segments& s, double fx, double fy) {
   const int n = g.NrOfRows;
   const GraphPartial& p = *g.Partial;
-  const QColor blue = c.Scheme(kBlue);
-  c.Pen(blue, n > 150 ? 2 : 1);
-  const bool both = p.OtherFound;
-  if (both) {
+  const QColor line = c.Scheme(kCyan);
+  c.ClipToPlot(true);
+  c.Pen(line, n > 150 ? 2 : 1);
+  if (p.OtherFound) {
     // The low-end threshold and level first, whichever end the report leads with.
     double bp1 = p.Threshold * fx, bp2 = p.OtherThreshold * fx;
     double y1 = (p.Type == 3 ? s.ay1 : p.OtherLevel * fy);
     double y2 = (p.Type == 3 ? p.OtherLevel * fy : s.ay2);
     if (p.Type == 4) std::swap(bp1, bp2);
     c.Polyline({{c.xmin, y1}, {bp1, y1}, {bp2, y2}, {c.xmax, y2}});
-    c.Text(450, 22, "Combined Type 3 and 4", blue);
     c.Text(450, 42, "Break-point 1 at X = " + Format("%5.2f", bp1 / fx), c.Text());
     c.Text(450, 57, "Break-point 2 at X = " + Format("%5.2f", bp2 / fx), c.Text());
   } else {
@@ -520,8 +557,9 @@ void DrawPartialLines(Canvas& c, const GraphData& g, const Segments& s, double f
     c.Polyline({start, mid, end});
     c.Text(450, 42, "Break-point at X = " + Format("%5.2f", s.bp / fx), c.Text());
   }
-  c.Text(310, 42, "Partial regression", blue);
-  c.Text(310, 57, "Expl. coeff." + Format("%5.3f", g.StoredCE), blue);
+  c.Text(450, 22, "Relation of Type " + std::to_string(p.Type), line);
+  c.Text(310, 42, "Partial regression", line);
+  c.Text(310, 57, "Expl. coeff." + Format("%5.3f", g.StoredCE), c.Scheme(kPaleGreen));
 }
 
 // Whether the data are too sparse to draw the curve through the data points alone.
@@ -542,6 +580,7 @@ void DrawCurve(Canvas& c, const GraphData& g, const GraphOptions& o, double fx, 
   const GraphCurve& curve = *g.Curve;
   const int n = g.NrOfRows;
   DrawPoints(c, g, c.Scheme(Qt::white), c.Colour() ? kDarkBlue : QColor(Qt::white));
+  c.ClipToPlot(true);
   // The curve and its belt in the same plot units as the points.
   std::vector<Point> fit, upper, lower;
   const std::vector<double>& rawX = g.GraphX;  // already multiplied by fx
@@ -606,6 +645,56 @@ void DrawCurve(Canvas& c, const GraphData& g, const GraphOptions& o, double fx, 
   c.Text(380, 55, "Coefficient of explanation = " + Format("%5.3f", g.StoredCE), c.Scheme(kGreen));
 }
 
+// A broken line with several breakpoints: the data, the line through its breakpoints, and each
+// breakpoint's confidence interval as a bar above the axis.
+void DrawBrokenLine(Canvas& c, const GraphData& g, const GraphOptions& o, double fx, double fy,
+                    GraphPicture& out) {
+  const GraphBrokenLine& b = *g.BrokenLine;
+  const int n = g.NrOfRows;
+  DrawPoints(c, g, c.Scheme(Qt::white), c.Colour() ? kDarkBlue : QColor(Qt::white));
+  c.ClipToPlot(true);
+  // Over the data's range, through every breakpoint within it.
+  const auto [lo, hi] = std::minmax_element(g.GraphX.begin(), g.GraphX.begin() + n);
+  const double x0 = *lo / fx, x1 = *hi / fx;
+  std::vector<Point> line{{*lo, b(x0) * fy}};
+  for (double bp : b.Breakpoints)
+    if (bp > x0 && bp < x1) line.push_back({bp * fx, b(bp) * fy});
+  line.push_back({*hi, b(x1) * fy});
+  c.Pen(c.Scheme(kCyan), PenWidthFor(n, 2, 3));
+  c.Polyline(line);
+  out.BeltAvailable = false;
+  if (o.ShowBlock && !b.Breakpoints.empty()) {
+    for (size_t j = 0; j < b.Breakpoints.size(); ++j) {
+      const double lower = std::max(c.xmin, b.LowerLimits[j] * fx);
+      const double upper = std::min(c.xmax, b.UpperLimits[j] * fx);
+      const int y = 355 - 6 * static_cast<int>(j);
+      c.Pen(c.Scheme(kMagenta), 2);
+      c.PixelLine(c.X(lower), y, c.X(upper), y);
+      c.Pen(c.Scheme(kMagenta), 1, Qt::DashLine);
+      c.PixelLine(c.X(b.Breakpoints[j] * fx), c.Y(b(b.Breakpoints[j]) * fy),
+                  c.X(b.Breakpoints[j] * fx), y);
+    }
+  }
+  const size_t k = b.Breakpoints.size();
+  if (o.ShowBlock && k > 0) {
+    c.Text(380, 37 + 13 * static_cast<int>(k + 1),
+           std::to_string(ConfidencePercentOf(g.ConfidenceT)) +
+               "% confidence intervals of the break-points are shown",
+           c.Scheme(kMagenta));
+  }
+  c.Text(380, 22, k == 0 ? std::string("Straight line, no break-point")
+                         : "Broken line with " + std::to_string(k) +
+                               (k == 1 ? " break-point" : " break-points"),
+         c.Scheme(kCyan));
+  for (size_t j = 0; j < k; ++j) {
+    c.Text(380, 37 + 13 * static_cast<int>(j),
+           "Break-point " + std::to_string(j + 1) + " at X = " + Format("%.4g", b.Breakpoints[j]),
+           c.Text());
+  }
+  c.Text(380, 37 + 13 * static_cast<int>(k),
+         "Coefficient of explanation = " + Format("%5.3f", g.StoredCE), c.Scheme(kGreen));
+}
+
 }  // namespace
 
 int ConfidencePercentOf(double t) { return t < 1.8 ? 90 : (t < 2.2 ? 95 : 98); }
@@ -644,13 +733,13 @@ double CurveValue(const GraphCurve& k, double x) {
   return std::nan("");
 }
 
-GraphPicture DrawGraph(const GraphData& source, const GraphOptions& options) {
+bool PaintGraph(QPainter& painter, const GraphData& source, const GraphOptions& options,
+                GraphPicture& out) {
   EnsureGraphApplication();
-  GraphPicture out;
   GraphData g = source;
   const bool curve = g.Curve.has_value();
   const bool partial = g.Partial.has_value() && (g.Partial->Type == 3 || g.Partial->Type == 4);
-  const GraphKind kind = curve || g.Partial ? GraphKind::YX : options.Kind;
+  const GraphKind kind = curve || g.Partial || g.BrokenLine ? GraphKind::YX : options.Kind;
   out.Arrangement = ArrangeGraphArrays(g, kind);
   GraphArrangement& a = out.Arrangement;
   const bool segmented = !curve && a.DrawFunction() && a.GraphType >= 2;
@@ -659,7 +748,7 @@ GraphPicture DrawGraph(const GraphData& source, const GraphOptions& options) {
   const size_t n = static_cast<size_t>(std::max(g.NrOfRows, 0));
   if (n < 3) {
     out.Message = kNoGraphDataMessage;
-    return out;
+    return false;
   }
   out.Scale = ScaleGraphData(g.GraphX, g.GraphY, n, true);
   GraphScale& sc = out.Scale;
@@ -670,7 +759,7 @@ GraphPicture DrawGraph(const GraphData& source, const GraphOptions& options) {
   }
   if (sc.Horizontal.Max == sc.Horizontal.Min || sc.Vertical.Max == sc.Vertical.Min) {
     out.Message = absence;
-    return out;
+    return false;
   }
   const double fx = sc.Horizontal.LabelFactor, fy = sc.Vertical.LabelFactor;
   out.HorizontalTicks = ComputeTicks(sc.Horizontal, GraphAxis::Horizontal);
@@ -678,25 +767,27 @@ GraphPicture DrawGraph(const GraphData& source, const GraphOptions& options) {
   const bool horizontalIsZ = !g.TwoVariable() && g.TableVariable == "Z";
   out.Captions = SetAxisCaptions(a.LabelCode, horizontalIsZ, sc.Horizontal.LabelFactor,
                                  sc.Vertical.LabelFactor);
+  NameAxisCaptions(out.Captions, ColumnNamesOf(g.Title2));
 
-  out.Image = QImage(kGraphWidth, kGraphHeight, QImage::Format_RGB32);
-  Canvas c(out.Image, options.Colour);
+  painter.save();
+  Canvas c(painter, options.Colour);
   c.texts = &out.Texts;
+  c.boxes = &out.TextBoxes;
   c.h = out.HorizontalTicks;
   c.v = out.VerticalTicks;
   c.xmin = sc.Horizontal.Min;
   c.xmax = sc.Horizontal.Max;
   c.ymin = sc.Vertical.Min;
   c.ymax = sc.Vertical.Max;
-  const QColor panel = partial ? (options.Colour ? kSilver : QColor(Qt::white)) : c.Panel();
-  DrawFrame(c, g, out.Captions, curve ? 10 : 12, panel);
+  DrawFrame(c, g, out.Captions, curve ? 10 : 12, c.Panel());
 
-  if (curve) {
+  if (g.BrokenLine) {
+    DrawBrokenLine(c, g, options, fx, fy, out);
+  } else if (curve) {
     DrawCurve(c, g, options, fx, fy, out);
   } else if (partial) {
     const Segments s = SegmentsOf(g, g.First, fx, fy);
-    const QColor fill = options.Colour ? kPartialGreen : QColor(Qt::white);
-    DrawPoints(c, g, options.Colour ? kPartialGreen : QColor(Qt::black), fill);
+    DrawPoints(c, g, c.Scheme(Qt::white), c.Panel());
     DrawPartialLines(c, g, s, fx, fy);
   } else if (!segmented) {
     if (g.Partial) out.Message = "No breakpoint found. The ralation is linear.";
@@ -709,42 +800,104 @@ GraphPicture DrawGraph(const GraphData& source, const GraphOptions& options) {
       DrawSeparateSegments(c, g, a.GraphType, s, options, fy, out);
     }
   }
+  c.ClipToPlot(false);
+  painter.restore();
   out.Drawn = true;
   // The values go back to data units; the picture keeps the ranges it was drawn with.
   GraphScale drawn = sc;
   UnscaleGraphData(g.GraphX, g.GraphY, n, drawn);
+  return true;
+}
+
+void FitGraphInto(QPainter& painter, const QRectF& target) {
+  const double scale = std::min(target.width() / kGraphWidth, target.height() / kGraphHeight);
+  painter.translate(target.left() + (target.width() - kGraphWidth * scale) / 2,
+                    target.top() + (target.height() - kGraphHeight * scale) / 2);
+  painter.scale(scale, scale);
+}
+
+QSize FittedGraphSize(const QSize& area) {
+  const double scale = std::min(1.0 * area.width() / kGraphWidth, 1.0 * area.height() / kGraphHeight);
+  return QSize(std::max(1, static_cast<int>(std::lround(kGraphWidth * scale))),
+               std::max(1, static_cast<int>(std::lround(kGraphHeight * scale))));
+}
+
+GraphPicture DrawGraph(const GraphData& source, const GraphOptions& options) {
+  EnsureGraphApplication();
+  GraphPicture out;
+  const double ratio = options.DevicePixelRatio > 0 ? options.DevicePixelRatio : 1;
+  const QSize size = options.Size.isValid() && !options.Size.isEmpty()
+                         ? options.Size
+                         : QSize(kGraphWidth, kGraphHeight);
+  QImage image(size * ratio, QImage::Format_RGB32);
+  image.setDevicePixelRatio(ratio);
+  // What the frame leaves free when the size has other proportions is the frame's colour.
+  image.fill(kSilver);
+  bool drawn = false;
+  {
+    QPainter painter(&image);
+    if (size != QSize(kGraphWidth, kGraphHeight)) FitGraphInto(painter, QRectF(QPointF(0, 0), size));
+    drawn = PaintGraph(painter, source, options, out);
+  }
+  if (drawn) out.Image = std::move(image);
   return out;
 }
 
-std::string GraphFileName(const std::string& requested, bool allowPng) {
-  std::filesystem::path p(requested);
-  std::string ext = p.extension().string();
-  std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char ch) { return std::tolower(ch); });
-  if (ext == ".bmp") return requested;
-  if (ext == ".png" && allowPng) return requested;
-  p.replace_extension(".bmp");
-  return p.string();
+QByteArray GraphSvg(const GraphData& data, const GraphOptions& options, GraphPicture& picture) {
+  EnsureGraphApplication();
+  QByteArray bytes;
+  QBuffer buffer(&bytes);
+  buffer.open(QIODevice::WriteOnly);
+  picture = GraphPicture{};
+  {
+    QSvgGenerator svg;
+    svg.setOutputDevice(&buffer);
+    svg.setSize(QSize(kGraphWidth, kGraphHeight));
+    svg.setViewBox(QRect(0, 0, kGraphWidth, kGraphHeight));
+    // A unit of the frame is a CSS pixel: 623 × 425 pixels where SVG is shown.
+    svg.setResolution(96);
+    // The generator writes the title into the XML as it is given.
+    svg.setTitle(QString::fromStdString(data.Title1).toHtmlEscaped());
+    svg.setDescription(QStringLiteral("Graph drawn by Vornax"));
+    QPainter painter(&svg);
+    PaintGraph(painter, data, options, picture);
+  }
+  return picture.Drawn ? bytes : QByteArray();
 }
 
-bool SaveGraphImage(const QImage& image, const std::string& requested, bool allowPng,
-                    std::string& written, std::string& error) {
-  written = GraphFileName(requested, allowPng);
-  const std::filesystem::path target(written);
-  std::string ext = target.extension().string();
+std::optional<GraphFileFormat> GraphFormatOf(const std::string& name) {
+  std::string ext = std::filesystem::path(name).extension().string();
   std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char ch) { return std::tolower(ch); });
-  const char* format = ext == ".png" ? "PNG" : "BMP";
+  if (ext == ".bmp") return GraphFileFormat::Bmp;
+  if (ext == ".png") return GraphFileFormat::Png;
+  if (ext == ".svg") return GraphFileFormat::Svg;
+  if (ext == ".pdf") return GraphFileFormat::Pdf;
+  return std::nullopt;
+}
+
+const char* GraphExtension(GraphFileFormat format) {
+  switch (format) {
+    case GraphFileFormat::Bmp: return ".bmp";
+    case GraphFileFormat::Png: return ".png";
+    case GraphFileFormat::Svg: return ".svg";
+    case GraphFileFormat::Pdf: return ".pdf";
+  }
+  return ".bmp";
+}
+
+namespace {
+
+// Writes through a temporary file beside the target and renames it over the target, so that a
+// failure never leaves half a file or destroys the previous one.
+template <typename Write>
+bool WriteReplacing(const std::filesystem::path& target, std::string& error, Write write) {
   std::filesystem::path temporary = target;
   temporary += ".tmp";
-  {
-    QImageWriter writer(QString::fromStdString(temporary.string()), format);
-    if (!writer.write(image)) {
-      error = writer.errorString().toStdString();
-      std::error_code ec;
-      std::filesystem::remove(temporary, ec);
-      return false;
-    }
-  }
   std::error_code ec;
+  if (!write(temporary.string(), error)) {
+    std::filesystem::remove(temporary, ec);
+    return false;
+  }
   std::filesystem::rename(temporary, target, ec);
   if (ec) {
     error = ec.message();
@@ -752,6 +905,88 @@ bool SaveGraphImage(const QImage& image, const std::string& requested, bool allo
     return false;
   }
   return true;
+}
+
+bool WriteImage(const QImage& image, const std::string& path, const char* format, std::string& error) {
+  QImageWriter writer(QString::fromStdString(path), format);
+  if (writer.write(image)) return true;
+  error = writer.errorString().toStdString();
+  return false;
+}
+
+}  // namespace
+
+bool ExportGraph(const GraphData& data, const GraphOptions& options, const std::string& requested,
+                 std::string& written, std::string& error, GraphPicture& picture) {
+  EnsureGraphApplication();
+  written = GraphFileName(requested);
+  const GraphFileFormat format = GraphFormatOf(written).value_or(GraphFileFormat::Bmp);
+  picture = GraphPicture{};
+  if (format == GraphFileFormat::Bmp || format == GraphFileFormat::Png) {
+    GraphOptions bitmap = options;
+    bitmap.DevicePixelRatio = 1;
+    picture = DrawGraph(data, bitmap);
+    if (!picture.Drawn) {
+      error = picture.Message;
+      return false;
+    }
+    const std::string name = written;
+    return SaveGraphImage(picture.Image, name, written, error);
+  }
+  if (format == GraphFileFormat::Svg) {
+    const QByteArray svg = GraphSvg(data, options, picture);
+    if (svg.isEmpty()) {
+      error = picture.Message;
+      return false;
+    }
+    return WriteReplacing(written, error, [&](const std::string& path, std::string& e) {
+      QFile file(QString::fromStdString(path));
+      if (!file.open(QIODevice::WriteOnly) || file.write(svg) != svg.size() || !file.flush()) {
+        e = file.errorString().toStdString();
+        return false;
+      }
+      return true;
+    });
+  }
+  // PDF: one page the size of the frame (a pixel of the frame is 3/4 of a point, as on a
+  // 96-dpi screen), without margins.
+  return WriteReplacing(written, error, [&](const std::string& path, std::string& e) {
+    QPdfWriter pdf(QString::fromStdString(path));
+    pdf.setTitle(QString::fromStdString(data.Title1));
+    pdf.setCreator(QStringLiteral("Vornax"));
+    pdf.setPageSize(QPageSize(QSizeF(kGraphWidth * 0.75, kGraphHeight * 0.75), QPageSize::Point,
+                              QString(), QPageSize::ExactMatch));
+    pdf.setPageMargins(QMarginsF(0, 0, 0, 0));
+    QPainter painter;
+    if (!painter.begin(&pdf)) {
+      e = "the PDF file could not be made";
+      return false;
+    }
+    FitGraphInto(painter, QRectF(0, 0, pdf.width(), pdf.height()));
+    const bool drawn = PaintGraph(painter, data, options, picture);
+    painter.end();
+    if (!drawn) e = picture.Message;
+    return drawn;
+  });
+}
+
+std::string GraphFileName(const std::string& requested) {
+  if (GraphFormatOf(requested)) return requested;
+  std::filesystem::path p(requested);
+  p.replace_extension(".bmp");
+  return p.string();
+}
+
+bool SaveGraphImage(const QImage& image, const std::string& requested, std::string& written,
+                    std::string& error) {
+  written = GraphFileName(requested);
+  const bool png = GraphFormatOf(written) == GraphFileFormat::Png;
+  if (GraphFormatOf(written) != GraphFileFormat::Bmp && !png) {
+    written = std::filesystem::path(written).replace_extension(".bmp").string();
+  }
+  return WriteReplacing(written, error, [&](const std::string& path, std::string& e) {
+    return WriteImage(image, path, png ? "PNG" : "BMP", e);
+  });
 }
 
 bool OpenGraphImage(const std::string& path, QImage& image, std::string& error) {

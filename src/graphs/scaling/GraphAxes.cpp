@@ -1,6 +1,8 @@
 // Arrangement, ticks, captions and pixel mapping of the graph axes.
 #include "graphs/scaling/GraphAxes.h"
 
+#include <vector>
+
 #include <cmath>
 #include <cstdio>
 #include <utility>
@@ -220,6 +222,70 @@ AxisCaptions SetAxisCaptions(int labelCode, bool horizontalIsZ, int fx, int fy) 
     c.Vertical = fy == 1 ? " Z-Data" : WithFactor(" Z-data", fy);
   }
   return c;
+}
+
+ColumnNames ColumnNamesOf(const std::string& title) {
+  // Where each "Y =", "X:", "weight =" ... starts (at the start or after a comma or semicolon)
+  // and where its name begins.
+  struct Marker {
+    char role;
+    size_t start, nameStart;
+  };
+  std::vector<Marker> markers;
+  for (size_t i = 0; i < title.size(); ++i) {
+    size_t k = i;
+    if (k > 0) {
+      if (title[k - 1] != ' ' && title[k - 1] != ',' && title[k - 1] != ';') continue;
+      size_t back = k;
+      while (back > 0 && title[back - 1] == ' ') --back;
+      if (back > 0 && title[back - 1] != ',' && title[back - 1] != ';') continue;
+    }
+    char role = 0;
+    if (title.compare(k, 6, "weight") == 0) {
+      role = 'w';
+      k += 6;
+    } else if (title[k] == 'Y' || title[k] == 'X' || title[k] == 'Z') {
+      role = title[k];
+      k += 1;
+    } else {
+      continue;
+    }
+    while (k < title.size() && title[k] == ' ') ++k;
+    if (k >= title.size() || (title[k] != '=' && title[k] != ':')) continue;
+    markers.push_back({role, i, k + 1});
+  }
+  ColumnNames names;
+  for (size_t m = 0; m < markers.size(); ++m) {
+    size_t end = m + 1 < markers.size() ? markers[m + 1].start : title.size();
+    size_t begin = markers[m].nameStart;
+    while (begin < end && title[begin] == ' ') ++begin;
+    while (end > begin && (title[end - 1] == ' ' || title[end - 1] == ',' || title[end - 1] == ';')) --end;
+    const std::string name = title.substr(begin, end - begin);
+    if (markers[m].role == 'Y' && names.Y.empty()) names.Y = name;
+    if (markers[m].role == 'X' && names.X.empty()) names.X = name;
+    if (markers[m].role == 'Z' && names.Z.empty()) names.Z = name;
+  }
+  return names;
+}
+
+void NameAxisCaptions(AxisCaptions& captions, const ColumnNames& names) {
+  auto rename = [&](std::string& caption) {
+    const bool blank = !caption.empty() && caption[0] == ' ';
+    std::string base = blank ? caption.substr(1) : caption;
+    std::string suffix;
+    if (const size_t star = base.find(" * "); star != std::string::npos) {
+      suffix = base.substr(star);
+      base.resize(star);
+    }
+    const std::string* name = nullptr;
+    if (base == "X-Data" || base == "X-data") name = &names.X;
+    if (base == "Y-Data" || base == "Y-data") name = &names.Y;
+    if (base == "Z-Data" || base == "Z-data") name = &names.Z;
+    if (name == nullptr || name->empty()) return;
+    caption = (blank ? " " : "") + *name + suffix;
+  };
+  rename(captions.Horizontal);
+  rename(captions.Vertical);
 }
 
 }  // namespace vornax

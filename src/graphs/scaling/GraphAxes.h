@@ -74,4 +74,16 @@ struct AxisCaptions {
 AxisCaptions SetAxisCaptions(int labelCode, bool horizontalIsZ, int horizontalFactor,
                              int verticalFactor);
 
+// The names of the data's columns as a second title gives them: "Y = grain yield (t/ha), X =
+// depth of the water table (cm)" as input files are commonly titled, or "Y: yield, X: depth" as
+// an imported table's title lists its header. Empty where the title names none.
+struct ColumnNames {
+  std::string Y, X, Z;
+};
+ColumnNames ColumnNamesOf(const std::string& title);
+
+// Puts the columns' names in place of the captions "X-Data", "Y-Data" and "Z-Data" (keeping
+// a factor's suffix); residual and calculated-observed captions stay as they are.
+void NameAxisCaptions(AxisCaptions& captions, const ColumnNames& names);
+
 }  // namespace vornax

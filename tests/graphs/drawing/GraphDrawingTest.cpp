@@ -12,24 +12,14 @@
 #include <string>
 #include <vector>
 
-#include "data/GraphDataReader.h"
-#include "data/TextFile.h"
+#include "GoldenGraph.h"
 #include "graphs/drawing/GraphDrawing.h"
 #include "support/TestSupport.h"
 
 namespace vornax {
 namespace {
 
-GraphData Read(const std::string& name) {
-  const auto lines = ReadTextLines(std::filesystem::path(VORNAX_GOLDEN_DIR) / name);
-  GraphData g;
-  EXPECT_TRUE(lines.has_value());
-  GraphReadStatus status = ParseCurveGraphData(*lines, g);
-  if (status == GraphReadStatus::NotThisKind) status = ParsePartialGraphData(*lines, g);
-  if (status == GraphReadStatus::NotThisKind) status = ParseSegmentedGraphData(*lines, g);
-  EXPECT_EQ(status, GraphReadStatus::Ok) << name;
-  return g;
-}
+GraphData Read(const std::string& name) { return test::ReadGoldenGraph(name); }
 
 QColor At(const QImage& image, int x, int y) { return image.pixelColor(x, y); }
 
@@ -243,10 +233,10 @@ TEST(GraphDrawing, PartialBreakpointsArePrintedInDataUnits) {
   EXPECT_TRUE(HasText(p, "Break-point at X =  0.17"));
   EXPECT_TRUE(HasText(p, "Expl. coeff.0.996"));
   EXPECT_TRUE(HasText(p, "Partial regression"));
-  // The points are centred circles like on every other graph.
+  // The points are centred circles like on every other graph, in their colours.
   const int x = MapHorizontal(g.GraphX[0] * 10, p.HorizontalTicks);
   const int y = MapVertical(g.GraphY[0], p.VerticalTicks);
-  EXPECT_EQ(At(p.Image, x + 1, y), QColor(0, 128, 0));
+  EXPECT_EQ(At(p.Image, x + 1, y), kDarkBlue);
 }
 
 // Two levels, 2 below X = 10 and 6 from there on, twenty points.
@@ -379,14 +369,14 @@ TEST(GraphFiles, BmpWhateverTheExtensionPngWhenAllowedJpegOpens) {
   const GraphData g = Read("one_variable_type3.out");
   const GraphPicture p = DrawGraph(g, GraphOptions{});
   ASSERT_TRUE(p.Drawn);
-  EXPECT_EQ(GraphFileName((dir / "a.jpg").string(), false), (dir / "a.bmp").string());
-  EXPECT_EQ(GraphFileName((dir / "a").string(), false), (dir / "a.bmp").string());
-  EXPECT_EQ(GraphFileName((dir / "a.BMP").string(), false), (dir / "a.BMP").string());
-  EXPECT_EQ(GraphFileName((dir / "a.png").string(), false), (dir / "a.bmp").string());
-  EXPECT_EQ(GraphFileName((dir / "a.png").string(), true), (dir / "a.png").string());
+  for (auto [asked, given] : std::vector<std::pair<std::string, std::string>>{
+           {"a.jpg", "a.bmp"}, {"a", "a.bmp"}, {"a.BMP", "a.BMP"}, {"a.png", "a.png"},
+           {"a.svg", "a.svg"}, {"a.PDF", "a.PDF"}, {"a.svg.txt", "a.svg.bmp"}}) {
+    EXPECT_EQ(GraphFileName((dir / asked).string()), (dir / given).string()) << asked;
+  }
 
   std::string written, error;
-  ASSERT_TRUE(SaveGraphImage(p.Image, (dir / "g.jpg").string(), false, written, error)) << error;
+  ASSERT_TRUE(SaveGraphImage(p.Image, (dir / "g.jpg").string(), written, error)) << error;
   EXPECT_EQ(written, (dir / "g.bmp").string());
   std::ifstream in(written, std::ios::binary);
   std::vector<unsigned char> header(26);
@@ -403,7 +393,7 @@ TEST(GraphFiles, BmpWhateverTheExtensionPngWhenAllowedJpegOpens) {
   EXPECT_EQ(back.size(), p.Image.size());
   EXPECT_EQ(back.pixelColor(600, 395), kDarkBlue);
 
-  ASSERT_TRUE(SaveGraphImage(p.Image, (dir / "g.png").string(), true, written, error));
+  ASSERT_TRUE(SaveGraphImage(p.Image, (dir / "g.png").string(), written, error));
   ASSERT_TRUE(OpenGraphImage(written, back, error)) << error;
   EXPECT_EQ(back.pixelColor(0, 0), kSilver);
 
@@ -417,7 +407,7 @@ TEST(GraphFiles, BmpWhateverTheExtensionPngWhenAllowedJpegOpens) {
   EXPECT_FALSE(OpenGraphImage((dir / "missing.bmp").string(), back, error));
   EXPECT_FALSE(error.empty());
   // A folder that does not exist: nothing written, the reason given.
-  EXPECT_FALSE(SaveGraphImage(p.Image, (dir / "no" / "g.bmp").string(), false, written, error));
+  EXPECT_FALSE(SaveGraphImage(p.Image, (dir / "no" / "g.bmp").string(), written, error));
   EXPECT_FALSE(std::filesystem::exists(dir / "no"));
 }
 

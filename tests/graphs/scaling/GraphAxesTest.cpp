@@ -179,5 +179,51 @@ TEST(GraphArrangement, ColumnsForEveryKind) {
   EXPECT_EQ(a.LabelCode, 0);
 }
 
+TEST(GraphCaptions, ColumnNamesFromTheSecondTitle) {
+  struct Case {
+    std::string title, y, x, z;
+  };
+  const std::vector<Case> cases = {
+      // As input files are titled, and as an imported table's title lists its header.
+      {" Y = grain yield (t/ha), X = average depth of the water table (cm)", "grain yield (t/ha)",
+       "average depth of the water table (cm)", ""},
+      {"Y: Yield, t/ha, X: depth, Z: salinity, weight: plots", "Yield, t/ha", "depth", "salinity"},
+      {"Y=yield;X=depth", "yield", "depth", ""},
+      {"Z: salinity (dS/m), Y: cane", "cane", "", "salinity (dS/m)"},
+      // No names: the captions stay.
+      {"Wheat trial 1998", "", "", ""},
+      {"XY = 3, max Y", "", "", ""},
+      {"", "", "", ""},
+  };
+  for (const Case& c : cases) {
+    const ColumnNames n = ColumnNamesOf(c.title);
+    EXPECT_EQ(n.Y, c.y) << c.title;
+    EXPECT_EQ(n.X, c.x) << c.title;
+    EXPECT_EQ(n.Z, c.z) << c.title;
+  }
+  const ColumnNames names{"yield", "Depth (cm)", "salinity"};
+  struct Named {
+    int labelCode, fx, fy;
+    std::string horizontal, vertical;
+  };
+  for (const Named& c : std::vector<Named>{
+           {0, 1, 1, "Depth (cm)", " yield"},
+           {0, 10, 100, "Depth (cm) * 10", " yield * 100"},
+           {0, 1000, 1, "Depth (cm) * 1000", " yield"},
+           {14, 1, 1, "salinity", " YXr residuals"},
+           {18, 1, 1, "Ycalc", " Yobs"},
+           {22, 1, 1, " Depth (cm)", " salinity"}}) {
+    AxisCaptions captions = SetAxisCaptions(c.labelCode, false, c.fx, c.fy);
+    NameAxisCaptions(captions, names);
+    EXPECT_EQ(captions.Horizontal, c.horizontal) << c.labelCode;
+    EXPECT_EQ(captions.Vertical, c.vertical) << c.labelCode;
+  }
+  // Without names the captions are left as they are.
+  AxisCaptions plain = SetAxisCaptions(0, false, 10, 1);
+  NameAxisCaptions(plain, ColumnNames{});
+  EXPECT_EQ(plain.Horizontal, "X-data * 10");
+  EXPECT_EQ(plain.Vertical, " Y-Data");
+}
+
 }  // namespace
 }  // namespace vornax

@@ -1,10 +1,12 @@
 // Table import for vornax-batch.
-#include "batch/TableImport.h"
+#include "run/TableImport.h"
 
 #include <algorithm>
 #include <cctype>
 #include <charconv>
 #include <cmath>
+#include <functional>
+#include <optional>
 #include <string_view>
 #include <unordered_map>
 #include <utility>
@@ -13,7 +15,7 @@
 
 #include "data/TextFile.h"
 
-namespace vornax::batch {
+namespace vornax {
 namespace {
 
 std::string Trim(std::string_view s) {
@@ -75,14 +77,35 @@ bool IsNumber(const std::string& cell, NumberStyle* style = nullptr) {
   return true;
 }
 
+// A number in form that no 64-bit real holds (1e400, 1e-400), rather than no number at all.
+bool IsOutOfRange(const std::string& cell) {
+  std::string s = cell;
+  if (std::count(s.begin(), s.end(), ',') == 1 && s.find('.') == std::string::npos) {
+    std::replace(s.begin(), s.end(), ',', '.');
+  }
+  double v = 0;
+  if (ParseFiniteNumber(s, v)) return false;
+  // The same digits with a tame exponent are a number: only the range stood in the way.
+  const size_t e = s.find_first_of("eE");
+  if (e == std::string::npos) return false;
+  const size_t digits = s.find_first_not_of("+-", e + 1);
+  if (digits == std::string::npos || digits > e + 2 ||
+      s.find_first_not_of("0123456789", digits) != std::string::npos) {
+    return false;
+  }
+  return ParseFiniteNumber(s.substr(0, e) + "e0", v);
+}
+
 std::string WithPoint(std::string cell) {
   std::replace(cell.begin(), cell.end(), ',', '.');
   return cell;
 }
 
+// Only a header that says weight makes a column of weight factors: a "body weight" or a "w" may
+// as well be a variable, and counting its values as repetitions would change every result.
 bool NamesWeight(const std::string& name) {
-  const std::string n = Lower(name);
-  return n.find("weight") != std::string::npos || n == "w" || n == "wt";
+  const std::string n = Lower(Trim(name));
+  return n == "weight" || n == "weights" || n == "weight factor" || n == "weight factors";
 }
 
 // One record of the table with the file line it starts on.
@@ -99,7 +122,8 @@ struct Record {
 
 // The libcsv callbacks gather fields and records here.
 struct Collector {
-  std::vector<Record>* records = nullptr;
+  const std::function<bool(Record&)>* sink = nullptr;
+  bool stopped = false;  // the sink asked for no more records
   Record current;
   size_t startLine = 0;
   bool inRecord = false;
@@ -108,6 +132,7 @@ struct Collector {
 
 void OnField(void* text, size_t length, void* data) {
   auto* c = static_cast<Collector*>(data);
+  if (c->stopped) return;
   std::string field = text != nullptr ? std::string(static_cast<const char*>(text), length) : "";
   // Blank separated: a run of blanks is one separator, so the empty fields between them go.
   if (c->blankSeparated && field.empty()) return;
@@ -116,15 +141,16 @@ void OnField(void* text, size_t length, void* data) {
 
 void OnRecord(int, void* data) {
   auto* c = static_cast<Collector*>(data);
-  c->current.line = c->startLine;
-  c->records->push_back(std::move(c->current));
-  c->current = Record{};
   c->inRecord = false;
+  if (c->stopped) return;
+  c->current.line = c->startLine;
+  if (!(*c->sink)(c->current)) c->stopped = true;
+  c->current = Record{};
 }
 
 // A remark line starts with '#', but a spreadsheet's error value ("#N/A", "#DIV/0!") in the
 // first column is a cell: skipping its row would lose it without a word.
-bool IsBlankOrComment(const std::string& line) {
+bool IsBlankOrComment(std::string_view line) {
   const size_t at = line.find_first_not_of(" \t");
   if (at == std::string::npos) return true;
   if (line[at] != '#') return false;
@@ -146,19 +172,20 @@ enum class ParseStatus { Done, QuoteNeverClosed, OutOfMemory };
 
 // Parses the lines as records separated by `delimiter` (' ' for runs of blanks and tabs), with
 // the usual CSV quoting. Lines that are blank or start with '#' between records are skipped.
-// Stops after `limit` records when `limit` is not 0.
-ParseStatus ParseRecords(const std::vector<std::string>& lines, char delimiter, size_t limit,
-                         std::vector<Record>& records, size_t& openLine) {
+// Each record goes to `sink` as it is complete, so that a long table is never held as records;
+// the parse stops when the sink returns false.
+ParseStatus ParseRecords(const std::vector<std::string_view>& lines, char delimiter,
+                         const std::function<bool(Record&)>& sink, size_t& openLine) {
   csv_parser parser;
   if (csv_init(&parser, CSV_APPEND_NULL) != 0) return ParseStatus::OutOfMemory;
   csv_set_delim(&parser, static_cast<unsigned char>(delimiter));
   Collector collector;
-  collector.records = &records;
+  collector.sink = &sink;
   collector.blankSeparated = delimiter == ' ';
   ParseStatus status = ParseStatus::Done;
   std::string chunk;
   for (size_t i = 0; i < lines.size(); ++i) {
-    if (limit != 0 && records.size() >= limit) break;
+    if (collector.stopped) break;
     if (!collector.inRecord) {
       if (IsBlankOrComment(lines[i])) continue;
       collector.inRecord = true;
@@ -173,8 +200,7 @@ ParseStatus ParseRecords(const std::vector<std::string>& lines, char delimiter, 
       break;
     }
   }
-  if (status == ParseStatus::Done && collector.inRecord &&
-      (limit == 0 || records.size() < limit)) {
+  if (status == ParseStatus::Done && collector.inRecord && !collector.stopped) {
     // Every line was fed with its line end, so a record still open has an unclosed quote.
     openLine = collector.startLine;
     status = ParseStatus::QuoteNeverClosed;
@@ -186,11 +212,17 @@ ParseStatus ParseRecords(const std::vector<std::string>& lines, char delimiter, 
 // The separator is the first of tab, semicolon and comma that splits the first record and most
 // of the next few (quotes respected) into two or more fields; otherwise runs of blanks separate.
 // A semicolon inside a quoted header of a comma table splits the header only, not the rows.
-char DetectDelimiter(const std::vector<std::string>& lines) {
+char DetectDelimiter(const std::vector<std::string_view>& lines) {
   for (char candidate : {'\t', ';', ','}) {
     std::vector<Record> sample;
     size_t openLine = 0;
-    ParseRecords(lines, candidate, 5, sample, openLine);
+    ParseRecords(
+        lines, candidate,
+        [&](Record& r) {
+          sample.push_back(std::move(r));
+          return sample.size() < 5;
+        },
+        openLine);
     const auto split = std::count_if(sample.begin(), sample.end(),
                                      [](const Record& r) { return r.fields.size() >= 2; });
     if (!sample.empty() && sample.front().fields.size() >= 2 &&
@@ -203,6 +235,21 @@ char DetectDelimiter(const std::vector<std::string>& lines) {
 
 std::string Cell(const Record& r, size_t column) {
   return column < r.fields.size() ? Trim(r.fields[column]) : std::string();
+}
+
+// A header row: a cell that is neither a number nor a missing value, standing above a number
+// (or anything, when there is no second row), so that a text column of the data does not make
+// its first row a header.
+bool FirstRowIsHeader(const std::vector<Record>& records) {
+  const Record& first = records.front();
+  for (size_t c = 0; c < first.fields.size(); ++c) {
+    const std::string cell = Cell(first, c);
+    if (IsMissingValue(cell) || IsNumber(cell)) continue;
+    if (records.size() < 2) return true;
+    const std::string below = Cell(records[1], c);
+    if (IsNumber(below) || IsMissingValue(below)) return true;
+  }
+  return false;
 }
 
 bool AllDigits(const std::string& s) {
@@ -243,55 +290,59 @@ bool ImportTable(const std::filesystem::path& path, const ImportChoices& choices
                  ImportedTable& table, std::string& error) {
   const std::string where = "\"" + PathText(path) + "\"";
   std::string reason;
-  auto read = ReadTextLines(path, reason);
-  if (!read) {
+  table = ImportedTable{};
+  auto bytes = ReadTextBytes(path, reason, &table.WasUtf16);
+  if (!bytes) {
     error = "cannot read " + where + "\n" + reason;
     return false;
   }
-  table = ImportedTable{};
-  table.WasUtf16 = read->WasUtf16;
-  const std::vector<std::string>& lines = read->Lines;
+  // Spreadsheets of older systems save 8-bit text; its names would print as broken characters
+  // and could not be chosen with --y or --x.
+  if (!table.WasUtf16 && !IsValidUtf8(*bytes)) table.WasWindows1252 = ConvertWindows1252(*bytes);
+  const std::vector<std::string_view> lines = SplitLineViews(*bytes);
   auto lineError = [&](size_t line, const std::string& what) {
     error = where + ", line " + std::to_string(line) + ": " + what;
     return false;
   };
+  auto tooManyRows = [&]() {
+    error = where + " has more than " + Thousands(choices.MaxRows) + " data rows; at most " +
+            Thousands(choices.MaxRows) + " data sets can be analysed";
+    return false;
+  };
 
   table.Delimiter = DetectDelimiter(lines);
-  std::vector<Record> records;
   size_t openLine = 0;
-  switch (ParseRecords(lines, table.Delimiter, 0, records, openLine)) {
-    case ParseStatus::Done:
-      break;
-    case ParseStatus::QuoteNeverClosed:
-      return lineError(openLine, "a quotation mark opens a field that is never closed");
-    case ParseStatus::OutOfMemory:
-      error = where + " is too large to be read";
-      return false;
+  // The table is read three times over rather than held as records: the first two rows decide
+  // the header, a count of the rows and a look at the first column decide the columns, and only
+  // then are the cells taken, as text or straight as numbers. Rows of nothing but separators
+  // are empty lines of a spreadsheet export.
+  auto parse = [&](const std::function<bool(Record&)>& sink) {
+    switch (ParseRecords(lines, table.Delimiter, sink, openLine)) {
+      case ParseStatus::Done:
+        return true;
+      case ParseStatus::QuoteNeverClosed:
+        return lineError(openLine, "a quotation mark opens a field that is never closed");
+      case ParseStatus::OutOfMemory:
+        error = where + " is too large to be read";
+        return false;
+    }
+    return false;
+  };
+  std::vector<Record> records;  // the first two rows
+  if (!parse([&](Record& r) {
+        if (r.Width() > 0) records.push_back(std::move(r));
+        return records.size() < 2;
+      })) {
+    return false;
   }
-  // Rows of nothing but separators are empty lines of a spreadsheet export.
-  records.erase(std::remove_if(records.begin(), records.end(),
-                               [](const Record& r) { return r.Width() == 0; }),
-                records.end());
   if (records.empty()) {
     error = where + " holds no data";
     return false;
   }
 
-  // A header row: a cell that is neither a number nor a missing value, standing above a number
-  // (or anything, when there is no second row), so that a text column of the data does not make
-  // its first row a header.
   const Record& first = records.front();
-  bool header = false;
-  for (size_t c = 0; c < first.fields.size() && !header; ++c) {
-    const std::string cell = Cell(first, c);
-    if (IsMissingValue(cell) || IsNumber(cell)) continue;
-    if (records.size() < 2) {
-      header = true;
-    } else {
-      const std::string below = Cell(records[1], c);
-      header = IsNumber(below) || IsMissingValue(below);
-    }
-  }
+  const bool header = choices.Header == HeaderRow::Yes ||
+                      (choices.Header == HeaderRow::Guess && FirstRowIsHeader(records));
   std::vector<std::string> names;
   size_t dataStart = 0;
   if (header) {
@@ -299,7 +350,7 @@ bool ImportTable(const std::filesystem::path& path, const ImportChoices& choices
     dataStart = 1;
   }
   const bool named = !choices.Y.empty() || !choices.X.empty();
-  if (header && !named) {
+  if (header && !named && choices.Header == HeaderRow::Guess) {
     // A first row of names and numbers is more likely a data row with a typing error than a
     // header: taking it for one would drop a data set without a word.
     for (size_t c = 0; c < first.Width(); ++c) {
@@ -319,13 +370,26 @@ bool ImportTable(const std::filesystem::path& path, const ImportChoices& choices
     return false;
   }
   // Row names or numbers in the first column: present in every row, and 1, 2, ..., n or text.
+  // A table too long to analyse is refused here, on its count of rows, before a cell is kept.
   bool rowNames = true, counting = true, text = false;
-  for (size_t r = dataStart; r < records.size(); ++r) {
-    const std::string cell = Cell(records[r], 0);
-    if (cell.empty()) rowNames = false;
-    if (cell != std::to_string(r - dataStart + 1)) counting = false;
-    if (!IsNumber(cell) && !IsMissingValue(cell)) text = true;
+  size_t dataRows = 0, widest = 0, seen = 0;
+  bool tooMany = false;
+  if (!parse([&](Record& r) {
+        if (r.Width() == 0 || seen++ < dataStart) return true;
+        if (++dataRows > choices.MaxRows) {
+          tooMany = true;
+          return false;
+        }
+        const std::string cell = Cell(r, 0);
+        if (cell.empty()) rowNames = false;
+        if (counting && cell != std::to_string(dataRows)) counting = false;
+        if (!text && !IsNumber(cell) && !IsMissingValue(cell)) text = true;
+        widest = std::max(widest, r.Width());
+        return true;
+      })) {
+    return false;
   }
+  if (tooMany) return tooManyRows();
   rowNames = rowNames && (counting || text);
 
   // The columns are those of the header, or of the first data row. A header one name short
@@ -339,7 +403,7 @@ bool ImportTable(const std::filesystem::path& path, const ImportChoices& choices
   }
   if (named) {
     // Chosen columns may lie beyond the header: count every column the data rows have.
-    for (size_t r = dataStart; r < records.size(); ++r) width = std::max(width, records[r].Width());
+    width = std::max(width, widest);
   }
   // By position, a row-name column under an empty header is left aside.
   table.RowNamesSkipped = !named && header && !names.empty() && names[0].empty() && width >= 3 &&
@@ -422,11 +486,10 @@ bool ImportTable(const std::filesystem::path& path, const ImportChoices& choices
   } else {
     const bool byAmong = byColumn >= firstColumn && byColumn < width;
     const size_t columns = width - firstColumn - (byAmong ? 1 : 0);
-    if (columns < 2 || columns > 4) {
+    if (columns < 2) {
       return lineError(records[header ? 0 : dataStart].line,
-                       "expected 2 to 4 columns (Y, X[, Z][, weight]), found " +
-                           std::to_string(columns) +
-                           (columns > 4 ? "; choose them with --y, --x, --z and --weight" : ""));
+                       "expected 2 or 3 columns (Y, X[, Z]) and perhaps a weight column, found " +
+                           std::to_string(columns));
     }
     if (columns == 2 && choices.LastColumnIsWeight) {
       error = where + " has only the columns Y and X; there is no weight column";
@@ -436,7 +499,27 @@ bool ImportTable(const std::filesystem::path& path, const ImportChoices& choices
       if (c != byColumn) used.push_back(c);
     }
     const bool headedWeight = header && NamesWeight(nameOf(used.back()));
-    table.HasWeights = columns == 4 || (columns == 3 && (choices.LastColumnIsWeight || headedWeight));
+    table.HasWeights = columns >= 3 && (choices.LastColumnIsWeight || headedWeight);
+    if (columns - (table.HasWeights ? 1 : 0) > 3) {
+      // More columns than an analysis takes: which are Y, X and Z, and whether one holds weight
+      // factors, is for the user to say; guessing would analyse the wrong numbers.
+      std::string list;
+      for (size_t u = 0; u < used.size(); ++u) {
+        list += (u > 0 ? ", " : "") + std::to_string(used[u] + 1) +
+                (header ? " \"" + Shown(nameOf(used[u])) + "\"" : "");
+      }
+      auto example = [&](size_t c) {
+        const std::string name = header && c < names.size() ? names[c] : "";
+        const bool plain = !name.empty() && name.find_first_of(" \"'\t") == std::string::npos &&
+                           !AllDigits(name);
+        return plain ? name : std::to_string(c + 1);
+      };
+      return lineError(records[header ? 0 : dataStart].line,
+                       "found " + std::to_string(columns) + " columns (" + list +
+                           "), more than Y, X and Z; choose them with --y COL --x COL [--z COL] "
+                           "[--weight COL], for instance --y " + example(used[0]) + " --x " +
+                           example(used[1]));
+    }
     table.NrOfVarInData = static_cast<int>(columns) - 1 - (table.HasWeights ? 1 : 0);
   }
   const size_t weightIndex = table.HasWeights ? used.size() - 1 : used.size();
@@ -459,8 +542,14 @@ bool ImportTable(const std::filesystem::path& path, const ImportChoices& choices
   NumberStyle style = NumberStyle::None;
   size_t styleLine = 0;
   std::string styleCell;
-  for (size_t r = dataStart; r < records.size(); ++r) {
-    const Record& record = records[r];
+  const bool asValues = choices.AsValues;
+  if (asValues) {
+    table.Values.Y.reserve(dataRows);
+    table.Values.X.reserve(dataRows);
+    if (table.NrOfVarInData == 2) table.Values.Z.reserve(dataRows);
+    if (table.HasWeights) table.Values.Weight.reserve(dataRows);
+  }
+  auto takeRow = [&](const Record& record) {
     if (!named && record.Width() > width) {
       return lineError(record.line, "more than " + std::to_string(width) + " columns");
     }
@@ -483,7 +572,11 @@ bool ImportTable(const std::filesystem::path& path, const ImportChoices& choices
       }
       NumberStyle cellStyle = NumberStyle::None;
       if (!IsNumber(cell, &cellStyle)) {
-        return lineError(record.line, "\"" + Shown(cell) + "\" " + label + " is not a number");
+        return lineError(record.line, "\"" + Shown(cell) + "\" " + label +
+                                          (IsOutOfRange(cell)
+                                               ? " is out of range: the numbers read lie "
+                                                 "between 1E-308 and 1E+308 in size, or are 0"
+                                               : " is not a number"));
       }
       if (cellStyle == NumberStyle::Comma && table.Delimiter == ',' &&
           cell.size() - cell.find(',') == 4 &&
@@ -537,19 +630,53 @@ bool ImportTable(const std::filesystem::path& path, const ImportChoices& choices
     if (missing) {
       table.LeftOut.push_back(record.line);
       if (byColumn != std::string::npos) table.GroupOfLeftOut.push_back(groupOf(record));
-      continue;
+      return true;
     }
-    table.Cells.push_back(std::move(cells));
-    table.LineNumbers.push_back(record.line);
     if (byColumn != std::string::npos) table.GroupOfRow.push_back(groupOf(record));
+    if (!asValues) {
+      table.Cells.push_back(std::move(cells));
+      table.LineNumbers.push_back(record.line);
+      return true;
+    }
+    // The cells are numbers (checked above); they are kept as the run reads a grid cell: the
+    // nearest 64-bit value.
+    std::vector<long double>* columns[] = {&table.Values.Y, &table.Values.X, &table.Values.Z};
+    for (size_t u = 0; u < cells.size(); ++u) {
+      if (u == weightIndex) {
+        int weight = 1;
+        ParseInt32(cells[u], weight);
+        table.Values.Weight.push_back(weight);
+      } else {
+        double value = 0;
+        ParseFiniteNumber(WithPoint(cells[u]), value);
+        columns[u]->push_back(value);
+      }
+    }
+    return true;
+  };
+  seen = 0;
+  bool rowsGood = true;  // false once a row is refused (its message is in `error`)
+  if (!parse([&](Record& r) {
+        if (r.Width() == 0 || seen++ < dataStart) return true;
+        rowsGood = takeRow(r);
+        return rowsGood;
+      }) ||
+      !rowsGood) {
+    return false;
   }
   table.DecimalComma = style == NumberStyle::Comma;
-  if (table.Cells.empty()) {
+  if (table.Cells.empty() && table.Values.Y.empty()) {
     error = where + " holds no complete data rows: each row misses a value in a column used (" +
             "lines " + LineList(table.LeftOut, 5) + ")";
     return false;
   }
   return true;
+}
+
+std::string Thousands(uint64_t n) {
+  std::string digits = std::to_string(n);
+  for (size_t at = digits.size(); at > 3; at -= 3) digits.insert(at - 3, ",");
+  return digits;
 }
 
 std::string ColumnsUsedLine(const ImportedTable& table) {
@@ -621,4 +748,86 @@ GridInput GridFromDataSet(const TDMVornax& data, bool weightsUsed) {
   return grid;
 }
 
-}  // namespace vornax::batch
+bool PreviewTable(const std::filesystem::path& path, size_t rows, TablePreview& preview,
+                  std::string& error) {
+  std::string reason;
+  bool wasUtf16 = false;
+  auto bytes = ReadTextBytes(path, reason, &wasUtf16);
+  if (!bytes) {
+    error = "cannot read \"" + PathText(path) + "\"\n" + reason;
+    return false;
+  }
+  // The same reading as the import: 8-bit text of older spreadsheets becomes UTF-8.
+  if (!wasUtf16 && !IsValidUtf8(*bytes)) ConvertWindows1252(*bytes);
+  const std::vector<std::string_view> lines = SplitLineViews(*bytes);
+  preview = TablePreview{};
+  preview.Delimiter = DetectDelimiter(lines);
+  std::vector<Record> records;
+  size_t openLine = 0;
+  // One record more than shown: the header row does not count. Rows of nothing but separators
+  // are empty lines of a spreadsheet export.
+  ParseRecords(
+      lines, preview.Delimiter,
+      [&](Record& r) {
+        if (r.Width() > 0) records.push_back(std::move(r));
+        return records.size() < rows + 1;
+      },
+      openLine);
+  if (records.empty()) {
+    error = "\"" + PathText(path) + "\" holds no data";
+    return false;
+  }
+  preview.Header = FirstRowIsHeader(records);
+  size_t width = 0;
+  for (const Record& r : records) width = std::max(width, r.Width());
+  for (size_t c = 0; c < width; ++c) {
+    const std::string name = preview.Header ? OneLineName(Cell(records.front(), c)) : "";
+    preview.Names.push_back(name.empty() ? "column " + std::to_string(c + 1) : name);
+  }
+  for (size_t r = preview.Header ? 1 : 0; r < records.size() && preview.Rows.size() < rows; ++r) {
+    std::vector<std::string> cells;
+    for (size_t c = 0; c < width; ++c) cells.push_back(Cell(records[r], c));
+    preview.Rows.push_back(std::move(cells));
+  }
+
+  // The columns suggested: those named Y, X, Z and weight, else by position as the import
+  // takes them, after a first column of row names under an empty header.
+  auto named = [&](auto&& matches) -> std::optional<size_t> {
+    if (!preview.Header) return std::nullopt;
+    for (size_t c = 0; c < width; ++c) {
+      if (matches(Lower(OneLineName(Cell(records.front(), c))))) return c;
+    }
+    return std::nullopt;
+  };
+  const auto y = named([](const std::string& n) { return n == "y"; });
+  const auto x = named([](const std::string& n) { return n == "x"; });
+  const auto z = named([](const std::string& n) { return n == "z"; });
+  const auto weight = named([](const std::string& n) { return NamesWeight(n); });
+  // Columns of text (site names, dates, labels) hold no variable; nor does a first column under
+  // an empty header, where statistics packages put the row numbers.
+  auto numeric = [&](size_t c) {
+    for (const std::vector<std::string>& row : preview.Rows) {
+      if (!IsMissingValue(row[c]) && !IsNumber(row[c])) return false;
+    }
+    return true;
+  };
+  std::vector<size_t> free;
+  const bool rowNames = preview.Header && width >= 3 && Cell(records.front(), 0).empty();
+  for (size_t c = rowNames ? 1 : 0; c < width; ++c) {
+    if (c != y && c != x && c != z && c != weight && numeric(c)) free.push_back(c);
+  }
+  size_t next = 0;
+  auto take = [&](std::optional<size_t> column) -> std::string {
+    if (!column && next < free.size()) column = free[next++];
+    return column ? std::to_string(*column + 1) : std::string();
+  };
+  ImportChoices& s = preview.Suggested;
+  s.Y = take(y);
+  s.X = take(x);
+  // A third free column is Z; a fourth the weight, unless a column is named as the weight.
+  s.Z = z ? take(z) : (next < free.size() ? take(std::nullopt) : std::string());
+  s.Weight = weight ? take(weight) : (next < free.size() ? take(std::nullopt) : std::string());
+  return true;
+}
+
+}  // namespace vornax

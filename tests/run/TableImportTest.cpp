@@ -1,12 +1,12 @@
 // Importing tables for vornax-batch: delimiters, header rows, weight and Z columns, decimal
 // commas, and the lines named in refusals.
-#include "batch/TableImport.h"
+#include "run/TableImport.h"
 
 #include <gtest/gtest.h>
 
 #include "support/TestSupport.h"
 
-namespace vornax::batch {
+namespace vornax {
 namespace {
 
 using test::TempDir;
@@ -71,10 +71,10 @@ TEST(TableImport, DelimitersAndColumns) {
   auto tab = Import("1\t2\t3\n4\t5\t6\n");
   EXPECT_EQ(tab.Delimiter, '\t');
   EXPECT_EQ(tab.NrOfVarInData, 2);  // three columns without a weight header: Y, X, Z
-  auto blanks = Import("  1   2  3  4\n5 6 7 8\n");
+  auto blanks = Import("Y X Z weight\n  1   2  3  4\n5 6 7 8\n");
   EXPECT_EQ(blanks.Delimiter, ' ');
   EXPECT_EQ(blanks.NrOfVarInData, 2);
-  EXPECT_TRUE(blanks.HasWeights);  // four columns: the last is the weight
+  EXPECT_TRUE(blanks.HasWeights);  // four columns, the last headed as the weight
   auto headed = Import("\"Y\",\"X\",\"Weight factor\"\n1,2,3\n");
   EXPECT_TRUE(headed.HasWeights);
   EXPECT_EQ(headed.NrOfVarInData, 1);
@@ -148,10 +148,11 @@ TEST(TableImport, RefusalsNameTheLine) {
   EXPECT_EQ(Refusal("1,2\n" + std::string(60, 'x') + ",2\n"),
             ", line 2: \"" + std::string(37, 'x') + "...\" in column 1 is not a number");
   EXPECT_EQ(Refusal("1,2\n1,2,3\n"), ", line 2: more than 2 columns");
-  EXPECT_EQ(Refusal("1\n"), ", line 1: expected 2 to 4 columns (Y, X[, Z][, weight]), found 1");
+  EXPECT_EQ(Refusal("1\n"),
+            ", line 1: expected 2 or 3 columns (Y, X[, Z]) and perhaps a weight column, found 1");
   EXPECT_EQ(Refusal("1,2,3,4,5\n"),
-            ", line 1: expected 2 to 4 columns (Y, X[, Z][, weight]), found 5; choose them "
-            "with --y, --x, --z and --weight");
+            ", line 1: found 5 columns (1, 2, 3, 4, 5), more than Y, X and Z; choose them with "
+            "--y COL --x COL [--z COL] [--weight COL], for instance --y 1 --x 2");
   // A first row with a typing error is not taken for a header (and silently lost).
   EXPECT_EQ(Refusal("2.5,3O\n3,40\n"),
             ", line 1: the first row holds names and numbers (\"3O\" and \"2.5\"): a header row "
@@ -291,7 +292,7 @@ TEST(TableImport, EncodingsAndLineEnds) {
   const std::string refusal = Refusal("PK\x03\x04\x14\0\x06\0\x08\0\0\0!\0xl/workbook.xml"s);
   EXPECT_EQ(refusal.find('\0'), std::string::npos);
   EXPECT_EQ(refusal.substr(0, 12), "cannot read ");
-  EXPECT_NE(refusal.find("\"\nit holds zero bytes, so it is not a text file"), std::string::npos);
+  EXPECT_NE(refusal.find("\"\nit holds NUL bytes, so it is not a text file"), std::string::npos);
 }
 
 TEST(TableImport, DecimalSeparatorsAndWeightsAreCheckedRowByRow) {
@@ -312,14 +313,14 @@ TEST(TableImport, DecimalSeparatorsAndWeightsAreCheckedRowByRow) {
   EXPECT_EQ(Refusal("Y;X\n1.234,5;1\n"), ", line 2: \"1.234,5\" in column 1 (Y) is not a number");
   EXPECT_EQ(Refusal("Y,X,weight\n1,2,1\n3,4,2.5\n"),
             ", line 3: the weight factor \"2.5\" in column 3 (weight) is not a whole number");
-  EXPECT_EQ(Refusal("Y,X,w\n1,2,-2\n"),
+  EXPECT_EQ(Refusal("Y,X,w\n1,2,-2\n", /*weights=*/true),
             ", line 2: the weight factor \"-2\" in column 3 (w) is below 1: a data set cannot "
             "count zero or negative times");
-  EXPECT_EQ(Refusal("Y,X,w\n1,2,1000001\n"),
+  EXPECT_EQ(Refusal("Y,X,w\n1,2,1000001\n", /*weights=*/true),
             ", line 2: the weight factor \"1000001\" in column 3 (w) is above 1000000, the largest "
             "accepted");
-  EXPECT_EQ(Import("Y,X,w\n1,2,1000000\n").Cells, (Rows{{"1", "2", "1000000"}}));
-  auto whole = Import("Y;X;w\n1;2;3,0\n4;5;2.0\n6;7;1\n");
+  EXPECT_EQ(Import("Y,X,w\n1,2,1000000\n", true).Cells, (Rows{{"1", "2", "1000000"}}));
+  auto whole = Import("Y;X;weight\n1;2;3,0\n4;5;2.0\n6;7;1\n");
   EXPECT_EQ(GridFromTable(whole, "t").Rows,
             (Rows{{"1", "1", "2", "3"}, {"2", "4", "5", "2"}, {"3", "6", "7", "1"}}));
 }
@@ -373,11 +374,130 @@ TEST(TableImport, ColumnsChosenByNameOrNumber) {
   // A chosen column that says "text" where a number belongs.
   EXPECT_EQ(error(wide, Columns("site", "depth")),
             "T, line 2: \"A\" in column 1 (site) is not a number");
-  // By position, more than four columns need choosing.
+  // By position, more than three columns need choosing.
   EXPECT_EQ(error(wide, ImportChoices{}),
-            "T, line 1: expected 2 to 4 columns (Y, X[, Z][, weight]), found 5; choose them with "
-            "--y, --x, --z and --weight");
+            "T, line 1: found 5 columns (1 \"site\", 2 \"Depth\", 3 \"yield\", 4 \"salinity\", "
+            "5 \"n\"), more than Y, X and Z; choose them with --y COL --x COL [--z COL] "
+            "[--weight COL], for instance --y site --x Depth");
 }
 
 }  // namespace
 }  // namespace vornax::batch
+
+namespace vornax::batch {
+namespace {
+
+// Weight factors come from a column only when it is named so (by --weight, --weights or its
+// header): a column that merely stands fourth, or a "body weight", is no repetition count.
+TEST(TableImport, WeightsOnlyWhenNamed) {
+  const std::string stackloss =
+      "loss,air,water,acid\n42,80,27,89\n37,80,27,88\n37,75,25,90\n28,62,24,87\n";
+  EXPECT_EQ(Refusal(stackloss),
+            ", line 1: found 4 columns (1 \"loss\", 2 \"air\", 3 \"water\", 4 \"acid\"), more than "
+            "Y, X and Z; choose them with --y COL --x COL [--z COL] [--weight COL], for instance "
+            "--y loss --x air");
+  EXPECT_EQ(Refusal("42 80 27 89\n37 80 27 88\n"),
+            ", line 1: found 4 columns (1, 2, 3, 4), more than Y, X and Z; choose them with --y "
+            "COL --x COL [--z COL] [--weight COL], for instance --y 1 --x 2");
+  struct Case {
+    std::string text;
+    ImportChoices choices;
+    bool weights;
+    int variables;
+  };
+  ImportChoices acid;
+  acid.Y = "loss";
+  acid.X = "air";
+  acid.Weight = "acid";
+  ImportChoices flagged;
+  flagged.LastColumnIsWeight = true;
+  const std::vector<Case> cases = {
+      {stackloss, acid, true, 1},
+      {"Y,X,Z,Weights\n1,2,3,4\n", {}, true, 2},
+      {"Y,X,weight factor\n1,2,3\n", {}, true, 1},
+      {"Y,X,body weight\n1,2,3\n", {}, false, 2},
+      {"Y,X,w\n1,2,3\n", {}, false, 2},
+      {"Y,X,wt\n1,2,3\n", {}, false, 2},
+      {"1,2,3\n", {}, false, 2},
+      {"1,2,3\n", flagged, true, 1},
+      {"1,2,3,4\n", flagged, true, 2},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.text);
+    const ImportedTable t = Import(c.text, c.choices);
+    EXPECT_EQ(t.HasWeights, c.weights);
+    EXPECT_EQ(t.NrOfVarInData, c.variables);
+  }
+}
+
+// --header says what the first row is; without it the row is guessed. Text that is not UTF-8
+// is read as Windows-1252 (Latin-1), so its names print cleanly and can be chosen.
+TEST(TableImport, HeaderChoiceAndEightBitNames) {
+  struct Case {
+    std::string text;
+    HeaderRow header;
+    std::vector<std::string> names;  // used names
+    size_t rows;
+    bool windows1252;
+  };
+  const std::vector<Case> cases = {
+      {"2019,2020\n1,2\n3,4\n", HeaderRow::Guess, {"column 1", "column 2"}, 3, false},
+      {"2019,2020\n1,2\n3,4\n", HeaderRow::Yes, {"2019", "2020"}, 2, false},
+      {"Y,X\n1,2\n", HeaderRow::Guess, {"Y", "X"}, 1, false},
+      {"Ertrag \xE4,Tiefe \xDF\n1,2\n", HeaderRow::Guess, {"Ertrag \xC3\xA4", "Tiefe \xC3\x9F"}, 1,
+       true},
+      {"Kosten \x80,Menge\n1,2\n", HeaderRow::Guess, {"Kosten \xE2\x82\xAC", "Menge"}, 1, true},
+      {"Ertrag \xC3\xA4,Tiefe\n1,2\n", HeaderRow::Guess, {"Ertrag \xC3\xA4", "Tiefe"}, 1, false},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.text);
+    ImportChoices choices;
+    choices.Header = c.header;
+    const ImportedTable t = Import(c.text, choices);
+    EXPECT_EQ(t.UsedNames, c.names);
+    EXPECT_EQ(t.Cells.size(), c.rows);
+    EXPECT_EQ(t.WasWindows1252, c.windows1252);
+  }
+  ImportChoices no;
+  no.Header = HeaderRow::No;
+  EXPECT_EQ(Refusal("Y,X\n1,2\n", no), ", line 1: \"Y\" in column 1 is not a number");
+  // A Latin-1 name chosen by its UTF-8 spelling.
+  ImportChoices named;
+  named.Y = "Ertrag \xC3\xA4";
+  named.X = "2";
+  EXPECT_EQ(Import("Ertrag \xE4;Tiefe\n1;2\n", named).UsedNames,
+            (std::vector<std::string>{"Ertrag \xC3\xA4", "Tiefe"}));
+}
+
+// Read as numbers, a table gives the values the text cells give the run; a table longer than
+// the data-set limit is refused on its row count, before any cell is looked at.
+TEST(TableImport, AsValuesAndTheRowLimit) {
+  ImportChoices values;
+  values.AsValues = true;
+  const ImportedTable t = Import("Y;X;Z;weight\n1,5;2;-3e2;2\nNA;1;1;1\n0,1;1e-3;7;1\n", values);
+  EXPECT_TRUE(t.Cells.empty());
+  EXPECT_EQ(t.Values.Y, (std::vector<long double>{1.5L, static_cast<long double>(0.1)}));
+  EXPECT_EQ(t.Values.X, (std::vector<long double>{2, static_cast<long double>(1e-3)}));
+  EXPECT_EQ(t.Values.Z, (std::vector<long double>{-300, 7}));
+  EXPECT_EQ(t.Values.Weight, (std::vector<int32_t>{2, 1}));
+  EXPECT_EQ(t.LeftOut, (std::vector<size_t>{3}));
+
+  ImportChoices limited;
+  limited.MaxRows = 5;
+  const std::string five = "Y,X\n1,1\n2,2\n3,3\n4,4\n\n5,5\n";
+  EXPECT_EQ(Import(five, limited).Cells.size(), 5u);
+  EXPECT_EQ(Refusal(five + "6,x\n", limited),
+            " has more than 5 data rows; at most 5 data sets can be analysed");
+  EXPECT_EQ(Refusal("1,2\n1e400,2\n"),
+            ", line 2: \"1e400\" in column 1 is out of range: the numbers read lie between "
+            "1E-308 and 1E+308 in size, or are 0");
+  EXPECT_EQ(Refusal("1,2\n2,-1E-999\n"),
+            ", line 2: \"-1E-999\" in column 2 is out of range: the numbers read lie between "
+            "1E-308 and 1E+308 in size, or are 0");
+  EXPECT_EQ(Refusal("1,2\n2,1e4x\n"), ", line 2: \"1e4x\" in column 2 is not a number");
+  EXPECT_EQ(Thousands(9000000), "9,000,000");
+  EXPECT_EQ(Thousands(999), "999");
+}
+
+}  // namespace
+}  // namespace vornax

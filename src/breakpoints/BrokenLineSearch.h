@@ -1,0 +1,136 @@
+// The exact search for a continuous broken line with one, two or three breakpoints.
+//
+// The model is Y = C + A·X + D1·max(X − BP1, 0) + … + Dk·max(X − BPk, 0): k + 1 straight segments
+// joined at the breakpoints, fitted by least squares. For breakpoints fixed, the fit is linear,
+// and its normal equations are built from running sums over the data sorted by X in a time that
+// does not depend on the number of data sets. The search evaluates every admissible combination
+// of candidate breakpoints (the distinct X values, with at least a given number of data sets in
+// every segment) in that way, keeps the best few, and then moves each breakpoint continuously
+// within its two neighbouring intervals. So the result is the global minimum over the
+// candidates, never a local minimum that some starting values happened to lead to.
+//
+// For three breakpoints the combinations grow with the cube of the number of distinct X values;
+// a combination is skipped when a proven lower bound of its residual sum (the sum over its
+// segments of the residual sums of each segment's own least-squares line, which no joined line
+// can beat) already reaches the best sum found. The answer stays exact.
+//
+// Weights are copies of data sets, as everywhere in the program: a data set given twice counts
+// twice.
+#pragma once
+
+#include <cstdint>
+#include <limits>
+#include <vector>
+
+namespace vornax {
+
+// The data as the search reads them: the distinct X values in ascending order, the number of
+// data sets at each, their average Y and the sum of squares of Y about that average, plus
+// running sums from the top. X is taken relative to the middle of its range and divided by half
+// the range, Y relative to its average, so the sums keep their digits whatever the units.
+class BrokenLineData {
+ public:
+  // x and y of equal length, in any order.
+  BrokenLineData(const std::vector<long double>& x, const std::vector<long double>& y);
+
+  int Groups() const { return static_cast<int>(x_.size()); }
+  long long Count() const { return count_; }
+  double X(int g) const { return static_cast<double>(x_[g]); }
+  long long CountAt(int g) const { return w_[g]; }
+  // Data sets with X at or below the g-th distinct value.
+  long long CountUpTo(int g) const { return upTo_[g]; }
+  // The total sum of squares of Y about its average.
+  long double TotalSumOfSquares() const { return syyTotal_; }
+  long double MeanY() const { return meanY_; }
+
+  // Scaled X and back.
+  long double ToU(long double x) const { return (x - centre_) / half_; }
+  long double FromU(long double u) const { return centre_ + u * half_; }
+  long double U(int g) const { return u_[g]; }
+  long double AverageY(int g) const { return yAvg_[g]; }  // about MeanY()
+  long double WithinSumOfSquares(int g) const { return ss_[g]; }
+
+  // Running sums over the groups from i to the top (i = Groups() gives zeros): count, U, U², Y,
+  // U·Y with Y about its average.
+  struct Tail {
+    long double W = 0, U = 0, UU = 0, Y = 0, UY = 0;
+  };
+  const Tail& From(int i) const { return tail_[i]; }
+  // The first group whose X lies above u (scaled).
+  int FirstAbove(long double u) const;
+  int FirstAtOrAbove(long double u) const;
+
+  // The residual sum of squares of the least-squares straight line through the groups from a to
+  // b (inclusive), from running sums: a lower bound for any line on those data sets, less a
+  // margin that covers its rounding.
+  long double SegmentLineBound(int a, int b) const;
+
+ private:
+  std::vector<long double> x_, u_, yAvg_, ss_;
+  std::vector<long long> w_, upTo_;
+  std::vector<Tail> tail_;
+  // Running sums from the bottom (index i: groups 0 to i − 1), for the segments' lower bounds.
+  std::vector<Tail> head_;
+  std::vector<long double> headYY_;
+  long long count_ = 0;
+  long double centre_ = 0, half_ = 1, meanY_ = 0, syyTotal_ = 0;
+};
+
+// A fitted broken line, in data units.
+struct BrokenLine {
+  std::vector<double> Breakpoints;   // ascending
+  double Intercept = 0;              // C
+  double Slope = 0;                  // A, the slope of the first segment
+  std::vector<double> SlopeChanges;  // D1 … Dk
+  double ResidualSumOfSquares = 0;
+  bool Valid = false;  // false when the breakpoints leave the normal equations singular
+
+  // The slope of each of the k + 1 segments.
+  std::vector<double> SegmentSlopes() const;
+  double operator()(double x) const;
+};
+
+struct BrokenLineSearchOptions {
+  int Breakpoints = 2;    // 1, 2 or 3
+  int MinPerSegment = 3;  // data sets in every segment
+  // Breakpoints are kept within [Low, High] (data units).
+  double Low = -std::numeric_limits<double>::infinity();
+  double High = std::numeric_limits<double>::infinity();
+  bool UseBound = true;   // skip combinations by the proven lower bound (three breakpoints)
+  int Keep = 8;           // combinations of the grid that go on to the continuous refinement
+};
+
+struct BrokenLineSearchResult {
+  bool Found = false;  // false: no admissible combination
+  BrokenLine Line;
+  std::vector<int> GridKnots;           // the best combination on the grid (group indices)
+  double GridResidualSumOfSquares = 0;  // its residual sum before the refinement
+  long long Combinations = 0;           // admissible combinations on the grid
+  long long Evaluated = 0;              // of which evaluated (the rest skipped by the bound)
+};
+
+// The number of admissible combinations of k breakpoints on the grid (to refuse a search that
+// would take too long before it starts).
+long long CountBrokenLineCombinations(const BrokenLineData& data,
+                                      const BrokenLineSearchOptions& options);
+
+BrokenLineSearchResult FindBestBrokenLine(const BrokenLineData& data,
+                                          const BrokenLineSearchOptions& options);
+
+// The least-squares broken line with the given breakpoints (data units, ascending), with its
+// residual sum taken over the data themselves.
+BrokenLine FitBrokenLine(const BrokenLineData& data, const std::vector<double>& breakpoints);
+
+// Its residual sum alone, from the running sums (scaled breakpoints, ascending); infinity when
+// the normal equations are singular.
+long double BrokenLineResidualSum(const BrokenLineData& data, const std::vector<long double>& u);
+
+// Moves each breakpoint (scaled, ascending) continuously within its neighbouring intervals while
+// the residual sum falls, keeping at least `minPerSegment` data sets per segment and the
+// breakpoints within [low, high] (scaled); the breakpoint at `fixedIndex` (if any) stays.
+// Returns the residual sum reached (infinity when the starting place is not admissible).
+long double RefineBreakpoints(const BrokenLineData& data, std::vector<long double>& u,
+                              int minPerSegment, long double low, long double high,
+                              int fixedIndex = -1);
+
+}  // namespace vornax

@@ -1,0 +1,36 @@
+// Which files this program wrote. An earlier run's report, variance file, scan table or JSON
+// results are removed or replaced only when their content shows they are this program's, so a
+// file of the same name from anywhere else survives a run.
+#pragma once
+
+#include <filesystem>
+#include <string>
+
+namespace vornax {
+
+class MemoryFiles;
+
+// True when the first lines of `path` are those of a file this program writes: a report
+// (" Results of program ..."), an ANOVA table, a variance file of sums of squares, a partial
+// regression's scan table, or a JSON results file ("program": "vornax"). False for anything
+// else, and for a file that cannot be read.
+bool WrittenByThisProgram(const std::filesystem::path& path);
+
+enum class StaleFile {
+  Absent,   // there was no file of that name
+  Removed,  // it was one of this program's and is gone
+  Left      // it is not this program's (or could not be removed) and is left as it was
+};
+
+// Removes `path` only when it is one of this program's files.
+StaleFile RemoveOwnFile(const std::filesystem::path& path);
+// The same for a run whose files are kept in `memory` (see MemoryFiles): everything there is
+// this run's own, so it is removed from there, and the disk is left alone. Without `memory`, as
+// above.
+StaleFile RemoveOwnFile(const std::filesystem::path& path, MemoryFiles* memory);
+
+// "\"NAME.out\" is not a file this program wrote; it is left as it is": the note for a file
+// that a refused run did not remove.
+std::string LeftAsItIsNote(const std::filesystem::path& path);
+
+}  // namespace vornax

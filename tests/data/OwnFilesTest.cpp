@@ -1,0 +1,163 @@
+// Recognising this program's own files, and writing long files whole through their temporary
+// file.
+#include "data/OwnFiles.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "data/OutputFile.h"
+#include "data/TextFile.h"
+#include "support/TestSupport.h"
+
+namespace vornax {
+namespace {
+
+namespace fs = std::filesystem;
+using test::ReadFileBytes;
+using test::TempDir;
+using test::WriteFileBytes;
+
+std::vector<std::string> FilesIn(const fs::path& folder) {
+  std::vector<std::string> names;
+  for (const auto& entry : fs::directory_iterator(folder)) {
+    names.push_back(entry.path().filename().string());
+  }
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+// Every report, ANOVA table and scan table of the golden files (written by hand from the
+// layouts, not by the program) is recognised; files of other programs are not.
+TEST(OwnFiles, RecognisesThisProgramsFilesByTheirFirstLines) {
+  int golden = 0;
+  for (const auto& entry : fs::directory_iterator(VORNAX_GOLDEN_DIR)) {
+    const std::string ext = entry.path().extension().string();
+    if (ext != ".out" && ext != ".txt") continue;
+    EXPECT_TRUE(WrittenByThisProgram(entry.path())) << entry.path();
+    ++golden;
+  }
+  EXPECT_GE(golden, 20);
+
+  std::string longNumbers;
+  for (int i = 0; i < 2000; ++i) longNumbers += "  1.000000000000000E+000\r\n";
+  struct Case {
+    std::string name, bytes;
+    bool ours;
+  };
+  const std::vector<Case> cases = {
+      {"variance file", "    1\r\n   12\r\n  3.500000000000000E+001\r\n -99999\r\n", true},
+      {"two-variable variance file", "    2\r\n   12\r\n  3.5E+001\r\n", true},
+      {"JSON results", "{\n  \"program\": \"vornax\",\n  \"format\": 1\n}\n", true},
+      {"JSON results on one line", "{\"program\":\"vornax\"}", true},
+      {"UTF-16 report", std::string("\xFF\xFE \0R\0e\0s\0u\0l\0t\0s\0 \0o\0f\0 \0p\0r\0o\0g\0r\0a\0m\0 \0V\0\r\0\n\0", 48), true},
+      {"another program's results", "precious results from another program\r\n", false},
+      {"a table", "Y,X\n1,2\n3,4\n", false},
+      {"empty", "", false},
+      {"JSON of another program", "{\"program\": \"vornax-like\"}", false},
+      {"JSON array", "[{\"program\": \"vornax\"}]", false},
+      {"numbers that only start like a variance file", "1\n2\n3 4\n", false},
+      {"a long column of numbers", "1\r\n" + longNumbers, false},
+      {"a report's words further down", "notes\r\n Results of program Vornax\r\n", false},
+  };
+  TempDir dir;
+  for (const Case& c : cases) {
+    WriteFileBytes(dir / "f", c.bytes);
+    EXPECT_EQ(WrittenByThisProgram(dir / "f"), c.ours) << c.name;
+  }
+  EXPECT_FALSE(WrittenByThisProgram(dir / "missing"));
+}
+
+TEST(OwnFiles, RemovesOnlyItsOwn) {
+  TempDir dir;
+  WriteFileBytes(dir / "own.out", " Results of program Vornax for the cubic regression.\r\nx\r\n");
+  WriteFileBytes(dir / "other.out", "results of another program\r\n");
+  fs::create_directory(dir / "folder.out");
+  EXPECT_EQ(RemoveOwnFile(dir / "own.out"), StaleFile::Removed);
+  EXPECT_EQ(RemoveOwnFile(dir / "other.out"), StaleFile::Left);
+  EXPECT_EQ(RemoveOwnFile(dir / "folder.out"), StaleFile::Left);
+  EXPECT_EQ(RemoveOwnFile(dir / "none.out"), StaleFile::Absent);
+  EXPECT_EQ(FilesIn(dir.path()), (std::vector<std::string>{"folder.out", "other.out"}));
+  EXPECT_EQ(LeftAsItIsNote("a/b.out"),
+            "\"a/b.out\" is not a file this program wrote; it is left as it is.");
+}
+
+// A file larger than what the writer holds goes to its temporary file as it grows: the target
+// keeps its old content until Commit(), and a writer dropped or failing leaves nothing behind.
+TEST(OwnFiles, LongFilesAreWrittenWholeOrNotAtAll) {
+  const std::string line(99, 'x');  // 101 bytes with CR LF
+  for (const size_t lines : {size_t{3}, size_t{30000}}) {
+    SCOPED_TRACE(lines);
+    std::string whole;
+    for (size_t i = 0; i < lines; ++i) whole += line + "\r\n";
+    TempDir dir;
+    const fs::path target = dir / "r.out";
+    WriteFileBytes(target, "old");
+    {
+      TextFileWriter out(target);
+      for (size_t i = 0; i < lines; ++i) out.WriteLine(line);
+      EXPECT_EQ(ReadFileBytes(target), "old");  // not yet
+      ASSERT_TRUE(out.Commit()) << out.Error();
+    }
+    EXPECT_EQ(ReadFileBytes(target), whole);
+    EXPECT_EQ(FilesIn(dir.path()), (std::vector<std::string>{"r.out"}));
+    {
+      TextFileWriter dropped(target);
+      for (size_t i = 0; i < lines; ++i) dropped.WriteLine("new");
+    }
+    EXPECT_EQ(ReadFileBytes(target), whole);
+    EXPECT_EQ(FilesIn(dir.path()), (std::vector<std::string>{"r.out"}));
+    // The target's folder goes while the writer writes: nothing is left, the error says why.
+    TextFileWriter lost(dir / "gone" / "r.out");
+    for (size_t i = 0; i < lines; ++i) lost.WriteLine(line);
+    EXPECT_FALSE(lost.Commit());
+    EXPECT_NE(lost.Error().find("No such file or directory"), std::string::npos) << lost.Error();
+  }
+}
+
+TEST(OwnFiles, AReportIsCheckedWithoutBeingRead) {
+  TempDir dir;
+  test::RecordingDialogs dialogs;
+  struct Case {
+    std::string bytes;
+    bool good;
+  };
+  for (const Case& c : std::vector<Case>{{"one\r\ntwo\r\n", true},
+                                         {"one\rtwo", true},
+                                         {"one\ntwo", true},
+                                         {"one\r\n", false},
+                                         {"one", false},
+                                         {"", false}}) {
+    WriteFileBytes(dir / "r.out", c.bytes);
+    EXPECT_EQ(CheckReportFile(dir / "r.out", dialogs), c.good) << c.bytes;
+  }
+  EXPECT_FALSE(CheckReportFile(dir / "none.out", dialogs));
+  EXPECT_NE(dialogs.Messages().back().find("No such file or directory"), std::string::npos);
+}
+
+TEST(OwnFiles, Utf8IsToldFromEightBitText) {
+  struct Case {
+    std::string text;
+    bool utf8;
+  };
+  for (const Case& c : std::vector<Case>{{"plain", true},
+                                         {"\xC3\xA4\xE2\x82\xAC\xF0\x9F\x98\x80", true},
+                                         {"\xE4", false},
+                                         {"\xC3", false},
+                                         {"\xC0\xAF", false},
+                                         {"\xED\xA0\x80", false},
+                                         {"\xF4\x90\x80\x80", false}}) {
+    EXPECT_EQ(IsValidUtf8(c.text), c.utf8) << c.text;
+  }
+  std::string latin = "Ertrag \xE4 \x80 \x81";
+  ASSERT_TRUE(ConvertWindows1252(latin));
+  EXPECT_EQ(latin, "Ertrag \xC3\xA4 \xC2\x80 \xC2\x81");  // 0x81 has no 1252 character: Latin-1
+  std::string windows = "Kosten \x80 \x93q\x94";
+  ASSERT_TRUE(ConvertWindows1252(windows));
+  EXPECT_EQ(windows, "Kosten \xE2\x82\xAC \xE2\x80\x9Cq\xE2\x80\x9D");
+}
+
+}  // namespace
+}  // namespace vornax
