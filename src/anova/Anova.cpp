@@ -25,11 +25,11 @@ constexpr double kNoBreakpoint = -99999;
 // naming the file, and makes the reader refuse further values.
 class VarFileReader {
  public:
-  VarFileReader(std::filesystem::path path, UserDialogs& dialogs)
-      : path_(std::move(path)), dialogs_(dialogs) {}
+  VarFileReader(std::filesystem::path path, UserDialogs& dialogs, const MemoryFiles* memory)
+      : path_(std::move(path)), dialogs_(dialogs), memory_(memory) {}
 
   bool Open() {
-    auto lines = ReadTextLines(path_);
+    auto lines = ReadTextLines(path_, memory_);
     if (!lines) {
       Fail("The variance file \"" + PathText(path_) +
            "\" could not be read. Variance analysis is not done.");
@@ -99,6 +99,7 @@ class VarFileReader {
 
   std::filesystem::path path_;
   UserDialogs& dialogs_;
+  const MemoryFiles* memory_;
   std::vector<std::string> lines_;
   size_t next_ = 0;
   bool failed_ = false;
@@ -169,7 +170,7 @@ std::optional<BreakpointDf> TwoVariableDf(int type, int n) {
 
 void OneVariableTable(const std::filesystem::path& varPath, VarFileReader& in,
                       const CommonValues& common, RunOptions& options, UserDialogs& dialogs,
-                      RunResult& result) {
+                      MemoryFiles* memory, RunResult& result) {
   double ssLin = 0, breakpoint = 0, ssSeg = 0;
   if (!in.ReadSumOfSquares(ssLin) || !in.Read(breakpoint)) return;
   const bool broken = breakpoint != kNoBreakpoint;
@@ -204,7 +205,7 @@ void OneVariableTable(const std::filesystem::path& varPath, VarFileReader& in,
                          table.Test(ssTotal, nu1, nu2, variance, kBreakpointFSubstitute));
   }
   table.WriteClosing(true);
-  if (ReplaceVarianceFile(varPath, table.Lines(), dialogs)) result.Anova = table.Rows();
+  if (ReplaceVarianceFile(varPath, table.Lines(), dialogs, memory)) result.Anova = table.Rows();
 }
 
 // Two variables. Which blocks appear: each stage's straight line when the stage is marked
@@ -213,7 +214,7 @@ void OneVariableTable(const std::filesystem::path& varPath, VarFileReader& in,
 // neither.
 void TwoVariableTable(const std::filesystem::path& varPath, VarFileReader& in,
                       const CommonValues& common, RunOptions& options, UserDialogs& dialogs,
-                      RunResult& result) {
+                      MemoryFiles* memory, RunResult& result) {
   double ssLin1 = 0, bp1 = 0, ssRes1 = 0, ssLin2 = 0, bp2 = 0, ssSeg2 = 0;
   int sequence = 1;
   if (!in.ReadSumOfSquares(ssLin1) || !in.ReadCount(sequence, 1, 2) || !in.Read(bp1) ||
@@ -262,20 +263,20 @@ void TwoVariableTable(const std::filesystem::path& varPath, VarFileReader& in,
     }
   }
   table.WriteClosing(true);
-  if (ReplaceVarianceFile(varPath, table.Lines(), dialogs)) result.Anova = table.Rows();
+  if (ReplaceVarianceFile(varPath, table.Lines(), dialogs, memory)) result.Anova = table.Rows();
 }
 
 }  // namespace
 
 void MakeSegmentedAnova(TDMVornax& data, RunOptions& options, UserDialogs& dialogs) {
   const auto varPath = WithExtension(data.FileName, ".var");
-  VarFileReader in(varPath, dialogs);
+  VarFileReader in(varPath, dialogs, data.Memory);
   CommonValues common;
   if (!ReadCommon(in, 2, data, dialogs, common)) return;
   if (common.NrOfVar == 2) {
-    TwoVariableTable(varPath, in, common, options, dialogs, data.Result);
+    TwoVariableTable(varPath, in, common, options, dialogs, data.Memory, data.Result);
   } else {
-    OneVariableTable(varPath, in, common, options, dialogs, data.Result);
+    OneVariableTable(varPath, in, common, options, dialogs, data.Memory, data.Result);
   }
 }
 
@@ -305,7 +306,7 @@ void MakeCurveAnova(TDMVornax& data, RunOptions& options, UserDialogs& dialogs) 
   }
 
   const auto varPath = WithExtension(data.FileName, ".var");
-  VarFileReader in(varPath, dialogs);
+  VarFileReader in(varPath, dialogs, data.Memory);
   CommonValues common;
   if (!ReadCommon(in, 1, data, dialogs, common)) return;
   double ssLin = 0, ssCurve = 0;
@@ -347,7 +348,9 @@ void MakeCurveAnova(TDMVornax& data, RunOptions& options, UserDialogs& dialogs) 
                        curveTest(ssTotal, nu1Total, nu2Total, totalVariance, ssTotal <= 0));
 
   table.WriteClosing(false);
-  if (ReplaceVarianceFile(varPath, table.Lines(), dialogs)) data.Result.Anova = table.Rows();
+  if (ReplaceVarianceFile(varPath, table.Lines(), dialogs, data.Memory)) {
+    data.Result.Anova = table.Rows();
+  }
 }
 
 }  // namespace vornax

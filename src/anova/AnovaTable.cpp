@@ -174,8 +174,9 @@ void AnovaTableWriter::WriteClosing(bool seeAlso) {
 }
 
 bool ReplaceVarianceFile(const std::filesystem::path& varPath,
-                         const std::vector<std::string>& lines, UserDialogs& dialogs) {
-  TextFileWriter out(varPath);
+                         const std::vector<std::string>& lines, UserDialogs& dialogs,
+                         MemoryFiles* memory) {
+  TextFileWriter out(varPath, memory);
   for (const std::string& line : lines) out.WriteLine(line);
   if (out.Commit()) return true;
   // The table is complete in a temporary file by the time only the rename can fail; any other

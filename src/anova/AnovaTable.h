@@ -11,6 +11,7 @@
 
 #include "data/RunOptions.h"
 #include "data/RunResult.h"
+#include "data/TextFile.h"
 #include "data/UserDialogs.h"
 
 namespace vornax {
@@ -84,8 +85,10 @@ int AnovaDfWidth(int n);
 
 // Writes `lines` (CR LF) to a temporary file beside `varPath` and renames it over the variance
 // file. On failure the variance file is left as it was and a message is shown; false then.
+// With `memory`, the table replaces the variance file kept there (see MemoryFiles).
 bool ReplaceVarianceFile(const std::filesystem::path& varPath,
-                         const std::vector<std::string>& lines, UserDialogs& dialogs);
+                         const std::vector<std::string>& lines, UserDialogs& dialogs,
+                         MemoryFiles* memory = nullptr);
 
 // The substitutes for F when the residual variance of a row is zero (an exact fit).
 inline constexpr double kLineFSubstitute = 0.0001;

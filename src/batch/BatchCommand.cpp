@@ -19,6 +19,7 @@
 
 #include "batch/BatchGraph.h"
 #include "batch/ConsoleDialogs.h"
+#include "batch/GroupRun.h"
 #include "batch/OutputGuards.h"
 #include "run/TableImport.h"
 #include "data/GraphDataReader.h"
@@ -68,6 +69,8 @@ struct Choices {
   double breakpointValue = 0;
   std::vector<double> searchRange;
   std::vector<std::string> arguments;  // as given, for the JSON results
+  std::string by, results, jsonLines;
+  bool reports = false;
 };
 
 const char* const kFooter = R"(
@@ -107,6 +110,7 @@ Examples:
   vornax-batch trial.inp --graph trial.png --graph-kind residuals --black-white
   vornax-batch salinity.csv --breakpoint 4.5 --prefer 4
   vornax-batch yield.inp --search-range 40 90
+  vornax-batch wells.csv --by well --y level --x rain --results wells-results.csv
 
 No file is overwritten or removed that this program did not write: the input, the
 report NAME.out, the ANOVA table NAME.var and the files of --json and --graph must all
@@ -260,8 +264,8 @@ bool HoldsSameData(const fs::path& file, const GridInput& grid, const GridValues
   return true;
 }
 
-// When the analysis found no variation in X (or Z) although the values do vary, by less than
-// the 0.001 it needs, a plain line says what to do about it.
+}  // namespace
+
 std::vector<std::string> SmallSpanLines(const std::vector<std::string>& shown,
                                         const GridInput& grid, const TDMVornax& data) {
   const bool noVariation = std::any_of(shown.begin(), shown.end(), [](const std::string& m) {
@@ -288,6 +292,8 @@ std::vector<std::string> SmallSpanLines(const std::vector<std::string>& shown,
   }
   return lines;
 }
+
+namespace {
 
 // After a run that wrote its report: the break test, the summary and the JSON results.
 int Finish(const Choices& c, Session& session, const SaveCalculateResult& result,
@@ -380,6 +386,9 @@ bool NeedsTwoVariables(const std::string& kind) {
   return kind == "residuals" || kind == "y-z" || kind == "x-z";
 }
 
+int RunGroupsOf(const Choices& c, const CLI::App& app, const std::filesystem::path& folder,
+                const AnalysisTable& analyses, std::ostream& out, std::ostream& err);
+
 int RunChecked(Choices& c, const CLI::App& app, const AnalysisTable& analyses, RunState& state,
                std::ostream& out, std::ostream& err) {
   auto usage = [&](const std::string& text) {
@@ -406,9 +415,16 @@ int RunChecked(Choices& c, const CLI::App& app, const AnalysisTable& analyses, R
         ec ? ec.message() : std::strerror(fs::is_directory(input) ? EISDIR : ENOENT);
     return usage("cannot read \"" + c.input + "\"\n" + reason);
   }
+  if (c.by.empty() && (!c.results.empty() || !c.jsonLines.empty() || c.reports)) {
+    return usage("--results, --json-lines and --reports go with --by");
+  }
   const bool isInputFile = LowerExtension(input) == ".inp";
   const bool columnsGiven = !c.yColumn.empty() || !c.xColumn.empty() || !c.zColumn.empty() ||
                             !c.weightColumn.empty();
+  if (!c.by.empty() && isInputFile) {
+    return usage("--by splits a table into groups; \"" + c.input + "\" is an input file of one "
+                 "data set");
+  }
   if (isInputFile && (columnsGiven || c.strict || !c.header.empty())) {
     return usage("--y, --x, --z, --weight, --header and --strict apply to tables, not to \"" +
                  c.input + "\"");
@@ -427,6 +443,7 @@ int RunChecked(Choices& c, const CLI::App& app, const AnalysisTable& analyses, R
                    (ec ? ec.message() : std::strerror(ENOTDIR)));
     }
   }
+  if (!c.by.empty()) return RunGroupsOf(c, app, folder, analyses, out, err);
   // The reports are written into this folder: find out now, with the system's reason, rather
   // than after the analysis has run.
   {
@@ -624,6 +641,60 @@ int RunChecked(Choices& c, const CLI::App& app, const AnalysisTable& analyses, R
   return kExitRefused;
 }
 
+// A table analysed group by group (--by): the checks of the options that only this way takes,
+// then the groups' runs.
+int RunGroupsOf(const Choices& c, const CLI::App& app, const fs::path& folder,
+                const AnalysisTable& analyses, std::ostream& out, std::ostream& err) {
+  auto usage = [&](const std::string& text) {
+    err << "vornax-batch: " << text << '\n';
+    return kExitUsage;
+  };
+  if (!c.json.empty() || !c.graph.empty()) {
+    return usage("with --by, the results of every group go to --results and --json-lines; "
+                 "--json and --graph describe a single run");
+  }
+  if (c.results.empty() && c.jsonLines.empty() && !c.reports) {
+    return usage("--by needs somewhere to put the results: --results FILE.csv, --json-lines "
+                 "FILE or --reports");
+  }
+  for (const std::string* file : {&c.results, &c.jsonLines}) {
+    if (!file->empty() && SameFile(*file, c.input)) {
+      return usage("\"" + *file + "\" is the input; choose another name");
+    }
+  }
+  if (!c.results.empty() && c.results == c.jsonLines) {
+    return usage("--results and --json-lines name the same file");
+  }
+  if (c.reports) {
+    const std::string reason = FolderNotWritable(folder.empty() ? fs::path(".") : folder);
+    if (!reason.empty()) {
+      return usage("cannot write into the folder \"" + PathText(folder.empty() ? "." : folder) +
+                   "\"\n" + reason);
+    }
+  }
+  GroupCommand command;
+  command.Input = c.input;
+  command.Folder = folder;
+  command.Results = c.results;
+  command.JsonLines = c.jsonLines;
+  command.Reports = c.reports;
+  command.Columns = {c.yColumn, c.xColumn, c.zColumn, c.weightColumn, c.weights, c.strict,
+                     c.header == "yes"  ? HeaderRow::Yes
+                     : c.header == "no" ? HeaderRow::No
+                                        : HeaderRow::Guess};
+  command.Columns.By = c.by;
+  command.ConfidencePercent = c.confidence;
+  command.TransformAnswer = !c.noTransform;
+  command.Permutations = c.permutations;
+  command.Seed = c.seedValue;
+  command.Quiet = c.quiet;
+  command.Analyses = analyses;
+  command.ApplyChoices = [&](int nrOfVarInData, RunOptions& options, VarChoice& varChoice) {
+    return ApplyChoices(c, app, nrOfVarInData, options, varChoice);
+  };
+  return RunGroupsCommand(command, out, err);
+}
+
 }  // namespace
 
 int RunBatch(int argc, const char* const* argv, std::ostream& out, std::ostream& err) {
@@ -745,6 +816,18 @@ int RunBatch(int argc, const char* const* argv, std::ostream& out, std::ostream&
                  "Also write every result of the run (options, type, breakpoint, lines, "
                  "coefficients of explanation, ANOVA rows, break test, data table) to this "
                  "JSON file");
+  app.add_option("--by", c.by,
+                 "Analyse a table group by group: one run for every value of this column (by "
+                 "header name or number; text or numbers), in the order the values first appear")
+      ->type_name("COL");
+  app.add_option("--results", c.results,
+                 "With --by: the table of results, one row per group (CSV)");
+  app.add_option("--json-lines", c.jsonLines,
+                 "With --by: every group's results as JSON (the layout of --json), one line per "
+                 "group");
+  app.add_flag("--reports", c.reports,
+               "With --by: also write each group's report and ANOVA table as NAME-GROUP.out and "
+               "NAME-GROUP.var");
 
   c.arguments.assign(argv + 1, argv + argc);
   try {

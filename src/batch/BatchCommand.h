@@ -3,8 +3,11 @@
 #pragma once
 
 #include <ostream>
+#include <string>
+#include <vector>
 
 #include "run/RunAnalysis.h"
+#include "run/SaveCalculate.h"
 
 namespace vornax::batch {
 
@@ -20,5 +23,11 @@ int RunBatch(int argc, const char* const* argv, std::ostream& out, std::ostream&
 // The same with the analyses given (tests watch the command through stand-in analyses).
 int RunBatch(int argc, const char* const* argv, std::ostream& out, std::ostream& err,
              const AnalysisTable& analyses);
+
+// When the analysis found no variation in X (or Z) although the values do vary, by less than
+// the 0.001 it needs: a plain line per variable saying what to do about it (`shown`: the
+// messages of the run).
+std::vector<std::string> SmallSpanLines(const std::vector<std::string>& shown,
+                                        const GridInput& grid, const TDMVornax& data);
 
 }  // namespace vornax::batch

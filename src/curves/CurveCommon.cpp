@@ -207,14 +207,15 @@ void WriteCurveVarFile(TextFileWriter& var, const CurveResult& result) {
   value(std::max(result.CurveSSD, 0.0));
 }
 
-CurveFiles::CurveFiles(const std::string& inputPath)
+CurveFiles::CurveFiles(const std::string& inputPath, MemoryFiles* memory)
     : Input(inputPath),
       OutPath(WithExtension(inputPath, ".out")),
-      VarPath(WithExtension(inputPath, ".var")) {}
+      VarPath(WithExtension(inputPath, ".var")),
+      Memory(memory) {}
 
 void CurveFiles::RemoveStale() const {
-  RemoveOwnFile(OutPath);
-  RemoveOwnFile(VarPath);
+  RemoveOwnFile(OutPath, Memory);
+  RemoveOwnFile(VarPath, Memory);
 }
 
 bool CommitCurveFiles(TextFileWriter& out, TextFileWriter& var, UserDialogs& dialogs) {
@@ -222,8 +223,8 @@ bool CommitCurveFiles(TextFileWriter& out, TextFileWriter& var, UserDialogs& dia
   const bool outFailed = !out.Error().empty();
   dialogs.ShowMessage("The file \"" + PathText(outFailed ? out.Target() : var.Target()) +
                       "\" could not be written: " + (outFailed ? out.Error() : var.Error()));
-  RemoveOwnFile(out.Target());
-  RemoveOwnFile(var.Target());
+  RemoveOwnFile(out.Target(), out.Memory());
+  RemoveOwnFile(var.Target(), var.Memory());
   return false;
 }
 

@@ -87,8 +87,10 @@ void WriteCurveVarFile(TextFileWriter& var, const CurveResult& result);
 // The files of one curve run beside the input, and their writing. On a refusal the run's old
 // files are removed, so nothing of an earlier run remains under this name.
 struct CurveFiles {
-  explicit CurveFiles(const std::string& inputPath);
+  // With `memory`, the files are kept there (see MemoryFiles).
+  explicit CurveFiles(const std::string& inputPath, MemoryFiles* memory = nullptr);
   std::filesystem::path Input, OutPath, VarPath;
+  MemoryFiles* Memory = nullptr;
   void RemoveStale() const;
 };
 

@@ -391,7 +391,7 @@ void WriteCubicReport(TextFileWriter& out, const CurveResult& r, const std::stri
 namespace {
 
 void RunPolynomial(TDMVornax& data, RunOptions& options, UserDialogs& dialogs, bool cubic) {
-  const CurveFiles files(data.FileName);
+  const CurveFiles files(data.FileName, data.Memory);
   CurveData prepared;
   const CurvePreparation prep =
       PrepareCurveData(data, cubic ? CurveKind::Cubic : CurveKind::Quadratic, prepared);
@@ -405,8 +405,8 @@ void RunPolynomial(TDMVornax& data, RunOptions& options, UserDialogs& dialogs, b
   // Too poor a cubic leaves no files; the caller tells the user.
   if (cubic && result->CurveExplCoeff < 0.02) return files.RemoveStale();
 
-  TextFileWriter out(files.OutPath);
-  TextFileWriter var(files.VarPath);
+  TextFileWriter out(files.OutPath, files.Memory);
+  TextFileWriter var(files.VarPath, files.Memory);
   const std::string outputPath = PathText(files.OutPath);
   if (cubic) {
     WriteCubicReport(out, *result, outputPath, data.Title1, data.Title2);

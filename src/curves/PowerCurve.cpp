@@ -169,7 +169,7 @@ void WritePowerReport(TextFileWriter& out, const CurveResult& r, const std::stri
 }
 
 void RunPowerCurve(TDMVornax& data, RunOptions& options, UserDialogs& dialogs) {
-  const CurveFiles files(data.FileName);
+  const CurveFiles files(data.FileName, data.Memory);
   CurveData prepared;
   const CurvePreparation prep = PrepareCurveData(data, CurveKind::Power, prepared);
   if (!prep.Ok) return RefuseCurve(files, options, dialogs, prep.Message);
@@ -183,8 +183,8 @@ void RunPowerCurve(TDMVornax& data, RunOptions& options, UserDialogs& dialogs) {
     return RefuseCurve(files, options, dialogs,
                        "The power curve could not be made. Try another option.");
   }
-  TextFileWriter out(files.OutPath);
-  TextFileWriter var(files.VarPath);
+  TextFileWriter out(files.OutPath, files.Memory);
+  TextFileWriter var(files.VarPath, files.Memory);
   WritePowerReport(out, result, PathText(files.OutPath), data.Title1, data.Title2);
   WriteCurveVarFile(var, result);
   options.SingleSlopeSignificant = true;

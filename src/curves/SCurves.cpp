@@ -374,7 +374,7 @@ namespace {
 
 // One S-curve run: prepare, fit, store the fit value; in the final run also the files.
 void RunSCurve(TDMVornax& data, RunOptions& options, UserDialogs& dialogs, CurveKind kind) {
-  const CurveFiles files(data.FileName);
+  const CurveFiles files(data.FileName, data.Memory);
   CurveData prepared;
   const CurvePreparation prep = PrepareCurveData(data, kind, prepared);
   if (!prep.Ok) return RefuseCurve(files, options, dialogs, prep.Message);
@@ -412,8 +412,8 @@ void RunSCurve(TDMVornax& data, RunOptions& options, UserDialogs& dialogs, Curve
   if (!options.SCurveFinalRun) return;
 
   options.CurveExponent = result.Exponent;
-  TextFileWriter out(files.OutPath);
-  TextFileWriter var(files.VarPath);
+  TextFileWriter out(files.OutPath, files.Memory);
+  TextFileWriter var(files.VarPath, files.Memory);
   const std::string outputPath = PathText(files.OutPath);
   switch (kind) {
     case CurveKind::Logistic:

@@ -11,11 +11,16 @@
 
 namespace vornax {
 
+class MemoryFiles;
+
 // The data module. Arrays are indexed from 0; element i belongs to the data set with serial
 // number i + 1. Copies appended by weight expansion carry serial number 0, and every reordering
 // moves whole data sets, so a zero serial number marks an added copy wherever it ends up.
 struct TDMVornax {
   std::string FileName;  // current file: the input path, after a run the output path
+  // Where a run's report and variance file go: the disk (null), or memory for a run whose
+  // numbers alone are wanted (see MemoryFiles).
+  MemoryFiles* Memory = nullptr;
   std::string Title1;    // "General information"
   std::string Title2;    // "Details about the variables and units"
 

@@ -43,7 +43,7 @@ std::string OutputFileOpenMessage(const std::string& path) {
 bool ReadTextFile(TDMVornax& data, const std::filesystem::path& path,
                   const std::string& expectedExtension, UserDialogs& dialogs) {
   std::string reason;
-  auto lines = ReadTextLines(path, reason);
+  auto lines = ReadTextLines(path, reason, data.Memory);
   if (!lines) {
     // A report that cannot be opened gets the system's reason on a line of its own; a missing
     // ANOVA table is said to be missing already.
@@ -85,10 +85,9 @@ bool CheckReportFile(const std::filesystem::path& path, UserDialogs& dialogs) {
 }
 
 bool RemoveInvalidRunOutput(TDMVornax& data, const std::filesystem::path& outputPath) {
-  std::error_code ec;
-  bool removed = std::filesystem::remove(outputPath, ec);
+  bool removed = RemoveFile(outputPath, data.Memory);
   const std::filesystem::path varPath = WithExtension(outputPath, ".var");
-  removed = std::filesystem::remove(varPath, ec) || removed;
+  removed = RemoveFile(varPath, data.Memory) || removed;
   data.FileName = PathText(varPath);
   return removed;
 }

@@ -85,6 +85,11 @@ StaleFile RemoveOwnFile(const std::filesystem::path& path) {
   return std::filesystem::remove(path, ec) ? StaleFile::Removed : StaleFile::Left;
 }
 
+StaleFile RemoveOwnFile(const std::filesystem::path& path, MemoryFiles* memory) {
+  if (memory == nullptr) return RemoveOwnFile(path);
+  return memory->Remove(path) ? StaleFile::Removed : StaleFile::Absent;
+}
+
 std::string LeftAsItIsNote(const std::filesystem::path& path) {
   return "\"" + PathText(path) + "\" is not a file this program wrote; it is left as it is.";
 }

@@ -8,6 +8,8 @@
 
 namespace vornax {
 
+class MemoryFiles;
+
 // True when the first lines of `path` are those of a file this program writes: a report
 // (" Results of program ..."), an ANOVA table, a variance file of sums of squares, a partial
 // regression's scan table, or a JSON results file ("program": "vornax"). False for anything
@@ -22,6 +24,10 @@ enum class StaleFile {
 
 // Removes `path` only when it is one of this program's files.
 StaleFile RemoveOwnFile(const std::filesystem::path& path);
+// The same for a run whose files are kept in `memory` (see MemoryFiles): everything there is
+// this run's own, so it is removed from there, and the disk is left alone. Without `memory`, as
+// above.
+StaleFile RemoveOwnFile(const std::filesystem::path& path, MemoryFiles* memory);
 
 // "\"NAME.out\" is not a file this program wrote; it is left as it is": the note for a file
 // that a refused run did not remove.

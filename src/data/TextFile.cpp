@@ -18,6 +18,31 @@
 
 namespace vornax {
 
+void MemoryFiles::Write(const std::filesystem::path& target, std::string_view content) {
+  for (auto& [path, text] : files_) {
+    if (path == target) {
+      text.assign(content);
+      return;
+    }
+  }
+  files_.emplace_back(target, std::string(content));
+}
+
+const std::string* MemoryFiles::Find(const std::filesystem::path& path) const {
+  for (const auto& [name, text] : files_) {
+    if (name == path) return &text;
+  }
+  return nullptr;
+}
+
+bool MemoryFiles::Remove(const std::filesystem::path& path) {
+  const auto at = std::find_if(files_.begin(), files_.end(),
+                               [&](const auto& file) { return file.first == path; });
+  if (at == files_.end()) return false;
+  files_.erase(at);
+  return true;
+}
+
 namespace {
 
 // A fresh temporary file beside `target`; its name goes to `pattern`. -1 with errno on failure.
@@ -50,7 +75,8 @@ bool FinishTemporary(int fd, const std::string& pattern, const std::filesystem::
 
 }  // namespace
 
-TextFileWriter::TextFileWriter(std::filesystem::path target) : target_(std::move(target)) {}
+TextFileWriter::TextFileWriter(std::filesystem::path target, MemoryFiles* memory)
+    : target_(std::move(target)), memory_(memory) {}
 
 TextFileWriter::~TextFileWriter() {
   if (fd_ >= 0) {
@@ -60,6 +86,7 @@ TextFileWriter::~TextFileWriter() {
 }
 
 void TextFileWriter::Spill() {
+  if (memory_ != nullptr) return;  // kept whole in memory: nothing on disk, no temporary file
   if (!error_.empty()) {
     content_.clear();  // already failed: Commit() says so
     return;
@@ -78,6 +105,10 @@ void TextFileWriter::Spill() {
 }
 
 bool TextFileWriter::Commit() {
+  if (memory_ != nullptr) {
+    memory_->Write(target_, content_);
+    return true;
+  }
   if (fd_ < 0 && error_.empty()) return WriteFileAtomically(target_, content_, &error_);
   if (error_.empty()) Spill();
   if (!error_.empty()) {
@@ -293,7 +324,19 @@ std::optional<std::string> ReadTextBytes(const std::filesystem::path& path, std:
   return bytes;
 }
 
-std::optional<TextLines> ReadTextLines(const std::filesystem::path& path, std::string& reason) {
+std::optional<TextLines> ReadTextLines(const std::filesystem::path& path, std::string& reason,
+                                       const MemoryFiles* memory) {
+  if (memory != nullptr) {
+    const std::string* text = memory->Find(path);
+    if (text == nullptr) {
+      reason = std::strerror(ENOENT);
+      return std::nullopt;
+    }
+    TextLines result;
+    result.Lines = SplitLines(*text, &result.FinalLineEnded);
+    reason.clear();
+    return result;
+  }
   TextLines result;
   auto bytes = ReadTextBytes(path, reason, &result.WasUtf16);
   if (!bytes) return std::nullopt;
@@ -301,9 +344,22 @@ std::optional<TextLines> ReadTextLines(const std::filesystem::path& path, std::s
   return result;
 }
 
-std::optional<std::vector<std::string>> ReadTextLines(const std::filesystem::path& path) {
+bool RemoveFile(const std::filesystem::path& path, MemoryFiles* memory) {
+  if (memory != nullptr) return memory->Remove(path);
+  std::error_code ec;
+  return std::filesystem::remove(path, ec);
+}
+
+bool FileExists(const std::filesystem::path& path, const MemoryFiles* memory) {
+  if (memory != nullptr) return memory->Find(path) != nullptr;
+  std::error_code ec;
+  return std::filesystem::exists(path, ec);
+}
+
+std::optional<std::vector<std::string>> ReadTextLines(const std::filesystem::path& path,
+                                                      const MemoryFiles* memory) {
   std::string reason;
-  auto read = ReadTextLines(path, reason);
+  auto read = ReadTextLines(path, reason, memory);
   if (!read) return std::nullopt;
   return std::move(read->Lines);
 }

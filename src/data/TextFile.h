@@ -11,13 +11,31 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace vornax {
 
+// The files of a run kept in memory instead of on disk. A run whose numbers alone are wanted
+// (each group of a long table in vornax-batch --by) hands one in through TDMVornax::Memory: its
+// analysis writes the report and the variance file here, the variance analysis and the run read
+// them back from here, and a removal removes them from here. So runs side by side never touch the
+// disk, and a file of the same name on disk is never read, replaced or removed by them.
+class MemoryFiles {
+ public:
+  void Write(const std::filesystem::path& target, std::string_view content);
+  // What was written under `path`, or nullptr.
+  const std::string* Find(const std::filesystem::path& path) const;
+  bool Remove(const std::filesystem::path& path);
+
+ private:
+  std::vector<std::pair<std::filesystem::path, std::string>> files_;  // a run writes two or three
+};
+
 class TextFileWriter {
  public:
-  explicit TextFileWriter(std::filesystem::path target);
+  // With `memory`, Commit() keeps the text there instead of writing the file.
+  explicit TextFileWriter(std::filesystem::path target, MemoryFiles* memory = nullptr);
   TextFileWriter(const TextFileWriter&) = delete;
   TextFileWriter& operator=(const TextFileWriter&) = delete;
   // A writer dropped without Commit() takes its temporary file with it.
@@ -34,11 +52,13 @@ class TextFileWriter {
     if (content_.size() >= kSpillBytes) Spill();
   }
 
-  // Writes everything to a temporary file beside the target and renames it over the target.
+  // Writes everything to a temporary file beside the target and renames it over the target
+  // (with `memory`, keeps the whole text there instead, and nothing spills to disk).
   // Returns false (and leaves the target untouched) on any failure; Error() then says why.
   bool Commit();
 
   const std::filesystem::path& Target() const { return target_; }
+  MemoryFiles* Memory() const { return memory_; }
   const std::string& Error() const { return error_; }
   // The text written so far, while the file is short enough to be held (below kSpillBytes).
   const std::string& Content() const { return content_; }
@@ -50,6 +70,7 @@ class TextFileWriter {
   void Spill();
 
   std::filesystem::path target_;
+  MemoryFiles* memory_ = nullptr;
   std::string content_;
   std::string error_;
   std::string temporary_;  // the temporary file once the text has spilled into it
@@ -64,7 +85,9 @@ bool WriteFileAtomically(const std::filesystem::path& target, std::string_view c
 // All lines of a text file without their line ends (CR LF, LF or a lone CR). UTF-16 text (with
 // a byte-order mark, or recognised by its zero bytes) is turned into UTF-8 and a UTF-8 mark is
 // dropped. std::nullopt when the file cannot be opened or read, or holds binary data.
-std::optional<std::vector<std::string>> ReadTextLines(const std::filesystem::path& path);
+// With `memory`, the file is looked up there and never on disk.
+std::optional<std::vector<std::string>> ReadTextLines(const std::filesystem::path& path,
+                                                      const MemoryFiles* memory = nullptr);
 
 // The same, saying why a file could not be read: the system's reason ("Permission denied", "No
 // such file or directory") or what is wrong with its bytes. `finalLineEnded` tells whether the
@@ -74,7 +97,13 @@ struct TextLines {
   bool FinalLineEnded = true;
   bool WasUtf16 = false;
 };
-std::optional<TextLines> ReadTextLines(const std::filesystem::path& path, std::string& reason);
+std::optional<TextLines> ReadTextLines(const std::filesystem::path& path, std::string& reason,
+                                       const MemoryFiles* memory = nullptr);
+
+// Removes a file from the disk, or from `memory` when given; true when there was one.
+bool RemoveFile(const std::filesystem::path& path, MemoryFiles* memory = nullptr);
+// Whether the file is there, on disk or in `memory` when given.
+bool FileExists(const std::filesystem::path& path, const MemoryFiles* memory = nullptr);
 
 // The whole text of a file as UTF-8 (decoded as DecodeText does), for a reader that splits it
 // itself without a second copy of every line; std::nullopt with the reason as above.

@@ -18,9 +18,9 @@ namespace {
 constexpr int kMinDistinctX = 10;
 
 // The report, the variance file and the scan table of an input path.
-void RemoveFiles(const std::filesystem::path& input) {
-  RemoveStaleReports(input);
-  RemoveOwnFile(WithExtension(input, ".txt"));
+void RemoveFiles(const std::filesystem::path& input, MemoryFiles* memory) {
+  RemoveStaleReports(input, memory);
+  RemoveOwnFile(WithExtension(input, ".txt"), memory);
 }
 
 // The run's numbers for the summary, the JSON file and the window.
@@ -94,7 +94,7 @@ bool RunPartialAnalysis(TDMVornax& data, RunOptions& options, UserDialogs& dialo
   auto refuse = [&](const std::string& message, bool& flag) {
     dialogs.ShowMessage(message);
     flag = true;
-    RemoveFiles(input);
+    RemoveFiles(input, data.Memory);
     return false;
   };
 
@@ -142,8 +142,8 @@ bool RunPartialAnalysis(TDMVornax& data, RunOptions& options, UserDialogs& dialo
   const std::filesystem::path outPath = WithExtension(input, ".out");
   const std::filesystem::path varPath = WithExtension(input, ".var");
   const std::filesystem::path txtPath = WithExtension(input, ".txt");
-  TextFileWriter out(outPath);
-  TextFileWriter var(varPath);
+  TextFileWriter out(outPath, data.Memory);
+  TextFileWriter var(varPath, data.Memory);
 
   std::vector<bool> added(n);
   for (size_t i = 0; i < n; ++i) added[i] = i < data.SerialNr.size() && data.SerialNr[i] == 0;
@@ -167,7 +167,7 @@ bool RunPartialAnalysis(TDMVornax& data, RunOptions& options, UserDialogs& dialo
   std::string error = out.Error().empty() ? var.Error() : out.Error();
   std::filesystem::path failed = out.Error().empty() ? varPath : outPath;
   if (written && result.KeepScanTable) {
-    TextFileWriter table(txtPath);
+    TextFileWriter table(txtPath, data.Memory);
     WriteScanTable(result, result.ResultType, PathText(txtPath), table);
     written = table.Commit();
     if (!written) {
@@ -175,7 +175,7 @@ bool RunPartialAnalysis(TDMVornax& data, RunOptions& options, UserDialogs& dialo
       failed = txtPath;
     }
   } else {
-    RemoveOwnFile(txtPath);
+    RemoveOwnFile(txtPath, data.Memory);
   }
   if (!written) {
     result = PartialResult{};

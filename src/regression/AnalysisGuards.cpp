@@ -16,9 +16,9 @@ bool WithinAnalysableRange(const std::vector<long double>& values, size_t n) {
                      [](long double v) { return std::fabs(v) <= kMaxDataMagnitude; });
 }
 
-void RemoveStaleReports(const std::filesystem::path& input) {
-  RemoveOwnFile(WithExtension(input, ".out"));
-  RemoveOwnFile(WithExtension(input, ".var"));
+void RemoveStaleReports(const std::filesystem::path& input, MemoryFiles* memory) {
+  RemoveOwnFile(WithExtension(input, ".out"), memory);
+  RemoveOwnFile(WithExtension(input, ".var"), memory);
 }
 
 }  // namespace vornax

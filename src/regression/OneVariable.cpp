@@ -53,7 +53,7 @@ void RunOneVariable(TDMVornax& data, RunOptions& options, UserDialogs& dialogs) 
     dialogs.ShowMessage(message);
     options.AnalysisFailed = true;
     // An older report of the same name would now describe other data.
-    RemoveStaleReports(input);
+    RemoveStaleReports(input, data.Memory);
   };
 
   // 1. The analysed variable. With two columns and the second analysed, Z is moved into XData
@@ -140,8 +140,8 @@ void RunOneVariable(TDMVornax& data, RunOptions& options, UserDialogs& dialogs) 
 
   const std::filesystem::path outPath = WithExtension(input, ".out");
   const std::filesystem::path varPath = WithExtension(input, ".var");
-  TextFileWriter out(outPath);
-  TextFileWriter var(varPath);
+  TextFileWriter out(outPath, data.Memory);
+  TextFileWriter var(varPath, data.Memory);
 
   std::vector<bool> added(n);
   for (size_t i = 0; i < n; ++i) added[i] = i < data.SerialNr.size() && data.SerialNr[i] == 0;

@@ -404,7 +404,7 @@ void RunTwoVariableRegression(TDMVornax& data, RunOptions& options, UserDialogs&
   auto refuse = [&](const std::string& message) {
     dialogs.ShowMessage(message);
     options.AnalysisFailed = true;
-    RemoveStaleReports(input);
+    RemoveStaleReports(input, data.Memory);
   };
   const size_t n = data.NrOfData > 0 ? static_cast<size_t>(data.NrOfData) : 0;
   if (data.YData.size() < n || data.XData.size() < n || data.ZData.size() < n) {
@@ -456,8 +456,8 @@ void RunTwoVariableRegression(TDMVornax& data, RunOptions& options, UserDialogs&
   context.X = data.XData.data();
   context.Z = data.ZData.data();
 
-  TextFileWriter out(outPath);
-  TextFileWriter var(varPath);
+  TextFileWriter out(outPath, data.Memory);
+  TextFileWriter var(varPath, data.Memory);
   WriteTwoVariableReport(result, context, out);
   WriteTwoVariableVarianceFile(result, var);
 

@@ -40,10 +40,7 @@ json Options(const RunResult& r, const RunOptions& o) {
   return j;
 }
 
-}  // namespace
-
-std::string ResultJsonText(const RunResult& r, const RunOptions& options,
-                           const ResultFiles& files) {
+json ResultJsonObject(const RunResult& r, const RunOptions& options, const ResultFiles& files) {
   json j;
   j["program"] = "vornax";
   j["format"] = 1;
@@ -253,7 +250,36 @@ std::string ResultJsonText(const RunResult& r, const RunOptions& options,
   }
   j["data"] = rows;
   j["warnings"] = r.Warnings;
-  return j.dump(2) + "\n";
+  return j;
+}
+
+// A path that exists only in memory is no file to point to.
+json PathOrNull(const std::string& path) { return path.empty() ? json(nullptr) : json(path); }
+
+}  // namespace
+
+std::string ResultJsonText(const RunResult& r, const RunOptions& options,
+                           const ResultFiles& files) {
+  return ResultJsonObject(r, options, files).dump(2) + "\n";
+}
+
+std::string ResultJsonLine(const RunResult* result, const RunOptions& options,
+                           const ResultFiles& files, const GroupHead& head) {
+  json j = result != nullptr ? ResultJsonObject(*result, options, files)
+                             : json{{"program", "vornax"}, {"format", 1}};
+  if (result != nullptr) {
+    j["files"] = {{"input", PathOrNull(files.Input)},
+                  {"report", PathOrNull(files.Output)},
+                  {"anova", PathOrNull(files.Anova)}};
+  } else {
+    j["reason"] = head.Reason;
+  }
+  j["group"] = head.Group;
+  j["rows_used"] = head.RowsUsed;
+  j["rows_left_out"] = head.RowsLeftOut;
+  if (result == nullptr) j["warnings"] = json::array();
+  // Text that is not UTF-8 (a group value of an 8-bit table) is replaced, not refused.
+  return j.dump(-1, ' ', false, json::error_handler_t::replace) + "\n";
 }
 
 bool WriteResultJson(const std::filesystem::path& target, const RunResult& result,

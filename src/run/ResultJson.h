@@ -4,6 +4,7 @@
 #pragma once
 
 #include <filesystem>
+#include <cstddef>
 #include <string>
 #include <vector>
 
@@ -36,6 +37,17 @@ struct ResultFiles {
 // The JSON text of a run.
 std::string ResultJsonText(const RunResult& result, const RunOptions& options,
                            const ResultFiles& files);
+
+// One line of a file of many runs (JSON Lines): the layout above on one line (`result` null for
+// a run that could not be made), headed by what a single run's file does not need: the group's
+// value, the rows used and left out, and for a run not made its reason.
+struct GroupHead {
+  std::string Group;
+  size_t RowsUsed = 0, RowsLeftOut = 0;
+  std::string Reason;
+};
+std::string ResultJsonLine(const RunResult* result, const RunOptions& options,
+                           const ResultFiles& files, const GroupHead& head);
 
 // Writes the JSON text through a temporary file and a rename; false with the reason in `error`.
 bool WriteResultJson(const std::filesystem::path& target, const RunResult& result,

@@ -349,7 +349,7 @@ SaveCalculateResult SaveCalculate(Session& session, const GridInput& grid, GridV
                                     : CheckReportFile(outputPath, dialogs);
   if (!reportGood) {
     // This run's own output proved empty: its trace goes (a file opened by the user never does).
-    if (std::filesystem::exists(outputPath)) RemoveInvalidRunOutput(data, outputPath);
+    if (FileExists(outputPath, data.Memory)) RemoveInvalidRunOutput(data, outputPath);
     dialogs.HideProgress();
     result.Outcome = SaveCalculateOutcome::OutputInvalid;
     return result;

@@ -8,6 +8,7 @@
 #include <functional>
 #include <optional>
 #include <string_view>
+#include <unordered_map>
 #include <utility>
 
 #include <csv.h>
@@ -414,52 +415,55 @@ bool ImportTable(const std::filesystem::path& path, const ImportChoices& choices
   };
 
   // The columns used, in the order Y, X[, Z][, weight].
+  auto resolve = [&](const std::string& choice, const char* option, size_t& column) {
+    const std::string s = Trim(choice);
+    if (AllDigits(s)) {
+      const size_t n = s.size() > 6 ? 0 : static_cast<size_t>(std::stoul(s));
+      if (n < 1 || n > width) {
+        error = std::string(option) + " " + s + ": " + where + " has the columns 1 to " +
+                std::to_string(width);
+        return false;
+      }
+      column = n - 1;
+      return true;
+    }
+    if (!header) {
+      error = std::string(option) + " " + s + ": " + where +
+              " has no header row; give the column by its number (1 to " +
+              std::to_string(width) + ")";
+      return false;
+    }
+    std::vector<size_t> found;
+    for (size_t c = 0; c < names.size(); ++c) {
+      if (names[c] == s) found.push_back(c);
+    }
+    if (found.empty()) {
+      for (size_t c = 0; c < names.size(); ++c) {
+        if (Lower(names[c]) == Lower(s)) found.push_back(c);
+      }
+    }
+    if (found.size() == 1) {
+      column = found.front();
+      return true;
+    }
+    if (found.size() > 1) {
+      error = std::string(option) + " " + s + ": " + where + " has " +
+              std::to_string(found.size()) + " columns of that name; give the column number";
+      return false;
+    }
+    std::string list;
+    for (size_t c = 0; c < names.size(); ++c) {
+      list += (c > 0 ? ", " : "") + std::to_string(c + 1) + " \"" + Shown(names[c]) + "\"";
+    }
+    error = std::string(option) + " " + s + ": " + where + " has no column of that name; its " +
+            "columns are " + list;
+    return false;
+  };
+  // The column that splits the table into groups: its cells name the groups, as text.
+  size_t byColumn = std::string::npos;
+  if (!choices.By.empty() && !resolve(choices.By, "--by", byColumn)) return false;
   std::vector<size_t> used;
   if (named) {
-    auto resolve = [&](const std::string& choice, const char* option, size_t& column) {
-      const std::string s = Trim(choice);
-      if (AllDigits(s)) {
-        const size_t n = s.size() > 6 ? 0 : static_cast<size_t>(std::stoul(s));
-        if (n < 1 || n > width) {
-          error = std::string(option) + " " + s + ": " + where + " has the columns 1 to " +
-                  std::to_string(width);
-          return false;
-        }
-        column = n - 1;
-        return true;
-      }
-      if (!header) {
-        error = std::string(option) + " " + s + ": " + where +
-                " has no header row; give the column by its number (1 to " +
-                std::to_string(width) + ")";
-        return false;
-      }
-      std::vector<size_t> found;
-      for (size_t c = 0; c < names.size(); ++c) {
-        if (names[c] == s) found.push_back(c);
-      }
-      if (found.empty()) {
-        for (size_t c = 0; c < names.size(); ++c) {
-          if (Lower(names[c]) == Lower(s)) found.push_back(c);
-        }
-      }
-      if (found.size() == 1) {
-        column = found.front();
-        return true;
-      }
-      if (found.size() > 1) {
-        error = std::string(option) + " " + s + ": " + where + " has " +
-                std::to_string(found.size()) + " columns of that name; give the column number";
-        return false;
-      }
-      std::string list;
-      for (size_t c = 0; c < names.size(); ++c) {
-        list += (c > 0 ? ", " : "") + std::to_string(c + 1) + " \"" + Shown(names[c]) + "\"";
-      }
-      error = std::string(option) + " " + s + ": " + where + " has no column of that name; its " +
-              "columns are " + list;
-      return false;
-    };
     if (choices.Y.empty() || choices.X.empty()) {
       error = "--y and --x are given together";
       return false;
@@ -470,7 +474,7 @@ bool ImportTable(const std::filesystem::path& path, const ImportChoices& choices
       if (choice->empty()) continue;
       size_t column = 0;
       if (!resolve(*choice, option, column)) return false;
-      if (std::find(used.begin(), used.end(), column) != used.end()) {
+      if (std::find(used.begin(), used.end(), column) != used.end() || column == byColumn) {
         error = std::string(option) + " " + Trim(*choice) + ": the column \"" + Shown(nameOf(column)) +
                 "\" is already used for another variable";
         return false;
@@ -480,7 +484,8 @@ bool ImportTable(const std::filesystem::path& path, const ImportChoices& choices
     table.HasWeights = !choices.Weight.empty();
     table.NrOfVarInData = choices.Z.empty() ? 1 : 2;
   } else {
-    const size_t columns = width - firstColumn;
+    const bool byAmong = byColumn >= firstColumn && byColumn < width;
+    const size_t columns = width - firstColumn - (byAmong ? 1 : 0);
     if (columns < 2) {
       return lineError(records[header ? 0 : dataStart].line,
                        "expected 2 or 3 columns (Y, X[, Z]) and perhaps a weight column, found " +
@@ -490,15 +495,18 @@ bool ImportTable(const std::filesystem::path& path, const ImportChoices& choices
       error = where + " has only the columns Y and X; there is no weight column";
       return false;
     }
-    const bool headedWeight = header && NamesWeight(nameOf(width - 1));
+    for (size_t c = firstColumn; c < width; ++c) {
+      if (c != byColumn) used.push_back(c);
+    }
+    const bool headedWeight = header && NamesWeight(nameOf(used.back()));
     table.HasWeights = columns >= 3 && (choices.LastColumnIsWeight || headedWeight);
     if (columns - (table.HasWeights ? 1 : 0) > 3) {
       // More columns than an analysis takes: which are Y, X and Z, and whether one holds weight
       // factors, is for the user to say; guessing would analyse the wrong numbers.
       std::string list;
-      for (size_t c = firstColumn; c < width; ++c) {
-        list += (c > firstColumn ? ", " : "") + std::to_string(c + 1) +
-                (header ? " \"" + Shown(nameOf(c)) + "\"" : "");
+      for (size_t u = 0; u < used.size(); ++u) {
+        list += (u > 0 ? ", " : "") + std::to_string(used[u] + 1) +
+                (header ? " \"" + Shown(nameOf(used[u])) + "\"" : "");
       }
       auto example = [&](size_t c) {
         const std::string name = header && c < names.size() ? names[c] : "";
@@ -509,11 +517,10 @@ bool ImportTable(const std::filesystem::path& path, const ImportChoices& choices
       return lineError(records[header ? 0 : dataStart].line,
                        "found " + std::to_string(columns) + " columns (" + list +
                            "), more than Y, X and Z; choose them with --y COL --x COL [--z COL] "
-                           "[--weight COL], for instance --y " + example(firstColumn) + " --x " +
-                           example(firstColumn + 1));
+                           "[--weight COL], for instance --y " + example(used[0]) + " --x " +
+                           example(used[1]));
     }
     table.NrOfVarInData = static_cast<int>(columns) - 1 - (table.HasWeights ? 1 : 0);
-    for (size_t c = firstColumn; c < width; ++c) used.push_back(c);
   }
   const size_t weightIndex = table.HasWeights ? used.size() - 1 : used.size();
   for (size_t u = 0; u < used.size(); ++u) {
@@ -521,6 +528,15 @@ bool ImportTable(const std::filesystem::path& path, const ImportChoices& choices
     if (header) table.Header.push_back(names.size() > used[u] ? names[used[u]] : "");
   }
   table.SingleIsZ = table.NrOfVarInData == 1 && Lower(nameOf(used[1])) == "z";
+  if (byColumn != std::string::npos) table.ByName = nameOf(byColumn);
+  // Each row joins its group as it is read; the groups keep the order in which they first appear.
+  std::unordered_map<std::string, uint32_t> groupIndex;
+  auto groupOf = [&](const Record& record) {
+    const auto [at, added] =
+        groupIndex.try_emplace(Cell(record, byColumn), static_cast<uint32_t>(table.Groups.size()));
+    if (added) table.Groups.push_back(at->first);
+    return at->second;
+  };
 
   // The data rows.
   NumberStyle style = NumberStyle::None;
@@ -619,8 +635,10 @@ bool ImportTable(const std::filesystem::path& path, const ImportChoices& choices
     if (missing) {
       table.LeftOut.push_back(record.line);
       table.LeftOutReasons.push_back(std::move(missingReason));
+      if (byColumn != std::string::npos) table.GroupOfLeftOut.push_back(groupOf(record));
       return true;
     }
+    if (byColumn != std::string::npos) table.GroupOfRow.push_back(groupOf(record));
     if (!asValues) {
       table.Cells.push_back(std::move(cells));
       table.LineNumbers.push_back(record.line);
@@ -691,6 +709,13 @@ std::string LeftOutLine(const ImportedTable& table) {
 }
 
 GridInput GridFromTable(const ImportedTable& table, const std::string& fileName) {
+  std::vector<size_t> rows(table.Cells.size());
+  for (size_t r = 0; r < rows.size(); ++r) rows[r] = r;
+  return GridFromTable(table, fileName, rows);
+}
+
+GridInput GridFromTable(const ImportedTable& table, const std::string& fileName,
+                        const std::vector<size_t>& rows) {
   GridInput grid;
   grid.Title1 = "Imported from " + fileName;
   if (!table.Header.empty()) {
@@ -703,9 +728,9 @@ GridInput GridFromTable(const ImportedTable& table, const std::string& fileName)
   }
   grid.NrOfVarInData = table.NrOfVarInData;
   grid.SingleIsZ = table.SingleIsZ;
-  for (size_t r = 0; r < table.Cells.size(); ++r) {
+  for (size_t r = 0; r < rows.size(); ++r) {
     std::vector<std::string> row{std::to_string(r + 1)};
-    for (const std::string& cell : table.Cells[r]) row.push_back(WithPoint(cell));
+    for (const std::string& cell : table.Cells[rows[r]]) row.push_back(WithPoint(cell));
     grid.Rows.push_back(std::move(row));
   }
   grid.NrOfData = static_cast<int32_t>(grid.Rows.size());

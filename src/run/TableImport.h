@@ -2,6 +2,7 @@
 // with an optional header row) as the rows of the input grid.
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -30,6 +31,8 @@ struct ImportChoices {
   bool AsValues = false;
   // The most data rows taken; a longer table is refused as soon as its rows are counted.
   size_t MaxRows = kMaxTableRows;
+  // The column whose values split the table into groups (by header name or number); empty: none.
+  std::string By{};
 };
 
 struct ImportedTable {
@@ -48,6 +51,12 @@ struct ImportedTable {
   bool WasWindows1252 = false;   // the file was not UTF-8 and was read as Windows-1252 (Latin-1)
   char Delimiter = ',';          // ' ' for blanks
   bool DecimalComma = false;     // numbers written with a decimal comma
+  // With ImportChoices::By: the column's name, the groups (its values as written, without the
+  // blanks around them) in the order they first appear, and the group of each data row and of
+  // each row left out.
+  std::string ByName;
+  std::vector<std::string> Groups;
+  std::vector<uint32_t> GroupOfRow, GroupOfLeftOut;
 };
 
 // Cells taken as missing: empty, NA, NaN, "." and "-" (letters in either case).
@@ -97,6 +106,9 @@ bool PreviewTable(const std::filesystem::path& path, size_t rows, TablePreview& 
 // The grid rows of an imported table: serial numbers 1, 2, ... and the cells with a decimal
 // point.
 GridInput GridFromTable(const ImportedTable& table, const std::string& fileName);
+// The same for some of its rows (indexes into Cells), in the order given.
+GridInput GridFromTable(const ImportedTable& table, const std::string& fileName,
+                        const std::vector<size_t>& rows);
 
 // The grid rows of a data set read from an input file, each value written so that it converts
 // back to exactly the same number.

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "batch/BatchCommand.h"
+#include "batch/CommandRun.h"
 #include "support/TestSupport.h"
 
 namespace vornax::batch {
@@ -26,17 +27,10 @@ struct GraphRun {
     return target;
   }
   int Run(std::vector<std::string> args) {
-    args.insert(args.begin(), "vornax-batch");
     args.push_back("--permutations");
     args.push_back("0");
     args.push_back("--quiet");
-    std::vector<const char*> argv;
-    for (const std::string& a : args) argv.push_back(a.c_str());
-    std::ostringstream o, e;
-    const int code = RunBatch(static_cast<int>(argv.size()), argv.data(), o, e);
-    out = o.str();
-    err = e.str();
-    return code;
+    return test::RunBatchCommand(args, out, err);
   }
 };
 

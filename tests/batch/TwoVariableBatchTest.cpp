@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "batch/BatchCommand.h"
+#include "batch/CommandRun.h"
 #include "support/TestSupport.h"
 
 namespace vornax::batch {
@@ -27,14 +28,7 @@ struct RealBatch {
   }
   int Run(std::vector<std::string> args) {
     args.insert(args.begin(), input.string());
-    args.insert(args.begin(), "vornax-batch");
-    std::vector<const char*> argv;
-    for (const std::string& a : args) argv.push_back(a.c_str());
-    std::ostringstream o, e;
-    const int code = RunBatch(static_cast<int>(argv.size()), argv.data(), o, e);
-    out = o.str();
-    err = e.str();
-    return code;
+    return test::RunBatchCommand(args, out, err);
   }
   std::vector<std::string> Lines(const char* ext) const {
     return test::ReadLines(dir / (std::string("trial") + ext));

@@ -159,5 +159,37 @@ TEST(OwnFiles, Utf8IsToldFromEightBitText) {
   EXPECT_EQ(windows, "Kosten \xE2\x82\xAC \xE2\x80\x9Cq\xE2\x80\x9D");
 }
 
+// A run kept in memory: a text of any length stays whole in the store, nothing reaches the
+// disk (no temporary file either), and removing its files touches only the store.
+TEST(OwnFiles, AMemoryRunKeepsItsFilesOffTheDisk) {
+  for (const size_t lines : {size_t{3}, TextFileWriter::kSpillBytes / 8 + 10}) {
+    SCOPED_TRACE(lines);
+    TempDir dir;
+    const fs::path target = dir.path() / "run.out";
+    WriteFileBytes(target, " Results of program on disk\r\n");
+    MemoryFiles memory;
+    std::string expected;
+    {
+      TextFileWriter writer(target, &memory);
+      for (size_t i = 0; i < lines; ++i) {
+        writer.WriteLine("line " + std::to_string(i % 10));
+        expected += "line " + std::to_string(i % 10) + "\r\n";
+      }
+      EXPECT_EQ(FilesIn(dir.path()), std::vector<std::string>{"run.out"});
+      ASSERT_TRUE(writer.Commit());
+    }
+    ASSERT_NE(memory.Find(target), nullptr);
+    EXPECT_EQ(*memory.Find(target), expected);
+    EXPECT_EQ(ReadFileBytes(target), " Results of program on disk\r\n");
+    EXPECT_EQ(RemoveOwnFile(target, &memory), StaleFile::Removed);
+    EXPECT_EQ(memory.Find(target), nullptr);
+    EXPECT_EQ(RemoveOwnFile(target, &memory), StaleFile::Absent);
+    EXPECT_EQ(FilesIn(dir.path()), std::vector<std::string>{"run.out"});
+    // Without a store the same call removes the file of this program's on disk.
+    EXPECT_EQ(RemoveOwnFile(target, nullptr), StaleFile::Removed);
+    EXPECT_TRUE(FilesIn(dir.path()).empty());
+  }
+}
+
 }  // namespace
 }  // namespace vornax
