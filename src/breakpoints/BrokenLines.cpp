@@ -325,11 +325,10 @@ void RunBrokenLines(TDMVornax& data, RunOptions& options, UserDialogs& dialogs) 
     refuse("The file \"" + PathText(outPath) + "\" could not be written: " + out.Error());
     return;
   }
-  std::string error;
-  std::string content;
-  for (const auto& l : table) content += l + "\r\n";
-  if (!WriteFileAtomically(varPath, content, &error)) {
-    refuse("The file \"" + PathText(varPath) + "\" could not be written: " + error);
+  // The ANOVA tables' own writer: through a temporary file, with its message on failure.
+  if (!ReplaceVarianceFile(varPath, table, dialogs)) {
+    options.AnalysisFailed = true;
+    RemoveStaleReports(input);
     return;
   }
   options.FoundType = outcome.Result.Breakpoints > 0 ? 2 : 1;
