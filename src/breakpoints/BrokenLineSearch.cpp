@@ -572,7 +572,8 @@ BrokenLineSearchResult FindBestBrokenLine(const BrokenLineData& data,
   if (k < 1 || k > 3 || data.Groups() < k + 2) return result;
   const Admissible adm = AdmissibleKnots(data, options);
   if (adm.first > adm.last) return result;
-  result.Combinations = CountBrokenLineCombinations(data, options);
+  result.Combinations = options.Combinations >= 0 ? options.Combinations
+                                                  : CountBrokenLineCombinations(data, options);
   if (result.Combinations == 0) return result;
 
   const LineProjection line(data);

@@ -98,6 +98,8 @@ struct BrokenLineSearchOptions {
   double High = std::numeric_limits<double>::infinity();
   bool UseBound = true;   // skip combinations by the proven lower bound (three breakpoints)
   int Keep = 8;           // combinations of the grid that go on to the continuous refinement
+  // The admissible combinations when the caller has counted them already (-1: count them).
+  long long Combinations = -1;
 };
 
 struct BrokenLineSearchResult {

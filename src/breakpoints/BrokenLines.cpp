@@ -80,6 +80,7 @@ StepFit FitStep(const BrokenLineData& data, int k, const BrokenLinesSetup& setup
                 " combinations, which takes too long. Choose fewer breakpoints or a search range.";
     return s;
   }
+  o.Combinations = s.Combinations;
   const BrokenLineSearchResult r = FindBestBrokenLine(data, o);
   s.Evaluated = r.Evaluated;
   s.Line = r.Line;
