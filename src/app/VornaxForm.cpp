@@ -140,8 +140,12 @@ void TVornaxForm::BuildMenus() {
   auto name = [](QAction* action, const QString& verb, const QString& what) {
     action->setText(what.isEmpty() ? verb : verb + " " + what);
   };
-  connect(&stack, &QUndoStack::undoTextChanged, this, [this, name](const QString& t) { name(UndoAction, "&Undo", t); });
-  connect(&stack, &QUndoStack::redoTextChanged, this, [this, name](const QString& t) { name(RedoAction, "&Redo", t); });
+  // The stack empties itself, and says so, when the grid is destroyed: by then this form is only a
+  // QWidget being taken apart, so the names are given to the actions themselves, not through it.
+  QAction* undo = UndoAction;
+  QAction* redo = RedoAction;
+  connect(&stack, &QUndoStack::undoTextChanged, undo, [undo, name](const QString& t) { name(undo, "&Undo", t); });
+  connect(&stack, &QUndoStack::redoTextChanged, redo, [redo, name](const QString& t) { name(redo, "&Redo", t); });
   connect(&stack, &QUndoStack::canUndoChanged, UndoAction, &QAction::setEnabled);
   connect(&stack, &QUndoStack::canRedoChanged, RedoAction, &QAction::setEnabled);
   UndoAction->setEnabled(false);

@@ -3,6 +3,9 @@
 
 #include <nlohmann/json.hpp>
 
+#include <string>
+#include <utility>
+
 #include "data/TextFile.h"
 #include "data/Version.h"
 
@@ -256,11 +259,25 @@ json ResultJsonObject(const RunResult& r, const RunOptions& options, const Resul
 // A path that exists only in memory is no file to point to.
 json PathOrNull(const std::string& path) { return path.empty() ? json(nullptr) : json(path); }
 
+// The text of `j` with "program" as its first key, the rest in the usual (alphabetical) order:
+// a later run recognises the file as this program's from its first few kilobytes, which a long
+// "anova" or "arguments" would otherwise fill before the key comes.
+std::string DumpProgramFirst(json j, int indent, json::error_handler_t errors) {
+  json program;
+  program["program"] = j["program"];
+  j.erase("program");
+  std::string first = program.dump(indent, ' ', false, errors);
+  first.erase(first.rfind('"') + 1);  // "{ "program": "vornax"" without its closing brace
+  if (j.empty()) return first + (indent >= 0 ? "\n}" : "}");
+  return first + "," + j.dump(indent, ' ', false, errors).substr(1);
+}
+
 }  // namespace
 
 std::string ResultJsonText(const RunResult& r, const RunOptions& options,
                            const ResultFiles& files) {
-  return ResultJsonObject(r, options, files).dump(2) + "\n";
+  return DumpProgramFirst(ResultJsonObject(r, options, files), 2, json::error_handler_t::strict) +
+         "\n";
 }
 
 std::string ResultJsonLine(const RunResult* result, const RunOptions& options,
@@ -279,7 +296,7 @@ std::string ResultJsonLine(const RunResult* result, const RunOptions& options,
   j["rows_left_out"] = head.RowsLeftOut;
   if (result == nullptr) j["warnings"] = json::array();
   // Text that is not UTF-8 (a group value of an 8-bit table) is replaced, not refused.
-  return j.dump(-1, ' ', false, json::error_handler_t::replace) + "\n";
+  return DumpProgramFirst(std::move(j), -1, json::error_handler_t::replace) + "\n";
 }
 
 bool WriteResultJson(const std::filesystem::path& target, const RunResult& result,

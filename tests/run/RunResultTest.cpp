@@ -10,6 +10,7 @@
 #include "anova/Anova.h"
 #include "data/DataSet.h"
 #include "data/NumberFormat.h"
+#include "data/OwnFiles.h"
 #include "data/RunOptions.h"
 #include "regression/OneVariable.h"
 #include "regression/TwoVariable.h"
@@ -175,6 +176,40 @@ TEST(RunResult, JsonHoldsTheReportNumbers) {
   EXPECT_LE(*r.LikelihoodLower, r.Breakpoint);
   EXPECT_GE(*r.LikelihoodUpper, r.Breakpoint);
   EXPECT_TRUE(j["warnings"].empty());
+}
+
+// A later run removes or replaces an old JSON file only when its first few kilobytes show it is
+// this program's: "program" leads the file, however much comes after it in alphabetical order.
+TEST(RunResult, LongJsonIsRecognisedAsThisProgramsFile) {
+  ThresholdRun run;
+  ResultFiles files;
+  files.Input = "a.inp";
+  files.Arguments.assign(80, std::string(100, 'a'));  // 8 KB of arguments ahead of "program"
+  GroupHead group;
+  group.Group = std::string(6000, 'g');
+  struct Case {
+    const char* name;
+    std::string text, opening;
+  };
+  const std::vector<Case> cases = {
+      {"results file", ResultJsonText(run.data.Result, run.options, files),
+       "{\n  \"program\": \"vornax\",\n  \"analysis\": \"one-variable\",\n"},
+      {"line of a group's run", ResultJsonLine(&run.data.Result, run.options, files, group),
+       "{\"program\":\"vornax\",\"analysis\":\"one-variable\","},
+      {"line of a group not run", ResultJsonLine(nullptr, run.options, files, group),
+       "{\"program\":\"vornax\",\"format\":1,\"group\":\"ggg"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(c.text.substr(0, c.opening.size()), c.opening);
+    EXPECT_GT(c.text.size(), 6000u);
+    const auto j = nlohmann::json::parse(c.text);
+    EXPECT_EQ(j["program"], "vornax");
+    EXPECT_EQ(j["format"], 1);
+    const auto path = run.dir.path() / "old.json";
+    test::WriteFileBytes(path, c.text);
+    EXPECT_TRUE(WrittenByThisProgram(path));
+  }
 }
 
 TEST(RunResult, ARefusedRunLeavesNoNumbers) {
