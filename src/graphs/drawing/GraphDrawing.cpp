@@ -38,8 +38,6 @@ const QColor kYellow(255, 255, 0);
 const QColor kMagenta(255, 0, 255);
 const QColor kPaleGreen(192, 220, 192);
 const QColor kGreen(0, 255, 0);
-const QColor kPartialGreen(0, 128, 0);
-const QColor kBlue(0, 0, 255);
 
 std::string Format(const char* format, double value) {
   char buffer[64];
