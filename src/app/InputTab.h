@@ -24,6 +24,7 @@ class QPlainTextEdit;
 class QPushButton;
 class QRadioButton;
 class QStackedWidget;
+class QVBoxLayout;
 
 namespace vornax::forms {
 class TSelect2Form;
@@ -132,6 +133,9 @@ class TInputTab : public QWidget {
 
  private:
   void BuildControls();
+  // The preference and exclusion boxes with their labels, and the exclusion panels in the area
+  // below them.
+  void BuildPreferencePanel(QWidget* page, QVBoxLayout* right);
   void ShowColumns();
   void FillGridFromDataSet(const GridFrame& before);
   // What surrounds the cells (layout, titles, file shown), read from and written to the controls.
