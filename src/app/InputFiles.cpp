@@ -63,6 +63,7 @@ bool TInputTab::OpenInputFile(const QString& path) {
     return false;
   }
   data.GridRowCount = data.NrOfData;
+  ClearBreakpointFields();
   PrefComboBox->setCurrentIndex(0);
   ExclComboBox->setCurrentIndex(0);
   data.VarOption = 3;
@@ -119,6 +120,11 @@ QString TInputTab::AskInputFileName() {
 void TInputTab::InputSaveActionExecute() {
   if (form_.Running) return;
   StringGrid1->CommitEdit();
+  // Fields that cannot be used are said before a name is asked for: nothing is written or run.
+  if (!BreakpointChoicesFromWindow()) return;
+  // How many breakpoints a broken line has is decided with as many shuffles as the break test
+  // of segmented runs takes.
+  form_.session().Options.BreakpointPermutations = form_.OutputTabSheet->BreakTestPermutations;
   const QString path = AskInputFileName();
   SaveCancelled = path.isEmpty();
   // Cancelled: nothing was asked for, so nothing is said and nothing runs.
@@ -224,6 +230,7 @@ bool TInputTab::OpenTableFile(const QString& path) {
     return false;
   }
   FillGridFromInput(GridFromTable(table, Std(QFileInfo(path).fileName())), table.HasWeights);
+  ClearBreakpointFields();
   InputPath.clear();
   form_.DialogDir = QFileInfo(path).absolutePath();
   ShowFileName(path);

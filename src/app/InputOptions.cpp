@@ -8,12 +8,17 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QLineEdit>
 #include <QRadioButton>
 #include <QVBoxLayout>
+
+#include <algorithm>
+#include <optional>
 
 #include "app/DataGrid.h"
 #include "app/TabControls.h"
 #include "app/VornaxForm.h"
+#include "data/TextFile.h"
 #include "forms/SelectForms.h"
 
 namespace vornax::app {
@@ -22,14 +27,15 @@ namespace {
 constexpr const char* kPrefItems[] = {"     Select your regression preference",
                                       " Prefer: Best of segmented Types 1 - 6",
                                       "    Select a preferred segmented type",
-                                      "    Select a preferred curved function"};
+                                      "    Select a preferred curved function",
+                                      "    Select two or three breakpoints"};
 constexpr const char* kExclItems[] = {"      No exclusion of regression types",
                                       "       Yes, exclude a regression type"};
 
 }  // namespace
 
 void TInputTab::BuildPreferencePanel(QWidget* page, QVBoxLayout* right) {
-  PrefComboBox = Combo(page, {kPrefItems[0], kPrefItems[1], kPrefItems[2], kPrefItems[3]}, "PrefComboBox");
+  PrefComboBox = Combo(page, {kPrefItems[0], kPrefItems[1], kPrefItems[2], kPrefItems[3], kPrefItems[4]}, "PrefComboBox");
   ExclComboBox = Combo(page, {kExclItems[0], kExclItems[1]}, "ExclComboBox");
   // Wide enough for the texts the boxes show besides their items.
   PrefComboBox->setMinimumContentsLength(38);
@@ -49,6 +55,37 @@ void TInputTab::BuildPreferencePanel(QWidget* page, QVBoxLayout* right) {
   right->addWidget(SelectLabel);
   right->addWidget(PartLabel);
   right->addWidget(ExclComboBox, 0, Qt::AlignLeft);
+
+  // A breakpoint that theory gives, or the range the search keeps to; empty fields leave the
+  // search as it is.
+  BreakpointEdit = new QLineEdit(page);
+  SearchLowEdit = new QLineEdit(page);
+  SearchHighEdit = new QLineEdit(page);
+  BreakpointEdit->setObjectName("BreakpointEdit");
+  SearchLowEdit->setObjectName("SearchLowEdit");
+  SearchHighEdit->setObjectName("SearchHighEdit");
+  BreakpointEdit->setPlaceholderText("searched");
+  SearchLowEdit->setPlaceholderText("lowest");
+  SearchHighEdit->setPlaceholderText("highest");
+  for (QLineEdit* e : {BreakpointEdit, SearchLowEdit, SearchHighEdit}) {
+    e->setFixedWidth(80);
+    e->setAlignment(Qt::AlignRight);
+  }
+  BreakpointEdit->setToolTip("A breakpoint that theory gives: the preferred type, or the best "
+                             "type that holds there, is fitted at it alone");
+  const QString rangeTip = "The search tries only the candidate breakpoints in this range";
+  SearchLowEdit->setToolTip(rangeTip);
+  SearchHighEdit->setToolTip(rangeTip);
+  auto* breakpointRow = new QHBoxLayout;
+  breakpointRow->addWidget(Label("Breakpoint fixed at", page, "BreakpointLabel"));
+  breakpointRow->addWidget(BreakpointEdit);
+  breakpointRow->addSpacing(12);
+  breakpointRow->addWidget(Label("or searched from", page, "SearchRangeLabel"));
+  breakpointRow->addWidget(SearchLowEdit);
+  breakpointRow->addWidget(Label("to", page, "SearchToLabel"));
+  breakpointRow->addWidget(SearchHighEdit);
+  breakpointRow->addStretch(1);
+  right->addLayout(breakpointRow);
 
   // The exclusion panels, the picture and the wait panel share the space below the boxes.
   optionArea_ = new QHBoxLayout;
@@ -98,6 +135,7 @@ void TInputTab::SetComboText(QComboBox* box, const QString& text) {
 void TInputTab::HideSelection() {
   SelectForm->hide();
   Select2Form->hide();
+  BreakpointsForm->hide();
   SelectLabel->hide();
   PartLabel->hide();
   Exclude1Panel->hide();
@@ -114,6 +152,7 @@ void TInputTab::ShowOptions() {
   showingOptions_ = true;
   SelectForm->ShowOptions();
   Select2Form->ShowOptions();
+  BreakpointsForm->ShowOptions();
   auto check = [](QButtonGroup* group, int type) {
     if (QAbstractButton* b = group->button(type)) {
       b->setChecked(true);
@@ -212,6 +251,7 @@ void TInputTab::PrefComboBoxChange(int index) {
   Select2Form->SingleVariable = true;
   SelectForm->hide();
   Select2Form->hide();
+  BreakpointsForm->hide();
   SelectLabel->hide();
   PartLabel->hide();
   if (index <= 1) {
@@ -219,7 +259,16 @@ void TInputTab::PrefComboBoxChange(int index) {
     ExclComboBox->setCurrentIndex(0);
     return;
   }
-  if (index == 2) {
+  if (index == 4 && both) {
+    // The broken line is fitted to one variable: refused here rather than after a save.
+    form_.Dialogs().ShowMessage(kBrokenLinesOneVariable);
+    PrefComboBox->setCurrentIndex(0);
+    InputImage->show();
+    return;
+  }
+  if (index == 4) {
+    PlaceSelectionWindow(BreakpointsForm);
+  } else if (index == 2) {
     SelectForm->ShowGroups(both || !second, both || second);
     PlaceSelectionWindow(SelectForm);
     PartLabel->setVisible(!both);
@@ -242,6 +291,7 @@ void TInputTab::ExclComboBoxChange(int index) {
   PrefComboBox->setCurrentIndex(0);
   SelectForm->hide();
   Select2Form->hide();
+  BreakpointsForm->hide();
   SelectLabel->hide();
   PartLabel->hide();
   InputImage->hide();
@@ -263,6 +313,44 @@ void TInputTab::WeightComboBoxChange(int index) {
   StringGrid1->CommitEdit();
   form_.session().Options.WeightsUsed = index == 1;
   ShowColumns();
+}
+
+bool TInputTab::BreakpointChoicesFromWindow() {
+  RunOptions& o = form_.session().Options;
+  const QLineEdit* edits[3] = {BreakpointEdit, SearchLowEdit, SearchHighEdit};
+  std::optional<double> values[3];
+  for (int i = 0; i < 3; ++i) {
+    // A decimal comma is read as the grid reads it.
+    const QString text = edits[i]->text().trimmed().replace(',', '.');
+    if (text.isEmpty()) continue;
+    double value = 0;
+    if (!ParseFiniteNumber(Std(text), value)) {
+      form_.Dialogs().ShowMessage("\"" + Std(edits[i]->text().trimmed()) + "\" is not a number. Enter the " +
+                                  (i == 0 ? "fixed breakpoint" : "search range") +
+                                  " as a number, or leave the field empty.");
+      return false;
+    }
+    values[i] = value;
+  }
+  if (values[1].has_value() != values[2].has_value()) {
+    form_.Dialogs().ShowMessage("Enter both ends of the search range, or neither.");
+    return false;
+  }
+  if (values[0] && values[1]) {
+    form_.Dialogs().ShowMessage("Enter either a fixed breakpoint or a search range, not both.");
+    return false;
+  }
+  o.FixedBreakpoint = values[0];
+  o.SearchLow = o.SearchHigh = std::nullopt;
+  if (values[1]) {
+    o.SearchLow = std::min(*values[1], *values[2]);
+    o.SearchHigh = std::max(*values[1], *values[2]);
+  }
+  return true;
+}
+
+void TInputTab::ClearBreakpointFields() {
+  for (QLineEdit* e : {BreakpointEdit, SearchLowEdit, SearchHighEdit}) e->clear();
 }
 
 }  // namespace vornax::app

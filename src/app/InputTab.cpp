@@ -124,7 +124,9 @@ TInputTab::TInputTab(TVornaxForm& form) : form_(form) {
   // the report, the wait panel or the buttons.
   SelectForm = new forms::TSelectForm(form_.session().Options, this);
   Select2Form = new forms::TSelect2Form(form_.session().Options, this);
-  for (QWidget* panel : {static_cast<QWidget*>(SelectForm), static_cast<QWidget*>(Select2Form)}) {
+  BreakpointsForm = new forms::TBreakpointsForm(form_.session().Options, this);
+  for (QWidget* panel : {static_cast<QWidget*>(SelectForm), static_cast<QWidget*>(Select2Form),
+                         static_cast<QWidget*>(BreakpointsForm)}) {
     panel->setWindowFlags(Qt::Widget);
     panel->hide();
     optionArea_->insertWidget(2, panel, 0, Qt::AlignTop);
@@ -515,6 +517,7 @@ void TInputTab::ClearButtonClick() {
   ExclComboBox->setCurrentIndex(0);
   HideSelection();
   ResetPreferences();
+  ClearBreakpointFields();
   InputTabSheetShow();
 }
 
