@@ -38,17 +38,6 @@ QString ThreeSegmentRows(int count = 18) {
   return text;
 }
 
-std::vector<std::string> Lines(const QString& path) {
-  auto lines = ReadTextLines(path.toStdString());
-  return lines ? *lines : std::vector<std::string>{};
-}
-
-QString Joined(const std::vector<std::string>& lines) {
-  QStringList list;
-  for (const auto& l : lines) list << QString::fromStdString(l);
-  return list.join('\n');
-}
-
 bool Contains(const std::vector<std::string>& lines, const std::string& line) {
   return std::find(lines.begin(), lines.end(), line) != lines.end();
 }

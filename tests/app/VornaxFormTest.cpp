@@ -75,17 +75,6 @@ QString TwelveRows() {
   return text;
 }
 
-std::vector<std::string> Lines(const QString& path) {
-  auto lines = ReadTextLines(path.toStdString());
-  return lines ? *lines : std::vector<std::string>{};
-}
-
-QString Joined(const std::vector<std::string>& lines) {
-  QStringList list;
-  for (const auto& l : lines) list << QString::fromStdString(l);
-  return list.join('\n');
-}
-
 }  // namespace
 
 void VornaxFormTest::CaptionsMenusAndShortcuts() {
