@@ -68,6 +68,9 @@ bool TInputTab::OpenInputFile(const QString& path) {
   ExclComboBox->setCurrentIndex(0);
   data.VarOption = 3;
   HideSelection();
+  // The boxes now show no preference: nor may the options hold one, or the next run would make
+  // an analysis that nothing on the screen shows was chosen.
+  ResetPreferences();
   form_.DialogDir = QFileInfo(path).absolutePath();
   ShowFileName(path);
   form_.SetCurrentFile(path);

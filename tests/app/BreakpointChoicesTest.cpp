@@ -263,9 +263,6 @@ void BreakpointChoicesTest::RefusalsOfTheRunAreTheWindowsMessages() {
       {"outside the data", 1, -1, "500", "", "",
        "The fixed breakpoint 500.00 lies outside the data. The X-values of the data range from "
        "22.00 to 158.00."},
-      {"too near the end", 1, -1, "30", "", "",
-       "The fixed breakpoint 30.00 leaves 2 data sets on one side; each side needs at least "
-       "three. The X-values of the data range from 22.00 to 158.00."},
       {"a range without candidates", 1, -1, "", "200", "300",
        "The search range 200.00 to 300.00 holds no candidate breakpoint. The X-values of the data "
        "range from 22.00 to 158.00."},
@@ -287,6 +284,38 @@ void BreakpointChoicesTest::RefusalsOfTheRunAreTheWindowsMessages() {
     QVERIFY2(Contains(w.dialogs->messages, c.message), c.what);
     QVERIFY2(!QFile::exists(dir.filePath("refused.out")), c.what);
     QVERIFY(!f.OutputAvailable);
+  }
+}
+
+void BreakpointChoicesTest::OtherDataStartFromTheStandardChoices() {
+  // Opening other data sets the preference box back to its first item: what runs next is what
+  // the boxes show, the standard search, whatever was chosen for the data before.
+  struct Case {
+    const char* what;
+    int preference;
+    int choice;
+  };
+  const Case cases[] = {
+      {"a broken line", 4, 0},
+      {"a curve", 3, static_cast<int>(CurveChoice::Quadratic)},
+      {"a preferred type", 2, 5},
+  };
+  for (const Case& c : cases) {
+    ScriptedWindow w;
+    TVornaxForm& f = *w.form;
+    TInputTab& input = *f.InputTabSheet;
+    QTemporaryDir dir;
+    input.PrefComboBoxChange(c.preference);
+    if (c.preference == 2) input.SelectForm->XButtons[static_cast<size_t>(c.choice)]->click();
+    if (c.preference == 3) input.Select2Form->XButtons[static_cast<size_t>(c.choice)]->click();
+    if (c.preference == 4) input.BreakpointsForm->Buttons[static_cast<size_t>(c.choice)]->click();
+    QVERIFY(input.OpenInputFile(Example(dir, "01-yield-watertable.inp")));
+    QCOMPARE(input.PrefComboBox->currentIndex(), 0);
+    w.dialogs->files = {dir.filePath("next.inp")};
+    input.InputSaveActionExecute();
+    QCOMPARE(Lines(dir.filePath("next.out")).at(0),
+             std::string(" Results of program Vornax for the segmented linear regression of Y upon X."));
+    QVERIFY2(!Contains(Lines(dir.filePath("next.out")), " X-type preferred: 5 "), c.what);
   }
 }
 

@@ -14,6 +14,7 @@ class BreakpointChoicesTest : public QObject {
   void BrokenLineRefusedForTwoVariablesOrTooFewData();
   void BreakpointFieldsReachTheRun();
   void RefusalsOfTheRunAreTheWindowsMessages();
+  void OtherDataStartFromTheStandardChoices();
 };
 
 }  // namespace vornax::app::test
