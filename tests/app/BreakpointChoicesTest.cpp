@@ -128,67 +128,6 @@ void BreakpointChoicesTest::BrokenLineRunShowsReportSummaryAndGraph() {
   }
 }
 
-void BreakpointChoicesTest::BrokenLineRefusedForTwoVariablesOrTooFewData() {
-  struct Case {
-    const char* what;
-    int rows;        // data sets of the three-segment line; 0: the two-variable example
-    int useOption;   // the variable box: 0 both, 1 the first only
-    bool atChoice;   // refused when chosen, else by the run
-    std::string message;
-  };
-  const Case cases[] = {
-      {"two variables used together", 0, 0, true, kBrokenLinesOneVariable},
-      {"three breakpoints on ten data sets", 10, 1, false,
-       "The database is not fit for this regression. A broken line with three breakpoints needs "
-       "at least 12 data sets; there are 10."},
-  };
-  for (const Case& c : cases) {
-    ScriptedWindow w;
-    TVornaxForm& f = *w.form;
-    TInputTab& input = *f.InputTabSheet;
-    QTemporaryDir dir;
-    if (c.rows == 0) {
-      QVERIFY(input.OpenInputFile(Example(dir, "02-yield-depth-salinity.inp")));
-      input.OptionComboBoxChange(c.useOption);
-    } else {
-      input.HandlePasteMultiCell(kYColumn, 1, ThreeSegmentRows(c.rows));
-    }
-    w.dialogs->messages.clear();
-    input.PrefComboBoxChange(4);
-    if (c.atChoice) {
-      QCOMPARE(w.dialogs->messages, std::vector<std::string>{c.message});
-      // Back to the standard: no panel, no broken line chosen.
-      QCOMPARE(input.PrefComboBox->currentIndex(), 0);
-      QVERIFY(!input.BreakpointsForm->isVisibleTo(&input));
-      QVERIFY(input.InputImage->isVisibleTo(&input));
-      QCOMPARE(f.session().Options.SeveralBreakpoints, 0);
-      continue;
-    }
-    QVERIFY2(w.dialogs->messages.empty(), c.what);
-    input.BreakpointsForm->Buttons[1]->click();
-    w.dialogs->files = {dir.filePath("few.inp")};
-    input.InputSaveActionExecute();
-    QVERIFY2(Contains(w.dialogs->messages, c.message), c.what);
-    QVERIFY(!QFile::exists(dir.filePath("few.out")));
-    QVERIFY(!f.OutputAvailable);
-    QCOMPARE(f.PageControl1->currentWidget(), static_cast<QWidget*>(&input));
-  }
-  // With the first of two variables chosen the broken line is fitted to it.
-  ScriptedWindow w;
-  QTemporaryDir dir;
-  TInputTab& input = *w.form->InputTabSheet;
-  QVERIFY(input.OpenInputFile(Example(dir, "02-yield-depth-salinity.inp")));
-  input.OptionComboBoxChange(1);
-  w.dialogs->messages.clear();
-  input.PrefComboBoxChange(4);
-  QVERIFY(w.dialogs->messages.empty());
-  input.BreakpointsForm->Buttons[0]->click();
-  w.dialogs->files = {dir.filePath("first.inp")};
-  input.InputSaveActionExecute();
-  QCOMPARE(Lines(dir.filePath("first.out")).at(0),
-           std::string(" Results of program Vornax for the broken-line regression of Y upon X."));
-}
-
 void BreakpointChoicesTest::BreakpointFieldsReachTheRun() {
   ScriptedWindow w;
   TVornaxForm& f = *w.form;
@@ -246,9 +185,10 @@ void BreakpointChoicesTest::BreakpointFieldsReachTheRun() {
   QVERIFY(input.BreakpointEdit->text().isEmpty());
 }
 
-void BreakpointChoicesTest::RefusalsOfTheRunAreTheWindowsMessages() {
+void BreakpointChoicesTest::RefusalsAreTheWindowsMessages() {
   struct Case {
     const char* what;
+    int data;        // 1, 2: the example of one or two variables; else rows of the broken line
     int preference;  // the preference box's item
     int choice;      // the button of the panel shown (-1: none)
     QString fixed, low, high;
@@ -256,14 +196,20 @@ void BreakpointChoicesTest::RefusalsOfTheRunAreTheWindowsMessages() {
   };
   const std::string interrupted = " Calculations are interrupted.";
   const Case cases[] = {
-      {"a curve", 3, static_cast<int>(CurveChoice::Quadratic), "80", "", "",
+      // Refused when chosen: the box goes back to the standard.
+      {"two variables used together", 2, 4, -1, "", "", "", kBrokenLinesOneVariable},
+      // Refused by the run: its message, and no report.
+      {"three breakpoints on ten data sets", 10, 4, 1, "", "", "",
+       "The database is not fit for this regression. A broken line with three breakpoints needs "
+       "at least 12 data sets; there are 10."},
+      {"a curve", 1, 3, static_cast<int>(CurveChoice::Quadratic), "80", "", "",
        kBreakpointChoiceScope + interrupted},
-      {"a partial regression", 2, 7, "", "40", "90", kBreakpointChoiceScope + interrupted},
-      {"a broken line", 4, 0, "80", "", "", kBreakpointChoiceNotForBrokenLines + interrupted},
-      {"outside the data", 1, -1, "500", "", "",
+      {"a partial regression", 1, 2, 7, "", "40", "90", kBreakpointChoiceScope + interrupted},
+      {"a broken line", 1, 4, 0, "80", "", "", kBreakpointChoiceNotForBrokenLines + interrupted},
+      {"outside the data", 1, 1, -1, "500", "", "",
        "The fixed breakpoint 500.00 lies outside the data. The X-values of the data range from "
        "22.00 to 158.00."},
-      {"a range without candidates", 1, -1, "", "200", "300",
+      {"a range without candidates", 1, 1, -1, "", "200", "300",
        "The search range 200.00 to 300.00 holds no candidate breakpoint. The X-values of the data "
        "range from 22.00 to 158.00."},
   };
@@ -272,13 +218,26 @@ void BreakpointChoicesTest::RefusalsOfTheRunAreTheWindowsMessages() {
     TVornaxForm& f = *w.form;
     TInputTab& input = *f.InputTabSheet;
     QTemporaryDir dir;
-    QVERIFY(input.OpenInputFile(Example(dir, "01-yield-watertable.inp")));
-    input.PrefComboBoxChange(c.preference);
-    if (c.preference == 2) input.SelectForm->XButtons[static_cast<size_t>(c.choice)]->click();
-    if (c.preference == 3) input.Select2Form->XButtons[static_cast<size_t>(c.choice)]->click();
-    if (c.preference == 4) input.BreakpointsForm->Buttons[static_cast<size_t>(c.choice)]->click();
-    SetFields(input, c.fixed, c.low, c.high);
+    if (c.data > 2) {
+      input.HandlePasteMultiCell(kYColumn, 1, ThreeSegmentRows(c.data));
+    } else {
+      QVERIFY(input.OpenInputFile(Example(dir, c.data == 1 ? "01-yield-watertable.inp"
+                                                           : "02-yield-depth-salinity.inp")));
+    }
     w.dialogs->messages.clear();
+    input.PrefComboBoxChange(c.preference);
+    if (c.data == 2) {
+      QCOMPARE(w.dialogs->messages, std::vector<std::string>{c.message});
+      QCOMPARE(input.PrefComboBox->currentIndex(), 0);
+      QVERIFY(!input.BreakpointsForm->isVisibleTo(&input));
+      QCOMPARE(f.session().Options.SeveralBreakpoints, 0);
+      continue;
+    }
+    const auto at = static_cast<size_t>(c.choice);
+    if (c.preference == 2) input.SelectForm->XButtons[at]->click();
+    if (c.preference == 3) input.Select2Form->XButtons[at]->click();
+    if (c.preference == 4) input.BreakpointsForm->Buttons[at]->click();
+    SetFields(input, c.fixed, c.low, c.high);
     w.dialogs->files = {dir.filePath("refused.inp")};
     input.InputSaveActionExecute();
     QVERIFY2(Contains(w.dialogs->messages, c.message), c.what);

@@ -11,9 +11,8 @@ class BreakpointChoicesTest : public QObject {
   Q_OBJECT
  private slots:
   void BrokenLineRunShowsReportSummaryAndGraph();
-  void BrokenLineRefusedForTwoVariablesOrTooFewData();
   void BreakpointFieldsReachTheRun();
-  void RefusalsOfTheRunAreTheWindowsMessages();
+  void RefusalsAreTheWindowsMessages();
   void OtherDataStartFromTheStandardChoices();
 };
 
