@@ -146,7 +146,9 @@ TEST(BreakTest, StoppingEarlyCountsTheShufflesInTheirOrder) {
     full.Permutations = one.Permutations;
     EXPECT_EQ(RunBreakTest(flat, full).AtLeastAsLarge, h) << h;
     full.Permutations = one.Permutations - 1;
-    if (full.Permutations > 0) EXPECT_EQ(RunBreakTest(flat, full).AtLeastAsLarge, h - 1) << h;
+    if (full.Permutations > 0) {
+      EXPECT_EQ(RunBreakTest(flat, full).AtLeastAsLarge, h - 1) << h;
+    }
 
     const BreakTestResult significant = RunBreakTest(clear, early);
     EXPECT_FALSE(significant.StoppedEarly);
