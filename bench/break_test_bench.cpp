@@ -101,6 +101,38 @@ BENCHMARK(BM_BreakTest)
     ->UseRealTime()
     ->MeasureProcessCPUTime();
 
+// A clearly non-significant break (noise about a straight line) under the sequential rule with
+// H = 10: the shuffles stop after about 20, whatever N.
+void BM_BreakTestStopEarly(benchmark::State& state) {
+  const int n = static_cast<int>(state.range(0));
+  std::mt19937 rng(2026);
+  std::normal_distribution<double> noise(0.0, 1.0);
+  vornax::RunResult r;
+  r.Valid = true;
+  r.Analysis = "one-variable";
+  r.HasBreakpoint = true;
+  for (int i = 0; i < n; ++i) {
+    r.X.push_back(150.0 * i / n);
+    r.Y.push_back(0.02 * r.X.back() + noise(rng));
+  }
+  vornax::BreakTestOptions options;
+  options.StopAfter = 10;
+  int made = 0;
+  for (auto _ : state) {
+    const vornax::BreakTestResult t = vornax::RunBreakTest(r, options);
+    made = t.Permutations;
+    benchmark::DoNotOptimize(t.P);
+  }
+  state.counters["shuffles"] = made;
+  state.SetLabel("stopped early, H = 10 (no goal; compare BM_BreakTest)");
+}
+BENCHMARK(BM_BreakTestStopEarly)
+    ->Arg(100)
+    ->Arg(2000)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->MeasureProcessCPUTime();
+
 void BM_TwoVariableBreakTest(benchmark::State& state) {
   RunTest(state, TwoVariableResult(static_cast<int>(state.range(0))), "goal: at most 50 ms wall");
 }

@@ -280,6 +280,12 @@ void TVornaxForm::SeeGraphButtonClick() {
   } else if (graph.Family == OutputFamily::Curve) {
     BeltButton->show();
     for (QPushButton* b : {BlockButton, ConfHelpButton, SelectGraphButton, CalcObsButton}) b->hide();
+  } else if (graph.Family == OutputFamily::BrokenLine) {
+    // The breakpoints' confidence intervals are the bars the block button switches; a broken
+    // line has no belt and is drawn as Y against its variable only.
+    BlockButton->show();
+    ConfHelpButton->show();
+    for (QPushButton* b : {BeltButton, SelectGraphButton, CalcObsButton}) b->hide();
   } else {
     const int type = graph.First.Type;
     SetRadioCaptions(graph.OutputTag == " Y-Z");

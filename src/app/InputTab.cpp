@@ -1,3 +1,5 @@
+// The Input tab: its controls, the grid with the data-count box, and the help texts in the
+// grid's place. The choices of a run are in InputOptions.cpp, files and the run in InputFiles.cpp.
 #include "app/InputTab.h"
 
 #include <QAction>
@@ -46,12 +48,6 @@ constexpr const char* kInputStatus =
 constexpr const char* kOptionItems[] = {"      Use both independent variables       ",
                                         "      Use 1st independent variable only    ",
                                         "      Use 2nd independent variable only   "};
-constexpr const char* kPrefItems[] = {"     Select your regression preference",
-                                      " Prefer: Best of segmented Types 1 - 6",
-                                      "    Select a preferred segmented type",
-                                      "    Select a preferred curved function"};
-constexpr const char* kExclItems[] = {"      No exclusion of regression types",
-                                      "       Yes, exclude a regression type"};
 constexpr const char* kWeightItems[] = {"         No weight factors required    ",
                                         "         Weight factors are needed"};
 
@@ -76,9 +72,6 @@ constexpr const char* kPasteText =
     "It may occur that the first cell seems \n"
     "empty, but by clicking on another cell\n"
     "the value will appear.\n";
-
-QString Text(const std::string& s) { return QString::fromStdString(s); }
-std::string Std(const QString& s) { return s.toStdString(); }
 
 // A grid cell for a value of the data set: two decimals, as in the input file, and more only
 // when the value needs them to read back unchanged.
@@ -131,7 +124,9 @@ TInputTab::TInputTab(TVornaxForm& form) : form_(form) {
   // the report, the wait panel or the buttons.
   SelectForm = new forms::TSelectForm(form_.session().Options, this);
   Select2Form = new forms::TSelect2Form(form_.session().Options, this);
-  for (QWidget* panel : {static_cast<QWidget*>(SelectForm), static_cast<QWidget*>(Select2Form)}) {
+  BreakpointsForm = new forms::TBreakpointsForm(form_.session().Options, this);
+  for (QWidget* panel : {static_cast<QWidget*>(SelectForm), static_cast<QWidget*>(Select2Form),
+                         static_cast<QWidget*>(BreakpointsForm)}) {
     panel->setWindowFlags(Qt::Widget);
     panel->hide();
     optionArea_->insertWidget(2, panel, 0, Qt::AlignTop);
@@ -231,53 +226,8 @@ void TInputTab::BuildControls() {
   row2->addStretch(1);
   right->addLayout(row2);
 
-  PrefComboBox = Combo(page, {kPrefItems[0], kPrefItems[1], kPrefItems[2], kPrefItems[3]}, "PrefComboBox");
-  ExclComboBox = Combo(page, {kExclItems[0], kExclItems[1]}, "ExclComboBox");
-  // Wide enough for the texts the boxes show besides their items.
-  PrefComboBox->setMinimumContentsLength(38);
-  ExclComboBox->setMinimumContentsLength(38);
-  PrefLabel = Label("Standard: Best of all segmented regression types ", page, "PrefLabel");
-  SelectLabel = Label("Note: wihout selection      Best of Type 1-6 is used", page, "SelectLabel");
-  PartLabel = Label("Partial regression finds the longest horizontal stretch (range of \"no effect\")",
-                    page, "PartLabel");
-  PartLabel->setWordWrap(true);
-  for (QLabel* l : {SelectLabel, PartLabel}) {
-    l->setStyleSheet("QLabel { color: #1d4f91; }");
-    l->hide();
-  }
-  PrefLabel->setStyleSheet("QLabel { color: #555555; }");
-  right->addWidget(PrefComboBox, 0, Qt::AlignLeft);
-  right->addWidget(PrefLabel);
-  right->addWidget(SelectLabel);
-  right->addWidget(PartLabel);
-  right->addWidget(ExclComboBox, 0, Qt::AlignLeft);
-
-  // The exclusion panels, the picture and the wait panel share the space below the boxes.
-  optionArea_ = new QHBoxLayout;
+  BuildPreferencePanel(page, right);
   QHBoxLayout* area = optionArea_;
-  auto makePanel = [&](const QString& title, bool z, std::array<QRadioButton*, 7>& buttons,
-                       QButtonGroup*& group) {
-    auto* panel = new QGroupBox(title, page);
-    panel->setObjectName(z ? "Exclude2Panel" : "Exclude1Panel");
-    auto* v = new QVBoxLayout(panel);
-    v->setSpacing(2);
-    group = new QButtonGroup(panel);
-    for (int t = 2; t <= 6; ++t) {
-      auto* b = new QRadioButton(QString("Exclude type %1").arg(t), panel);
-      b->setObjectName(QString("Excl%1%2RadioButton").arg(z ? 'Z' : 'X').arg(t));
-      buttons[static_cast<size_t>(t)] = b;
-      group->addButton(b, t);
-      v->addWidget(b);
-    }
-    connect(group, &QButtonGroup::idToggled, this, [this, z](int id, bool checked) {
-      if (checked) ChooseExclusion(z, id);
-    });
-    panel->hide();
-    area->addWidget(panel, 0, Qt::AlignTop);
-    return panel;
-  };
-  Exclude1Panel = makePanel("    X variable  ", false, ExclXRadioButtons, exclXGroup_);
-  Exclude2Panel = makePanel("    Z variable  ", true, ExclZRadioButtons, exclZGroup_);
   InputImage = new QLabel(page);
   InputImage->setObjectName("InputImage");
   InputImage->setPixmap(SegmentedLinePicture());
@@ -530,193 +480,6 @@ GridInput TInputTab::GridFromWindow() const {
   return g;
 }
 
-// ---------------------------------------------------------------------------------------------
-// The option boxes
-
-bool TInputTab::TwoUsedTogether() const {
-  return NrOfVarInData == 2 && OptionComboBox->currentIndex() <= 0;
-}
-
-bool TInputTab::SecondOnly() const {
-  return NrOfVarInData == 2 && OptionComboBox->currentIndex() == 2;
-}
-
-void TInputTab::SetComboText(QComboBox* box, const QString& text) {
-  // A box shows a text of its own, not one of its items, until the user picks an item.
-  box->setPlaceholderText(text);
-  box->setCurrentIndex(-1);
-}
-
-void TInputTab::HideSelection() {
-  SelectForm->hide();
-  Select2Form->hide();
-  SelectLabel->hide();
-  PartLabel->hide();
-  Exclude1Panel->hide();
-  Exclude2Panel->hide();
-  InputImage->show();
-}
-
-void TInputTab::ResetPreferences() {
-  form_.session().Options.ResetPreferences();
-  ShowOptions();
-}
-
-void TInputTab::ShowOptions() {
-  showingOptions_ = true;
-  SelectForm->ShowOptions();
-  Select2Form->ShowOptions();
-  auto check = [](QButtonGroup* group, int type) {
-    if (QAbstractButton* b = group->button(type)) {
-      b->setChecked(true);
-      return;
-    }
-    group->setExclusive(false);
-    for (QAbstractButton* b : group->buttons()) b->setChecked(false);
-    group->setExclusive(true);
-  };
-  check(exclXGroup_, form_.session().Options.ExcludedTypeX);
-  check(exclZGroup_, form_.session().Options.ExcludedTypeZ);
-  showingOptions_ = false;
-}
-
-void TInputTab::ChooseExclusion(bool z, int type) {
-  if (showingOptions_) return;
-  RunOptions& o = form_.session().Options;
-  // With one variable analysed the one panel shown holds the choice for it, whichever it is.
-  const bool single = !TwoUsedTogether();
-  if (!z || single) o.ExcludedTypeX = type;
-  if (z || single) o.ExcludedTypeZ = type;
-}
-
-void TInputTab::PlaceSelectionWindow(QWidget* window) {
-  // A panel below the boxes, in the place of the picture.
-  InputImage->hide();
-  window->show();
-}
-
-void TInputTab::NrOfVarComboBoxChange(int index) {
-  NrOfVarComboBox->setCurrentIndex(index);  // as the user chose it
-  StringGrid1->CommitEdit();
-  const int n = index == 1 ? 2 : 1;
-  if (n != NrOfVarInData) {
-    // A new layout: the first column is X again (with two columns the second is Z).
-    form_.session().Data.SingleIsZ = false;
-    form_.session().Data.SingleIsX = true;
-  }
-  NrOfVarInData = n;
-  form_.session().Data.NrOfVarInData = n;
-  form_.session().Data.NrOfVar = n;
-  OptionComboBox->setEnabled(n == 2);
-  OptionComboBox->setCurrentIndex(n == 2 ? 0 : 1);
-  form_.session().Data.VarOption = n == 2 ? 3 : 0;
-  SelectForm->SetPartialEnabled(n != 2);
-  HideSelection();
-  PrefComboBox->setCurrentIndex(0);
-  ExclComboBox->setCurrentIndex(0);
-  ResetPreferences();
-  // The Z column and the weight column keep what was typed: the one is shown or hidden, the
-  // other stays as the user set it.
-  ShowColumns();
-}
-
-void TInputTab::OptionComboBoxChange(int index) {
-  OptionComboBox->setCurrentIndex(index);  // as the user chose it
-  const bool preferenceChosen = PrefComboBox->currentIndex() >= 2;
-  ResetPreferences();
-  HideSelection();
-  PrefComboBox->setCurrentIndex(0);
-  ExclComboBox->setCurrentIndex(0);
-  TDMVornax& data = form_.session().Data;
-  if (index == 0) {
-    SelectForm->SetPartialEnabled(false);
-    data.VarOption = 3;
-    data.NrOfVar = 2;
-    SetComboText(ExclComboBox, "           Exclusion: not applicable");
-  } else {
-    SelectForm->SetPartialEnabled(true);
-    data.SingleIsZ = index == 2;
-    data.SingleIsX = index != 2;
-    data.VarOption = index == 2 ? 2 : 1;
-    data.NrOfVar = 1;
-    if (preferenceChosen) SetComboText(ExclComboBox, "         Exclusion: not applicable");
-  }
-  ShowColumns();
-}
-
-void TInputTab::ConfComboBoxChange(int index) {
-  ConfComboBox->setCurrentIndex(index);  // as the user chose it
-  static constexpr int kPercent[] = {90, 95, 98};
-  form_.session().Options.ConfidenceT = ConfidenceFactorForPercent(index >= 0 && index < 3 ? kPercent[index] : 90);
-}
-
-void TInputTab::PrefComboBoxChange(int index) {
-  PrefComboBox->setCurrentIndex(index);  // as the user chose it
-  InputImage->hide();
-  ExclComboBox->setCurrentIndex(0);
-  Exclude1Panel->hide();
-  Exclude2Panel->hide();
-  ResetPreferences();
-  const bool both = TwoUsedTogether();
-  const bool second = SecondOnly();
-  SelectForm->SetPartialEnabled(!both);
-  SelectForm->SingleVariable = !both;
-  Select2Form->SingleVariable = true;
-  SelectForm->hide();
-  Select2Form->hide();
-  SelectLabel->hide();
-  PartLabel->hide();
-  if (index <= 1) {
-    InputImage->show();
-    ExclComboBox->setCurrentIndex(0);
-    return;
-  }
-  if (index == 2) {
-    SelectForm->ShowGroups(both || !second, both || second);
-    PlaceSelectionWindow(SelectForm);
-    PartLabel->setVisible(!both);
-  } else if (both) {
-    form_.Dialogs().ShowMessage(
-        "With two independent variables, the option of curved functions is not yet operational "
-        "and, instead, the segmented procedure will be followed.");
-    SelectForm->ShowGroups(true, true);
-    PlaceSelectionWindow(SelectForm);
-    SelectLabel->show();
-  } else {
-    Select2Form->ShowGroups(!second, second);
-    PlaceSelectionWindow(Select2Form);
-  }
-  SetComboText(ExclComboBox, "          Exclusion: not applicable");
-}
-
-void TInputTab::ExclComboBoxChange(int index) {
-  ExclComboBox->setCurrentIndex(index);  // as the user chose it
-  PrefComboBox->setCurrentIndex(0);
-  SelectForm->hide();
-  Select2Form->hide();
-  SelectLabel->hide();
-  PartLabel->hide();
-  InputImage->hide();
-  ResetPreferences();
-  if (index == 1) {
-    SetComboText(PrefComboBox, "Preference: best of all except excluded");
-    const bool both = TwoUsedTogether();
-    Exclude1Panel->setVisible(both || !SecondOnly());
-    Exclude2Panel->setVisible(both || SecondOnly());
-  } else {
-    SetComboText(PrefComboBox, "   Prefer: Best of segmented Types 1-6");
-    Exclude1Panel->hide();
-    Exclude2Panel->hide();
-  }
-}
-
-void TInputTab::WeightComboBoxChange(int index) {
-  WeightComboBox->setCurrentIndex(index);  // as the user chose it
-  StringGrid1->CommitEdit();
-  form_.session().Options.WeightsUsed = index == 1;
-  ShowColumns();
-}
-
 void TInputTab::HelpOpenButtonClick() {
   const bool show = GridStack->currentWidget() != HelpMemo;
   GridStack->setCurrentWidget(show ? static_cast<QWidget*>(HelpMemo) : StringGrid1);
@@ -754,258 +517,8 @@ void TInputTab::ClearButtonClick() {
   ExclComboBox->setCurrentIndex(0);
   HideSelection();
   ResetPreferences();
+  ClearBreakpointFields();
   InputTabSheetShow();
-}
-
-// ---------------------------------------------------------------------------------------------
-// Files and the run
-
-bool TInputTab::AskToDropEdits(const char* question) {
-  StringGrid1->CommitEdit();
-  return !GridEdited || form_.Dialogs().AskToDiscard(question);
-}
-
-void TInputTab::InputOpenActionExecute() {
-  if (form_.Running || !AskToDropEdits(kDropEditsOnOpen)) return;
-  const QString path = form_.Dialogs().GetOpenFileName("Open input", form_.DialogDir, "Input files (*.inp)");
-  if (path.isEmpty()) {
-    form_.Dialogs().ShowMessage("No input file was selected");
-    return;
-  }
-  if (!QFileInfo(path).isFile()) {
-    form_.Dialogs().ShowMessage("File does not exist, please select another one,");
-    return;
-  }
-  OpenInputFile(path);
-}
-
-bool TInputTab::OpenInputFile(const QString& path) {
-  TDMVornax& data = form_.session().Data;
-  const std::string before = data.FileName;
-  const GridFrame frameBefore = Frame();
-  data.FileName = Std(path);
-  // The reader only ever switches the weights on: a file without a weight column switches them
-  // off here, so that its data are not taken with the weights of the file before.
-  RunOptions& options = form_.session().Options;
-  const bool weightsBefore = options.WeightsUsed;
-  options.WeightsUsed = false;
-  // A file that cannot be read is a message; the grid and the data set stay as they were.
-  if (!ReadInputFile(data, options, form_.Dialogs())) {
-    data.FileName = before;
-    options.WeightsUsed = weightsBefore;
-    return false;
-  }
-  data.GridRowCount = data.NrOfData;
-  PrefComboBox->setCurrentIndex(0);
-  ExclComboBox->setCurrentIndex(0);
-  data.VarOption = 3;
-  HideSelection();
-  form_.DialogDir = QFileInfo(path).absolutePath();
-  ShowFileName(path);
-  form_.SetCurrentFile(path);
-  Title1Edit->setText(Text(data.Title1));
-  Title2Edit->setText(Text(data.Title2));
-  Title1Edit->setCursorPosition(0);
-  Title2Edit->setCursorPosition(0);
-  GridRows = data.NrOfData;
-  NrOfVarInData = data.NrOfVarInData;
-  if (NrOfVarInData == 1) {
-    data.VarOption = 0;
-    OptionComboBox->setCurrentIndex(1);
-    OptionComboBox->setEnabled(false);
-  } else {
-    OptionComboBox->setCurrentIndex(0);
-    OptionComboBox->setEnabled(true);
-  }
-  SelectForm->SetPartialEnabled(NrOfVarInData != 2);
-  NrOfVarComboBox->setCurrentIndex(NrOfVarInData - 1);
-  WeightComboBox->setCurrentIndex(form_.session().Options.WeightsUsed ? 1 : 0);
-  DataPresent = true;
-  FillGridFromDataSet(frameBefore);
-  form_.OutputAvailable = false;
-  form_.session().Options.PartialFailed = false;
-  GridEdited = false;
-  if (form_.PageControl1->currentWidget() == this) InputTabSheetShow();
-  else form_.PageControl1->setCurrentWidget(this);
-  return true;
-}
-
-QString TInputTab::AskInputFileName() {
-  const QString path =
-      form_.Dialogs().GetSaveFileName("Save input", SaveStart(), "Input files (*.inp)", "inp");
-  if (path.isEmpty()) return {};
-  const QString suffix = QFileInfo(path).suffix().toLower();
-  // The report and the ANOVA table take the input's name with these extensions: an input file
-  // so named would be overwritten by its own report.
-  if (suffix == "out" || suffix == "var") {
-    form_.Dialogs().ShowMessage("An input file cannot end in \"." + Std(suffix) +
-                          "\": the report and the ANOVA table are written under that name. "
-                          "Please choose a name ending in \".inp\".");
-    return {};
-  }
-  if (QFileInfo::exists(path) && !form_.Dialogs().AskToDiscard("The file already exists, overwrite?")) {
-    return {};
-  }
-  return path;
-}
-
-void TInputTab::InputSaveActionExecute() {
-  if (form_.Running) return;
-  StringGrid1->CommitEdit();
-  const QString path = AskInputFileName();
-  SaveCancelled = path.isEmpty();
-  // Cancelled: nothing was asked for, so nothing is said and nothing runs.
-  if (SaveCancelled) return;
-  const GridInput grid = GridFromWindow();
-  form_.OutputTabSheet->AnovaButton->setText("Anova table");
-
-  form_.Running = true;
-  QApplication::setOverrideCursor(Qt::BusyCursor);
-  for (QAction* a : {form_.InputOpenAction, form_.OutputOpenAction, form_.InputSaveAction}) a->setEnabled(false);
-  form_.PageControl1->tabBar()->setEnabled(false);
-  const SaveCalculateResult result =
-      SaveCalculate(form_.session(), grid, std::filesystem::path(Std(path)), form_.Dialogs());
-  form_.PageControl1->tabBar()->setEnabled(true);
-  for (QAction* a : {form_.InputOpenAction, form_.OutputOpenAction, form_.InputSaveAction}) a->setEnabled(true);
-  QApplication::restoreOverrideCursor();
-  form_.Running = false;
-
-  RowsDropped = result.RowsPacked;
-  const SaveCalculateOutcome outcome = result.Outcome;
-  const bool committed = outcome == SaveCalculateOutcome::InputNotWritten ||
-                         outcome == SaveCalculateOutcome::AnalysisStopped ||
-                         outcome == SaveCalculateOutcome::OutputInvalid ||
-                         outcome == SaveCalculateOutcome::Done;
-  // The grid keeps every row: those left out are marked, a cell that stopped the run is selected.
-  StringGrid1->MarkIncompleteRows(std::vector<int>(result.IncompleteRows.begin(), result.IncompleteRows.end()));
-  if (result.BadRow > 0) {
-    const bool two = grid.NrOfVarInData == 2;
-    const int column = result.BadColumn == 1   ? kYColumn
-                       : result.BadColumn == 2 ? kXColumn
-                       : result.BadColumn == 3 && two ? kZColumn
-                                                      : kWeightColumn;
-    StringGrid1->SelectCell(result.BadRow, column);
-  }
-  if (committed && outcome != SaveCalculateOutcome::Done) {
-    // The report shown may be of files this run has replaced or taken away.
-    form_.OutputAvailable = false;
-    form_.OutputTabSheet->ShowOutputControls(false);
-  }
-  if (committed && outcome != SaveCalculateOutcome::InputNotWritten) {
-    GridEdited = false;
-    InputPath = Text(result.InputPath);
-    // Typed or pasted data saved under a name are that file from now on.
-    ShowFileName(InputPath);
-    form_.SetCurrentFile(InputPath);
-  }
-  // What the analysis changed in the options is shown.
-  ShowOptions();
-  if (outcome != SaveCalculateOutcome::Done) {
-    if (committed) form_.ShowTab(this);
-    return;
-  }
-  form_.OutputTabSheet->ShowOutputLines();
-  form_.OutputAvailable = true;
-  form_.OutputTabSheet->SummaryForShownOutput = form_.session().Data.Result.Valid;
-  form_.OutputTabSheet->AnovaButton->setText("Anova table");
-  form_.OutputTabSheet->ShowOutputControls(true);
-  form_.OutputTabSheet->SymbolsButton->setText("Symbols");
-  form_.DialogDir = QFileInfo(Text(result.OutputPath)).absolutePath();
-  form_.AddRecentFile(Text(result.OutputPath));
-  form_.ShowTab(form_.OutputTabSheet);
-  form_.OutputTabSheet->RunFinished(Text(result.OutputPath));
-}
-
-QString TInputTab::SaveStart() const {
-  // The name of the data shown: an input file as it is, a table as an input file beside it.
-  const QString current = CurrentPath.isEmpty() ? InputPath : CurrentPath;
-  if (current.isEmpty()) return form_.DialogDir;
-  const QFileInfo info(current);
-  return info.dir().filePath(info.completeBaseName() + ".inp");
-}
-
-void TInputTab::ShowFileName(const QString& path) {
-  CurrentPath = QFileInfo(path).absoluteFilePath();
-  FileNameEdit->setText(QDir::toNativeSeparators(CurrentPath));
-  FileNameEdit->setCursorPosition(0);
-  FileNameLabel->show();
-  FileNameEdit->show();
-}
-
-bool TInputTab::OpenTableFile(const QString& path) {
-  if (form_.Running) return false;
-  WindowDialogs& dialogs = form_.Dialogs();
-  const std::filesystem::path file(Std(path));
-  TablePreview preview;
-  std::string error;
-  if (!PreviewTable(file, 12, preview, error)) {
-    dialogs.ShowMessage(error);
-    return false;
-  }
-  ImportChoices choices = preview.Suggested;
-  // Cancelled: the grid stays as it was, without a word.
-  if (!dialogs.ChooseTableColumns(QFileInfo(path).fileName(), preview, choices)) return false;
-  ImportedTable table;
-  if (!ImportTable(file, choices, table, error)) {
-    dialogs.ShowMessage(error);
-    return false;
-  }
-  if (table.Cells.size() > static_cast<size_t>(kMaxGridRows)) {
-    dialogs.ShowMessage("The table holds " + std::to_string(table.Cells.size()) +
-                        " data rows; the table of the window takes at most " +
-                        std::to_string(kMaxGridRows) + ".");
-    return false;
-  }
-  FillGridFromInput(GridFromTable(table, Std(QFileInfo(path).fileName())), table.HasWeights);
-  InputPath.clear();
-  form_.DialogDir = QFileInfo(path).absolutePath();
-  ShowFileName(path);
-  form_.SetCurrentFile(path);
-  const std::string leftOut = LeftOutLine(table);
-  if (!leftOut.empty()) dialogs.ShowMessage(ColumnsUsedLine(table) + ".\n" + leftOut + ".");
-  if (form_.PageControl1->currentWidget() != this) form_.PageControl1->setCurrentWidget(this);
-  return true;
-}
-
-void TInputTab::FillGridFromInput(const GridInput& input, bool weights) {
-  TDMVornax& data = form_.session().Data;
-  Title1Edit->setText(Text(input.Title1));
-  Title2Edit->setText(Text(input.Title2));
-  Title1Edit->setCursorPosition(0);
-  Title2Edit->setCursorPosition(0);
-  NrOfVarInData = input.NrOfVarInData;
-  data.NrOfVarInData = NrOfVarInData;
-  data.NrOfVar = NrOfVarInData;
-  data.SingleIsZ = NrOfVarInData == 1 && input.SingleIsZ;
-  data.SingleIsX = !data.SingleIsZ;
-  data.VarOption = NrOfVarInData == 2 ? 3 : 0;
-  OptionComboBox->setCurrentIndex(NrOfVarInData == 2 ? 0 : 1);
-  OptionComboBox->setEnabled(NrOfVarInData == 2);
-  SelectForm->SetPartialEnabled(NrOfVarInData != 2);
-  NrOfVarComboBox->setCurrentIndex(NrOfVarInData - 1);
-  form_.session().Options.WeightsUsed = weights;
-  WeightComboBox->setCurrentIndex(weights ? 1 : 0);
-  const int rows = static_cast<int>(input.Rows.size());
-  StringGrid1->setRowCount(0);
-  StringGrid1->SetDataRows(rows);
-  const bool two = NrOfVarInData == 2;
-  for (int r = 1; r <= rows; ++r) {
-    const std::vector<std::string>& row = input.Rows[static_cast<size_t>(r - 1)];
-    auto cell = [&](size_t i) { return i < row.size() ? Text(row[i]) : QString(); };
-    StringGrid1->SetCellText(r, kYColumn, cell(1));
-    StringGrid1->SetCellText(r, kXColumn, cell(2));
-    StringGrid1->SetCellText(r, kZColumn, two ? cell(3) : QString());
-    StringGrid1->SetCellText(r, kWeightColumn, weights ? cell(two ? 4 : 3) : "1");
-  }
-  GridRows = rows;
-  data.GridRowCount = rows;
-  SetNrOfDataText(rows);
-  DataPresent = true;
-  // The table stays on disk as it was: nothing typed is lost when the window closes.
-  GridEdited = false;
-  form_.OutputAvailable = false;
-  form_.session().Options.PartialFailed = false;
-  ShowColumns();
 }
 
 }  // namespace vornax::app

@@ -24,8 +24,10 @@ class QPlainTextEdit;
 class QPushButton;
 class QRadioButton;
 class QStackedWidget;
+class QVBoxLayout;
 
 namespace vornax::forms {
+class TBreakpointsForm;
 class TSelect2Form;
 class TSelectForm;
 }  // namespace vornax::forms
@@ -73,6 +75,12 @@ class TInputTab : public QWidget {
 
   // The cells of the grid as "Save-Calculate" reads them, with the boxes' choices.
   GridInput GridFromWindow() const;
+  // Puts the breakpoint fields into the run's options: an empty field is not set. False, with
+  // the message shown, when a field holds no number, a range has one end only, or both a fixed
+  // breakpoint and a range are given.
+  bool BreakpointChoicesFromWindow();
+  // Empties the breakpoint fields: a breakpoint belongs to the data it was given for.
+  void ClearBreakpointFields();
   // Shows the options again: selection windows and exclusion panels.
   void ShowOptions();
   // The preferences back to the standard, shown again.
@@ -110,6 +118,10 @@ class TInputTab : public QWidget {
   QLabel* SelectLabel = nullptr;
   QLabel* PartLabel = nullptr;
   QComboBox* ExclComboBox = nullptr;
+  // A breakpoint fixed by the user, or the range the search keeps to (empty: the whole range).
+  QLineEdit* BreakpointEdit = nullptr;
+  QLineEdit* SearchLowEdit = nullptr;
+  QLineEdit* SearchHighEdit = nullptr;
   QGroupBox* Exclude1Panel = nullptr;
   QGroupBox* Exclude2Panel = nullptr;
   std::array<QRadioButton*, 7> ExclXRadioButtons{};  // index 2 to 6
@@ -129,9 +141,13 @@ class TInputTab : public QWidget {
 
   forms::TSelectForm* SelectForm = nullptr;
   forms::TSelect2Form* Select2Form = nullptr;
+  forms::TBreakpointsForm* BreakpointsForm = nullptr;
 
  private:
   void BuildControls();
+  // The preference and exclusion boxes with their labels, the breakpoint fields, and the
+  // exclusion panels in the area below them.
+  void BuildPreferencePanel(QWidget* page, QVBoxLayout* right);
   void ShowColumns();
   void FillGridFromDataSet(const GridFrame& before);
   // What surrounds the cells (layout, titles, file shown), read from and written to the controls.

@@ -30,8 +30,6 @@
 namespace vornax::app {
 namespace {
 
-std::string Std(const QString& s) { return s.toStdString(); }
-
 constexpr const char* kWarningColour = "#b34700";
 
 // Lines that warn are shown in a colour that says so.

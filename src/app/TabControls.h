@@ -3,6 +3,7 @@
 #pragma once
 
 #include <initializer_list>
+#include <string>
 
 #include <QString>
 
@@ -13,6 +14,9 @@ class QPushButton;
 class QWidget;
 
 namespace vornax::app {
+
+inline QString Text(const std::string& s) { return QString::fromStdString(s); }
+inline std::string Std(const QString& s) { return s.toStdString(); }
 
 QComboBox* Combo(QWidget* parent, std::initializer_list<const char*> items, const char* name);
 QLabel* Label(const QString& text, QWidget* parent, const char* name);

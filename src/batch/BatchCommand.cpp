@@ -55,6 +55,7 @@ struct Choices {
   bool strict = false;
   bool overwrite = false;
   int permutations = 999;
+  int stopEarly = 0;
   std::string seed = "1";
   uint64_t seedValue = 1;
   std::string header;
@@ -98,7 +99,9 @@ share of what the fit without a break leaves unexplained as the break found:
 p = (1 + count) / (permutations + 1). It accounts for the search over 100 breakpoints
 and several types, which the type tests of the report do not. A breakpoint fixed with
 --breakpoint was not searched: the test is not run, and the F test of the ANOVA table
-judges the break.
+judges the break. With --stop-early H the shuffles stop once H of them, in their order,
+reached the observed share, and p = H / (shuffles made): a clearly non-significant break
+is judged after a few dozen shuffles, a significant one still takes them all.
 
 Examples:
   vornax-batch examples/01-yield-watertable.inp
@@ -303,6 +306,7 @@ int Finish(const Choices& c, Session& session, const SaveCalculateResult& result
     BreakTestOptions test;
     test.Permutations = c.permutations;
     test.Seed = c.seedValue;
+    test.StopAfter = c.stopEarly;
     test.Threads = 2;
     int lastShown = -1;
     if (!c.quiet) {
@@ -686,6 +690,7 @@ int RunGroupsOf(const Choices& c, const CLI::App& app, const fs::path& folder,
   command.ConfidencePercent = c.confidence;
   command.TransformAnswer = !c.noTransform;
   command.Permutations = c.permutations;
+  command.StopAfter = c.stopEarly;
   command.Seed = c.seedValue;
   command.Quiet = c.quiet;
   command.Analyses = analyses;
@@ -777,6 +782,11 @@ int RunBatch(int argc, const char* const* argv, std::ostream& out, std::ostream&
   app.add_flag("--quiet,-q", c.quiet, "No progress lines and no summary");
   app.add_option("--permutations", c.permutations,
                  "Shuffles of the break test (default 999; 0 switches the test off)")
+      ->check(CLI::Range(0, 1000000));
+  app.add_option("--stop-early", c.stopEarly,
+                 "Stop the break test's shuffles once H of them reached the observed value, "
+                 "p = H / shuffles made (sequential stopping; default 0: make them all)")
+      ->type_name("H")
       ->check(CLI::Range(0, 1000000));
   app.add_option("--seed", c.seed,
                  "Seed of the break test's shuffles, a whole number from 0 to " +

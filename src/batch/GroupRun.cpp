@@ -153,6 +153,7 @@ GroupOutcome RunGroup(const GroupRunSetup& setup, const ImportedTable& table, ui
     if (numbers.Valid && setup.Permutations > 0 && BreakTestApplies(numbers)) {
       BreakTestOptions test;
       test.Permutations = setup.Permutations;
+      test.StopAfter = setup.StopAfter;
       test.Seed = setup.Seed;
       // The shuffles give the same p on any number of threads.
       test.Threads = std::max(setup.BreakTestThreads, 1);
@@ -248,6 +249,7 @@ int RunGroupsCommand(const GroupCommand& command, std::ostream& out, std::ostrea
   setup.ConfidencePercent = command.ConfidencePercent;
   setup.TransformAnswer = command.TransformAnswer;
   setup.Permutations = command.Permutations;
+  setup.StopAfter = command.StopAfter;
   setup.Seed = command.Seed;
   setup.Analyses = command.Analyses;
   setup.TableName = command.Input.filename().string();

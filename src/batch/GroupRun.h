@@ -26,6 +26,7 @@ struct GroupRunSetup {
   int ConfidencePercent = 90;
   bool TransformAnswer = true;  // the answer to the curves' transformation question
   int Permutations = 999;       // of the break test; 0: none
+  int StopAfter = 0;            // its sequential stopping rule; 0: every shuffle
   uint64_t Seed = 1;
   int BreakTestThreads = 1;  // the groups mostly keep every core busy by themselves
   AnalysisTable Analyses = DefaultAnalysisTable();
@@ -93,6 +94,7 @@ struct GroupCommand {
   int ConfidencePercent = 90;
   bool TransformAnswer = true;
   int Permutations = 999;
+  int StopAfter = 0;
   uint64_t Seed = 1;
   bool Quiet = false;
   int Threads = 0;  // 0: one per core

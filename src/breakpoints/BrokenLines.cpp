@@ -259,8 +259,7 @@ void RunBrokenLines(TDMVornax& data, RunOptions& options, UserDialogs& dialogs) 
     RemoveStaleReports(input);
   };
   if (data.NrOfVar != 1) {
-    refuse("A broken line with several breakpoints is fitted to one independent variable only. "
-           "Choose one variable (X or Z) for this regression.");
+    refuse(kBrokenLinesOneVariable);
     return;
   }
   const bool isZ = data.SingleIsZ;

@@ -26,6 +26,17 @@ inline constexpr const char* kBreakpointChoiceScope =
     "only: not to a curved function, a partial regression or two independent variables used "
     "together.";
 
+// A fixed breakpoint or a search range given with the broken line of several breakpoints, whose
+// search has no single breakpoint to fix.
+inline constexpr const char* kBreakpointChoiceNotForBrokenLines =
+    "A fixed breakpoint or a search range applies to the segmented types, not to a broken line "
+    "with several breakpoints.";
+
+// The broken line of several breakpoints with two independent variables used together.
+inline constexpr const char* kBrokenLinesOneVariable =
+    "A broken line with several breakpoints is fitted to one independent variable only. "
+    "Choose one variable (X or Z) for this regression.";
+
 struct RunOptions {
   // ---- choices ----
   double ConfidenceT = 1.75;  // 1.75, 2.1 or 2.5 for 90, 95 or 98 %

@@ -40,12 +40,16 @@ struct CandidateResult {
 struct BreakTestResult {
   bool Done = false;
   bool Cancelled = false;   // stopped on request before its shuffles were done
-  int Permutations = 0;
+  int Permutations = 0;     // the shuffles made
   int AtLeastAsLarge = 0;   // permutations whose extra explanation reached the observed one
+  // Stopped by the sequential rule once StopAfter shuffles had reached the observed value:
+  // P = AtLeastAsLarge / Permutations.
+  bool StoppedEarly = false;
+  int StopAfter = 0;        // the rule's count; 0 when every shuffle was to be made
   // The share of what the straight line leaves unexplained that the break explains:
   // (CE of the chosen type - CE of the line) / (1 - CE of the line); 0 without a break.
   double Observed = 0;
-  double P = 1;             // (1 + AtLeastAsLarge) / (Permutations + 1)
+  double P = 1;             // (1 + AtLeastAsLarge) / (Permutations + 1), unless stopped early
   unsigned long long Seed = 0;
 };
 

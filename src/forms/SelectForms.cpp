@@ -42,6 +42,9 @@ void FitToWidth(QWidget* window, int width) {
   window->setFixedHeight(std::max(height, layout->totalMinimumSize().height()));
 }
 
+// The number of breakpoints each button of the broken-line window stands for (0: none chosen).
+constexpr int kBreakpointChoices[] = {2, 3, -1, 0};
+
 const Qt::WindowFlags kToolWindow = Qt::Tool | Qt::WindowTitleHint | Qt::CustomizeWindowHint;
 
 }  // namespace
@@ -122,8 +125,11 @@ void TSelectForm::Choose(bool z, int id) {
     options_.PreferredTypeZ = preferred;
     options_.PartialZ = partial;
   }
-  // A preferred segmented type and a curved function exclude each other.
-  if (id != 0) options_.CurveX = options_.CurveZ = CurveChoice::None;
+  // A preferred segmented type, a curved function and a broken line exclude each other.
+  if (id != 0) {
+    options_.CurveX = options_.CurveZ = CurveChoice::None;
+    options_.SeveralBreakpoints = 0;
+  }
   ShowOptions();
 }
 
@@ -200,6 +206,69 @@ void TSelect2Form::Choose(bool z, int id) {
   if (curve != CurveChoice::None) {
     options_.PreferredTypeX = options_.PreferredTypeZ = -1;
     options_.PartialX = options_.PartialZ = false;
+    options_.SeveralBreakpoints = 0;
+  }
+  ShowOptions();
+}
+
+TBreakpointsForm::TBreakpointsForm(RunOptions& options, QWidget* parent)
+    : QWidget(parent, kToolWindow), options_(options) {
+  setWindowTitle("Select breakpoints");
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(6, 4, 6, 6);
+  layout->setSpacing(4);
+  auto* top = new QLabel("Broken line Make your selection", this);
+  top->setWordWrap(true);
+  layout->addWidget(top);
+  auto* note = new QLabel(
+      "Straight segments joined at the breakpoints, found by an exact search. One variable only.",
+      this);
+  note->setWordWrap(true);
+  layout->addWidget(note);
+  Group = new QGroupBox("Breakpoints", this);
+  auto* v = new QVBoxLayout(Group);
+  v->setSpacing(0);
+  v->setContentsMargins(6, 2, 6, 4);
+  group_ = new QButtonGroup(Group);
+  const char* kCaptions[] = {"Two breakpoints", "Three breakpoints", "As the tests find",
+                             "No preference"};
+  for (int i = 0; i < 4; ++i) {
+    Buttons[static_cast<size_t>(i)] = new QRadioButton(kCaptions[i], Group);
+    Buttons[static_cast<size_t>(i)]->setObjectName(QString("Breakpoints%1RadioButton").arg(i));
+    group_->addButton(Buttons[static_cast<size_t>(i)], i);
+    v->addWidget(Buttons[static_cast<size_t>(i)]);
+  }
+  Buttons[1]->setToolTip("At least 12 data sets and 5 distinct values of the variable");
+  Buttons[2]->setToolTip("0 to 3 breakpoints: each added one is kept when the F test and the "
+                         "permutation test find its gain significant");
+  Buttons[3]->setChecked(true);
+  connect(group_, &QButtonGroup::idToggled, this, [this](int id, bool checked) {
+    if (checked) Choose(id);
+  });
+  layout->addWidget(Group);
+  layout->addWidget(GreenLabel("After selection click \"Save-Calculate\".", this));
+  FitToWidth(this, 180);
+}
+
+void TBreakpointsForm::ShowOptions() {
+  showing_ = true;
+  const auto* at = std::find(std::begin(kBreakpointChoices), std::end(kBreakpointChoices),
+                             options_.SeveralBreakpoints);
+  CheckOnly(group_, at == std::end(kBreakpointChoices)
+                        ? -1
+                        : static_cast<int>(at - std::begin(kBreakpointChoices)));
+  showing_ = false;
+}
+
+void TBreakpointsForm::Choose(int choice) {
+  if (showing_ || choice < 0 || choice > 3) return;
+  options_.SeveralBreakpoints = kBreakpointChoices[choice];
+  // The broken line is an analysis of its own: no segmented type, partial regression or curve
+  // goes with it.
+  if (options_.SeveralBreakpoints != 0) {
+    options_.PreferredTypeX = options_.PreferredTypeZ = -1;
+    options_.PartialX = options_.PartialZ = false;
+    options_.CurveX = options_.CurveZ = CurveChoice::None;
   }
   ShowOptions();
 }

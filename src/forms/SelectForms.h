@@ -1,5 +1,6 @@
-// The two selection windows of the Input tab: a preferred segmented type (or partial
-// regression) and a preferred curved function, one radio group per independent variable.
+// The selection windows of the Input tab: a preferred segmented type (or partial regression)
+// and a preferred curved function, one radio group per independent variable; and the number of
+// breakpoints of a broken line, for the one variable it is fitted to.
 //
 // The windows show RunOptions and write every choice straight into it, so what an analysis
 // changes in the options (it may copy the Z choices onto X) is what the windows show afterwards.
@@ -67,6 +68,26 @@ class TSelect2Form : public QWidget {
   RunOptions& options_;
   QButtonGroup* xGroup_ = nullptr;
   QButtonGroup* zGroup_ = nullptr;
+  bool showing_ = false;
+};
+
+// A broken line with two or three breakpoints, or as many as the tests find, instead of the
+// segmented types; "No preference" goes back to them.
+class TBreakpointsForm : public QWidget {
+ public:
+  explicit TBreakpointsForm(RunOptions& options, QWidget* parent = nullptr);
+
+  void ShowOptions();
+
+  QGroupBox* Group = nullptr;
+  // Indexed by the choice: 0 "Two breakpoints", 1 "Three breakpoints", 2 "As the tests find",
+  // 3 "No preference".
+  std::array<QRadioButton*, 4> Buttons{};
+
+ private:
+  void Choose(int choice);
+  RunOptions& options_;
+  QButtonGroup* group_ = nullptr;
   bool showing_ = false;
 };
 

@@ -175,9 +175,10 @@ bool ScanCandidates(SegmentEngine& engine, std::span<double> candidates, int typ
                     CandidateCE& best, double& bestBP, CandidateCE* typeBest) {
   const bool searchCode = type == kType2 || type == kType6;
   bool accepted = false;
+  // Each evaluation writes the whole record.
+  CandidateCE ce;
   for (double& candidate : candidates) {
     int code = type == kType2 ? kSearchType2 : type == kType6 ? kSearchType6 : type;
-    CandidateCE ce;
     // A candidate that falls back is moved to Xmin here and stays there for later passes.
     engine.EvaluateCandidate(candidate, ce, code, method);
     const bool valid = searchCode ? code == type : candidate > engine.Xmin;

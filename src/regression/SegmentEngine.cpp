@@ -116,14 +116,18 @@ void SegmentEngine::AccumulateSegments(double bp) {
   SSDFinal = {};
   splitLimit_ = bp;
   splitSlot_ = nullptr;
+  scaleSlot_ = -1;
   splitKnown_ = false;
   if (sorted_) {
     splitSlot_ = FindSplit(bp);
     if (splitSlot_ != nullptr && splitSlot_->split >= 0 && splitSlot_->hasStats) {
       split_ = splitSlot_->split;
-      Sums = splitSlot_->sums;
-      Stats = splitSlot_->stats;
-      scale_ = splitSlot_->scale;
+      // Segments 1 and 2 only: [0] is never written.
+      for (std::size_t i = 1; i <= 2; ++i) {
+        Sums[i] = splitSlot_->sums[i];
+        Stats[i] = splitSlot_->stats[i];
+      }
+      scaleSlot_ = splitSlot_ - splits_.data();
       splitKnown_ = true;
       return;
     }
@@ -198,6 +202,7 @@ void SegmentEngine::ComputeSegmentStats() {
   if (record != nullptr && record->sums != Sums) record = nullptr;
   // The statistics that belong to these sums are in place already.
   if (record != nullptr && splitKnown_) return;
+  scaleSlot_ = -1;
   for (int s = 1; s <= 2; ++s) {
     const SegmentSums& u = Sums[s];
     SegmentStats t;
@@ -322,7 +327,8 @@ bool SegmentEngine::ClosedFormResidual(int s, long double& value, long double& l
   // of the statistics it reads (sums over N terms of magnitudes bounded by the sums of squares
   // they came from), and the rounding of the pass itself. Generous by a factor 4.
   constexpr long double u = std::numeric_limits<long double>::epsilon() / 2;
-  const StatScale& m = scale_[i];
+  const StatScale& m =
+      scaleSlot_ < 0 ? scale_[i] : splits_[static_cast<std::size_t>(scaleSlot_)].scale[i];
   const long double eyy = m.eyy, exx = m.exx, exy = m.exy, eay = m.eay, eax = m.eax;
   const long double ab = std::fabs(b);
   const long double ec = eay + ab * eax + 3 * u * (std::fabs(dy) + std::fabs(b * dx));
@@ -563,8 +569,11 @@ void SegmentEngine::StartEvaluation(double& bp, int& typeCode, int method, bool 
     typeCode = kTypeSingle;
     AccumulateSegments(bp);
   }
-  // 3-5.
-  ComputeSegmentStats();
+  // 3-5. A split met before brought its statistics along with its sums.
+  if (splitKnown_)
+    splitSlot_ = nullptr;
+  else
+    ComputeSegmentStats();
   LoadFinalLines();
   if (typeCode == kTypeHorizontal) Slope[2] = 0;
   if (typeCode == kTypeHorizontal || typeCode == kTypeSingle) {
@@ -629,7 +638,10 @@ bool SegmentEngine::FinishEvaluation(double bp, double& ce, int& typeCode, int m
   const double hi1 = static_cast<double>(hi[1]), hi2 = static_cast<double>(hi[2]);
   if (found != nullptr) {
     CandidateCE& f = *found;
-    f = CandidateCE::Of(ce);
+    // Every field is written, so the caller's record needs no clearing first.
+    f.Value = ce;
+    f.Factors = {};
+    f.FactorCount = 0;
     f.Exact = known[1] && known[2];
     f.Recorded = true;
     f.Lo = ExplainedShare(hi1, hi2, SRYsqT);
@@ -706,13 +718,22 @@ bool SegmentEngine::FinishEvaluation(double bp, double& ce, int& typeCode, int m
     c.anchorY = AnchorY;
     c.ssd = SSDFinal;
     c.known = known;
-    c.stats = Stats;
-    if (typeCode == kType2) type2Run_ = c;
-    if (typeCode == kType3 || typeCode == kType4) type34Run_ = c;
+    if (DecisionsOnly) {
+      // Only the slope errors will be made exact again, and they read the count and Sxx; the
+      // runs that wrote the report's terms are never rerun (the engine is attached anew).
+      for (std::size_t s = 1; s <= 2; ++s) {
+        c.stats[s].N = Stats[s].N;
+        c.stats[s].Sxx = Stats[s].Sxx;
+      }
+    } else {
+      c.stats = Stats;
+      if (typeCode == kType2) type2Run_ = c;
+      if (typeCode == kType3 || typeCode == kType4) type34Run_ = c;
+    }
   }
 
   if (typeCode == kSearchType2 || typeCode == kSearchType6) {
-    bool holds = TypeHolds(typeCode, bp, SERC[1], SERC[2], SSDFinal[1], SSDFinal[2], countsOk);
+    bool holds = false;
     if (found != nullptr && !(known[1] && known[2])) {
       // Larger residual sums only make the slopes and the jump less significant: the pass
       // decides as both ends do, or the pass must decide.
@@ -720,6 +741,8 @@ bool SegmentEngine::FinishEvaluation(double bp, double& ce, int& typeCode, int m
       const bool least = TypeHolds(typeCode, bp, carried_.hi[1], carried_.hi[2], hi1, hi2, countsOk);
       if (most != least) return false;
       holds = most;
+    } else {
+      holds = TypeHolds(typeCode, bp, SERC[1], SERC[2], SSDFinal[1], SSDFinal[2], countsOk);
     }
     if (holds) typeCode = typeCode == kSearchType2 ? kType2 : kType6;
   }

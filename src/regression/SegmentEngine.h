@@ -209,6 +209,9 @@ class SegmentEngine {
     long double eyy = 0, exx = 0, exy = 0, eay = 0, eax = 0;
   };
   std::array<StatScale, 3> scale_{};
+  // Where the scales of the split now in place are: scale_ (-1), or the record of a split met
+  // before (its slot), which saves copying them.
+  std::ptrdiff_t scaleSlot_ = -1;
 
   // A run of the error routine on residual sums from the closed form: what the pass needs to
   // run it again exactly. `exact` once everything it wrote is the pass's; `sercExact` once its

@@ -145,16 +145,35 @@ BreakTestResult RunBreakTest(const RunResult& result, const BreakTestOptions& op
   for (size_t i = 0; i < n; ++i) residual[i] = y[i] - fitted[i];
 
   const int total = options.Permutations;
+  const int stopAfter = std::max(options.StopAfter, 0);
   std::atomic<int> next{0}, done{0}, reached{0};
   std::atomic<bool> cancelled{false};
   std::mutex mutex;
   std::condition_variable finished;
+  // The sequential rule reads the shuffles in their order, whichever thread made them: what
+  // each gave (0 not yet known, 1 below the observed value, 2 reached it), how many lead the
+  // list known, how many of those reached it, and where the shuffles stop.
+  std::vector<unsigned char> outcome(stopAfter > 0 ? static_cast<size_t>(total) : 0);
+  int known = 0, reachedInOrder = 0;
+  std::atomic<int> limit{total};
+  auto record = [&](int i, bool reachedIt) {
+    std::lock_guard<std::mutex> lock(mutex);
+    outcome[static_cast<size_t>(i)] = reachedIt ? 2 : 1;
+    while (known < limit.load() && outcome[static_cast<size_t>(known)] != 0) {
+      if (outcome[static_cast<size_t>(known++)] == 2 && ++reachedInOrder == stopAfter) {
+        limit = known;
+        finished.notify_all();
+        break;
+      }
+    }
+    if (known == total) finished.notify_all();
+  };
   auto work = [&]() {
     std::vector<long double> shuffled(n);
     std::vector<size_t> order(n);
     SegmentEngine engine;
     int mine = 0;
-    for (int i = next++; i < total; i = next++) {
+    for (int i = next++; i < limit.load(); i = next++) {
       if (cancelled.load() || (options.Cancelled && options.Cancelled())) {
         // Wake the watcher: the shuffles left will never be counted as done.
         cancelled = true;
@@ -166,13 +185,22 @@ BreakTestResult RunBreakTest(const RunResult& result, const BreakTestOptions& op
       SplitMix64 rng = StreamFor(options.Seed, i);
       for (size_t k = n - 1; k > 0; --k) std::swap(order[k], order[rng.Below(k + 1)]);
       for (size_t k = 0; k < n; ++k) shuffled[k] = fitted[k] + residual[order[k]];
-      if (statistic(engine, shuffled) >= observed) ++mine;
-      if (++done == total) {
+      const bool reachedIt = statistic(engine, shuffled) >= observed;
+      if (reachedIt) ++mine;
+      if (stopAfter > 0) {
+        ++done;
+        record(i, reachedIt);
+      } else if (++done == total) {
         std::lock_guard<std::mutex> lock(mutex);
         finished.notify_all();
       }
     }
     reached += mine;
+  };
+  // All shuffles made, or the sequential rule has its count among the first ones.
+  auto over = [&] {
+    if (stopAfter > 0) return known >= limit.load();
+    return done.load() >= total;
   };
 
   const auto start = std::chrono::steady_clock::now();
@@ -186,7 +214,7 @@ BreakTestResult RunBreakTest(const RunResult& result, const BreakTestOptions& op
     {
       std::unique_lock<std::mutex> lock(mutex);
       while (!finished.wait_for(lock, std::chrono::milliseconds(500),
-                                [&] { return done.load() >= total || cancelled.load(); })) {
+                                [&] { return over() || cancelled.load(); })) {
         if (!options.Progress) continue;
         const double seconds =
             std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
@@ -201,9 +229,21 @@ BreakTestResult RunBreakTest(const RunResult& result, const BreakTestOptions& op
     return test;
   }
   test.Done = true;
-  test.Permutations = total;
-  test.AtLeastAsLarge = reached.load();
   test.Observed = observed;
+  test.StopAfter = stopAfter;
+  const int made = limit.load();
+  if (stopAfter > 0 && made < total) {
+    // Stopped at the shuffle that brought the count: p = h / l.
+    test.StoppedEarly = true;
+    test.Permutations = made;
+    test.AtLeastAsLarge = stopAfter;
+    test.P = static_cast<double>(stopAfter) / made;
+    return test;
+  }
+  test.Permutations = total;
+  // Shuffles made past the stopping point by another thread were not counted in order; the
+  // count in order holds every shuffle when none was stopped.
+  test.AtLeastAsLarge = stopAfter > 0 ? reachedInOrder : reached.load();
   test.P = (1.0 + test.AtLeastAsLarge) / (total + 1.0);
   return test;
 }

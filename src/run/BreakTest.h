@@ -25,6 +25,11 @@ struct BreakTestOptions {
   int Permutations = 999;
   uint64_t Seed = 1;
   int Threads = 2;
+  // Sequential stopping (Besag and Clifford): with StopAfter = h > 0 the shuffles stop as soon
+  // as h of them, counted in their order, reached the observed value, and p = h / (shuffles
+  // made). A test that is clearly not significant then ends after a few dozen shuffles; one that
+  // is significant makes all of them and gives the usual p. 0: always make every shuffle.
+  int StopAfter = 0;
   // Called now and then from the calling thread with the shuffles done so far and the seconds
   // spent; the caller decides whether it is worth a line.
   std::function<void(int done, int total, double seconds)> Progress;
@@ -75,7 +80,8 @@ double ExtraExplanationOfLevelStretch(const std::vector<long double>& y,
 bool BreakTestApplies(const RunResult& result);
 
 // Runs the test on the data table of `result`. The shuffles depend only on the seed and their
-// number, not on the number of threads, so a run can be repeated exactly.
+// number, not on the number of threads, so a run can be repeated exactly; a test stopped early
+// stops after the same shuffle whatever the threads.
 BreakTestResult RunBreakTest(const RunResult& result, const BreakTestOptions& options);
 
 }  // namespace vornax

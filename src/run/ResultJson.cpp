@@ -232,6 +232,8 @@ json ResultJsonObject(const RunResult& r, const RunOptions& options, const Resul
     j["break_test"] = {{"p", r.BreakTest.P},
                        {"permutations", r.BreakTest.Permutations},
                        {"at_least_as_large", r.BreakTest.AtLeastAsLarge},
+                       {"stopped_early", r.BreakTest.StoppedEarly},
+                       {"stop_after", r.BreakTest.StopAfter},
                        {"observed_statistic", r.BreakTest.Observed},
                        {"seed", r.BreakTest.Seed}};
   } else {

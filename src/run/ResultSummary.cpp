@@ -108,9 +108,14 @@ void AnovaLines(const RunResult& r, std::vector<std::string>& lines) {
 
 void BreakTestLines(const RunResult& r, std::vector<std::string>& lines) {
   if (!r.BreakTest.Done) return;
-  lines.push_back("Break test: p = " + FormatP(r.BreakTest.P, r.BreakTest.Permutations) + " (" +
-                  FormatInt(r.BreakTest.Permutations) +
-                  " permutations; the search over breakpoints and types included)");
+  const BreakTestResult& t = r.BreakTest;
+  const std::string stopped =
+      t.StoppedEarly ? ", stopped early when " + FormatInt(t.AtLeastAsLarge) +
+                           " had reached the observed gain"
+                     : "";
+  lines.push_back("Break test: p = " + FormatP(t.P, t.Permutations) + " (" +
+                  FormatInt(t.Permutations) + " permutations" + stopped +
+                  "; the search over breakpoints and types included)");
   const double alpha = 1 - r.ConfidencePercent / 100.0;
   if (r.BreakTest.P > alpha + 1e-12) {
     lines.push_back("Warning: the data show no break beyond what chance gives: shuffled "

@@ -161,7 +161,15 @@ void RunChosenAnalysis(TDMVornax& data, RunOptions& options, UserDialogs& dialog
     dialogs.HideProgress();
   };
 
+  const bool breakpointChoice = options.FixedBreakpoint || options.SearchLow || options.SearchHigh;
   if (options.SeveralBreakpoints != 0) {
+    if (breakpointChoice) {
+      // Left unrefused, the broken line would be fitted as if none had been given.
+      dialogs.ShowMessage(std::string(kBreakpointChoiceNotForBrokenLines) +
+                          " Calculations are interrupted.");
+      options.AnalysisFailed = true;
+      return stop();
+    }
     // The broken line with several breakpoints writes its ANOVA table itself: its rows (one per
     // added breakpoint) are none of the variance file's layouts.
     Run(analyses, Analysis::BrokenLines, data, options, dialogs);
@@ -171,7 +179,7 @@ void RunChosenAnalysis(TDMVornax& data, RunOptions& options, UserDialogs& dialog
     return;
   }
   const bool segmentedOne = data.NrOfVar == 1 && !curveChosen && !partialChosen;
-  if (!segmentedOne && (options.FixedBreakpoint || options.SearchLow || options.SearchHigh)) {
+  if (!segmentedOne && breakpointChoice) {
     // The other analyses have no breakpoint of this kind to fix or search.
     dialogs.ShowMessage(std::string(kBreakpointChoiceScope) + " Calculations are interrupted.");
     options.AnalysisFailed = true;

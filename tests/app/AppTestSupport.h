@@ -12,12 +12,14 @@
 #include <QApplication>
 #include <QPrinter>
 #include <QString>
+#include <QStringList>
 #include <QTabWidget>
 
 #include "app/DataGrid.h"
 #include "app/InputTab.h"
 #include "app/VornaxForm.h"
 #include "app/WindowDialogs.h"
+#include "data/TextFile.h"
 #include "forms/FinishForm.h"
 
 namespace vornax::app::test {
@@ -99,6 +101,19 @@ class ScriptedDialogs : public WindowDialogs {
     return f;
   }
 };
+
+// The lines of a file the run wrote (none when it cannot be read), and lines as a text box
+// shows them.
+inline std::vector<std::string> Lines(const QString& path) {
+  auto lines = ReadTextLines(path.toStdString());
+  return lines ? *lines : std::vector<std::string>{};
+}
+
+inline QString Joined(const std::vector<std::string>& lines) {
+  QStringList list;
+  for (const auto& l : lines) list << QString::fromStdString(l);
+  return list.join('\n');
+}
 
 // The main window on the Input tab, its boxes and file dialogs answered by the test.
 struct ScriptedWindow {

@@ -75,17 +75,6 @@ QString TwelveRows() {
   return text;
 }
 
-std::vector<std::string> Lines(const QString& path) {
-  auto lines = ReadTextLines(path.toStdString());
-  return lines ? *lines : std::vector<std::string>{};
-}
-
-QString Joined(const std::vector<std::string>& lines) {
-  QStringList list;
-  for (const auto& l : lines) list << QString::fromStdString(l);
-  return list.join('\n');
-}
-
 }  // namespace
 
 void VornaxFormTest::CaptionsMenusAndShortcuts() {
@@ -165,7 +154,8 @@ void VornaxFormTest::InputTabControlsAndDefaultGrid() {
   QCOMPARE(Items(f.InputTabSheet->PrefComboBox), (QStringList{"     Select your regression preference",
                                                " Prefer: Best of segmented Types 1 - 6",
                                                "    Select a preferred segmented type",
-                                               "    Select a preferred curved function"}));
+                                               "    Select a preferred curved function",
+                                               "    Select two or three breakpoints"}));
   QCOMPARE(f.InputTabSheet->PrefLabel->text(), QString("Standard: Best of all segmented regression types "));
   QCOMPARE(f.InputTabSheet->SelectLabel->text(), QString("Note: wihout selection      Best of Type 1-6 is used"));
   QCOMPARE(f.InputTabSheet->PartLabel->text(),

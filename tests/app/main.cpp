@@ -6,6 +6,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include "BreakpointChoicesTest.h"
 #include "GraphicsTabTest.h"
 #include "GridEditTest.h"
 #include "GridPasteTest.h"
@@ -50,6 +51,8 @@ int main(int argc, char* argv[]) {
   if (Wanted(gridEdit, argc, argv)) status |= QTest::qExec(&gridEdit, argc, argv);
   vornax::app::test::WindowWorkTest work;
   if (Wanted(work, argc, argv)) status |= QTest::qExec(&work, argc, argv);
+  vornax::app::test::BreakpointChoicesTest breakpoints;
+  if (Wanted(breakpoints, argc, argv)) status |= QTest::qExec(&breakpoints, argc, argv);
   vornax::app::test::VornaxFormTest form;
   if (Wanted(form, argc, argv)) status |= QTest::qExec(&form, argc, argv);
   return status;

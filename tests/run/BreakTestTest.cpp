@@ -114,6 +114,49 @@ TEST(BreakTest, SameSeedSameAnswerWhateverTheThreads) {
   EXPECT_DOUBLE_EQ(a.P, (1.0 + a.AtLeastAsLarge) / 100.0);
 }
 
+TEST(BreakTest, StoppingEarlyCountsTheShufflesInTheirOrder) {
+  // Noise, where shuffles reach the observed gain often, and a clear break, where none does.
+  // Stopped after h reached it at shuffle l, the same seed run with l shuffles in full must count
+  // exactly h, and with l - 1 shuffles h - 1; p = h / l, on one thread as on two.
+  Noise noise(31);
+  std::vector<double> x(40), y(40), yBreak(40);
+  for (int i = 0; i < 40; ++i) {
+    x[i] = i + 1;
+    y[i] = noise.Normal();
+    yBreak[i] = (x[i] < 25 ? 2 + 0.5 * x[i] : 14.5) + 0.3 * noise.Normal();
+  }
+  RunResult flat = Result(x, y);
+  flat.HasBreakpoint = true;
+  const RunResult clear = Result(x, yBreak);
+  for (const int h : {1, 10}) {
+    BreakTestOptions early;
+    early.StopAfter = h;
+    early.Seed = 5;
+    early.Threads = 1;
+    const BreakTestResult one = RunBreakTest(flat, early);
+    early.Threads = 2;
+    const BreakTestResult two = RunBreakTest(flat, early);
+    ASSERT_TRUE(one.StoppedEarly) << h;
+    EXPECT_EQ(one.AtLeastAsLarge, h);
+    EXPECT_LT(one.Permutations, 999);
+    EXPECT_EQ(two.Permutations, one.Permutations) << h;
+    EXPECT_DOUBLE_EQ(one.P, static_cast<double>(h) / one.Permutations);
+    BreakTestOptions full;
+    full.Seed = 5;
+    full.Permutations = one.Permutations;
+    EXPECT_EQ(RunBreakTest(flat, full).AtLeastAsLarge, h) << h;
+    full.Permutations = one.Permutations - 1;
+    if (full.Permutations > 0) {
+      EXPECT_EQ(RunBreakTest(flat, full).AtLeastAsLarge, h - 1) << h;
+    }
+
+    const BreakTestResult significant = RunBreakTest(clear, early);
+    EXPECT_FALSE(significant.StoppedEarly);
+    EXPECT_EQ(significant.Permutations, 999);
+    EXPECT_DOUBLE_EQ(significant.P, 0.001);
+  }
+}
+
 TEST(BreakTest, TheShufflesSearchDecidesAsTheReportsSearch) {
   // Hard data for a search that takes its decisions from the segment statistics: X with many
   // ties, steps of Y, a large offset with little spread, a clean break and plain noise, with and

@@ -121,6 +121,17 @@ TEST(RunResult, SummaryInPlainWords) {
                      "types included)");
   EXPECT_EQ(weak[8].substr(0, 58), "Warning: the data show no break beyond what chance gives: ");
 
+  // Stopped by the sequential rule: the shuffles made and why, and the warning counts them.
+  r.BreakTest.StoppedEarly = true;
+  r.BreakTest.Permutations = 23;
+  r.BreakTest.AtLeastAsLarge = 10;
+  r.BreakTest.P = 10.0 / 23;
+  const auto early = SummaryLines(r);
+  ASSERT_EQ(early.size(), 9u);
+  EXPECT_EQ(early[7], "Break test: p = 0.43 (23 permutations, stopped early when 10 had reached "
+                      "the observed gain; the search over breakpoints and types included)");
+  EXPECT_NE(early[8].find(" in 10 of 23 permutations."), std::string::npos) << early[8];
+
   EXPECT_TRUE(SummaryLines(RunResult{}).empty());
 }
 

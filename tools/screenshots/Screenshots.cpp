@@ -9,6 +9,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QLabel>
+#include <QLineEdit>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
@@ -37,6 +38,7 @@
 #include "app/DataGrid.h"
 #include "app/TableDialog.h"
 #include "app/VornaxForm.h"
+#include "forms/SelectForms.h"
 #include "app/WindowDialogs.h"
 #include "forms/FinishForm.h"
 #include "forms/InfoForms.h"
@@ -200,6 +202,13 @@ int main(int argc, char* argv[]) {
   Shot("input-select");
   window.InputTabSheet->PrefComboBoxChange(3);
   Shot("input-select-curve");
+  // The broken line's panel, with a search range typed into the breakpoint fields.
+  window.InputTabSheet->PrefComboBoxChange(4);
+  window.InputTabSheet->BreakpointsForm->Buttons[1]->setChecked(true);
+  window.InputTabSheet->SearchLowEdit->setText("40");
+  window.InputTabSheet->SearchHighEdit->setText("120");
+  Shot("input-select-breakpoints");
+  window.InputTabSheet->ClearBreakpointFields();
   window.InputTabSheet->PrefComboBoxChange(0);
   window.InputTabSheet->ExclComboBoxChange(1);
   window.InputTabSheet->ExclXRadioButtons[6]->setChecked(true);
@@ -292,6 +301,16 @@ int main(int argc, char* argv[]) {
   Shot("graph-partial");
   d->files = {QDir(g_folder).filePath("graph-partial.svg")};
   window.GraphSaveActionExecute();
+  // A broken line with two breakpoints: its report and its graph with the intervals as bars.
+  window.InputTabSheet->OpenInputFile(input);
+  window.InputTabSheet->PrefComboBoxChange(4);
+  window.InputTabSheet->BreakpointsForm->Buttons[0]->setChecked(true);
+  d->files = {scratch.filePath("lines.inp")};
+  window.InputTabSheet->InputSaveActionExecute();
+  Shot("output-broken-line");
+  window.SeeGraphButtonClick();
+  Shot("graph-broken-line");
+  window.InputTabSheet->PrefComboBoxChange(0);
 
   // The grid: a shorter block pasted over data asks what to keep; a block wider than the grid
   // asks where its columns go; a row left incomplete is marked after the run.
