@@ -297,14 +297,23 @@ BrokenLineInference InferBrokenLine(const BrokenLineData& data, const BrokenLine
       // two data values, where the others find a better place), and the interval runs to the
       // outermost place within it. The places a breakpoint can take form one range, so the
       // walk ends at the first without an admissible place for the others.
-      constexpr int kPerGap = 8;
+      // At most about kPlaces places per direction: every data value and up to eight places in
+      // each gap when there are few, every so many data values when there are many (then the
+      // gaps are narrow, and the halving finds the crossing between two places).
+      constexpr int kPlaces = 192;
+      const int groups = data.Groups();
+      const int kPerGap = std::clamp(kPlaces / std::max(1, groups), 1, 8);
+      const int stride = std::max(1, (groups + kPlaces - 1) / kPlaces);
       std::vector<long double> state = b, insideState = b;
       long double inside = b[j], from = b[j];
       long double next = inside;  // the place walked after the outermost one within the limit
       bool nextWalked = false, nextAdmissible = false;
       bool stopped = false;
-      for (int g = dir > 0 ? data.FirstAbove(b[j]) : data.FirstAtOrAbove(b[j]) - 1;
-           !stopped && g >= 0 && g < data.Groups(); g += dir) {
+      const int start = dir > 0 ? data.FirstAbove(b[j]) : data.FirstAtOrAbove(b[j]) - 1;
+      for (int g = start; !stopped && g >= 0 && g < groups;
+           g = (g + dir * stride < 0 || g + dir * stride >= groups) && g != (dir > 0 ? groups - 1 : 0)
+                   ? (dir > 0 ? groups - 1 : 0)
+                   : g + dir * stride) {
         const long double to = data.U(g);
         for (int i = 1; i <= kPerGap; ++i) {
           const long double at = i == kPerGap ? to : from + (to - from) * i / kPerGap;
@@ -332,7 +341,7 @@ BrokenLineInference InferBrokenLine(const BrokenLineData& data, const BrokenLine
       // the limit, or, where the next has no admissible place, the end of the range the
       // breakpoint can take.
       long double outside = next;
-      for (int it = 0; it < 64 && nextWalked; ++it) {
+      for (int it = 0; it < 48 && nextWalked; ++it) {
         const long double mid = (inside + outside) / 2;
         if (mid == inside || mid == outside) break;
         std::vector<long double> st = insideState;
