@@ -53,6 +53,13 @@ int CreateTemporaryBeside(const std::filesystem::path& target, std::string& patt
   return ::mkstemp(pattern.data());
 }
 
+// mkstemp makes the file private; give it the ordinary permissions of a new file.
+void GiveNewFilePermissions(int fd) {
+  const mode_t mask = ::umask(0);
+  ::umask(mask);
+  ::fchmod(fd, 0666 & ~mask);
+}
+
 // Writes all of `content` to `fd`; false with errno on failure.
 bool WriteAll(int fd, std::string_view content) {
   const char* data = content.data();
@@ -74,6 +81,20 @@ bool FinishTemporary(int fd, const std::string& pattern, const std::filesystem::
                      std::string* error);
 
 }  // namespace
+
+std::optional<std::filesystem::path> MakeTemporaryBeside(const std::filesystem::path& target,
+                                                         std::string& error) {
+  std::string pattern;
+  const int fd = CreateTemporaryBeside(target, pattern);
+  if (fd < 0) {
+    error = "cannot create a temporary file beside " + target.string() + ": " +
+            std::strerror(errno);
+    return std::nullopt;
+  }
+  GiveNewFilePermissions(fd);
+  ::close(fd);
+  return std::filesystem::path(pattern);
+}
 
 TextFileWriter::TextFileWriter(std::filesystem::path target, MemoryFiles* memory)
     : target_(std::move(target)), memory_(memory) {}
@@ -154,10 +175,7 @@ bool FinishTemporary(int fd, const std::string& pattern, const std::filesystem::
     if (error != nullptr) *error = what + ": " + std::strerror(errno);
     return false;
   };
-  // mkstemp makes the file private; give it the ordinary permissions of a new file.
-  mode_t mask = ::umask(0);
-  ::umask(mask);
-  ::fchmod(fd, 0666 & ~mask);
+  GiveNewFilePermissions(fd);
   if (::close(fd) != 0) {
     int saved = errno;
     ::unlink(pattern.c_str());

@@ -82,6 +82,12 @@ class TextFileWriter {
 bool WriteFileAtomically(const std::filesystem::path& target, std::string_view content,
                          std::string* error = nullptr);
 
+// A new empty file with a name of its own beside `target` (".NAME.XXXXXX"), for a writer that
+// opens the file itself and then renames it over the target: no file of the user's, whatever
+// its name, is written over or removed on the way. std::nullopt with the reason in `error`.
+std::optional<std::filesystem::path> MakeTemporaryBeside(const std::filesystem::path& target,
+                                                         std::string& error);
+
 // All lines of a text file without their line ends (CR LF, LF or a lone CR). UTF-16 text (with
 // a byte-order mark, or recognised by its zero bytes) is turned into UTF-8 and a UTF-8 mark is
 // dropped. std::nullopt when the file cannot be opened or read, or holds binary data.

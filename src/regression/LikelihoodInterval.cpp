@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <optional>
 #include <vector>
 
 #include "regression/SegmentEngine.h"
@@ -41,6 +42,90 @@ double BetaFraction(double a, double b, double x) {
   return h;
 }
 
+
+// JoinedLinesResidual at ascending breakpoints over data in ascending order of X, in one sweep:
+// the sums of each side are kept as the breakpoint moves up, so that a breakpoint costs the data
+// sets it passes and a few operations. X and Y are taken from a data set of their own (the
+// first), so that the sums about the breakpoint keep their digits when X lies far from zero.
+class JoinedLinesSweep {
+ public:
+  JoinedLinesSweep(const long double* y, const long double* x, int n)
+      : y_(y), x_(x), n_(n), x0_(x[0]), y0_(y[0]) {
+    for (int i = 0; i < n; ++i) Add(all_, i);
+  }
+
+  // Breakpoints must come in ascending order.
+  double Residual(int type, double bp) {
+    const long double b = static_cast<long double>(bp) - x0_;
+    while (k_ < n_ && x_[k_] < static_cast<long double>(bp)) Add(low_, k_++);
+    if (k_ < 3 || n_ - k_ < 3) return std::numeric_limits<double>::quiet_NaN();
+    Sums high = all_;
+    high.n -= low_.n;
+    high.x -= low_.x;
+    high.xx -= low_.xx;
+    high.y -= low_.y;
+    high.xy -= low_.xy;
+    // The sums of d = X - bp over a side, of its square and of d*Y.
+    struct Side {
+      long double d, dd, dy;
+    };
+    auto about = [&](const Sums& s) {
+      return Side{s.x - s.n * b, s.xx - 2 * b * s.x + s.n * b * b, s.xy - b * s.y};
+    };
+    const Side lo = about(low_), hi = about(high);
+    // The columns besides the level: type 2 d and the rise beyond bp, type 3 the rise beyond bp,
+    // type 4 the run up to bp; their sums, squares, product and products with Y.
+    long double su = 0, sv = 0, suu = 0, suv = 0, svv = 0, suy = 0, svy = 0;
+    if (type == kType2) {
+      su = lo.d + hi.d;
+      suu = lo.dd + hi.dd;
+      suy = lo.dy + hi.dy;
+      sv = hi.d;
+      suv = svv = hi.dd;
+      svy = hi.dy;
+    } else {
+      const Side& side = type == kType3 ? hi : lo;
+      su = side.d;
+      suu = side.dd;
+      suy = side.dy;
+    }
+    const long double n = n_;
+    const long double uu = suu - su * su / n, uv = suv - su * sv / n, vv = svv - sv * sv / n;
+    const long double uy = suy - su * all_.y / n, vy = svy - sv * all_.y / n;
+    const long double yy = all_.yy - all_.y * all_.y / n;
+    long double explained = 0;
+    if (type == kType2) {
+      const long double det = uu * vv - uv * uv;
+      if (!(det > 0)) return std::numeric_limits<double>::quiet_NaN();
+      explained = (vv * uy * uy - 2 * uv * uy * vy + uu * vy * vy) / det;
+    } else {
+      if (!(uu > 0)) return std::numeric_limits<double>::quiet_NaN();
+      explained = uy * uy / uu;
+    }
+    const long double residual = yy - explained;
+    return static_cast<double>(residual > 0 ? residual : 0);
+  }
+
+ private:
+  struct Sums {
+    long double n = 0, x = 0, xx = 0, y = 0, xy = 0, yy = 0;
+  };
+  void Add(Sums& s, int i) const {
+    const long double dx = x_[i] - x0_, dy = y_[i] - y0_;
+    s.n += 1;
+    s.x += dx;
+    s.xx += dx * dx;
+    s.y += dy;
+    s.xy += dx * dy;
+    s.yy += dy * dy;
+  }
+  const long double* y_;
+  const long double* x_;
+  int n_;
+  long double x0_, y0_;
+  Sums all_, low_;
+  int k_ = 0;
+};
 
 }  // namespace
 
@@ -147,8 +232,13 @@ LikelihoodInterval BreakpointLikelihoodInterval(const long double* y, const long
   at.erase(std::unique(at.begin(), at.end()), at.end());
   std::vector<double> rss(at.size());
   double best = std::numeric_limits<double>::infinity();
+  // Data in ascending order of X (as the analyses leave them) are swept once for every
+  // candidate; others take a pass per candidate.
+  const bool ascending = n > 0 && std::is_sorted(x, x + n);
+  std::optional<JoinedLinesSweep> sweep;
+  if (ascending) sweep.emplace(y, x, n);
   for (size_t i = 0; i < at.size(); ++i) {
-    rss[i] = JoinedLinesResidual(y, x, n, type, at[i]);
+    rss[i] = ascending ? sweep->Residual(type, at[i]) : JoinedLinesResidual(y, x, n, type, at[i]);
     if (rss[i] < best) best = rss[i];
   }
   if (!std::isfinite(best)) return result;

@@ -2,6 +2,7 @@
 // likelihood interval, and how often both cover a known breakpoint on simulated broken lines.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <string>
@@ -132,6 +133,37 @@ TEST(BreakpointUncertainty, JoinedLinesResidualOfEachType) {
   // Fewer than three data sets below the breakpoint: no fit.
   EXPECT_TRUE(std::isnan(JoinedLinesResidual(y.data(), x.data(), 10, 3, 2)));
   EXPECT_FALSE(BreakpointLikelihoodInterval(y.data(), x.data(), 10, 5, 4, 0, 9, 90).Valid);
+}
+
+TEST(BreakpointUncertainty, SortedDataGiveTheIntervalOfAPassPerCandidate) {
+  // Data in ascending order of X are swept once for all candidates; the same data in another
+  // order take a pass per candidate. Both must find the same interval, with ties in X and with X
+  // far from zero, for each type.
+  std::mt19937_64 random(77);
+  std::normal_distribution<double> noise(0, 1.5);
+  for (const double offset : {0.0, 1e6}) {
+    std::vector<long double> x, y;
+    for (int i = 0; i < 120; ++i) {
+      const double xi = offset + 0.5 * (i / 2);  // every X twice
+      x.push_back(xi);
+      y.push_back((xi - offset < 18 ? 5 : 5 + 0.7 * (xi - offset - 18)) + noise(random));
+    }
+    std::vector<long double> xs = x, ys = y;
+    std::reverse(xs.begin(), xs.end());
+    std::reverse(ys.begin(), ys.end());
+    for (const int type : {2, 3, 4}) {
+      SCOPED_TRACE(testing::Message() << "type " << type << ", X from " << offset);
+      const double lo = static_cast<double>(x.front()), hi = static_cast<double>(x.back());
+      const LikelihoodInterval swept =
+          BreakpointLikelihoodInterval(y.data(), x.data(), 120, type, offset + 18, lo, hi, 90);
+      const LikelihoodInterval passed =
+          BreakpointLikelihoodInterval(ys.data(), xs.data(), 120, type, offset + 18, lo, hi, 90);
+      ASSERT_TRUE(swept.Valid && passed.Valid);
+      EXPECT_NEAR(swept.Lower, passed.Lower, 1e-9 * (hi - lo));
+      EXPECT_NEAR(swept.Upper, passed.Upper, 1e-9 * (hi - lo));
+      EXPECT_LT(swept.Lower, swept.Upper);
+    }
+  }
 }
 
 TEST(BreakpointUncertainty, FQuantileOfOneDegreeOfFreedom) {

@@ -3,6 +3,7 @@
 #include "graphs/drawing/GraphDrawing.h"
 
 #include "data/GraphDataReader.h"
+#include "data/TextFile.h"
 
 #include <QBuffer>
 #include <QFile>
@@ -21,6 +22,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <optional>
 #include <set>
 #include <system_error>
 #include <vector>
@@ -887,12 +889,14 @@ const char* GraphExtension(GraphFileFormat format) {
 
 namespace {
 
-// Writes through a temporary file beside the target and renames it over the target, so that a
-// failure never leaves half a file or destroys the previous one.
+// Writes through a temporary file of its own beside the target and renames it over the target,
+// so that a failure never leaves half a file or destroys the previous one, and no other file
+// beside it is touched.
 template <typename Write>
 bool WriteReplacing(const std::filesystem::path& target, std::string& error, Write write) {
-  std::filesystem::path temporary = target;
-  temporary += ".tmp";
+  const std::optional<std::filesystem::path> made = MakeTemporaryBeside(target, error);
+  if (!made) return false;
+  const std::filesystem::path& temporary = *made;
   std::error_code ec;
   if (!write(temporary.string(), error)) {
     std::filesystem::remove(temporary, ec);

@@ -217,12 +217,18 @@ TEST(GraphFiles, SvgPdfPngAndBmpByTheirExtension) {
                                          {"g.jpeg", "g.bmp", "BM"}}) {
     std::string written, error;
     GraphPicture p;
+    // A file of the user's whose name a temporary file might take is left as it is.
+    const std::filesystem::path users = dir / (c.written + ".tmp");
+    test::WriteFileBytes(users, "mine");
     ASSERT_TRUE(ExportGraph(g, o, (dir / c.name).string(), written, error, p)) << c.name << error;
     EXPECT_EQ(written, (dir / c.written).string());
     EXPECT_TRUE(p.Drawn);
     const std::string bytes = test::ReadFileBytes(written);
     EXPECT_EQ(QByteArray::fromStdString(bytes).left(c.start.size()), c.start) << c.name;
-    EXPECT_FALSE(std::filesystem::exists(written + ".tmp"));
+    EXPECT_EQ(test::ReadFileBytes(users), "mine") << c.name;
+    for (const auto& entry : std::filesystem::directory_iterator(dir.path())) {
+      EXPECT_NE(entry.path().filename().string().front(), '.') << "left behind: " << entry.path();
+    }
   }
   // Bitmaps have the size asked for.
   EXPECT_EQ(QImage(QString::fromStdString((dir / "g.png").string())).size(), QSize(800, 600));
