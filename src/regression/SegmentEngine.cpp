@@ -727,14 +727,17 @@ void SegmentEngine::EvaluateCandidate(double& bp, CandidateCE& ce, int& typeCode
 }
 
 void SegmentEngine::FindExtremes() {
-  if (n_ == 0 || x_ == nullptr) {
-    Xmin = Xmax = 0;
-    return;
-  }
-  long double lo = x_[0], hi = x_[0];
-  for (int i = 1; i < n_; ++i) {
-    if (x_[i] < lo) lo = x_[i];
-    if (x_[i] > hi) hi = x_[i];
+  const auto [lo, hi] = ExtremesOf(x_, x_ == nullptr ? 0 : n_);
+  Xmin = lo;
+  Xmax = hi;
+}
+
+std::pair<double, double> SegmentEngine::ExtremesOf(const long double* x, int n) {
+  if (n <= 0 || x == nullptr) return {0, 0};
+  long double lo = x[0], hi = x[0];
+  for (int i = 1; i < n; ++i) {
+    if (x[i] < lo) lo = x[i];
+    if (x[i] > hi) hi = x[i];
   }
   double dlo = static_cast<double>(lo);
   if (static_cast<long double>(dlo) > lo)
@@ -742,8 +745,7 @@ void SegmentEngine::FindExtremes() {
   double dhi = static_cast<double>(hi);
   if (static_cast<long double>(dhi) < hi)
     dhi = std::nextafter(dhi, std::numeric_limits<double>::infinity());
-  Xmin = dlo;
-  Xmax = dhi;
+  return {dlo, dhi};
 }
 
 RegressionCarryOver SegmentEngine::CarryOver() const {

@@ -23,6 +23,7 @@
 #include <limits>
 #include <optional>
 #include <span>
+#include <utility>
 #include <vector>
 
 namespace vornax {
@@ -168,6 +169,8 @@ class SegmentEngine {
   // Xmin is rounded down and Xmax up to the nearest double, so that BP = Xmin puts every data
   // set in segment 2 even when X holds values that no double represents exactly.
   void FindExtremes();
+  // The same extremes of any n values, without an engine attached to them.
+  static std::pair<double, double> ExtremesOf(const long double* x, int n);
 
   RegressionCarryOver CarryOver() const;
   void Restore(const RegressionCarryOver& carry);

@@ -22,29 +22,6 @@
 namespace vornax {
 namespace {
 
-// A regressor in ascending order, with the order of the data sets that puts it there (equal
-// values keep their order) and its extremes.
-struct SortedVariable {
-  std::vector<size_t> Order;
-  std::vector<long double> Values;
-  double Min = 0, Max = 0;
-};
-
-SortedVariable SortVariable(const long double* v, int n) {
-  SortedVariable s;
-  s.Order.resize(static_cast<size_t>(n));
-  std::iota(s.Order.begin(), s.Order.end(), size_t{0});
-  std::stable_sort(s.Order.begin(), s.Order.end(), [&](size_t a, size_t b) { return v[a] < v[b]; });
-  s.Values.resize(s.Order.size());
-  for (size_t i = 0; i < s.Order.size(); ++i) s.Values[i] = v[s.Order[i]];
-  SegmentEngine probe;
-  probe.Attach(s.Values.data(), s.Values.data(), n);
-  probe.FindExtremes();
-  s.Min = probe.Xmin;
-  s.Max = probe.Xmax;
-  return s;
-}
-
 // Attaches `dependent` upon a sorted regressor: the dependent values are copied into the
 // regressor's order.
 class StagePair {
@@ -229,8 +206,32 @@ VariableSearchResult SearchBestType(SegmentEngine& e, int preferredType, int exc
   return r;
 }
 
+SortedVariable SortVariable(const long double* v, int n) {
+  SortedVariable s;
+  s.Order.resize(static_cast<size_t>(std::max(n, 0)));
+  std::iota(s.Order.begin(), s.Order.end(), size_t{0});
+  std::stable_sort(s.Order.begin(), s.Order.end(), [&](size_t a, size_t b) { return v[a] < v[b]; });
+  s.Values.resize(s.Order.size());
+  for (size_t i = 0; i < s.Order.size(); ++i) s.Values[i] = v[s.Order[i]];
+  const auto [lo, hi] = SegmentEngine::ExtremesOf(s.Values.data(), n);
+  s.Min = lo;
+  s.Max = hi;
+  return s;
+}
+
 std::optional<std::string> AnalyseTwoVariables(const long double* y, const long double* x,
                                                const long double* z, int n,
+                                               const TwoVariableChoices& choices,
+                                               RegressionCarryOver& carry,
+                                               TwoVariableResult& result) {
+  if (n < 3) return AnalyseTwoVariables(y, x, z, {}, {}, n, choices, carry, result);
+  return AnalyseTwoVariables(y, x, z, SortVariable(x, n), SortVariable(z, n), n, choices, carry,
+                             result);
+}
+
+std::optional<std::string> AnalyseTwoVariables(const long double* y, const long double* x,
+                                               const long double* z, const SortedVariable& sortedX,
+                                               const SortedVariable& sortedZ, int n,
                                                const TwoVariableChoices& choices,
                                                RegressionCarryOver& carry,
                                                TwoVariableResult& result) {
@@ -242,8 +243,6 @@ std::optional<std::string> AnalyseTwoVariables(const long double* y, const long 
   }
 
   // 1-3. Extremes and variation.
-  const SortedVariable sortedX = SortVariable(x, n);
-  const SortedVariable sortedZ = SortVariable(z, n);
   if (sortedX.Max - sortedX.Min < 0.001 || sortedZ.Max - sortedZ.Min < 0.001) {
     return "The database is not fit for regression analysis. There is no variation in X or "
            "Z-values. Please correct the input file.";

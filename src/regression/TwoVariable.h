@@ -101,6 +101,24 @@ std::optional<std::string> AnalyseTwoVariables(const long double* y, const long 
                                                RegressionCarryOver& carry,
                                                TwoVariableResult& result);
 
+// A regressor in ascending order, with the order of the data sets that puts it there (equal
+// values keep their order) and its extremes.
+struct SortedVariable {
+  std::vector<size_t> Order;
+  std::vector<long double> Values;
+  double Min = 0, Max = 0;
+};
+SortedVariable SortVariable(const long double* v, int n);
+
+// The same analysis on X and Z sorted before (SortVariable of the same x and z): runs that
+// change only Y, as the break test's shuffles do, sort them once.
+std::optional<std::string> AnalyseTwoVariables(const long double* y, const long double* x,
+                                               const long double* z, const SortedVariable& sortedX,
+                                               const SortedVariable& sortedZ, int n,
+                                               const TwoVariableChoices& choices,
+                                               RegressionCarryOver& carry,
+                                               TwoVariableResult& result);
+
 // The run's numbers for the summary, the JSON file and the window, from the result of a run on
 // `data` (the data sets as entered) that started from `start`.
 void FillRunResult(const TwoVariableResult& result, const TwoVariableChoices& choices,

@@ -53,20 +53,36 @@ double ExtraExplanationOfBreak(const std::vector<long double>& y, const std::vec
                         setup);
 }
 
+namespace {
+
+// The statistic of a two-variable run on X and Z sorted before.
+double ExtraExplanationOfBreaks(const std::vector<long double>& y,
+                                const std::vector<long double>& x,
+                                const std::vector<long double>& z, const SortedVariable& sortedX,
+                                const SortedVariable& sortedZ, const TwoVariableChoices& choices,
+                                const RegressionCarryOver& start) {
+  const int n = static_cast<int>(std::min({y.size(), x.size(), z.size()}));
+  RegressionCarryOver carry = start;
+  TwoVariableResult r;
+  if (AnalyseTwoVariables(y.data(), x.data(), z.data(), sortedX, sortedZ, n, choices, carry, r))
+    return 0;
+  if (r.First.Type < kType2 && r.Second.Type < kType2) return 0;
+  // Against the least-squares plane of Y on X and Z: the share of what it leaves that the stages
+  // with their breakpoints explain.
+  const double room = 1 - r.PlaneCE;
+  return room > 0 ? (r.OverallCE - r.PlaneCE) / room : 0;
+}
+
+}  // namespace
+
 double ExtraExplanationOfBreaks(const std::vector<long double>& y,
                                 const std::vector<long double>& x,
                                 const std::vector<long double>& z,
                                 const TwoVariableChoices& choices,
                                 const RegressionCarryOver& start) {
   const int n = static_cast<int>(std::min({y.size(), x.size(), z.size()}));
-  RegressionCarryOver carry = start;
-  TwoVariableResult r;
-  if (AnalyseTwoVariables(y.data(), x.data(), z.data(), n, choices, carry, r)) return 0;
-  if (r.First.Type < kType2 && r.Second.Type < kType2) return 0;
-  // Against the least-squares plane of Y on X and Z: the share of what it leaves that the stages
-  // with their breakpoints explain.
-  const double room = 1 - r.PlaneCE;
-  return room > 0 ? (r.OverallCE - r.PlaneCE) / room : 0;
+  return ExtraExplanationOfBreaks(y, x, z, SortVariable(x.data(), n), SortVariable(z.data(), n),
+                                  choices, start);
 }
 
 double ExtraExplanationOfLevelStretch(const std::vector<long double>& y,
@@ -123,8 +139,15 @@ BreakTestResult RunBreakTest(const RunResult& result, const BreakTestOptions& op
   choices.ExcludedTypeZ = result.ExcludedTypeZ;
   const RegressionCarryOver carried{result.StartSERC1, result.StartSERC2, result.StartOptMethod};
   const bool partial = result.Analysis == "partial";
+  // X and Z stay where they are in every shuffle: sorted once.
+  SortedVariable sortedX, sortedZ;
+  if (twoVariables) {
+    sortedX = SortVariable(x.data(), static_cast<int>(n));
+    sortedZ = SortVariable(z.data(), static_cast<int>(n));
+  }
   auto statistic = [&](SegmentEngine& engine, const std::vector<long double>& values) {
-    if (twoVariables) return ExtraExplanationOfBreaks(values, x, z, choices, carried);
+    if (twoVariables)
+      return ExtraExplanationOfBreaks(values, x, z, sortedX, sortedZ, choices, carried);
     if (partial) return ExtraExplanationOfLevelStretch(values, x, result.ConfidenceT);
     return ExtraExplanationOfBreak(engine, values.data(), x.data(), static_cast<int>(n), setup);
   };

@@ -145,7 +145,9 @@ void OnRecord(int, void* data) {
   if (c->stopped) return;
   c->current.line = c->startLine;
   if (!(*c->sink)(c->current)) c->stopped = true;
-  c->current = Record{};
+  // Emptied rather than replaced, so the next record reuses its room.
+  c->current.fields.clear();
+  c->current.line = 0;
 }
 
 // A remark line starts with '#', but a spreadsheet's error value ("#N/A", "#DIV/0!") in the
