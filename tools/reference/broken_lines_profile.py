@@ -19,22 +19,8 @@ import itertools
 import math
 import sys
 
-T_QUANTILE = {90: None}
-
-
-def read_inp(path):
-    xs, ys = [], []
-    rows = False
-    for line in open(path, encoding="latin-1"):
-        if line.startswith("-----"):
-            rows = True
-            continue
-        if rows:
-            t = line.split()
-            if len(t) >= 3:
-                ys.append(float(t[1]))
-                xs.append(float(t[2]))
-    return xs, ys
+from iterative_broken_lines import solve
+from segref import read_inp
 
 
 def read_csv(path):
@@ -48,24 +34,6 @@ def read_csv(path):
         ys.append(y)
         xs.append(x)
     return xs, ys
-
-
-def solve(a, b):
-    n = len(b)
-    m = [row[:] + [b[i]] for i, row in enumerate(a)]
-    for c in range(n):
-        p = max(range(c, n), key=lambda r: abs(m[r][c]))
-        if abs(m[p][c]) < 1e-300:
-            return None
-        m[c], m[p] = m[p], m[c]
-        for r in range(c + 1, n):
-            f = m[r][c] / m[c][c]
-            for k in range(c, n + 1):
-                m[r][k] -= f * m[c][k]
-    x = [0.0] * n
-    for r in range(n - 1, -1, -1):
-        x[r] = (m[r][n] - sum(m[r][k] * x[k] for k in range(r + 1, n))) / m[r][r]
-    return x
 
 
 class Data:
@@ -225,7 +193,7 @@ def main():
         xs, ys = read_csv(args[1])
         args = args[1:]
     else:
-        xs, ys = read_inp(args[0])
+        ys, xs = read_inp(args[0])
     k = int(args[1])
     points = int(args[2]) if len(args) > 2 else 200
     conf = 0.9
