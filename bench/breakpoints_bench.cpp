@@ -4,12 +4,14 @@
 //   BM_BrokenLineSearch/2/2000   two breakpoints, 2,000 data sets:   <= 0.3 s
 //   BM_BrokenLineSearch/3/500    three breakpoints, 500 data sets:   <= 1 s
 //   BM_BrokenLineSearch/3/2000   three breakpoints, 2,000 data sets: <= 10 s (with the bound)
+// BM_BrokenLineInference shows what the run adds to the search (no goal of its own).
 // The counters say how many combinations the grid holds and how many the bound left to evaluate.
 #include <benchmark/benchmark.h>
 
 #include <random>
 #include <vector>
 
+#include "breakpoints/BrokenLineInference.h"
 #include "breakpoints/BrokenLineSearch.h"
 
 namespace {
@@ -48,6 +50,26 @@ BENCHMARK(BM_BrokenLineSearch)
     ->Args({3, 2000})
     ->Unit(benchmark::kMillisecond)
     ->UseRealTime();
+
+// What a run adds to the search: the standard errors, the tests of the slopes and each
+// breakpoint's likelihood interval (its profile with the other breakpoints fitted again).
+void BM_BrokenLineInference(benchmark::State& state) {
+  const int k = static_cast<int>(state.range(0));
+  const vornax::BrokenLineData data = ThreeSlopes(static_cast<int>(state.range(1)));
+  vornax::BrokenLineSearchOptions options;
+  options.Breakpoints = k;
+  const vornax::BrokenLineSearchResult found = vornax::FindBestBrokenLine(data, options);
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(vornax::InferBrokenLine(data, found.Line, 0.90, 1.75));
+  }
+}
+BENCHMARK(BM_BrokenLineInference)
+    ->Args({2, 2000})
+    ->Args({3, 500})
+    ->Args({3, 2000})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime()
+    ->MeasureProcessCPUTime();
 
 }  // namespace
 

@@ -13,6 +13,7 @@
 #include <cmath>
 #include <limits>
 
+#include "breakpoints/BrokenLineSearch.h"
 #include "regression/LikelihoodInterval.h"
 
 namespace vornax {
@@ -51,6 +52,99 @@ bool InvertSymmetric(int n, std::array<std::array<long double, 8>, 8>& a) {
   }
   a = inv;
   return true;
+}
+
+constexpr long double kInfL = std::numeric_limits<long double>::infinity();
+
+// Whether the segment from a to b (scaled; a = −∞ for the first) holds enough data sets and two
+// different X values, as the search requires.
+bool SegmentHolds(const BrokenLineData& data, long double a, long double b, int minPerSegment) {
+  const int from = a == -kInfL ? 0 : data.FirstAbove(a);
+  const int to = b == kInfL ? data.Groups() : data.FirstAbove(b);
+  const long long count = (to > 0 ? data.CountUpTo(to - 1) : 0) -
+                          (from > 0 ? data.CountUpTo(from - 1) : 0);
+  const int distinct = to - (a == -kInfL ? 0 : data.FirstAtOrAbove(a));
+  return count >= minPerSegment && distinct >= 2;
+}
+
+// Moves the breakpoints beside breakpoint j, outward from it, each to the nearest data value that
+// leaves its segment enough data sets, where they crowd it. False when no such place is left.
+bool MakeRoom(const BrokenLineData& data, int j, std::vector<long double>& u, int minPerSegment) {
+  const int k = static_cast<int>(u.size());
+  const int groups = data.Groups();
+  for (int i = j + 1; i < k; ++i) {
+    if (u[i] > u[i - 1] && SegmentHolds(data, u[i - 1], u[i], minPerSegment)) continue;
+    int g = data.FirstAbove(u[i - 1]);
+    while (g < groups && !SegmentHolds(data, u[i - 1], data.U(g), minPerSegment)) ++g;
+    if (g >= groups) return false;
+    u[i] = data.U(g);
+  }
+  for (int i = j - 1; i >= 0; --i) {
+    if (u[i] < u[i + 1] && SegmentHolds(data, u[i], u[i + 1], minPerSegment)) continue;
+    int g = data.FirstAtOrAbove(u[i + 1]) - 1;
+    while (g >= 0 && !SegmentHolds(data, data.U(g), u[i + 1], minPerSegment)) --g;
+    if (g < 0) return false;
+    u[i] = data.U(g);
+  }
+  return BrokenLineAdmissible(data, u, minPerSegment);
+}
+
+// The profile of the residual sum over breakpoint j: the least residual sum with breakpoint j at
+// t (scaled) and the others at their best admissible places, which `u` brings in as a starting
+// place and takes back. Each other breakpoint is tried at every data value (near its place
+// when there are many) with the rest held, until none moves, and then refined continuously:
+// so the others can leave a local valley for a better one as breakpoint j moves. Infinity when
+// no admissible place is left for the others.
+long double ProfileResidualSum(const BrokenLineData& data, int j, long double t,
+                               std::vector<long double>& u, int minPerSegment) {
+  const int k = static_cast<int>(u.size());
+  const int groups = data.Groups();
+  u[static_cast<size_t>(j)] = t;
+  if (!MakeRoom(data, j, u, minPerSegment)) return kInfL;
+  long double best = BrokenLineResidualSum(data, u);
+  // With three breakpoints and few data values, the other two are also tried at every pair of
+  // data values together: they may have to move at once (both to the other side of breakpoint
+  // j), which one at a time cannot do.
+  constexpr int kPairsUpTo = 64;
+  if (k == 3 && groups <= kPairsUpTo) {
+    const int a = j == 0 ? 1 : 0, c = j == 2 ? 1 : 2;
+    std::vector<long double> v = u;
+    for (int ga = 0; ga < groups; ++ga)
+      for (int gc = ga + 1; gc < groups; ++gc) {
+        v[static_cast<size_t>(a)] = data.U(ga);
+        v[static_cast<size_t>(c)] = data.U(gc);
+        if (!BrokenLineAdmissible(data, v, minPerSegment)) continue;
+        const long double val = BrokenLineResidualSum(data, v);
+        if (val < best) best = val, u = v;
+      }
+  }
+  // Every data value for a few hundred of them; beyond, a window about the current place (the
+  // walk moves breakpoint j one data value at a time, and the others follow).
+  constexpr int kEverywhere = 400, kWindow = 24;
+  for (int round = 0; round < 8; ++round) {
+    bool moved = false;
+    for (int i = 0; i < k; ++i) {
+      if (i == j) continue;
+      const int at = data.FirstAbove(u[static_cast<size_t>(i)]);
+      const int from = groups <= kEverywhere ? 0 : std::max(0, at - kWindow);
+      const int to = groups <= kEverywhere ? groups - 1 : std::min(groups - 1, at + kWindow);
+      std::vector<long double> v = u;
+      for (int g = from; g <= to; ++g) {
+        v[static_cast<size_t>(i)] = data.U(g);
+        if (!BrokenLineAdmissible(data, v, minPerSegment)) continue;
+        const long double val = BrokenLineResidualSum(data, v);
+        if (val < best * (1 - 1e-15L)) {
+          best = val;
+          u = v;
+          moved = true;
+        }
+      }
+    }
+    if (!moved) break;
+  }
+  const long double refined =
+      RefineBreakpoints(data, u, minPerSegment, -kInfL, kInfL, j);
+  return std::min(best, refined);
 }
 
 }  // namespace
@@ -180,13 +274,15 @@ BrokenLineInference InferBrokenLine(const BrokenLineData& data, const BrokenLine
     inf.Changes.push_back(c);
   }
 
-  // The likelihood interval of each breakpoint: walk outward over the grid of X values with the
-  // other breakpoints moved to their best places at each step, until the residual sum passes
-  // the limit, then narrow the crossing by halving.
+  // The likelihood interval of each breakpoint: the places where the profile of the residual
+  // sum (that breakpoint held, the others at their best admissible places) stays within the
+  // F(1, N − p) limit. Walk outward over the grid of X values, following the others from step
+  // to step, until the profile passes the limit, then narrow the crossing by halving. Where no
+  // admissible place is left before the limit is passed, the interval ends at the last one: it
+  // reaches the end of the range the breakpoint can take, and is marked so.
   const double tq = StudentTQuantile(confidence, inf.ResidualDf);
   const long double limit =
       static_cast<long double>(line.ResidualSumOfSquares) * (1 + tq * tq / inf.ResidualDf);
-  const long double inftyL = std::numeric_limits<long double>::infinity();
   for (int j = 0; j < k; ++j) {
     BreakpointInference bi;
     bi.Value = line.Breakpoints[j];
@@ -194,44 +290,77 @@ BrokenLineInference InferBrokenLine(const BrokenLineData& data, const BrokenLine
     bi.LowerLimit = bi.Value - confidenceT * bi.StandardError;
     bi.UpperLimit = bi.Value + confidenceT * bi.StandardError;
     double ends[2] = {bi.Value, bi.Value};
+    bool atEnd[2] = {false, false};
     for (int dir = -1; dir <= 1 && !exact; dir += 2) {
-      std::vector<long double> state = b;
-      auto profile = [&](long double at, std::vector<long double>& st) {
-        st[j] = at;
-        return RefineBreakpoints(data, st, minPerSegment, -inftyL, inftyL, j);
-      };
-      long double inside = b[j];
-      long double outside = std::numeric_limits<long double>::quiet_NaN();
-      // The grid values beyond the breakpoint in this direction, nearest first.
-      int g = dir > 0 ? data.FirstAbove(b[j]) : data.FirstAtOrAbove(b[j]) - 1;
-      for (; g >= 0 && g < data.Groups(); g += dir) {
-        std::vector<long double> st = state;
-        const long double v = profile(data.U(g), st);
-        if (v > limit) {
-          outside = data.U(g);
-          break;
+      // Outward over the data values, nearest first, with a few places inside each gap between
+      // them: the profile can pass the limit and fall back below it further on (also between
+      // two data values, where the others find a better place), and the interval runs to the
+      // outermost place within it. The places a breakpoint can take form one range, so the
+      // walk ends at the first without an admissible place for the others.
+      // At most about kPlaces places per direction: every data value and up to eight places in
+      // each gap when there are few, every so many data values when there are many (then the
+      // gaps are narrow, and the halving finds the crossing between two places).
+      constexpr int kPlaces = 192;
+      const int groups = data.Groups();
+      const int kPerGap = std::clamp(kPlaces / std::max(1, groups), 1, 8);
+      const int stride = std::max(1, (groups + kPlaces - 1) / kPlaces);
+      std::vector<long double> state = b, insideState = b;
+      long double inside = b[j], from = b[j];
+      long double next = inside;  // the place walked after the outermost one within the limit
+      bool nextWalked = false, nextAdmissible = false;
+      bool stopped = false;
+      const int start = dir > 0 ? data.FirstAbove(b[j]) : data.FirstAtOrAbove(b[j]) - 1;
+      for (int g = start; !stopped && g >= 0 && g < groups;
+           g = (g + dir * stride < 0 || g + dir * stride >= groups) && g != (dir > 0 ? groups - 1 : 0)
+                   ? (dir > 0 ? groups - 1 : 0)
+                   : g + dir * stride) {
+        const long double to = data.U(g);
+        for (int i = 1; i <= kPerGap; ++i) {
+          const long double at = i == kPerGap ? to : from + (to - from) * i / kPerGap;
+          std::vector<long double> st = state;
+          const long double v = ProfileResidualSum(data, j, at, st, minPerSegment);
+          const bool first = !nextWalked;
+          if (first) next = at, nextWalked = true;
+          if (v == kInfL) {
+            stopped = true;
+            break;
+          }
+          state = st;
+          if (v <= limit) {
+            inside = at;
+            insideState = st;
+            nextWalked = false;
+          } else if (first) {
+            nextAdmissible = true;
+          }
         }
-        inside = data.U(g);
-        state = st;
+        from = to;
       }
-      if (std::isnan(static_cast<double>(outside))) {
-        ends[(dir + 1) / 2] = static_cast<double>(data.FromU(inside));
-        continue;
-      }
-      for (int it = 0; it < 60; ++it) {
+      const size_t side = static_cast<size_t>((dir + 1) / 2);
+      // Between the outermost place within the limit and the next one walked: the crossing of
+      // the limit, or, where the next has no admissible place, the end of the range the
+      // breakpoint can take.
+      long double outside = next;
+      for (int it = 0; it < 48 && nextWalked; ++it) {
         const long double mid = (inside + outside) / 2;
-        std::vector<long double> st = state;
-        if (profile(mid, st) > limit) {
+        if (mid == inside || mid == outside) break;
+        std::vector<long double> st = insideState;
+        const long double v = ProfileResidualSum(data, j, mid, st, minPerSegment);
+        if (v > limit) {
           outside = mid;
         } else {
           inside = mid;
-          state = st;
+          insideState = st;
         }
       }
-      ends[(dir + 1) / 2] = static_cast<double>(data.FromU(inside));
+      insideState[static_cast<size_t>(j)] = inside;
+      ends[side] = BreakpointsInDataUnits(data, insideState)[static_cast<size_t>(j)];
+      atEnd[side] = !nextWalked || !nextAdmissible;
     }
     bi.LikelihoodLower = ends[0];
     bi.LikelihoodUpper = ends[1];
+    bi.LikelihoodLowerAtEnd = atEnd[0];
+    bi.LikelihoodUpperAtEnd = atEnd[1];
     inf.Breakpoints.push_back(bi);
   }
   return inf;

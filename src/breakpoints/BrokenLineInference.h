@@ -26,6 +26,10 @@ struct BreakpointInference {
   // is not significantly larger than the best one's: an F test with 1 and N − p degrees of
   // freedom at the run's confidence.
   double LikelihoodLower = 0, LikelihoodUpper = 0;
+  // An end that stands at the last place the breakpoint can take (the segments beyond it keep
+  // their data sets) with the residual sum still within the limit: the interval reaches the end
+  // of the range rather than the limit.
+  bool LikelihoodLowerAtEnd = false, LikelihoodUpperAtEnd = false;
 };
 
 struct SegmentInference {

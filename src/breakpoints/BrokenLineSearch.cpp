@@ -435,21 +435,11 @@ long double GaussNewtonBreakpoints(const BrokenLineData& data, std::vector<long 
 
 }  // namespace
 
-long double RefineBreakpoints(const BrokenLineData& data, std::vector<long double>& u,
-                              int minPerSegment, long double low, long double high,
-                              int fixedIndex) {
+bool BrokenLineAdmissible(const BrokenLineData& data, const std::vector<long double>& u,
+                          int minPerSegment) {
   const int k = static_cast<int>(u.size());
   const int groups = data.Groups();
   const long long n = data.Count();
-  const LineProjection line(data);
-  // Each breakpoint moves within the intervals beside the data value at or below it; as it
-  // moves, the intervals move with it, so it can travel as far as the residual sum falls.
-  std::vector<long double> lo(k), hi(k);
-  auto centre = [&](int j) {
-    const int g = std::max(0, data.FirstAbove(u[j]) - 1);  // the group at or just below
-    lo[j] = std::max(low, g > 0 ? data.U(g - 1) : data.U(0));
-    hi[j] = std::min(high, g + 2 < groups ? data.U(g + 2) : data.U(groups - 1));
-  };
   auto countUpTo = [&](long double b) -> long long {
     const int i = data.FirstAbove(b);
     return i > 0 ? data.CountUpTo(i - 1) : 0;
@@ -462,16 +452,53 @@ long double RefineBreakpoints(const BrokenLineData& data, std::vector<long doubl
     const int to = b == kInf ? groups : data.FirstAbove(b);
     return to - from;
   };
+  if (k == 0) return n >= minPerSegment && groups >= 2;
+  long long prev = 0;
+  for (int j = 0; j < k; ++j) {
+    if (j > 0 && !(u[j - 1] < u[j])) return false;
+    const long long c = countUpTo(u[j]);
+    if (c - prev < minPerSegment) return false;
+    if (distinctWithin(j > 0 ? u[j - 1] : -kInf, u[j]) < 2) return false;
+    prev = c;
+  }
+  return n - prev >= minPerSegment && distinctWithin(u[k - 1], kInf) >= 2;
+}
+
+std::vector<double> BreakpointsInDataUnits(const BrokenLineData& data,
+                                           const std::vector<long double>& u) {
+  std::vector<double> bp;
+  for (long double v : u) {
+    // A breakpoint refined up to a data value from below stays below it: rounded to the
+    // nearest double it could land on that value, and the data set there would change
+    // segments (leaving one with fewer data sets than the search allowed). So the double is
+    // stepped back until the data on each side are those of the search.
+    const int side = data.FirstAbove(v);
+    double b = static_cast<double>(data.FromU(v));
+    for (int step = 0; step < 64 && data.FirstAbove(data.ToU(b)) > side; ++step)
+      b = std::nextafter(b, -std::numeric_limits<double>::infinity());
+    for (int step = 0; step < 64 && data.FirstAbove(data.ToU(b)) < side; ++step)
+      b = std::nextafter(b, std::numeric_limits<double>::infinity());
+    bp.push_back(b);
+  }
+  return bp;
+}
+
+long double RefineBreakpoints(const BrokenLineData& data, std::vector<long double>& u,
+                              int minPerSegment, long double low, long double high,
+                              int fixedIndex) {
+  const int k = static_cast<int>(u.size());
+  const int groups = data.Groups();
+  const LineProjection line(data);
+  // Each breakpoint moves within the intervals beside the data value at or below it; as it
+  // moves, the intervals move with it, so it can travel as far as the residual sum falls.
+  std::vector<long double> lo(k), hi(k);
+  auto centre = [&](int j) {
+    const int g = std::max(0, data.FirstAbove(u[j]) - 1);  // the group at or just below
+    lo[j] = std::max(low, g > 0 ? data.U(g - 1) : data.U(0));
+    hi[j] = std::min(high, g + 2 < groups ? data.U(g + 2) : data.U(groups - 1));
+  };
   auto admissible = [&](const std::vector<long double>& v) {
-    long long prev = 0;
-    for (int j = 0; j < k; ++j) {
-      if (j > 0 && !(v[j - 1] < v[j])) return false;
-      const long long c = countUpTo(v[j]);
-      if (c - prev < minPerSegment) return false;
-      if (distinctWithin(j > 0 ? v[j - 1] : -kInf, v[j]) < 2) return false;
-      prev = c;
-    }
-    return n - prev >= minPerSegment && distinctWithin(v[k - 1], kInf) >= 2;
+    return BrokenLineAdmissible(data, v, minPerSegment);
   };
   auto rss = [&](const std::vector<long double>& v) -> long double {
     if (!admissible(v)) return kInf;
@@ -734,9 +761,7 @@ BrokenLineSearchResult FindBestBrokenLine(const BrokenLineData& data,
   // Each is judged by its residual sum over the data themselves; the grid's best stands unless a
   // refinement beats it.
   auto fitAt = [&](const std::vector<long double>& u) {
-    std::vector<double> bp;
-    for (long double v : u) bp.push_back(static_cast<double>(data.FromU(v)));
-    return FitBrokenLine(data, bp);
+    return FitBrokenLine(data, BreakpointsInDataUnits(data, u));
   };
   bool first = true;
   for (const auto& item : top.Items()) {

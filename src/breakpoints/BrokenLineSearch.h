@@ -127,6 +127,17 @@ BrokenLine FitBrokenLine(const BrokenLineData& data, const std::vector<double>& 
 // the normal equations are singular.
 long double BrokenLineResidualSum(const BrokenLineData& data, const std::vector<long double>& u);
 
+// Whether breakpoints (scaled) are ascending and leave at least `minPerSegment` data sets in every
+// segment (a data set at a breakpoint belongs to the segment below it) and two different X values
+// between each segment's ends.
+bool BrokenLineAdmissible(const BrokenLineData& data, const std::vector<long double>& u,
+                          int minPerSegment);
+
+// Scaled breakpoints in data units, each the double that leaves the same data sets on either side
+// of it (the nearest double may fall on a data value the breakpoint only approached).
+std::vector<double> BreakpointsInDataUnits(const BrokenLineData& data,
+                                           const std::vector<long double>& u);
+
 // Moves each breakpoint (scaled, ascending) continuously within its neighbouring intervals while
 // the residual sum falls, keeping at least `minPerSegment` data sets per segment and the
 // breakpoints within [low, high] (scaled); the breakpoint at `fixedIndex` (if any) stays.

@@ -238,7 +238,7 @@ BrokenLinesOutcome AnalyseBrokenLines(const std::vector<long double>& x,
   r.InterceptStandardError = inf.InterceptStandardError;
   for (const auto& b : inf.Breakpoints)
     r.Points.push_back({b.Value, b.StandardError, b.LowerLimit, b.UpperLimit, b.LikelihoodLower,
-                        b.LikelihoodUpper});
+                        b.LikelihoodUpper, b.LikelihoodLowerAtEnd, b.LikelihoodUpperAtEnd});
   double intercept = line.Intercept;
   for (size_t s = 0; s < inf.Segments.size(); ++s) {
     const auto& seg = inf.Segments[s];

@@ -19,6 +19,14 @@ std::string Probability(double p) {
   return FormatFixed(100 * p, 9, 3) + " %";
 }
 
+// The words after an interval that runs to the end of the range a breakpoint can take.
+std::string EndOfRange(const BrokenLinePoint& p) {
+  if (p.LikelihoodLowerAtEnd && p.LikelihoodUpperAtEnd) return "  (both ends)";
+  if (p.LikelihoodLowerAtEnd) return "  (lower end)";
+  if (p.LikelihoodUpperAtEnd) return "  (upper end)";
+  return "";
+}
+
 }  // namespace
 
 void WriteBrokenLinesReport(const BrokenLinesReportContext& c, const BrokenLinesOutcome& outcome,
@@ -64,7 +72,13 @@ void WriteBrokenLinesReport(const BrokenLinesReportContext& c, const BrokenLines
                     FormatExp(p.StandardError, 12, 3) + " " + FormatExp(p.LowerLimit, 12, 4) +
                     " " + FormatExp(p.UpperLimit, 12, 4) + "  " +
                     FormatExp(p.LikelihoodLower, 11, 4) + " to" +
-                    FormatExp(p.LikelihoodUpper, 11, 4));
+                    FormatExp(p.LikelihoodUpper, 11, 4) + EndOfRange(p));
+    }
+    if (std::any_of(r.Points.begin(), r.Points.end(), [](const BrokenLinePoint& p) {
+          return p.LikelihoodLowerAtEnd || p.LikelihoodUpperAtEnd;
+        })) {
+      out.WriteLine("  (end: the interval reaches the last place the breakpoint can take, with at");
+      out.WriteLine("   least three data sets in every segment, and goes no further)");
     }
     out.WriteLine();
   }

@@ -14,6 +14,8 @@ struct BrokenLinePoint {
   double StandardError = 0;
   double LowerLimit = 0, UpperLimit = 0;           // Value ∓ ConfidenceT · StandardError
   double LikelihoodLower = 0, LikelihoodUpper = 0;  // the likelihood interval
+  // An end at the last place the breakpoint can take, the residual sum still within the limit.
+  bool LikelihoodLowerAtEnd = false, LikelihoodUpperAtEnd = false;
 };
 
 struct BrokenLineSegmentResult {

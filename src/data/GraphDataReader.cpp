@@ -671,7 +671,8 @@ GraphReadStatus ParseBrokenLineGraphData(const std::vector<std::string>& lines, 
   for (size_t i = head + 1; head < lines.size() && i < lines.size(); ++i) {
     const auto t = SplitTokens(lines[i]);
     double v[6];
-    if (t.size() != 8 || t[6] != "to") break;
+    // Words may follow the interval (where it reaches the end of the range).
+    if (t.size() < 8 || t[6] != "to") break;
     bool ok = true;
     for (size_t k = 0, at = 1; k < 6 && ok; ++k, at += (at == 5 ? 2 : 1)) ok = ParseFiniteNumber(t[at], v[k]);
     if (!ok) return GraphReadStatus::Unreadable;

@@ -120,7 +120,9 @@ json ResultJsonObject(const RunResult& r, const RunOptions& options, const Resul
                         {"lower_limit", p.LowerLimit},
                         {"upper_limit", p.UpperLimit},
                         {"likelihood_lower", p.LikelihoodLower},
-                        {"likelihood_upper", p.LikelihoodUpper}});
+                        {"likelihood_upper", p.LikelihoodUpper},
+                        {"likelihood_lower_at_end", p.LikelihoodLowerAtEnd},
+                        {"likelihood_upper_at_end", p.LikelihoodUpperAtEnd}});
     }
     json segments = json::array();
     for (const BrokenLineSegmentResult& s : b.Segments) {

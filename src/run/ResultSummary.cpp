@@ -262,8 +262,10 @@ std::vector<std::string> BrokenLinesLines(const RunResult& r) {
                     FormatInt(r.ConfidencePercent) + "% confidence limits " +
                     FormatSignificant(p.LowerLimit, 4) + " to " +
                     FormatSignificant(p.UpperLimit, 4) + "; likelihood interval " +
-                    FormatSignificant(p.LikelihoodLower, 4) + " to " +
-                    FormatSignificant(p.LikelihoodUpper, 4));
+                    FormatSignificant(p.LikelihoodLower, 4) +
+                    (p.LikelihoodLowerAtEnd ? " (end of range)" : "") + " to " +
+                    FormatSignificant(p.LikelihoodUpper, 4) +
+                    (p.LikelihoodUpperAtEnd ? " (end of range)" : ""));
   }
   std::string slopes = "Slopes of the segments:";
   for (size_t s = 0; s < b.Segments.size(); ++s) {

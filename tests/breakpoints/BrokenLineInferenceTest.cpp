@@ -97,5 +97,83 @@ TEST(BrokenLineInference, IntervalsCoverTheTrueBreakpoint) {
   EXPECT_LE(byLikelihood, 0.95 * kRuns);
 }
 
+
+// Example 01 (wheat yield upon the depth of the water table, 36 fields): its best lines put a
+// breakpoint just below a data value that the segment above needs for its third data set.
+const std::vector<long double> kYieldX = {22, 28, 31, 32, 33, 40, 41, 48, 49, 53, 55, 59,
+                                          61, 63, 65, 76, 81, 88, 95, 103, 109, 109, 110, 110,
+                                          111, 111, 121, 130, 131, 132, 137, 141, 150, 153, 154, 158};
+const std::vector<long double> kYieldY = {
+    2.00, 2.41, 2.70, 2.81, 2.76, 3.21, 3.22, 3.35, 3.89, 3.72, 4.04, 4.24,
+    4.77, 4.79, 4.82, 5.06, 5.67, 5.28, 5.59, 5.59, 5.38, 5.61, 5.66, 5.49,
+    5.67, 5.57, 5.59, 5.88, 5.61, 5.91, 5.45, 5.23, 5.62, 5.47, 5.78, 5.54};
+
+// Every segment of the reported line holds at least three data sets, counted from the reported
+// (double) breakpoints the way a reader counts them (a data set at a breakpoint belongs below),
+// and the report's own counts agree with that.
+TEST(BrokenLineInference, ReportedSegmentsKeepThreeDataSets) {
+  struct Case {
+    int k;
+    std::vector<long long> counts;  // data sets per segment, counted by hand from the breakpoints
+  } cases[] = {{2, {14, 3, 19}}, {3, {15, 14, 3, 4}}};
+  const BrokenLineData data(kYieldX, kYieldY);
+  for (const Case& c : cases) {
+    BrokenLineSearchOptions o;
+    o.Breakpoints = c.k;
+    const auto r = FindBestBrokenLine(data, o);
+    ASSERT_TRUE(r.Found) << c.k;
+    const auto inf = InferBrokenLine(data, r.Line, 0.9, 1.75);
+    ASSERT_EQ(inf.Segments.size(), c.counts.size()) << c.k;
+    for (size_t s = 0; s < c.counts.size(); ++s) {
+      const double lo = s == 0 ? -INFINITY : r.Line.Breakpoints[s - 1];
+      const double hi = s + 1 == c.counts.size() ? INFINITY : r.Line.Breakpoints[s];
+      long long byHand = 0;
+      for (long double x : kYieldX) byHand += lo < x && x <= hi;
+      EXPECT_EQ(byHand, c.counts[s]) << "k " << c.k << " segment " << s + 1;
+      EXPECT_EQ(inf.Segments[s].Count, c.counts[s]) << "k " << c.k << " segment " << s + 1;
+    }
+  }
+  // A scaled breakpoint a hair below a data value stays below it in data units.
+  struct Near {
+    long double below;  // how far below X = 132 in scaled units
+  } nears[] = {{1e-18L}, {1e-17L}, {0}};
+  for (const Near& n : nears) {
+    const long double u = data.ToU(132) - n.below;
+    const double b = BreakpointsInDataUnits(data, {u})[0];
+    EXPECT_EQ(data.FirstAbove(data.ToU(b)), data.FirstAbove(u)) << static_cast<double>(n.below);
+    EXPECT_NEAR(b, 132, 1e-9);
+  }
+}
+
+// The likelihood intervals of example 01 against an independent profile scan
+// (tools/reference/broken_lines_profile.py: every combination of the other breakpoints at each
+// of 100 places plus halving, in double precision): where the profile dips below the limit again
+// further out, the interval reaches it; an end at the last admissible place is marked.
+TEST(BrokenLineInference, LikelihoodIntervalsFollowTheWholeProfile) {
+  struct Case {
+    int k, j;
+    double lower, upper;
+    bool lowerAtEnd, upperAtEnd;
+  } cases[] = {
+      {2, 0, 31, 81.7793, true, false},          {2, 1, 66.8929, 153, false, true},
+      {3, 0, 52.5762, 80.7636, false, false},    {3, 1, 60.6544, 132, false, false},
+      {3, 2, 80.2778, 145.316, false, false},
+  };
+  const BrokenLineData data(kYieldX, kYieldY);
+  for (const Case& c : cases) {
+    BrokenLineSearchOptions o;
+    o.Breakpoints = c.k;
+    const auto r = FindBestBrokenLine(data, o);
+    ASSERT_TRUE(r.Found);
+    const auto inf = InferBrokenLine(data, r.Line, 0.9, 1.75);
+    const BreakpointInference& b = inf.Breakpoints[static_cast<size_t>(c.j)];
+    EXPECT_NEAR(b.LikelihoodLower, c.lower, 6e-3) << "k " << c.k << " breakpoint " << c.j + 1;
+    EXPECT_NEAR(b.LikelihoodUpper, c.upper, 6e-3) << "k " << c.k << " breakpoint " << c.j + 1;
+    EXPECT_EQ(b.LikelihoodLowerAtEnd, c.lowerAtEnd) << "k " << c.k << " breakpoint " << c.j + 1;
+    EXPECT_EQ(b.LikelihoodUpperAtEnd, c.upperAtEnd) << "k " << c.k << " breakpoint " << c.j + 1;
+    EXPECT_LT(b.LikelihoodLower, b.LikelihoodUpper);
+  }
+}
+
 }  // namespace
 }  // namespace vornax

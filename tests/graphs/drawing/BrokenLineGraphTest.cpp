@@ -66,5 +66,28 @@ TEST(BrokenLineGraph, ReadsTheReportAndDrawsTheLineThroughItsBreakpoints) {
   EXPECT_FALSE(anyMagenta);
 }
 
+
+// The words after an interval that reaches the end of the range leave the numbers readable.
+TEST(BrokenLineGraph, ReadsIntervalsFollowedByWords) {
+  const auto lines = ReadTextLines(std::filesystem::path(VORNAX_GOLDEN_DIR) / "broken_lines_noisy.out");
+  ASSERT_TRUE(lines.has_value());
+  GraphData plain;
+  ASSERT_EQ(ParseBrokenLineGraphData(*lines, plain), GraphReadStatus::Ok);
+  ASSERT_EQ(plain.BrokenLine->LikelihoodLower.size(), 2u);
+  const char* words[] = {"  (lower end)", "  (upper end)", "  (both ends)"};
+  for (const char* w : words) {
+    std::vector<std::string> marked = *lines;
+    const auto row = std::find_if(marked.begin(), marked.end(), [](const std::string& l) {
+      return l.rfind("    1  ", 0) == 0 && l.find(" to") != std::string::npos;
+    });
+    ASSERT_NE(row, marked.end());
+    *row += w;
+    GraphData g;
+    ASSERT_EQ(ParseBrokenLineGraphData(marked, g), GraphReadStatus::Ok) << w;
+    EXPECT_EQ(g.BrokenLine->LikelihoodLower, plain.BrokenLine->LikelihoodLower) << w;
+    EXPECT_EQ(g.BrokenLine->LikelihoodUpper, plain.BrokenLine->LikelihoodUpper) << w;
+  }
+}
+
 }  // namespace
 }  // namespace vornax
