@@ -128,4 +128,7 @@ double ConfidenceTFromPercent(double percent);
 // Reduces every run of blanks in a title to one blank.
 std::string ReduceDoubleBlanks(const std::string& text);
 
+// The value of the fitted curve at x (data units); NaN where the curve is not defined.
+double CurveValue(const GraphCurve& curve, double x);
+
 }  // namespace vornax

@@ -11,18 +11,17 @@
 #include <unordered_map>
 #include <utility>
 
-#include <csv.h>
-
 #include "data/TextFile.h"
+#include "run/TableRecords.h"
 
 namespace vornax {
 namespace {
 
-std::string Trim(std::string_view s) {
-  while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
-  while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r')) s.remove_suffix(1);
-  return std::string(s);
-}
+using tablefile::DetectDelimiter;
+using tablefile::ParseRecords;
+using tablefile::ParseStatus;
+using tablefile::Record;
+using tablefile::Trim;
 
 std::string Lower(std::string s) {
   for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
@@ -106,133 +105,6 @@ std::string WithPoint(std::string cell) {
 bool NamesWeight(const std::string& name) {
   const std::string n = Lower(Trim(name));
   return n == "weight" || n == "weights" || n == "weight factor" || n == "weight factors";
-}
-
-// One record of the table with the file line it starts on.
-struct Record {
-  std::vector<std::string> fields;
-  size_t line = 0;
-  // The number of fields up to the last one that is not empty.
-  size_t Width() const {
-    size_t w = fields.size();
-    while (w > 0 && Trim(fields[w - 1]).empty()) --w;
-    return w;
-  }
-};
-
-// The libcsv callbacks gather fields and records here.
-struct Collector {
-  const std::function<bool(Record&)>* sink = nullptr;
-  bool stopped = false;  // the sink asked for no more records
-  Record current;
-  size_t startLine = 0;
-  bool inRecord = false;
-  bool blankSeparated = false;
-};
-
-void OnField(void* text, size_t length, void* data) {
-  auto* c = static_cast<Collector*>(data);
-  if (c->stopped) return;
-  std::string field = text != nullptr ? std::string(static_cast<const char*>(text), length) : "";
-  // Blank separated: a run of blanks is one separator, so the empty fields between them go.
-  if (c->blankSeparated && field.empty()) return;
-  c->current.fields.push_back(std::move(field));
-}
-
-void OnRecord(int, void* data) {
-  auto* c = static_cast<Collector*>(data);
-  c->inRecord = false;
-  if (c->stopped) return;
-  c->current.line = c->startLine;
-  if (!(*c->sink)(c->current)) c->stopped = true;
-  // Emptied rather than replaced, so the next record reuses its room.
-  c->current.fields.clear();
-  c->current.line = 0;
-}
-
-// A remark line starts with '#', but a spreadsheet's error value ("#N/A", "#DIV/0!") in the
-// first column is a cell: skipping its row would lose it without a word.
-bool IsBlankOrComment(std::string_view line) {
-  const size_t at = line.find_first_not_of(" \t");
-  if (at == std::string::npos) return true;
-  if (line[at] != '#') return false;
-  static const char* const kErrorValues[] = {"#N/A",  "#DIV/0!", "#VALUE!", "#REF!",
-                                             "#NAME?", "#NUM!",   "#NULL!"};
-  for (const char* value : kErrorValues) {
-    const std::string_view v(value);
-    if (line.compare(at, v.size(), v) == 0) {
-      const size_t end = at + v.size();
-      if (end == line.size() || std::string_view(",;\t \"").find(line[end]) != std::string_view::npos) {
-        return false;
-      }
-    }
-  }
-  return true;
-}
-
-enum class ParseStatus { Done, QuoteNeverClosed, OutOfMemory };
-
-// Parses the lines as records separated by `delimiter` (' ' for runs of blanks and tabs), with
-// the usual CSV quoting. Lines that are blank or start with '#' between records are skipped.
-// Each record goes to `sink` as it is complete, so that a long table is never held as records;
-// the parse stops when the sink returns false.
-ParseStatus ParseRecords(const std::vector<std::string_view>& lines, char delimiter,
-                         const std::function<bool(Record&)>& sink, size_t& openLine) {
-  csv_parser parser;
-  if (csv_init(&parser, CSV_APPEND_NULL) != 0) return ParseStatus::OutOfMemory;
-  csv_set_delim(&parser, static_cast<unsigned char>(delimiter));
-  Collector collector;
-  collector.sink = &sink;
-  collector.blankSeparated = delimiter == ' ';
-  ParseStatus status = ParseStatus::Done;
-  std::string chunk;
-  for (size_t i = 0; i < lines.size(); ++i) {
-    if (collector.stopped) break;
-    if (!collector.inRecord) {
-      if (IsBlankOrComment(lines[i])) continue;
-      collector.inRecord = true;
-      collector.startLine = i + 1;
-    }
-    chunk = lines[i];
-    if (delimiter == ' ') std::replace(chunk.begin(), chunk.end(), '\t', ' ');
-    chunk.push_back('\n');
-    if (csv_parse(&parser, chunk.data(), chunk.size(), OnField, OnRecord, &collector) !=
-        chunk.size()) {
-      status = ParseStatus::OutOfMemory;
-      break;
-    }
-  }
-  if (status == ParseStatus::Done && collector.inRecord && !collector.stopped) {
-    // Every line was fed with its line end, so a record still open has an unclosed quote.
-    openLine = collector.startLine;
-    status = ParseStatus::QuoteNeverClosed;
-  }
-  csv_free(&parser);
-  return status;
-}
-
-// The separator is the first of tab, semicolon and comma that splits the first record and most
-// of the next few (quotes respected) into two or more fields; otherwise runs of blanks separate.
-// A semicolon inside a quoted header of a comma table splits the header only, not the rows.
-char DetectDelimiter(const std::vector<std::string_view>& lines) {
-  for (char candidate : {'\t', ';', ','}) {
-    std::vector<Record> sample;
-    size_t openLine = 0;
-    ParseRecords(
-        lines, candidate,
-        [&](Record& r) {
-          sample.push_back(std::move(r));
-          return sample.size() < 5;
-        },
-        openLine);
-    const auto split = std::count_if(sample.begin(), sample.end(),
-                                     [](const Record& r) { return r.fields.size() >= 2; });
-    if (!sample.empty() && sample.front().fields.size() >= 2 &&
-        static_cast<size_t>(split) * 2 > sample.size()) {
-      return candidate;
-    }
-  }
-  return ' ';
 }
 
 std::string Cell(const Record& r, size_t column) {

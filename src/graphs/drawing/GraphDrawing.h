@@ -9,6 +9,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QColor>
 #include <QImage>
 #include <QRect>
 #include <QSize>
@@ -87,11 +88,11 @@ const char* GraphExtension(GraphFileFormat format);  // ".bmp", ".png", ".svg", 
 bool ExportGraph(const GraphData& data, const GraphOptions& options, const std::string& requested,
                  std::string& written, std::string& error, GraphPicture& picture);
 
+// The colour of the frame around the plot panel.
+QColor GraphFrameColour();
+
 // The percentage a confidence factor stands for in the captions: 90, 95 or 98.
 int ConfidencePercentOf(double confidenceT);
-
-// The value of the fitted curve at x (data units); NaN where the curve is not defined.
-double CurveValue(const GraphCurve& curve, double x);
 
 // The file a graph is written to for `requested`: ".bmp", ".png", ".svg" and ".pdf" stay; any
 // other extension is replaced by ".bmp" (and a name without one gets ".bmp").
