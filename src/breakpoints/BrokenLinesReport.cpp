@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "anova/AnovaTable.h"
+#include "data/OutputFile.h"
 #include "data/NumberFormat.h"
 
 namespace vornax {
@@ -47,13 +48,7 @@ void WriteBrokenLinesReport(const BrokenLinesReportContext& c, const BrokenLines
   out.WriteLine(" Broken line of straight segments joined at the breakpoints, fitted by least");
   out.WriteLine(" squares; the breakpoints are found by an exact search.");
   if (!c.TwoColumnsInData) out.WriteLine(" " + v + " is the independent variable.");
-  out.WriteLine();
-  out.WriteLine(" Name of this output file:  " + c.OutputPath);
-  out.WriteLine(" Name of input file used :  " + c.InputPath);
-  out.WriteLine();
-  out.WriteLine(" " + c.Title1);
-  out.WriteLine(" " + c.Title2);
-  out.WriteLine(" Minimum confidence % : " + FormatInt(percent));
+  WriteReportNames(out, c.OutputPath, c.InputPath, c.Title1, c.Title2, percent);
   out.WriteLine(r.Choice == "auto"
                     ? " Number of breakpoints : as many (0 to 3) as the tests find"
                     : " Number of breakpoints : " + r.Choice);

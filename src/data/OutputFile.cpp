@@ -1,6 +1,8 @@
 // Reading output and ANOVA files back for display.
 #include "data/OutputFile.h"
 
+#include "data/NumberFormat.h"
+
 #include <array>
 #include <cerrno>
 #include <cstring>
@@ -123,6 +125,18 @@ std::string NotAReportReason(const std::vector<std::string>& lines, const std::s
   }
   return file + "is not a report of this program. Open an output file (\".out\") written by "
                 "\"Save-Calculate\".";
+}
+
+void WriteReportNames(TextFileWriter& out, const std::string& outputPath,
+                      const std::string& inputPath, const std::string& title1,
+                      const std::string& title2, int confidencePercent) {
+  out.WriteLine();
+  out.WriteLine(" Name of this output file:  " + outputPath);
+  out.WriteLine(" Name of input file used :  " + inputPath);
+  out.WriteLine();
+  out.WriteLine(" " + title1);
+  out.WriteLine(" " + title2);
+  out.WriteLine(" Minimum confidence % : " + FormatInt(confidencePercent));
 }
 
 }  // namespace vornax

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "data/DataSet.h"
+#include "data/TextFile.h"
 #include "data/UserDialogs.h"
 
 namespace vornax {
@@ -41,5 +42,11 @@ std::string NotAReportReason(const std::vector<std::string>& lines, const std::s
 
 // The message for an output file that cannot be opened.
 std::string OutputFileOpenMessage(const std::string& path);
+
+// The lines under a report's explanation that every report writes alike: a blank line, the names
+// of the output and input files, a blank line, the two titles and the minimum confidence.
+void WriteReportNames(TextFileWriter& out, const std::string& outputPath,
+                      const std::string& inputPath, const std::string& title1,
+                      const std::string& title2, int confidencePercent);
 
 }  // namespace vornax

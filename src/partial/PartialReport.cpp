@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "data/OutputFile.h"
 #include "data/NumberFormat.h"
 #include "data/RunOptions.h"
 
@@ -42,13 +43,7 @@ void PartialReport::WritePartialHeader(int section) {
       out_.WriteLine(" The types and methods are determined with the procedure of best fit.");
       out_.WriteLine(" For explanations, use the symbols function in the output scroll menu.");
     }
-    out_.WriteLine();
-    out_.WriteLine(" Name of this output file:  " + context_.OutputName);
-    out_.WriteLine(" Name of input file used :  " + context_.InputName);
-    out_.WriteLine();
-    out_.WriteLine(" " + context_.Title1);
-    out_.WriteLine(" " + context_.Title2);
-    out_.WriteLine(" Minimum confidence % : " + FormatInt(ConfidencePercent(context_.ConfidenceT)));
+    WriteReportNames(out_, context_.OutputName, context_.InputName, context_.Title1, context_.Title2, ConfidencePercent(context_.ConfidenceT));
     out_.WriteLine();
     return;
   }

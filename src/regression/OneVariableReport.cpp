@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "data/OutputFile.h"
 #include "data/NumberFormat.h"
 #include "data/RunOptions.h"
 #include "regression/ReportedLines.h"
@@ -55,13 +56,7 @@ void OneVariableReport::WriteReportHeader(int section) {
     out_.WriteLine(" and (for types 2, 3 and 4) two methods of calculation.");
     out_.WriteLine(" The types and methods are determined with the procedure of best fit.");
     out_.WriteLine(" For explanations, use the symbols function in the output scroll menu.");
-    out_.WriteLine();
-    out_.WriteLine(" Name of this output file:  " + context_.OutputPath);
-    out_.WriteLine(" Name of input file used :  " + context_.InputPath);
-    out_.WriteLine();
-    out_.WriteLine(" " + context_.Title1);
-    out_.WriteLine(" " + context_.Title2);
-    out_.WriteLine(" Minimum confidence % : " + FormatInt(ConfidencePercent(context_.ConfidenceT)));
+    WriteReportNames(out_, context_.OutputPath, context_.InputPath, context_.Title1, context_.Title2, ConfidencePercent(context_.ConfidenceT));
     if (context_.ExcludedType >= 2 && context_.ExcludedType <= 6) {
       out_.WriteLine(" " + v + "-type excluded:" + " " + FormatInt(context_.ExcludedType) + " ");
     }

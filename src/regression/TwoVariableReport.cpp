@@ -4,6 +4,7 @@
 #include <initializer_list>
 #include <vector>
 
+#include "data/OutputFile.h"
 #include "data/NumberFormat.h"
 #include "data/RunOptions.h"
 
@@ -156,13 +157,7 @@ class ReportWriter {
     out_.WriteLine(" and (for types 2, 3 and 4) two methods of calculation.");
     out_.WriteLine(" The types and methods are determined with the procedure of best fit.");
     out_.WriteLine(" For explanations, use the symbols function in the output scroll menu.");
-    out_.WriteLine();
-    out_.WriteLine(" Name of this output file:  " + c_.OutputPath);
-    out_.WriteLine(" Name of input file used :  " + c_.InputPath);
-    out_.WriteLine();
-    out_.WriteLine(" " + c_.Title1);
-    out_.WriteLine(" " + c_.Title2);
-    out_.WriteLine(" Minimum confidence % : " + FormatInt(ConfidencePercent(c_.ConfidenceT)));
+    WriteReportNames(out_, c_.OutputPath, c_.InputPath, c_.Title1, c_.Title2, ConfidencePercent(c_.ConfidenceT));
     const bool preferred = (c_.PreferredTypeX >= 1 && c_.PreferredTypeX <= 6) ||
                            (c_.PreferredTypeZ >= 1 && c_.PreferredTypeZ <= 6);
     if (preferred) {
