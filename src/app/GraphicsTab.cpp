@@ -24,6 +24,7 @@
 
 #include <functional>
 
+#include "app/TabControls.h"
 #include "app/VornaxForm.h"
 #include "data/GraphDataReader.h"
 #include "data/OutputFile.h"
@@ -72,8 +73,6 @@ class GraphLabel : public QLabel {
 // The saving dialog's filters; a name typed without an extension takes the chosen filter's.
 constexpr const char* kGraphSaveFilters =
     "Bitmap (*.bmp);;PNG picture (*.png);;SVG drawing (*.svg);;PDF document (*.pdf)";
-
-std::string Std(const QString& s) { return s.toStdString(); }
 
 }  // namespace
 

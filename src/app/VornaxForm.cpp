@@ -27,6 +27,7 @@
 #include "app/DataGrid.h"
 #include "data/Version.h"
 #include "app/GridPaste.h"
+#include "app/TabControls.h"
 #include "forms/FinishForm.h"
 #include "forms/InfoForms.h"
 
@@ -45,8 +46,6 @@ constexpr const char* kRecentKey = "RecentFiles";
 constexpr int kRecentCount = 8;
 
 enum EditCommandKind { kCopy, kCut, kPaste, kDelete, kSelectAll };
-
-std::string Std(const QString& s) { return s.toStdString(); }
 
 }  // namespace
 
