@@ -42,6 +42,7 @@ struct BreakTestResult {
   bool Cancelled = false;   // stopped on request before its shuffles were done
   int Permutations = 0;     // the shuffles made
   int AtLeastAsLarge = 0;   // permutations whose extra explanation reached the observed one
+  int SettledByBound = 0;   // of the shuffles made, those a quick bound judged without a search
   // Stopped by the sequential rule once StopAfter shuffles had reached the observed value:
   // P = AtLeastAsLarge / Permutations.
   bool StoppedEarly = false;

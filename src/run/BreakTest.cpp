@@ -7,9 +7,11 @@
 #include <condition_variable>
 #include <mutex>
 #include <numeric>
+#include <optional>
 #include <thread>
 
 #include "partial/PartialScan.h"
+#include "run/BreakBound.h"
 #include "regression/LeastSquaresFit.h"
 #include "regression/SegmentEngine.h"
 #include "regression/TwoVariable.h"
@@ -100,6 +102,20 @@ double ExtraExplanationOfLevelStretch(const std::vector<long double>& y,
   return room > 0 ? (r.Final.CE - line) / room : 0;
 }
 
+std::vector<int> CandidateSplits(const long double* x, int n, const BreakSearchSetup& setup) {
+  BreakpointSearchOptions options;
+  if (setup.SearchLow) options.RangeLow = *setup.SearchLow;
+  if (setup.SearchHigh) options.RangeHigh = *setup.SearchHigh;
+  const auto [xmin, xmax] = SegmentEngine::ExtremesOf(x, n);
+  std::vector<int> splits;
+  for (const double bp : SearchCandidates(xmin, xmax, options)) {
+    // A candidate with fewer than three data sets on a side falls back to the single line.
+    const int k = static_cast<int>(std::lower_bound(x, x + n, static_cast<long double>(bp)) - x);
+    if (bp > xmin && k >= 3 && n - k >= 3) splits.push_back(k);
+  }
+  return splits;
+}
+
 bool BreakTestApplies(const RunResult& result) {
   if (!result.Valid || !result.HasBreakpoint || result.X.size() < 3) return false;
   // A breakpoint given by the user was not searched for: the ANOVA's F test judges it.
@@ -167,9 +183,31 @@ BreakTestResult RunBreakTest(const RunResult& result, const BreakTestOptions& op
   std::vector<long double> residual(n);
   for (size_t i = 0; i < n; ++i) residual[i] = y[i] - fitted[i];
 
+  // The bound settles the shuffles that clearly fall short of the observed value (one variable
+  // and partial runs; X in ascending order). It reads Y about the observed average in double:
+  // the fitted part and the shuffled residuals each rounded once, their squares summed for the
+  // margins.
+  std::optional<BreakBound> bound;
+  std::vector<double> fittedAbout, residualD;
+  double spread = 0;
+  if (options.Bound && !twoVariables && n >= 7 && std::is_sorted(x.begin(), x.end())) {
+    bound.emplace(x.data(), static_cast<int>(n),
+                  partial ? std::vector<int>{} : CandidateSplits(x.data(), static_cast<int>(n), setup));
+    long double centre = 0;
+    for (size_t i = 0; i < n; ++i) centre += y[i];
+    centre /= static_cast<long double>(n);
+    fittedAbout.resize(n);
+    residualD.resize(n);
+    for (size_t i = 0; i < n; ++i) {
+      fittedAbout[i] = static_cast<double>(fitted[i] - centre);
+      residualD[i] = static_cast<double>(residual[i]);
+      spread += fittedAbout[i] * fittedAbout[i] + residualD[i] * residualD[i];
+    }
+  }
+
   const int total = options.Permutations;
   const int stopAfter = std::max(options.StopAfter, 0);
-  std::atomic<int> next{0}, done{0}, reached{0};
+  std::atomic<int> next{0}, done{0}, reached{0}, bounded{0};
   std::atomic<bool> cancelled{false};
   std::mutex mutex;
   std::condition_variable finished;
@@ -195,6 +233,8 @@ BreakTestResult RunBreakTest(const RunResult& result, const BreakTestOptions& op
     std::vector<long double> shuffled(n);
     std::vector<size_t> order(n);
     SegmentEngine engine;
+    std::optional<BreakBound> myBound = bound;
+    std::vector<double> about(myBound ? n : 0);
     int mine = 0;
     for (int i = next++; i < limit.load(); i = next++) {
       if (cancelled.load() || (options.Cancelled && options.Cancelled())) {
@@ -207,8 +247,17 @@ BreakTestResult RunBreakTest(const RunResult& result, const BreakTestOptions& op
       std::iota(order.begin(), order.end(), size_t{0});
       SplitMix64 rng = StreamFor(options.Seed, i);
       for (size_t k = n - 1; k > 0; --k) std::swap(order[k], order[rng.Below(k + 1)]);
-      for (size_t k = 0; k < n; ++k) shuffled[k] = fitted[k] + residual[order[k]];
-      const bool reachedIt = statistic(engine, shuffled) >= observed;
+      bool settled = false;
+      if (myBound) {
+        for (size_t k = 0; k < n; ++k) about[k] = fittedAbout[k] + residualD[order[k]];
+        settled = myBound->Below(about.data(), spread, observed);
+        if (settled) ++bounded;
+      }
+      bool reachedIt = false;
+      if (!settled) {
+        for (size_t k = 0; k < n; ++k) shuffled[k] = fitted[k] + residual[order[k]];
+        reachedIt = statistic(engine, shuffled) >= observed;
+      }
       if (reachedIt) ++mine;
       if (stopAfter > 0) {
         ++done;
@@ -254,6 +303,7 @@ BreakTestResult RunBreakTest(const RunResult& result, const BreakTestOptions& op
   test.Done = true;
   test.Observed = observed;
   test.StopAfter = stopAfter;
+  test.SettledByBound = bounded.load();
   const int made = limit.load();
   if (stopAfter > 0 && made < total) {
     // Stopped at the shuffle that brought the count: p = h / l.

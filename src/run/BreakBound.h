@@ -1,0 +1,44 @@
+// A quick upper bound of a shuffle's break statistic, so that the permutation test can count
+// the shuffles that clearly fall short of the observed value without searching them.
+//
+// Whatever lines the search puts on the two sides of a breakpoint, the two least-squares lines
+// of those sides leave no more unexplained; so no type found at a split explains more than they
+// do at the best split. The sums behind that bound are taken in double precision from X and Y
+// about fixed centres, and every figure carries a margin well above its rounding: the bound
+// answers only when it lies clearly below the observed value, and any shuffle it cannot settle
+// is searched as before. So the test counts exactly the shuffles the search alone would count.
+#pragma once
+
+#include <vector>
+
+namespace vornax {
+
+class BreakBound {
+ public:
+  // X in ascending order. `splits` holds the places a breakpoint can fall (segment 1 being data
+  // sets 0 .. k-1); empty for every place where X changes.
+  BreakBound(const long double* x, int n, std::vector<int> splits);
+
+  // Whether the statistic (the share of what the straight line leaves that the best split's
+  // lines explain) of Y = c + yc[i] is sure to stay below `observed`. `spread` bounds the
+  // rounding of yc: the sum of squares of the terms each value was made of.
+  bool Below(const double* yc, double spread, double observed);
+
+  int SplitCount() const { return static_cast<int>(splits_.size()); }
+
+ private:
+  int n_ = 0;
+  std::vector<double> xc_;  // X about its average
+  double sxTotal_ = 0, sxxTotal_ = 0, xFactorTotal_ = 0;
+  struct Split {
+    int k = 0;
+    double sx1 = 0, sx2 = 0;    // sums of xc on each side
+    double sxx1 = 0, sxx2 = 0;  // sums of squares about each side's average (0: X constant)
+    double margin = 0;          // the rounding bound of the two residual sums, per unit of spread
+  };
+  std::vector<Split> splits_;
+  // The running sums of Y at each split (reused from shuffle to shuffle).
+  std::vector<double> sy_, syy_, sxy_;
+};
+
+}  // namespace vornax

@@ -1,0 +1,115 @@
+// The quick bound of the break test: it never claims that a shuffle falls short of a value the
+// search reaches, on data chosen to make its double sums suffer, and the test counts the same
+// with it as without it.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "data/SplitMix64.h"
+#include "run/BreakBound.h"
+#include "run/BreakTest.h"
+
+namespace vornax {
+namespace {
+
+double Normal(SplitMix64& rng) {
+  const double u = rng.Unit(), v = rng.Unit();
+  return std::sqrt(-2 * std::log(u)) * std::cos(6.283185307179586 * v);
+}
+
+struct HardData {
+  std::string name;
+  int n;
+  std::function<double(int)> x;                      // ascending in i
+  std::function<double(double, SplitMix64&)> y;      // at that x
+};
+
+const std::vector<HardData>& Cases() {
+  static const std::vector<HardData> cases = {
+      {"noise about a line", 60, [](int i) { return i; },
+       [](double x, SplitMix64& r) { return 0.1 * x + Normal(r); }},
+      {"a threshold", 80, [](int i) { return 150.0 * i / 80; },
+       [](double x, SplitMix64& r) { return (x < 60 ? 8 : 8 - 0.04 * (x - 60)) + 0.3 * Normal(r); }},
+      {"six levels with replicates and a step", 60, [](int i) { return i / 10; },
+       [](double x, SplitMix64& r) { return (x < 3 ? 5 : 7) + 0.5 * Normal(r); }},
+      {"large offsets, small spread", 50, [](int i) { return 1e7 + 0.01 * i; },
+       [](double, SplitMix64& r) { return 1e6 + 1e-3 * Normal(r); }},
+      {"nearly a perfect line", 40, [](int i) { return i; },
+       [](double x, SplitMix64& r) { return 2 * x + 1e-9 * Normal(r); }},
+      {"a side of equal X", 60, [](int i) { return i < 12 ? 0.0 : i - 11.0; },
+       [](double x, SplitMix64& r) { return x + Normal(r); }},
+      {"heavy tails", 70, [](int i) { return i; },
+       [](double, SplitMix64& r) { return Normal(r) / std::max(std::fabs(Normal(r)), 0.05); }},
+  };
+  return cases;
+}
+
+TEST(BreakBound, NeverClaimsAShuffleFallsShortOfWhatItsSearchReaches) {
+  // The sharpest question: is the shuffle below its own statistic? The answer must be no, for
+  // every shuffle, in one-variable and partial runs alike.
+  for (const HardData& c : Cases()) {
+    SplitMix64 rng(7);
+    std::vector<long double> x(static_cast<size_t>(c.n)), y(x.size());
+    for (int i = 0; i < c.n; ++i) x[static_cast<size_t>(i)] = c.x(i);
+    for (size_t i = 0; i < y.size(); ++i) y[i] = c.y(static_cast<double>(x[i]), rng);
+    const BreakSearchSetup setup;
+    BreakBound oneVariable(x.data(), c.n, CandidateSplits(x.data(), c.n, setup));
+    BreakBound partial(x.data(), c.n, {});
+    long double centre = 0;
+    for (const long double v : y) centre += v;
+    centre /= c.n;
+    int settled = 0;
+    for (int shuffle = 0; shuffle < 150; ++shuffle) {
+      for (size_t k = y.size() - 1; k > 0; --k) std::swap(y[k], y[rng.Below(k + 1)]);
+      std::vector<double> about(y.size());
+      double spread = 0;
+      for (size_t i = 0; i < y.size(); ++i) {
+        about[i] = static_cast<double>(y[i] - centre);
+        spread += about[i] * about[i];
+      }
+      const double s = ExtraExplanationOfBreak(y, x, setup);
+      EXPECT_FALSE(oneVariable.Below(about.data(), spread, s)) << c.name << ", shuffle " << shuffle;
+      const double level = ExtraExplanationOfLevelStretch(y, x, setup.ConfidenceT);
+      EXPECT_FALSE(partial.Below(about.data(), spread, level)) << c.name << ", shuffle " << shuffle;
+      // And it does settle clearly higher values, or it would be no use.
+      if (oneVariable.Below(about.data(), spread, 2 * s + 0.2)) ++settled;
+    }
+    if (c.name != "nearly a perfect line") {
+      EXPECT_GT(settled, 100) << c.name;
+    }
+  }
+}
+
+TEST(BreakBound, TheTestCountsTheSameWithAndWithoutIt) {
+  for (const HardData& c : Cases()) {
+    for (const char* analysis : {"one-variable", "partial"}) {
+      SplitMix64 rng(11);
+      RunResult r;
+      r.Valid = true;
+      r.HasBreakpoint = true;
+      r.Analysis = analysis;
+      for (int i = 0; i < c.n; ++i) {
+        r.X.push_back(c.x(i));
+        r.Y.push_back(c.y(r.X.back(), rng));
+      }
+      BreakTestOptions options;
+      options.Permutations = 99;
+      const BreakTestResult fast = RunBreakTest(r, options);
+      options.Bound = false;
+      const BreakTestResult searched = RunBreakTest(r, options);
+      EXPECT_EQ(fast.AtLeastAsLarge, searched.AtLeastAsLarge) << c.name << ", " << analysis;
+      EXPECT_EQ(fast.Observed, searched.Observed) << c.name << ", " << analysis;
+      EXPECT_EQ(searched.SettledByBound, 0);
+      if (c.name == "a threshold") {
+        EXPECT_GT(fast.SettledByBound, 90) << analysis;
+      }
+    }
+  }
+}
+
+}  // namespace
+}  // namespace vornax
