@@ -72,6 +72,21 @@ std::string Thousands(size_t n) {
   return digits;
 }
 
+// The data sets of a group as numbers, in table order.
+GridValues GroupValues(const ImportedTable& table, const std::vector<size_t>& rows) {
+  const GridValues& all = table.Values;
+  GridValues values;
+  values.Y.reserve(rows.size());
+  values.X.reserve(rows.size());
+  for (size_t r : rows) {
+    values.Y.push_back(all.Y[r]);
+    values.X.push_back(all.X[r]);
+    if (!all.Z.empty()) values.Z.push_back(all.Z[r]);
+    if (!all.Weight.empty()) values.Weight.push_back(all.Weight[r]);
+  }
+  return values;
+}
+
 }  // namespace
 
 std::string GroupDisplayName(const std::string& value) {
@@ -119,15 +134,18 @@ GroupOutcome RunGroup(const GroupRunSetup& setup, const ImportedTable& table, ui
     return outcome;
   }
   try {
-    GridInput grid = GridFromTable(table, setup.TableName, rows);
+    GridInput grid = GridFromTable(table, setup.TableName, {});
     grid.Title1 += ", " + table.ByName + " " + outcome.Group;
     grid.Option = setup.Option;
     grid.ConfidencePercent = setup.ConfidencePercent;
+    GridValues values = GroupValues(table, rows);
 
     Session session;
     session.Analyses = setup.Analyses;
     session.Options = setup.Options;
-    MemoryFiles memory;
+    // Without reports only the group's numbers are wanted: the analysis fills them without
+    // putting its report's text together.
+    MemoryFiles memory(/*reportText=*/false);
     const bool reports = !setup.ReportFolder.empty();
     if (!reports) session.Data.Memory = &memory;
     const std::string name = group < setup.FileNames.size() ? setup.FileNames[group]
@@ -136,7 +154,8 @@ GroupOutcome RunGroup(const GroupRunSetup& setup, const ImportedTable& table, ui
         (reports ? setup.ReportFolder : fs::path()) / (setup.FileStem + "-" + name + ".inp");
     GroupDialogs dialogs(setup.TransformAnswer);
     const SaveCalculateResult result =
-        SaveCalculate(session, grid, inputPath, dialogs, /*writeInputFile=*/false);
+        SaveCalculate(session, grid, std::move(values), inputPath, dialogs,
+                      /*writeInputFile=*/false, /*loadReport=*/false);
     if (result.Outcome != SaveCalculateOutcome::Done) {
       std::vector<std::string> reasons = dialogs.shown;
       if (result.Outcome == SaveCalculateOutcome::AnalysisStopped) {
@@ -234,7 +253,9 @@ int RunGroupsCommand(const GroupCommand& command, std::ostream& out, std::ostrea
   };
   ImportedTable table;
   std::string error;
-  if (!ImportTable(command.Input, command.Columns, table, error)) return usage(error);
+  ImportChoices columns = command.Columns;
+  columns.AsValues = true;  // a long table is held as numbers, not as the text of its cells
+  if (!ImportTable(command.Input, columns, table, error)) return usage(error);
   err << ColumnsUsedLine(table) << ", groups = " << table.ByName
       << (table.RowNamesSkipped ? " (the first column holds row names and is left aside)" : "")
       << '\n';

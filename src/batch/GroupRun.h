@@ -2,7 +2,8 @@
 // analysed exactly as a run on a table of that group alone would analyse it (the same
 // "Save-Calculate", the same options, the same break test), the groups run side by side on every
 // core, and their results are collected in group order into one table. Without --reports a
-// group's run keeps its report and variance file in memory and drops them with the group.
+// group's run fills its numbers without putting a report's text together, keeps its variance
+// file in memory and drops it with the group.
 #pragma once
 
 #include <cstddef>
@@ -50,7 +51,8 @@ struct GroupOutcome {
   std::string Reason;  // why a group could not be analysed
 };
 
-// Runs one group: `rows` are its data rows (indexes into table.Cells) in table order. Never
+// Runs one group of a table imported as numbers (ImportChoices::AsValues): `rows` are its data
+// rows (indexes into table.Values) in table order. Never
 // throws: whatever stops the run becomes the outcome's reason.
 GroupOutcome RunGroup(const GroupRunSetup& setup, const ImportedTable& table, uint32_t group,
                       const std::vector<size_t>& rows, size_t rowsLeftOut);

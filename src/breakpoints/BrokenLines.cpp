@@ -256,7 +256,7 @@ void RunBrokenLines(TDMVornax& data, RunOptions& options, UserDialogs& dialogs) 
   auto refuse = [&](const std::string& message) {
     dialogs.ShowMessage(message);
     options.AnalysisFailed = true;
-    RemoveStaleReports(input);
+    RemoveStaleReports(input, data.Memory);
   };
   if (data.NrOfVar != 1) {
     refuse(kBrokenLinesOneVariable);
@@ -316,7 +316,7 @@ void RunBrokenLines(TDMVornax& data, RunOptions& options, UserDialogs& dialogs) 
   context.Added = &added;
 
   RunResult numbers;
-  TextFileWriter out(outPath);
+  TextFileWriter out = TextFileWriter::ForReport(outPath, data.Memory);
   WriteBrokenLinesReport(context, outcome, out, numbers);
   const std::vector<std::string> table =
       BrokenLinesAnovaTable(context, outcome.Result, static_cast<int>(n), options, dialogs,
@@ -326,9 +326,9 @@ void RunBrokenLines(TDMVornax& data, RunOptions& options, UserDialogs& dialogs) 
     return;
   }
   // The ANOVA tables' own writer: through a temporary file, with its message on failure.
-  if (!ReplaceVarianceFile(varPath, table, dialogs)) {
+  if (!ReplaceVarianceFile(varPath, table, dialogs, data.Memory)) {
     options.AnalysisFailed = true;
-    RemoveStaleReports(input);
+    RemoveStaleReports(input, data.Memory);
     return;
   }
   options.FoundType = outcome.Result.Breakpoints > 0 ? 2 : 1;

@@ -64,7 +64,27 @@ bool ReadTextFile(TDMVornax& data, const std::filesystem::path& path,
   return true;
 }
 
-bool CheckReportFile(const std::filesystem::path& path, UserDialogs& dialogs) {
+bool CheckReportFile(const std::filesystem::path& path, UserDialogs& dialogs,
+                     const MemoryFiles* memory) {
+  if (memory != nullptr) {
+    const std::string* text = memory->Find(path);
+    if (text == nullptr) {
+      if (!memory->ReportText()) return true;  // the analysis gave its numbers alone
+      dialogs.ShowMessage(OutputFileOpenMessage(PathText(path)) + "\n" + std::strerror(ENOENT));
+      return false;
+    }
+    // Two lines: a line end (CR LF, LF or a lone CR) with something after it.
+    size_t end = text->find_first_of("\r\n");
+    if (end != std::string::npos && (*text)[end] == '\r' && end + 1 < text->size() &&
+        (*text)[end + 1] == '\n') {
+      ++end;
+    }
+    if (end == std::string::npos || end + 1 >= text->size()) {
+      dialogs.ShowMessage(" The output file is invalid due to inadequate input data");
+      return false;
+    }
+    return true;
+  }
   errno = 0;
   std::ifstream in(path, std::ios::binary);
   std::error_code ec;

@@ -20,8 +20,10 @@ bool ReadTextFile(TDMVornax& data, const std::filesystem::path& path,
                   const std::string& expectedExtension, UserDialogs& dialogs);
 
 // The same checks as ReadTextFile for a report (it opens, it holds two lines) without keeping its
-// lines: for a caller that does not show the report, which may be long.
-bool CheckReportFile(const std::filesystem::path& path, UserDialogs& dialogs);
+// lines: for a caller that does not show the report, which may be long. With `memory` the report
+// is looked up there, and one that wants no report text (MemoryFiles::ReportText) may hold none.
+bool CheckReportFile(const std::filesystem::path& path, UserDialogs& dialogs,
+                     const MemoryFiles* memory = nullptr);
 
 // The trace a run without adequate data leaves (an output of fewer than two lines) is removed
 // with its ".var" companion by the run that wrote it; data.FileName takes the ".var" path.

@@ -126,6 +126,7 @@ void TextFileWriter::Spill() {
 }
 
 bool TextFileWriter::Commit() {
+  if (discard_) return true;
   if (memory_ != nullptr) {
     memory_->Write(target_, content_);
     return true;

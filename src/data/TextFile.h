@@ -23,6 +23,12 @@ namespace vornax {
 // disk, and a file of the same name on disk is never read, replaced or removed by them.
 class MemoryFiles {
  public:
+  // `reportText` false: the run's numbers alone are wanted, not the text of its report. An
+  // analysis then leaves its report unwritten (see TextFileWriter::ForReport); the variance file
+  // is still written, since the variance analysis reads its sums of squares from it.
+  explicit MemoryFiles(bool reportText = true) : reportText_(reportText) {}
+  bool ReportText() const { return reportText_; }
+
   void Write(const std::filesystem::path& target, std::string_view content);
   // What was written under `path`, or nullptr.
   const std::string* Find(const std::filesystem::path& path) const;
@@ -30,6 +36,7 @@ class MemoryFiles {
 
  private:
   std::vector<std::pair<std::filesystem::path, std::string>> files_;  // a run writes two or three
+  bool reportText_ = true;
 };
 
 class TextFileWriter {
@@ -41,12 +48,22 @@ class TextFileWriter {
   // A writer dropped without Commit() takes its temporary file with it.
   ~TextFileWriter();
 
+  // The writer of a run's report (".out"). With `memory` that wants no report text it keeps
+  // nothing: its writes and Commit() do nothing, and Discards() tells the report's writer that
+  // it need not put the text together at all.
+  static TextFileWriter ForReport(std::filesystem::path target, MemoryFiles* memory) {
+    return TextFileWriter(std::move(target), memory, memory != nullptr && !memory->ReportText());
+  }
+  bool Discards() const { return discard_; }
+
   // Appends text to the current line / ends the current line with CR LF.
   void Write(std::string_view text) {
+    if (discard_) return;
     content_.append(text);
     if (content_.size() >= kSpillBytes) Spill();
   }
   void WriteLine(std::string_view text = {}) {
+    if (discard_) return;
     content_.append(text);
     content_.append("\r\n");
     if (content_.size() >= kSpillBytes) Spill();
@@ -66,6 +83,10 @@ class TextFileWriter {
   static constexpr size_t kSpillBytes = 1 << 20;
 
  private:
+  TextFileWriter(std::filesystem::path target, MemoryFiles* memory, bool discard)
+      : TextFileWriter(std::move(target), memory) {
+    discard_ = discard;
+  }
   // Moves the text held so far into the temporary file, which it makes the first time.
   void Spill();
 
@@ -75,6 +96,7 @@ class TextFileWriter {
   std::string error_;
   std::string temporary_;  // the temporary file once the text has spilled into it
   int fd_ = -1;
+  bool discard_ = false;
 };
 
 // Writes `content` to `target` through a temporary file and a rename; false on failure with the

@@ -140,7 +140,7 @@ void RunOneVariable(TDMVornax& data, RunOptions& options, UserDialogs& dialogs) 
 
   const std::filesystem::path outPath = WithExtension(input, ".out");
   const std::filesystem::path varPath = WithExtension(input, ".var");
-  TextFileWriter out(outPath, data.Memory);
+  TextFileWriter out = TextFileWriter::ForReport(outPath, data.Memory);
   TextFileWriter var(varPath, data.Memory);
 
   std::vector<bool> added(n);

@@ -38,6 +38,7 @@ void OneVariableReport::WriteVarianceValue(double value) {
 }
 
 void OneVariableReport::WriteReportHeader(int section) {
+  if (out_.Discards()) return;
   const bool z = context_.IsZ;
   const std::string v = Var();
   if (section == 1) {
@@ -105,6 +106,7 @@ void OneVariableReport::WriteReportHeader(int section) {
 }
 
 void OneVariableReport::WriteSegmentBlock(int s, double bp) {
+  if (out_.Discards()) return;
   const SegmentStats& st = engine_.Stats[static_cast<size_t>(s)];
   out_.WriteLine(" " + BPv() + "=" + FormatFixed(bp, 7, 2) + FormatExp(st.N, 22, 3) +
                  FormatExp(st.AvY, 17, 3) + FormatExp(st.AvX, 14, 4));
@@ -163,7 +165,10 @@ void OneVariableReport::WriteRegressionReport(double bp, int type) {
   e.ComputeBreakpointErrors(type, search_.OptMethod, bp);
 
   // 8-9. Parameter table.
-  if (type != kTypeSingle && type != kTypeHorizontal) WriteParameterTable(bp, type);
+  // The parameter table computes nothing the summary or the result takes from it.
+  if (type != kTypeSingle && type != kTypeHorizontal && !out_.Discards()) {
+    WriteParameterTable(bp, type);
+  }
   if (broken || type == kType3) out_.WriteLine();
   reportedType_ = type;
 }
@@ -335,12 +340,15 @@ void OneVariableReport::WriteSummary() {
                                                bp, e.Xmin, e.Xmax, ConfidencePercent(t));
   }
 
+  // What remains is text, but for the fitted values of the data table.
+  const bool text = !out_.Discards();
+
   // 6. Equations.
-  if (found < 2) {
+  if (text && found < 2) {
     out_.WriteLine(" The regression equation is:  Y = A." + v + " + C");
     out_.WriteLine();
     out_.WriteLine("      A = " + FormatExp(ag, 10, 4) + "     C = " + FormatExp(cg, 10, 4));
-  } else {
+  } else if (text) {
     out_.WriteLine(z ? " Optimal breakpoint of Z (BPz) :" + FormatExp(bp, 11, 5)
                      : " Optimal breakpoint of X (BPx) :" + FormatExp(bp, 11, 4));
     out_.WriteLine();
@@ -362,6 +370,7 @@ void OneVariableReport::WriteSummary() {
     const double x = static_cast<double>(context_.X[i]);
     const double ycalc = x >= bp ? ag * x + cg : as * x + cs;
     ycalc_[static_cast<size_t>(i)] = ycalc;
+    if (!text) continue;
     std::string line = FormatInt(i + 1, 4) + "      " + FormatExp(context_.Y[i], 12, 3) +
                        FormatExp(context_.X[i], 12, 4) + FormatExp(ycalc, 12, 3);
     if (context_.Added != nullptr && (*context_.Added)[static_cast<size_t>(i)]) line += "  Added";

@@ -346,7 +346,7 @@ SaveCalculateResult SaveCalculate(Session& session, const GridInput& grid, GridV
   data.FileName = PathText(outputPath);
   result.OutputPath = data.FileName;
   const bool reportGood = loadReport ? ReadTextFile(data, outputPath, ".out", dialogs)
-                                    : CheckReportFile(outputPath, dialogs);
+                                    : CheckReportFile(outputPath, dialogs, data.Memory);
   if (!reportGood) {
     // This run's own output proved empty: its trace goes (a file opened by the user never does).
     if (FileExists(outputPath, data.Memory)) RemoveInvalidRunOutput(data, outputPath);
