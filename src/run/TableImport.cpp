@@ -22,6 +22,7 @@ using tablefile::ParseRecords;
 using tablefile::ParseStatus;
 using tablefile::Record;
 using tablefile::Trim;
+using tablefile::TrimView;
 
 std::string Lower(std::string s) {
   for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
@@ -57,22 +58,25 @@ std::string OneLineName(const std::string& name) {
 
 enum class NumberStyle { None, Point, Comma };
 
-// A finite decimal with a decimal point, or with one decimal comma and no point.
-bool IsNumber(const std::string& cell, NumberStyle* style = nullptr) {
+// A finite decimal with a decimal point, or with one decimal comma and no point; `value` takes
+// the number.
+bool IsNumber(std::string_view cell, NumberStyle* style = nullptr, double* value = nullptr) {
   double v = 0;
   if (ParseFiniteNumber(cell, v)) {
     if (style != nullptr) {
       *style = cell.find('.') != std::string::npos ? NumberStyle::Point : NumberStyle::None;
     }
+    if (value != nullptr) *value = v;
     return true;
   }
   if (std::count(cell.begin(), cell.end(), ',') != 1 || cell.find('.') != std::string::npos) {
     return false;
   }
-  std::string s = cell;
+  std::string s(cell);
   std::replace(s.begin(), s.end(), ',', '.');
   if (!ParseFiniteNumber(s, v)) return false;
   if (style != nullptr) *style = NumberStyle::Comma;
+  if (value != nullptr) *value = v;
   return true;
 }
 
@@ -109,6 +113,22 @@ bool NamesWeight(const std::string& name) {
 
 std::string Cell(const Record& r, size_t column) {
   return column < r.fields.size() ? Trim(r.fields[column]) : std::string();
+}
+
+// The same without a copy, for the cells of every row.
+std::string_view CellView(const Record& r, size_t column) {
+  return column < r.fields.size() ? TrimView(r.fields[column]) : std::string_view();
+}
+
+bool IsMissing(std::string_view cell) {
+  cell = TrimView(cell);
+  auto is = [&](std::string_view word) {
+    return cell.size() == word.size() &&
+           std::equal(cell.begin(), cell.end(), word.begin(), [](char a, char b) {
+             return std::tolower(static_cast<unsigned char>(a)) == b;
+           });
+  };
+  return cell.empty() || is("na") || is("nan") || cell == "." || cell == "-";
 }
 
 // A header row: a cell that is neither a number nor a missing value, standing above a number
@@ -148,10 +168,7 @@ std::string LineList(const std::vector<size_t>& lines, size_t shown) {
 
 }  // namespace
 
-bool IsMissingValue(const std::string& cell) {
-  const std::string c = Lower(Trim(cell));
-  return c.empty() || c == "na" || c == "nan" || c == "." || c == "-";
-}
+bool IsMissingValue(const std::string& cell) { return IsMissing(cell); }
 
 bool ImportTable(const std::filesystem::path& path, bool lastColumnIsWeight, ImportedTable& table,
                  std::string& error) {
@@ -254,10 +271,10 @@ bool ImportTable(const std::filesystem::path& path, const ImportChoices& choices
           tooMany = true;
           return false;
         }
-        const std::string cell = Cell(r, 0);
+        const std::string_view cell = CellView(r, 0);
         if (cell.empty()) rowNames = false;
         if (counting && cell != std::to_string(dataRows)) counting = false;
-        if (!text && !IsNumber(cell) && !IsMissingValue(cell)) text = true;
+        if (!text && !IsNumber(cell) && !IsMissing(cell)) text = true;
         widest = std::max(widest, r.Width());
         return true;
       })) {
@@ -405,10 +422,14 @@ bool ImportTable(const std::filesystem::path& path, const ImportChoices& choices
   if (byColumn != std::string::npos) table.ByName = nameOf(byColumn);
   // Each row joins its group as it is read; the groups keep the order in which they first appear.
   std::unordered_map<std::string, uint32_t> groupIndex;
+  uint32_t lastGroup = 0;  // the rows of a group mostly follow one another
   auto groupOf = [&](const Record& record) {
+    const std::string_view value = CellView(record, byColumn);
+    if (!table.Groups.empty() && table.Groups[lastGroup] == value) return lastGroup;
     const auto [at, added] =
-        groupIndex.try_emplace(Cell(record, byColumn), static_cast<uint32_t>(table.Groups.size()));
+        groupIndex.try_emplace(std::string(value), static_cast<uint32_t>(table.Groups.size()));
     if (added) table.Groups.push_back(at->first);
+    lastGroup = at->second;
     return at->second;
   };
 
@@ -423,36 +444,45 @@ bool ImportTable(const std::filesystem::path& path, const ImportChoices& choices
     if (table.NrOfVarInData == 2) table.Values.Z.reserve(dataRows);
     if (table.HasWeights) table.Values.Weight.reserve(dataRows);
   }
+  // Each row's cells are checked one by one; a row's numbers are kept only when all of them are
+  // good and none is missing.
   auto takeRow = [&](const Record& record) {
     if (!named && record.Width() > width) {
       return lineError(record.line, "more than " + std::to_string(width) + " columns");
     }
     std::vector<std::string> cells;
+    if (!asValues) cells.reserve(used.size());
+    double numbers[4] = {0, 0, 0, 0};
+    int weight = 1;
     bool missing = false;
     std::string missingReason;
     for (size_t u = 0; u < used.size(); ++u) {
       const size_t column = used[u];
-      std::string cell = Cell(record, column);
-      const std::string label = "in column " + std::to_string(column + 1) +
-                                (header ? " (" + Shown(nameOf(column)) + ")" : "");
-      if (IsMissingValue(cell)) {
+      const std::string_view cell = CellView(record, column);
+      auto label = [&]() {
+        return "in column " + std::to_string(column + 1) +
+               (header ? " (" + Shown(nameOf(column)) + ")" : "");
+      };
+      auto shown = [&]() { return Shown(std::string(cell)); };
+      if (IsMissing(cell)) {
         if (choices.Strict) {
-          return lineError(record.line, "the value " + label + " is missing (" +
-                                            (cell.empty() ? "empty" : "\"" + Shown(cell) + "\"") +
+          return lineError(record.line, "the value " + label() + " is missing (" +
+                                            (cell.empty() ? "empty" : "\"" + shown() + "\"") +
                                             "), and --strict accepts no missing values");
         }
         if (!missing) {
-          missingReason = "missing value " + label + " (" +
-                          (cell.empty() ? "empty" : "\"" + Shown(cell) + "\"") + ")";
+          missingReason = "missing value " + label() + " (" +
+                          (cell.empty() ? "empty" : "\"" + shown() + "\"") + ")";
         }
         missing = true;
-        cells.push_back(cell);
+        if (!asValues) cells.emplace_back(cell);
         continue;
       }
       NumberStyle cellStyle = NumberStyle::None;
-      if (!IsNumber(cell, &cellStyle)) {
-        return lineError(record.line, "\"" + Shown(cell) + "\" " + label +
-                                          (IsOutOfRange(cell)
+      double value = 0;
+      if (!IsNumber(cell, &cellStyle, &value)) {
+        return lineError(record.line, "\"" + shown() + "\" " + label() +
+                                          (IsOutOfRange(std::string(cell))
                                                ? " is out of range: the numbers read lie "
                                                  "between 1E-308 and 1E+308 in size, or are 0"
                                                : " is not a number"));
@@ -463,33 +493,34 @@ bool ImportTable(const std::filesystem::path& path, const ImportChoices& choices
                       [](char ch) { return ch >= '0' && ch <= '9'; })) {
         // Quoted in a comma table, "1,250" may be twelve hundred and fifty as well as one and a
         // quarter: either guess could misread every value.
-        return lineError(record.line, "\"" + Shown(cell) + "\" " + label +
+        return lineError(record.line, "\"" + shown() + "\" " + label() +
                                           " may hold a thousands separator or a decimal comma; "
                                           "write it with a decimal point and no thousands "
                                           "separator");
       }
       if (u == weightIndex) {
-        double w = 0;
-        ParseFiniteNumber(WithPoint(cell), w);  // a number: checked above
+        const double w = value;
         if (w != std::floor(w)) {
-          return lineError(record.line, "the weight factor \"" + Shown(cell) + "\" " + label +
+          return lineError(record.line, "the weight factor \"" + shown() + "\" " + label() +
                                             " is not a whole number");
         }
         // Refused here rather than by the run, so that the message names the file's line.
         if (w < 1) {
-          return lineError(record.line, "the weight factor \"" + Shown(cell) + "\" " + label +
+          return lineError(record.line, "the weight factor \"" + shown() + "\" " + label() +
                                             " is below 1: a data set cannot count zero or "
                                             "negative times");
         }
         if (w > kMaxWeightFactor) {
-          return lineError(record.line, "the weight factor \"" + Shown(cell) + "\" " + label +
+          return lineError(record.line, "the weight factor \"" + shown() + "\" " + label() +
                                             " is above " + std::to_string(kMaxWeightFactor) +
                                             ", the largest accepted");
         }
+        weight = static_cast<int>(w);
         // "2.0" is the whole number it says.
-        cell = std::to_string(static_cast<long long>(w));
+        if (!asValues) cells.push_back(std::to_string(weight));
+        continue;
       }
-      if (u != weightIndex && cellStyle != NumberStyle::None) {
+      if (cellStyle != NumberStyle::None) {
         if (style == NumberStyle::None) {
           style = cellStyle;
           styleLine = record.line;
@@ -497,14 +528,16 @@ bool ImportTable(const std::filesystem::path& path, const ImportChoices& choices
         } else if (style != cellStyle) {
           const bool comma = cellStyle == NumberStyle::Comma;
           return lineError(record.line,
-                           "\"" + Shown(cell) + "\" " + label + " has a decimal " +
+                           "\"" + shown() + "\" " + label() + " has a decimal " +
                                (comma ? "comma" : "point") + ", but line " +
                                std::to_string(styleLine) + " has \"" + Shown(styleCell) +
                                "\" with a decimal " + (comma ? "point" : "comma") +
                                "; write every number with the same decimal separator");
         }
       }
-      cells.push_back(std::move(cell));
+      // The cells are kept as the run reads a grid cell: the nearest 64-bit value.
+      numbers[u] = value;
+      if (!asValues) cells.emplace_back(cell);
     }
     if (missing) {
       table.LeftOut.push_back(record.line);
@@ -518,18 +551,12 @@ bool ImportTable(const std::filesystem::path& path, const ImportChoices& choices
       table.LineNumbers.push_back(record.line);
       return true;
     }
-    // The cells are numbers (checked above); they are kept as the run reads a grid cell: the
-    // nearest 64-bit value.
     std::vector<long double>* columns[] = {&table.Values.Y, &table.Values.X, &table.Values.Z};
-    for (size_t u = 0; u < cells.size(); ++u) {
+    for (size_t u = 0; u < used.size(); ++u) {
       if (u == weightIndex) {
-        int weight = 1;
-        ParseInt32(cells[u], weight);
         table.Values.Weight.push_back(weight);
       } else {
-        double value = 0;
-        ParseFiniteNumber(WithPoint(cells[u]), value);
-        columns[u]->push_back(value);
+        columns[u]->push_back(numbers[u]);
       }
     }
     return true;

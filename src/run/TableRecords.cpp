@@ -7,10 +7,38 @@
 
 namespace vornax::tablefile {
 
-std::string Trim(std::string_view s) {
+std::string_view TrimView(std::string_view s) {
   while (!s.empty() && (s.front() == ' ' || s.front() == '\t')) s.remove_prefix(1);
   while (!s.empty() && (s.back() == ' ' || s.back() == '\t' || s.back() == '\r')) s.remove_suffix(1);
-  return std::string(s);
+  return s;
+}
+
+std::string Trim(std::string_view s) { return std::string(TrimView(s)); }
+
+void SplitPlainLine(std::string_view line, char delimiter, std::vector<std::string>& fields) {
+  fields.clear();
+  if (delimiter == ' ') {
+    size_t at = 0;
+    while (at < line.size()) {
+      const size_t start = line.find_first_not_of(" \t", at);
+      if (start == std::string_view::npos) break;
+      size_t end = line.find_first_of(" \t", start);
+      if (end == std::string_view::npos) end = line.size();
+      fields.emplace_back(line.substr(start, end - start));
+      at = end;
+    }
+    return;
+  }
+  for (size_t at = 0;;) {
+    const size_t end = line.find(delimiter, at);
+    const std::string_view field = line.substr(at, end == std::string_view::npos ? end : end - at);
+    size_t from = 0, to = field.size();
+    while (from < to && (field[from] == ' ' || field[from] == '\t')) ++from;
+    while (to > from && (field[to - 1] == ' ' || field[to - 1] == '\t')) --to;
+    fields.emplace_back(field.substr(from, to - from));
+    if (end == std::string_view::npos) return;
+    at = end + 1;
+  }
 }
 
 namespace {
@@ -82,6 +110,15 @@ ParseStatus ParseRecords(const std::vector<std::string_view>& lines, char delimi
     if (collector.stopped) break;
     if (!collector.inRecord) {
       if (IsBlankOrComment(lines[i])) continue;
+      if (lines[i].find('"') == std::string_view::npos) {
+        // A whole record on a line of its own, split without the parser.
+        SplitPlainLine(lines[i], delimiter, collector.current.fields);
+        collector.current.line = i + 1;
+        if (!sink(collector.current)) collector.stopped = true;
+        collector.current.fields.clear();
+        collector.current.line = 0;
+        continue;
+      }
       collector.inRecord = true;
       collector.startLine = i + 1;
     }
