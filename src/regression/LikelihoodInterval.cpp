@@ -2,6 +2,7 @@
 #include "regression/LikelihoodInterval.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <limits>
 #include <optional>
@@ -11,6 +12,9 @@
 
 namespace vornax {
 namespace {
+
+// FOneQuantile without the answers kept.
+double FOneQuantileBisected(int df2, double probability);
 
 // The continued fraction of the regularized incomplete beta function (modified Lentz), which
 // converges quickly for x < (a + 1)/(a + b + 2).
@@ -141,6 +145,27 @@ double IncompleteBeta(double a, double b, double x) {
 
 double FOneQuantile(int df2, double probability) {
   if (df2 < 1 || !(probability > 0 && probability < 1)) return 0;
+  // Data sets of one size at one confidence level ask for the same quantile, and its bisection
+  // costs more than the rest of the interval: each thread keeps its last answers (the groups of
+  // a long table are mostly of a few sizes).
+  struct Known {
+    int df2 = 0;
+    double probability = 0, quantile = 0;
+  };
+  thread_local std::array<Known, 8> known{};
+  thread_local size_t nextKnown = 0;
+  for (const Known& k : known) {
+    if (k.df2 == df2 && k.probability == probability) return k.quantile;
+  }
+  const double quantile = FOneQuantileBisected(df2, probability);
+  known[nextKnown] = {df2, probability, quantile};
+  nextKnown = (nextKnown + 1) % known.size();
+  return quantile;
+}
+
+namespace {
+
+double FOneQuantileBisected(int df2, double probability) {
   // P(F <= f) = I_u(1/2, df2/2) with u = f/(f + df2), which rises with u: bisect on u.
   const double half = df2 / 2.0;
   double lo = 0, hi = 1;
@@ -152,6 +177,8 @@ double FOneQuantile(int df2, double probability) {
   const double u = (lo + hi) / 2;
   return df2 * u / (1 - u);
 }
+
+}  // namespace
 
 int FittedParameters(int type) {
   switch (type) {
