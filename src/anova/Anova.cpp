@@ -178,6 +178,7 @@ void OneVariableTable(const std::filesystem::path& varPath, VarFileReader& in,
 
   const int n = common.N;
   AnovaTableWriter table(n, common.SST, ExtraSource::Breakpoint, options, dialogs);
+  table.Text = memory == nullptr || memory->ReportText();
   table.WriteAnovaHeader(options.FoundType < 7 ? " Variance Analysis, ANOVA table, Regression Type:" +
                                                      FormatInt(options.FoundType, 2)
                                                : std::string(),
@@ -226,6 +227,7 @@ void TwoVariableTable(const std::filesystem::path& varPath, VarFileReader& in,
   const bool xFirst = sequence == 1;
   const int n = common.N;
   AnovaTableWriter table(n, common.SST, ExtraSource::Breakpoint, options, dialogs);
+  table.Text = memory == nullptr || memory->ReportText();
   table.WriteAnovaHeader(" Variance Analysis, ANOVA table, Regression Types: 1st Type:" +
                              FormatInt(options.FirstStageType, 2) +
                              ", 2nd Type:" + FormatInt(options.SecondStageType, 2),
@@ -315,6 +317,7 @@ void MakeCurveAnova(TDMVornax& data, RunOptions& options, UserDialogs& dialogs) 
 
   const int n = common.N;
   AnovaTableWriter table(n, common.SST, ExtraSource::Curve, options, dialogs);
+  table.Text = data.Memory == nullptr || data.Memory->ReportText();
   table.WriteAnovaHeader(curve->Title, varPath);
 
   const auto lineVariance = AnovaTableWriter::ResidualVariance(ssLin, n - 2);

@@ -74,6 +74,7 @@ std::optional<FTest> AnovaTableWriter::Test(double ss, int nu1, int nu2,
 
 void AnovaTableWriter::WriteAnovaHeader(const std::string& titleLine,
                                         const std::filesystem::path& varPath) {
+  if (!Text) return;
   if (!titleLine.empty()) lines_.push_back(titleLine);
   lines_.push_back(" File Name : " + PathText(varPath));
   lines_.emplace_back();
@@ -109,14 +110,16 @@ void AnovaTableWriter::WriteExplainedRows(int nu1, int nu2, const std::string& l
                                           double ssUnexplained,
                                           std::optional<double> varianceUnexplained,
                                           std::optional<FTest> test) {
-  lines_.push_back(" explained by");
-  if (secondLabel.empty()) {
-    lines_.push_back(Caption(label, 33, nu1, nu2));
-  } else {
-    lines_.push_back(label);
-    lines_.push_back(Caption(secondLabel, 31, nu1, nu2));
+  if (Text) {
+    lines_.push_back(" explained by");
+    if (secondLabel.empty()) {
+      lines_.push_back(Caption(label, 33, nu1, nu2));
+    } else {
+      lines_.push_back(label);
+      lines_.push_back(Caption(secondLabel, 31, nu1, nu2));
+    }
+    lines_.push_back(TestColumns(ssExplained, nu1, test));
   }
-  lines_.push_back(TestColumns(ssExplained, nu1, test));
   const std::string source =
       secondLabel.empty() ? Trimmed(label) : Trimmed(label) + " " + Trimmed(secondLabel);
   rows_.push_back(Row("explained", source, ssExplained, nu1, nu2, test, ssUnexplained));
@@ -124,6 +127,7 @@ void AnovaTableWriter::WriteExplainedRows(int nu1, int nu2, const std::string& l
 }
 
 void AnovaTableWriter::WriteRemaining(int nu2, double ss, std::optional<double> variance) {
+  if (!Text) return;
   lines_.emplace_back();
   lines_.push_back(" remaining");
   lines_.push_back(" unexplained");
@@ -135,10 +139,12 @@ void AnovaTableWriter::WriteExtraRows(int nu1, int nu2, const std::string& label
                                       double ssResidual, double ssExtra,
                                       std::optional<double> varianceResidual,
                                       std::optional<FTest> test) {
-  lines_.emplace_back();
-  lines_.push_back(TotalRow ? " total expl. by" : " extra expl. by");
-  lines_.push_back(Caption(label, 32, nu1, nu2));
-  lines_.push_back(TestColumns(ssExtra, nu1, test));
+  if (Text) {
+    lines_.emplace_back();
+    lines_.push_back(TotalRow ? " total expl. by" : " extra expl. by");
+    lines_.push_back(Caption(label, 32, nu1, nu2));
+    lines_.push_back(TestColumns(ssExtra, nu1, test));
+  }
   rows_.push_back(Row(TotalRow ? "total" : "extra", Trimmed(label), ssExtra, nu1, nu2, test,
                       ssResidual));
   if (TotalRow) return;
@@ -167,6 +173,7 @@ void AnovaTableWriter::WarnIfWeak(const FTest& test) {
 }
 
 void AnovaTableWriter::WriteClosing(bool seeAlso) {
+  if (!Text) return;
   lines_.emplace_back();
   lines_.push_back(" " + kRule);
   lines_.push_back("#");
@@ -176,6 +183,7 @@ void AnovaTableWriter::WriteClosing(bool seeAlso) {
 bool ReplaceVarianceFile(const std::filesystem::path& varPath,
                          const std::vector<std::string>& lines, UserDialogs& dialogs,
                          MemoryFiles* memory) {
+  if (memory != nullptr && !memory->ReportText()) return true;
   TextFileWriter out(varPath, memory);
   for (const std::string& line : lines) out.WriteLine(line);
   if (out.Commit()) return true;

@@ -65,6 +65,8 @@ class AnovaTableWriter {
   double AnovaSST;
   int DfWidth;  // characters of the second degree of freedom in "F(n1,n2)="
   bool TotalRow = false;
+  // False for a run whose numbers alone are wanted: the rows are made, the lines are not.
+  bool Text = true;
 
  private:
   std::string Caption(const std::string& label, int blanks, int nu1, int nu2) const;
@@ -85,7 +87,8 @@ int AnovaDfWidth(int n);
 
 // Writes `lines` (CR LF) to a temporary file beside `varPath` and renames it over the variance
 // file. On failure the variance file is left as it was and a message is shown; false then.
-// With `memory`, the table replaces the variance file kept there (see MemoryFiles).
+// With `memory`, the table replaces the variance file kept there (see MemoryFiles); with memory
+// that wants no report text nothing is written.
 bool ReplaceVarianceFile(const std::filesystem::path& varPath,
                          const std::vector<std::string>& lines, UserDialogs& dialogs,
                          MemoryFiles* memory = nullptr);

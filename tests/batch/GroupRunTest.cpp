@@ -146,6 +146,7 @@ TEST(GroupRun, EveryGroupAsARunOnThatGroupAlone) {
       {"two variables", true, {"--z", "salt", "--permutations", "19"}},
       {"partial", false, {"--prefer", "partial", "--confidence", "95", "--permutations", "9"}},
       {"quadratic", false, {"--curve", "quadratic", "--no-transform"}, false, 1},
+      {"broken line", false, {"--breakpoints", "2", "--permutations", "0"}, false},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -259,6 +260,77 @@ TEST(GroupRun, EveryGroupAsARunOnThatGroupAlone) {
     }
     std::sort(written.begin(), written.end());
     EXPECT_EQ(written, (std::vector<std::string>{"res.csv", "res.jsonl"}));
+  }
+}
+
+// Without --reports a group's run puts no report text together: its row and JSON line are those
+// of the same run with its reports written, byte for byte, for every kind of analysis, and
+// nothing is written anywhere but the results.
+TEST(GroupRun, NumbersAloneAsWithReports) {
+  const std::vector<std::vector<std::string>> cases = {
+      {"--permutations", "19", "--seed", "5"},
+      {"--weight", "load", "--confidence", "95", "--permutations", "0"},
+      {"--prefer", "3", "--permutations", "0"},
+      {"--breakpoint", "45", "--permutations", "0"},
+      {"--search-range", "30", "70", "--permutations", "0"},
+      {"--z", "salt", "--permutations", "0"},
+      {"--z", "salt", "--use", "z", "--exclude", "5", "--permutations", "0"},
+      {"--prefer", "partial", "--permutations", "0"},
+      {"--curve", "power", "--no-transform"},
+      {"--breakpoints", "2", "--permutations", "0"},
+  };
+  LongTable table = MakeLongTable(/*withZ=*/true);
+  // A weight column: whole numbers 1 to 3, the header row's last name.
+  std::istringstream in(table.text);
+  std::string text;
+  int row = 0;
+  for (std::string line; std::getline(in, line); ++row) {
+    text += line + (row == 0 ? ",load" : "," + std::to_string(1 + row % 3)) + "\n";
+  }
+  for (const std::vector<std::string>& options : cases) {
+    std::string name;
+    for (const std::string& o : options) name += o + " ";
+    SCOPED_TRACE(name);
+    TempDir dir;
+    // Named so that files a group's run might leave in the working folder would be seen.
+    const fs::path input = dir / "numbers-alone.csv";
+    WriteFileBytes(input, text);
+    auto run = [&](const std::string& stem, bool reports) {
+      std::vector<std::string> args = {input.string(), "--by", "site", "--y", "yield", "--x",
+                                       "depth", "--results", (dir / (stem + ".csv")).string(),
+                                       "--json-lines", (dir / (stem + ".jsonl")).string()};
+      if (reports) {
+        args.insert(args.end(), {"--reports", "-o", (dir / "reports").string()});
+      }
+      args.insert(args.end(), options.begin(), options.end());
+      Command c;
+      EXPECT_EQ(c.Run(args), kExitDone) << c.err;
+      return c.err;
+    };
+    const std::string alone = run("alone", false);
+    const std::string reported = run("reported", true);
+    EXPECT_EQ(alone, reported);
+    const std::string rows = ReadFileBytes(dir / "alone.csv");
+    EXPECT_EQ(rows, ReadFileBytes(dir / "reported.csv"));
+    // The groups were analysed, not all refused alike.
+    EXPECT_GE(std::count(rows.begin(), rows.end(), '\n'), 8) << rows;
+    EXPECT_NE(alone.find(" of 9 groups analysed"), std::string::npos) << alone;
+    EXPECT_EQ(alone.find("0 of 9 groups analysed"), std::string::npos) << alone;
+    std::istringstream a(ReadFileBytes(dir / "alone.jsonl")), r(ReadFileBytes(dir / "reported.jsonl"));
+    size_t lines = 0;
+    for (std::string la, lr; std::getline(a, la) && std::getline(r, lr); ++lines) {
+      json got = json::parse(la), expected = json::parse(lr);
+      // Where the reports went differs by nature.
+      if (got.contains("files")) EXPECT_TRUE(got["files"]["report"].is_null()) << la;
+      got.erase("files");
+      expected.erase("files");
+      EXPECT_EQ(got, expected);
+    }
+    EXPECT_EQ(lines, table.order.size());
+    for (const std::string& group : {"north", "7", "tiny"}) {
+      EXPECT_FALSE(fs::exists(fs::path("numbers-alone-" + group + ".out"))) << group;
+      EXPECT_FALSE(fs::exists(fs::path("numbers-alone-" + group + ".var"))) << group;
+    }
   }
 }
 
