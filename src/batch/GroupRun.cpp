@@ -198,50 +198,52 @@ bool RunInOrder(size_t count, int threads, const std::function<FinishedGroup(siz
   using Clock = std::chrono::steady_clock;
   const Clock::time_point start = Clock::now();
   std::mutex mutex;
-  std::condition_variable finished;
+  std::condition_variable allDone;
   std::vector<std::optional<FinishedGroup>> ready(count);
   std::atomic<size_t> next{0};
-  std::atomic<bool> stop{false};
+  size_t taken = 0;  // under `mutex`, as are the two below
+  bool ok = true;
+  int running = std::max(threads, 1);
+  // The worker that finishes the job next in order hands it on, with those after it that are
+  // done: no thread is woken for every job, which with thousands of small jobs would cost more
+  // than the handing on itself.
   auto work = [&]() {
-    for (size_t i = next++; i < count && !stop; i = next++) {
+    for (size_t i = next++; i < count; i = next++) {
       FinishedGroup result = job(i);
-      {
-        const std::lock_guard<std::mutex> lock(mutex);
-        ready[i] = std::move(result);
+      const std::lock_guard<std::mutex> lock(mutex);
+      if (!ok) break;
+      ready[i] = std::move(result);
+      while (ok && taken < count && ready[taken]) {
+        FinishedGroup finished = std::move(*ready[taken]);
+        ready[taken].reset();
+        ok = take(std::move(finished));
+        ++taken;
       }
-      finished.notify_one();
+      if (!ok) break;
     }
+    const std::lock_guard<std::mutex> lock(mutex);
+    if (!ok) next = count;  // no further job starts
+    if (--running == 0) allDone.notify_all();
   };
   std::vector<std::thread> workers;
   for (int t = 0; t < std::max(threads, 1); ++t) workers.emplace_back(work);
 
-  bool ok = true;
   double lastShown = 0;
-  auto showProgress = [&](size_t taken) {
-    const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
-    if (progress && seconds - lastShown >= interval) {
-      lastShown = seconds;
-      progress(taken, seconds);
-    }
-  };
-  for (size_t taken = 0; taken < count && ok; ++taken) {
-    std::optional<FinishedGroup> result;
-    {
-      std::unique_lock<std::mutex> lock(mutex);
-      while (!ready[taken]) {
-        finished.wait_for(lock, std::chrono::milliseconds(100));
-        if (ready[taken]) break;
+  {
+    std::unique_lock<std::mutex> lock(mutex);
+    const auto wait = std::chrono::duration<double>(std::clamp(interval, 0.001, 0.1));
+    while (running > 0) {
+      allDone.wait_for(lock, wait);
+      const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+      if (progress && running > 0 && seconds - lastShown >= interval) {
+        lastShown = seconds;
+        const size_t done = taken;
         lock.unlock();
-        showProgress(taken);
+        progress(done, seconds);
         lock.lock();
       }
-      result = std::move(ready[taken]);
-      ready[taken].reset();
     }
-    ok = take(std::move(*result));
-    showProgress(taken + 1);
   }
-  stop = !ok;
   for (std::thread& worker : workers) worker.join();
   return ok;
 }

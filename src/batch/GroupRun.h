@@ -72,11 +72,12 @@ struct FinishedGroup {
   bool Analysed = false;
 };
 
-// Runs `count` jobs on `threads` threads (at least one) and hands their results to `take` on
-// the calling thread, in job order, holding no more than the finished ones that wait for an
-// earlier job. `take` returning false stops the work: no further job starts, and false is
-// returned. `progress` is called on the calling thread about every `interval` seconds with the
-// jobs taken so far and the seconds since the start.
+// Runs `count` jobs on `threads` threads (at least one) and hands their results to `take` in job
+// order, one at a time (on the thread that finished the job that was next in order), holding no
+// more than the finished ones that wait for an earlier job. `take` returning false stops the
+// work: no further job starts, and false is returned. `progress` is called on the calling
+// thread about every `interval` seconds with the jobs taken so far and the seconds since the
+// start.
 bool RunInOrder(size_t count, int threads, const std::function<FinishedGroup(size_t)>& job,
                 const std::function<bool(FinishedGroup&&)>& take,
                 const std::function<void(size_t done, double seconds)>& progress,
