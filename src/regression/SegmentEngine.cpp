@@ -80,25 +80,30 @@ int SegmentEngine::SplitIndex(double bp) const {
 }
 
 SegmentEngine::SplitRecord* SegmentEngine::FindSplit(double bp) {
-  if (splits_.empty()) splits_.resize(kSplitSlots);
+  if (slots_.empty()) {
+    slots_.resize(kSplitSlots);
+    splits_.reserve(kSplitSlots / 2);
+  }
   uint64_t bits = 0;
   std::memcpy(&bits, &bp, sizeof bits);
   bits *= 0x9E3779B97F4A7C15ULL;
   std::size_t slot = static_cast<std::size_t>(bits >> 56) & (kSplitSlots - 1);
   for (std::size_t probe = 0; probe < kSplitSlots; ++probe, slot = (slot + 1) & (kSplitSlots - 1)) {
-    SplitRecord& r = splits_[slot];
-    if (r.generation != generation_) {
+    SplitSlot& s = slots_[slot];
+    if (s.generation != generation_) {
       // A free slot: taken while the table stays at most half full.
       if (2 * (splitsUsed_ + 1) > kSplitSlots) return nullptr;
-      ++splitsUsed_;
-      r.generation = generation_;
-      r.bp = bp;
+      s.generation = generation_;
+      s.bp = bp;
+      s.record = splitsUsed_++;
+      if (s.record == splits_.size()) splits_.emplace_back();
+      SplitRecord& r = splits_[s.record];
       r.split = -1;
       r.hasStats = false;
       return &r;
     }
     // Compared as bits, so that -0 and +0 (which split alike) still find their own slots.
-    if (std::memcmp(&r.bp, &bp, sizeof bp) == 0) return &r;
+    if (std::memcmp(&s.bp, &bp, sizeof bp) == 0) return &splits_[s.record];
   }
   return nullptr;
 }

@@ -265,18 +265,24 @@ class SegmentEngine {
   // The statistics of the splits met since Attach (sorted data only). A search tries the same
   // hundred breakpoints for every type and method, and a split's sums and statistics depend on
   // the data and the breakpoint alone, so each is taken once and copied after: the same values
-  // as taking them again. Open addressing on the breakpoint, emptied by Attach (generation).
+  // as taking them again. Open addressing on the breakpoint, emptied by Attach (generation). The
+  // records themselves are made as splits are met (a record is large, and an engine that fits
+  // one small data set meets far fewer splits than there are slots) and reused after Attach.
   struct SplitRecord {
-    unsigned generation = 0;
-    double bp = 0;
     int split = 0;       // -1 until the split is known
     bool hasStats = false;
     std::array<SegmentSums, 3> sums{};
     std::array<SegmentStats, 3> stats{};
     std::array<StatScale, 3> scale{};
   };
+  struct SplitSlot {
+    unsigned generation = 0;
+    double bp = 0;
+    std::size_t record = 0;  // in splits_
+  };
   static constexpr std::size_t kSplitSlots = 256;  // a power of two, over twice the candidates
-  std::vector<SplitRecord> splits_;
+  std::vector<SplitSlot> slots_;
+  std::vector<SplitRecord> splits_;  // never beyond kSplitSlots / 2, so records stay in place
   unsigned generation_ = 1;
   std::size_t splitsUsed_ = 0;
   SplitRecord* splitSlot_ = nullptr;  // where the statistics of the split now in place belong
