@@ -11,6 +11,9 @@ namespace vornax {
 namespace {
 
 constexpr double kEps = std::numeric_limits<double>::epsilon();
+// What rounding Y's parts to single precision can move a residual sum by, per unit of their
+// sum of squares (each value moves by at most 2^-24 of its parts; four times that).
+constexpr double kSingle = 4.0 * std::numeric_limits<float>::epsilon() / 2;
 
 // How far a residual sum of one side, taken from running sums in double, can lie from the
 // exact one, per unit of Y's sum of squares: the sums themselves (n roundings of terms bounded
@@ -59,7 +62,7 @@ BreakBound::BreakBound(const long double* x, int n, std::vector<int> splits) : n
   sxxTotal_ = static_cast<double>(std::max(xxTotal - sxTotal * sxTotal / n_, 0.0L));
   if (!(sxxTotal_ > 0)) return;  // X constant: no split exists
   const double scale = 8.0 * (n_ + 4) * kEps;
-  xFactorTotal_ = scale * 7 + 16 * kEps;
+  xFactorTotal_ = scale * 7 + 16 * kEps + kSingle;
 
   for (const int k : splits) {
     if (k <= 0 || k >= n_) continue;
@@ -81,7 +84,7 @@ BreakBound::BreakBound(const long double* x, int n, std::vector<int> splits) : n
     } else {
       const double xx = static_cast<double>(xxTotal);
       s.margin = scale * (SideFactor(n_, k, s.sxx1, xx) + SideFactor(n_, n_ - k, s.sxx2, xx)) +
-                 16 * kEps;
+                 16 * kEps + 2 * kSingle;
     }
     splits_.push_back(s);
   }
@@ -90,7 +93,13 @@ BreakBound::BreakBound(const long double* x, int n, std::vector<int> splits) : n
   sxy_.resize(splits_.size());
 }
 
-bool BreakBound::Below(const double* yc, double spread, double observed) {
+void BreakBound::SetRounding(double spread, double lineError, double yTotal) {
+  spread_ = spread;
+  lineError_ = lineError;
+  yTotal_ = yTotal;
+}
+
+bool BreakBound::Below(const float* y, double observed) {
   if (n_ < 2 || !(sxxTotal_ > 0)) return false;
   // One pass: the running sums at every split, and the totals.
   double sy = 0, syy = 0, sxy = 0;
@@ -105,21 +114,23 @@ bool BreakBound::Below(const double* yc, double spread, double observed) {
       ++next;
       nextK = next < count ? splits_[next].k : -1;
     }
-    const double y = yc[i];
-    sy += y;
-    syy += y * y;
-    sxy += xc_[static_cast<size_t>(i)] * y;
+    const double v = y[i];
+    sy += v;
+    syy += v * v;
+    sxy += xc_[static_cast<size_t>(i)] * v;
   }
   const double n = n_;
-  const double units = syy + spread;  // the size every rounding below is measured against
+  const double units = syy + spread_;  // the size every rounding below is measured against
+  if (!std::isfinite(units)) return false;
+  // What the straight line that Y was taken from can move each residual sum by, being a line
+  // only up to its rounding.
+  const double shift = 2 * std::sqrt(units) * lineError_ + lineError_ * lineError_;
   const double yy = syy - sy * sy / n;
-  const double errYY = xFactorTotal_ * units;
   const double sxyAll = sxy - sy * sxTotal_ / n;
   const double line = yy - sxyAll * sxyAll / sxxTotal_;  // what the straight line leaves
-  const double errLine = xFactorTotal_ * units;
-  const double yyLo = yy - errYY, yyHi = yy + errYY;
+  const double errLine = xFactorTotal_ * units + shift;
   const double lineHi = line + errLine, lineLo = line - errLine;
-  if (!(yyLo > 0) || !(lineLo > 0) || !std::isfinite(units)) return false;
+  if (!(lineLo > 0)) return false;
 
   // The least either side's lines can leave at any split, less the margin.
   double least = std::numeric_limits<double>::infinity();
@@ -139,13 +150,12 @@ bool BreakBound::Below(const double* yc, double spread, double observed) {
     }
     least = std::min(least, left + right - s.margin * units);
   }
-  // The statistic is at most 1 - least / line (with the totals taken the way that raises it),
-  // and never below zero.
-  const double upper = std::max(1 - std::max(least, 0.0) * yyLo / (yyHi * lineHi), 0.0);
-  // The statistic itself is a few double operations on coefficients of explanation, whose
-  // rounding grows as the line leaves little to explain.
-  const double room = lineLo / yyHi;
-  const double slack = 1e-12 + 1e-14 / room;
+  // The statistic is 1 - (what the chosen lines leave) / (what the straight line leaves), so at
+  // most 1 - least / line, and never below zero.
+  const double upper = std::max(1 - std::max(least - shift, 0.0) / lineHi, 0.0);
+  // It is taken from coefficients of explanation of all of Y in double, whose rounding grows as
+  // the straight line leaves little of Y's spread to explain.
+  const double slack = 1e-12 + 1e-14 * yTotal_ / lineLo;
   return std::isfinite(upper) && upper + slack < observed;
 }
 

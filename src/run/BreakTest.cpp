@@ -2,9 +2,12 @@
 #include "run/BreakTest.h"
 
 #include <algorithm>
+#include <array>
 #include <atomic>
 #include <chrono>
+#include <cmath>
 #include <condition_variable>
+#include <limits>
 #include <mutex>
 #include <numeric>
 #include <optional>
@@ -23,6 +26,76 @@ namespace {
 SplitMix64 StreamFor(uint64_t seed, int i) {
   SplitMix64 mix(seed ^ (0xD1B54A32D192ED03ULL * (static_cast<uint64_t>(i) + 1)));
   return SplitMix64(mix.Next());
+}
+
+// The Fisher-Yates shuffle of the test: position k (from the last down) swaps with the one
+// drawn from k + 1. The draws do not depend on the values, so they are made a few steps ahead
+// and their places fetched while the swaps before them run: on a million values the swaps wait
+// on memory, not on the generator.
+template <class T>
+void Shuffle(std::vector<T>& values, SplitMix64 rng) {
+  const size_t n = values.size();
+  if (n < 2) return;
+  constexpr size_t kAhead = 16;
+  std::array<size_t, kAhead> drawn{};
+  size_t ahead = n - 1;  // the next position whose partner is still to be drawn
+  auto draw = [&](size_t slot) {
+    drawn[slot] = static_cast<size_t>(rng.Below(ahead + 1));
+    __builtin_prefetch(&values[drawn[slot]], 1);
+    --ahead;
+  };
+  for (size_t a = 0; a < kAhead && ahead > 0; ++a) draw(a);
+  for (size_t k = n - 1, step = 0; k > 0; --k, ++step) {
+    const size_t slot = step % kAhead;
+    std::swap(values[k], values[drawn[slot]]);
+    if (ahead > 0) draw(slot);
+  }
+}
+
+// What the bound's margins read: the residuals' sum of squares; how far the fitted values lie
+// from an exact straight line in X (what a line through them leaves, and the rounding of taking
+// it); and a bound of Y's sum of squares about its average in any order of the residuals.
+double ResidualRounding(const std::vector<long double>& residual) {
+  long double sum = 0;
+  for (const long double r : residual) sum += r * r;
+  return static_cast<double>(sum);
+}
+
+double LineError(const std::vector<long double>& fitted, const std::vector<long double>& x) {
+  const size_t n = fitted.size();
+  long double fbar = 0, xbar = 0;
+  for (size_t i = 0; i < n; ++i) {
+    fbar += fitted[i];
+    xbar += x[i];
+  }
+  fbar /= static_cast<long double>(n);
+  xbar /= static_cast<long double>(n);
+  long double sxx = 0, sxf = 0;
+  for (size_t i = 0; i < n; ++i) {
+    sxx += (x[i] - xbar) * (x[i] - xbar);
+    sxf += (x[i] - xbar) * (fitted[i] - fbar);
+  }
+  const long double slope = sxx > 0 ? sxf / sxx : 0;
+  long double off = 0, size = 0;
+  for (size_t i = 0; i < n; ++i) {
+    const long double along = slope * (x[i] - xbar);
+    const long double e = fitted[i] - fbar - along;
+    const long double m = std::fabs(fitted[i]) + std::fabs(fbar) + std::fabs(along);
+    off += e * e;
+    size += m * m;
+  }
+  return static_cast<double>(std::sqrt(off) +
+                             64 * std::numeric_limits<long double>::epsilon() * std::sqrt(size));
+}
+
+double YTotal(const std::vector<long double>& fitted, const std::vector<long double>& residual) {
+  long double fbar = 0;
+  for (const long double f : fitted) fbar += f;
+  fbar /= static_cast<long double>(fitted.size());
+  long double sum = 0;
+  for (size_t i = 0; i < fitted.size(); ++i)
+    sum += (fitted[i] - fbar) * (fitted[i] - fbar) + residual[i] * residual[i];
+  return static_cast<double>(2 * sum);
 }
 
 }  // namespace
@@ -184,25 +257,15 @@ BreakTestResult RunBreakTest(const RunResult& result, const BreakTestOptions& op
   for (size_t i = 0; i < n; ++i) residual[i] = y[i] - fitted[i];
 
   // The bound settles the shuffles that clearly fall short of the observed value (one variable
-  // and partial runs; X in ascending order). It reads Y about the observed average in double:
-  // the fitted part and the shuffled residuals each rounded once, their squares summed for the
-  // margins.
+  // and partial runs; X in ascending order). Their statistic is that of the shuffled residuals
+  // alone, the fitted values being a straight line in X.
   std::optional<BreakBound> bound;
-  std::vector<double> fittedAbout, residualD;
-  double spread = 0;
+  std::vector<float> residualF;
   if (options.Bound && !twoVariables && n >= 7 && std::is_sorted(x.begin(), x.end())) {
     bound.emplace(x.data(), static_cast<int>(n),
                   partial ? std::vector<int>{} : CandidateSplits(x.data(), static_cast<int>(n), setup));
-    long double centre = 0;
-    for (size_t i = 0; i < n; ++i) centre += y[i];
-    centre /= static_cast<long double>(n);
-    fittedAbout.resize(n);
-    residualD.resize(n);
-    for (size_t i = 0; i < n; ++i) {
-      fittedAbout[i] = static_cast<double>(fitted[i] - centre);
-      residualD[i] = static_cast<double>(residual[i]);
-      spread += fittedAbout[i] * fittedAbout[i] + residualD[i] * residualD[i];
-    }
+    bound->SetRounding(ResidualRounding(residual), LineError(fitted, x), YTotal(fitted, residual));
+    residualF.assign(residual.begin(), residual.end());
   }
 
   const int total = options.Permutations;
@@ -234,7 +297,7 @@ BreakTestResult RunBreakTest(const RunResult& result, const BreakTestOptions& op
     std::vector<size_t> order(n);
     SegmentEngine engine;
     std::optional<BreakBound> myBound = bound;
-    std::vector<double> about(myBound ? n : 0);
+    std::vector<float> shuffledF(myBound ? n : 0);
     int mine = 0;
     for (int i = next++; i < limit.load(); i = next++) {
       if (cancelled.load() || (options.Cancelled && options.Cancelled())) {
@@ -244,17 +307,17 @@ BreakTestResult RunBreakTest(const RunResult& result, const BreakTestOptions& op
         finished.notify_all();
         break;
       }
-      std::iota(order.begin(), order.end(), size_t{0});
-      SplitMix64 rng = StreamFor(options.Seed, i);
-      for (size_t k = n - 1; k > 0; --k) std::swap(order[k], order[rng.Below(k + 1)]);
       bool settled = false;
       if (myBound) {
-        for (size_t k = 0; k < n; ++k) about[k] = fittedAbout[k] + residualD[order[k]];
-        settled = myBound->Below(about.data(), spread, observed);
+        std::copy(residualF.begin(), residualF.end(), shuffledF.begin());
+        Shuffle(shuffledF, StreamFor(options.Seed, i));
+        settled = myBound->Below(shuffledF.data(), observed);
         if (settled) ++bounded;
       }
       bool reachedIt = false;
       if (!settled) {
+        std::iota(order.begin(), order.end(), size_t{0});
+        Shuffle(order, StreamFor(options.Seed, i));
         for (size_t k = 0; k < n; ++k) shuffled[k] = fitted[k] + residual[order[k]];
         reachedIt = statistic(engine, shuffled) >= observed;
       }

@@ -65,18 +65,21 @@ TEST(BreakBound, NeverClaimsAShuffleFallsShortOfWhatItsSearchReaches) {
     int settled = 0;
     for (int shuffle = 0; shuffle < 150; ++shuffle) {
       for (size_t k = y.size() - 1; k > 0; --k) std::swap(y[k], y[rng.Below(k + 1)]);
-      std::vector<double> about(y.size());
+      std::vector<float> about(y.size());
       double spread = 0;
       for (size_t i = 0; i < y.size(); ++i) {
-        about[i] = static_cast<double>(y[i] - centre);
-        spread += about[i] * about[i];
+        const double v = static_cast<double>(y[i] - centre);
+        about[i] = static_cast<float>(v);
+        spread += v * v;
       }
+      oneVariable.SetRounding(spread, 0, spread);
+      partial.SetRounding(spread, 0, spread);
       const double s = ExtraExplanationOfBreak(y, x, setup);
-      EXPECT_FALSE(oneVariable.Below(about.data(), spread, s)) << c.name << ", shuffle " << shuffle;
+      EXPECT_FALSE(oneVariable.Below(about.data(), s)) << c.name << ", shuffle " << shuffle;
       const double level = ExtraExplanationOfLevelStretch(y, x, setup.ConfidenceT);
-      EXPECT_FALSE(partial.Below(about.data(), spread, level)) << c.name << ", shuffle " << shuffle;
+      EXPECT_FALSE(partial.Below(about.data(), level)) << c.name << ", shuffle " << shuffle;
       // And it does settle clearly higher values, or it would be no use.
-      if (oneVariable.Below(about.data(), spread, 2 * s + 0.2)) ++settled;
+      if (oneVariable.Below(about.data(), 2 * s + 0.2)) ++settled;
     }
     if (c.name != "nearly a perfect line") {
       EXPECT_GT(settled, 100) << c.name;
