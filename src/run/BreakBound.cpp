@@ -6,6 +6,8 @@
 #include <cmath>
 #include <limits>
 
+#include "regression/LeastSquaresFit.h"
+
 namespace vornax {
 
 namespace {
@@ -27,6 +29,38 @@ double SideFactor(int n, int m, double sxx, double xxTotal) {
 }
 
 }  // namespace
+
+ShuffleRounding RoundingOf(const std::vector<long double>& fitted,
+                           const std::vector<long double>& residual,
+                           std::initializer_list<const long double*> regressors) {
+  const size_t n = std::min(fitted.size(), residual.size());
+  ShuffleRounding r;
+  if (n == 0) return r;
+  // The fitted values' own fit on the same regressors: what it leaves is how far they lie from
+  // an exact line or plane, give or take the rounding of taking it.
+  const std::vector<long double> again = LeastSquaresFit(fitted.data(), static_cast<int>(n), regressors);
+  long double fbar = 0;
+  for (size_t i = 0; i < n; ++i) fbar += fitted[i];
+  fbar /= static_cast<long double>(n);
+  long double squares = 0, total = 0, off = 0, size = 0, largest = 0;
+  for (size_t i = 0; i < n; ++i) {
+    squares += residual[i] * residual[i];
+    total += (fitted[i] - fbar) * (fitted[i] - fbar) + residual[i] * residual[i];
+    const long double e = fitted[i] - again[i];
+    const long double m = std::fabs(fitted[i]) + std::fabs(again[i]);
+    off += e * e;
+    size += m * m;
+    largest = std::max(largest, std::fabs(fitted[i]) + std::fabs(residual[i]));
+  }
+  // The analyses' own lines are evaluated on Y of that size, each value rounded a few times.
+  constexpr long double u = std::numeric_limits<long double>::epsilon();
+  const long double evaluation = 256 * u * std::sqrt(static_cast<long double>(n)) * largest;
+  r.Spread = static_cast<double>(squares);
+  r.FitError = static_cast<double>(std::sqrt(off) + 64 * u * std::sqrt(size) + evaluation);
+  // (a + b)^2 <= 2 (a^2 + b^2), whatever the order of the residuals.
+  r.YTotal = static_cast<double>(2 * total);
+  return r;
+}
 
 BreakBound::BreakBound(const long double* x, int n, std::vector<int> splits) : n_(std::max(n, 0)) {
   if (n_ < 2) return;
@@ -148,7 +182,9 @@ bool BreakBound::Below(const float* y, double observed) {
       const double c = (sxy - sxy_[j]) - s.sx2 * y2 / m2;
       right -= c * c / s.sxx2;
     }
-    least = std::min(least, left + right - s.margin * units);
+    const double lo = left + right - s.margin * units;
+    if (std::isnan(lo)) return false;  // a figure that is not a number answers nothing
+    least = std::min(least, lo);
   }
   // The statistic is 1 - (what the chosen lines leave) / (what the straight line leaves), so at
   // most 1 - least / line, and never below zero.

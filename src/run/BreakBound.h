@@ -9,9 +9,21 @@
 // is searched as before. So the test counts exactly the shuffles the search alone would count.
 #pragma once
 
+#include <initializer_list>
 #include <vector>
 
 namespace vornax {
+
+// What the bounds' margins read of a fit whose residuals are shuffled: the residuals' sum of
+// squares, how far the fitted values lie from an exact line or plane in the regressors (with
+// the rounding of the analyses' own lines on Y of that size), and a bound of Y's sum of squares
+// about its average in any order of the residuals.
+struct ShuffleRounding {
+  double Spread = 0, FitError = 0, YTotal = 0;
+};
+ShuffleRounding RoundingOf(const std::vector<long double>& fitted,
+                           const std::vector<long double>& residual,
+                           std::initializer_list<const long double*> regressors);
 
 class BreakBound {
  public:

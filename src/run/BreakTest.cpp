@@ -15,6 +15,7 @@
 
 #include "partial/PartialScan.h"
 #include "run/BreakBound.h"
+#include "run/TwoVariableBound.h"
 #include "regression/LeastSquaresFit.h"
 #include "regression/SegmentEngine.h"
 #include "regression/TwoVariable.h"
@@ -50,52 +51,6 @@ void Shuffle(std::vector<T>& values, SplitMix64 rng) {
     std::swap(values[k], values[drawn[slot]]);
     if (ahead > 0) draw(slot);
   }
-}
-
-// What the bound's margins read: the residuals' sum of squares; how far the fitted values lie
-// from an exact straight line in X (what a line through them leaves, and the rounding of taking
-// it); and a bound of Y's sum of squares about its average in any order of the residuals.
-double ResidualRounding(const std::vector<long double>& residual) {
-  long double sum = 0;
-  for (const long double r : residual) sum += r * r;
-  return static_cast<double>(sum);
-}
-
-double LineError(const std::vector<long double>& fitted, const std::vector<long double>& x) {
-  const size_t n = fitted.size();
-  long double fbar = 0, xbar = 0;
-  for (size_t i = 0; i < n; ++i) {
-    fbar += fitted[i];
-    xbar += x[i];
-  }
-  fbar /= static_cast<long double>(n);
-  xbar /= static_cast<long double>(n);
-  long double sxx = 0, sxf = 0;
-  for (size_t i = 0; i < n; ++i) {
-    sxx += (x[i] - xbar) * (x[i] - xbar);
-    sxf += (x[i] - xbar) * (fitted[i] - fbar);
-  }
-  const long double slope = sxx > 0 ? sxf / sxx : 0;
-  long double off = 0, size = 0;
-  for (size_t i = 0; i < n; ++i) {
-    const long double along = slope * (x[i] - xbar);
-    const long double e = fitted[i] - fbar - along;
-    const long double m = std::fabs(fitted[i]) + std::fabs(fbar) + std::fabs(along);
-    off += e * e;
-    size += m * m;
-  }
-  return static_cast<double>(std::sqrt(off) +
-                             64 * std::numeric_limits<long double>::epsilon() * std::sqrt(size));
-}
-
-double YTotal(const std::vector<long double>& fitted, const std::vector<long double>& residual) {
-  long double fbar = 0;
-  for (const long double f : fitted) fbar += f;
-  fbar /= static_cast<long double>(fitted.size());
-  long double sum = 0;
-  for (size_t i = 0; i < fitted.size(); ++i)
-    sum += (fitted[i] - fbar) * (fitted[i] - fbar) + residual[i] * residual[i];
-  return static_cast<double>(2 * sum);
 }
 
 }  // namespace
@@ -256,16 +211,26 @@ BreakTestResult RunBreakTest(const RunResult& result, const BreakTestOptions& op
   std::vector<long double> residual(n);
   for (size_t i = 0; i < n; ++i) residual[i] = y[i] - fitted[i];
 
-  // The bound settles the shuffles that clearly fall short of the observed value (one variable
-  // and partial runs; X in ascending order). Their statistic is that of the shuffled residuals
-  // alone, the fitted values being a straight line in X.
+  // The bounds settle the shuffles that clearly fall short of the observed value. Their
+  // statistic is that of the shuffled residuals alone, the fitted values being a straight line
+  // in X (one variable and partial runs, X ascending) or a plane in X and Z.
   std::optional<BreakBound> bound;
+  std::optional<TwoVariableBound> planeBound;
   std::vector<float> residualF;
-  if (options.Bound && !twoVariables && n >= 7 && std::is_sorted(x.begin(), x.end())) {
-    bound.emplace(x.data(), static_cast<int>(n),
-                  partial ? std::vector<int>{} : CandidateSplits(x.data(), static_cast<int>(n), setup));
-    bound->SetRounding(ResidualRounding(residual), LineError(fitted, x), YTotal(fitted, residual));
-    residualF.assign(residual.begin(), residual.end());
+  std::vector<double> residualD;
+  if (options.Bound && n >= 7) {
+    if (twoVariables) {
+      planeBound.emplace(x.data(), z.data(), static_cast<int>(n), sortedX, sortedZ);
+      const ShuffleRounding r = RoundingOf(fitted, residual, {x.data(), z.data()});
+      planeBound->SetRounding(r.Spread, r.FitError, r.YTotal);
+      residualD.assign(residual.begin(), residual.end());
+    } else if (std::is_sorted(x.begin(), x.end())) {
+      bound.emplace(x.data(), static_cast<int>(n),
+                    partial ? std::vector<int>{} : CandidateSplits(x.data(), static_cast<int>(n), setup));
+      const ShuffleRounding r = RoundingOf(fitted, residual, {x.data()});
+      bound->SetRounding(r.Spread, r.FitError, r.YTotal);
+      residualF.assign(residual.begin(), residual.end());
+    }
   }
 
   const int total = options.Permutations;
@@ -297,7 +262,9 @@ BreakTestResult RunBreakTest(const RunResult& result, const BreakTestOptions& op
     std::vector<size_t> order(n);
     SegmentEngine engine;
     std::optional<BreakBound> myBound = bound;
+    std::optional<TwoVariableBound> myPlaneBound = planeBound;
     std::vector<float> shuffledF(myBound ? n : 0);
+    std::vector<double> shuffledD(myPlaneBound ? n : 0);
     int mine = 0;
     for (int i = next++; i < limit.load(); i = next++) {
       if (cancelled.load() || (options.Cancelled && options.Cancelled())) {
@@ -312,8 +279,12 @@ BreakTestResult RunBreakTest(const RunResult& result, const BreakTestOptions& op
         std::copy(residualF.begin(), residualF.end(), shuffledF.begin());
         Shuffle(shuffledF, StreamFor(options.Seed, i));
         settled = myBound->Below(shuffledF.data(), observed);
-        if (settled) ++bounded;
+      } else if (myPlaneBound) {
+        std::copy(residualD.begin(), residualD.end(), shuffledD.begin());
+        Shuffle(shuffledD, StreamFor(options.Seed, i));
+        settled = myPlaneBound->Below(shuffledD.data(), observed);
       }
+      if (settled) ++bounded;
       bool reachedIt = false;
       if (!settled) {
         std::iota(order.begin(), order.end(), size_t{0});
