@@ -20,9 +20,13 @@ class SplitMix64 {
   }
   // Uniform in [0, bound) without the bias of a plain remainder.
   uint64_t Below(uint64_t bound) {
-    const uint64_t limit = UINT64_MAX - UINT64_MAX % bound;
     uint64_t v = Next();
-    while (v >= limit) v = Next();
+    // The largest multiple of bound lies above UINT64_MAX - bound, so draws up to there are
+    // kept without working it out (a division that costs as much as the remainder itself).
+    if (v > UINT64_MAX - bound) {
+      const uint64_t limit = UINT64_MAX - UINT64_MAX % bound;
+      while (v >= limit) v = Next();
+    }
     return v % bound;
   }
   // Uniform in (0, 1).

@@ -6,11 +6,16 @@
 #include <cmath>
 #include <limits>
 
+#include "regression/LeastSquaresFit.h"
+
 namespace vornax {
 
 namespace {
 
 constexpr double kEps = std::numeric_limits<double>::epsilon();
+// What rounding Y's parts to single precision can move a residual sum by, per unit of their
+// sum of squares (each value moves by at most 2^-24 of its parts; four times that).
+constexpr double kSingle = 4.0 * std::numeric_limits<float>::epsilon() / 2;
 
 // How far a residual sum of one side, taken from running sums in double, can lie from the
 // exact one, per unit of Y's sum of squares: the sums themselves (n roundings of terms bounded
@@ -24,6 +29,38 @@ double SideFactor(int n, int m, double sxx, double xxTotal) {
 }
 
 }  // namespace
+
+ShuffleRounding RoundingOf(const std::vector<long double>& fitted,
+                           const std::vector<long double>& residual,
+                           std::initializer_list<const long double*> regressors) {
+  const size_t n = std::min(fitted.size(), residual.size());
+  ShuffleRounding r;
+  if (n == 0) return r;
+  // The fitted values' own fit on the same regressors: what it leaves is how far they lie from
+  // an exact line or plane, give or take the rounding of taking it.
+  const std::vector<long double> again = LeastSquaresFit(fitted.data(), static_cast<int>(n), regressors);
+  long double fbar = 0;
+  for (size_t i = 0; i < n; ++i) fbar += fitted[i];
+  fbar /= static_cast<long double>(n);
+  long double squares = 0, total = 0, off = 0, size = 0, largest = 0;
+  for (size_t i = 0; i < n; ++i) {
+    squares += residual[i] * residual[i];
+    total += (fitted[i] - fbar) * (fitted[i] - fbar) + residual[i] * residual[i];
+    const long double e = fitted[i] - again[i];
+    const long double m = std::fabs(fitted[i]) + std::fabs(again[i]);
+    off += e * e;
+    size += m * m;
+    largest = std::max(largest, std::fabs(fitted[i]) + std::fabs(residual[i]));
+  }
+  // The analyses' own lines are evaluated on Y of that size, each value rounded a few times.
+  constexpr long double u = std::numeric_limits<long double>::epsilon();
+  const long double evaluation = 256 * u * std::sqrt(static_cast<long double>(n)) * largest;
+  r.Spread = static_cast<double>(squares);
+  r.FitError = static_cast<double>(std::sqrt(off) + 64 * u * std::sqrt(size) + evaluation);
+  // (a + b)^2 <= 2 (a^2 + b^2), whatever the order of the residuals.
+  r.YTotal = static_cast<double>(2 * total);
+  return r;
+}
 
 BreakBound::BreakBound(const long double* x, int n, std::vector<int> splits) : n_(std::max(n, 0)) {
   if (n_ < 2) return;
@@ -59,7 +96,7 @@ BreakBound::BreakBound(const long double* x, int n, std::vector<int> splits) : n
   sxxTotal_ = static_cast<double>(std::max(xxTotal - sxTotal * sxTotal / n_, 0.0L));
   if (!(sxxTotal_ > 0)) return;  // X constant: no split exists
   const double scale = 8.0 * (n_ + 4) * kEps;
-  xFactorTotal_ = scale * 7 + 16 * kEps;
+  xFactorTotal_ = scale * 7 + 16 * kEps + kSingle;
 
   for (const int k : splits) {
     if (k <= 0 || k >= n_) continue;
@@ -81,7 +118,7 @@ BreakBound::BreakBound(const long double* x, int n, std::vector<int> splits) : n
     } else {
       const double xx = static_cast<double>(xxTotal);
       s.margin = scale * (SideFactor(n_, k, s.sxx1, xx) + SideFactor(n_, n_ - k, s.sxx2, xx)) +
-                 16 * kEps;
+                 16 * kEps + 2 * kSingle;
     }
     splits_.push_back(s);
   }
@@ -90,7 +127,13 @@ BreakBound::BreakBound(const long double* x, int n, std::vector<int> splits) : n
   sxy_.resize(splits_.size());
 }
 
-bool BreakBound::Below(const double* yc, double spread, double observed) {
+void BreakBound::SetRounding(double spread, double lineError, double yTotal) {
+  spread_ = spread;
+  lineError_ = lineError;
+  yTotal_ = yTotal;
+}
+
+bool BreakBound::Below(const float* y, double observed) {
   if (n_ < 2 || !(sxxTotal_ > 0)) return false;
   // One pass: the running sums at every split, and the totals.
   double sy = 0, syy = 0, sxy = 0;
@@ -105,21 +148,23 @@ bool BreakBound::Below(const double* yc, double spread, double observed) {
       ++next;
       nextK = next < count ? splits_[next].k : -1;
     }
-    const double y = yc[i];
-    sy += y;
-    syy += y * y;
-    sxy += xc_[static_cast<size_t>(i)] * y;
+    const double v = y[i];
+    sy += v;
+    syy += v * v;
+    sxy += xc_[static_cast<size_t>(i)] * v;
   }
   const double n = n_;
-  const double units = syy + spread;  // the size every rounding below is measured against
+  const double units = syy + spread_;  // the size every rounding below is measured against
+  if (!std::isfinite(units)) return false;
+  // What the straight line that Y was taken from can move each residual sum by, being a line
+  // only up to its rounding.
+  const double shift = 2 * std::sqrt(units) * lineError_ + lineError_ * lineError_;
   const double yy = syy - sy * sy / n;
-  const double errYY = xFactorTotal_ * units;
   const double sxyAll = sxy - sy * sxTotal_ / n;
   const double line = yy - sxyAll * sxyAll / sxxTotal_;  // what the straight line leaves
-  const double errLine = xFactorTotal_ * units;
-  const double yyLo = yy - errYY, yyHi = yy + errYY;
+  const double errLine = xFactorTotal_ * units + shift;
   const double lineHi = line + errLine, lineLo = line - errLine;
-  if (!(yyLo > 0) || !(lineLo > 0) || !std::isfinite(units)) return false;
+  if (!(lineLo > 0)) return false;
 
   // The least either side's lines can leave at any split, less the margin.
   double least = std::numeric_limits<double>::infinity();
@@ -137,15 +182,16 @@ bool BreakBound::Below(const double* yc, double spread, double observed) {
       const double c = (sxy - sxy_[j]) - s.sx2 * y2 / m2;
       right -= c * c / s.sxx2;
     }
-    least = std::min(least, left + right - s.margin * units);
+    const double lo = left + right - s.margin * units;
+    if (std::isnan(lo)) return false;  // a figure that is not a number answers nothing
+    least = std::min(least, lo);
   }
-  // The statistic is at most 1 - least / line (with the totals taken the way that raises it),
-  // and never below zero.
-  const double upper = std::max(1 - std::max(least, 0.0) * yyLo / (yyHi * lineHi), 0.0);
-  // The statistic itself is a few double operations on coefficients of explanation, whose
-  // rounding grows as the line leaves little to explain.
-  const double room = lineLo / yyHi;
-  const double slack = 1e-12 + 1e-14 / room;
+  // The statistic is 1 - (what the chosen lines leave) / (what the straight line leaves), so at
+  // most 1 - least / line, and never below zero.
+  const double upper = std::max(1 - std::max(least - shift, 0.0) / lineHi, 0.0);
+  // It is taken from coefficients of explanation of all of Y in double, whose rounding grows as
+  // the straight line leaves little of Y's spread to explain.
+  const double slack = 1e-12 + 1e-14 * yTotal_ / lineLo;
   return std::isfinite(upper) && upper + slack < observed;
 }
 

@@ -9,9 +9,21 @@
 // is searched as before. So the test counts exactly the shuffles the search alone would count.
 #pragma once
 
+#include <initializer_list>
 #include <vector>
 
 namespace vornax {
+
+// What the bounds' margins read of a fit whose residuals are shuffled: the residuals' sum of
+// squares, how far the fitted values lie from an exact line or plane in the regressors (with
+// the rounding of the analyses' own lines on Y of that size), and a bound of Y's sum of squares
+// about its average in any order of the residuals.
+struct ShuffleRounding {
+  double Spread = 0, FitError = 0, YTotal = 0;
+};
+ShuffleRounding RoundingOf(const std::vector<long double>& fitted,
+                           const std::vector<long double>& residual,
+                           std::initializer_list<const long double*> regressors);
 
 class BreakBound {
  public:
@@ -19,10 +31,17 @@ class BreakBound {
   // sets 0 .. k-1); empty for every place where X changes.
   BreakBound(const long double* x, int n, std::vector<int> splits);
 
+  // The statistic does not change when a straight line in X is added to Y, so the shuffles are
+  // judged from what the straight-line fit leaves (the shuffled residuals) alone. `spread` is
+  // the sum of squares of those residuals, `lineError` bounds (as a root sum of squares) how far
+  // the fitted values that were taken off lie from an exact line, and `yTotal` bounds Y's own
+  // sum of squares about its average, which the statistic's own rounding is relative to.
+  void SetRounding(double spread, double lineError, double yTotal);
+
   // Whether the statistic (the share of what the straight line leaves that the best split's
-  // lines explain) of Y = c + yc[i] is sure to stay below `observed`. `spread` bounds the
-  // rounding of yc: the sum of squares of the terms each value was made of.
-  bool Below(const double* yc, double spread, double observed);
+  // lines explain) of the residuals y, rounded to single precision (half the memory to shuffle
+  // and read on large data), is sure to stay below `observed`.
+  bool Below(const float* y, double observed);
 
   int SplitCount() const { return static_cast<int>(splits_.size()); }
 
@@ -30,6 +49,7 @@ class BreakBound {
   int n_ = 0;
   std::vector<double> xc_;  // X about its average
   double sxTotal_ = 0, sxxTotal_ = 0, xFactorTotal_ = 0;
+  double spread_ = 0, lineError_ = 0, yTotal_ = 0;
   struct Split {
     int k = 0;
     double sx1 = 0, sx2 = 0;    // sums of xc on each side

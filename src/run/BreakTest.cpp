@@ -2,9 +2,12 @@
 #include "run/BreakTest.h"
 
 #include <algorithm>
+#include <array>
 #include <atomic>
 #include <chrono>
+#include <cmath>
 #include <condition_variable>
+#include <limits>
 #include <mutex>
 #include <numeric>
 #include <optional>
@@ -12,6 +15,7 @@
 
 #include "partial/PartialScan.h"
 #include "run/BreakBound.h"
+#include "run/TwoVariableBound.h"
 #include "regression/LeastSquaresFit.h"
 #include "regression/SegmentEngine.h"
 #include "regression/TwoVariable.h"
@@ -23,6 +27,30 @@ namespace {
 SplitMix64 StreamFor(uint64_t seed, int i) {
   SplitMix64 mix(seed ^ (0xD1B54A32D192ED03ULL * (static_cast<uint64_t>(i) + 1)));
   return SplitMix64(mix.Next());
+}
+
+// The Fisher-Yates shuffle of the test: position k (from the last down) swaps with the one
+// drawn from k + 1. The draws do not depend on the values, so they are made a few steps ahead
+// and their places fetched while the swaps before them run: on a million values the swaps wait
+// on memory, not on the generator.
+template <class T>
+void Shuffle(std::vector<T>& values, SplitMix64 rng) {
+  const size_t n = values.size();
+  if (n < 2) return;
+  constexpr size_t kAhead = 16;
+  std::array<size_t, kAhead> drawn{};
+  size_t ahead = n - 1;  // the next position whose partner is still to be drawn
+  auto draw = [&](size_t slot) {
+    drawn[slot] = static_cast<size_t>(rng.Below(ahead + 1));
+    __builtin_prefetch(&values[drawn[slot]], 1);
+    --ahead;
+  };
+  for (size_t a = 0; a < kAhead && ahead > 0; ++a) draw(a);
+  for (size_t k = n - 1, step = 0; k > 0; --k, ++step) {
+    const size_t slot = step % kAhead;
+    std::swap(values[k], values[drawn[slot]]);
+    if (ahead > 0) draw(slot);
+  }
 }
 
 }  // namespace
@@ -183,25 +211,25 @@ BreakTestResult RunBreakTest(const RunResult& result, const BreakTestOptions& op
   std::vector<long double> residual(n);
   for (size_t i = 0; i < n; ++i) residual[i] = y[i] - fitted[i];
 
-  // The bound settles the shuffles that clearly fall short of the observed value (one variable
-  // and partial runs; X in ascending order). It reads Y about the observed average in double:
-  // the fitted part and the shuffled residuals each rounded once, their squares summed for the
-  // margins.
+  // The bounds settle the shuffles that clearly fall short of the observed value. Their
+  // statistic is that of the shuffled residuals alone, the fitted values being a straight line
+  // in X (one variable and partial runs, X ascending) or a plane in X and Z.
   std::optional<BreakBound> bound;
-  std::vector<double> fittedAbout, residualD;
-  double spread = 0;
-  if (options.Bound && !twoVariables && n >= 7 && std::is_sorted(x.begin(), x.end())) {
-    bound.emplace(x.data(), static_cast<int>(n),
-                  partial ? std::vector<int>{} : CandidateSplits(x.data(), static_cast<int>(n), setup));
-    long double centre = 0;
-    for (size_t i = 0; i < n; ++i) centre += y[i];
-    centre /= static_cast<long double>(n);
-    fittedAbout.resize(n);
-    residualD.resize(n);
-    for (size_t i = 0; i < n; ++i) {
-      fittedAbout[i] = static_cast<double>(fitted[i] - centre);
-      residualD[i] = static_cast<double>(residual[i]);
-      spread += fittedAbout[i] * fittedAbout[i] + residualD[i] * residualD[i];
+  std::optional<TwoVariableBound> planeBound;
+  std::vector<float> residualF;
+  std::vector<double> residualD;
+  if (options.Bound && n >= 7) {
+    if (twoVariables) {
+      planeBound.emplace(x.data(), z.data(), static_cast<int>(n), sortedX, sortedZ);
+      const ShuffleRounding r = RoundingOf(fitted, residual, {x.data(), z.data()});
+      planeBound->SetRounding(r.Spread, r.FitError, r.YTotal);
+      residualD.assign(residual.begin(), residual.end());
+    } else if (std::is_sorted(x.begin(), x.end())) {
+      bound.emplace(x.data(), static_cast<int>(n),
+                    partial ? std::vector<int>{} : CandidateSplits(x.data(), static_cast<int>(n), setup));
+      const ShuffleRounding r = RoundingOf(fitted, residual, {x.data()});
+      bound->SetRounding(r.Spread, r.FitError, r.YTotal);
+      residualF.assign(residual.begin(), residual.end());
     }
   }
 
@@ -234,7 +262,9 @@ BreakTestResult RunBreakTest(const RunResult& result, const BreakTestOptions& op
     std::vector<size_t> order(n);
     SegmentEngine engine;
     std::optional<BreakBound> myBound = bound;
-    std::vector<double> about(myBound ? n : 0);
+    std::optional<TwoVariableBound> myPlaneBound = planeBound;
+    std::vector<float> shuffledF(myBound ? n : 0);
+    std::vector<double> shuffledD(myPlaneBound ? n : 0);
     int mine = 0;
     for (int i = next++; i < limit.load(); i = next++) {
       if (cancelled.load() || (options.Cancelled && options.Cancelled())) {
@@ -244,17 +274,21 @@ BreakTestResult RunBreakTest(const RunResult& result, const BreakTestOptions& op
         finished.notify_all();
         break;
       }
-      std::iota(order.begin(), order.end(), size_t{0});
-      SplitMix64 rng = StreamFor(options.Seed, i);
-      for (size_t k = n - 1; k > 0; --k) std::swap(order[k], order[rng.Below(k + 1)]);
       bool settled = false;
       if (myBound) {
-        for (size_t k = 0; k < n; ++k) about[k] = fittedAbout[k] + residualD[order[k]];
-        settled = myBound->Below(about.data(), spread, observed);
-        if (settled) ++bounded;
+        std::copy(residualF.begin(), residualF.end(), shuffledF.begin());
+        Shuffle(shuffledF, StreamFor(options.Seed, i));
+        settled = myBound->Below(shuffledF.data(), observed);
+      } else if (myPlaneBound) {
+        std::copy(residualD.begin(), residualD.end(), shuffledD.begin());
+        Shuffle(shuffledD, StreamFor(options.Seed, i));
+        settled = myPlaneBound->Below(shuffledD.data(), observed);
       }
+      if (settled) ++bounded;
       bool reachedIt = false;
       if (!settled) {
+        std::iota(order.begin(), order.end(), size_t{0});
+        Shuffle(order, StreamFor(options.Seed, i));
         for (size_t k = 0; k < n; ++k) shuffled[k] = fitted[k] + residual[order[k]];
         reachedIt = statistic(engine, shuffled) >= observed;
       }

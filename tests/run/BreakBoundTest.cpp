@@ -11,7 +11,10 @@
 
 #include "data/SplitMix64.h"
 #include "run/BreakBound.h"
+#include "regression/LeastSquaresFit.h"
+#include "regression/TwoVariable.h"
 #include "run/BreakTest.h"
+#include "run/TwoVariableBound.h"
 
 namespace vornax {
 namespace {
@@ -65,18 +68,21 @@ TEST(BreakBound, NeverClaimsAShuffleFallsShortOfWhatItsSearchReaches) {
     int settled = 0;
     for (int shuffle = 0; shuffle < 150; ++shuffle) {
       for (size_t k = y.size() - 1; k > 0; --k) std::swap(y[k], y[rng.Below(k + 1)]);
-      std::vector<double> about(y.size());
+      std::vector<float> about(y.size());
       double spread = 0;
       for (size_t i = 0; i < y.size(); ++i) {
-        about[i] = static_cast<double>(y[i] - centre);
-        spread += about[i] * about[i];
+        const double v = static_cast<double>(y[i] - centre);
+        about[i] = static_cast<float>(v);
+        spread += v * v;
       }
+      oneVariable.SetRounding(spread, 0, spread);
+      partial.SetRounding(spread, 0, spread);
       const double s = ExtraExplanationOfBreak(y, x, setup);
-      EXPECT_FALSE(oneVariable.Below(about.data(), spread, s)) << c.name << ", shuffle " << shuffle;
+      EXPECT_FALSE(oneVariable.Below(about.data(), s)) << c.name << ", shuffle " << shuffle;
       const double level = ExtraExplanationOfLevelStretch(y, x, setup.ConfidenceT);
-      EXPECT_FALSE(partial.Below(about.data(), spread, level)) << c.name << ", shuffle " << shuffle;
+      EXPECT_FALSE(partial.Below(about.data(), level)) << c.name << ", shuffle " << shuffle;
       // And it does settle clearly higher values, or it would be no use.
-      if (oneVariable.Below(about.data(), spread, 2 * s + 0.2)) ++settled;
+      if (oneVariable.Below(about.data(), 2 * s + 0.2)) ++settled;
     }
     if (c.name != "nearly a perfect line") {
       EXPECT_GT(settled, 100) << c.name;
@@ -107,6 +113,110 @@ TEST(BreakBound, TheTestCountsTheSameWithAndWithoutIt) {
       if (c.name == "a threshold") {
         EXPECT_GT(fast.SettledByBound, 90) << analysis;
       }
+    }
+  }
+}
+
+struct TwoVariableData {
+  std::string name;
+  int n;
+  std::function<void(int, SplitMix64&, double&, double&, double&)> point;  // x, z, y of set i
+};
+
+const std::vector<TwoVariableData>& TwoVariableCases() {
+  static const std::vector<TwoVariableData> cases = {
+      {"a threshold in X, a slope in Z", 80,
+       [](int, SplitMix64& r, double& x, double& z, double& y) {
+         x = 150 * r.Unit();
+         z = 150 * r.Unit();
+         y = (x < 60 ? 8 : 8 - 0.04 * (x - 60)) + 0.01 * z + 0.3 * Normal(r);
+       }},
+      {"noise", 60,
+       [](int, SplitMix64& r, double& x, double& z, double& y) {
+         x = r.Unit();
+         z = r.Unit();
+         y = Normal(r);
+       }},
+      {"Z nearly X", 60,
+       [](int, SplitMix64& r, double& x, double& z, double& y) {
+         x = 10 * r.Unit();
+         z = x + 0.01 * Normal(r);
+         y = (x < 5 ? 0 : x - 5) + 0.2 * Normal(r);
+       }},
+      {"a factorial design with replicates", 72,
+       [](int i, SplitMix64& r, double& x, double& z, double& y) {
+         x = i % 6;
+         z = (i / 6) % 4;
+         y = (x < 3 ? 2 : 4) + 0.5 * z + 0.4 * Normal(r);
+       }},
+      {"large offsets", 50,
+       [](int, SplitMix64& r, double& x, double& z, double& y) {
+         x = 1e6 + r.Unit();
+         z = -2e5 + 3 * r.Unit();
+         y = 5e5 + 1e-3 * Normal(r);
+       }},
+  };
+  return cases;
+}
+
+TEST(BreakBound, TwoVariablesNeverClaimsAShuffleFallsShortOfWhatItsStagesReach) {
+  for (const TwoVariableData& c : TwoVariableCases()) {
+    SplitMix64 rng(5);
+    std::vector<long double> x(static_cast<size_t>(c.n)), z(x.size()), y(x.size());
+    for (int i = 0; i < c.n; ++i) {
+      double a = 0, b = 0, v = 0;
+      c.point(i, rng, a, b, v);
+      x[static_cast<size_t>(i)] = a;
+      z[static_cast<size_t>(i)] = b;
+      y[static_cast<size_t>(i)] = v;
+    }
+    const std::vector<long double> fitted = LeastSquaresFit(y.data(), c.n, {x.data(), z.data()});
+    std::vector<long double> exact(x.size());
+    for (size_t i = 0; i < x.size(); ++i) exact[i] = y[i] - fitted[i];
+    std::vector<double> residual(exact.begin(), exact.end());
+    TwoVariableBound bound(x.data(), z.data(), c.n, SortVariable(x.data(), c.n),
+                           SortVariable(z.data(), c.n));
+    const ShuffleRounding rounding = RoundingOf(fitted, exact, {x.data(), z.data()});
+    bound.SetRounding(rounding.Spread, rounding.FitError, rounding.YTotal);
+    int settled = 0;
+    for (int shuffle = 0; shuffle < 60; ++shuffle) {
+      for (size_t k = residual.size() - 1; k > 0; --k)
+        std::swap(residual[k], residual[rng.Below(k + 1)]);
+      std::vector<long double> shuffled(x.size());
+      for (size_t i = 0; i < x.size(); ++i) shuffled[i] = fitted[i] + residual[i];
+      const double s = ExtraExplanationOfBreaks(shuffled, x, z, TwoVariableChoices{},
+                                                RegressionCarryOver{});
+      EXPECT_FALSE(bound.Below(residual.data(), s)) << c.name << ", shuffle " << shuffle;
+      if (bound.Below(residual.data(), 2 * s + 0.5)) ++settled;
+    }
+    if (c.name != "Z nearly X" && c.name != "noise") {
+      EXPECT_GT(settled, 40) << c.name;
+    }
+  }
+}
+
+TEST(BreakBound, TwoVariableTestCountsTheSameWithAndWithoutIt) {
+  for (const TwoVariableData& c : TwoVariableCases()) {
+    SplitMix64 rng(3);
+    RunResult r;
+    r.Valid = true;
+    r.HasBreakpoint = true;
+    r.Analysis = "two-variable";
+    for (int i = 0; i < c.n; ++i) {
+      double a = 0, b = 0, v = 0;
+      c.point(i, rng, a, b, v);
+      r.X.push_back(a);
+      r.Z.push_back(b);
+      r.Y.push_back(v);
+    }
+    BreakTestOptions options;
+    options.Permutations = 49;
+    const BreakTestResult fast = RunBreakTest(r, options);
+    options.Bound = false;
+    const BreakTestResult searched = RunBreakTest(r, options);
+    EXPECT_EQ(fast.AtLeastAsLarge, searched.AtLeastAsLarge) << c.name;
+    if (c.name == "a threshold in X, a slope in Z") {
+      EXPECT_GT(fast.SettledByBound, 40);
     }
   }
 }
