@@ -219,10 +219,12 @@ bool RunInOrder(size_t count, int threads, const std::function<FinishedGroup(siz
         ok = take(std::move(finished));
         ++taken;
       }
-      if (!ok) break;
+      if (!ok) {
+        next = count;  // no further job starts
+        break;
+      }
     }
     const std::lock_guard<std::mutex> lock(mutex);
-    if (!ok) next = count;  // no further job starts
     if (--running == 0) allDone.notify_all();
   };
   std::vector<std::thread> workers;

@@ -52,8 +52,8 @@ struct GroupOutcome {
 };
 
 // Runs one group of a table imported as numbers (ImportChoices::AsValues): `rows` are its data
-// rows (indexes into table.Values) in table order. Never
-// throws: whatever stops the run becomes the outcome's reason.
+// rows (indexes into table.Values) in table order. Never throws: whatever stops the run becomes
+// the outcome's reason.
 GroupOutcome RunGroup(const GroupRunSetup& setup, const ImportedTable& table, uint32_t group,
                       const std::vector<size_t>& rows, size_t rowsLeftOut);
 
