@@ -32,6 +32,7 @@ class Search {
 
     if (options_.StatisticOnly) {
       engine_.DecisionsOnly = true;
+      skim_ = engine_.TypeCeilings(candidates_, ceilings_);
       if (options_.PreferredType != kTypeSingle) SearchTypes();
       engine_.DecisionsOnly = false;
       r.CEopt = Exact(ceOpt_);
@@ -85,12 +86,73 @@ class Search {
   }
 
   void Pass(int type, int method, CandidateCE& best) {
-    if (ScanCandidates(engine_, candidates_, type, method, best, result_.BPopt,
-                       &typeCE_[static_cast<size_t>(type)])) {
+    const bool accepted = skim_ ? Skim(type, method, best)
+                                : ScanCandidates(engine_, candidates_, type, method, best,
+                                                 result_.BPopt, &typeCE_[static_cast<size_t>(type)]);
+    if (accepted) {
       ceOpt_ = best;
       result_.FoundType = type;
       if (type != kType5 && type != kType6) engine_.OptMethod = method;
     }
+  }
+
+  // A pass that only has to decide (the break test's shuffles) evaluates just the candidates
+  // that could beat the best so far: those whose ceiling does not lie clearly below it. The
+  // others change nothing but the slope errors that the next evaluation's margins read, and
+  // those of types 2 to 5 depend on the candidate alone (its split, type and method): so the
+  // last one passed over is evaluated just before the next contender, which then reads what it
+  // would have read. A candidate that falls back carries nothing on and is only moved to Xmin.
+  // Type 6 turns slopes to zero by the errors it was handed, so its pass runs whole, or not at
+  // all when no candidate could win (it is the last pass).
+  bool Skim(int type, int method, CandidateCE& best) {
+    if (type == kType6) {
+      bool any = false;
+      for (size_t i = 0; i < candidates_.size() && !any; ++i) any = Contends(i, type, 0, best);
+      if (!any) return false;
+      Catch();
+      return ScanCandidates(engine_, candidates_, type, method, best, result_.BPopt);
+    }
+    const int code = type == kType2 ? kSearchType2 : type;
+    bool accepted = false;
+    CandidateCE ce;
+    for (size_t i = 0; i < candidates_.size(); ++i) {
+      double& candidate = candidates_[i];
+      const SegmentEngine::Ceiling& c = ceilings_[i];
+      if (candidate > engine_.Xmin && (c.Below < 3 || c.Above < 3)) {
+        candidate = engine_.Xmin;
+        continue;
+      }
+      if (!Contends(i, type, method, best)) {
+        passed_ = {true, i, code, method};
+        continue;
+      }
+      Catch();
+      int evaluated = code;
+      engine_.EvaluateCandidate(candidate, ce, evaluated, method);
+      const bool valid = type == kType2 ? evaluated == kType2 : candidate > engine_.Xmin;
+      if (valid && engine_.Exceeds(ce, best)) {
+        best = ce;
+        result_.BPopt = candidate;
+        accepted = true;
+      }
+    }
+    return accepted;
+  }
+  bool Contends(size_t i, int type, int method, const CandidateCE& best) const {
+    if (!(candidates_[i] > engine_.Xmin)) return false;
+    const SegmentEngine::Ceiling& c = ceilings_[i];
+    if (c.Below < 3 || c.Above < 3) return false;
+    return !(c.CE[static_cast<size_t>(SegmentEngine::CeilingSlot(type, method))] <
+             best.Lo - kCeilingMargin);
+  }
+  // Evaluates the candidate last passed over, so that the engine holds its slope errors.
+  void Catch() {
+    if (!passed_.active) return;
+    passed_.active = false;
+    double bp = candidates_[passed_.index];
+    int code = passed_.code;
+    CandidateCE ce;
+    engine_.EvaluateCandidate(bp, ce, code, passed_.method);
   }
 
   void SearchTypes() {
@@ -150,6 +212,17 @@ class Search {
   CandidateCE ce3m_, ce4m_, ce5m_, ce2m_, ce6m_, ceOpt_;
   std::array<CandidateCE, 7> typeCE_{};
   std::vector<const CandidateCE*> exact_;
+  // Skimming (statistic only): the ceilings of the candidates, and the last one passed over.
+  bool skim_ = false;
+  std::vector<SegmentEngine::Ceiling> ceilings_;
+  struct Passed {
+    bool active = false;
+    size_t index = 0;
+    int code = 0, method = 0;
+  };
+  Passed passed_;
+  // Ceilings are compared with the best so far with this much to spare.
+  static constexpr double kCeilingMargin = 1e-9;
 };
 
 }  // namespace

@@ -133,12 +133,8 @@ void SegmentEngine::AccumulateSegments(double bp) {
   if (sorted_) {
     const int k = SplitIndex(bp);
     split_ = k;
-    // Segment 1 upwards from the block start below k, segment 2 downwards from the one above.
-    RunningSums a = prefix_[static_cast<std::size_t>(k / block_)];
-    for (int i = k / block_ * block_; i < k; ++i) Add(a, i);
-    const int upper = (k + block_ - 1) / block_;
-    RunningSums b = suffix_[static_cast<std::size_t>(upper)];
-    for (int i = std::min(upper * block_, n_) - 1; i >= k; --i) Add(b, i);
+    RunningSums a, b;
+    SumsAround(k, a, b);
     Sums[1] = {static_cast<long double>(k), a.SumY, a.SumX, a.SumYY, a.SumXX, a.SumXY};
     Sums[2] = {static_cast<long double>(n_ - k), b.SumY, b.SumX, b.SumYY, b.SumXX, b.SumXY};
     if (splitSlot_ != nullptr) {
@@ -157,6 +153,15 @@ void SegmentEngine::AccumulateSegments(double bp) {
     s.SumXX += x_[i] * x_[i];
     s.SumXY += x_[i] * y_[i];
   }
+}
+
+void SegmentEngine::SumsAround(int k, RunningSums& a, RunningSums& b) const {
+  // Segment 1 upwards from the block start below k, segment 2 downwards from the one above.
+  a = prefix_[static_cast<std::size_t>(k / block_)];
+  for (int i = k / block_ * block_; i < k; ++i) Add(a, i);
+  const int upper = (k + block_ - 1) / block_;
+  b = suffix_[static_cast<std::size_t>(upper)];
+  for (int i = std::min(upper * block_, n_) - 1; i >= k; --i) Add(b, i);
 }
 
 SegmentEngine::Deviations SegmentEngine::SegmentDeviations(int s) const {

@@ -172,6 +172,24 @@ class SegmentEngine {
   // The same extremes of any n values, without an engine attached to them.
   static std::pair<double, double> ExtremesOf(const long double* x, int n);
 
+  // What the lines of each type and method can explain at most at each of the candidates
+  // (sorted data only): the closed form of the lines each builds, from running sums about the
+  // averages, raised by a margin well above the rounding of those sums and of the lines the
+  // engine holds in doubles; never below 0, which a rejected candidate counts; +Inf where
+  // nothing can be said. Type 6 takes each side's least-squares line, which its lines never
+  // beat. Below and Above count the data sets on either side of the candidate.
+  static constexpr int kCeilingSlots = 8;
+  static constexpr int CeilingSlot(int type, int method) {
+    return type == kType2 ? method - 1 : type == kType3 ? 1 + method : type == kType4 ? 3 + method
+                                                                      : type == kType5 ? 6 : 7;
+  }
+  struct Ceiling {
+    int Below = 0, Above = 0;
+    std::array<double, kCeilingSlots> CE{};
+  };
+  // False (and nothing written) for data not in ascending order of X.
+  bool TypeCeilings(std::span<const double> candidates, std::vector<Ceiling>& out) const;
+
   RegressionCarryOver CarryOver() const;
   void Restore(const RegressionCarryOver& carry);
 
@@ -183,6 +201,9 @@ class SegmentEngine {
   // Index of the first data set with X >= bp (sorted data only).
   int SplitIndex(double bp) const;
   void Add(RunningSums& sums, int i) const;
+  // The sums of data sets 0 .. k-1 (a) and k .. n-1 (b) of sorted data, each as a direct loop
+  // over it would give them.
+  void SumsAround(int k, RunningSums& a, RunningSums& b) const;
 
   // Sum of squared deviations of segment s about the line (ax, slope, ay), for the segment of a
   // split: data sets split .. n-1 (or 0 .. split-1) for sorted data, else those X (not) below

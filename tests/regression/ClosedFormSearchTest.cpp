@@ -82,12 +82,30 @@ void ExpectSameChoices(const Data& data, const std::string& label) {
       BreakpointSearchOptions options;
       options.PreferredType = setting[0];
       options.ExcludedType = setting[1];
+      // The search that only decides (the break test's shuffles) passes over candidates that
+      // cannot win: it must still decide as the whole search, on a fresh engine as each
+      // shuffle starts.
+      SegmentEngine deciding;
+      deciding.ConfidenceT = t;
+      deciding.Attach(y.data(), x.data(), n);
+      deciding.FindExtremes();
+      BreakpointSearchOptions decide = options;
+      decide.StatisticOnly = true;
+      const BreakpointSearchResult d = SearchBreakpoint(deciding, decide);
       for (int round = 1; round <= 2; ++round) {
         const BreakpointSearchResult a = SearchBreakpoint(fast, options);
         const BreakpointSearchResult b = SearchBreakpoint(slow, options);
         EXPECT_EQ(Differences(a, b, fast, slow), "")
             << label << " t=" << t << " prefer=" << setting[0] << " exclude=" << setting[1]
             << " round " << round;
+        if (round > 1) continue;
+        const bool same = a.FoundType == d.FoundType && a.OptMethod == d.OptMethod &&
+                          a.PreferredFound == d.PreferredFound && SameBits(a.BPopt, d.BPopt) &&
+                          SameBits(a.CE1, d.CE1) && SameBits(a.CEopt, d.CEopt);
+        EXPECT_TRUE(same) << label << " t=" << t << " prefer=" << setting[0]
+                          << " exclude=" << setting[1] << ": deciding alone found type "
+                          << d.FoundType << " at " << d.BPopt << ", the search " << a.FoundType
+                          << " at " << a.BPopt;
       }
     }
   }

@@ -160,7 +160,7 @@ TEST(BreakTest, StoppingEarlyCountsTheShufflesInTheirOrder) {
 TEST(BreakTest, TheShufflesSearchDecidesAsTheReportsSearch) {
   // Hard data for a search that takes its decisions from the segment statistics: X with many
   // ties, steps of Y, a large offset with little spread, a clean break and plain noise, with and
-  // without a preferred or excluded type. 1,000 shuffles of their residuals in all, searched on
+  // without a preferred or excluded type. 1,400 shuffles of their residuals in all, searched on
   // one engine kept from shuffle to shuffle, must give exactly the full search's statistic.
   struct Case {
     const char* name;
@@ -182,6 +182,10 @@ TEST(BreakTest, TheShufflesSearchDecidesAsTheReportsSearch) {
        3, 0},
       {"noise, type 2 excluded", 40, [](int i, Noise& e) { return i + 0.5 * e.Unit(); },
        [](double, Noise& e) { return 10 + e.Normal(); }, -1, 2},
+      {"noise about a slope, type 6 preferred", 70, [](int i, Noise&) { return i * 1.0; },
+       [](double x, Noise& e) { return 0.05 * x + e.Normal(); }, 6, 0},
+      {"a step, type 5 preferred", 50, [](int i, Noise&) { return (i / 2) * 1.0; },
+       [](double x, Noise& e) { return (x < 10 ? 3 : 4) + 0.6 * e.Normal(); }, 5, 0},
   };
   int compared = 0, withBreak = 0;
   SegmentEngine kept;
@@ -213,7 +217,7 @@ TEST(BreakTest, TheShufflesSearchDecidesAsTheReportsSearch) {
       withBreak += full > 0;
     }
   }
-  EXPECT_EQ(compared, 1000);
+  EXPECT_EQ(compared, 1400);
   EXPECT_GT(withBreak, 200) << "most shuffles should make the search find some break";
 }
 
