@@ -1,6 +1,8 @@
 // The Fisk grid search: the literal loop and the fast search that chooses the same point.
 #include "curves/FiskSearch.h"
 
+#include <cpuid.h>
+
 #include <algorithm>
 #include <cfloat>
 #include <cmath>
@@ -54,10 +56,10 @@ typedef double Vec4 __attribute__((vector_size(32)));
 // of f^2 and of y f over the data sets, for two A at once (s1, s2): one division serves both,
 // f1 = d2/(d1 d2) and f2 = d1/(d1 d2), with the numerators z1, z2 for the rising curve. The
 // caller makes sure that d1 d2 stays finite. Four lanes of independent sums; AVX2 where the
-// processor has it.
-__attribute__((target_clones("avx2", "default")))
-void ShareSumsPair(const double* u, const double* y, int n, double s1, double s2, bool rising,
-                   double* out) {
+// processor has it (ShareSumsPair below chooses).
+inline __attribute__((always_inline)) void ShareSumsPairBody(const double* u, const double* y,
+                                                             int n, double s1, double s2,
+                                                             bool rising, double* out) {
   Vec4 ff1 = {0, 0, 0, 0}, yf1 = ff1, ff2 = ff1, yf2 = ff1;
   const Vec4 one = {1, 1, 1, 1};
   const Vec4 v1 = {s1, s1, s1, s1}, v2 = {s2, s2, s2, s2};
@@ -92,6 +94,43 @@ void ShareSumsPair(const double* u, const double* y, int n, double s1, double s2
   out[1] = b1;
   out[2] = a2;
   out[3] = b2;
+}
+
+__attribute__((target("avx2"))) void ShareSumsPairAvx2(const double* u, const double* y, int n,
+                                                      double s1, double s2, bool rising,
+                                                      double* out) {
+  ShareSumsPairBody(u, y, n, s1, s2, rising, out);
+}
+
+void ShareSumsPairPlain(const double* u, const double* y, int n, double s1, double s2,
+                        bool rising, double* out) {
+  ShareSumsPairBody(u, y, n, s1, s2, rising, out);
+}
+
+// Whether the processor and the system offer AVX2, asked the first time a curve needs it. (A
+// version chosen by the loader would ask at every start of the program, and asking the
+// processor is slow in a virtual machine.)
+bool HasAvx2() {
+  static const bool has = [] {
+    unsigned a = 0, b = 0, c = 0, d = 0;
+    if (!__get_cpuid(1, &a, &b, &c, &d)) return false;
+    const bool osSaves = (c & bit_OSXSAVE) != 0, avx = (c & bit_AVX) != 0;
+    if (!osSaves || !avx) return false;
+    unsigned lo = 0, hi = 0;
+    __asm__("xgetbv" : "=a"(lo), "=d"(hi) : "c"(0));
+    if ((lo & 6) != 6) return false;  // the system keeps the XMM and YMM registers
+    if (!__get_cpuid_count(7, 0, &a, &b, &c, &d)) return false;
+    return (b & bit_AVX2) != 0;
+  }();
+  return has;
+}
+
+void ShareSumsPair(const double* u, const double* y, int n, double s1, double s2, bool rising,
+                   double* out) {
+  if (HasAvx2())
+    ShareSumsPairAvx2(u, y, n, s1, s2, rising, out);
+  else
+    ShareSumsPairPlain(u, y, n, s1, s2, rising, out);
 }
 
 // The same sums for one A, each share with its own division: for X so large that the product
