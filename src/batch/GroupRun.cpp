@@ -134,7 +134,7 @@ GroupOutcome RunGroup(const GroupRunSetup& setup, const ImportedTable& table, ui
     return outcome;
   }
   try {
-    GridInput grid = GridFromTable(table, setup.TableName, {});
+    GridInput grid = GridHeading(table, setup.TableName);
     grid.Title1 += ", " + table.ByName + " " + outcome.Group;
     grid.Option = setup.Option;
     grid.ConfidencePercent = setup.ConfidencePercent;

@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <string_view>
@@ -64,8 +65,32 @@ bool ReadTextFile(TDMVornax& data, const std::filesystem::path& path,
   return true;
 }
 
+namespace {
+
+// A report kept in memory, read as the file would be.
+struct TextSource {
+  std::string_view text;
+  size_t at = 0;
+  int get() { return at < text.size() ? static_cast<unsigned char>(text[at++]) : EOF; }
+  int peek() const { return at < text.size() ? static_cast<unsigned char>(text[at]) : EOF; }
+};
+
+// Two lines: a line end (CR LF, LF or a lone CR) with something after it. Reads no further
+// than that, however long the report.
+template <class Source>
+bool HoldsTwoLines(Source& in) {
+  int c = 0;
+  while ((c = in.get()) != EOF && c != '\r' && c != '\n') {
+  }
+  if (c == '\r' && in.peek() == '\n') in.get();
+  return c != EOF && in.peek() != EOF;
+}
+
+}  // namespace
+
 bool CheckReportFile(const std::filesystem::path& path, UserDialogs& dialogs,
                      const MemoryFiles* memory) {
+  bool two = false;
   if (memory != nullptr) {
     const std::string* text = memory->Find(path);
     if (text == nullptr) {
@@ -73,32 +98,19 @@ bool CheckReportFile(const std::filesystem::path& path, UserDialogs& dialogs,
       dialogs.ShowMessage(OutputFileOpenMessage(PathText(path)) + "\n" + std::strerror(ENOENT));
       return false;
     }
-    // Two lines: a line end (CR LF, LF or a lone CR) with something after it.
-    size_t end = text->find_first_of("\r\n");
-    if (end != std::string::npos && (*text)[end] == '\r' && end + 1 < text->size() &&
-        (*text)[end + 1] == '\n') {
-      ++end;
-    }
-    if (end == std::string::npos || end + 1 >= text->size()) {
-      dialogs.ShowMessage(" The output file is invalid due to inadequate input data");
+    TextSource source{*text};
+    two = HoldsTwoLines(source);
+  } else {
+    errno = 0;
+    std::ifstream in(path, std::ios::binary);
+    std::error_code ec;
+    if (!in || std::filesystem::is_directory(path, ec)) {
+      dialogs.ShowMessage(OutputFileOpenMessage(PathText(path)) + "\n" +
+                          std::strerror(errno != 0 ? errno : EISDIR));
       return false;
     }
-    return true;
+    two = HoldsTwoLines(in);
   }
-  errno = 0;
-  std::ifstream in(path, std::ios::binary);
-  std::error_code ec;
-  if (!in || std::filesystem::is_directory(path, ec)) {
-    dialogs.ShowMessage(OutputFileOpenMessage(PathText(path)) + "\n" +
-                        std::strerror(errno != 0 ? errno : EISDIR));
-    return false;
-  }
-  // Two lines: a line end (CR LF, LF or a lone CR) with something after it.
-  int c = 0;
-  while ((c = in.get()) != EOF && c != '\r' && c != '\n') {
-  }
-  if (c == '\r' && in.peek() == '\n') in.get();
-  const bool two = c != EOF && in.peek() != EOF;
   if (!two) {
     dialogs.ShowMessage(" The output file is invalid due to inadequate input data");
     return false;

@@ -104,7 +104,7 @@ bool SegmentEngine::TypeCeilings(std::span<const double> candidates,
     // candidate the type tests reject counts 0, so nothing below that.
     auto ceiling = [&](double r1, double r2, double err) {
       const double ce = 1 - (r1 + r2 - error - err) / (total * (1 + unit));
-      return std::max(static_cast<double>(ce) + 1e-12, 0.0);
+      return std::max(ce + 1e-12, 0.0);
     };
     const Side& s1 = side[1];
     const Side& s2 = side[2];

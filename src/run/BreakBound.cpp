@@ -62,20 +62,34 @@ ShuffleRounding RoundingOf(const std::vector<long double>& fitted,
   return r;
 }
 
-BreakBound::BreakBound(const long double* x, int n, std::vector<int> splits) : n_(std::max(n, 0)) {
+std::vector<int> CandidateSplits(const long double* x, int n,
+                                 const BreakpointSearchOptions& options) {
+  const auto [xmin, xmax] = SegmentEngine::ExtremesOf(x, n);
+  std::vector<int> splits;
+  for (const double bp : SearchCandidates(xmin, xmax, options)) {
+    const int k = static_cast<int>(std::lower_bound(x, x + n, static_cast<long double>(bp)) - x);
+    if (bp > xmin && k >= 3 && n - k >= 3 && (splits.empty() || splits.back() != k))
+      splits.push_back(k);
+  }
+  return splits;
+}
+
+std::vector<int> PlacesWhereXChanges(const long double* x, int n) {
+  std::vector<int> splits;
+  for (int k = 1; k < n; ++k)
+    if (x[k - 1] < x[k]) splits.push_back(k);
+  return splits;
+}
+
+BreakBound::BreakBound(const long double* x, int n, const std::vector<int>& splits,
+                       const ShuffleRounding& rounding)
+    : n_(std::max(n, 0)), rounding_(rounding) {
   if (n_ < 2) return;
   long double mean = 0;
   for (int i = 0; i < n_; ++i) mean += x[i];
   mean /= n_;
   xc_.resize(static_cast<size_t>(n_));
   for (int i = 0; i < n_; ++i) xc_[static_cast<size_t>(i)] = static_cast<double>(x[i] - mean);
-
-  if (splits.empty()) {
-    for (int k = 1; k < n_; ++k)
-      if (x[k - 1] < x[k]) splits.push_back(k);
-  }
-  std::sort(splits.begin(), splits.end());
-  splits.erase(std::unique(splits.begin(), splits.end()), splits.end());
 
   // Sums of the doubles the shuffles will read, upwards and downwards, so that neither side is
   // a difference of two sums.
@@ -127,12 +141,6 @@ BreakBound::BreakBound(const long double* x, int n, std::vector<int> splits) : n
   sxy_.resize(splits_.size());
 }
 
-void BreakBound::SetRounding(double spread, double lineError, double yTotal) {
-  spread_ = spread;
-  lineError_ = lineError;
-  yTotal_ = yTotal;
-}
-
 bool BreakBound::Below(const float* y, double observed) {
   if (n_ < 2 || !(sxxTotal_ > 0)) return false;
   // One pass: the running sums at every split, and the totals.
@@ -154,11 +162,12 @@ bool BreakBound::Below(const float* y, double observed) {
     sxy += xc_[static_cast<size_t>(i)] * v;
   }
   const double n = n_;
-  const double units = syy + spread_;  // the size every rounding below is measured against
+  const double units = syy + rounding_.Spread;  // the size every rounding below is measured against
   if (!std::isfinite(units)) return false;
   // What the straight line that Y was taken from can move each residual sum by, being a line
   // only up to its rounding.
-  const double shift = 2 * std::sqrt(units) * lineError_ + lineError_ * lineError_;
+  const double error = rounding_.FitError;
+  const double shift = 2 * std::sqrt(units) * error + error * error;
   const double yy = syy - sy * sy / n;
   const double sxyAll = sxy - sy * sxTotal_ / n;
   const double line = yy - sxyAll * sxyAll / sxxTotal_;  // what the straight line leaves
@@ -191,7 +200,7 @@ bool BreakBound::Below(const float* y, double observed) {
   const double upper = std::max(1 - std::max(least - shift, 0.0) / lineHi, 0.0);
   // It is taken from coefficients of explanation of all of Y in double, whose rounding grows as
   // the straight line leaves little of Y's spread to explain.
-  const double slack = 1e-12 + 1e-14 * yTotal_ / lineLo;
+  const double slack = 1e-12 + 1e-14 * rounding_.YTotal / lineLo;
   return std::isfinite(upper) && upper + slack < observed;
 }
 

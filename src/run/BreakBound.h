@@ -12,6 +12,8 @@
 #include <initializer_list>
 #include <vector>
 
+#include "regression/SegmentEngine.h"
+
 namespace vornax {
 
 // What the bounds' margins read of a fit whose residuals are shuffled: the residuals' sum of
@@ -25,31 +27,35 @@ ShuffleRounding RoundingOf(const std::vector<long double>& fitted,
                            const std::vector<long double>& residual,
                            std::initializer_list<const long double*> regressors);
 
+// The places where the search's candidate breakpoints (those within the options' range) split
+// X, in ascending order: segment 1 holding data sets 0 .. k-1, at least three data sets on each
+// side (a candidate with fewer falls back to the straight line), each place once.
+std::vector<int> CandidateSplits(const long double* x, int n,
+                                 const BreakpointSearchOptions& options = {});
+// Every place where X (ascending) changes, in order: where a breakpoint between data sets can
+// fall (a partial regression's level stretch ends at one of them).
+std::vector<int> PlacesWhereXChanges(const long double* x, int n);
+
 class BreakBound {
  public:
-  // X in ascending order. `splits` holds the places a breakpoint can fall (segment 1 being data
-  // sets 0 .. k-1); empty for every place where X changes.
-  BreakBound(const long double* x, int n, std::vector<int> splits);
-
+  // X in ascending order; `splits` the places a breakpoint can fall (ascending, each once).
   // The statistic does not change when a straight line in X is added to Y, so the shuffles are
-  // judged from what the straight-line fit leaves (the shuffled residuals) alone. `spread` is
-  // the sum of squares of those residuals, `lineError` bounds (as a root sum of squares) how far
-  // the fitted values that were taken off lie from an exact line, and `yTotal` bounds Y's own
-  // sum of squares about its average, which the statistic's own rounding is relative to.
-  void SetRounding(double spread, double lineError, double yTotal);
+  // judged from what the straight-line fit leaves (the shuffled residuals) alone; `rounding`
+  // describes that fit (its FitError: how far the fitted values taken off lie from an exact
+  // line).
+  BreakBound(const long double* x, int n, const std::vector<int>& splits,
+             const ShuffleRounding& rounding);
 
   // Whether the statistic (the share of what the straight line leaves that the best split's
   // lines explain) of the residuals y, rounded to single precision (half the memory to shuffle
   // and read on large data), is sure to stay below `observed`.
   bool Below(const float* y, double observed);
 
-  int SplitCount() const { return static_cast<int>(splits_.size()); }
-
  private:
   int n_ = 0;
   std::vector<double> xc_;  // X about its average
   double sxTotal_ = 0, sxxTotal_ = 0, xFactorTotal_ = 0;
-  double spread_ = 0, lineError_ = 0, yTotal_ = 0;
+  ShuffleRounding rounding_;
   struct Split {
     int k = 0;
     double sx1 = 0, sx2 = 0;    // sums of xc on each side

@@ -53,6 +53,16 @@ void Shuffle(std::vector<T>& values, SplitMix64 rng) {
   }
 }
 
+// The options of the search a setup describes.
+BreakpointSearchOptions SearchOptionsOf(const BreakSearchSetup& setup) {
+  BreakpointSearchOptions options;
+  options.PreferredType = setup.PreferredType;
+  options.ExcludedType = setup.ExcludedType;
+  if (setup.SearchLow) options.RangeLow = *setup.SearchLow;
+  if (setup.SearchHigh) options.RangeHigh = *setup.SearchHigh;
+  return options;
+}
+
 }  // namespace
 
 double ExtraExplanationOfBreak(SegmentEngine& engine, const long double* y, const long double* x,
@@ -63,11 +73,7 @@ double ExtraExplanationOfBreak(SegmentEngine& engine, const long double* y, cons
   engine.ConfidenceT = setup.ConfidenceT;
   engine.Restore(RegressionCarryOver{setup.StartSERC1, setup.StartSERC2, setup.StartOptMethod});
   engine.FindExtremes();
-  BreakpointSearchOptions options;
-  options.PreferredType = setup.PreferredType;
-  options.ExcludedType = setup.ExcludedType;
-  if (setup.SearchLow) options.RangeLow = *setup.SearchLow;
-  if (setup.SearchHigh) options.RangeHigh = *setup.SearchHigh;
+  BreakpointSearchOptions options = SearchOptionsOf(setup);
   options.StatisticOnly = !setup.FullSearch;
   const BreakpointSearchResult r = SearchBreakpoint(engine, options);
   if (!r.PreferredFound || r.FoundType < kType2) return 0;
@@ -128,20 +134,6 @@ double ExtraExplanationOfLevelStretch(const std::vector<long double>& y,
   const double line = 1 - r.SSDSingle / r.SRYsqT;
   const double room = 1 - line;
   return room > 0 ? (r.Final.CE - line) / room : 0;
-}
-
-std::vector<int> CandidateSplits(const long double* x, int n, const BreakSearchSetup& setup) {
-  BreakpointSearchOptions options;
-  if (setup.SearchLow) options.RangeLow = *setup.SearchLow;
-  if (setup.SearchHigh) options.RangeHigh = *setup.SearchHigh;
-  const auto [xmin, xmax] = SegmentEngine::ExtremesOf(x, n);
-  std::vector<int> splits;
-  for (const double bp : SearchCandidates(xmin, xmax, options)) {
-    // A candidate with fewer than three data sets on a side falls back to the single line.
-    const int k = static_cast<int>(std::lower_bound(x, x + n, static_cast<long double>(bp)) - x);
-    if (bp > xmin && k >= 3 && n - k >= 3) splits.push_back(k);
-  }
-  return splits;
 }
 
 bool BreakTestApplies(const RunResult& result) {
@@ -219,16 +211,16 @@ BreakTestResult RunBreakTest(const RunResult& result, const BreakTestOptions& op
   std::vector<float> residualF;
   std::vector<double> residualD;
   if (options.Bound && n >= 7) {
+    const int count = static_cast<int>(n);
     if (twoVariables) {
-      planeBound.emplace(x.data(), z.data(), static_cast<int>(n), sortedX, sortedZ);
-      const ShuffleRounding r = RoundingOf(fitted, residual, {x.data(), z.data()});
-      planeBound->SetRounding(r.Spread, r.FitError, r.YTotal);
+      planeBound.emplace(x.data(), z.data(), count, sortedX, sortedZ,
+                         RoundingOf(fitted, residual, {x.data(), z.data()}));
       residualD.assign(residual.begin(), residual.end());
     } else if (std::is_sorted(x.begin(), x.end())) {
-      bound.emplace(x.data(), static_cast<int>(n),
-                    partial ? std::vector<int>{} : CandidateSplits(x.data(), static_cast<int>(n), setup));
-      const ShuffleRounding r = RoundingOf(fitted, residual, {x.data()});
-      bound->SetRounding(r.Spread, r.FitError, r.YTotal);
+      bound.emplace(x.data(), count,
+                    partial ? PlacesWhereXChanges(x.data(), count)
+                            : CandidateSplits(x.data(), count, SearchOptionsOf(setup)),
+                    RoundingOf(fitted, residual, {x.data()}));
       residualF.assign(residual.begin(), residual.end());
     }
   }
@@ -274,16 +266,15 @@ BreakTestResult RunBreakTest(const RunResult& result, const BreakTestOptions& op
         finished.notify_all();
         break;
       }
-      bool settled = false;
-      if (myBound) {
-        std::copy(residualF.begin(), residualF.end(), shuffledF.begin());
-        Shuffle(shuffledF, StreamFor(options.Seed, i));
-        settled = myBound->Below(shuffledF.data(), observed);
-      } else if (myPlaneBound) {
-        std::copy(residualD.begin(), residualD.end(), shuffledD.begin());
-        Shuffle(shuffledD, StreamFor(options.Seed, i));
-        settled = myPlaneBound->Below(shuffledD.data(), observed);
-      }
+      // The shuffle of the residuals as the bound reads them, judged by it.
+      auto judge = [&](auto& judging, const auto& source, auto& shuffledCopy) {
+        std::copy(source.begin(), source.end(), shuffledCopy.begin());
+        Shuffle(shuffledCopy, StreamFor(options.Seed, i));
+        return judging.Below(shuffledCopy.data(), observed);
+      };
+      const bool settled = myBound        ? judge(*myBound, residualF, shuffledF)
+                           : myPlaneBound ? judge(*myPlaneBound, residualD, shuffledD)
+                                          : false;
       if (settled) ++bounded;
       bool reachedIt = false;
       if (!settled) {

@@ -31,8 +31,8 @@ struct BreakTestOptions {
   // is significant makes all of them and gives the usual p. 0: always make every shuffle.
   int StopAfter = 0;
   // Shuffles whose statistic clearly cannot reach the observed value are counted from a quick
-  // bound instead of a search (one variable and partial runs); the count is the same either
-  // way. false searches every shuffle (kept to check exactly that).
+  // bound instead of a search; the count is the same either way. false searches every shuffle
+  // (kept to check exactly that).
   bool Bound = true;
   // Called now and then from the calling thread with the shuffles done so far and the seconds
   // spent; the caller decides whether it is worth a line.
@@ -77,10 +77,6 @@ double ExtraExplanationOfBreaks(const std::vector<long double>& y,
 // stretch is found.
 double ExtraExplanationOfLevelStretch(const std::vector<long double>& y,
                                       const std::vector<long double>& x, double confidenceT);
-
-// The places where the search's candidate breakpoints split X (ascending): segment 1 holding
-// data sets 0 .. k-1, at least three on each side (others fall back to the straight line).
-std::vector<int> CandidateSplits(const long double* x, int n, const BreakSearchSetup& setup);
 
 // True when the run found a break that the test can judge (segmented runs of one or two
 // variables, and a partial regression that found a level stretch), by a search: never for a

@@ -609,14 +609,7 @@ std::string LeftOutLine(const ImportedTable& table) {
          (n == 1 ? "line " : "lines ") + LineList(table.LeftOut, 8) + ")";
 }
 
-GridInput GridFromTable(const ImportedTable& table, const std::string& fileName) {
-  std::vector<size_t> rows(table.Cells.size());
-  for (size_t r = 0; r < rows.size(); ++r) rows[r] = r;
-  return GridFromTable(table, fileName, rows);
-}
-
-GridInput GridFromTable(const ImportedTable& table, const std::string& fileName,
-                        const std::vector<size_t>& rows) {
+GridInput GridHeading(const ImportedTable& table, const std::string& fileName) {
   GridInput grid;
   grid.Title1 = "Imported from " + fileName;
   if (!table.Header.empty()) {
@@ -629,9 +622,14 @@ GridInput GridFromTable(const ImportedTable& table, const std::string& fileName,
   }
   grid.NrOfVarInData = table.NrOfVarInData;
   grid.SingleIsZ = table.SingleIsZ;
-  for (size_t r = 0; r < rows.size(); ++r) {
+  return grid;
+}
+
+GridInput GridFromTable(const ImportedTable& table, const std::string& fileName) {
+  GridInput grid = GridHeading(table, fileName);
+  for (size_t r = 0; r < table.Cells.size(); ++r) {
     std::vector<std::string> row{std::to_string(r + 1)};
-    for (const std::string& cell : table.Cells[rows[r]]) row.push_back(WithPoint(cell));
+    for (const std::string& cell : table.Cells[r]) row.push_back(WithPoint(cell));
     grid.Rows.push_back(std::move(row));
   }
   grid.NrOfData = static_cast<int32_t>(grid.Rows.size());

@@ -106,9 +106,8 @@ bool PreviewTable(const std::filesystem::path& path, size_t rows, TablePreview& 
 // The grid rows of an imported table: serial numbers 1, 2, ... and the cells with a decimal
 // point.
 GridInput GridFromTable(const ImportedTable& table, const std::string& fileName);
-// The same for some of its rows (indexes into Cells), in the order given.
-GridInput GridFromTable(const ImportedTable& table, const std::string& fileName,
-                        const std::vector<size_t>& rows);
+// The same without its rows: the titles and the layout of the variables.
+GridInput GridHeading(const ImportedTable& table, const std::string& fileName);
 
 // The grid rows of a data set read from an input file, each value written so that it converts
 // back to exactly the same number.

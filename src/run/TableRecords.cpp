@@ -62,15 +62,19 @@ void OnField(void* text, size_t length, void* data) {
   c->current.fields.push_back(std::move(field));
 }
 
+// Hands the record gathered so far, which starts on `line`, to the sink.
+void Deliver(Collector& c, size_t line) {
+  c.current.line = line;
+  if (!(*c.sink)(c.current)) c.stopped = true;
+  // Emptied rather than replaced, so the next record reuses its room.
+  c.current.fields.clear();
+  c.current.line = 0;
+}
+
 void OnRecord(int, void* data) {
   auto* c = static_cast<Collector*>(data);
   c->inRecord = false;
-  if (c->stopped) return;
-  c->current.line = c->startLine;
-  if (!(*c->sink)(c->current)) c->stopped = true;
-  // Emptied rather than replaced, so the next record reuses its room.
-  c->current.fields.clear();
-  c->current.line = 0;
+  if (!c->stopped) Deliver(*c, c->startLine);
 }
 
 // A remark line starts with '#', but a spreadsheet's error value ("#N/A", "#DIV/0!") in the
@@ -113,10 +117,7 @@ ParseStatus ParseRecords(const std::vector<std::string_view>& lines, char delimi
       if (lines[i].find('"') == std::string_view::npos) {
         // A whole record on a line of its own, split without the parser.
         SplitPlainLine(lines[i], delimiter, collector.current.fields);
-        collector.current.line = i + 1;
-        if (!sink(collector.current)) collector.stopped = true;
-        collector.current.fields.clear();
-        collector.current.line = 0;
+        Deliver(collector, i + 1);
         continue;
       }
       collector.inRecord = true;

@@ -17,9 +17,7 @@ constexpr double kInf = std::numeric_limits<double>::infinity();
 // Beyond this the figures lose too many digits to bound anything: such a split answers nothing.
 constexpr long double kWorstFactor = 1e6L;
 
-using Matrix3 = std::array<long double, 9>;
-
-bool Invert3(const Matrix3& a, Matrix3& inv) {
+bool Invert3(const std::array<long double, 9>& a, std::array<long double, 9>& inv) {
   inv[0] = a[4] * a[8] - a[5] * a[7];
   inv[1] = a[2] * a[7] - a[1] * a[8];
   inv[2] = a[1] * a[5] - a[2] * a[4];
@@ -75,25 +73,12 @@ bool InvertSymmetric4(const long double (&a)[4][4], std::array<double, 10>& inve
   return true;
 }
 
-// The candidate splits of a sorted variable: at least three data sets on each side, as the
-// search keeps them (others fall back to the straight line).
-std::vector<int> Splits(const SortedVariable& s) {
-  std::vector<int> k;
-  const int n = static_cast<int>(s.Values.size());
-  for (const double bp : MakeBreakpointCandidates(s.Min, s.Max)) {
-    const int at = static_cast<int>(
-        std::lower_bound(s.Values.begin(), s.Values.end(), static_cast<long double>(bp)) -
-        s.Values.begin());
-    if (bp > s.Min && at >= 3 && n - at >= 3 && (k.empty() || k.back() != at)) k.push_back(at);
-  }
-  return k;
-}
-
 }  // namespace
 
 TwoVariableBound::TwoVariableBound(const long double* x, const long double* z, int n,
-                                   const SortedVariable& sx, const SortedVariable& sz)
-    : n_(std::max(n, 0)) {
+                                   const SortedVariable& sx, const SortedVariable& sz,
+                                   const ShuffleRounding& rounding)
+    : n_(std::max(n, 0)), rounding_(rounding) {
   if (n_ < 7 || sx.Order.size() != static_cast<size_t>(n_) ||
       sz.Order.size() != static_cast<size_t>(n_))
     return;
@@ -105,7 +90,7 @@ TwoVariableBound::TwoVariableBound(const long double* x, const long double* z, i
   xbar /= n_;
   zbar /= n_;
   std::vector<long double> u(static_cast<size_t>(n_)), v(u.size());
-  Matrix3& g = plane_;
+  Matrix3 g{};  // the Gram matrix of (1, X, Z)
   g[0] = n_;
   for (size_t i = 0; i < u.size(); ++i) {
     u[i] = x[i] - xbar;
@@ -129,8 +114,8 @@ TwoVariableBound::TwoVariableBound(const long double* x, const long double* z, i
   for (size_t i = 0; i < 9; ++i) planeInverse_[i] = static_cast<double>(inv[i]);
   u_.assign(u.begin(), u.end());
   v_.assign(v.begin(), v.end());
-  MakeSide(x_, true, u, v.data(), sx);
-  MakeSide(z_, false, v, u.data(), sz);
+  MakeSide(x_, true, u, v.data(), sx, inv);
+  MakeSide(z_, false, v, u.data(), sz, inv);
 
   // The sums over both variables' segments 1 at once: each data set counted in the cell of the
   // first X split and the first Z split whose segment 1 holds it, then summed over the cells.
@@ -220,20 +205,20 @@ TwoVariableBound::TwoVariableBound(const long double* x, const long double* z, i
 }
 
 void TwoVariableBound::MakeSide(Side& side, bool isX, const std::vector<long double>& centred,
-                                const long double* other, const SortedVariable& sorted) {
+                                const long double* other, const SortedVariable& sorted,
+                                const Matrix3& inv) {
   side.order = sorted.Order;
   side.values.resize(side.order.size());
   for (size_t r = 0; r < side.order.size(); ++r)
     side.values[r] = static_cast<double>(centred[side.order[r]]);
-  Matrix3 inv{};
-  Invert3(plane_, inv);
   const double bound = 8.0 * (n_ + 10) * kEps;
 
-  for (const int k : Splits(sorted)) {
-    // Sums over segment 1, taken directly (each split once; X and Z do not change).
-    long double n1 = 0, sw = 0, sww = 0, so = 0, swo = 0;
-    for (size_t r = 0; r < static_cast<size_t>(k); ++r) {
-      const size_t i = side.order[r];
+  // Sums over segment 1, running up with the splits (X and Z do not change).
+  long double n1 = 0, sw = 0, sww = 0, so = 0, swo = 0;
+  size_t below = 0;
+  for (const int k : CandidateSplits(sorted.Values.data(), n_)) {
+    for (; below < static_cast<size_t>(k); ++below) {
+      const size_t i = side.order[below];
       const long double w = centred[i], o = other[i];
       n1 += 1;
       sw += w;
@@ -245,6 +230,8 @@ void TwoVariableBound::MakeSide(Side& side, bool isX, const std::vector<long dou
     s.k = k;
     s.root = static_cast<double>(std::sqrt(n1));
     s.centre = static_cast<double>(sw / n1);
+    // The spread about this side's own average is summed directly: the difference of the
+    // running sums would cancel where the variable hardly varies below the split.
     long double spreadW = 0;
     for (size_t r = 0; r < static_cast<size_t>(k); ++r) {
       const long double d = centred[side.order[r]] - s.centre;
@@ -303,12 +290,6 @@ void TwoVariableBound::MakeSide(Side& side, bool isX, const std::vector<long dou
   side.products.resize(side.splits.size());
 }
 
-void TwoVariableBound::SetRounding(double spread, double fitError, double yTotal) {
-  spread_ = spread;
-  fitError_ = fitError;
-  yTotal_ = yTotal;
-}
-
 void TwoVariableBound::Gains(Side& side, const double* r, const std::array<double, 3>& plane,
                              double units) {
   double s1 = 0, s2 = 0;
@@ -345,7 +326,7 @@ bool TwoVariableBound::Below(const double* r, double observed) {
     plane[2] += v_[static_cast<size_t>(i)] * v;
     rr += v * v;
   }
-  const double units = rr + spread_;
+  const double units = rr + rounding_.Spread;
   if (!std::isfinite(units)) return false;
   const std::array<double, 9>& q = planeInverse_;
   double along = 0;
@@ -353,7 +334,8 @@ bool TwoVariableBound::Below(const double* r, double observed) {
     for (size_t b = 0; b < 3; ++b) along += plane[a] * q[a * 3 + b] * plane[b];
   const double f = planeFactor_;
   const double err = 8.0 * (n_ + 10) * kEps * units * (1 + 2 * f + f * f);
-  const double shift = 2 * std::sqrt(units) * fitError_ + fitError_ * fitError_;
+  const double fit = rounding_.FitError;
+  const double shift = 2 * std::sqrt(units) * fit + fit * fit;
   const double left = rr - along;  // what the plane leaves
   const double leftLo = left - err - shift, leftHi = left + err + shift;
   if (!(leftLo > 0)) return false;
@@ -361,7 +343,7 @@ bool TwoVariableBound::Below(const double* r, double observed) {
   Gains(x_, r, plane, units);
   Gains(z_, r, plane, units);
   // The shuffle falls short when what the pairs explain stays below this.
-  const double slack = 1e-12 + 1e-14 * yTotal_ / leftLo;
+  const double slack = 1e-12 + 1e-14 * rounding_.YTotal / leftLo;
   const double target = leftLo - shift - (1 - observed + slack) * leftHi;
   if (!(target > 0)) return false;
   const size_t nx = x_.splits.size(), nz = z_.splits.size();

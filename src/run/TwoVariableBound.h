@@ -14,19 +14,16 @@
 #include <vector>
 
 #include "regression/TwoVariable.h"
+#include "run/BreakBound.h"
 
 namespace vornax {
 
 class TwoVariableBound {
  public:
-  // X and Z as entered, with their sorted copies as the analysis takes them.
+  // X and Z as entered, with their sorted copies as the analysis takes them; `rounding` as for
+  // BreakBound, of the least-squares plane whose residuals are shuffled.
   TwoVariableBound(const long double* x, const long double* z, int n, const SortedVariable& sx,
-                   const SortedVariable& sz);
-
-  // As for BreakBound: the residuals' sum of squares, how far the fitted values taken off lie
-  // from an exact plane (root sum of squares, with the rounding of the stages' own sums), and
-  // a bound of Y's sum of squares about its average.
-  void SetRounding(double spread, double fitError, double yTotal);
+                   const SortedVariable& sz, const ShuffleRounding& rounding);
 
   // Whether the statistic of the plane's residuals r (in the order entered, shuffled) is sure
   // to stay below `observed`.
@@ -53,15 +50,15 @@ class TwoVariableBound {
     std::vector<double> gain;    // per shuffle
     std::vector<std::array<double, 2>> products;  // per shuffle: the pair's with r off the plane
   };
+  using Matrix3 = std::array<long double, 9>;
   void MakeSide(Side& side, bool isX, const std::vector<long double>& centred,
-                const long double* other, const SortedVariable& sorted);
+                const long double* other, const SortedVariable& sorted, const Matrix3& inverse);
   void Gains(Side& side, const double* r, const std::array<double, 3>& plane, double units);
 
   int n_ = 0;
   bool usable_ = false;
   std::vector<double> u_, v_;  // X and Z about their averages, in the order entered
-  std::array<long double, 9> plane_{};    // the Gram matrix of (1, X, Z)
-  std::array<double, 9> planeInverse_{};  // and its inverse
+  std::array<double, 9> planeInverse_{};  // of the Gram matrix of (1, X, Z)
   double planeFactor_ = 0, planeTrace_ = 0;
   Side x_, z_;
   std::vector<double> pairFactor_;  // 1 / (1 - c) per pair of splits (X split major)
@@ -70,7 +67,7 @@ class TwoVariableBound {
   // rounding per unit of r's squares. Read where the quick sum above cannot settle a shuffle.
   std::vector<std::array<double, 10>> joint_;
   std::vector<double> jointError_;
-  double spread_ = 0, fitError_ = 0, yTotal_ = 0;
+  ShuffleRounding rounding_;
 };
 
 }  // namespace vornax

@@ -60,23 +60,20 @@ TEST(BreakBound, NeverClaimsAShuffleFallsShortOfWhatItsSearchReaches) {
     for (int i = 0; i < c.n; ++i) x[static_cast<size_t>(i)] = c.x(i);
     for (size_t i = 0; i < y.size(); ++i) y[i] = c.y(static_cast<double>(x[i]), rng);
     const BreakSearchSetup setup;
-    BreakBound oneVariable(x.data(), c.n, CandidateSplits(x.data(), c.n, setup));
-    BreakBound partial(x.data(), c.n, {});
     long double centre = 0;
     for (const long double v : y) centre += v;
     centre /= c.n;
+    // Y about its average, in any order: no line taken off.
+    double spread = 0;
+    for (const long double v : y) spread += static_cast<double>((v - centre) * (v - centre));
+    const ShuffleRounding rounding{spread, 0, spread};
+    BreakBound oneVariable(x.data(), c.n, CandidateSplits(x.data(), c.n), rounding);
+    BreakBound partial(x.data(), c.n, PlacesWhereXChanges(x.data(), c.n), rounding);
     int settled = 0;
     for (int shuffle = 0; shuffle < 150; ++shuffle) {
       for (size_t k = y.size() - 1; k > 0; --k) std::swap(y[k], y[rng.Below(k + 1)]);
       std::vector<float> about(y.size());
-      double spread = 0;
-      for (size_t i = 0; i < y.size(); ++i) {
-        const double v = static_cast<double>(y[i] - centre);
-        about[i] = static_cast<float>(v);
-        spread += v * v;
-      }
-      oneVariable.SetRounding(spread, 0, spread);
-      partial.SetRounding(spread, 0, spread);
+      for (size_t i = 0; i < y.size(); ++i) about[i] = static_cast<float>(y[i] - centre);
       const double s = ExtraExplanationOfBreak(y, x, setup);
       EXPECT_FALSE(oneVariable.Below(about.data(), s)) << c.name << ", shuffle " << shuffle;
       const double level = ExtraExplanationOfLevelStretch(y, x, setup.ConfidenceT);
@@ -175,9 +172,8 @@ TEST(BreakBound, TwoVariablesNeverClaimsAShuffleFallsShortOfWhatItsStagesReach) 
     for (size_t i = 0; i < x.size(); ++i) exact[i] = y[i] - fitted[i];
     std::vector<double> residual(exact.begin(), exact.end());
     TwoVariableBound bound(x.data(), z.data(), c.n, SortVariable(x.data(), c.n),
-                           SortVariable(z.data(), c.n));
-    const ShuffleRounding rounding = RoundingOf(fitted, exact, {x.data(), z.data()});
-    bound.SetRounding(rounding.Spread, rounding.FitError, rounding.YTotal);
+                           SortVariable(z.data(), c.n),
+                           RoundingOf(fitted, exact, {x.data(), z.data()}));
     int settled = 0;
     for (int shuffle = 0; shuffle < 60; ++shuffle) {
       for (size_t k = residual.size() - 1; k > 0; --k)
