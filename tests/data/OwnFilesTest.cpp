@@ -132,9 +132,18 @@ TEST(OwnFiles, AReportIsCheckedWithoutBeingRead) {
                                          {"", false}}) {
     WriteFileBytes(dir / "r.out", c.bytes);
     EXPECT_EQ(CheckReportFile(dir / "r.out", dialogs), c.good) << c.bytes;
+    // A report kept in memory is judged alike.
+    MemoryFiles memory;
+    memory.Write(dir / "m.out", c.bytes);
+    EXPECT_EQ(CheckReportFile(dir / "m.out", dialogs, &memory), c.good) << c.bytes;
   }
   EXPECT_FALSE(CheckReportFile(dir / "none.out", dialogs));
   EXPECT_NE(dialogs.Messages().back().find("No such file or directory"), std::string::npos);
+  // In memory a missing report is one only where reports were asked for.
+  MemoryFiles withText, numbersOnly(/*reportText=*/false);
+  EXPECT_FALSE(CheckReportFile(dir / "none.out", dialogs, &withText));
+  EXPECT_NE(dialogs.Messages().back().find("No such file or directory"), std::string::npos);
+  EXPECT_TRUE(CheckReportFile(dir / "none.out", dialogs, &numbersOnly));
 }
 
 TEST(OwnFiles, Utf8IsToldFromEightBitText) {

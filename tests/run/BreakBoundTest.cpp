@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 #include <functional>
+#include <limits>
 #include <string>
 #include <vector>
 
@@ -49,6 +50,31 @@ const std::vector<HardData>& Cases() {
        [](double, SplitMix64& r) { return Normal(r) / std::max(std::fabs(Normal(r)), 0.05); }},
   };
   return cases;
+}
+
+TEST(BreakBound, SplitsWhereTheCandidatesFall) {
+  // Ten distinct X 0 .. 9: a candidate needs three data sets on each side, so it splits after
+  // 3 to 7 of them; within a range of 4.5 to 6.2 only after 5, 6 and 7. Four replicates each
+  // of 0, 1 and 2: the candidates fall after 4 and 8 data sets, where X changes.
+  struct Case {
+    std::vector<long double> x;
+    double low, high;
+    std::vector<int> candidates, changes;
+  };
+  const double all = std::numeric_limits<double>::infinity();
+  const std::vector<Case> cases = {
+      {{0, 1, 2, 3, 4, 5, 6, 7, 8, 9}, -all, all, {3, 4, 5, 6, 7}, {1, 2, 3, 4, 5, 6, 7, 8, 9}},
+      {{0, 1, 2, 3, 4, 5, 6, 7, 8, 9}, 4.5, 6.2, {5, 6, 7}, {1, 2, 3, 4, 5, 6, 7, 8, 9}},
+      {{0, 0, 0, 0, 1, 1, 1, 1, 2, 2, 2, 2}, -all, all, {4, 8}, {4, 8}},
+  };
+  for (const Case& c : cases) {
+    BreakpointSearchOptions options;
+    options.RangeLow = c.low;
+    options.RangeHigh = c.high;
+    const int n = static_cast<int>(c.x.size());
+    EXPECT_EQ(CandidateSplits(c.x.data(), n, options), c.candidates) << c.low;
+    EXPECT_EQ(PlacesWhereXChanges(c.x.data(), n), c.changes);
+  }
 }
 
 TEST(BreakBound, NeverClaimsAShuffleFallsShortOfWhatItsSearchReaches) {
