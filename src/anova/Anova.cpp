@@ -170,7 +170,7 @@ std::optional<BreakpointDf> TwoVariableDf(int type, int n) {
 
 void OneVariableTable(const std::filesystem::path& varPath, VarFileReader& in,
                       const CommonValues& common, RunOptions& options, UserDialogs& dialogs,
-                      MemoryFiles* memory, RunResult& result) {
+                      TDMVornax& data) {
   double ssLin = 0, breakpoint = 0, ssSeg = 0;
   if (!in.ReadSumOfSquares(ssLin) || !in.Read(breakpoint)) return;
   const bool broken = breakpoint != kNoBreakpoint;
@@ -178,7 +178,7 @@ void OneVariableTable(const std::filesystem::path& varPath, VarFileReader& in,
 
   const int n = common.N;
   AnovaTableWriter table(n, common.SST, ExtraSource::Breakpoint, options, dialogs);
-  table.Text = memory == nullptr || memory->ReportText();
+  table.Text = data.Memory == nullptr || data.Memory->ReportText();
   table.WriteAnovaHeader(options.FoundType < 7 ? " Variance Analysis, ANOVA table, Regression Type:" +
                                                      FormatInt(options.FoundType, 2)
                                                : std::string(),
@@ -206,7 +206,9 @@ void OneVariableTable(const std::filesystem::path& varPath, VarFileReader& in,
                          table.Test(ssTotal, nu1, nu2, variance, kBreakpointFSubstitute));
   }
   table.WriteClosing(true);
-  if (ReplaceVarianceFile(varPath, table.Lines(), dialogs, memory)) result.Anova = table.Rows();
+  if (ReplaceVarianceFile(varPath, table.Lines(), dialogs, data.Memory, data.VarianceHold)) {
+    data.Result.Anova = table.Rows();
+  }
 }
 
 // Two variables. Which blocks appear: each stage's straight line when the stage is marked
@@ -215,7 +217,7 @@ void OneVariableTable(const std::filesystem::path& varPath, VarFileReader& in,
 // neither.
 void TwoVariableTable(const std::filesystem::path& varPath, VarFileReader& in,
                       const CommonValues& common, RunOptions& options, UserDialogs& dialogs,
-                      MemoryFiles* memory, RunResult& result) {
+                      TDMVornax& data) {
   double ssLin1 = 0, bp1 = 0, ssRes1 = 0, ssLin2 = 0, bp2 = 0, ssSeg2 = 0;
   int sequence = 1;
   if (!in.ReadSumOfSquares(ssLin1) || !in.ReadCount(sequence, 1, 2) || !in.Read(bp1) ||
@@ -227,7 +229,7 @@ void TwoVariableTable(const std::filesystem::path& varPath, VarFileReader& in,
   const bool xFirst = sequence == 1;
   const int n = common.N;
   AnovaTableWriter table(n, common.SST, ExtraSource::Breakpoint, options, dialogs);
-  table.Text = memory == nullptr || memory->ReportText();
+  table.Text = data.Memory == nullptr || data.Memory->ReportText();
   table.WriteAnovaHeader(" Variance Analysis, ANOVA table, Regression Types: 1st Type:" +
                              FormatInt(options.FirstStageType, 2) +
                              ", 2nd Type:" + FormatInt(options.SecondStageType, 2),
@@ -265,20 +267,22 @@ void TwoVariableTable(const std::filesystem::path& varPath, VarFileReader& in,
     }
   }
   table.WriteClosing(true);
-  if (ReplaceVarianceFile(varPath, table.Lines(), dialogs, memory)) result.Anova = table.Rows();
+  if (ReplaceVarianceFile(varPath, table.Lines(), dialogs, data.Memory, data.VarianceHold)) {
+    data.Result.Anova = table.Rows();
+  }
 }
 
 }  // namespace
 
 void MakeSegmentedAnova(TDMVornax& data, RunOptions& options, UserDialogs& dialogs) {
   const auto varPath = WithExtension(data.FileName, ".var");
-  VarFileReader in(varPath, dialogs, data.Memory);
+  VarFileReader in(varPath, dialogs, data.VarianceFiles());
   CommonValues common;
   if (!ReadCommon(in, 2, data, dialogs, common)) return;
   if (common.NrOfVar == 2) {
-    TwoVariableTable(varPath, in, common, options, dialogs, data.Memory, data.Result);
+    TwoVariableTable(varPath, in, common, options, dialogs, data);
   } else {
-    OneVariableTable(varPath, in, common, options, dialogs, data.Memory, data.Result);
+    OneVariableTable(varPath, in, common, options, dialogs, data);
   }
 }
 
@@ -308,7 +312,7 @@ void MakeCurveAnova(TDMVornax& data, RunOptions& options, UserDialogs& dialogs) 
   }
 
   const auto varPath = WithExtension(data.FileName, ".var");
-  VarFileReader in(varPath, dialogs, data.Memory);
+  VarFileReader in(varPath, dialogs, data.VarianceFiles());
   CommonValues common;
   if (!ReadCommon(in, 1, data, dialogs, common)) return;
   double ssLin = 0, ssCurve = 0;
@@ -351,7 +355,7 @@ void MakeCurveAnova(TDMVornax& data, RunOptions& options, UserDialogs& dialogs) 
                        curveTest(ssTotal, nu1Total, nu2Total, totalVariance, ssTotal <= 0));
 
   table.WriteClosing(false);
-  if (ReplaceVarianceFile(varPath, table.Lines(), dialogs, data.Memory)) {
+  if (ReplaceVarianceFile(varPath, table.Lines(), dialogs, data.Memory, data.VarianceHold)) {
     data.Result.Anova = table.Rows();
   }
 }

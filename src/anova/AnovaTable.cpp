@@ -182,11 +182,14 @@ void AnovaTableWriter::WriteClosing(bool seeAlso) {
 
 bool ReplaceVarianceFile(const std::filesystem::path& varPath,
                          const std::vector<std::string>& lines, UserDialogs& dialogs,
-                         MemoryFiles* memory) {
+                         MemoryFiles* memory, MemoryFiles* held) {
   if (memory != nullptr && !memory->ReportText()) return true;
   TextFileWriter out(varPath, memory);
   for (const std::string& line : lines) out.WriteLine(line);
-  if (out.Commit()) return true;
+  if (out.Commit()) {
+    if (held != nullptr) held->Remove(varPath);
+    return true;
+  }
   // The table is complete in a temporary file by the time only the rename can fail; any other
   // failure happened while making that file. Either way the variance file is untouched.
   if (out.Error().rfind("cannot replace", 0) == 0) {

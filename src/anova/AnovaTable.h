@@ -88,10 +88,11 @@ int AnovaDfWidth(int n);
 // Writes `lines` (CR LF) to a temporary file beside `varPath` and renames it over the variance
 // file. On failure the variance file is left as it was and a message is shown; false then.
 // With `memory`, the table replaces the variance file kept there (see MemoryFiles); with memory
-// that wants no report text nothing is written.
+// that wants no report text nothing is written. `held`: where the analysis's variance file waits
+// for its table (TDMVornax::VarianceHold); the table replaces it there too.
 bool ReplaceVarianceFile(const std::filesystem::path& varPath,
                          const std::vector<std::string>& lines, UserDialogs& dialogs,
-                         MemoryFiles* memory = nullptr);
+                         MemoryFiles* memory = nullptr, MemoryFiles* held = nullptr);
 
 // The substitutes for F when the residual variance of a row is zero (an exact fit).
 inline constexpr double kLineFSubstitute = 0.0001;

@@ -218,13 +218,15 @@ void CurveFiles::RemoveStale() const {
   RemoveOwnFile(VarPath, Memory);
 }
 
-bool CommitCurveFiles(TextFileWriter& out, TextFileWriter& var, UserDialogs& dialogs) {
+bool CommitCurveFiles(const CurveFiles& files, TextFileWriter& out, TextFileWriter& var,
+                      UserDialogs& dialogs) {
   if (out.Commit() && var.Commit()) return true;
   const bool outFailed = !out.Error().empty();
   dialogs.ShowMessage("The file \"" + PathText(outFailed ? out.Target() : var.Target()) +
                       "\" could not be written: " + (outFailed ? out.Error() : var.Error()));
-  RemoveOwnFile(out.Target(), out.Memory());
-  RemoveOwnFile(var.Target(), var.Memory());
+  // Where the run keeps its reports: the variance writer's own place may be the hold for the
+  // ANOVA table, which a refused run never writes, while an earlier run's file would stay.
+  files.RemoveStale();
   return false;
 }
 

@@ -95,7 +95,8 @@ struct CurveFiles {
 };
 
 // Commits both writers; on failure shows the reason, removes both files and returns false.
-bool CommitCurveFiles(TextFileWriter& out, TextFileWriter& var, UserDialogs& dialogs);
+bool CommitCurveFiles(const CurveFiles& files, TextFileWriter& out, TextFileWriter& var,
+                      UserDialogs& dialogs);
 
 // Leaves the numbers of a reported curve in data.Result for whoever reads the run afterwards.
 void KeepCurveResult(TDMVornax& data, const RunOptions& options, const CurveResult& result);

@@ -406,7 +406,7 @@ void RunPolynomial(TDMVornax& data, RunOptions& options, UserDialogs& dialogs, b
   if (cubic && result->CurveExplCoeff < 0.02) return files.RemoveStale();
 
   TextFileWriter out(files.OutPath, files.Memory);
-  TextFileWriter var(files.VarPath, files.Memory);
+  TextFileWriter var(files.VarPath, data.VarianceFiles());
   const std::string outputPath = PathText(files.OutPath);
   if (cubic) {
     WriteCubicReport(out, *result, outputPath, data.Title1, data.Title2);
@@ -415,7 +415,7 @@ void RunPolynomial(TDMVornax& data, RunOptions& options, UserDialogs& dialogs, b
   }
   WriteCurveVarFile(var, *result);
   options.SingleSlopeSignificant = true;
-  if (!CommitCurveFiles(out, var, dialogs)) {
+  if (!CommitCurveFiles(files, out, var, dialogs)) {
     options.CurveAbort = true;
     return;
   }

@@ -184,11 +184,11 @@ void RunPowerCurve(TDMVornax& data, RunOptions& options, UserDialogs& dialogs) {
                        "The power curve could not be made. Try another option.");
   }
   TextFileWriter out(files.OutPath, files.Memory);
-  TextFileWriter var(files.VarPath, files.Memory);
+  TextFileWriter var(files.VarPath, data.VarianceFiles());
   WritePowerReport(out, result, PathText(files.OutPath), data.Title1, data.Title2);
   WriteCurveVarFile(var, result);
   options.SingleSlopeSignificant = true;
-  if (!CommitCurveFiles(out, var, dialogs)) {
+  if (!CommitCurveFiles(files, out, var, dialogs)) {
     options.CurveAbort = true;
     return;
   }

@@ -413,7 +413,7 @@ void RunSCurve(TDMVornax& data, RunOptions& options, UserDialogs& dialogs, Curve
 
   options.CurveExponent = result.Exponent;
   TextFileWriter out(files.OutPath, files.Memory);
-  TextFileWriter var(files.VarPath, files.Memory);
+  TextFileWriter var(files.VarPath, data.VarianceFiles());
   const std::string outputPath = PathText(files.OutPath);
   switch (kind) {
     case CurveKind::Logistic:
@@ -428,7 +428,7 @@ void RunSCurve(TDMVornax& data, RunOptions& options, UserDialogs& dialogs, Curve
   }
   WriteCurveVarFile(var, result);
   options.SingleSlopeSignificant = true;
-  if (!CommitCurveFiles(out, var, dialogs)) {
+  if (!CommitCurveFiles(files, out, var, dialogs)) {
     options.CurveAbort = true;
     return;
   }

@@ -21,6 +21,12 @@ struct TDMVornax {
   // Where a run's report and variance file go: the disk (null), or memory for a run whose
   // numbers alone are wanted (see MemoryFiles).
   MemoryFiles* Memory = nullptr;
+  // During a run on disk: the variance file between the analysis that writes it and the ANOVA
+  // table that replaces it straight after, so that only the table reaches the disk (see
+  // RunAnalysis). Null outside a run and when Memory keeps every file.
+  MemoryFiles* VarianceHold = nullptr;
+  // Where the analysis writes its variance file and the ANOVA table reads it.
+  MemoryFiles* VarianceFiles() const { return Memory != nullptr ? Memory : VarianceHold; }
   std::string Title1;    // "General information"
   std::string Title2;    // "Details about the variables and units"
 

@@ -292,6 +292,8 @@ bool WriteInputFile(TDMVornax& data, const RunOptions& options, UserDialogs& dia
                                   static_cast<double>(data.XData[i]),
                                   nrOfVar == 2 ? &z : nullptr, weights ? &weight : nullptr));
   }
+  // A file that holds these very bytes already is left as it is, date and all.
+  if (out.TargetHoldsText()) return true;
   if (!out.Commit()) {
     dialogs.ShowMessage(InputFileOpenMessage(data.FileName) + "\n" + SystemReason(out.Error()));
     return false;

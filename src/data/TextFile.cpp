@@ -106,6 +106,28 @@ TextFileWriter::~TextFileWriter() {
   }
 }
 
+bool TextFileWriter::TargetHoldsText() const {
+  if (memory_ != nullptr || discard_ || fd_ >= 0 || !error_.empty()) return false;
+  const int fd = ::open(target_.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return false;
+  struct stat st {};
+  bool same = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) &&
+              static_cast<size_t>(st.st_size) == content_.size();
+  if (same) {
+    std::string old(content_.size() + 1, '\0');  // one more: a file that grew meanwhile differs
+    size_t got = 0;
+    while (got < old.size()) {
+      const ssize_t n = ::read(fd, old.data() + got, old.size() - got);
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) break;
+      got += static_cast<size_t>(n);
+    }
+    same = got == content_.size() && std::string_view(old.data(), got) == content_;
+  }
+  ::close(fd);
+  return same;
+}
+
 void TextFileWriter::Spill() {
   if (memory_ != nullptr) return;  // kept whole in memory: nothing on disk, no temporary file
   if (!error_.empty()) {

@@ -74,6 +74,11 @@ class TextFileWriter {
   // Returns false (and leaves the target untouched) on any failure; Error() then says why.
   bool Commit();
 
+  // Whether the file at the target holds exactly the text written so far already, so that
+  // committing would change nothing but its date. False for text that has gone to a temporary
+  // file, and for writers that keep their text in memory.
+  bool TargetHoldsText() const;
+
   const std::filesystem::path& Target() const { return target_; }
   MemoryFiles* Memory() const { return memory_; }
   const std::string& Error() const { return error_; }

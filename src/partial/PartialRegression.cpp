@@ -143,7 +143,7 @@ bool RunPartialAnalysis(TDMVornax& data, RunOptions& options, UserDialogs& dialo
   const std::filesystem::path varPath = WithExtension(input, ".var");
   const std::filesystem::path txtPath = WithExtension(input, ".txt");
   TextFileWriter out(outPath, data.Memory);
-  TextFileWriter var(varPath, data.Memory);
+  TextFileWriter var(varPath, data.VarianceFiles());
 
   std::vector<bool> added(n);
   for (size_t i = 0; i < n; ++i) added[i] = i < data.SerialNr.size() && data.SerialNr[i] == 0;

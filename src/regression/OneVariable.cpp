@@ -141,7 +141,7 @@ void RunOneVariable(TDMVornax& data, RunOptions& options, UserDialogs& dialogs) 
   const std::filesystem::path outPath = WithExtension(input, ".out");
   const std::filesystem::path varPath = WithExtension(input, ".var");
   TextFileWriter out = TextFileWriter::ForReport(outPath, data.Memory);
-  TextFileWriter var(varPath, data.Memory);
+  TextFileWriter var(varPath, data.VarianceFiles());
 
   std::vector<bool> added(n);
   for (size_t i = 0; i < n; ++i) added[i] = i < data.SerialNr.size() && data.SerialNr[i] == 0;

@@ -456,7 +456,7 @@ void RunTwoVariableRegression(TDMVornax& data, RunOptions& options, UserDialogs&
   context.Z = data.ZData.data();
 
   TextFileWriter out(outPath, data.Memory);
-  TextFileWriter var(varPath, data.Memory);
+  TextFileWriter var(varPath, data.VarianceFiles());
   WriteTwoVariableReport(result, context, out);
   WriteTwoVariableVarianceFile(result, var);
 

@@ -13,6 +13,8 @@
 #include "curves/PowerCurve.h"
 #include "curves/SCurves.h"
 #include "partial/PartialRegression.h"
+#include "data/TextFile.h"
+#include "regression/AnalysisGuards.h"
 #include "regression/OneVariable.h"
 #include "regression/TwoVariable.h"
 
@@ -100,12 +102,46 @@ class MessageKeeper final : public UserDialogs {
 void RunChosenAnalysis(TDMVornax& data, RunOptions& options, UserDialogs& dialogs,
                        char& decimalSeparator, const AnalysisTable& analyses);
 
+// The variance file of a run on disk waits in memory for the ANOVA table that replaces it, so
+// that a run writes the file once. Whatever the table did not replace (it could not be made, or
+// the analysis gets none) is written as the analysis left it, unless the run was refused.
+class VarianceHold {
+ public:
+  explicit VarianceHold(TDMVornax& data) : data_(data) {
+    if (data.Memory == nullptr) data.VarianceHold = &files_;
+  }
+  ~VarianceHold() { data_.VarianceHold = nullptr; }
+  VarianceHold(const VarianceHold&) = delete;
+  VarianceHold& operator=(const VarianceHold&) = delete;
+
+  void WriteWhatIsLeft(RunOptions& options, UserDialogs& dialogs) {
+    data_.VarianceHold = nullptr;
+    if (options.AnalysisFailed || options.CurveAbort) return;
+    const std::filesystem::path varPath = WithExtension(data_.FileName, ".var");
+    const std::string* left = files_.Find(varPath);
+    if (left == nullptr) return;
+    std::string error;
+    if (WriteFileAtomically(varPath, *left, &error)) return;
+    // As when the analysis itself could not write it: no report without its variance file.
+    dialogs.ShowMessage("The file \"" + PathText(varPath) + "\" could not be written: " + error);
+    options.AnalysisFailed = true;
+    data_.Result = RunResult{};
+    RemoveStaleReports(varPath, nullptr);
+  }
+
+ private:
+  TDMVornax& data_;
+  MemoryFiles files_;
+};
+
 }  // namespace
 
 void RunAnalysis(TDMVornax& data, RunOptions& options, UserDialogs& dialogs,
                  char& decimalSeparator, const AnalysisTable& analyses) {
   MessageKeeper keeper(dialogs);
+  VarianceHold hold(data);
   RunChosenAnalysis(data, options, keeper, decimalSeparator, analyses);
+  hold.WriteWhatIsLeft(options, keeper);
   // A run that went through to its result showed information messages only (a refusal leaves
   // no valid result); they travel with the numbers.
   if (data.Result.Valid) data.Result.Warnings = keeper.Messages();

@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include <filesystem>
 
 #include "support/TestSupport.h"
@@ -167,6 +169,39 @@ TEST(InputFile, WritesTheEnteredDataSetsWithTheExpandedCountOnLine5) {
   ASSERT_EQ(lines.size(), 14u);
   EXPECT_EQ(lines[4], " Number of data sets:  6");
   EXPECT_EQ(lines[13], "    3      12.00         7.50           2");
+}
+
+TEST(InputFile, AFileHoldingTheseBytesAlreadyIsLeftAsItIs) {
+  // Told by the file's inode: a replacement is a new file.
+  TempDir dir;
+  TDMVornax d = ThreeDataSets((dir / "same.inp").string(), 1);
+  RunOptions options;
+  RecordingDialogs dialogs;
+  ASSERT_TRUE(WriteInputFile(d, options, dialogs));
+  const std::string written = test::ReadFileBytes(d.FileName);
+  auto inode = [&] {
+    struct stat st {};
+    EXPECT_EQ(::stat(d.FileName.c_str(), &st), 0);
+    return st.st_ino;
+  };
+  std::string digitChanged = written;
+  digitChanged[digitChanged.size() - 5] ^= 1;
+  struct Case {
+    const char* name;
+    std::string before;
+    bool kept;
+  };
+  for (const Case& c : {Case{"the same bytes", written, true},
+                        Case{"one byte differs", digitChanged, false},
+                        Case{"a byte more", written + " ", false},
+                        Case{"a byte less", written.substr(0, written.size() - 1), false}}) {
+    SCOPED_TRACE(c.name);
+    test::WriteFileBytes(d.FileName, c.before);
+    const auto before = inode();
+    ASSERT_TRUE(WriteInputFile(d, options, dialogs));
+    EXPECT_EQ(test::ReadFileBytes(d.FileName), written);
+    EXPECT_EQ(inode() == before, c.kept);
+  }
 }
 
 TEST(InputFile, SingleColumnTitledZ) {

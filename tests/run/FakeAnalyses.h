@@ -36,7 +36,7 @@ struct FakeAnalyses {
         out.WriteLine(std::string(" Report of ") + Name(a));
         out.WriteLine(" second line");
         out.Commit();
-        TextFileWriter var(WithExtension(data.FileName, ".var"));
+        TextFileWriter var(WithExtension(data.FileName, ".var"), data.VarianceFiles());
         var.WriteLine("1");
         var.Commit();
         data.FileName = PathText(WithExtension(data.FileName, ".var"));
