@@ -108,7 +108,8 @@ TextFileWriter::~TextFileWriter() {
 
 bool TextFileWriter::TargetHoldsText() const {
   if (memory_ != nullptr || discard_ || fd_ >= 0 || !error_.empty()) return false;
-  const int fd = ::open(target_.c_str(), O_RDONLY | O_CLOEXEC);
+  // Not blocking: a named pipe under the target's name must not wait for a writer.
+  const int fd = ::open(target_.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
   if (fd < 0) return false;
   struct stat st {};
   bool same = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) &&

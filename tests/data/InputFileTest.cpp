@@ -202,6 +202,11 @@ TEST(InputFile, AFileHoldingTheseBytesAlreadyIsLeftAsItIs) {
     EXPECT_EQ(test::ReadFileBytes(d.FileName), written);
     EXPECT_EQ(inode() == before, c.kept);
   }
+  // A named pipe of that name is replaced, not waited on for a writer.
+  std::filesystem::remove(d.FileName);
+  ASSERT_EQ(::mkfifo(d.FileName.c_str(), 0644), 0);
+  ASSERT_TRUE(WriteInputFile(d, options, dialogs));
+  EXPECT_EQ(test::ReadFileBytes(d.FileName), written);
 }
 
 TEST(InputFile, SingleColumnTitledZ) {
