@@ -178,7 +178,7 @@ void OneVariableTable(const std::filesystem::path& varPath, VarFileReader& in,
 
   const int n = common.N;
   AnovaTableWriter table(n, common.SST, ExtraSource::Breakpoint, options, dialogs);
-  table.Text = data.Memory == nullptr || data.Memory->ReportText();
+  table.Text = WantsReportText(data.Memory);
   table.WriteAnovaHeader(options.FoundType < 7 ? " Variance Analysis, ANOVA table, Regression Type:" +
                                                      FormatInt(options.FoundType, 2)
                                                : std::string(),
@@ -229,7 +229,7 @@ void TwoVariableTable(const std::filesystem::path& varPath, VarFileReader& in,
   const bool xFirst = sequence == 1;
   const int n = common.N;
   AnovaTableWriter table(n, common.SST, ExtraSource::Breakpoint, options, dialogs);
-  table.Text = data.Memory == nullptr || data.Memory->ReportText();
+  table.Text = WantsReportText(data.Memory);
   table.WriteAnovaHeader(" Variance Analysis, ANOVA table, Regression Types: 1st Type:" +
                              FormatInt(options.FirstStageType, 2) +
                              ", 2nd Type:" + FormatInt(options.SecondStageType, 2),
@@ -321,7 +321,7 @@ void MakeCurveAnova(TDMVornax& data, RunOptions& options, UserDialogs& dialogs) 
 
   const int n = common.N;
   AnovaTableWriter table(n, common.SST, ExtraSource::Curve, options, dialogs);
-  table.Text = data.Memory == nullptr || data.Memory->ReportText();
+  table.Text = WantsReportText(data.Memory);
   table.WriteAnovaHeader(curve->Title, varPath);
 
   const auto lineVariance = AnovaTableWriter::ResidualVariance(ssLin, n - 2);

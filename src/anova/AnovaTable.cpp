@@ -183,7 +183,7 @@ void AnovaTableWriter::WriteClosing(bool seeAlso) {
 bool ReplaceVarianceFile(const std::filesystem::path& varPath,
                          const std::vector<std::string>& lines, UserDialogs& dialogs,
                          MemoryFiles* memory, MemoryFiles* held) {
-  if (memory != nullptr && !memory->ReportText()) return true;
+  if (!WantsReportText(memory)) return true;
   TextFileWriter out(varPath, memory);
   for (const std::string& line : lines) out.WriteLine(line);
   if (out.Commit()) {

@@ -39,6 +39,11 @@ class MemoryFiles {
   bool reportText_ = true;
 };
 
+// Whether a run that keeps its files in `memory` (null: on disk) wants the text of its reports.
+inline bool WantsReportText(const MemoryFiles* memory) {
+  return memory == nullptr || memory->ReportText();
+}
+
 class TextFileWriter {
  public:
   // With `memory`, Commit() keeps the text there instead of writing the file.
@@ -52,7 +57,7 @@ class TextFileWriter {
   // nothing: its writes and Commit() do nothing, and Discards() tells the report's writer that
   // it need not put the text together at all.
   static TextFileWriter ForReport(std::filesystem::path target, MemoryFiles* memory) {
-    return TextFileWriter(std::move(target), memory, memory != nullptr && !memory->ReportText());
+    return TextFileWriter(std::move(target), memory, !WantsReportText(memory));
   }
   bool Discards() const { return discard_; }
 

@@ -12,8 +12,8 @@
 #include "curves/PolynomialCurves.h"
 #include "curves/PowerCurve.h"
 #include "curves/SCurves.h"
-#include "partial/PartialRegression.h"
 #include "data/TextFile.h"
+#include "partial/PartialRegression.h"
 #include "regression/AnalysisGuards.h"
 #include "regression/OneVariable.h"
 #include "regression/TwoVariable.h"
@@ -115,7 +115,6 @@ class VarianceHold {
   VarianceHold& operator=(const VarianceHold&) = delete;
 
   void WriteWhatIsLeft(RunOptions& options, UserDialogs& dialogs) {
-    data_.VarianceHold = nullptr;
     if (options.AnalysisFailed || options.CurveAbort) return;
     const std::filesystem::path varPath = WithExtension(data_.FileName, ".var");
     const std::string* left = files_.Find(varPath);
