@@ -136,7 +136,8 @@ struct BreakpointDf {
 };
 
 // One variable: the extra row of a type against the straight line. The total row has one more
-// degree of freedom in each place.
+// degree of freedom in the numerator; it is judged against the same residual variance, so its
+// second degree of freedom is the fit's residual one, as in the extra row.
 std::optional<BreakpointDf> OneVariableDf(int type, int n) {
   switch (type) {
     case 3:
@@ -201,7 +202,7 @@ void OneVariableTable(const std::filesystem::path& varPath, VarFileReader& in,
     table.TotalRow = true;
     const double ssTotal = common.SST - ssSeg;
     const int nu1 = df->Nu1 + 1;
-    const int nu2 = df->Divisor + 1;
+    const int nu2 = df->Divisor;
     table.WriteExtraRows(nu1, nu2, "  break-point", ssSeg, ssTotal, variance,
                          table.Test(ssTotal, nu1, nu2, variance, kBreakpointFSubstitute));
   }

@@ -1,7 +1,10 @@
 // vornax-batch's options and its help text.
 #include "batch/BatchOptions.h"
 
+#include <cctype>
+#include <cmath>
 #include <cstdint>
+#include <cstdlib>
 #include <string>
 
 #include "batch/BatchGraph.h"
@@ -60,6 +63,64 @@ printed), or there was not enough memory; 2 bad usage, unreadable input, data un
 the analysis (fewer than three data sets, no variation, ...), or a file that could not
 be written.)";
 
+// A number as people write it: an optional sign, digits with at most one decimal point, an
+// optional exponent. The conversions behind the options would also take "nan", "inf",
+// hexadecimal ("0x5", "0x1p2") and an empty text (as 0), and the run would then go on with a
+// value nobody typed.
+bool IsDecimalNumber(const std::string& text) {
+  size_t i = 0;
+  const size_t n = text.size();
+  auto digits = [&] {
+    const size_t from = i;
+    while (i < n && std::isdigit(static_cast<unsigned char>(text[i]))) ++i;
+    return i - from;
+  };
+  if (i < n && (text[i] == '+' || text[i] == '-')) ++i;
+  size_t mantissa = digits();
+  if (i < n && text[i] == '.') {
+    ++i;
+    mantissa += digits();
+  }
+  if (mantissa == 0) return false;
+  if (i < n && (text[i] == 'e' || text[i] == 'E')) {
+    ++i;
+    if (i < n && (text[i] == '+' || text[i] == '-')) ++i;
+    if (digits() == 0) return false;
+  }
+  return i == n;
+}
+
+std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
+
+// Options that take a number with decimals.
+CLI::Validator DecimalNumber() {
+  return CLI::Validator(
+      [](std::string& text) -> std::string {
+        if (!IsDecimalNumber(text)) return Quoted(text) + " is not a number";
+        if (!std::isfinite(std::strtod(text.c_str(), nullptr))) {
+          return Quoted(text) + " is not a finite number";
+        }
+        return {};
+      },
+      "");
+}
+
+// Options that take a count or a choice by number: digits only, after an optional sign.
+CLI::Validator WholeNumber() {
+  return CLI::Validator(
+      [](std::string& text) -> std::string {
+        if (!IsDecimalNumber(text)) return Quoted(text) + " is not a number";
+        const size_t from = !text.empty() && (text[0] == '+' || text[0] == '-') ? 1 : 0;
+        for (size_t i = from; i < text.size(); ++i) {
+          if (!std::isdigit(static_cast<unsigned char>(text[i]))) {
+            return Quoted(text) + " is not a whole number";
+          }
+        }
+        return {};
+      },
+      "");
+}
+
 }  // namespace
 
 void DefineOptions(CLI::App& app, Choices& c) {
@@ -75,6 +136,7 @@ void DefineOptions(CLI::App& app, Choices& c) {
       ->required();
   app.add_option("--confidence", c.confidence,
                  "Minimum confidence in %: 90 (default), 95 or 98")
+      ->check(WholeNumber())
       ->check(CLI::IsMember({90, 95, 98}));
   app.add_option("--use", c.use,
                  "With two independent variables in the data: both (default), x (the first "
@@ -89,8 +151,10 @@ void DefineOptions(CLI::App& app, Choices& c) {
                  "Preferred type 1 to 6 for Z, or best (default); two variables only")
       ->check(CLI::IsMember({"best", "1", "2", "3", "4", "5", "6"}));
   app.add_option("--exclude", c.exclude, "Exclude one segmented type 2 to 6 (for X)")
+      ->check(WholeNumber())
       ->check(CLI::Range(2, 6));
   app.add_option("--exclude-z", c.excludeZ, "Exclude one segmented type 2 to 6 for Z")
+      ->check(WholeNumber())
       ->check(CLI::Range(2, 6));
   app.add_option("--curve", c.curve,
                  "Fit a curved function instead: power, s-curve (the best of four S-shaped "
@@ -136,11 +200,13 @@ void DefineOptions(CLI::App& app, Choices& c) {
   app.add_flag("--quiet,-q", c.quiet, "No progress lines and no summary");
   app.add_option("--permutations", c.permutations,
                  "Shuffles of the break test (default 999; 0 switches the test off)")
+      ->check(WholeNumber())
       ->check(CLI::Range(0, 1000000));
   app.add_option("--stop-early", c.stopEarly,
                  "Stop the break test's shuffles once H of them reached the observed value, "
                  "p = H / shuffles made (sequential stopping; default 0: make them all)")
       ->type_name("H")
+      ->check(WholeNumber())
       ->check(CLI::Range(0, 1000000));
   app.add_option("--seed", c.seed,
                  "Seed of the break test's shuffles, a whole number from 0 to " +
@@ -170,10 +236,12 @@ void DefineOptions(CLI::App& app, Choices& c) {
                  "Fix the breakpoint at this value instead of searching for it: the preferred "
                  "type (--prefer), or the best type that holds there, is fitted at this "
                  "breakpoint alone. Segmented regression of one variable only")
+      ->check(DecimalNumber())
       ->type_name("VALUE");
   app.add_option("--search-range", c.searchRange,
                  "Search the breakpoint only among the candidates from LO to HI (both "
                  "included). Segmented regression of one variable only")
+      ->check(DecimalNumber())
       ->expected(2)
       ->type_name("LO HI");
   app.add_option("--json", c.json,

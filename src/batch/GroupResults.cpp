@@ -12,6 +12,7 @@
 
 #include "data/TextFile.h"
 #include "run/ResultJson.h"
+#include "run/ResultSummary.h"
 
 namespace vornax::batch {
 namespace {
@@ -47,13 +48,41 @@ const AnovaRowResult* BreakRow(const RunResult& r) {
   return nullptr;
 }
 
+// The columns after "reason" came later; a reader that takes the first twenty by position
+// still finds them where they were.
 constexpr const char* kColumns[] = {
     "group",       "rows_used",        "rows_left_out",    "analysis",
     "type",        "type_text",        "method",           "breakpoint",
     "standard_error", "lower_limit",   "upper_limit",      "likelihood_lower",
     "likelihood_upper", "ce",          "ce_straight_line", "anova_f",
     "anova_significance_percent",      "break_test_p",     "warnings",
-    "reason"};
+    "reason",      "number_of_breakpoints",
+    "breakpoint_2", "standard_error_2", "lower_limit_2", "upper_limit_2",
+    "likelihood_lower_2", "likelihood_upper_2",
+    "breakpoint_3", "standard_error_3", "lower_limit_3", "upper_limit_3",
+    "likelihood_lower_3", "likelihood_upper_3"};
+constexpr size_t kNumberOfBreakpoints = 20;
+constexpr size_t kFurtherBreakpoints = 21;  // six columns per breakpoint from the second on
+constexpr size_t kPointColumns = 6;
+
+// A broken line's breakpoint in six cells from `first`: value, standard error, confidence
+// limits and likelihood interval.
+void PointCells(const BrokenLinePoint& p, std::vector<std::string>& cells, size_t first) {
+  const double values[kPointColumns] = {p.Value,      p.StandardError,   p.LowerLimit,
+                                        p.UpperLimit, p.LikelihoodLower, p.LikelihoodUpper};
+  for (size_t i = 0; i < kPointColumns; ++i) cells[first + i] = Number(values[i]);
+}
+
+// The number of breakpoints of the function reported.
+int BreakpointCount(const RunResult& r) {
+  if (r.BrokenLines) return r.BrokenLines->Breakpoints;
+  if (r.Analysis == "two-variable") {
+    int count = 0;
+    for (const StageResult& stage : r.Stages) count += stage.HasBreakpoint ? 1 : 0;
+    return count;
+  }
+  return r.HasBreakpoint ? 1 : 0;
+}
 
 }  // namespace
 
@@ -83,7 +112,12 @@ std::string ResultsTableRow(const GroupOutcome& g) {
   if (g.Analysed) {
     const RunResult& r = g.Result;
     cells[3] = r.Analysis;
-    if (!r.Curve) {
+    if (r.BrokenLines) {
+      // Not a function type: a type 2 here would read as two connected segments with one
+      // breakpoint.
+      cells[3] = "broken line";
+      cells[5] = r.TypeText;
+    } else if (!r.Curve) {
       cells[4] = std::to_string(r.Type);
       cells[5] = r.TypeText;
     }
@@ -104,7 +138,18 @@ std::string ResultsTableRow(const GroupOutcome& g) {
       cells[16] = Number(row->Significance);
     }
     if (r.BreakTest.Done) cells[17] = Number(r.BreakTest.P);
-    cells[18] = Joined(r.Warnings);
+    std::vector<std::string> warnings = r.Warnings;
+    for (std::string& warning : SummaryWarnings(r)) warnings.push_back(std::move(warning));
+    cells[18] = Joined(warnings);
+    cells[kNumberOfBreakpoints] = std::to_string(BreakpointCount(r));
+    if (r.BrokenLines) {
+      const BrokenLinesResult& b = *r.BrokenLines;
+      for (size_t j = 0; j < b.Points.size() && j < 3; ++j) {
+        PointCells(b.Points[j], cells, j == 0 ? 7 : kFurtherBreakpoints + (j - 1) * kPointColumns);
+      }
+      // The break test of a broken line is the permutation test of one breakpoint against none.
+      if (b.Steps.size() > 1 && b.Steps[1].PermutationP) cells[17] = Number(*b.Steps[1].PermutationP);
+    }
   } else {
     cells[19] = Joined({g.Reason});
   }

@@ -126,7 +126,7 @@ GroupOutcome RunGroup(const GroupRunSetup& setup, const ImportedTable& table, ui
                       const std::vector<size_t>& rows, size_t rowsLeftOut) {
   GroupOutcome outcome;
   const std::string& value = table.Groups[group];
-  outcome.Group = GroupDisplayName(value);
+  outcome.Group = value;
   outcome.RowsUsed = rows.size();
   outcome.RowsLeftOut = rowsLeftOut;
   if (rows.empty()) {
@@ -135,7 +135,7 @@ GroupOutcome RunGroup(const GroupRunSetup& setup, const ImportedTable& table, ui
   }
   try {
     GridInput grid = GridHeading(table, setup.TableName);
-    grid.Title1 += ", " + table.ByName + " " + outcome.Group;
+    grid.Title1 += ", " + table.ByName + " " + GroupDisplayName(value);
     grid.Option = setup.Option;
     grid.ConfidencePercent = setup.ConfidencePercent;
     GridValues values = GroupValues(table, rows);

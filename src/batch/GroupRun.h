@@ -41,7 +41,9 @@ struct GroupRunSetup {
 
 // What one group gave: the row of the results table and the line of the JSON Lines file.
 struct GroupOutcome {
-  std::string Group;  // the value, "(empty)" for an empty one
+  // The value as the table has it: an empty one stays empty, so that it is not taken for a
+  // group whose value is the text "(empty)".
+  std::string Group;
   std::string FileName;  // the group's safe name part: NAME-<FileName>.out
   size_t RowsUsed = 0, RowsLeftOut = 0;
   bool Analysed = false;
@@ -57,7 +59,7 @@ struct GroupOutcome {
 GroupOutcome RunGroup(const GroupRunSetup& setup, const ImportedTable& table, uint32_t group,
                       const std::vector<size_t>& rows, size_t rowsLeftOut);
 
-// The name shown for a group's value: the value, or "(empty)".
+// The name shown for a group's value in a report's title: the value, or "(empty)".
 std::string GroupDisplayName(const std::string& value);
 
 // A group's value as part of a file name: letters, digits, '-', '_' and '.' stay (and the

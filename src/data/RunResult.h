@@ -27,8 +27,11 @@ struct AnovaRowResult {
 };
 
 // How far a type came in the search: the best coefficient of explanation of a candidate of the
-// type that passed the type's tests, and the search's running maximum after the type (CE1,
-// CE3M, CE4M, ...), which the next type had to beat.
+// type that passed the type's tests, and the search's threshold after the type (CE1, CE3M,
+// CE4M, ...): the coefficient of the type's candidate that beat the threshold the type was
+// given, or else that threshold itself, which carries the margins a later type must beat the
+// best by (x 1.1 for type 6, x 1.5 or x 1.2 after a preferred type). So it is no coefficient
+// of explanation and may exceed 1.
 struct CandidateResult {
   int Type = 0;
   bool Accepted = false;  // some candidate passed the type's tests

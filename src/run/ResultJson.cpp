@@ -3,16 +3,23 @@
 
 #include <nlohmann/json.hpp>
 
+#include <functional>
 #include <string>
+#include <string_view>
 #include <utility>
+#include <vector>
 
 #include "data/TextFile.h"
 #include "data/Version.h"
+#include "run/ResultSummary.h"
 
 namespace vornax {
 namespace {
 
 using nlohmann::json;
+
+// The layout's version: 2 since "search_maximum" became "search_threshold".
+constexpr int kFormat = 2;
 
 json Optional(const std::optional<double>& value) { return value ? json(*value) : json(nullptr); }
 
@@ -46,7 +53,7 @@ json Options(const RunResult& r, const RunOptions& o) {
 json ResultJsonObject(const RunResult& r, const RunOptions& options, const ResultFiles& files) {
   json j;
   j["program"] = "vornax";
-  j["format"] = 1;
+  j["format"] = kFormat;
   j["version"] = ProgramVersion();
   j["files"] = {{"input", files.Input}, {"report", files.Output}, {"anova", files.Anova}};
   json columns = json::array();
@@ -85,7 +92,9 @@ json ResultJsonObject(const RunResult& r, const RunOptions& options, const Resul
     candidates.push_back({{"type", c.Type},
                           {"accepted", c.Accepted},
                           {"ce", c.CE},
-                          {"search_maximum", c.SearchMaximum}});
+                          // The bar of the search after the type, margins included: no
+                          // coefficient, so it may exceed 1.
+                          {"search_threshold", c.SearchMaximum}});
   }
   j["explanation"] = {{"ce", r.CE},
                       {"ce_straight_line", r.CEStraight},
@@ -241,53 +250,129 @@ json ResultJsonObject(const RunResult& r, const RunOptions& options, const Resul
   } else {
     j["break_test"] = nullptr;
   }
-  json rows = json::array();
-  const bool twoVariables = r.Analysis == "two-variable";
-  for (size_t i = 0; i < r.X.size(); ++i) {
-    json row = {{"serial", i + 1},
-                {"y", i < r.Y.size() ? r.Y[i] : 0.0},
-                {!twoVariables && r.Variable == "Z" ? "z" : "x", r.X[i]},
-                {"ycalc", i < r.YCalc.size() ? r.YCalc[i] : 0.0},
-                {"added", i < r.Added.size() && r.Added[i]}};
-    if (twoVariables) {
-      row["z"] = i < r.Z.size() ? r.Z[i] : 0.0;
-      row["first_residual"] = i < r.FirstResiduals.size() ? r.FirstResiduals[i] : 0.0;
-    }
-    rows.push_back(row);
-  }
-  j["data"] = rows;
-  j["warnings"] = r.Warnings;
+  // The data table is written row by row in its place (see WriteJson): as a tree, a million
+  // rows would take gigabytes.
+  j["data"] = nullptr;
+  std::vector<std::string> warnings = r.Warnings;
+  for (std::string& warning : SummaryWarnings(r)) warnings.push_back(std::move(warning));
+  j["warnings"] = warnings;
   return j;
+}
+
+// The text of a number or a flag as the JSON library writes it.
+std::string Text(double value) { return json(value).dump(); }
+
+// The data table's rows, each an object with its keys in the library's (alphabetical) order, in
+// the layout of a dump with `indent` (negative: all on one line) at nesting depth 2.
+void WriteDataRows(const RunResult& r, int indent, const std::function<void(std::string_view)>& write) {
+  const size_t n = r.X.size();
+  if (n == 0) {
+    write("[]");
+    return;
+  }
+  const bool twoVariables = r.Analysis == "two-variable";
+  const char* const variable = !twoVariables && r.Variable == "Z" ? "z" : "x";
+  const bool pretty = indent >= 0;
+  const std::string rowStart = pretty ? "\n" + std::string(2 * static_cast<size_t>(indent), ' ') : "";
+  const std::string keyStart = pretty ? "\n" + std::string(3 * static_cast<size_t>(indent), ' ') : "";
+  const char* const colon = pretty ? "\": " : "\":";
+  std::string row;
+  auto add = [&](bool first, const char* key, const std::string& value) {
+    row += first ? "" : ",";
+    row += keyStart;
+    row += '"';
+    row += key;
+    row += colon;
+    row += value;
+  };
+  write("[");
+  for (size_t i = 0; i < n; ++i) {
+    row.clear();
+    row += i == 0 ? "" : ",";
+    row += rowStart;
+    row += '{';
+    const double y = i < r.Y.size() ? r.Y[i] : 0.0;
+    const double ycalc = i < r.YCalc.size() ? r.YCalc[i] : 0.0;
+    add(true, "added", i < r.Added.size() && r.Added[i] ? "true" : "false");
+    if (twoVariables) {
+      add(false, "first_residual", Text(i < r.FirstResiduals.size() ? r.FirstResiduals[i] : 0.0));
+    }
+    add(false, "serial", std::to_string(i + 1));
+    if (twoVariables || variable[0] == 'x') add(false, "x", Text(r.X[i]));
+    add(false, "y", Text(y));
+    add(false, "ycalc", Text(ycalc));
+    if (twoVariables) {
+      add(false, "z", Text(i < r.Z.size() ? r.Z[i] : 0.0));
+    } else if (variable[0] == 'z') {
+      add(false, "z", Text(r.X[i]));
+    }
+    row += pretty ? rowStart + "}" : "}";
+    write(row);
+  }
+  write(pretty ? "\n" + std::string(static_cast<size_t>(indent), ' ') + "]" : "]");
 }
 
 // A path that exists only in memory is no file to point to.
 json PathOrNull(const std::string& path) { return path.empty() ? json(nullptr) : json(path); }
 
-// The text of `j` with "program" as its first key, the rest in the usual (alphabetical) order:
-// a later run recognises the file as this program's from its first few kilobytes, which a long
-// "anova" or "arguments" would otherwise fill before the key comes.
-std::string DumpProgramFirst(json j, int indent, json::error_handler_t errors) {
-  json program;
-  program["program"] = j["program"];
-  j.erase("program");
-  std::string first = program.dump(indent, ' ', false, errors);
-  first.erase(first.rfind('"') + 1);  // "{ "program": "vornax"" without its closing brace
-  if (j.empty()) return first + (indent >= 0 ? "\n}" : "}");
-  return first + "," + j.dump(indent, ' ', false, errors).substr(1);
+// Writes `j` as the library's dump with `indent` would, but with "program" as its first key (the
+// rest in the usual, alphabetical order: a later run recognises the file as this program's from
+// its first few kilobytes, which a long "anova" or "arguments" would otherwise fill before the
+// key comes), and with the data rows of `r` in place of "data" when `r` is given. The text is
+// handed on key by key, so that the whole of it never needs to be held.
+void WriteJson(const json& j, const RunResult* r, int indent, json::error_handler_t errors,
+               const std::function<void(std::string_view)>& write) {
+  const bool pretty = indent >= 0;
+  const std::string keyStart = pretty ? "\n" + std::string(static_cast<size_t>(indent), ' ') : "";
+  // A value one level down: every line after its first moves in by one indentation.
+  auto nested = [&](const json& value) {
+    std::string text = value.dump(indent, ' ', false, errors);
+    if (!pretty) return text;
+    std::string moved;
+    moved.reserve(text.size());
+    for (char c : text) {
+      moved += c;
+      if (c == '\n') moved += keyStart.substr(1);
+    }
+    return moved;
+  };
+  bool first = true;
+  auto member = [&](const std::string& key, const json* value) {
+    write(std::string(first ? "{" : ",") + keyStart + json(key).dump() + (pretty ? ": " : ":"));
+    first = false;
+    if (value != nullptr) {
+      write(nested(*value));
+    } else {
+      WriteDataRows(*r, indent, write);
+    }
+  };
+  if (j.contains("program")) member("program", &j["program"]);
+  for (auto it = j.begin(); it != j.end(); ++it) {
+    if (it.key() == "program") continue;
+    member(it.key(), r != nullptr && it.key() == "data" ? nullptr : &it.value());
+  }
+  write(first ? "{}" : pretty ? "\n}" : "}");
 }
 
 }  // namespace
 
+void WriteResultJsonText(const RunResult& r, const RunOptions& options, const ResultFiles& files,
+                         const std::function<void(std::string_view)>& write) {
+  WriteJson(ResultJsonObject(r, options, files), &r, 2, json::error_handler_t::strict, write);
+  write("\n");
+}
+
 std::string ResultJsonText(const RunResult& r, const RunOptions& options,
                            const ResultFiles& files) {
-  return DumpProgramFirst(ResultJsonObject(r, options, files), 2, json::error_handler_t::strict) +
-         "\n";
+  std::string text;
+  WriteResultJsonText(r, options, files, [&text](std::string_view piece) { text += piece; });
+  return text;
 }
 
 std::string ResultJsonLine(const RunResult* result, const RunOptions& options,
                            const ResultFiles& files, const GroupHead& head) {
   json j = result != nullptr ? ResultJsonObject(*result, options, files)
-                             : json{{"program", "vornax"}, {"format", 1}};
+                             : json{{"program", "vornax"}, {"format", kFormat}};
   if (result != nullptr) {
     j["files"] = {{"input", PathOrNull(files.Input)},
                   {"report", PathOrNull(files.Output)},
@@ -300,12 +385,20 @@ std::string ResultJsonLine(const RunResult* result, const RunOptions& options,
   j["rows_left_out"] = head.RowsLeftOut;
   if (result == nullptr) j["warnings"] = json::array();
   // Text that is not UTF-8 (a group value of an 8-bit table) is replaced, not refused.
-  return DumpProgramFirst(std::move(j), -1, json::error_handler_t::replace) + "\n";
+  std::string line;
+  WriteJson(j, result, -1, json::error_handler_t::replace,
+            [&line](std::string_view piece) { line += piece; });
+  return line + "\n";
 }
 
 bool WriteResultJson(const std::filesystem::path& target, const RunResult& result,
                      const RunOptions& options, const ResultFiles& files, std::string& error) {
-  return WriteFileAtomically(target, ResultJsonText(result, options, files), &error);
+  // Through the report's writer: the text goes to its temporary file as it grows.
+  TextFileWriter out(target);
+  WriteResultJsonText(result, options, files, [&out](std::string_view piece) { out.Write(piece); });
+  if (out.Commit()) return true;
+  error = out.Error();
+  return false;
 }
 
 }  // namespace vornax

@@ -3,9 +3,11 @@
 // key changes meaning or goes away.
 #pragma once
 
-#include <filesystem>
 #include <cstddef>
+#include <filesystem>
+#include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "data/RunOptions.h"
@@ -37,6 +39,11 @@ struct ResultFiles {
 // The JSON text of a run.
 std::string ResultJsonText(const RunResult& result, const RunOptions& options,
                            const ResultFiles& files);
+// The same text handed to `write` piece by piece (the data table a row at a time), so that a
+// run of millions of rows never holds it whole.
+void WriteResultJsonText(const RunResult& result, const RunOptions& options,
+                         const ResultFiles& files,
+                         const std::function<void(std::string_view)>& write);
 
 // One line of a file of many runs (JSON Lines): the layout above on one line (`result` null for
 // a run that could not be made), headed by what a single run's file does not need: the group's
@@ -49,7 +56,8 @@ struct GroupHead {
 std::string ResultJsonLine(const RunResult* result, const RunOptions& options,
                            const ResultFiles& files, const GroupHead& head);
 
-// Writes the JSON text through a temporary file and a rename; false with the reason in `error`.
+// Writes the JSON text through a temporary file, as it is made, and a rename; false with the
+// reason in `error`.
 bool WriteResultJson(const std::filesystem::path& target, const RunResult& result,
                      const RunOptions& options, const ResultFiles& files, std::string& error);
 

@@ -106,6 +106,49 @@ void AnovaLines(const RunResult& r, std::vector<std::string>& lines) {
   }
 }
 
+// The break test's verdict when it finds no break: a warning of the summary's own.
+std::optional<std::string> NoBreakWarning(const RunResult& r) {
+  const double alpha = 1 - r.ConfidencePercent / 100.0;
+  if (!r.BreakTest.Done || !(r.BreakTest.P > alpha + 1e-12)) return std::nullopt;
+  return "the data show no break beyond what chance gives: shuffled "
+         "residuals found as large a gain from a break in " +
+         FormatInt(r.BreakTest.AtLeastAsLarge) + " of " + FormatInt(r.BreakTest.Permutations) +
+         " permutations.";
+}
+
+// A breakpoint searched within a range that stops at the range's first or last candidate (or
+// between it and the next) was most likely held back by the range: the data may break beyond
+// it, and its limits cannot say so, as they are those of the range's best. An end of the range
+// that lies beyond the data's candidates restricts nothing and is not meant.
+std::optional<std::string> RangeEdgeWarning(const RunResult& r) {
+  if (!r.HasBreakpoint || r.FixedBreakpoint || !r.SearchLow || !r.SearchHigh || r.BrokenLines ||
+      r.Analysis == "two-variable" || r.X.size() < 2) {
+    return std::nullopt;
+  }
+  const auto [lowest, highest] = std::minmax_element(r.X.begin(), r.X.end());
+  // The search's candidates: 100 equally spaced from the lowest value on.
+  constexpr int kCandidates = 100;
+  const double step = (*highest - *lowest) / kCandidates;
+  if (!(step > 0)) return std::nullopt;
+  const double first = *lowest + std::ceil((*r.SearchLow - *lowest) / step - 1e-9) * step;
+  const double last = *lowest + std::floor((*r.SearchHigh - *lowest) / step + 1e-9) * step;
+  const double slack = 1e-9 * step;
+  const bool lowCut = *r.SearchLow > *lowest + slack;
+  const bool highCut = last < *lowest + (kCandidates - 1) * step - slack;
+  const char* end = nullptr;
+  if (lowCut && r.Breakpoint <= first + step + slack) {
+    end = "lower";
+  } else if (highCut && r.Breakpoint >= last - step - slack) {
+    end = "upper";
+  }
+  if (end == nullptr) return std::nullopt;
+  return "the breakpoint " + FormatSignificant(r.Breakpoint, 4) + " lies at the " + end +
+         " end of the searched range (" + FormatSignificant(*r.SearchLow, 4) + " to " +
+         FormatSignificant(*r.SearchHigh, 4) + "): the data may break " +
+         (std::string(end) == "lower" ? "below" : "above") +
+         " it, which its limits and interval cannot show; search a wider range.";
+}
+
 void BreakTestLines(const RunResult& r, std::vector<std::string>& lines) {
   if (!r.BreakTest.Done) return;
   const BreakTestResult& t = r.BreakTest;
@@ -116,13 +159,7 @@ void BreakTestLines(const RunResult& r, std::vector<std::string>& lines) {
   lines.push_back("Break test: p = " + FormatP(t.P, t.Permutations) + " (" +
                   FormatInt(t.Permutations) + " permutations" + stopped +
                   "; the search over breakpoints and types included)");
-  const double alpha = 1 - r.ConfidencePercent / 100.0;
-  if (r.BreakTest.P > alpha + 1e-12) {
-    lines.push_back("Warning: the data show no break beyond what chance gives: shuffled "
-                    "residuals found as large a gain from a break in " +
-                    FormatInt(r.BreakTest.AtLeastAsLarge) + " of " +
-                    FormatInt(r.BreakTest.Permutations) + " permutations.");
-  }
+  if (const auto warning = NoBreakWarning(r)) lines.push_back("Warning: " + *warning);
 }
 
 const char* StageTypeWords(int type) {
@@ -292,6 +329,15 @@ std::vector<std::string> BrokenLinesLines(const RunResult& r) {
 
 }  // namespace
 
+std::vector<std::string> SummaryWarnings(const RunResult& r) {
+  std::vector<std::string> warnings;
+  if (!r.Valid) return warnings;
+  for (const auto& warning : {RangeEdgeWarning(r), NoBreakWarning(r)}) {
+    if (warning) warnings.push_back(*warning);
+  }
+  return warnings;
+}
+
 std::vector<std::string> SummaryLines(const RunResult& r) {
   std::vector<std::string> lines;
   if (!r.Valid) return lines;
@@ -322,6 +368,7 @@ std::vector<std::string> SummaryLines(const RunResult& r) {
   } else if (r.SearchLow && r.SearchHigh) {
     lines.push_back("The breakpoint was searched from " + FormatSignificant(*r.SearchLow, 4) +
                     " to " + FormatSignificant(*r.SearchHigh, 4) + " only");
+    if (const auto warning = RangeEdgeWarning(r)) lines.push_back("Warning: " + *warning);
   }
 
   if (r.LevelStretch && r.HasBreakpoint) {

@@ -13,6 +13,12 @@ namespace vornax {
 // The lines of the summary (without line ends); empty when the result holds nothing.
 std::vector<std::string> SummaryLines(const RunResult& result);
 
+// The warnings the summary adds to the run's own messages (its "Warning: " lines, without
+// that word): a breakpoint held back by the end of a searched range, and the break test's
+// verdict of no break beyond chance. The JSON and the results table list them after the
+// run's messages.
+std::vector<std::string> SummaryWarnings(const RunResult& result);
+
 // A number with `digits` significant digits, in fixed point for ordinary magnitudes and in the
 // report's exponent form otherwise; always with a point, whatever the locale.
 std::string FormatSignificant(double value, int digits);

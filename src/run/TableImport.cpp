@@ -389,27 +389,49 @@ bool ImportTable(const std::filesystem::path& path, const ImportChoices& choices
     for (size_t c = firstColumn; c < width; ++c) {
       if (c != byColumn) used.push_back(c);
     }
-    const bool headedWeight = header && NamesWeight(nameOf(used.back()));
-    table.HasWeights = columns >= 3 && (choices.LastColumnIsWeight || headedWeight);
-    if (columns - (table.HasWeights ? 1 : 0) > 3) {
-      // More columns than an analysis takes: which are Y, X and Z, and whether one holds weight
-      // factors, is for the user to say; guessing would analyse the wrong numbers.
+    // The columns as the user would name them, and how to choose them, for the refusals below.
+    auto unnamed = [&](size_t c) { return header && (c >= names.size() || names[c].empty()); };
+    auto columnList = [&] {
       std::string list;
       for (size_t u = 0; u < used.size(); ++u) {
         list += (u > 0 ? ", " : "") + std::to_string(used[u] + 1) +
-                (header ? " \"" + Shown(nameOf(used[u])) + "\"" : "");
+                (header ? " \"" + Shown(unnamed(used[u]) ? "" : names[used[u]]) + "\"" : "");
       }
+      return list;
+    };
+    auto choose = [&] {
       auto example = [&](size_t c) {
         const std::string name = header && c < names.size() ? names[c] : "";
         const bool plain = !name.empty() && name.find_first_of(" \"'\t") == std::string::npos &&
                            !AllDigits(name);
         return plain ? name : std::to_string(c + 1);
       };
+      std::vector<size_t> withNames;
+      for (size_t c : used) {
+        if (!unnamed(c)) withNames.push_back(c);
+      }
+      const std::vector<size_t>& from = withNames.size() >= 2 ? withNames : used;
+      return "choose them with --y COL --x COL [--z COL] [--weight COL], for instance --y " +
+             example(from[0]) + " --x " + example(from[1]);
+    };
+    // A column without a name in a header that names the others is an index, a note or a
+    // column left over from an edit far more often than a variable: taken by position, it would
+    // become X or Z without a word. (Row names under an empty first header are set aside above.)
+    const auto nameless = std::find_if(used.begin(), used.end(), unnamed);
+    if (nameless != used.end()) {
+      return lineError(records[0].line,
+                       "column " + std::to_string(*nameless + 1) +
+                           " has no name in the header row, and an unnamed column is not taken "
+                           "by position; the columns are " + columnList() + ": " + choose());
+    }
+    const bool headedWeight = header && NamesWeight(nameOf(used.back()));
+    table.HasWeights = columns >= 3 && (choices.LastColumnIsWeight || headedWeight);
+    if (columns - (table.HasWeights ? 1 : 0) > 3) {
+      // More columns than an analysis takes: which are Y, X and Z, and whether one holds weight
+      // factors, is for the user to say; guessing would analyse the wrong numbers.
       return lineError(records[header ? 0 : dataStart].line,
-                       "found " + std::to_string(columns) + " columns (" + list +
-                           "), more than Y, X and Z; choose them with --y COL --x COL [--z COL] "
-                           "[--weight COL], for instance --y " + example(used[0]) + " --x " +
-                           example(used[1]));
+                       "found " + std::to_string(columns) + " columns (" + columnList() +
+                           "), more than Y, X and Z; " + choose());
     }
     table.NrOfVarInData = static_cast<int>(columns) - 1 - (table.HasWeights ? 1 : 0);
   }

@@ -162,6 +162,42 @@ TEST_F(AnovaRun, SeveralValuesOnALineReadTheFirst) {
   }
 }
 
+TEST_F(AnovaRun, TotalRowIsJudgedOnTheFitsResidualDegreesOfFreedom) {
+  // The "total" row's F divides by the fit's residual variance, so its caption and significance
+  // carry the fit's residual degrees of freedom (N - 4, N - 3, N - 5 by type). Lines from
+  // tests/golden/anova_reference.py totals (significance by the incomplete beta function).
+  struct Case {
+    int type, n;
+    const char *sst, *ssLin, *ssSeg, *caption, *numbers;
+  };
+  const Case cases[] = {
+      {3, 20, "500", "200", "120", "F(3,16)=",
+       "     380.000              3        126.667      16.889         99.9 %"},
+      {4, 26, "39364.972", "30000", "23763.652", "F(3,22)=",
+       "   15601.320              3       5200.440       4.814         99.0 %"},
+      {5, 26, "300", "250", "210", "F(2,23)=",
+       "      90.000              2         45.000       4.929         98.3 %"},
+      {2, 30, "1000", "700", "600", "F(4,25)=",
+       "     400.000              4        100.000       4.167         99.0 %"},
+      {6, 17, "90", "70", "55", "F(4,12)=",
+       "      35.000              4          8.750       1.909         82.6 %"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.type);
+    WriteVar({" 1", " " + std::to_string(c.n), c.sst, c.ssLin, "      12.500", c.ssSeg});
+    options_.FoundType = c.type;
+    options_.AnovaWarned = true;
+    const auto lines = Segmented();
+    const auto total = std::find(lines.begin(), lines.end(), " total expl. by");
+    ASSERT_GE(lines.end() - total, 3);
+    EXPECT_EQ(total[1], std::string("  break-point                                 ") + c.caption);
+    EXPECT_EQ(total[2], c.numbers);
+    const auto& rows = data_.Result.Anova;
+    ASSERT_FALSE(rows.empty());
+    EXPECT_EQ(rows.back().Df2, rows[rows.size() - 2].Df2);
+  }
+}
+
 TEST(AnovaRows, SignificanceIsPrintedBetweenPointOneAndNinetyNinePointNine) {
   RunOptions options;
   RecordingDialogs dialogs;

@@ -7,6 +7,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include <algorithm>
 #include <charconv>
 #include <chrono>
 #include <filesystem>
@@ -187,8 +188,8 @@ TEST(GroupRun, EveryGroupAsARunOnThatGroupAlone) {
       Command one;
       const int status = one.Run(single);
       const json& line = lines[g];
-      EXPECT_EQ(cell(g + 1, "group"), name.empty() ? "(empty)" : name);
-      EXPECT_EQ(line["group"], name.empty() ? "(empty)" : name);
+      EXPECT_EQ(cell(g + 1, "group"), name);
+      EXPECT_EQ(line["group"], name);
       size_t missing = 0;
       for (const std::string& l : table.lines.at(name)) missing += l.find("NA") != std::string::npos;
       EXPECT_EQ(cell(g + 1, "rows_left_out"), std::to_string(missing));
@@ -215,7 +216,10 @@ TEST(GroupRun, EveryGroupAsARunOnThatGroupAlone) {
       }
       EXPECT_EQ(got, expected) << got.dump() << "\n" << expected.dump();
       EXPECT_EQ(cell(g + 1, "reason"), "");
-      EXPECT_EQ(cell(g + 1, "analysis"), expected["analysis"]);
+      // A broken line is named as one rather than by its JSON's short name.
+      const bool brokenLine = expected.contains("number_of_breakpoints");
+      EXPECT_EQ(cell(g + 1, "analysis"),
+                brokenLine ? "broken line" : expected["analysis"].get<std::string>());
       EXPECT_EQ(cell(g + 1, "ce"), NumberText(expected["explanation"]["ce"]));
       EXPECT_EQ(cell(g + 1, "ce_straight_line"),
                 NumberText(expected["explanation"]["ce_straight_line"]));
@@ -225,8 +229,11 @@ TEST(GroupRun, EveryGroupAsARunOnThatGroupAlone) {
       EXPECT_EQ(cell(g + 1, "breakpoint"), bp.is_null() || !firstStage ? "" : NumberText(bp["value"]));
       EXPECT_EQ(cell(g + 1, "standard_error"), bp.is_null() ? "" : NumberText(bp["standard_error"]));
       EXPECT_EQ(cell(g + 1, "lower_limit"), bp.is_null() ? "" : NumberText(bp["lower_limit"]));
+      const json& first = brokenLine && !expected["breakpoints"].empty()
+                              ? expected["breakpoints"][0]
+                              : bp;
       EXPECT_EQ(cell(g + 1, "likelihood_upper"),
-                bp.is_null() ? "" : NumberText(bp["likelihood_upper"]));
+                first.is_null() ? "" : NumberText(first["likelihood_upper"]));
       std::string f, significance;
       for (const json& row : expected["anova"]) {
         if (row["kind"] == "extra") {
@@ -336,7 +343,8 @@ TEST(GroupRun, NumbersAloneAsWithReports) {
   }
 }
 
-// The literal rows of a small table: the layout, the quoting, "(empty)", reasons and warnings.
+// The literal rows of a small table: the layout, the quoting, an empty group, reasons and
+// warnings.
 TEST(GroupRun, ResultsTableRows) {
   TempDir dir;
   WriteFileBytes(dir / "t.csv",
@@ -356,17 +364,130 @@ TEST(GroupRun, ResultsTableRows) {
   EXPECT_EQ(ReadFileBytes(dir / "r.csv"),
             "group,rows_used,rows_left_out,analysis,type,type_text,method,breakpoint,"
             "standard_error,lower_limit,upper_limit,likelihood_lower,likelihood_upper,ce,"
-            "ce_straight_line,anova_f,anova_significance_percent,break_test_p,warnings,reason\r\n"
+            "ce_straight_line,anova_f,anova_significance_percent,break_test_p,warnings,reason,"
+            "number_of_breakpoints,breakpoint_2,standard_error_2,lower_limit_2,upper_limit_2,"
+            "likelihood_lower_2,likelihood_upper_2,breakpoint_3,standard_error_3,lower_limit_3,"
+            "upper_limit_3,likelihood_lower_3,likelihood_upper_3\r\n"
             "A,4,0,one-variable,1,\"a single regression line, no breakpoint found.\",,,,,,,,1,1,"
-            ",,,,\r\n"
+            ",,,,,0,,,,,,,,,,,,\r\n"
             "\"B, east\",2,0,,,,,,,,,,,,,,,,,The database is not fit for regression analysis. "
-            "There are fewer than three data sets. Please correct the input file.\r\n"
-            "(empty),4,0,one-variable,0,\"a horizontal regression line, no breakpoint found.\","
-            ",,,,,,,0,0,,,,,\r\n");
+            "There are fewer than three data sets. Please correct the input file.,,,,,,,,,,,,,\r\n"
+            ",4,0,one-variable,0,\"a horizontal regression line, no breakpoint found.\","
+            ",,,,,,,0,0,,,,,,0,,,,,,,,,,,,\r\n");
   EXPECT_EQ(CsvField("plain"), "plain");
   EXPECT_EQ(CsvField("say \"hi\""), "\"say \"\"hi\"\"\"");
   EXPECT_EQ(CsvField(" lead"), "\" lead\"");
   EXPECT_EQ(CsvField("two\nlines"), "\"two\nlines\"");
+}
+
+// A broken line in the results table: every breakpoint with its error and intervals, their
+// number, the analysis by name rather than a type 2 of the segmented types, and the broken
+// line's break test; the numbers are those of the group's JSON line.
+TEST(GroupRun, BrokenLinesFillTheirColumns) {
+  TempDir dir;
+  std::string text = "g,y,x\n";
+  std::mt19937 rng(3);
+  std::normal_distribution<double> noise(0, 0.3);
+  for (int i = 0; i < 60; ++i) {
+    const double x = i * 100.0 / 59;
+    const double y = 5 + 0.1 * x - 0.3 * std::max(x - 30, 0.0) + 0.4 * std::max(x - 70, 0.0);
+    std::ostringstream line;
+    line.precision(17);
+    line << "bends," << y + noise(rng) << ',' << x << "\n";
+    line << "flat," << 2 + noise(rng) << ',' << x << "\n";
+    text += line.str();
+  }
+  WriteFileBytes(dir / "t.csv", text);
+  for (const char* choice : {"2", "3", "auto"}) {
+    SCOPED_TRACE(choice);
+    Command c;
+    ASSERT_EQ(c.Run({(dir / "t.csv").string(), "--by", "g", "--breakpoints", choice,
+                     "--permutations", "19", "--results", (dir / "r.csv").string(),
+                     "--json-lines", (dir / "r.jsonl").string()}),
+              kExitDone)
+        << c.err;
+    const auto rows = ParseCsv(ReadFileBytes(dir / "r.csv"));
+    ASSERT_EQ(rows.size(), 3u);
+    auto cell = [&](size_t row, const std::string& column) {
+      const auto at = std::find(rows[0].begin(), rows[0].end(), column);
+      EXPECT_NE(at, rows[0].end()) << column;
+      return at == rows[0].end() ? std::string("?") : rows[row][static_cast<size_t>(at - rows[0].begin())];
+    };
+    // The old columns keep their places.
+    EXPECT_EQ(rows[0][19], "reason");
+    std::istringstream lines(ReadFileBytes(dir / "r.jsonl"));
+    for (size_t g = 1; g <= 2; ++g) {
+      std::string line;
+      ASSERT_TRUE(std::getline(lines, line));
+      const json j = json::parse(line);
+      SCOPED_TRACE(j["group"].get<std::string>());
+      EXPECT_EQ(cell(g, "analysis"), "broken line");
+      EXPECT_EQ(cell(g, "type"), "");
+      const int k = j["number_of_breakpoints"]["reported"];
+      EXPECT_EQ(cell(g, "number_of_breakpoints"), std::to_string(k));
+      const std::string fields[] = {"value", "standard_error", "lower_limit", "upper_limit",
+                                    "likelihood_lower", "likelihood_upper"};
+      const std::string columns[] = {"breakpoint", "standard_error", "lower_limit", "upper_limit",
+                                     "likelihood_lower", "likelihood_upper"};
+      for (int p = 0; p < 3; ++p) {
+        const std::string suffix = p == 0 ? "" : "_" + std::to_string(p + 1);
+        for (size_t f = 0; f < 6; ++f) {
+          EXPECT_EQ(cell(g, columns[f] + suffix),
+                    p < k ? NumberText(j["breakpoints"][static_cast<size_t>(p)][fields[f]]) : "")
+              << columns[f] + suffix;
+        }
+      }
+      const json& compared = j["number_of_breakpoints"]["compared"];
+      const json p = compared.size() > 1 ? compared[1]["permutation_p"] : json(nullptr);
+      EXPECT_EQ(cell(g, "break_test_p"), NumberText(p));
+    }
+    if (std::string(choice) == "2") {
+      EXPECT_EQ(cell(1, "number_of_breakpoints"), "2");
+      EXPECT_NE(cell(1, "breakpoint_2"), "");
+    }
+    if (std::string(choice) == "auto") {
+      EXPECT_NE(cell(1, "break_test_p"), "");  // the test ran, and its p is there
+    }
+  }
+}
+
+// An empty group value and the text "(empty)" are two groups, apart in every file: the empty one
+// is an empty field (in the JSON an empty text), with its rows counted like any other's.
+TEST(GroupRun, AnEmptyGroupIsNotTheTextEmpty) {
+  TempDir dir;
+  std::string text = "g,y,x\n";
+  for (int i = 0; i < 5; ++i) text += "," + std::to_string(i) + "," + std::to_string(i) + "\n";
+  for (int i = 0; i < 4; ++i) text += "(empty),1," + std::to_string(i) + "\n";
+  text += ",NA,9\n";
+  WriteFileBytes(dir / "t.csv", text);
+  Command c;
+  ASSERT_EQ(c.Run({(dir / "t.csv").string(), "--by", "g", "--results", (dir / "r.csv").string(),
+                   "--json-lines", (dir / "r.jsonl").string(), "--reports", "--permutations",
+                   "0", "-o", (dir / "out").string()}),
+            kExitDone)
+      << c.err;
+  const auto rows = ParseCsv(ReadFileBytes(dir / "r.csv"));
+  std::istringstream lines(ReadFileBytes(dir / "r.jsonl"));
+  struct Expected {
+    std::string group, rowsUsed, rowsLeftOut, report;
+  };
+  const Expected expected[] = {{"", "5", "1", "t-_empty_.out"},
+                               {"(empty)", "4", "0", "t-_empty_-2.out"}};
+  ASSERT_EQ(rows.size(), 3u);
+  for (size_t g = 0; g < 2; ++g) {
+    const Expected& e = expected[g];
+    SCOPED_TRACE(e.group);
+    EXPECT_EQ((std::vector<std::string>(rows[g + 1].begin(), rows[g + 1].begin() + 3)),
+              (std::vector<std::string>{e.group, e.rowsUsed, e.rowsLeftOut}));
+    std::string line;
+    ASSERT_TRUE(std::getline(lines, line));
+    const json j = json::parse(line);
+    EXPECT_EQ(j["group"], e.group);
+    EXPECT_EQ(j["rows_used"], std::stoi(e.rowsUsed));
+    EXPECT_TRUE(fs::exists(dir / "out" / e.report));
+  }
+  // The report of the empty group still names it in its title.
+  EXPECT_NE(ReadFileBytes(dir / "out" / "t-_empty_.out").find("g (empty)"), std::string::npos);
 }
 
 // Reports only when asked for, under safe names; a file on disk that a group's name would give is

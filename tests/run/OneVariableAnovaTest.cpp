@@ -54,7 +54,7 @@ TEST(OneVariableAnova, ExtraSumOfSquaresKeepsItsDigits) {
   EXPECT_EQ(table[20], "  break-point                                 F(2,26)=");
   EXPECT_EQ(table[21].substr(0, 12), "      89.291");
   EXPECT_EQ(table[25].substr(0, 12), "       0.514");
-  EXPECT_EQ(table[28], "  break-point                                 F(3,27)=");
+  EXPECT_EQ(table[28], "  break-point                                 F(3,26)=");
   EXPECT_EQ(table[29].substr(0, 12), "     414.761");
   EXPECT_TRUE(dialogs.Messages().empty());
 }

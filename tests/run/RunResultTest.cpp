@@ -155,7 +155,7 @@ TEST(RunResult, JsonHoldsTheReportNumbers) {
   files.Anova = "a.var";
   const auto j = nlohmann::json::parse(ResultJsonText(r, run.options, files));
   EXPECT_EQ(j["program"], "vornax");
-  EXPECT_EQ(j["format"], 1);
+  EXPECT_EQ(j["format"], 2);
   EXPECT_EQ(j["files"]["report"], "a.out");
   EXPECT_EQ(j["analysis"], "one-variable");
   EXPECT_EQ(j["type"], 3);
@@ -208,7 +208,7 @@ TEST(RunResult, LongJsonIsRecognisedAsThisProgramsFile) {
       {"line of a group's run", ResultJsonLine(&run.data.Result, run.options, files, group),
        "{\"program\":\"vornax\",\"analysis\":\"one-variable\","},
       {"line of a group not run", ResultJsonLine(nullptr, run.options, files, group),
-       "{\"program\":\"vornax\",\"format\":1,\"group\":\"ggg"},
+       "{\"program\":\"vornax\",\"format\":2,\"group\":\"ggg"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
@@ -216,7 +216,7 @@ TEST(RunResult, LongJsonIsRecognisedAsThisProgramsFile) {
     EXPECT_GT(c.text.size(), 6000u);
     const auto j = nlohmann::json::parse(c.text);
     EXPECT_EQ(j["program"], "vornax");
-    EXPECT_EQ(j["format"], 1);
+    EXPECT_EQ(j["format"], 2);
     const auto path = run.dir.path() / "old.json";
     test::WriteFileBytes(path, c.text);
     EXPECT_TRUE(WrittenByThisProgram(path));

@@ -221,20 +221,49 @@ TEST(TableImport, RowNamesFromStatisticsPackagesAreLeftAside) {
   EXPECT_TRUE(named.RowNamesSkipped);
   EXPECT_EQ(named.Cells, (Rows{{"2.5", "30"}, {"3", "40"}}));
 
-  // A header one name short over data that are not row names: the last column has no name.
-  auto shortHeader = Import("Y,X\n1,2,3\n4,5,6\n");
-  EXPECT_FALSE(shortHeader.RowNamesSkipped);
-  EXPECT_EQ(ColumnsUsedLine(shortHeader), "Y = Y, X = X, Z = column 3");
-  EXPECT_EQ(shortHeader.Cells, (Rows{{"1", "2", "3"}, {"4", "5", "6"}}));
   // Chosen by name, the names still stand over the right columns of a write.table file.
   EXPECT_EQ(Import("\"yield\" \"depth\"\n\"1\" 2.5 30\n\"2\" 3.1 40\n", Columns("depth", "yield"))
                 .Cells,
             (Rows{{"30", "2.5"}, {"40", "3.1"}}));
+}
 
-  // An empty header over numbers that do not count 1, 2, 3 is a nameless data column.
-  auto data = Import(",depth,salt\n2.5,30,1\n3.1,40,2\n");
-  EXPECT_FALSE(data.RowNamesSkipped);
-  EXPECT_EQ(ColumnsUsedLine(data), "Y = column 1, X = depth, Z = salt");
+TEST(TableImport, AnUnnamedColumnIsNeverTakenByPosition) {
+  // In a header that names the other columns, a column without a name is refused by position
+  // (it would have become Y, X or Z without a word); chosen with --y/--x it may be used.
+  struct Case {
+    const char* text;
+    const char* refusal;
+  };
+  const Case cases[] = {
+      {"y,,x\n1,2,3\n4,5,6\n",
+       ", line 1: column 2 has no name in the header row, and an unnamed column is not taken by "
+       "position; the columns are 1 \"y\", 2 \"\", 3 \"x\": choose them with --y COL --x COL "
+       "[--z COL] [--weight COL], for instance --y y --x x"},
+      {"yield,depth,\n1,2,3\n4,5,6\n",
+       ", line 1: column 3 has no name in the header row, and an unnamed column is not taken by "
+       "position; the columns are 1 \"yield\", 2 \"depth\", 3 \"\": choose them with --y COL "
+       "--x COL [--z COL] [--weight COL], for instance --y yield --x depth"},
+      // A header one name short over data that are not row names: the last column.
+      {"Y,X\n1,2,3\n4,5,6\n", ", line 1: column 3 has no name"},
+      // An empty first header over numbers that do not count 1, 2, 3 (a 0-based index, or data).
+      {",depth,salt\n2.5,30,1\n3.1,40,2\n", ", line 1: column 1 has no name"},
+      {",y,x\n0,1,2\n1,3,4\n2,5,7\n", ", line 1: column 1 has no name"},
+      // Two columns only: an empty first header is no row-name column then.
+      {",y\n1,2\n2,3\n", ", line 1: column 1 has no name"},
+      // An unnamed weight column is not taken as the weights either.
+      {"y,x,z,\n1,2,3,1\n4,5,6,2\n", ", line 1: column 4 has no name"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.text);
+    const std::string refusal = Refusal(c.text, ImportChoices{});
+    EXPECT_EQ(refusal.substr(0, std::string(c.refusal).size()), c.refusal) << refusal;
+  }
+  // The same tables with the columns chosen, and row names under an empty header, still run.
+  EXPECT_EQ(Import("y,,x\n1,2,3\n4,5,6\n", Columns("y", "x")).Cells,
+            (Rows{{"1", "3"}, {"4", "6"}}));
+  EXPECT_EQ(Import("y,,x\n1,2,3\n4,5,6\n", Columns("1", "2")).Cells,
+            (Rows{{"1", "2"}, {"4", "5"}}));
+  EXPECT_TRUE(Import("\"\",\"yield\",\"depth\"\n\"1\",2.5,30\n\"2\",3,40\n").RowNamesSkipped);
 }
 
 TEST(TableImport, QuotedFieldsFollowTheUsualRules) {
