@@ -3,6 +3,8 @@
 
 #include <nlohmann/json.hpp>
 
+#include <array>
+#include <cmath>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -259,8 +261,17 @@ json ResultJsonObject(const RunResult& r, const RunOptions& options, const Resul
   return j;
 }
 
-// The text of a number or a flag as the JSON library writes it.
-std::string Text(double value) { return json(value).dump(); }
+// Appends a number as the JSON library's dump writes it (null when not finite), by the same
+// conversion but without a dump's setting up for every number of a large table.
+void AppendNumber(std::string& text, double value) {
+  if (!std::isfinite(value)) {
+    text += "null";
+    return;
+  }
+  std::array<char, 64> buffer;
+  char* end = nlohmann::detail::to_chars(buffer.data(), buffer.data() + buffer.size(), value);
+  text.append(buffer.data(), static_cast<size_t>(end - buffer.data()));
+}
 
 // The data table's rows, each an object with its keys in the library's (alphabetical) order, in
 // the layout of a dump with `indent` (negative: all on one line) at nesting depth 2.
@@ -277,13 +288,16 @@ void WriteDataRows(const RunResult& r, int indent, const std::function<void(std:
   const std::string keyStart = pretty ? "\n" + std::string(3 * static_cast<size_t>(indent), ' ') : "";
   const char* const colon = pretty ? "\": " : "\":";
   std::string row;
-  auto add = [&](bool first, const char* key, const std::string& value) {
+  auto key = [&](bool first, const char* name) {
     row += first ? "" : ",";
     row += keyStart;
     row += '"';
-    row += key;
+    row += name;
     row += colon;
-    row += value;
+  };
+  auto add = [&](const char* name, double value) {
+    key(false, name);
+    AppendNumber(row, value);
   };
   write("[");
   for (size_t i = 0; i < n; ++i) {
@@ -293,18 +307,18 @@ void WriteDataRows(const RunResult& r, int indent, const std::function<void(std:
     row += '{';
     const double y = i < r.Y.size() ? r.Y[i] : 0.0;
     const double ycalc = i < r.YCalc.size() ? r.YCalc[i] : 0.0;
-    add(true, "added", i < r.Added.size() && r.Added[i] ? "true" : "false");
+    key(true, "added");
+    row += i < r.Added.size() && r.Added[i] ? "true" : "false";
+    if (twoVariables) add("first_residual", i < r.FirstResiduals.size() ? r.FirstResiduals[i] : 0.0);
+    key(false, "serial");
+    row += std::to_string(i + 1);
+    if (twoVariables || variable[0] == 'x') add("x", r.X[i]);
+    add("y", y);
+    add("ycalc", ycalc);
     if (twoVariables) {
-      add(false, "first_residual", Text(i < r.FirstResiduals.size() ? r.FirstResiduals[i] : 0.0));
-    }
-    add(false, "serial", std::to_string(i + 1));
-    if (twoVariables || variable[0] == 'x') add(false, "x", Text(r.X[i]));
-    add(false, "y", Text(y));
-    add(false, "ycalc", Text(ycalc));
-    if (twoVariables) {
-      add(false, "z", Text(i < r.Z.size() ? r.Z[i] : 0.0));
+      add("z", i < r.Z.size() ? r.Z[i] : 0.0);
     } else if (variable[0] == 'z') {
-      add(false, "z", Text(r.X[i]));
+      add("z", r.X[i]);
     }
     row += pretty ? rowStart + "}" : "}";
     write(row);

@@ -146,7 +146,7 @@ std::optional<std::string> RangeEdgeWarning(const RunResult& r) {
          " end of the searched range (" + FormatSignificant(*r.SearchLow, 4) + " to " +
          FormatSignificant(*r.SearchHigh, 4) + "): the data may break " +
          (std::string(end) == "lower" ? "below" : "above") +
-         " it, which its limits and interval cannot show; search a wider range.";
+         " it; search a wider range.";
 }
 
 void BreakTestLines(const RunResult& r, std::vector<std::string>& lines) {

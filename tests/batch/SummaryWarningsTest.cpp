@@ -46,7 +46,7 @@ RunResult Searched(double bp, std::optional<double> low, std::optional<double> h
 TEST(SummaryWarnings, StandInTheSummaryTheJsonAndTheResults) {
   const std::string lowEnd =
       "the breakpoint %s lies at the lower end of the searched range (6.000 to 9.000): the data "
-      "may break below it, which its limits and interval cannot show; search a wider range.";
+      "may break below it; search a wider range.";
   auto edge = [](const std::string& text, const std::string& bp, const char* end = nullptr) {
     std::string t = text;
     t.replace(t.find("%s"), 2, bp);
