@@ -302,6 +302,7 @@ int RunGroupsCommand(const GroupCommand& command, std::ostream& out, std::ostrea
     const bool partial = setup.Options.PartialX || setup.Options.PartialZ;
     for (const std::string& name : names) {
       for (const char* extension : {".out", ".var", ".txt"}) {
+        if (std::string(extension) == ".txt" && !partial) continue;  // only a partial run's
         const fs::path report = setup.ReportFolder / (setup.FileStem + "-" + name + extension);
         for (const NamedFile& other : others) {
           if (SameFile(report, other.Path)) {
@@ -310,7 +311,6 @@ int RunGroupsCommand(const GroupCommand& command, std::ostream& out, std::ostrea
                          "\"; choose another name or use --output-dir");
           }
         }
-        if (std::string(extension) == ".txt" && !partial) continue;
         const std::string problem =
             NotOursToReplace(report, command.Overwrite, "--output-dir to write elsewhere");
         if (!problem.empty()) return usage(problem);
