@@ -12,6 +12,7 @@
 #include <filesystem>
 #include <new>
 #include <optional>
+#include <sstream>
 #include <string>
 #include <system_error>
 #include <utility>
@@ -270,11 +271,12 @@ int SaveGraph(const Choices& c, const SaveCalculateResult& result, std::ostream&
   return SaveBatchGraph(graph, out, err);
 }
 
-// What a run leaves to be said when it runs out of memory: how large the work was, and the
-// NAME.inp to restore.
+// What a run leaves to be said when it runs out of memory: how large the work was, the NAME.inp
+// to restore and the earlier outputs to put back.
 struct RunState {
   int64_t DataSets = 0;
   InputFileGuard Input;
+  KeptFiles Outputs;
 };
 
 // The data sets the values become once their weight factors are expanded.
@@ -299,6 +301,12 @@ GridValues ValuesOf(TDMVornax& data, bool weights) {
     values.Weight.resize(n, 1);
   }
   return values;
+}
+
+// The names a graph may be written under: the extension says the format.
+bool IsGraphName(const std::string& name) {
+  const std::string ext = LowerExtension(name);
+  return ext == ".svg" || ext == ".pdf" || ext == ".png" || ext == ".bmp";
 }
 
 // The graph kinds that need the two stages of a run on X and Z together.
@@ -395,19 +403,29 @@ int RunChecked(Choices& c, const CLI::App& app, const AnalysisTable& analyses, R
                                   {varPath, "the ANOVA table"}};
   if (writeInput) taken.push_back({written, "the input file this run writes"});
   if (c.prefer == "partial") taken.push_back({targets.back(), "the scan table"});
-  // A graph name of another kind is written as .bmp.
-  const std::vector<fs::path> graphAlso = {WithExtension(c.graph, ".bmp")};
   if (!c.json.empty()) {
     std::vector<NamedFile> others = taken;
-    if (!c.graph.empty()) {
-      others.push_back({c.graph, "the graph"});
-      others.push_back({graphAlso.front(), "the graph"});
-    }
+    if (!c.graph.empty()) others.push_back({c.graph, "the graph"});
     const std::string problem = CheckOptionFile("--json", c.json, {}, others);
     if (!problem.empty()) return usage(problem);
   }
   if (!c.graph.empty()) {
-    const std::string problem = CheckOptionFile("--graph", c.graph, graphAlso, taken);
+    const std::string problem = CheckOptionFile("--graph", c.graph, {}, taken);
+    if (!problem.empty()) return usage(problem);
+  }
+  if (!c.graph.empty() && !IsGraphName(c.graph)) {
+    return usage("--graph \"" + c.graph + "\": the name's extension gives the format; use .svg, "
+                 ".pdf, .png or .bmp");
+  }
+  // Every file the run replaces is this program's, or the user said it may go.
+  for (const fs::path& target : targets) {
+    const std::string problem =
+        NotOursToReplace(target, c.overwrite, "--output-dir to write elsewhere");
+    if (!problem.empty()) return usage(problem);
+  }
+  for (const std::string* named : {&c.json, &c.graph}) {
+    if (named->empty()) continue;
+    const std::string problem = NotOursToReplace(*named, c.overwrite, "choose another name");
     if (!problem.empty()) return usage(problem);
   }
 
@@ -458,11 +476,13 @@ int RunChecked(Choices& c, const CLI::App& app, const AnalysisTable& analyses, R
     if (table.WasWindows1252) {
       err << "\"" << c.input << "\" is not UTF-8 text; it was read as Windows-1252 (Latin-1)\n";
     }
-    err << ColumnsUsedLine(table)
-        << (table.RowNamesSkipped ? " (the first column holds row names and is left aside)" : "")
-        << '\n';
-    const std::string leftOut = LeftOutLine(table);
-    if (!leftOut.empty()) err << leftOut << '\n';
+    if (!c.quiet) {
+      err << ColumnsUsedLine(table)
+          << (table.RowNamesSkipped ? " (the first column holds row names and is left aside)" : "")
+          << '\n';
+      const std::string leftOut = LeftOutLine(table);
+      if (!leftOut.empty()) err << leftOut << '\n';
+    }
     const std::vector<std::string> roles = ColumnRoles(table);
     for (size_t i = 0; i < roles.size() && i < table.UsedNames.size(); ++i) {
       provenance.Columns.push_back({roles[i], table.UsedNames[i]});
@@ -502,19 +522,31 @@ int RunChecked(Choices& c, const CLI::App& app, const AnalysisTable& analyses, R
   }
   if (writeInput) state.Input = InputFileGuard(written);
 
-  const EarlierOutputs earlier(c.prefer == "partial"
-                                   ? std::vector<fs::path>{outPath, varPath, targets.back()}
-                                   : std::vector<fs::path>{outPath, varPath});
+  const EarlierOutputs earlier(targets);
+  // A run stopped on the way (out of memory) puts back what it replaced; so does a refusal of
+  // the options, which says nothing of the data.
+  {
+    std::vector<fs::path> replaced = targets;
+    if (!c.json.empty()) replaced.emplace_back(c.json);
+    state.Outputs = KeptFiles(replaced);
+  }
   // The values are taken over by the data set, and the report is not read back: no second copy
   // of a long table is held.
   const SaveCalculateResult result = SaveCalculate(session, grid, std::move(values), inputPath,
                                                    dialogs, writeInput, /*loadReport=*/false);
-  // The input file of a run that gave nothing would be taken for the record of one; that of a
-  // run that gave its report stays, whatever happens after.
-  if (result.Outcome != SaveCalculateOutcome::Done) state.Input.Restore();
-  state.Input = InputFileGuard();
-  if (result.Outcome == SaveCalculateOutcome::AnalysisStopped ||
-      result.Outcome == SaveCalculateOutcome::OutputInvalid) {
+  const bool optionsRefused = result.Outcome == SaveCalculateOutcome::AnalysisStopped &&
+                              RefusedForTheOptions(dialogs.Shown());
+  if (result.Outcome != SaveCalculateOutcome::Done) {
+    dialogs.Release(/*succeeded=*/false);
+    // The input file of a run that gave nothing would be taken for the record of one.
+    state.Input.Restore();
+    state.Input = InputFileGuard();
+    // Options that do not fit these data are no reason to take away a report of them.
+    if (optionsRefused) state.Outputs.PutBack();
+    state.Outputs.Discard();
+  }
+  if (!optionsRefused && (result.Outcome == SaveCalculateOutcome::AnalysisStopped ||
+                          result.Outcome == SaveCalculateOutcome::OutputInvalid)) {
     // A refusal takes away the reports of an earlier run beside these data; say which, and
     // which files of that name were not this program's to take away.
     earlier.Report(err);
@@ -522,7 +554,7 @@ int RunChecked(Choices& c, const CLI::App& app, const AnalysisTable& analyses, R
   if (result.Outcome == SaveCalculateOutcome::AnalysisStopped) {
     for (const std::string& line : SmallSpanLines(dialogs.Shown(), grid, session.Data)) err << line << '\n';
   }
-  if (result.Outcome != SaveCalculateOutcome::Done && !c.json.empty()) {
+  if (result.Outcome != SaveCalculateOutcome::Done && !optionsRefused && !c.json.empty()) {
     // Results of an earlier run under this name would now be taken for this one's.
     switch (RemoveOwnFile(c.json)) {
       case StaleFile::Removed:
@@ -537,10 +569,17 @@ int RunChecked(Choices& c, const CLI::App& app, const AnalysisTable& analyses, R
   }
   switch (result.Outcome) {
     case SaveCalculateOutcome::Done: {
-      out << result.OutputPath << '\n';
-      const int status = Finish(c, session, result, inputPath, provenance, out, err);
-      if (status != kExitDone || c.graph.empty()) return status;
-      return SaveGraph(c, result, out, err);
+      // What the run has to say waits until every file is written: a run stopped on the way
+      // says only that it stopped.
+      std::ostringstream said;
+      said << result.OutputPath << '\n';
+      int status = Finish(c, session, result, inputPath, provenance, said, err);
+      if (status == kExitDone && !c.graph.empty()) status = SaveGraph(c, result, said, err);
+      state.Input = InputFileGuard();
+      state.Outputs.Discard();
+      dialogs.Release(/*succeeded=*/true);
+      out << said.str();
+      return status;
     }
     case SaveCalculateOutcome::NotSaved:
     case SaveCalculateOutcome::InputNotWritten:
@@ -582,8 +621,13 @@ int RunGroupsOf(const Choices& c, const CLI::App& app, const fs::path& folder,
       return usage("\"" + *file + "\" is the input; choose another name");
     }
   }
-  if (!c.results.empty() && c.results == c.jsonLines) {
+  if (!c.results.empty() && !c.jsonLines.empty() && SameFile(c.results, c.jsonLines)) {
     return usage("--results and --json-lines name the same file");
+  }
+  for (const std::string* file : {&c.results, &c.jsonLines}) {
+    if (file->empty()) continue;
+    const std::string problem = NotOursToReplace(*file, c.overwrite, "choose another name");
+    if (!problem.empty()) return usage(problem);
   }
   if (c.reports) {
     const std::string reason = FolderNotWritable(folder.empty() ? fs::path(".") : folder);
@@ -609,6 +653,7 @@ int RunGroupsOf(const Choices& c, const CLI::App& app, const fs::path& folder,
   command.StopAfter = c.stopEarly;
   command.Seed = c.seedValue;
   command.Quiet = c.quiet;
+  command.Overwrite = c.overwrite;
   command.Analyses = analyses;
   command.ApplyChoices = [&](int nrOfVarInData, RunOptions& options, VarChoice& varChoice) {
     return ApplyChoices(c, app, nrOfVarInData, options, varChoice);
@@ -641,6 +686,7 @@ int RunBatch(int argc, const char* const* argv, std::ostream& out, std::ostream&
     return RunChecked(c, app, analyses, state, out, err);
   } catch (const std::bad_alloc&) {
     state.Input.Restore();
+    state.Outputs.PutBack();
     out.flush();
     err << "vornax-batch: not enough memory";
     if (state.DataSets > 0) err << " for " << Thousands(static_cast<uint64_t>(state.DataSets)) << " data sets";

@@ -54,9 +54,13 @@ Examples:
   vornax-batch yield.inp --search-range 40 90
   vornax-batch wells.csv --by well --y level --x rain --results wells-results.csv
 
-No file is overwritten or removed that this program did not write: the input, the
-report NAME.out, the ANOVA table NAME.var and the files of --json and --graph must all
-differ. Every file is written whole, through a temporary file and a rename.
+A file is replaced or removed only when it shows it is this program's (a report, ANOVA
+table or results file by its first lines, a PNG, SVG or PDF graph by its maker's name;
+a BMP cannot show it), or with --overwrite; otherwise the run stops before any work,
+naming it. The input, NAME.inp, the reports and the files of --json, --graph, --results
+and --json-lines must all differ. A run refused for its options, or stopped for want of
+memory, leaves the folder as it was. Every file is written whole, through a temporary
+file and a rename.
 
 Exit status: 0 the report was written; 1 the analysis found no result (its message is
 printed), or there was not enough memory; 2 bad usage, unreadable input, data unfit for
@@ -192,12 +196,13 @@ void DefineOptions(CLI::App& app, Choices& c) {
                "Refuse a table with a missing value (an empty cell, NA, NaN, . or -) in a "
                "column used, instead of leaving its row out");
   app.add_flag("--overwrite", c.overwrite,
-               "Replace an existing NAME.inp that holds other data than the table (one that "
-               "this program wrote from the same table is replaced without it)");
+               "Replace files this program did not write: a NAME.inp that holds other data than "
+               "the table, a report, a --json, --graph, --results or --json-lines file (its own "
+               "are replaced without it)");
   app.add_option("--output-dir,-o", c.outputDir,
                  "Folder for NAME.inp, NAME.out and NAME.var (made when missing); default: "
                  "beside the input");
-  app.add_flag("--quiet,-q", c.quiet, "No progress lines and no summary");
+  app.add_flag("--quiet,-q", c.quiet, "Errors only: no progress lines, notes or summary");
   app.add_option("--permutations", c.permutations,
                  "Shuffles of the break test (default 999; 0 switches the test off)")
       ->check(WholeNumber())
@@ -214,7 +219,7 @@ void DefineOptions(CLI::App& app, Choices& c) {
       ->type_name("S");
   app.add_option("--graph", c.graph,
                  "Also draw the graph of the report and save it, as its name's extension says: "
-                 ".svg, .pdf, .png or .bmp (any other extension is replaced by .bmp)");
+                 ".svg, .pdf, .png or .bmp (any other extension is refused)");
   app.add_option("--graph-size", c.graphSize,
                  "Size of a PNG or BMP graph in pixels, WxH (default 623x425); the graph keeps "
                  "its proportions")

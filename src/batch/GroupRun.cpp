@@ -16,6 +16,7 @@
 
 #include "batch/BatchCommand.h"
 #include "batch/GroupResults.h"
+#include "batch/OutputGuards.h"
 #include "data/TextFile.h"
 #include "run/BreakTest.h"
 
@@ -260,11 +261,13 @@ int RunGroupsCommand(const GroupCommand& command, std::ostream& out, std::ostrea
   ImportChoices columns = command.Columns;
   columns.AsValues = true;  // a long table is held as numbers, not as the text of its cells
   if (!ImportTable(command.Input, columns, table, error)) return usage(error);
-  err << ColumnsUsedLine(table) << ", groups = " << table.ByName
-      << (table.RowNamesSkipped ? " (the first column holds row names and is left aside)" : "")
-      << '\n';
-  const std::string leftOutLine = LeftOutLine(table);
-  if (!leftOutLine.empty()) err << leftOutLine << '\n';
+  if (!command.Quiet) {
+    err << ColumnsUsedLine(table) << ", groups = " << table.ByName
+        << (table.RowNamesSkipped ? " (the first column holds row names and is left aside)" : "")
+        << '\n';
+    const std::string leftOutLine = LeftOutLine(table);
+    if (!leftOutLine.empty()) err << leftOutLine << '\n';
+  }
 
   GroupRunSetup setup;
   setup.Options.WeightsUsed = table.HasWeights;
@@ -289,22 +292,28 @@ int RunGroupsCommand(const GroupCommand& command, std::ostream& out, std::ostrea
   for (size_t r = 0; r < table.GroupOfRow.size(); ++r) rows[table.GroupOfRow[r]].push_back(r);
   for (uint32_t g : table.GroupOfLeftOut) ++leftOut[g];
 
-  // No report may take the place of the table or of another output of this command.
+  // No report may take the place of the table or of another output of this command, nor of a
+  // file this program did not write (unless --overwrite).
   if (command.Reports) {
     const std::vector<std::string>& names = setup.FileNames;
-    std::vector<fs::path> others = {command.Input};
-    if (!command.Results.empty()) others.emplace_back(command.Results);
-    if (!command.JsonLines.empty()) others.emplace_back(command.JsonLines);
+    std::vector<NamedFile> others = {{command.Input, "the input"}};
+    if (!command.Results.empty()) others.push_back({command.Results, "--results"});
+    if (!command.JsonLines.empty()) others.push_back({command.JsonLines, "--json-lines"});
+    const bool partial = setup.Options.PartialX || setup.Options.PartialZ;
     for (const std::string& name : names) {
       for (const char* extension : {".out", ".var", ".txt"}) {
+        if (std::string(extension) == ".txt" && !partial) continue;  // only a partial run's
         const fs::path report = setup.ReportFolder / (setup.FileStem + "-" + name + extension);
-        for (const fs::path& other : others) {
-          std::error_code ec;
-          if (fs::weakly_canonical(report, ec) == fs::weakly_canonical(other, ec)) {
-            return usage("the report \"" + PathText(report) + "\" would take the place of \"" +
-                         PathText(other) + "\"; rename it or use --output-dir");
+        for (const NamedFile& other : others) {
+          if (SameFile(report, other.Path)) {
+            return usage("the report \"" + PathText(report) + "\" would take the place of " +
+                         other.Role + " \"" + PathText(other.Path) +
+                         "\"; choose another name or use --output-dir");
           }
         }
+        const std::string problem =
+            NotOursToReplace(report, command.Overwrite, "--output-dir to write elsewhere");
+        if (!problem.empty()) return usage(problem);
       }
     }
   }
@@ -363,9 +372,11 @@ int RunGroupsCommand(const GroupCommand& command, std::ostream& out, std::ostrea
   if (lines.IsOpen() && !lines.Commit(error)) {
     return usage("the file \"" + command.JsonLines + "\" could not be written\n" + error);
   }
-  err << Thousands(analysed) << " of " << Thousands(groups) << " groups analysed";
-  if (analysed < groups) err << "; the column reason says why the others could not be";
-  err << '\n';
+  if (!command.Quiet) {
+    err << Thousands(analysed) << " of " << Thousands(groups) << " groups analysed";
+    if (analysed < groups) err << "; the column reason says why the others could not be";
+    err << '\n';
+  }
   if (!command.Results.empty()) out << command.Results << '\n';
   if (!command.JsonLines.empty()) out << command.JsonLines << '\n';
   return kExitDone;

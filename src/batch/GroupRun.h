@@ -102,6 +102,7 @@ struct GroupCommand {
   int StopAfter = 0;
   uint64_t Seed = 1;
   bool Quiet = false;
+  bool Overwrite = false;  // reports may replace files this program did not write
   int Threads = 0;  // 0: one per core
   // The command's choices put into the options for data with this many independent columns; an
   // error text for a combination that cannot be run.

@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstring>
 #include <fstream>
+#include <iterator>
 #include <system_error>
 
 #include "data/OwnFiles.h"
@@ -30,6 +31,19 @@ std::string FolderNotWritable(const fs::path& folder) {
   ::close(fd);
   ::unlink(probe.c_str());
   return {};
+}
+
+std::string NotOursToReplace(const fs::path& path, bool overwrite, const std::string& elsewhere) {
+  if (FreeToReplace(path)) return {};
+  std::error_code ec;
+  const fs::file_status status = fs::symlink_status(path, ec);
+  if (overwrite && fs::is_regular_file(status)) return {};
+  const std::string named = "\"" + PathText(path) + "\"";
+  if (fs::is_directory(status)) {
+    return "cannot write " + named + ": a folder of that name is in the way\n" + std::strerror(EISDIR);
+  }
+  return named + " already exists and is not a file this program wrote; it is left as it is. Use " +
+         "--overwrite to replace it, or " + elsewhere + ".";
 }
 
 std::string CheckOptionFile(const std::string& option, const fs::path& path,
@@ -112,6 +126,77 @@ void InputFileGuard::Restore() const {
   } else {
     fs::remove(path_, ec);
   }
+}
+
+KeptFiles::KeptFiles(const std::vector<fs::path>& paths) {
+  for (const fs::path& path : paths) {
+    Kept k;
+    k.Path = path;
+    std::error_code ec;
+    k.Existed = fs::exists(fs::symlink_status(path, ec));
+    if (k.Existed) {
+      std::string error;
+      if (const auto copy = MakeTemporaryBeside(path, error)) {
+        fs::remove(*copy, ec);
+        fs::create_hard_link(path, *copy, ec);
+        if (ec) fs::copy_file(path, *copy, fs::copy_options::overwrite_existing, ec);
+        if (!ec) k.Copy = *copy;
+        else fs::remove(*copy, ec);
+      }
+    }
+    kept_.push_back(std::move(k));
+  }
+}
+
+KeptFiles::~KeptFiles() { Discard(); }
+
+KeptFiles::KeptFiles(KeptFiles&& other) noexcept : kept_(std::move(other.kept_)) {
+  other.kept_.clear();
+}
+
+KeptFiles& KeptFiles::operator=(KeptFiles&& other) noexcept {
+  if (this != &other) {
+    Discard();
+    kept_ = std::move(other.kept_);
+    other.kept_.clear();
+  }
+  return *this;
+}
+
+void KeptFiles::PutBack() {
+  std::error_code ec;
+  for (const Kept& k : kept_) {
+    if (!k.Copy.empty()) {
+      // A file the run did not replace is still the copy's own (a rename onto it does nothing).
+      if (fs::equivalent(k.Copy, k.Path, ec)) {
+        fs::remove(k.Copy, ec);
+      } else {
+        fs::rename(k.Copy, k.Path, ec);
+      }
+    } else if (!k.Existed) {
+      fs::remove(k.Path, ec);  // what is there now is the run's own
+    }
+    // An earlier file that could not be kept is left as the run left it.
+  }
+  kept_.clear();
+}
+
+void KeptFiles::Discard() {
+  std::error_code ec;
+  for (const Kept& k : kept_) {
+    if (!k.Copy.empty()) fs::remove(k.Copy, ec);
+  }
+  kept_.clear();
+}
+
+bool RefusedForTheOptions(const std::vector<std::string>& shown) {
+  static const char* const kOpenings[] = {"The fixed breakpoint ", "The search range ",
+                                          "A broken line with ", "The search for ",
+                                          "No place for "};
+  return std::any_of(shown.begin(), shown.end(), [](const std::string& m) {
+    return std::any_of(std::begin(kOpenings), std::end(kOpenings),
+                       [&](const char* opening) { return m.rfind(opening, 0) == 0; });
+  });
 }
 
 bool RefusedAsUnfit(const std::vector<std::string>& shown) {

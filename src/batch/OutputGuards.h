@@ -28,6 +28,13 @@ std::string CheckOptionFile(const std::string& option, const std::filesystem::pa
                             const std::vector<std::filesystem::path>& alsoWritten,
                             const std::vector<NamedFile>& taken);
 
+// Why the run may not replace `path`, or "" when it may: nothing is there, or a file this
+// program wrote (FreeToReplace), or `overwrite` was given and it is a file. Otherwise the refusal
+// names the file and --overwrite; `elsewhere` says the other way out ("--output-dir to
+// write elsewhere").
+std::string NotOursToReplace(const std::filesystem::path& path, bool overwrite,
+                             const std::string& elsewhere);
+
 // Why nothing can be written into `folder` (the system's reason), or "" when it can.
 std::string FolderNotWritable(const std::filesystem::path& folder);
 
@@ -58,6 +65,36 @@ class InputFileGuard {
   std::filesystem::path path_;
   std::optional<std::string> before_;
 };
+
+// The files a run may replace, kept as they were until it has ended (under a second name beside
+// each: a hard link, or a copy where the file system takes none). PutBack() leaves every one as
+// before the run, the earlier file back in place or, where there was none, none; Discard()
+// drops what was kept, as the destructor does.
+class KeptFiles {
+ public:
+  KeptFiles() = default;
+  explicit KeptFiles(const std::vector<std::filesystem::path>& paths);
+  ~KeptFiles();
+  KeptFiles(KeptFiles&& other) noexcept;
+  KeptFiles& operator=(KeptFiles&& other) noexcept;
+  KeptFiles(const KeptFiles&) = delete;
+  KeptFiles& operator=(const KeptFiles&) = delete;
+
+  void PutBack();
+  void Discard();
+
+ private:
+  struct Kept {
+    std::filesystem::path Path;
+    std::filesystem::path Copy;  // empty: there was no file (or none could be kept)
+    bool Existed = false;
+  };
+  std::vector<Kept> kept_;
+};
+
+// Whether the analysis refused the options given for these data (a fixed breakpoint or a search
+// range outside them, more breakpoints than they hold) rather than the data themselves.
+bool RefusedForTheOptions(const std::vector<std::string>& shown);
 
 // Whether the analysis refused the data as unfit (too few data sets, no variation, values out
 // of range) rather than finding no result in them.

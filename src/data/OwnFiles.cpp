@@ -1,6 +1,7 @@
 // Recognising this program's own output files by their first lines.
 #include "data/OwnFiles.h"
 
+#include <cstdint>
 #include <fstream>
 #include <string_view>
 #include <system_error>
@@ -53,12 +54,45 @@ bool IsJsonResults(const std::string& head) {
   return value != std::string::npos && head.compare(value, 8, "\"vornax\"") == 0;
 }
 
+// A PNG whose text chunk "Software" before the pixels says "Vornax" (what the graph writer
+// puts there). Every chunk up to the first IDAT is looked at, as far as the head reaches.
+bool IsOwnPng(const std::string& head) {
+  static const std::string kSignature("\x89PNG\r\n\x1a\n", 8);
+  if (!StartsWith(head, kSignature)) return false;
+  static const std::string kSoftware("Software\0", 9);
+  for (size_t at = kSignature.size(); at + 8 <= head.size();) {
+    const auto byte = [&](size_t i) { return static_cast<uint32_t>(static_cast<unsigned char>(head[i])); };
+    const uint32_t length = byte(at) << 24 | byte(at + 1) << 16 | byte(at + 2) << 8 | byte(at + 3);
+    const std::string_view type(head.data() + at + 4, 4);
+    if (type == "IDAT" || length > head.size()) return false;
+    const size_t data = at + 8;
+    if (data + length > head.size()) return false;
+    const std::string_view text(head.data() + data, length);
+    if (type == "tEXt" && text == kSoftware + "Vornax") return true;
+    at = data + length + 4;  // past the CRC
+  }
+  return false;
+}
+
+bool IsOwnSvg(const std::string& head) {
+  return (StartsWith(head, "<?xml") || StartsWith(head, "<svg")) &&
+         head.find("<svg") != std::string::npos &&
+         head.find("<desc>Graph drawn by Vornax</desc>") != std::string::npos;
+}
+
+// Qt writes the document's information first, the creator in UTF-16 with its byte-order mark.
+bool IsOwnPdf(const std::string& head) {
+  static const std::string kCreator("/Creator (\xFE\xFF\0V\0o\0r\0n\0a\0x)", 25);
+  return StartsWith(head, "%PDF-") &&
+         (head.find(kCreator) != std::string::npos || head.find("/Creator (Vornax)") != std::string::npos);
+}
+
 }  // namespace
 
 bool WrittenByThisProgram(const std::filesystem::path& path) {
   const std::string head = Head(path);
   if (head.empty()) return false;
-  if (IsJsonResults(head)) return true;
+  if (IsJsonResults(head) || IsOwnPng(head) || IsOwnSvg(head) || IsOwnPdf(head)) return true;
   std::string reason, text = head;
   if (!DecodeText(text, reason)) return false;
   bool ended = true;
@@ -68,10 +102,20 @@ bool WrittenByThisProgram(const std::filesystem::path& path) {
   if (lines.empty()) return false;
   if (StartsWith(lines[0], " Results of program ")) return true;
   if (StartsWith(lines[0], " Variance Analysis, ANOVA table")) return true;
+  // The results table of vornax-batch --by; its later columns grow with the program.
+  if (StartsWith(lines[0], "group,rows_used,rows_left_out,")) return true;
   if (lines.size() >= 3 && StartsWith(lines[2], " BP=breakpoint, N")) {
     return true;  // the scan table of a partial regression
   }
   return IsVarianceFile(head, lines);
+}
+
+bool FreeToReplace(const std::filesystem::path& path) {
+  std::error_code ec;
+  const std::filesystem::file_status status = std::filesystem::symlink_status(path, ec);
+  if (status.type() == std::filesystem::file_type::not_found) return true;
+  if (ec) return false;  // nothing can be said of it: it is not taken for ours
+  return std::filesystem::is_regular_file(status) && WrittenByThisProgram(path);
 }
 
 StaleFile RemoveOwnFile(const std::filesystem::path& path) {

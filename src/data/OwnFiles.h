@@ -12,9 +12,16 @@ class MemoryFiles;
 
 // True when the first lines of `path` are those of a file this program writes: a report
 // (" Results of program ..."), an ANOVA table, a variance file of sums of squares, a partial
-// regression's scan table, or a JSON results file ("program": "vornax"). False for anything
-// else, and for a file that cannot be read.
+// regression's scan table, a JSON results file or JSON Lines file ("program": "vornax" first),
+// the results table of a run by groups (its header begins "group,rows_used,rows_left_out,"), or
+// a graph that names its maker: a PNG with the text "Software" "Vornax" before its pixels, an
+// SVG described "Graph drawn by Vornax", a PDF whose creator is "Vornax". False for anything
+// else (a BMP has no room for its maker's name), and for a file that cannot be read.
 bool WrittenByThisProgram(const std::filesystem::path& path);
+
+// Whether a file may be put at `path` without asking: nothing is there, or a regular file that
+// this program wrote. A folder, a link or anyone else's file there needs the user's word.
+bool FreeToReplace(const std::filesystem::path& path);
 
 enum class StaleFile {
   Absent,   // there was no file of that name

@@ -34,7 +34,7 @@ struct GraphRun {
   }
 };
 
-TEST(BatchGraph, PngOnRequestBmpForAnyOtherName) {
+TEST(BatchGraph, PngOnRequestAndNoNameOfAnotherKind) {
   GraphRun r;
   const fs::path inp = r.Example("01-yield-watertable.inp");
   ASSERT_EQ(r.Run({inp.string(), "--graph", (r.dir / "g.png").string()}), kExitDone) << r.err;
@@ -46,11 +46,20 @@ TEST(BatchGraph, PngOnRequestBmpForAnyOtherName) {
   EXPECT_EQ(png.pixelColor(0, 0), QColor(192, 192, 192));
   EXPECT_EQ(png.pixelColor(600, 395), QColor(0, 0, 139));
 
-  ASSERT_EQ(r.Run({inp.string(), "--graph", (r.dir / "g.jpg").string(), "--black-white",
+  // An extension that names no format of the graph's is refused before the run.
+  fs::remove(r.dir / "01-yield-watertable.out");
+  for (const char* name : {"g.jpg", "g.xyz", "g"}) {
+    EXPECT_EQ(r.Run({inp.string(), "--graph", (r.dir / name).string()}), kExitUsage) << name;
+    EXPECT_NE(r.err.find("the name's extension gives the format; use .svg, .pdf, .png or .bmp"),
+              std::string::npos)
+        << r.err;
+    EXPECT_FALSE(fs::exists(r.dir / "g.bmp")) << name;
+    EXPECT_FALSE(fs::exists(r.dir / "01-yield-watertable.out")) << name;
+  }
+  ASSERT_EQ(r.Run({inp.string(), "--graph", (r.dir / "g.bmp").string(), "--black-white",
                    "--no-belt", "--no-block"}),
             kExitDone)
       << r.err;
-  EXPECT_FALSE(fs::exists(r.dir / "g.jpg"));
   const std::string bmp = test::ReadFileBytes(r.dir / "g.bmp");
   ASSERT_GT(bmp.size(), 2u);
   EXPECT_EQ(bmp.substr(0, 2), "BM");
@@ -122,6 +131,22 @@ TEST(BatchGraph, SvgPdfAndBitmapsOfAnySize) {
       EXPECT_EQ(QImage(QString::fromStdString((r.dir / c.name).string())).size(), c.size);
     }
   }
+  // A graph of this program's is replaced by the next run; a BMP, which cannot name its maker,
+  // only with --overwrite.
+  for (const char* name : {"g.svg", "g.pdf", "big.png"}) {
+    EXPECT_EQ(r.Run({inp.string(), "--graph", (r.dir / name).string()}), kExitDone) << name << r.err;
+  }
+  const std::string smallBmp = test::ReadFileBytes(r.dir / "small.bmp");
+  EXPECT_EQ(r.Run({inp.string(), "--graph", (r.dir / "small.bmp").string()}), kExitUsage);
+  EXPECT_NE(r.err.find("small.bmp\" already exists and is not a file this program wrote; it is "
+                       "left as it is. Use --overwrite to replace it, or choose another name."),
+            std::string::npos)
+      << r.err;
+  EXPECT_EQ(test::ReadFileBytes(r.dir / "small.bmp"), smallBmp);
+  EXPECT_EQ(r.Run({inp.string(), "--graph", (r.dir / "small.bmp").string(), "--overwrite"}),
+            kExitDone);
+  EXPECT_EQ(QImage(QString::fromStdString((r.dir / "small.bmp").string())).size(), QSize(623, 425));
+
   const std::string svg = test::ReadFileBytes(r.dir / "g.svg");
   EXPECT_NE(svg.find("Wheat yield and depth of the water table"), std::string::npos);
   // The title names the columns: the captions say them.

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -68,6 +69,67 @@ TEST(OwnFiles, RecognisesThisProgramsFilesByTheirFirstLines) {
     EXPECT_EQ(WrittenByThisProgram(dir / "f"), c.ours) << c.name;
   }
   EXPECT_FALSE(WrittenByThisProgram(dir / "missing"));
+}
+
+// A PNG chunk: its length, type and data, and four bytes where the CRC goes (not checked).
+std::string PngChunk(const std::string& type, const std::string& data) {
+  const auto n = static_cast<uint32_t>(data.size());
+  std::string chunk = {static_cast<char>(n >> 24), static_cast<char>(n >> 16),
+                       static_cast<char>(n >> 8), static_cast<char>(n)};
+  return chunk + type + data + "CRC!";
+}
+
+// Graphs and results tables are known by their maker's mark within the first 4 KB; the same
+// kinds of file from anywhere else are not.
+TEST(OwnFiles, RecognisesItsGraphsAndResultsTables) {
+  const std::string png("\x89PNG\r\n\x1a\n", 8);
+  const std::string ihdr = PngChunk("IHDR", std::string(13, '\1'));
+  const std::string software = PngChunk("tEXt", std::string("Software\0Vornax", 15));
+  const std::string idat = PngChunk("IDAT", std::string(40, '\7'));
+  const std::string pdfCreator("/Creator (\xFE\xFF\0V\0o\0r\0n\0a\0x)", 25);
+  const std::string svgHead =
+      "<?xml version=\"1.0\" encoding=\"UTF-8\" standalone=\"no\"?>\n<svg width=\"1\">\n<title>t</title>\n";
+  struct Case {
+    std::string name, bytes;
+    bool ours;
+  };
+  const std::vector<Case> cases = {
+      {"PNG with our Software text", png + ihdr + software + idat, true},
+      {"PNG with another program's", png + ihdr + PngChunk("tEXt", std::string("Software\0GIMP", 13)) + idat, false},
+      {"PNG whose text comes after the pixels", png + ihdr + idat + software, false},
+      {"PNG without text", png + ihdr + idat, false},
+      {"PNG cut short", png + ihdr.substr(0, 6), false},
+      {"our SVG", svgHead + "<desc>Graph drawn by Vornax</desc>\n<g/></svg>\n", true},
+      {"another SVG", svgHead + "<desc>Drawn by hand</desc>\n</svg>\n", false},
+      {"our PDF", "%PDF-1.4\n1 0 obj\n<<\n/Title (x)\n" + pdfCreator + "\n>>\n", true},
+      {"another PDF", "%PDF-1.4\n1 0 obj\n<<\n/Creator (Writer)\n>>\n", false},
+      {"text naming our PDF creator", "notes\n" + pdfCreator + "\n", false},
+      {"results table", "group,rows_used,rows_left_out,analysis,type\r\nA,5,0,one-variable,3\r\n", true},
+      {"a table with a group column", "group,rows,Y\r\nA,5,3\r\n", false},
+      {"JSON Lines", "{\"program\":\"vornax\",\"format\":1,\"group\":\"A\"}\n{\"program\":\"vornax\"}\n", true},
+      {"a BMP", std::string("BM\x36\0\0\0\0\0\0\0\x36\0\0\0", 14), false},
+  };
+  TempDir dir;
+  for (const Case& c : cases) {
+    WriteFileBytes(dir / "f", c.bytes);
+    EXPECT_EQ(WrittenByThisProgram(dir / "f"), c.ours) << c.name;
+  }
+}
+
+// What may be replaced without asking: nothing, or a regular file of this program's.
+TEST(OwnFiles, FreeToReplaceOnlyWhatIsAbsentOrItsOwn) {
+  TempDir dir;
+  WriteFileBytes(dir / "own.out", " Results of program Vornax for the cubic regression.\r\nx\r\n");
+  WriteFileBytes(dir / "other.out", "results of another program\r\n");
+  WriteFileBytes(dir / "empty.out", "");
+  fs::create_directory(dir / "folder.out");
+  fs::create_symlink(dir / "own.out", dir / "link.out");
+  EXPECT_TRUE(FreeToReplace(dir / "none.out"));
+  EXPECT_TRUE(FreeToReplace(dir / "own.out"));
+  EXPECT_FALSE(FreeToReplace(dir / "other.out"));
+  EXPECT_FALSE(FreeToReplace(dir / "empty.out"));
+  EXPECT_FALSE(FreeToReplace(dir / "folder.out"));
+  EXPECT_FALSE(FreeToReplace(dir / "link.out"));  // the link would go, not what it points to
 }
 
 TEST(OwnFiles, RemovesOnlyItsOwn) {

@@ -33,11 +33,13 @@ struct FakeAnalyses {
         if (options.AnalysisFailed || options.CurveAbort || options.IrregularX) return;
         if (a == Analysis::SegmentedAnova || a == Analysis::CurveAnova) return;
         TextFileWriter out(WithExtension(data.FileName, ".out"));
-        out.WriteLine(std::string(" Report of ") + Name(a));
+        // The first words of a real report: a later run knows the file for this program's.
+        out.WriteLine(std::string(" Results of program Vornax: report of ") + Name(a));
         out.WriteLine(" second line");
         out.Commit();
         TextFileWriter var(WithExtension(data.FileName, ".var"), data.VarianceFiles());
-        var.WriteLine("1");
+        // The first lines of a variance file, which a later run knows for this program's.
+        for (const char* line : {"    1", "    5", "  1.0E+000"}) var.WriteLine(line);
         var.Commit();
         data.FileName = PathText(WithExtension(data.FileName, ".var"));
       };

@@ -136,7 +136,7 @@ TEST(RunAnalysis, TheStrictlyBestSCurveRunsAgain) {
     EXPECT_FALSE(finalRun[3]);
     EXPECT_TRUE(finalRun[4]);  // the repeat is the final run, and its report stands
     EXPECT_EQ(test::ReadLines(d.dir / "d.out").at(0),
-              std::string(" Report of ") + c.calls[4]);
+              std::string(" Results of program Vornax: report of ") + c.calls[4]);
     EXPECT_EQ(d.dialogs.ProgressLines(),
               (std::vector<std::string>{" Saving data .....", " Progress 10% ....",
                                         " please wait", " 40% done", " 60% done", " 75% done",

@@ -343,7 +343,7 @@ TEST(SaveCalculate, ASuccessfulRunLoadsTheReport) {
   EXPECT_EQ(r.OutputPath, out);
   EXPECT_EQ(f.session.Data.FileName, out);
   EXPECT_EQ(f.session.Data.OutputLines,
-            (std::vector<std::string>{" Report of one", " second line"}));
+            (std::vector<std::string>{" Results of program Vornax: report of one", " second line"}));
   EXPECT_EQ(f.dialogs.Messages(),
             std::vector<std::string>{"The input is saved in " + f.inp.string() +
                                      "   Calculations were done and the output is saved in  " + out});

@@ -136,6 +136,9 @@ bool WriteReplacing(const std::filesystem::path& target, std::string& error, Wri
 
 bool WriteImage(const QImage& image, const std::string& path, const char* format, std::string& error) {
   QImageWriter writer(QString::fromStdString(path), format);
+  // A PNG names its maker, so that a later run knows the file as its own and may replace it
+  // (a BMP has no room for a name).
+  if (QByteArray(format) == "PNG") writer.setText(QStringLiteral("Software"), QStringLiteral("Vornax"));
   if (writer.write(image)) return true;
   error = writer.errorString().toStdString();
   return false;
