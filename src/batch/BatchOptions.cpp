@@ -55,9 +55,8 @@ Examples:
   vornax-batch wells.csv --by well --y level --x rain --results wells-results.csv
 
 A file is replaced or removed only when it shows it is this program's (a report, ANOVA
-table or results file by its first lines, a PNG, SVG or PDF graph by its maker's name;
-a BMP cannot show it), or with --overwrite; otherwise the run stops before any work,
-naming it. The input, NAME.inp, the reports and the files of --json, --graph, --results
+table or results file by its first lines, a graph by its maker's name or mark), or
+with --overwrite; otherwise the run stops before any work, naming it. The input, NAME.inp, the reports and the files of --json, --graph, --results
 and --json-lines must all differ. A run refused for its options, or stopped for want of
 memory, leaves the folder as it was. Every file is written whole, through a temporary
 file and a rename.

@@ -87,12 +87,17 @@ bool IsOwnPdf(const std::string& head) {
          (head.find(kCreator) != std::string::npos || head.find("/Creator (Vornax)") != std::string::npos);
 }
 
+bool IsOwnBmp(const std::string& head) {
+  return StartsWith(head, "BM") && head.size() >= 14 &&
+         head.compare(kBmpMarkOffset, kBmpMark.size(), kBmpMark) == 0;
+}
+
 }  // namespace
 
 bool WrittenByThisProgram(const std::filesystem::path& path) {
   const std::string head = Head(path);
   if (head.empty()) return false;
-  if (IsJsonResults(head) || IsOwnPng(head) || IsOwnSvg(head) || IsOwnPdf(head)) return true;
+  if (IsJsonResults(head) || IsOwnPng(head) || IsOwnSvg(head) || IsOwnPdf(head) || IsOwnBmp(head)) return true;
   std::string reason, text = head;
   if (!DecodeText(text, reason)) return false;
   bool ended = true;

@@ -5,18 +5,25 @@
 
 #include <filesystem>
 #include <string>
+#include <string_view>
 
 namespace vornax {
 
 class MemoryFiles;
+
+// The mark a BMP graph of this program's carries in the reserved bytes 6-9 of its file header,
+// which belong to the writer and which readers pass over.
+inline constexpr std::string_view kBmpMark{"Vrnx"};
+inline constexpr int kBmpMarkOffset = 6;
 
 // True when the first lines of `path` are those of a file this program writes: a report
 // (" Results of program ..."), an ANOVA table, a variance file of sums of squares, a partial
 // regression's scan table, a JSON results file or JSON Lines file ("program": "vornax" first),
 // the results table of a run by groups (its header begins "group,rows_used,rows_left_out,"), or
 // a graph that names its maker: a PNG with the text "Software" "Vornax" before its pixels, an
-// SVG described "Graph drawn by Vornax", a PDF whose creator is "Vornax". False for anything
-// else (a BMP has no room for its maker's name), and for a file that cannot be read.
+// SVG described "Graph drawn by Vornax", a PDF whose creator is "Vornax", a BMP whose file
+// header's four reserved bytes hold kBmpMark. False for anything else, and for a file that
+// cannot be read.
 bool WrittenByThisProgram(const std::filesystem::path& path);
 
 // Whether a file may be put at `path` without asking: nothing is there, or a regular file that

@@ -131,18 +131,20 @@ TEST(BatchGraph, SvgPdfAndBitmapsOfAnySize) {
       EXPECT_EQ(QImage(QString::fromStdString((r.dir / c.name).string())).size(), c.size);
     }
   }
-  // A graph of this program's is replaced by the next run; a BMP, which cannot name its maker,
-  // only with --overwrite.
-  for (const char* name : {"g.svg", "g.pdf", "big.png"}) {
+  // A graph of this program's is replaced by the next run; a BMP of anyone else's (one without
+  // the mark in its header) only with --overwrite.
+  for (const char* name : {"g.svg", "g.pdf", "big.png", "small.bmp"}) {
     EXPECT_EQ(r.Run({inp.string(), "--graph", (r.dir / name).string()}), kExitDone) << name << r.err;
   }
-  const std::string smallBmp = test::ReadFileBytes(r.dir / "small.bmp");
+  std::string foreignBmp = test::ReadFileBytes(r.dir / "small.bmp");
+  foreignBmp.replace(6, 4, std::string(4, '\0'));
+  test::WriteFileBytes(r.dir / "small.bmp", foreignBmp);
   EXPECT_EQ(r.Run({inp.string(), "--graph", (r.dir / "small.bmp").string()}), kExitUsage);
   EXPECT_NE(r.err.find("small.bmp\" already exists and is not a file this program wrote; it is "
                        "left as it is. Use --overwrite to replace it, or choose another name."),
             std::string::npos)
       << r.err;
-  EXPECT_EQ(test::ReadFileBytes(r.dir / "small.bmp"), smallBmp);
+  EXPECT_EQ(test::ReadFileBytes(r.dir / "small.bmp"), foreignBmp);
   EXPECT_EQ(r.Run({inp.string(), "--graph", (r.dir / "small.bmp").string(), "--overwrite"}),
             kExitDone);
   EXPECT_EQ(QImage(QString::fromStdString((r.dir / "small.bmp").string())).size(), QSize(623, 425));

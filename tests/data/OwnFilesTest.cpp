@@ -108,6 +108,8 @@ TEST(OwnFiles, RecognisesItsGraphsAndResultsTables) {
       {"a table with a group column", "group,rows,Y\r\nA,5,3\r\n", false},
       {"JSON Lines", "{\"program\":\"vornax\",\"format\":1,\"group\":\"A\"}\n{\"program\":\"vornax\"}\n", true},
       {"a BMP", std::string("BM\x36\0\0\0\0\0\0\0\x36\0\0\0", 14), false},
+      {"a BMP with the program's mark", std::string("BM\x36\0\0\0Vrnx\x36\0\0\0", 14), true},
+      {"a BMP with the mark elsewhere", std::string("BMVrnx\0\0\0\0\x36\0\0\0", 14), false},
   };
   TempDir dir;
   for (const Case& c : cases) {

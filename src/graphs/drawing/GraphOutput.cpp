@@ -17,6 +17,7 @@
 #include <string>
 #include <system_error>
 
+#include "data/OwnFiles.h"
 #include "data/TextFile.h"
 #include "graphs/drawing/GraphDrawing.h"
 
@@ -135,9 +136,27 @@ bool WriteReplacing(const std::filesystem::path& target, std::string& error, Wri
 }
 
 bool WriteImage(const QImage& image, const std::string& path, const char* format, std::string& error) {
+  if (QByteArray(format) == "BMP") {
+    // A BMP has no text, but its file header has four bytes that are the writer's own
+    // (readers pass over them): they carry the program's mark, so that a later run knows the
+    // file as its own and may replace it, as it does a PNG by its "Software" text.
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    QImageWriter writer(&buffer, format);
+    if (!buffer.open(QIODevice::WriteOnly) || !writer.write(image) || bytes.size() < 14) {
+      error = writer.errorString().toStdString();
+      return false;
+    }
+    bytes.replace(kBmpMarkOffset, kBmpMark.size(), kBmpMark.data(), kBmpMark.size());
+    QFile file(QString::fromStdString(path));
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.flush()) {
+      error = file.errorString().toStdString();
+      return false;
+    }
+    return true;
+  }
   QImageWriter writer(QString::fromStdString(path), format);
-  // A PNG names its maker, so that a later run knows the file as its own and may replace it
-  // (a BMP has no room for a name).
+  // A PNG names its maker, so that a later run knows the file as its own and may replace it.
   if (QByteArray(format) == "PNG") writer.setText(QStringLiteral("Software"), QStringLiteral("Vornax"));
   if (writer.write(image)) return true;
   error = writer.errorString().toStdString();
