@@ -88,6 +88,8 @@ install(FILES ${PROJECT_SOURCE_DIR}/completion/vornax-batch
         DESTINATION share/bash-completion/completions)
 install(FILES ${PROJECT_SOURCE_DIR}/packaging/copyright ${_generated}/changelog.gz
         DESTINATION share/doc/vornax)
+install(FILES ${PROJECT_SOURCE_DIR}/packaging/lintian-overrides DESTINATION share/lintian/overrides
+        RENAME vornax)
 
 # The Debian package. Its dependencies are those of the installed programs and library
 # (dpkg-shlibdeps); the desktop, icon, MIME and man-db caches are refreshed by the triggers of
@@ -119,5 +121,4 @@ It also fits partial regressions (the longest range without response),
 broken lines with two or three breakpoints, and curved functions. The
 package holds the desktop window (vornax) and the command-line program
 vornax-batch, which runs the same analyses on input files and tables.")
-set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/packaging/copyright)
 include(CPack)
