@@ -33,7 +33,10 @@ install(DIRECTORY ${PROJECT_SOURCE_DIR}/examples/ DESTINATION share/vornax/examp
 # no time stamp, so the same input gives the same bytes).
 find_program(VORNAX_RSVG_CONVERT rsvg-convert REQUIRED)
 find_program(VORNAX_GZIP gzip REQUIRED)
-find_package(Python3 REQUIRED COMPONENTS Interpreter)
+# The man page writer needs Python's standard library only. Debian's interpreter is preferred,
+# as for the Python module; a variable of its own leaves that module's search of Python alone.
+find_program(VORNAX_PYTHON3 NAMES python3 PATHS /usr/bin NO_DEFAULT_PATH)
+find_program(VORNAX_PYTHON3 NAMES python3 REQUIRED)
 set(_generated ${CMAKE_CURRENT_BINARY_DIR}/install-files)
 file(MAKE_DIRECTORY ${_generated})
 set(_desktop ${PROJECT_SOURCE_DIR}/desktop)
@@ -57,7 +60,7 @@ install(FILES ${_desktop}/vornax.svg DESTINATION share/icons/hicolor/scalable/ap
 set(_batch_man ${_generated}/vornax-batch.1)
 add_custom_command(OUTPUT ${_batch_man}.gz
   COMMAND ${CMAKE_COMMAND} -E env ASAN_OPTIONS=detect_leaks=0
-          ${Python3_EXECUTABLE} ${PROJECT_SOURCE_DIR}/cmake/help-to-man.py
+          ${VORNAX_PYTHON3} ${PROJECT_SOURCE_DIR}/cmake/help-to-man.py
           $<TARGET_FILE:vornax-batch> ${PROJECT_SOURCE_DIR}/man/vornax-batch.files
           ${PROJECT_VERSION} ${VORNAX_MAN_DATE} ${_batch_man}
   COMMAND ${VORNAX_GZIP} -9nf ${_batch_man}
@@ -121,4 +124,21 @@ It also fits partial regressions (the longest range without response),
 broken lines with two or three breakpoints, and curved functions. The
 package holds the desktop window (vornax) and the command-line program
 vornax-batch, which runs the same analyses on input files and tables.")
-include(CPack)
+# The Python module (python/) is built only where pybind11 is found, and may be added after this
+# file is read: the package is configured at the end of the configuration, when it is known
+# whether the module is in it. The module imports numpy and is built for one Python version.
+function(vornax_configure_package)
+  if(TARGET vornax_python_core)
+    execute_process(COMMAND ${VORNAX_PYTHON3} -c "import sys; print(*sys.version_info[:2])"
+                    OUTPUT_VARIABLE _version OUTPUT_STRIP_TRAILING_WHITESPACE)
+    string(REPLACE " " ";" _version "${_version}")
+    list(GET _version 0 _major)
+    list(GET _version 1 _minor)
+    math(EXPR _next "${_minor} + 1")
+    set(CPACK_DEBIAN_PACKAGE_DEPENDS
+        "python3 (>= ${_major}.${_minor}), python3 (<< ${_major}.${_next}), python3-numpy")
+    set(CPACK_DEBIAN_PACKAGE_SUGGESTS "python3-pandas, python3-matplotlib")
+  endif()
+  include(CPack)
+endfunction()
+cmake_language(DEFER DIRECTORY ${PROJECT_SOURCE_DIR} CALL vornax_configure_package)
