@@ -2,7 +2,7 @@
 # name the source files, which is what it is for).
 file(REMOVE_RECURSE ${PREFIX})
 execute_process(COMMAND ${CMAKE_COMMAND} --install ${BUILD} --prefix ${PREFIX} --strip
-                RESULT_VARIABLE _status OUTPUT_QUIET)
+                RESULT_VARIABLE _status OUTPUT_VARIABLE _output ERROR_VARIABLE _output)
 if(NOT _status EQUAL 0)
-  message(FATAL_ERROR "cmake --install failed: ${_status}")
+  message(FATAL_ERROR "cmake --install failed (${_status}):\n${_output}")
 endif()

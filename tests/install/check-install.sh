@@ -88,8 +88,12 @@ man_pages)
     done
   done
   grep -q -- "--version" "$work/vornax.txt" || fail "vornax.1 does not name --version"
-  # Every option and every example of the installed program's --help is in its page.
+  # The page's OPTIONS are --help's option blocks word for word; every option starts an entry,
+  # and every example of --help is in the page.
   help=$("$batch" --help)
+  printf '%s\n' "$help" >"$work/help.txt"
+  /usr/bin/python3 "$here/man_matches_help.py" "$prefix/share/man/man1/vornax-batch.1.gz" \
+    "$work/help.txt"
   options=$(sed -n 's/^ \{2\}\(-[a-z],\)\{0,1\}\(--[a-z][a-z-]*\).*/\2/p' <<<"$help")
   [ "$(wc -l <<<"$options")" -gt 20 ] || fail "too few options read from --help"
   for option in $options; do
