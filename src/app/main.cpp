@@ -20,6 +20,9 @@ int main(int argc, char* argv[]) {
   QApplication app(argc, argv);
   QApplication::setApplicationName("Vornax segmented regression analysis");
   QApplication::setOrganizationName("Vornax");
+  // The name of the installed desktop entry: the desktop shows the window under its icon and
+  // menu name, and groups it with the entry it was started from.
+  QGuiApplication::setDesktopFileName("org.vornax.Vornax");
   QFont font("Tahoma");
   font.setPixelSize(13);
   QApplication::setFont(font);

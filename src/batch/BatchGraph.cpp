@@ -28,17 +28,17 @@ bool ParseGraphSizeOption(const std::string& text, int& width, int& height) {
 std::string GraphLibraryPath() {
   namespace fs = std::filesystem;
   std::error_code ec;
+  // In the build tree the library is made beside the program.
   const fs::path program = fs::read_symlink("/proc/self/exe", ec);
   if (!ec) {
     const fs::path beside = program.parent_path() / kGraphLibraryName;
     if (fs::exists(beside, ec)) return beside.string();
   }
-#ifdef VORNAX_GRAPH_LIBRARY_DIR
-  // Programs of the build that live elsewhere in it (the tests) find the one it made.
-  const fs::path built = fs::path(VORNAX_GRAPH_LIBRARY_DIR) / kGraphLibraryName;
-  if (fs::exists(built, ec)) return built.string();
-#endif
-  return kGraphLibraryName;  // left to the system's search path
+  // Installed, it lives in lib/vornax/ beside bin/, which the program's RUNPATH
+  // ($ORIGIN/../lib/vornax) names; the tests of the build tree carry the build folder in theirs.
+  // dlopen searches the RUNPATH of its caller for a bare name, so nothing of the build tree is
+  // compiled into the program.
+  return kGraphLibraryName;
 }
 
 namespace {
