@@ -6,13 +6,16 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QLabel>
+#include <QSaveFile>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTabWidget>
 
 #include <filesystem>
+#include <optional>
 
 #include "app/DataGrid.h"
 #include "app/OutputTab.h"
@@ -146,6 +149,10 @@ void TInputTab::InputSaveActionExecute() {
   form_.OutputTabSheet->AnovaButton->setText("Anova table");
 
   form_.Running = true;
+  // A run that gives no report leaves the input file as it found it: an earlier one as it was,
+  // none where there was none.
+  std::optional<QByteArray> inputBefore;
+  if (QFile earlier(path); earlier.exists() && earlier.open(QIODevice::ReadOnly)) inputBefore = earlier.readAll();
   QApplication::setOverrideCursor(Qt::BusyCursor);
   for (QAction* a : {form_.InputOpenAction, form_.OutputOpenAction, form_.InputSaveAction}) a->setEnabled(false);
   form_.PageControl1->tabBar()->setEnabled(false);
@@ -162,6 +169,16 @@ void TInputTab::InputSaveActionExecute() {
                          outcome == SaveCalculateOutcome::AnalysisStopped ||
                          outcome == SaveCalculateOutcome::OutputInvalid ||
                          outcome == SaveCalculateOutcome::Done;
+  const bool refused = outcome == SaveCalculateOutcome::AnalysisStopped ||
+                       outcome == SaveCalculateOutcome::OutputInvalid;
+  if (refused) {
+    if (!inputBefore) {
+      QFile::remove(path);
+    } else if (QSaveFile back(path); !back.open(QIODevice::WriteOnly) ||
+                                     back.write(*inputBefore) != inputBefore->size() || !back.commit()) {
+      form_.Dialogs().ShowMessage("The earlier " + Std(path) + " could not be put back.");
+    }
+  }
   // The grid keeps every row: those left out are marked, a cell that stopped the run is selected.
   StringGrid1->MarkIncompleteRows(std::vector<int>(result.IncompleteRows.begin(), result.IncompleteRows.end()));
   if (result.BadRow > 0) SelectBadCell(grid, result.BadRow, result.BadColumn);
@@ -170,7 +187,7 @@ void TInputTab::InputSaveActionExecute() {
     form_.OutputAvailable = false;
     form_.OutputTabSheet->ShowOutputControls(false);
   }
-  if (committed && outcome != SaveCalculateOutcome::InputNotWritten) {
+  if (outcome == SaveCalculateOutcome::Done) {
     GridEdited = false;
     InputPath = Text(result.InputPath);
     // Typed or pasted data saved under a name are that file from now on.

@@ -466,6 +466,9 @@ void WindowDataTest::OthersFilesAreAskedForAndKept() {
   QVERIFY(!w.form->OutputAvailable);
   QCOMPARE(Content(var), mine);
   QCOMPARE(Content(out), mine);
+  // Nor does it leave an input file of data it gave no report on.
+  QVERIFY(!QFile::exists(w.dir.filePath("flat.inp")));
+  QVERIFY(w.in().GridEdited);
 }
 
 }  // namespace vornax::app::test
