@@ -12,7 +12,6 @@
 #include <system_error>
 
 #include "data/GraphData.h"
-#include "data/OwnFiles.h"
 #include "data/TextFile.h"
 
 namespace vornax {
@@ -122,8 +121,7 @@ bool CheckReportFile(const std::filesystem::path& path, UserDialogs& dialogs,
 bool RemoveInvalidRunOutput(TDMVornax& data, const std::filesystem::path& outputPath) {
   bool removed = RemoveFile(outputPath, data.Memory);
   const std::filesystem::path varPath = WithExtension(outputPath, ".var");
-  // The report was this run's; a variance file of that name may be anyone's.
-  removed = RemoveOwnFile(varPath, data.Memory) == StaleFile::Removed || removed;
+  removed = RemoveFile(varPath, data.Memory) || removed;
   data.FileName = PathText(varPath);
   return removed;
 }
