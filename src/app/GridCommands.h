@@ -23,13 +23,17 @@ inline constexpr int kGridColumnCount = 5;  // serial, Y, X, Z, weight
 using ColumnNames = std::array<QString, kGridColumnCount>;
 
 // What surrounds the cells and changes with them when a file is opened or the data are cleared:
-// the layout of the columns, the titles and the file shown. The window reads and writes it.
+// the layout of the columns and the variables used, the titles and the file the data belong to.
+// The window reads and writes it.
 struct GridFrame {
   int NrOfVarInData = 1;
+  int Use = 0;  // with two columns, those used: 0 both, 1 the first only, 2 the second only
   bool Weights = false;
   bool SingleIsZ = false;
   QString Title1, Title2;
-  QString FileName;  // the input file shown above the titles; empty: none
+  // The file the data belong to (an input file or a table), shown above the titles, named in
+  // the window's title and proposed by the save dialog; empty: untitled data.
+  QString FileName;
   bool operator==(const GridFrame&) const = default;
 };
 

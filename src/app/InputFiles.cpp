@@ -6,20 +6,26 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QLabel>
+#include <QSaveFile>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTabWidget>
 
 #include <filesystem>
+#include <optional>
 
 #include "app/DataGrid.h"
 #include "app/OutputTab.h"
 #include "app/TabControls.h"
 #include "app/VornaxForm.h"
 #include "data/InputFile.h"
+#include "data/OwnFiles.h"
+#include "data/TextFile.h"
 #include "forms/SelectForms.h"
+#include "run/SaveChecks.h"
 #include "run/TableImport.h"
 
 namespace vornax::app {
@@ -128,14 +134,25 @@ void TInputTab::InputSaveActionExecute() {
   // How many breakpoints a broken line has is decided with as many shuffles as the break test
   // of segmented runs takes.
   form_.session().Options.BreakpointPermutations = form_.OutputTabSheet->BreakTestPermutations;
+  const GridInput grid = GridFromWindow();
+  // So is what the data and the choices alone show the run would refuse.
+  const SaveRefusal refusal = RefusalBeforeSaving(form_.session(), grid);
+  if (!refusal.Message.empty()) {
+    form_.Dialogs().ShowMessage(refusal.Message);
+    if (refusal.BadRow > 0) SelectBadCell(grid, refusal.BadRow, refusal.BadColumn);
+    return;
+  }
   const QString path = AskInputFileName();
-  SaveCancelled = path.isEmpty();
+  SaveCancelled = path.isEmpty() || !AskToReplaceOthersFiles(path);
   // Cancelled: nothing was asked for, so nothing is said and nothing runs.
   if (SaveCancelled) return;
-  const GridInput grid = GridFromWindow();
   form_.OutputTabSheet->AnovaButton->setText("Anova table");
 
   form_.Running = true;
+  // A run that gives no report leaves the input file as it found it: an earlier one as it was,
+  // none where there was none.
+  std::optional<QByteArray> inputBefore;
+  if (QFile earlier(path); earlier.exists() && earlier.open(QIODevice::ReadOnly)) inputBefore = earlier.readAll();
   QApplication::setOverrideCursor(Qt::BusyCursor);
   for (QAction* a : {form_.InputOpenAction, form_.OutputOpenAction, form_.InputSaveAction}) a->setEnabled(false);
   form_.PageControl1->tabBar()->setEnabled(false);
@@ -152,22 +169,25 @@ void TInputTab::InputSaveActionExecute() {
                          outcome == SaveCalculateOutcome::AnalysisStopped ||
                          outcome == SaveCalculateOutcome::OutputInvalid ||
                          outcome == SaveCalculateOutcome::Done;
+  const bool refused = outcome == SaveCalculateOutcome::AnalysisStopped ||
+                       outcome == SaveCalculateOutcome::OutputInvalid;
+  if (refused) {
+    if (!inputBefore) {
+      QFile::remove(path);
+    } else if (QSaveFile back(path); !back.open(QIODevice::WriteOnly) ||
+                                     back.write(*inputBefore) != inputBefore->size() || !back.commit()) {
+      form_.Dialogs().ShowMessage("The earlier " + Std(path) + " could not be put back.");
+    }
+  }
   // The grid keeps every row: those left out are marked, a cell that stopped the run is selected.
   StringGrid1->MarkIncompleteRows(std::vector<int>(result.IncompleteRows.begin(), result.IncompleteRows.end()));
-  if (result.BadRow > 0) {
-    const bool two = grid.NrOfVarInData == 2;
-    const int column = result.BadColumn == 1   ? kYColumn
-                       : result.BadColumn == 2 ? kXColumn
-                       : result.BadColumn == 3 && two ? kZColumn
-                                                      : kWeightColumn;
-    StringGrid1->SelectCell(result.BadRow, column);
-  }
+  if (result.BadRow > 0) SelectBadCell(grid, result.BadRow, result.BadColumn);
   if (committed && outcome != SaveCalculateOutcome::Done) {
     // The report shown may be of files this run has replaced or taken away.
     form_.OutputAvailable = false;
     form_.OutputTabSheet->ShowOutputControls(false);
   }
-  if (committed && outcome != SaveCalculateOutcome::InputNotWritten) {
+  if (outcome == SaveCalculateOutcome::Done) {
     GridEdited = false;
     InputPath = Text(result.InputPath);
     // Typed or pasted data saved under a name are that file from now on.
@@ -190,6 +210,46 @@ void TInputTab::InputSaveActionExecute() {
   form_.AddRecentFile(Text(result.OutputPath));
   form_.ShowTab(form_.OutputTabSheet);
   form_.OutputTabSheet->RunFinished(Text(result.OutputPath));
+}
+
+void TInputTab::SelectBadCell(const GridInput& grid, int row, int gridInputColumn) {
+  const bool two = grid.NrOfVarInData == 2;
+  const int column = gridInputColumn == 1   ? kYColumn
+                     : gridInputColumn == 2 ? kXColumn
+                     : gridInputColumn == 3 && two ? kZColumn
+                                                   : kWeightColumn;
+  StringGrid1->SelectCell(row, column);
+}
+
+bool TInputTab::AskToReplaceOthersFiles(const QString& inputPath) {
+  const std::filesystem::path input(Std(inputPath));
+  const RunOptions& options = form_.session().Options;
+  struct Named {
+    const char* extension;
+    const char* what;
+  };
+  std::vector<Named> files = {{".out", "report"}, {".var", "ANOVA table"}};
+  // Only a partial regression writes the scan table.
+  if (options.PartialX || options.PartialZ) files.push_back({".txt", "scan table"});
+  files.push_back({".summary", "summary"});
+  const std::filesystem::path report = WithExtension(input, ".out");
+  for (const Named& f : files) {
+    const std::filesystem::path path = WithExtension(input, f.extension);
+    std::error_code ec;
+    if (!std::filesystem::exists(std::filesystem::symlink_status(path, ec))) continue;
+    bool own = WrittenByThisProgram(path);
+    if (std::string(f.extension) == ".summary") {
+      // A summary says nothing of its origin in its text: it is the window's own when it stands
+      // beside a report of this program, as the Output tab reads it.
+      own = std::filesystem::is_regular_file(path, ec) && WrittenByThisProgram(report);
+    }
+    if (own) continue;
+    if (!form_.Dialogs().AskToDiscard("\"" + PathText(path) + "\" is not a file this program wrote. "
+                                      "Replace it with this run's " + f.what + "?")) {
+      return false;
+    }
+  }
+  return true;
 }
 
 QString TInputTab::SaveStart() const {
@@ -232,57 +292,55 @@ bool TInputTab::OpenTableFile(const QString& path) {
                         std::to_string(kMaxGridRows) + ".");
     return false;
   }
-  FillGridFromInput(GridFromTable(table, Std(QFileInfo(path).fileName())), table.HasWeights);
+  const GridFrame before = Frame();
   ClearBreakpointFields();
   InputPath.clear();
   form_.DialogDir = QFileInfo(path).absolutePath();
-  ShowFileName(path);
-  form_.SetCurrentFile(path);
+  FillGridFromInput(GridFromTable(table, Std(QFileInfo(path).fileName())), table.HasWeights,
+                    before, QFileInfo(path).absoluteFilePath());
+  form_.AddRecentFile(path);
   const std::string leftOut = LeftOutLine(table);
   if (!leftOut.empty()) dialogs.ShowMessage(ColumnsUsedLine(table) + ".\n" + leftOut + ".");
   if (form_.PageControl1->currentWidget() != this) form_.PageControl1->setCurrentWidget(this);
   return true;
 }
 
-void TInputTab::FillGridFromInput(const GridInput& input, bool weights) {
-  TDMVornax& data = form_.session().Data;
-  Title1Edit->setText(Text(input.Title1));
-  Title2Edit->setText(Text(input.Title2));
-  Title1Edit->setCursorPosition(0);
-  Title2Edit->setCursorPosition(0);
-  NrOfVarInData = input.NrOfVarInData;
-  data.NrOfVarInData = NrOfVarInData;
-  data.NrOfVar = NrOfVarInData;
-  data.SingleIsZ = NrOfVarInData == 1 && input.SingleIsZ;
-  data.SingleIsX = !data.SingleIsZ;
-  data.VarOption = NrOfVarInData == 2 ? 3 : 0;
-  OptionComboBox->setCurrentIndex(NrOfVarInData == 2 ? 0 : 1);
-  OptionComboBox->setEnabled(NrOfVarInData == 2);
-  SelectForm->SetPartialEnabled(NrOfVarInData != 2);
-  NrOfVarComboBox->setCurrentIndex(NrOfVarInData - 1);
-  form_.session().Options.WeightsUsed = weights;
-  WeightComboBox->setCurrentIndex(weights ? 1 : 0);
+void TInputTab::FillGridFromInput(const GridInput& input, bool weights, const GridFrame& before,
+                                  const QString& path) {
+  // One step to undo, as an input file opened: the table's cells, titles, layout and name over
+  // whatever the grid held, which the undo brings back whole.
+  GridFrame after;
+  after.NrOfVarInData = input.NrOfVarInData == 2 ? 2 : 1;
+  after.Use = 0;
+  after.Weights = weights;
+  after.SingleIsZ = after.NrOfVarInData == 1 && input.SingleIsZ;
+  after.Title1 = Text(input.Title1);
+  after.Title2 = Text(input.Title2);
+  after.FileName = path;
   const int rows = static_cast<int>(input.Rows.size());
-  StringGrid1->setRowCount(0);
-  StringGrid1->SetDataRows(rows);
-  const bool two = NrOfVarInData == 2;
+  const bool two = after.NrOfVarInData == 2;
+  GridEdit edit(*StringGrid1);
+  edit.SetRows(rows);
   for (int r = 1; r <= rows; ++r) {
     const std::vector<std::string>& row = input.Rows[static_cast<size_t>(r - 1)];
     auto cell = [&](size_t i) { return i < row.size() ? Text(row[i]) : QString(); };
-    StringGrid1->SetCellText(r, kYColumn, cell(1));
-    StringGrid1->SetCellText(r, kXColumn, cell(2));
-    StringGrid1->SetCellText(r, kZColumn, two ? cell(3) : QString());
-    StringGrid1->SetCellText(r, kWeightColumn, weights ? cell(two ? 4 : 3) : "1");
+    edit.SetCell(r, kYColumn, cell(1));
+    edit.SetCell(r, kXColumn, cell(2));
+    edit.SetCell(r, kZColumn, two ? cell(3) : QString());
+    edit.SetCell(r, kWeightColumn, weights ? cell(two ? 4 : 3) : "1");
   }
+  edit.SetNames({});
+  edit.SetFrame(before, after);
+  StringGrid1->Apply(std::move(edit), "Open table");
+  StringGrid1->MarkIncompleteRows({});
   GridRows = rows;
-  data.GridRowCount = rows;
+  form_.session().Data.GridRowCount = rows;
   SetNrOfDataText(rows);
   DataPresent = true;
   // The table stays on disk as it was: nothing typed is lost when the window closes.
   GridEdited = false;
   form_.OutputAvailable = false;
   form_.session().Options.PartialFailed = false;
-  ShowColumns();
 }
 
 }  // namespace vornax::app

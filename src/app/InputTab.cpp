@@ -296,7 +296,16 @@ void TInputTab::InputTabSheetShow() {
   } else {
     FileNameLabel->hide();
     FileNameEdit->hide();
-    form_.session().Data.ResetToStartup();
+    // The grid's side of the data set only: the report on the Output tab belongs to its file,
+    // and its name, lines and numbers stay for it.
+    TDMVornax& data = form_.session().Data;
+    data.Title1.clear();
+    data.Title2.clear();
+    data.NrOfVar = data.NrOfVarInData = 1;
+    data.VarOption = 0;
+    data.SingleIsX = true;
+    data.SingleIsZ = false;
+    data.GridRowCount = 15;
     NrOfVarInData = 1;
     NrOfVarComboBox->setCurrentIndex(0);
     OptionComboBox->setCurrentIndex(1);
@@ -376,9 +385,10 @@ GridFrame TInputTab::Frame() const {
   frame.NrOfVarInData = NrOfVarInData;
   frame.Weights = form_.session().Options.WeightsUsed;
   frame.SingleIsZ = NrOfVarInData == 1 && form_.session().Data.SingleIsZ;
+  frame.Use = NrOfVarInData == 2 ? std::max(OptionComboBox->currentIndex(), 0) : 0;
   frame.Title1 = Title1Edit->text();
   frame.Title2 = Title2Edit->text();
-  frame.FileName = FileNameEdit->isHidden() ? QString() : FileNameEdit->text();
+  frame.FileName = CurrentPath;
   return frame;
 }
 
@@ -388,22 +398,29 @@ void TInputTab::SetFrame(const GridFrame& frame) {
   NrOfVarInData = n;
   data.NrOfVarInData = n;
   data.NrOfVar = n;
-  data.SingleIsZ = n == 1 && frame.SingleIsZ;
+  const int use = n == 2 && frame.Use >= 0 && frame.Use <= 2 ? frame.Use : 0;
+  data.SingleIsZ = n == 1 ? frame.SingleIsZ : use == 2;
   data.SingleIsX = !data.SingleIsZ;
-  data.VarOption = n == 2 ? 3 : 0;
+  data.VarOption = n == 2 ? (use == 0 ? 3 : use) : 0;
+  data.NrOfVar = n == 2 && use == 0 ? 2 : 1;
   NrOfVarComboBox->setCurrentIndex(n - 1);
   OptionComboBox->setEnabled(n == 2);
-  OptionComboBox->setCurrentIndex(n == 2 ? 0 : 1);
-  SelectForm->SetPartialEnabled(n != 2);
+  OptionComboBox->setCurrentIndex(n == 2 ? use : 1);
+  SelectForm->SetPartialEnabled(n != 2 || use != 0);
   form_.session().Options.WeightsUsed = frame.Weights;
   WeightComboBox->setCurrentIndex(frame.Weights ? 1 : 0);
   Title1Edit->setText(frame.Title1);
   Title2Edit->setText(frame.Title2);
   Title1Edit->setCursorPosition(0);
   Title2Edit->setCursorPosition(0);
-  FileNameEdit->setText(frame.FileName);
+  // The name goes with the data: data without a file are untitled and saved under a new name.
+  CurrentPath = frame.FileName;
+  if (frame.FileName.isEmpty()) InputPath.clear();
+  FileNameEdit->setText(QDir::toNativeSeparators(frame.FileName));
+  FileNameEdit->setCursorPosition(0);
   FileNameLabel->setVisible(!frame.FileName.isEmpty());
   FileNameEdit->setVisible(!frame.FileName.isEmpty());
+  form_.ShowTitle(frame.FileName);
   ShowColumns();
 }
 
@@ -507,9 +524,10 @@ void TInputTab::ClearButtonClick() {
   edit.SetNames({});
   edit.SetFrame(GridFrame{});
   StringGrid1->Apply(std::move(edit), "Clear data");
+  // Untitled even when there was nothing to clear: the next data get a name of their own.
+  form_.ShowTitle(QString());
   StringGrid1->MarkIncompleteRows({});
   DataPresent = false;
-  form_.OutputAvailable = false;
   GridEdited = false;
   form_.session().Options.WeightsUsed = false;
   WeightComboBox->setCurrentIndex(0);

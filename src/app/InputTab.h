@@ -153,8 +153,10 @@ class TInputTab : public QWidget {
   // What surrounds the cells (layout, titles, file shown), read from and written to the controls.
   GridFrame Frame() const;
   void SetFrame(const GridFrame& frame);
-  // The grid, the titles and the boxes as `input` has them.
-  void FillGridFromInput(const GridInput& input, bool weights);
+  // The grid, the titles and the boxes as `input` has them, the data named `path`: one step
+  // that undoes to `before`.
+  void FillGridFromInput(const GridInput& input, bool weights, const GridFrame& before,
+                         const QString& path);
   void ShowFileName(const QString& path);
   // Where the save dialog starts: the current file's name as an input file.
   QString SaveStart() const;
@@ -164,6 +166,11 @@ class TInputTab : public QWidget {
   void PlaceSelectionWindow(QWidget* window);
   void ChooseExclusion(bool z, int type);
   QString AskInputFileName();
+  // Asks before the run takes the place of a report, ANOVA table, scan table or summary beside
+  // `inputPath` that this program did not write (No is the default); false when one is kept.
+  bool AskToReplaceOthersFiles(const QString& inputPath);
+  // Selects the cell a refusal names (a GridInput column).
+  void SelectBadCell(const GridInput& grid, int row, int gridInputColumn);
   bool TwoUsedTogether() const;
   bool SecondOnly() const;
 

@@ -189,6 +189,7 @@ bool TOutputTab::OpenOutputFile(const QString& path) {
   form_.OutputAvailable = false;
   data.OlderFileShown = false;
   SummaryForShownOutput = false;
+  resultShown_ = false;
   SummaryTextLines.clear();
   summaryPath_.clear();
   data.FileName = Std(path);
@@ -258,6 +259,7 @@ void TOutputTab::SymbolsButtonClick() {
 
 void TOutputTab::RunFinished(const QString& outputPath) {
   StopBreakTest();
+  resultShown_ = true;
   summaryPath_ = QString::fromStdString(WithExtension(Std(outputPath), ".summary").string());
   ComposeSummary();
   SaveSummary();
@@ -373,7 +375,9 @@ void TOutputTab::StopBreakTest() {
 
 void TOutputTab::ExportButtonClick() {
   if (!form_.OutputAvailable || !form_.ReadGraphOfOutput()) return;
-  const std::string csv = ReportTableCsv(form_.session().Data.Graph);
+  // The run's own numbers where they are the report's rows; else the report's, marked so.
+  const RunResult& result = form_.session().Data.Result;
+  const std::string csv = ReportTableCsv(form_.session().Data.Graph, resultShown_ ? &result : nullptr);
   const QFileInfo report(QString::fromStdString(form_.session().Data.FileName));
   const QString start = report.dir().filePath(report.completeBaseName() + ".csv");
   const QString path = form_.Dialogs().GetSaveFileName("Export the data table", start,

@@ -87,6 +87,8 @@ class TOutputTab : public QWidget {
 
   TVornaxForm& form_;
   QString summaryPath_;
+  // The report shown is the one the session's result was written into (not one opened later).
+  bool resultShown_ = false;
   // Each run or opened output starts a new generation: what an older break test reports after
   // that is dropped.
   unsigned generation_ = 0;

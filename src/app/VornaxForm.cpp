@@ -129,6 +129,9 @@ void TVornaxForm::BuildMenus() {
   QUndoStack& stack = InputTabSheet->StringGrid1->UndoStack();
   auto step = [this](bool undo) {
     DataGrid* grid = InputTabSheet->StringGrid1;
+    if (Running || !(undo ? grid->UndoStack().canUndo() : grid->UndoStack().canRedo())) return;
+    // The grid changes where the user sees it: from any other tab the Input tab comes first.
+    ShowTab(InputTabSheet);
     grid->CommitEdit();
     if (undo) grid->UndoStack().undo();
     else grid->UndoStack().redo();
@@ -271,8 +274,13 @@ void TVornaxForm::ShowTab(QWidget* tab) {
 // Files by name: the title, the recent files, dropped files
 
 void TVornaxForm::SetCurrentFile(const QString& path) {
-  setWindowTitle(QFileInfo(path).fileName() + " \u2014 Vornax");
+  ShowTitle(path);
   AddRecentFile(path);
+}
+
+void TVornaxForm::ShowTitle(const QString& path) {
+  setWindowTitle((path.isEmpty() ? QString("Untitled") : QFileInfo(path).fileName()) +
+                 " \u2014 Vornax");
 }
 
 QStringList TVornaxForm::RecentFiles() const {

@@ -90,6 +90,8 @@ class TVornaxForm : public forms::TBaseForm {
   // The file the window works on: named in the title ("yield.inp — Vornax") and put first in
   // the recent files.
   void SetCurrentFile(const QString& path);
+  // Only the title: "yield.inp — Vornax", or "Untitled — Vornax" for data without a file.
+  void ShowTitle(const QString& path);
   // The last eight inputs, tables and outputs, newest first, kept between sessions.
   void AddRecentFile(const QString& path);
   QStringList RecentFiles() const;

@@ -20,15 +20,15 @@ namespace {
 
 // Why the breakpoint the user fixed, or the range given to the search, cannot be used on these
 // data (sorted by X); "" when they can.
-std::string CandidatesProblem(const SegmentEngine& engine, const long double* x, size_t n,
+std::string CandidatesProblem(double xmin, double xmax, const long double* x, size_t n,
                               const BreakpointSearchOptions& search, const std::string& v) {
   const std::string range = "The " + v + "-values of the data range from " +
-                            FormatRealLossless(engine.Xmin, 0) + " to " +
-                            FormatRealLossless(engine.Xmax, 0) + ".";
+                            FormatRealLossless(xmin, 0) + " to " +
+                            FormatRealLossless(xmax, 0) + ".";
   if (search.FixedBreakpoint) {
     const double bp = *search.FixedBreakpoint;
     const std::string given = "The fixed breakpoint " + FormatRealLossless(bp, 0);
-    if (!(bp > engine.Xmin && bp < engine.Xmax)) {
+    if (!(bp > xmin && bp < xmax)) {
       return given + " lies outside the data. " + range;
     }
     const size_t below = static_cast<size_t>(std::lower_bound(x, x + n, bp) - x);
@@ -38,14 +38,35 @@ std::string CandidatesProblem(const SegmentEngine& engine, const long double* x,
     }
     return {};
   }
-  if (SearchCandidates(engine.Xmin, engine.Xmax, search).empty()) {
+  if (SearchCandidates(xmin, xmax, search).empty()) {
     return "The search range " + FormatRealLossless(search.RangeLow, 0) + " to " +
            FormatRealLossless(search.RangeHigh, 0) + " holds no candidate breakpoint. " + range;
   }
   return {};
 }
 
+BreakpointSearchOptions SearchOptionsOf(const RunOptions& options) {
+  BreakpointSearchOptions search;
+  search.PreferredType = options.PreferredTypeX;
+  search.ExcludedType = options.ExcludedTypeX;
+  search.FixedBreakpoint = options.FixedBreakpoint;
+  if (options.SearchLow) search.RangeLow = *options.SearchLow;
+  if (options.SearchHigh) search.RangeHigh = *options.SearchHigh;
+  return search;
+}
+
 }  // namespace
+
+std::string BreakpointChoiceProblem(std::vector<long double> x, const RunOptions& options,
+                                    const std::string& variable) {
+  if (!options.FixedBreakpoint && !options.SearchLow && !options.SearchHigh) return {};
+  const int n = static_cast<int>(x.size());
+  const auto [xmin, xmax] = SegmentEngine::ExtremesOf(x.data(), n);
+  // Too few data or no spread: the run refuses them with a message of its own.
+  if (n < 3 || xmax - xmin < 0.001) return {};
+  std::sort(x.begin(), x.end());
+  return CandidatesProblem(xmin, xmax, x.data(), x.size(), SearchOptionsOf(options), variable);
+}
 
 void RunOneVariable(TDMVornax& data, RunOptions& options, UserDialogs& dialogs) {
   const std::filesystem::path input = data.FileName;
@@ -109,14 +130,9 @@ void RunOneVariable(TDMVornax& data, RunOptions& options, UserDialogs& dialogs) 
   }
 
   // 4-6. Search: over the candidates, those of a range, or a breakpoint the user fixed.
-  BreakpointSearchOptions searchOptions;
-  searchOptions.PreferredType = options.PreferredTypeX;
-  searchOptions.ExcludedType = options.ExcludedTypeX;
-  searchOptions.FixedBreakpoint = options.FixedBreakpoint;
-  if (options.SearchLow) searchOptions.RangeLow = *options.SearchLow;
-  if (options.SearchHigh) searchOptions.RangeHigh = *options.SearchHigh;
-  const std::string problem = CandidatesProblem(engine, data.XData.data(), n, searchOptions,
-                                                isZ ? "Z" : "X");
+  const BreakpointSearchOptions searchOptions = SearchOptionsOf(options);
+  const std::string problem = CandidatesProblem(engine.Xmin, engine.Xmax, data.XData.data(), n,
+                                                searchOptions, isZ ? "Z" : "X");
   if (!problem.empty()) {
     restore();
     refuse(problem);

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "data/GraphData.h"
+#include "data/RunResult.h"
 
 namespace vornax {
 
@@ -13,6 +14,11 @@ namespace vornax {
 // heads it), Y, then for two-variable reports Z and the first stage's residual, then
 // "Y calculated", then for curves the lower and upper confidence limits, then "added" (1 for a
 // copy added by a weight factor) when the table has such copies.
-std::string ReportTableCsv(const GraphData& graph);
+//
+// The report prints its table with a few digits only. `run`, the result of the run that wrote
+// the report, gives each column whose rows it holds (every value within the report's rounding of
+// the printed one) as the run held it; a column taken from the report says so in its heading
+// ("Y calculated (as the report prints it)").
+std::string ReportTableCsv(const GraphData& graph, const RunResult* run = nullptr);
 
 }  // namespace vornax

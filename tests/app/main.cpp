@@ -12,6 +12,7 @@
 #include "GridPasteTest.h"
 #include "InfoWindowsTest.h"
 #include "VornaxFormTest.h"
+#include "WindowDataTest.h"
 #include "WindowWorkTest.h"
 
 namespace {
@@ -51,6 +52,8 @@ int main(int argc, char* argv[]) {
   if (Wanted(gridEdit, argc, argv)) status |= QTest::qExec(&gridEdit, argc, argv);
   vornax::app::test::WindowWorkTest work;
   if (Wanted(work, argc, argv)) status |= QTest::qExec(&work, argc, argv);
+  vornax::app::test::WindowDataTest windowData;
+  if (Wanted(windowData, argc, argv)) status |= QTest::qExec(&windowData, argc, argv);
   vornax::app::test::BreakpointChoicesTest breakpoints;
   if (Wanted(breakpoints, argc, argv)) status |= QTest::qExec(&breakpoints, argc, argv);
   vornax::app::test::VornaxFormTest form;

@@ -2,10 +2,31 @@
 // exactly.
 #include <gtest/gtest.h>
 
+#include <tuple>
+
 #include "run/ReportTable.h"
 
 namespace vornax {
 namespace {
+
+// A run that held exactly what its report prints.
+const RunResult& Held(const GraphData& g) {
+  static RunResult run;
+  run = RunResult{};
+  run.X = g.GraphX;
+  run.Y = g.GraphY;
+  run.YCalc = g.GraphYcalc;
+  run.Z = g.GraphZ;
+  run.FirstResiduals = g.GraphResidual;
+  if (g.Curve) {
+    run.Curve = CurveResult{};
+    for (size_t i = 0; i < g.GraphX.size(); ++i) {
+      run.Curve->Rows.push_back({static_cast<int>(i + 1), g.GraphX[i], g.GraphY[i], g.GraphYcalc[i],
+                                 g.GraphLower[i], g.GraphUpper[i]});
+    }
+  }
+  return run;
+}
 
 TEST(ReportTable, ColumnsOfEachKindOfReport) {
   GraphData one;
@@ -37,7 +58,44 @@ TEST(ReportTable, ColumnsOfEachKindOfReport) {
       {&curve, "X,Y,Y calculated,lower limit,upper limit\n1.5,0.1,0.30000000000000004,0,0.5\n"
                "2,3,2.75,2,3.5\n"},
   };
-  for (const auto& [graph, expected] : cases) EXPECT_EQ(ReportTableCsv(*graph), expected);
+  for (const auto& [graph, expected] : cases) EXPECT_EQ(ReportTableCsv(*graph, &Held(*graph)), expected);
+}
+
+// The report prints Y 12410.123 as 1.24E+004 and Y calculated 11907.6 as 1.19E+004: the run's
+// own values go out whole, and what only the report gives is marked as its rounding.
+TEST(ReportTable, TheRunsValuesGoOutWholeAndTheReportsAreMarked) {
+  GraphData printed;
+  printed.OutputTag = " Fun";
+  printed.NrOfRows = 2;
+  printed.GraphX = {22, 28};
+  printed.GraphY = {12400, 2.41};
+  printed.GraphYcalc = {11900, 2.47};
+  RunResult run;
+  run.X = {22, 28};
+  run.Y = {12410.123, 2.41};
+  run.YCalc = {11907.6, 2.4712345678901233};
+  RunResult otherRows = run;
+  otherRows.Y = {2.41, 12410.123};  // another order: not the report's rows
+  RunResult curve = run;
+  curve.Curve = CurveResult{};
+  curve.Curve->Rows = {{1, 22, 12410.123, 11907.6, 11000.25, 12800.5},
+                       {2, 28, 2.41, 2.4712345678901233, 2.0, 2.9}};
+  GraphData printedCurve = printed;
+  printedCurve.Curve = GraphCurve{};
+  printedCurve.GraphLower = {11000, 2.0};
+  printedCurve.GraphUpper = {12800, 2.9};
+  const std::string marked = " (as the report prints it)";
+  const std::tuple<const GraphData*, const RunResult*, std::string> cases[] = {
+      {&printed, &run, "X,Y,Y calculated\n22,12410.123,11907.6\n28,2.41,2.4712345678901233\n"},
+      {&printed, nullptr, "X" + marked + ",Y" + marked + ",Y calculated" + marked +
+                              "\n22,12400,11900\n28,2.41,2.47\n"},
+      {&printed, &otherRows, "X,Y" + marked + ",Y calculated\n22,12400,11907.6\n"
+                             "28,2.41,2.4712345678901233\n"},
+      {&printedCurve, &curve, "X,Y,Y calculated,lower limit,upper limit\n"
+                              "22,12410.123,11907.6,11000.25,12800.5\n"
+                              "28,2.41,2.4712345678901233,2,2.9\n"},
+  };
+  for (const auto& [graph, held, expected] : cases) EXPECT_EQ(ReportTableCsv(*graph, held), expected);
 }
 
 TEST(ReportTable, ShortColumnsLeaveCellsEmpty) {
@@ -46,7 +104,8 @@ TEST(ReportTable, ShortColumnsLeaveCellsEmpty) {
   g.GraphX = {1, 2};
   g.GraphY = {3};
   g.GraphYcalc = {};
-  EXPECT_EQ(ReportTableCsv(g), "X,Y,Y calculated\n1,3,\n2,,\n");
+  const std::string marked = " (as the report prints it)";
+  EXPECT_EQ(ReportTableCsv(g), "X" + marked + ",Y" + marked + ",Y calculated" + marked + "\n1,3,\n2,,\n");
 }
 
 }  // namespace
