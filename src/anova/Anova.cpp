@@ -188,7 +188,7 @@ void OneVariableTable(const std::filesystem::path& varPath, VarFileReader& in,
   const auto lineVariance = AnovaTableWriter::ResidualVariance(ssLin, n - 2);
   table.WriteExplainedRows(
       1, n - 2, "  lin. regr. ", "", common.SST - ssLin, ssLin, lineVariance,
-      table.Test(common.SST - ssLin, 1, n - 2, lineVariance, kLineFSubstitute));
+      table.Test(common.SST - ssLin, 1, n - 2, lineVariance, kExactFitF));
 
   // A breakpoint of a type without a breakpoint table (a stale type) gets no rows rather than
   // rows with made-up degrees of freedom.
@@ -198,13 +198,13 @@ void OneVariableTable(const std::filesystem::path& varPath, VarFileReader& in,
     const double ssExtra = ssLin - ssSeg;
     table.WriteExtraRows(df->Nu1, df->Divisor, "  break-point", ssSeg, ssExtra, variance,
                          table.Test(ssExtra, df->Nu1, df->Divisor, variance,
-                                    kBreakpointFSubstitute));
+                                    kExactFitF));
     table.TotalRow = true;
     const double ssTotal = common.SST - ssSeg;
     const int nu1 = df->Nu1 + 1;
     const int nu2 = df->Divisor;
     table.WriteExtraRows(nu1, nu2, "  break-point", ssSeg, ssTotal, variance,
-                         table.Test(ssTotal, nu1, nu2, variance, kBreakpointFSubstitute));
+                         table.Test(ssTotal, nu1, nu2, variance, kExactFitF));
   }
   table.WriteClosing(true);
   if (ReplaceVarianceFile(varPath, table.Lines(), dialogs, data.Memory, data.VarianceHold)) {
@@ -240,7 +240,7 @@ void TwoVariableTable(const std::filesystem::path& varPath, VarFileReader& in,
     const auto variance = AnovaTableWriter::ResidualVariance(ssLin1, n - 2);
     table.WriteExplainedRows(
         1, n - 2, xFirst ? " lin. regr. X" : " lin. regr. Z", "", common.SST - ssLin1, ssLin1,
-        variance, table.Test(common.SST - ssLin1, 1, n - 2, variance, kLineFSubstitute));
+        variance, table.Test(common.SST - ssLin1, 1, n - 2, variance, kExactFitF));
     const auto df = bp1 != kNoBreakpoint ? TwoVariableDf(options.FirstStageType, n) : std::nullopt;
     if (df) {
       const auto bpVariance = AnovaTableWriter::ResidualVariance(ssRes1, df->Divisor);
@@ -248,14 +248,14 @@ void TwoVariableTable(const std::filesystem::path& varPath, VarFileReader& in,
       table.WriteExtraRows(df->Nu1, df->Divisor, xFirst ? " X-breakpoint" : " Z-break-point",
                            ssRes1, ss, bpVariance,
                            table.Test(ss, df->Nu1, df->Divisor, bpVariance,
-                                      kTwoVariableBreakpointFSubstitute));
+                                      kExactFitF));
     }
   }
   if (options.SecondStagePresent) {
     const auto variance = AnovaTableWriter::ResidualVariance(ssLin2, n - 2);
     table.WriteExplainedRows(1, n - 2, " lin. reg. of", xFirst ? " residuals on Z" : " residuals on X",
                              ssRes1 - ssLin2, ssLin2, variance,
-                             table.Test(ssRes1 - ssLin2, 1, n - 2, variance, kLineFSubstitute));
+                             table.Test(ssRes1 - ssLin2, 1, n - 2, variance, kExactFitF));
     const auto df =
         bp2 != kNoBreakpoint ? TwoVariableDf(options.SecondStageType, n) : std::nullopt;
     if (df) {
@@ -264,7 +264,7 @@ void TwoVariableTable(const std::filesystem::path& varPath, VarFileReader& in,
       table.WriteExtraRows(df->Nu1, df->Divisor, xFirst ? " Z-breakpoint" : " X-breakpoint",
                            ssSeg2, ss, bpVariance,
                            table.Test(ss, df->Nu1, df->Divisor, bpVariance,
-                                      kTwoVariableBreakpointFSubstitute));
+                                      kExactFitF));
     }
   }
   table.WriteClosing(true);

@@ -18,7 +18,7 @@ void MakeCurveAnova(TDMVornax& data, RunOptions& options, UserDialogs& dialogs);
 
 // The significance in percent of an F value with (nu1, nu2) degrees of freedom, kept within
 // 0.1 and 99.99. F of zero or below, and degrees of freedom below 1, give 0.1. Exact where a
-// degree of freedom is even (up to ten million); both odd mixes the even neighbours.
+// degree of freedom is even (up to ten million); both odd by the incomplete beta function.
 double FProbability(int nu1, int nu2, double f);
 
 }  // namespace vornax

@@ -67,8 +67,10 @@ std::optional<FTest> AnovaTableWriter::Test(double ss, int nu1, int nu2,
   // Rounding leaves residues like 1e-28 behind an exact fit; divided into, they would give an F
   // of dozens of digits. Measured against the variance of Y they are plainly zero.
   const double totalVariance = AnovaSST / std::max(AnovaN - 1, 1);
-  const double f =
-      *residualVariance <= 1e-12 * totalVariance ? substitute : (ss / nu1) / *residualVariance;
+  double f = (ss / nu1) / *residualVariance;
+  if (*residualVariance <= 1e-12 * totalVariance) {
+    f = ss / nu1 <= 1e-12 * totalVariance ? 0 : substitute;
+  }
   return FTest{f, FProbability(nu1, nu2, f)};
 }
 

@@ -38,7 +38,8 @@ class AnovaTableWriter {
 
   // The F-test of a source with sum of squares `ss` on nu1 degrees of freedom against
   // `residualVariance`, judged on (nu1, nu2). A residual variance that is not clearly above zero
-  // (at most 1e-12 of the total variance SST / (N - 1)) is an exact fit: F takes `substitute`.
+  // (at most 1e-12 of the total variance SST / (N - 1)) is an exact fit: F takes `substitute`,
+  // or 0 when the row's source explains no more than that.
   // Nothing when the residual variance is missing or nu2 is not positive.
   std::optional<FTest> Test(double ss, int nu1, int nu2, std::optional<double> residualVariance,
                             double substitute) const;
@@ -94,10 +95,10 @@ bool ReplaceVarianceFile(const std::filesystem::path& varPath,
                          const std::vector<std::string>& lines, UserDialogs& dialogs,
                          MemoryFiles* memory = nullptr, MemoryFiles* held = nullptr);
 
-// The substitutes for F when the residual variance of a row is zero (an exact fit).
-inline constexpr double kLineFSubstitute = 0.0001;
-inline constexpr double kBreakpointFSubstitute = 1000000;
-inline constexpr double kTwoVariableBreakpointFSubstitute = 0.000001;
+// F when the residual variance of a row is zero (an exact fit) and its source explains
+// something; a source that explains nothing then gets F = 0. (A tiny F for an exact straight
+// line would call the best possible fit insignificant.)
+inline constexpr double kExactFitF = 1000000;
 inline constexpr double kCurveFSubstitute = 1000;
 inline constexpr double kNegativeCurveF = -0.001;
 

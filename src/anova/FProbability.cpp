@@ -1,5 +1,7 @@
 // The significance of an F value: 100 times the cumulative F distribution, by the closed series
-// that hold for an even degree of freedom, with a mixing rule when both are odd.
+// that hold for an even degree of freedom, and by the incomplete beta function when both are
+// odd (the even series do not hold there; a mix of the even neighbours is off by up to a quarter of a
+// percent, which shows in the printed figure).
 #include <algorithm>
 #include <cmath>
 
@@ -22,7 +24,6 @@ double Power(double base, double exponent) {
 // keeps absurd degrees of freedom (beyond ten million) from taking seconds.
 double Series(double p, int even, double u) {
   if (even == 2) return 1;
-  if (even == 1) return 0.6375;
   const double c1 = p * (p + 2) / 8;
   double s = 1 + (p / 2) * u;
   if (even == 4) return s;
@@ -54,6 +55,55 @@ double EvenNu1(int nu1, int nu2, double x) {
   return 100 * (1 - xPower * Series(nu2, nu1, 1 - x));
 }
 
+// The continued fraction of the regularized incomplete beta function I_w(a, b) (modified Lentz),
+// for w below its mean, where it converges in about sqrt(max(a, b)) steps.
+long double BetaFraction(long double a, long double b, long double w) {
+  constexpr long double kTiny = 1e-300L;
+  constexpr long double kEps = 1e-19L;
+  long double c = 1, d = 1 - (a + b) * w / (a + 1);
+  if (std::fabs(d) < kTiny) d = kTiny;
+  d = 1 / d;
+  long double h = d;
+  for (int m = 1; m < 1000000; ++m) {
+    const long double m2 = 2.0L * m;
+    long double aa = m * (b - m) * w / ((a + m2 - 1) * (a + m2));
+    d = 1 + aa * d;
+    if (std::fabs(d) < kTiny) d = kTiny;
+    c = 1 + aa / c;
+    if (std::fabs(c) < kTiny) c = kTiny;
+    d = 1 / d;
+    h *= d * c;
+    aa = -(a + m) * (a + b + m) * w / ((a + m2) * (a + m2 + 1));
+    d = 1 + aa * d;
+    if (std::fabs(d) < kTiny) d = kTiny;
+    c = 1 + aa / c;
+    if (std::fabs(c) < kTiny) c = kTiny;
+    d = 1 / d;
+    const long double step = d * c;
+    h *= step;
+    if (std::fabs(step - 1) < kEps) break;
+  }
+  return h;
+}
+
+// I_w(a, b), with 1 - w passed as well so that neither is taken from the other by a subtraction.
+long double RegularizedBeta(long double a, long double b, long double w, long double oneMinusW) {
+  if (w <= 0) return 0;
+  if (oneMinusW <= 0) return 1;
+  const long double front = std::exp(std::lgamma(a + b) - std::lgamma(a) - std::lgamma(b) +
+                                     a * std::log(w) + b * std::log(oneMinusW));
+  if (w < (a + 1) / (a + b + 2)) return front * BetaFraction(a, b, w) / a;
+  return 1 - front * BetaFraction(b, a, oneMinusW) / b;
+}
+
+// Both degrees of freedom odd: P = I_w(nu1/2, nu2/2) with w = nu1 F / (nu1 F + nu2).
+double BothOdd(int nu1, int nu2, double f) {
+  const long double d = static_cast<long double>(nu1) * f + nu2;
+  const long double w = nu1 * static_cast<long double>(f) / d;
+  const long double oneMinusW = nu2 / d;
+  return static_cast<double>(100 * RegularizedBeta(nu1 / 2.0L, nu2 / 2.0L, w, oneMinusW));
+}
+
 double XOf(int nu1, int nu2, double f) {
   const double d = nu1 * f + nu2;
   return d == 0 ? 1 : nu2 / d;
@@ -70,14 +120,7 @@ double Unclamped(int nu1, int nu2, double f) {
   }
   if (even1) return EvenNu1(nu1, nu2, XOf(nu1, nu2, f));
   if (even2) return EvenNu2(nu1, nu2, XOf(nu1, nu2, f));
-  if (nu1 == 1 && nu2 == 1) return EvenNu1(1, 1, XOf(1, 1, f));
-  // Both odd: weigh the two even neighbours of one degree of freedom.
-  if (nu1 < nu2) {
-    return (EvenNu2(nu1, nu2 - 1, XOf(nu1, nu2 - 1, f)) +
-            3 * EvenNu2(nu1, nu2 + 1, XOf(nu1, nu2 + 1, f))) / 4;
-  }
-  return (EvenNu1(nu1 - 1, nu2, XOf(nu1 - 1, nu2, f)) +
-          3 * EvenNu1(nu1 + 1, nu2, XOf(nu1 + 1, nu2, f))) / 4;
+  return BothOdd(nu1, nu2, f);
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 
 #include <vector>
 
+#include "anova/AnovaTable.h"
 #include "breakpoints/BrokenLineSearch.h"
 
 namespace vornax {
@@ -74,6 +75,5 @@ AddedBreakpointTest TestAddedBreakpoints(double rssFewer, int breakpointsFewer, 
 // total variance, as the ANOVA tables judge an exact fit. Its rounding noise is then reported
 // as 0, with zero standard errors and the ANOVA's substitute for an F without a residual.
 bool ExactFit(double residualSumOfSquares, int residualDf, double totalSumOfSquares, long long n);
-inline constexpr double kExactFitF = 1000000;
 
 }  // namespace vornax

@@ -237,7 +237,7 @@ std::vector<std::string> BrokenLinesAnovaTable(const BrokenLinesReportContext& c
   const double rss0 = r.Steps.front().ResidualSumOfSquares;
   const auto lineVariance = AnovaTableWriter::ResidualVariance(rss0, n - 2);
   table.WriteExplainedRows(1, n - 2, "  lin. regr. ", "", sst - rss0, rss0, lineVariance,
-                           table.Test(sst - rss0, 1, n - 2, lineVariance, kLineFSubstitute));
+                           table.Test(sst - rss0, 1, n - 2, lineVariance, kExactFitF));
   const int k = r.Breakpoints;
   for (int j = 1; j <= k; ++j) {
     const double before = r.Steps[static_cast<size_t>(j - 1)].ResidualSumOfSquares;
@@ -245,7 +245,7 @@ std::vector<std::string> BrokenLinesAnovaTable(const BrokenLinesReportContext& c
     const int nu2 = n - 2 * j - 2;
     const auto variance = AnovaTableWriter::ResidualVariance(after, nu2);
     table.WriteExtraRows(2, nu2, " breakpoint " + FormatInt(j), after, before - after, variance,
-                         table.Test(before - after, 2, nu2, variance, kBreakpointFSubstitute));
+                         table.Test(before - after, 2, nu2, variance, kExactFitF));
   }
   if (k > 0) {
     table.TotalRow = true;
@@ -254,7 +254,7 @@ std::vector<std::string> BrokenLinesAnovaTable(const BrokenLinesReportContext& c
     table.WriteExtraRows(nu1, nu2, " break-points", r.ResidualSumOfSquares,
                          sst - r.ResidualSumOfSquares, variance,
                          table.Test(sst - r.ResidualSumOfSquares, nu1, nu2, variance,
-                                    kBreakpointFSubstitute));
+                                    kExactFitF));
   }
   table.WriteClosing(true);
   result.Anova = table.Rows();

@@ -229,10 +229,20 @@ TEST_F(AnovaRun, ExactFitTakesTheFixedF) {
             1);
 }
 
-TEST_F(AnovaRun, ExactStraightLineTakesItsFixedF) {
+TEST_F(AnovaRun, ExactStraightLineIsAsSignificantAsCanBe) {
+  // Y = X exactly: the line explains everything, so its F is the exact fit's, not a tiny one.
   WriteVar({" 1", "   15", " 1.200000000000000E+002", " 1.000000000000000E-027", " -99999"});
   const auto lines = Segmented();
-  EXPECT_EQ(Count(lines, "     120.000              1        120.000       0.000          0.8 %"),
+  EXPECT_EQ(Count(lines, "     120.000              1        120.000 1000000.000         99.9 %"),
+            1);
+}
+
+TEST_F(AnovaRun, ABreakpointAddingNothingToAnExactLineIsNotSignificant) {
+  WriteVar({" 1", "   20", " 5.000000000000000E+002", " 1.000000000000000E-027",
+            "      12.500", " 1.000000000000000E-028"});
+  options_.FoundType = 3;
+  const auto lines = Segmented();
+  EXPECT_EQ(Count(lines, "       0.000              2          0.000       0.000          0.1 %"),
             1);
 }
 
@@ -259,17 +269,17 @@ TEST_F(AnovaRun, NoResidualDegreesOfFreedomGiveNoTest) {
 }
 
 TEST_F(AnovaRun, TwoVariableRowsUseTheFullDispatch) {
-  // N = 11: F(1, 9) has both degrees of freedom odd; 30 / (90 / 9) = 3 is 88.4 %.
+  // N = 11: F(1, 9) has both degrees of freedom odd; 30 / (90 / 9) = 3 is 88.27 % (mpmath).
   WriteVar({"    2", "   11", " 1.200000000000000E+002", " 9.000000000000000E+001", "    1",
             " -99999", " 9.000000000000000E+001", " 4.500000000000000E+001", " -99999"});
   options_.FirstStageType = 1;
   options_.SecondStageType = 1;
   const auto lines = Segmented();
   EXPECT_EQ(Count(lines, " lin. regr. X                                  F(1, 9)="), 1);
-  EXPECT_EQ(Count(lines, "      30.000              1         30.000       3.000         88.4 %"),
+  EXPECT_EQ(Count(lines, "      30.000              1         30.000       3.000         88.3 %"),
             1);
-  // Second line: 45 / (45 / 9) = 9, F(1, 9) = 9 is 98.6 % by the same rule.
-  EXPECT_EQ(Count(lines, "      45.000              1         45.000       9.000         98.6 %"),
+  // Second line: 45 / (45 / 9) = 9, F(1, 9) = 9 is 98.50 %.
+  EXPECT_EQ(Count(lines, "      45.000              1         45.000       9.000         98.5 %"),
             1);
   EXPECT_EQ(Count(lines, " extra expl. by"), 0);
 }
@@ -306,7 +316,7 @@ TEST_F(AnovaRun, TwoVariablesWithOnlyTheSecondStageBroken) {
   EXPECT_EQ(Count(lines, " X-breakpoint                                 F(3,25)="), 0);
   // Types 3 and 4: 3 and N - 5; (50 / 3) / (200 / 25) = 2.083.
   EXPECT_EQ(Count(lines, " Z-breakpoint                                 F(3,25)="), 1);
-  EXPECT_EQ(Count(lines, "      50.000              3         16.667       2.083         87.3 %"),
+  EXPECT_EQ(Count(lines, "      50.000              3         16.667       2.083         87.2 %"),
             1);
   EXPECT_EQ(Count(lines, " extra expl. by"), 1);
 }
@@ -351,8 +361,8 @@ TEST_F(AnovaRun, CurveWorseThanTheLineHasTheNegativeF) {
   EXPECT_EQ(Count(lines, "  S-curve regr.                                 F(2,10)="), 1);
   EXPECT_EQ(Count(lines, "      -2.000              2         -1.000      -0.001          0.1 %"),
             1);
-  // Total: 48 over 3 and N - 4 = 9: 16 / (32 / 9) = 4.5, F(3,9) by the both-odd rule = 96.7 %.
-  EXPECT_EQ(Count(lines, "      48.000              3         16.000       4.500         96.7 %"),
+  // Total: 48 over 3 and N - 4 = 9: 16 / (32 / 9) = 4.5, F(3,9) = 96.57 % (mpmath).
+  EXPECT_EQ(Count(lines, "      48.000              3         16.000       4.500         96.6 %"),
             1);
   EXPECT_EQ(lines.back(), "#");
 }
