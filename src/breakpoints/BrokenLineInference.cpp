@@ -358,7 +358,11 @@ BrokenLineInference InferBrokenLine(const BrokenLineData& data, const BrokenLine
       // Between the outermost place within the limit and the next one walked: the crossing of
       // the limit, or, where the next has no admissible place, the end of the range the
       // breakpoint can take.
+      // The end is the range's only where the place just beyond it has no admissible line: a
+      // crossing found next to an admissible place beyond the limit is the limit's, even when
+      // the range ends a little further on.
       long double outside = next;
+      bool outsideAdmissible = nextAdmissible;
       for (int it = 0; it < 48 && nextWalked; ++it) {
         const long double mid = (inside + outside) / 2;
         if (mid == inside || mid == outside) break;
@@ -366,6 +370,7 @@ BrokenLineInference InferBrokenLine(const BrokenLineData& data, const BrokenLine
         const long double v = ProfileResidualSum(data, j, mid, st, minPerSegment, exactSearch);
         if (v > limit) {
           outside = mid;
+          outsideAdmissible = v != kInfL;
         } else {
           inside = mid;
           insideState = st;
@@ -373,7 +378,7 @@ BrokenLineInference InferBrokenLine(const BrokenLineData& data, const BrokenLine
       }
       insideState[static_cast<size_t>(j)] = inside;
       ends[side] = BreakpointsInDataUnits(data, insideState)[static_cast<size_t>(j)];
-      atEnd[side] = !nextWalked || !nextAdmissible;
+      atEnd[side] = !nextWalked || !outsideAdmissible;
     }
     bi.LikelihoodLower = ends[0];
     bi.LikelihoodUpper = ends[1];

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "breakpoints/BrokenLineInference.h"
 #include "breakpoints/BrokenLineSearch.h"
 
 namespace vornax {
@@ -279,6 +280,17 @@ TEST(BrokenLineExact, DownSyndromeDataReachTheTrueOptimum) {
   EXPECT_NEAR(r.Line.Breakpoints[0], 39.0699, 1e-3);
   EXPECT_LT(r.Line.Breakpoints[1], 44.5);
   EXPECT_GT(r.Line.Breakpoints[1], 44.4999);
+  // The likelihood intervals follow the exact fit: the same reference's profile (the other
+  // breakpoint searched exactly at every place) crosses F(1, 24) at 90 % at 37.8153 and 41.3797
+  // for breakpoint 1, at 44.1855 for breakpoint 2, whose upper end is the last place it can take.
+  const BrokenLineInference inf = InferBrokenLine(data, r.Line, 0.90, 1.75);
+  ASSERT_EQ(inf.Breakpoints.size(), 2u);
+  EXPECT_NEAR(inf.Breakpoints[0].LikelihoodLower, 37.8153, 1e-3);
+  EXPECT_NEAR(inf.Breakpoints[0].LikelihoodUpper, 41.3797, 1e-3);
+  EXPECT_NEAR(inf.Breakpoints[1].LikelihoodLower, 44.1855, 1e-3);
+  EXPECT_NEAR(inf.Breakpoints[1].LikelihoodUpper, 44.5, 1e-3);
+  EXPECT_TRUE(inf.Breakpoints[1].LikelihoodUpperAtEnd);
+  EXPECT_FALSE(inf.Breakpoints[0].LikelihoodLowerAtEnd || inf.Breakpoints[0].LikelihoodUpperAtEnd);
 }
 
 }  // namespace
