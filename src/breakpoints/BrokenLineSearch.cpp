@@ -721,12 +721,42 @@ void BrokenLineCellSearch::SolveCells() {
     }
     return;
   }
+  // A breakpoint at an end of its cell also stands at an end of the neighbouring cell, and the
+  // segments' own lines for that neighbouring combination bound the case as well (the data at
+  // the shared end lie on both segments' lines): most cases are skipped by one of the two.
+  const int groups = data_.Groups();
+  auto segmentBound = [&](const int* cells) {
+    long double sum = data_.SegmentLineBound(0, cells[0]);
+    for (int j = 1; j < k_; ++j) sum += data_.SegmentLineBound(cells[j - 1] + 1, cells[j]);
+    return sum + data_.SegmentLineBound(cells[k_ - 1] + 1, groups - 1);
+  };
+  long double lowerBound[3], upperBound[3];
+  for (int j = 0; j < k_; ++j) {
+    int shifted[3] = {cells_[0], cells_[1], cells_[2]};
+    lowerBound[j] = upperBound[j] = 0;
+    if (cells_[j] - 1 >= (j == 0 ? 0 : cells_[j - 1] + 1)) {
+      shifted[j] = cells_[j] - 1;
+      lowerBound[j] = segmentBound(shifted);
+    }
+    if (cells_[j] + 1 <= (j + 1 == k_ ? groups - 2 : cells_[j + 1] - 1)) {
+      shifted[j] = cells_[j] + 1;
+      upperBound[j] = segmentBound(shifted);
+    }
+  }
   int choice[3] = {0, 0, 0};
   for (;;) {
     int j = 0;
     while (j < k_ && ++choice[j] == counts[j]) choice[j++] = 0;
     if (j == k_) break;
-    for (int i = 0; i < k_; ++i) places[i].kind = static_cast<Place::Kind>(kinds[i][choice[i]]);
+    bool allAtData = fixedIndex_ < 0, skip = false;
+    for (int i = 0; i < k_; ++i) {
+      places[i].kind = static_cast<Place::Kind>(kinds[i][choice[i]]);
+      if (places[i].kind == Place::Lower) skip |= lowerBound[i] >= *best_;
+      if (places[i].kind == Place::Upper) skip |= upperBound[i] >= *best_;
+      allAtData &= places[i].kind == Place::Lower && !(low_ > data_.U(places[i].cell));
+    }
+    // Every breakpoint at a data value: the grid's screening has seen it.
+    if (skip || allAtData) continue;
     if (SolveFace(places, rss, u) && rss < *best_ && BrokenLineAdmissible(data_, u, m_)) {
       *best_ = rss;
       *bestU_ = u;
