@@ -12,6 +12,7 @@
 #include <array>
 #include <cmath>
 #include <limits>
+#include <optional>
 
 #include "breakpoints/BrokenLineSearch.h"
 #include "regression/LikelihoodInterval.h"
@@ -96,11 +97,16 @@ bool MakeRoom(const BrokenLineData& data, int j, std::vector<long double>& u, in
 // so the others can leave a local valley for a better one as breakpoint j moves. Infinity when
 // no admissible place is left for the others.
 long double ProfileResidualSum(const BrokenLineData& data, int j, long double t,
-                               std::vector<long double>& u, int minPerSegment) {
+                               std::vector<long double>& u, int minPerSegment,
+                               BrokenLineCellSearch* exact) {
   const int k = static_cast<int>(u.size());
   const int groups = data.Groups();
   u[static_cast<size_t>(j)] = t;
-  if (!MakeRoom(data, j, u, minPerSegment)) return kInfL;
+  if (!MakeRoom(data, j, u, minPerSegment)) {
+    long double profile = kInfL;
+    if (exact) exact->Improve(profile, u, j, t);
+    return profile;
+  }
   long double best = BrokenLineResidualSum(data, u);
   // With three breakpoints and few data values, the other two are also tried at every pair of
   // data values together: they may have to move at once (both to the other side of breakpoint
@@ -144,7 +150,11 @@ long double ProfileResidualSum(const BrokenLineData& data, int j, long double t,
   }
   const long double refined =
       RefineBreakpoints(data, u, minPerSegment, -kInfL, kInfL, j);
-  return std::min(best, refined);
+  long double profile = std::min(best, refined);
+  // The walk gives a good place quickly; the exact search over the other breakpoints' intervals
+  // (pruned by it) makes sure no better one is left.
+  if (exact) exact->Improve(profile, u, j, t);
+  return profile;
 }
 
 }  // namespace
@@ -280,6 +290,14 @@ BrokenLineInference InferBrokenLine(const BrokenLineData& data, const BrokenLine
   // to step, until the profile passes the limit, then narrow the crossing by halving. Where no
   // admissible place is left before the limit is passed, the interval ends at the last one: it
   // reaches the end of the range the breakpoint can take, and is marked so.
+  // The profile is exact wherever the search over the other breakpoints' intervals is quick
+  // enough to repeat at every place walked: always for two breakpoints (one other), for three
+  // up to a few hundred distinct X values.
+  constexpr int kExactProfileGroups = 400;
+  std::optional<BrokenLineCellSearch> cells;
+  if (k <= 2 || data.Groups() <= kExactProfileGroups)
+    cells.emplace(data, k, minPerSegment, -kInfL, kInfL);
+  BrokenLineCellSearch* exactSearch = cells ? &*cells : nullptr;
   const double tq = StudentTQuantile(confidence, inf.ResidualDf);
   const long double limit =
       static_cast<long double>(line.ResidualSumOfSquares) * (1 + tq * tq / inf.ResidualDf);
@@ -318,7 +336,7 @@ BrokenLineInference InferBrokenLine(const BrokenLineData& data, const BrokenLine
         for (int i = 1; i <= kPerGap; ++i) {
           const long double at = i == kPerGap ? to : from + (to - from) * i / kPerGap;
           std::vector<long double> st = state;
-          const long double v = ProfileResidualSum(data, j, at, st, minPerSegment);
+          const long double v = ProfileResidualSum(data, j, at, st, minPerSegment, exactSearch);
           const bool first = !nextWalked;
           if (first) next = at, nextWalked = true;
           if (v == kInfL) {
@@ -340,14 +358,19 @@ BrokenLineInference InferBrokenLine(const BrokenLineData& data, const BrokenLine
       // Between the outermost place within the limit and the next one walked: the crossing of
       // the limit, or, where the next has no admissible place, the end of the range the
       // breakpoint can take.
+      // The end is the range's only where the place just beyond it has no admissible line: a
+      // crossing found next to an admissible place beyond the limit is the limit's, even when
+      // the range ends a little further on.
       long double outside = next;
+      bool outsideAdmissible = nextAdmissible;
       for (int it = 0; it < 48 && nextWalked; ++it) {
         const long double mid = (inside + outside) / 2;
         if (mid == inside || mid == outside) break;
         std::vector<long double> st = insideState;
-        const long double v = ProfileResidualSum(data, j, mid, st, minPerSegment);
+        const long double v = ProfileResidualSum(data, j, mid, st, minPerSegment, exactSearch);
         if (v > limit) {
           outside = mid;
+          outsideAdmissible = v != kInfL;
         } else {
           inside = mid;
           insideState = st;
@@ -355,7 +378,7 @@ BrokenLineInference InferBrokenLine(const BrokenLineData& data, const BrokenLine
       }
       insideState[static_cast<size_t>(j)] = inside;
       ends[side] = BreakpointsInDataUnits(data, insideState)[static_cast<size_t>(j)];
-      atEnd[side] = !nextWalked || !nextAdmissible;
+      atEnd[side] = !nextWalked || !outsideAdmissible;
     }
     bi.LikelihoodLower = ends[0];
     bi.LikelihoodUpper = ends[1];

@@ -4,10 +4,10 @@
 // joined at the breakpoints, fitted by least squares. For breakpoints fixed, the fit is linear,
 // and its normal equations are built from running sums over the data sorted by X in a time that
 // does not depend on the number of data sets. The search evaluates every admissible combination
-// of candidate breakpoints (the distinct X values, with at least a given number of data sets in
-// every segment) in that way, keeps the best few, and then moves each breakpoint continuously
-// within its two neighbouring intervals. So the result is the global minimum over the
-// candidates, never a local minimum that some starting values happened to lead to.
+// of breakpoints at the distinct X values (with at least a given number of data sets in every
+// segment) in that way, and then every combination of intervals between them (see
+// BrokenLineCellSearch). So the result is the global minimum of the residual sum over all
+// admissible breakpoints, never a local minimum that some starting values happened to lead to.
 //
 // For three breakpoints the combinations grow with the cube of the number of distinct X values;
 // a combination is skipped when a proven lower bound of its residual sum (the sum over its
@@ -97,7 +97,7 @@ struct BrokenLineSearchOptions {
   double Low = -std::numeric_limits<double>::infinity();
   double High = std::numeric_limits<double>::infinity();
   bool UseBound = true;   // skip combinations by the proven lower bound (three breakpoints)
-  int Keep = 8;           // combinations of the grid that go on to the continuous refinement
+  int Keep = 8;           // combinations of the grid kept in the screening
   // The admissible combinations when the caller has counted them already (-1: count them).
   long long Combinations = -1;
 };
@@ -106,9 +106,10 @@ struct BrokenLineSearchResult {
   bool Found = false;  // false: no admissible combination
   BrokenLine Line;
   std::vector<int> GridKnots;           // the best combination on the grid (group indices)
-  double GridResidualSumOfSquares = 0;  // its residual sum before the refinement
+  double GridResidualSumOfSquares = 0;  // its residual sum (breakpoints at data values only)
   long long Combinations = 0;           // admissible combinations on the grid
   long long Evaluated = 0;              // of which evaluated (the rest skipped by the bound)
+  long long CellsSolved = 0;            // combinations of intervals solved (the rest bounded)
 };
 
 // The number of admissible combinations of k breakpoints on the grid (to refuse a search that
@@ -137,6 +138,52 @@ bool BrokenLineAdmissible(const BrokenLineData& data, const std::vector<long dou
 // of it (the nearest double may fall on a data value the breakpoint only approached).
 std::vector<double> BreakpointsInDataUnits(const BrokenLineData& data,
                                            const std::vector<long double>& u);
+
+// The exact search over continuous breakpoints. Between two neighbouring distinct X values,
+// x_g and x_g+1, the hinge max(X − b, 0) equals I·X − b·I with I the indicator of X > x_g; so
+// with every breakpoint inside a given interval ("cell") the broken line is a linear model in
+// the columns I·X and I, whose least-squares solution gives each breakpoint as b = −d/c. When
+// every such b lies in its cell, that solution is the best line for the combination of cells
+// (no joined line can do better than the model that contains it); otherwise the best one lies
+// on the cell's boundary, with some breakpoints at an end of their cells and the others again
+// free, and each such lower-dimensional case is solved the same way. Every sum involved is a
+// running sum from the top, so each case costs a small solve in extended precision, whatever
+// the number of data sets. A combination of cells is skipped when the residual sums of its
+// segments' own least-squares lines, a proven lower bound for every case in it, already reach
+// the best residual sum found.
+class BrokenLineCellSearch {
+ public:
+  // Breakpoints within [low, high] (scaled).
+  BrokenLineCellSearch(const BrokenLineData& data, int breakpoints, int minPerSegment,
+                       long double low, long double high);
+  // Lowers `best` and sets `u` (scaled breakpoints) where a place beats it; with `fixedIndex` ≥ 0
+  // that breakpoint stays at `fixedU`. Returns whether it found a better place.
+  bool Improve(long double& best, std::vector<long double>& u, int fixedIndex = -1,
+               long double fixedU = 0);
+  // Cell combinations solved (the rest skipped by the bound), over every call.
+  long long Solved() const { return solved_; }
+
+ private:
+  struct Place;
+  void Enumerate(int level, int prev, long double partial);
+  void SolveCells();
+  bool SolveFace(const Place* places, long double& rss, std::vector<long double>& u) const;
+
+  const BrokenLineData& data_;
+  int k_, m_;
+  long double low_, high_;
+  int first_ = 1, last_ = -1;    // cells first_..last_
+  std::vector<int> nextFirst_;   // for a breakpoint in cell g: the first cell of the next one
+  std::vector<long double> head_;               // bound of the segment below cell g
+  std::vector<std::vector<long double>> tail_;  // [r][g]: r more breakpoints above cell g
+  // The state of one call.
+  long double* best_ = nullptr;
+  std::vector<long double>* bestU_ = nullptr;
+  int fixedIndex_ = -1, fixedCell_ = -1;
+  long double fixedU_ = 0;
+  int cells_[3] = {0, 0, 0};
+  long long solved_ = 0;
+};
 
 // Moves each breakpoint (scaled, ascending) continuously within its neighbouring intervals while
 // the residual sum falls, keeping at least `minPerSegment` data sets per segment and the

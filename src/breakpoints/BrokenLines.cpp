@@ -1,13 +1,14 @@
 // The broken-line regression with several breakpoints (see BrokenLines.h).
 //
 // How many breakpoints: each added breakpoint brings two parameters (its place and its change of
-// slope), and its gain in explanation is judged by the F test against the line with one
-// breakpoint fewer, fitted by the same least squares. Because the place of a breakpoint is
-// searched, the F test alone finds breaks in noise more often than its level says; with
-// permutations, the gain is also compared with what the same searches gain on shuffles of what
-// the line with one breakpoint fewer leaves over (the break test's way), and a number of
-// breakpoints counts only when both tests reach the run's confidence. The largest such number is
-// reported.
+// slope), and its gain in explanation is judged against the line with one breakpoint fewer,
+// fitted by the same least squares. The numbers are tried upward, one breakpoint at a time, and
+// the first whose gain is not significant ends the climb: the number reported is the last one
+// before it. Taking the largest significant number instead would give noise three chances and
+// keep any success. Because the place of a breakpoint is searched, the F test finds breaks in
+// noise more often than its level says; with permutations, a gain that passes it must also pass
+// the permutation test (what the same searches gain on shuffles of what the line with one
+// breakpoint fewer leaves over, the break test's way), which knows the search.
 #include "breakpoints/BrokenLines.h"
 
 #include <algorithm>
@@ -193,6 +194,7 @@ BrokenLinesOutcome AnalyseBrokenLines(const std::vector<long double>& x,
   }
 
   int chosen = automatic ? 0 : maxK;
+  bool climbing = automatic;
   for (size_t k = 0; k < fits.size(); ++k) {
     BrokenLineStepResult step;
     step.Breakpoints = static_cast<int>(k);
@@ -209,7 +211,9 @@ BrokenLinesOutcome AnalyseBrokenLines(const std::vector<long double>& x,
       step.Df2 = t.Df2;
       step.Probability = t.Probability;
       step.Significant = t.Probability <= 1 - confidence;
-      if (automatic && step.Significant && setup.Permutations > 0 &&
+      // Beyond the end of the climb the permutation test is not run: no gain there counts.
+      if (automatic && !climbing && setup.Permutations > 0) step.Significant = false;
+      if (climbing && step.Significant && setup.Permutations > 0 &&
           fits[k - 1].Line.ResidualSumOfSquares > 0) {
         const double observed =
             (fits[k - 1].Line.ResidualSumOfSquares - step.ResidualSumOfSquares) /
@@ -221,7 +225,12 @@ BrokenLinesOutcome AnalyseBrokenLines(const std::vector<long double>& x,
         step.StoppedEarly = p.StoppedEarly;
         step.Significant = p.P <= 1 - confidence;
       }
-      if (automatic && step.Significant) chosen = static_cast<int>(k);
+      if (climbing) {
+        if (step.Significant)
+          chosen = static_cast<int>(k);
+        else
+          climbing = false;
+      }
     }
     r.Steps.push_back(step);
   }

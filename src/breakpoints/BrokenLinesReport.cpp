@@ -134,8 +134,8 @@ void WriteBrokenLinesReport(const BrokenLinesReportContext& c, const BrokenLines
                   " combinations of breakpoints on the grid of " + v + " values,");
     out.WriteLine(" of which " + FormatInt(r.Evaluated) +
                   " were evaluated exactly and the rest excluded by a proven bound;");
-    out.WriteLine(" the best were then moved continuously between the neighbouring " + v +
-                  " values.");
+    out.WriteLine(" then every combination of the intervals between neighbouring " + v +
+                  " values, solved exactly.");
     out.WriteLine();
   }
 

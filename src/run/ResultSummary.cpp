@@ -280,6 +280,19 @@ std::vector<std::string> CurveLines(const RunResult& r) {
   return lines;
 }
 
+// Where the ± limits of breakpoint j reach past a neighbouring breakpoint they describe no line
+// the model allows (the breakpoints keep their order): the words that say so.
+std::string LimitsPastNeighbours(const std::vector<BrokenLinePoint>& points, size_t j) {
+  std::vector<std::string> past;
+  if (j > 0 && points[j].LowerLimit < points[j - 1].Value) past.push_back(FormatInt(static_cast<long long>(j)));
+  if (j + 1 < points.size() && points[j].UpperLimit > points[j + 1].Value)
+    past.push_back(FormatInt(static_cast<long long>(j) + 2));
+  if (past.empty()) return "";
+  return "; the confidence limits reach past breakpoint " +
+         (past.size() == 2 ? past[0] + " and " + past[1] : past[0]) +
+         ", so read the likelihood interval";
+}
+
 // A broken line with several breakpoints: each breakpoint with its limits and likelihood
 // interval, the slopes of the segments, and how the number of breakpoints was decided.
 std::vector<std::string> BrokenLinesLines(const RunResult& r) {
@@ -302,7 +315,8 @@ std::vector<std::string> BrokenLinesLines(const RunResult& r) {
                     FormatSignificant(p.LikelihoodLower, 4) +
                     (p.LikelihoodLowerAtEnd ? " (end of range)" : "") + " to " +
                     FormatSignificant(p.LikelihoodUpper, 4) +
-                    (p.LikelihoodUpperAtEnd ? " (end of range)" : ""));
+                    (p.LikelihoodUpperAtEnd ? " (end of range)" : "") +
+                    LimitsPastNeighbours(b.Points, j));
   }
   std::string slopes = "Slopes of the segments:";
   for (size_t s = 0; s < b.Segments.size(); ++s) {

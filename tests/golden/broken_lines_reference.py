@@ -1,11 +1,13 @@
 #!/usr/bin/env python3
 """Independent reference for the broken-line reports (two breakpoints).
 
-Fits the broken line Y = C + A*X + D1*max(X-B1,0) + D2*max(X-B2,0) to the test data in 40-digit
-arithmetic: every pair of data values as breakpoints by its normal equations, then the best
-pair moved continuously within its neighbouring intervals by golden sections; the errors from
-the linearised model, the likelihood intervals from the profile of the residual sum, the
-distributions from mpmath's incomplete beta function. Prints the report with CR LF line ends.
+Fits the broken line Y = C + A*X + D1*max(X-B1,0) + D2*max(X-B2,0) to the test data in 30-digit
+arithmetic, exactly: every combination of places for the breakpoints (at a data value, at the
+upper end of the interval to the next one with the data set there counted above, or free inside
+that interval, where the hinge is I*X - b*I and b = -d/c must fall inside it) solved by its own
+normal equations over the data; the errors from the linearised model, the likelihood intervals
+from the profile of the residual sum (the other breakpoint searched the same way at every place),
+the distributions from mpmath's incomplete beta function. Prints the report with CR LF line ends.
 The golden files were made with it and read through by hand; the C++ program never wrote them.
 
     python3 broken_lines_reference.py exact > broken_lines_exact.out
@@ -68,93 +70,76 @@ def admissible(xs, bps):
     return len({x for x in xs if x >= bps[-1]}) >= 2 if bps else True
 
 
-def golden(f, a, b):
-    phi = (mp.sqrt(5) - 1) / 2
-    x1, x2 = b - phi * (b - a), a + phi * (b - a)
-    f1, f2 = f(x1), f(x2)
-    for _ in range(110):
-        if f1 <= f2:
-            b, x2, f2 = x2, x1, f1
-            x1 = b - phi * (b - a)
-            f1 = f(x1)
-        else:
-            a, x1, f1 = x1, x2, f2
-            x2 = a + phi * (b - a)
-            f2 = f(x2)
-    return (x1, f1) if f1 <= f2 else (x2, f2)
-
-
-def refine(xs, ys, bps, fixed=None, rounds=60):
-    """Moves each breakpoint (but `fixed`) within its neighbouring intervals while the residual
-    sum falls, one smooth piece (between data values) at a time."""
+def places(xs):
+    """Every place a breakpoint can take: ('at', value) or ('in', lower end, upper end)."""
     grid = sorted(set(xs))
-    bps = list(bps)
-
-    def rss(v):
-        return fit(xs, ys, v)[1] if all(v[i] < v[i + 1] for i in range(len(v) - 1)) and admissible(xs, v) else mp.inf
-
-    best = rss(bps)
-
-    def home(b):
-        g = max(i for i, x in enumerate(grid) if x <= b)
-        return grid[max(g - 1, 0)], grid[min(g + 2, len(grid) - 1)]
-
-    for _ in range(rounds):
-        before = best
-        for j in range(len(bps)):
-            if j == fixed:
-                continue
-            lo, hi = home(bps[j])
-            edges = [lo] + [x for x in grid if lo < x < hi] + [hi]
-            for a, b in zip(edges, edges[1:]):
-                def f(t):
-                    v = list(bps)
-                    v[j] = t
-                    return rss(v)
-                t, val = golden(f, a, b)
-                for cand in (a, b):
-                    if f(cand) < val:
-                        t, val = cand, f(cand)
-                if val < best:
-                    best, bps[j] = val, t
-        if not best < before * (1 - mp.mpf(10) ** -24):
-            break
-    return bps, best
+    eps = mp.mpf(10) ** -20  # the upper end approached from below: its data set counts above
+    out = []
+    for i, g in enumerate(grid):
+        out.append(("at", g))
+        if i + 1 < len(grid):
+            out.append(("in", g, grid[i + 1]))
+            out.append(("at", grid[i + 1] - eps))
+    return out
 
 
-def polish(xs, ys, bps):
-    """Newton on the conditions of a minimum inside the breakpoints' intervals: the residuals
-    above each breakpoint sum to zero."""
-    def gradient(*b):
-        c, _ = fit(xs, ys, list(b))
-        res = [y - (c[0] + c[1] * x + mp.fsum(c[2 + j] * (x - bj) for j, bj in enumerate(b) if x > bj))
-               for x, y in zip(xs, ys)]
-        return [mp.fsum(r for x, r in zip(xs, res) if x > bj) for bj in b]
+def solve_places(xs, ys, chosen):
+    """Least squares with the breakpoints at the chosen places; (breakpoints, rss) or None when a
+    free breakpoint falls outside its interval or the places are not admissible."""
+    rows = []
+    for x in xs:
+        row = [mp.mpf(1), x]
+        for pl in chosen:
+            if pl[0] == "at":
+                row.append(x - pl[1] if x > pl[1] else mp.mpf(0))
+            else:
+                row += [x if x > pl[1] else mp.mpf(0), mp.mpf(1) if x > pl[1] else mp.mpf(0)]
+        rows.append(row)
+    p = len(rows[0])
+    m = mp.matrix(p, p)
+    r = mp.matrix(p, 1)
+    for row, y in zip(rows, ys):
+        for i in range(p):
+            r[i] += row[i] * y
+            for j in range(p):
+                m[i, j] += row[i] * row[j]
     try:
-        b = mp.findroot(gradient, tuple(bps), tol=mp.mpf(10) ** -24)
-        b = [b[i] for i in range(len(bps))] if isinstance(b, mp.matrix) else [b]
-    except (ValueError, ZeroDivisionError):
-        return bps, fit(xs, ys, bps)[1]
-    before = fit(xs, ys, bps)[1]
-    after = fit(xs, ys, b)[1] if admissible(xs, b) else mp.inf
-    return (b, after) if after < before else (bps, before)
+        c = mp.lu_solve(m, r)
+    except (ZeroDivisionError, TypeError, ValueError):  # singular: some column is empty
+        return None
+    bps, col = [], 2
+    for pl in chosen:
+        if pl[0] == "at":
+            bps.append(pl[1])
+            col += 1
+        else:
+            if c[col] == 0:
+                return None
+            b = -c[col + 1] / c[col]
+            if not (pl[1] <= b < pl[2]):
+                return None
+            bps.append(b)
+            col += 2
+    if any(not bps[i] < bps[i + 1] for i in range(len(bps) - 1)) or not admissible(xs, bps):
+        return None
+    return bps, fit(xs, ys, bps)[1]
 
 
-def search(xs, ys, k):
-    grid = sorted(set(xs))
-    best = None
+def search(xs, ys, k, fixed=None):
+    """The global minimum over all admissible breakpoints; `fixed` = (j, t) holds breakpoint j."""
+    import itertools
     if k == 0:
         return [], fit(xs, ys, [])[1]
-    cands = grid[1:-1]
-    import itertools
-    for combo in itertools.combinations(cands, k):
-        if not admissible(xs, list(combo)):
-            continue
-        rss = fit(xs, ys, list(combo))[1]
-        if best is None or rss < best[1]:
-            best = (list(combo), rss)
-    bps, _ = refine(xs, ys, best[0], rounds=20)
-    return polish(xs, ys, bps)
+    best = (None, mp.inf)
+    free = k - (1 if fixed else 0)
+    for combo in itertools.combinations(places(xs), free):
+        chosen = list(combo)
+        if fixed:
+            chosen.insert(fixed[0], ("at", fixed[1]))
+        got = solve_places(xs, ys, chosen)
+        if got and got[1] < best[1]:
+            best = got
+    return best
 
 
 def tquant(df):
@@ -204,31 +189,26 @@ def main():
         grid = sorted(set(xs))
         ends = []
         for direction in (-1, 1):
-            state = list(bps)
             inside = bps[j]
             outside = None
             order = [g for g in grid if (g < bps[j] if direction < 0 else g > bps[j])]
             order = sorted(order, reverse=direction < 0)
             for g in order:
-                v = list(state)
-                v[j] = g
-                v2, val = refine(xs, ys, v, fixed=j, rounds=2) if admissible(xs, v) and all(v[i] < v[i + 1] for i in range(k - 1)) else (v, mp.inf)
+                v, val = search(xs, ys, k, fixed=(j, g))
                 if val > limit:
                     outside = g
                     break
-                inside, state = g, v2
+                inside = g
             if outside is None:
                 ends.append(inside)
                 continue
             for _ in range(48):
                 mid = (inside + outside) / 2
-                v = list(state)
-                v[j] = mid
-                v2, val = refine(xs, ys, v, fixed=j, rounds=2) if admissible(xs, v) and all(v[i] < v[i + 1] for i in range(k - 1)) else (v, mp.inf)
+                v, val = search(xs, ys, k, fixed=(j, mid))
                 if val > limit:
                     outside = mid
                 else:
-                    inside, state = mid, v2
+                    inside = mid
             ends.append(inside)
         return ends
 
@@ -310,7 +290,7 @@ def main():
     combos = sum(1 for cmb in itertools.combinations(sorted(set(xs))[1:-1], k) if admissible(xs, list(cmb)))
     w(" Search: " + str(combos) + " combinations of breakpoints on the grid of X values,")
     w(" of which " + str(combos) + " were evaluated exactly and the rest excluded by a proven bound;")
-    w(" the best were then moved continuously between the neighbouring X values.")
+    w(" then every combination of the intervals between neighbouring X values, solved exactly.")
     w("")
     w("")
     w(" SUMMARY OF THE BROKEN-LINE REGRESSION.")

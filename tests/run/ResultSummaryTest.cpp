@@ -161,5 +161,46 @@ TEST(ResultSummary, OnlyThePlanesOfRegionsThatExist) {
   }
 }
 
+
+// A broken line whose ± limits reach past a neighbouring breakpoint: the summary says so and
+// points to the likelihood interval; limits within the neighbours add nothing.
+TEST(ResultSummary, LimitsPastANeighbouringBreakpointSendTheReaderToTheLikelihoodInterval) {
+  struct Case {
+    const char* name;
+    double se1, se2;
+    std::string tail1, tail2;
+  };
+  const std::string read = ", so read the likelihood interval";
+  const Case cases[] = {
+      {"within", 1, 2, "", ""},
+      {"first past second", 12, 2, "; the confidence limits reach past breakpoint 2" + read, ""},
+      {"both past", 12, 12, "; the confidence limits reach past breakpoint 2" + read,
+       "; the confidence limits reach past breakpoint 1" + read},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    RunResult r;
+    r.Valid = true;
+    BrokenLinesResult b;
+    b.Choice = "2";
+    b.Breakpoints = 2;
+    for (auto [v, se] : {std::pair{30.0, c.se1}, std::pair{50.0, c.se2}})
+      b.Points.push_back({v, se, v - 1.75 * se, v + 1.75 * se, v - 2, v + 2, false, false});
+    r.BrokenLines = b;
+    const auto lines = SummaryLines(r);
+    ASSERT_GE(lines.size(), 3u);
+    const std::string first = "Breakpoint 1 of X: 30.00, standard error ";
+    EXPECT_EQ(lines[1].substr(0, first.size()), first);
+    auto tail = [](const std::string& line) {
+      const auto at = line.find(" to 32.00");
+      return at == std::string::npos ? line : line.substr(at + 9);
+    };
+    EXPECT_EQ(tail(lines[1]), c.tail1);
+    const auto at2 = lines[2].find(" to 52.00");
+    ASSERT_NE(at2, std::string::npos);
+    EXPECT_EQ(lines[2].substr(at2 + 9), c.tail2);
+  }
+}
+
 }  // namespace
 }  // namespace vornax

@@ -2,12 +2,12 @@
 """The likelihood intervals of a broken line's breakpoints by a plain profile scan.
 
 An independent check of vornax-batch --breakpoints 2|3 (double precision, plain Python): the best
-broken line by every admissible combination of data values as breakpoints (at least three data
-sets in every segment, counted as X above the lower breakpoint and at or below the upper one, and
-two different X values between its ends), refined by golden sections within the neighbouring
-intervals. Then, for each breakpoint j, the profile residual sum at a place t is the best residual
-sum with breakpoint j held at t and the others at their best admissible places (again every grid
-combination, then refined). The profile is scanned on a fine uniform grid over the whole range of
+broken line over all admissible breakpoints (at least three data sets in every segment, counted
+as X above the lower breakpoint and at or below the upper one, and two different X values between
+its ends), exactly: every combination of places, each breakpoint at a data value or free inside
+the interval to the next one (where the fit is linear and b = -d/c must fall inside). Then, for
+each breakpoint j, the profile residual sum at a place t is the best residual sum with breakpoint
+j held at t and the others at their best admissible places (searched the same way). The profile is scanned on a fine uniform grid over the whole range of
 X, and each end of the interval where the profile crosses S * (1 + F / (N - p)) is narrowed by
 halving. An end where the profile stays below the limit up to the last admissible place is
 printed with "(end of range)".
@@ -75,69 +75,64 @@ class Data:
         return math.fsum((y - sum(ci * v for ci, v in zip(coef, r))) ** 2 for r, y in zip(rows, ys))
 
 
-def golden(f, a, b, steps=60):
-    phi = (math.sqrt(5) - 1) / 2
-    x1, x2 = b - phi * (b - a), a + phi * (b - a)
-    f1, f2 = f(x1), f(x2)
-    for _ in range(steps):
-        if f1 <= f2:
-            b, x2, f2 = x2, x1, f1
-            x1 = b - phi * (b - a)
-            f1 = f(x1)
+def solve_places(d, chosen):
+    """Least squares with each breakpoint at ('at', value) or free in ('in', lo, hi), where the
+    hinge is I*u - b*I; the breakpoints and residual sum, or None when a free one falls outside
+    its interval or the places are not admissible."""
+    rows = []
+    for x in d.xs:
+        u = (x - d.c) / d.h
+        row = [1.0, u]
+        for pl in chosen:
+            lo = (pl[1] - d.c) / d.h
+            if pl[0] == "at":
+                row.append(u - lo if x > pl[1] else 0.0)
+            else:
+                row += [u if x > pl[1] else 0.0, 1.0 if x > pl[1] else 0.0]
+        rows.append(row)
+    p = len(rows[0])
+    ys = [y - d.my for y in d.ys]
+    a = [[math.fsum(r[i] * r[j] for r in rows) for j in range(p)] for i in range(p)]
+    rhs = [math.fsum(r[i] * y for r, y in zip(rows, ys)) for i in range(p)]
+    coef = solve(a, rhs)
+    if coef is None:
+        return None
+    bps, col = [], 2
+    for pl in chosen:
+        if pl[0] == "at":
+            bps.append(pl[1])
+            col += 1
         else:
-            a, x1, f1 = x1, x2, f2
-            x2 = a + phi * (b - a)
-            f2 = f(x2)
-    return (x1, f1) if f1 <= f2 else (x2, f2)
-
-
-def refine(d, bps, fixed=None, rounds=30):
-    """Each breakpoint but `fixed` moved within its neighbouring intervals while the sum falls."""
-    bps = list(bps)
-    best = d.rss(bps)
-    for _ in range(rounds):
-        before = best
-        for j in range(len(bps)):
-            if j == fixed:
-                continue
-            g = max(i for i, x in enumerate(d.grid) if x <= bps[j])
-            lo, hi = d.grid[max(g - 1, 0)], d.grid[min(g + 2, len(d.grid) - 1)]
-            edges = [lo] + [x for x in d.grid if lo < x < hi] + [hi]
-            for a, b in zip(edges, edges[1:]):
-                def f(t):
-                    v = list(bps)
-                    v[j] = t
-                    return d.rss(v)
-                t, val = golden(f, a, b)
-                for cand in (a, b):
-                    if f(cand) < val:
-                        t, val = cand, f(cand)
-                if val < best:
-                    best, bps[j] = val, t
-        if not best < before * (1 - 1e-13):
-            break
-    return bps, best
+            if coef[col] == 0:
+                return None
+            b = d.c + d.h * (-coef[col + 1] / coef[col])
+            if not pl[1] <= b < pl[2]:
+                return None
+            bps.append(b)
+            col += 2
+    val = d.rss(bps)
+    return (bps, val) if val < math.inf else None
 
 
 def best_line(d, k, fixed=None, at=None):
-    """The best admissible breakpoints (breakpoint `fixed` held at `at`): every combination of
-    data values for the others, then refined."""
-    cands = d.grid[1:-1]
-    best = None
-    for combo in itertools.combinations(cands, k - (fixed is not None)):
-        v = list(combo)
+    """The best admissible breakpoints (breakpoint `fixed` held at `at`), exactly: every
+    combination of places for the others, each a data value, the upper end of the interval to
+    the next one (approached from below, its data set counted above) or free inside it."""
+    places = []
+    for i, g in enumerate(d.grid):
+        places.append(("at", g))
+        if i + 1 < len(d.grid):
+            places.append(("in", g, d.grid[i + 1]))
+            places.append(("at", math.nextafter(d.grid[i + 1], -math.inf)))
+    best = (None, math.inf)
+    for combo in itertools.combinations(places, k - (fixed is not None)):
+        chosen = list(combo)
         if fixed is not None:
-            if at in v:
-                continue
-            v = sorted(v + [at])
-            if v.index(at) != fixed:
-                continue
-        val = d.rss(v)
-        if val < math.inf and (best is None or val < best[1]):
-            best = (v, val)
-    if best is None:
-        return None, math.inf
-    return refine(d, best[0], fixed=fixed)
+            chosen.insert(fixed, ("at", at))
+        got = solve_places(d, chosen)
+        if got and got[1] < best[1]:
+            best = got
+    return best
 
 
 def t_quantile(conf, df):
