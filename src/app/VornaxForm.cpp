@@ -24,6 +24,8 @@
 #include <QStatusBar>
 #include <QTabWidget>
 
+#include <algorithm>
+
 #include "app/DataGrid.h"
 #include "data/Version.h"
 #include "app/GridPaste.h"
@@ -224,15 +226,24 @@ void TVornaxForm::FormCreate() {
   const int menuAndStatus = menuBar()->sizeHint().height() + statusBar()->sizeHint().height();
   int width = 860;
   int left = 100;
+  int height = 560 + menuAndStatus;
+  int top = 40;
   if (const QScreen* screen = QApplication::primaryScreen()) {
-    const int screenWidth = screen->availableGeometry().width();
+    const QRect free = screen->availableGeometry();
+    const int screenWidth = free.width();
     if (screenWidth <= 860 && screenWidth < width) {
       left = 5;
       width = screenWidth - 5;
     }
+    // Likewise on a low screen, with room for the title bar above.
+    constexpr int kTitleBar = 40;
+    if (height + top + kTitleBar > free.height()) {
+      top = free.top();
+      height = std::max(100, free.height() - kTitleBar);
+    }
   }
-  resize(width, 560 + menuAndStatus);
-  move(left, 40);
+  resize(width, height);
+  move(left, top);
   if (PageControl1->currentWidget() != IntroTabSheet) {
     PageControl1->setCurrentWidget(IntroTabSheet);
   } else {
@@ -286,6 +297,9 @@ void TVornaxForm::AddRecentFile(const QString& path) {
   files.prepend(file);
   while (files.size() > kRecentCount) files.removeLast();
   QSettings().setValue(kRecentKey, files);
+  // A disabled menu never opens, so it would never fill itself: the first file of a first
+  // session must enable it now.
+  if (RecentMenu) FillRecentMenu();
 }
 
 void TVornaxForm::FillRecentMenu() {

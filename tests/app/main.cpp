@@ -13,6 +13,7 @@
 #include "InfoWindowsTest.h"
 #include "VornaxFormTest.h"
 #include "WindowWorkTest.h"
+#include "WindowWordsTest.h"
 
 namespace {
 
@@ -51,6 +52,8 @@ int main(int argc, char* argv[]) {
   if (Wanted(gridEdit, argc, argv)) status |= QTest::qExec(&gridEdit, argc, argv);
   vornax::app::test::WindowWorkTest work;
   if (Wanted(work, argc, argv)) status |= QTest::qExec(&work, argc, argv);
+  vornax::app::test::WindowWordsTest words;
+  if (Wanted(words, argc, argv)) status |= QTest::qExec(&words, argc, argv);
   vornax::app::test::BreakpointChoicesTest breakpoints;
   if (Wanted(breakpoints, argc, argv)) status |= QTest::qExec(&breakpoints, argc, argv);
   vornax::app::test::VornaxFormTest form;
