@@ -197,6 +197,9 @@ void TInputTab::BuildControls() {
   right->setContentsMargins(0, 0, 0, 0);
   right->setSpacing(6);
   ChoicesArea->setWidget(choices);
+  // The choices stand on the tab's own background, as they did before they could scroll.
+  ChoicesArea->viewport()->setAutoFillBackground(false);
+  choices->setAutoFillBackground(false);
   outer->addWidget(ChoicesArea, 1);
 
   auto* form = new QGridLayout;

@@ -222,18 +222,20 @@ void TVornaxForm::FormCreate() {
   OutputAvailable = false;
   InputTabSheet->FileNameLabel->hide();
   InputTabSheet->FileNameEdit->hide();
-  // The window stands 100 pixels from the left; on a narrow screen it takes the screen's width.
+  // The window stands 100 pixels from the left, wide enough to show the grid and the choices
+  // beside it without scrolling; on a narrow screen it takes the screen's width.
   const int menuAndStatus = menuBar()->sizeHint().height() + statusBar()->sizeHint().height();
-  int width = 860;
+  int width = std::max(860, sizeHint().width());
   int left = 100;
   int height = 560 + menuAndStatus;
   int top = 40;
   if (const QScreen* screen = QApplication::primaryScreen()) {
     const QRect free = screen->availableGeometry();
     const int screenWidth = free.width();
-    if (screenWidth <= 860 && screenWidth < width) {
-      left = 5;
-      width = screenWidth - 5;
+    if (left + width > screenWidth) {
+      left = std::max(0, std::min(left, screenWidth - width));
+      width = std::min(width, screenWidth - 5);
+      if (left + width > screenWidth) left = 5;
     }
     // Likewise on a low screen, with room for the title bar above.
     constexpr int kTitleBar = 40;

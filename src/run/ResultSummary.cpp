@@ -370,7 +370,10 @@ void PartialLines(const RunResult& r, std::vector<std::string>& lines) {
     lines.push_back("Partial regression: no response to " + v + " up to " + at(s.ThresholdLow) +
                     ", on a level of " + at(s.LevelLow) + "; from " + at(s.ThresholdHigh) +
                     " on a level of " + at(s.LevelHigh));
-    lines.push_back("In between Y " + Slope(s.MiddleSlope, v) +
+    // The middle piece joins the two levels (its own line runs through the few data sets
+    // between the thresholds, often one): from one level to the other says what it does.
+    lines.push_back(std::string("In between Y ") + (s.LevelHigh < s.LevelLow ? "falls" : "rises") +
+                    " from " + at(s.LevelLow) + " to " + at(s.LevelHigh) +
                     "; coefficient of explanation of these three pieces: " +
                     FormatFixed(s.CentralCE, 0, 4) + " (straight line: " +
                     FormatFixed(r.CEStraight, 0, 4) + ")");
