@@ -264,8 +264,8 @@ void WindowWordsTest::SummarySaysNotSignificantAndHowTheSCurveRuns() {
            qPrintable(Lines(file)));
   QVERIFY(!Lines(file).contains("is significant at"));
 
-  // The grass data's S-curve: its equation in the numbers found, and that it rises. The
-  // summary's equation gives the calculated Y of the report at the first data set.
+  // The grass data's S-curve: its equation in the numbers found, and that it rises, as the
+  // report's calculated values do.
   Screen t;
   t.OpenInput(t.Example("04-grass-nitrogen-curved.inp"));
   Pick(t.input().PrefComboBox, 3);
