@@ -31,6 +31,7 @@
 #include <QTimer>
 #include <QUrl>
 
+#include <cmath>
 #include <functional>
 #include <memory>
 
@@ -281,6 +282,21 @@ void WindowWordsTest::SummarySaysNotSignificantAndHowTheSCurveRuns() {
   QVERIFY(r.Curve.has_value());
   // Y rises along X in the data: the last calculated value lies above the first.
   QVERIFY(r.Curve->Rows.back().Ycalc > r.Curve->Rows.front().Ycalc);
+  // The equation as printed (a Gumbel curve for these data) gives the report's calculated
+  // values to its four digits.
+  const QRegularExpression gumbel(
+      R"(^Y = (\S+) \+ (\S+)\*exp\(-exp\((\S+)\*X\^(\S+) ([+-]) (\S+)\)\)$)");
+  const QRegularExpressionMatch m = gumbel.match(curve[equation]);
+  QVERIFY2(m.hasMatch(), qPrintable(curve[equation]));
+  for (const CurveRow& row : r.Curve->Rows) {
+    const double b = (m.captured(5) == "-" ? -1 : 1) * m.captured(6).toDouble();
+    const double y = m.captured(1).toDouble() +
+                     m.captured(2).toDouble() *
+                         std::exp(-std::exp(m.captured(3).toDouble() *
+                                                std::pow(row.X, m.captured(4).toDouble()) + b));
+    QVERIFY2(std::fabs(y - row.Ycalc) < 0.01 * std::fabs(row.Ycalc) + 0.01,
+             qPrintable(QString("X = %1: %2 against %3").arg(row.X).arg(y).arg(row.Ycalc)));
+  }
   QVERIFY(!Lines(curve).contains("is not significant"));
 }
 
