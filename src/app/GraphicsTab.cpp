@@ -7,6 +7,7 @@
 #include <QApplication>
 #include <QButtonGroup>
 #include <QClipboard>
+#include <QDir>
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -43,6 +44,7 @@ constexpr const char* kRemoveBlock = "Remove conf. block";
 constexpr const char* kRestoreBlock = "Restore conf. block";
 constexpr const char* kSeeCalcObs = "See calc-obs graph";
 constexpr const char* kSeeRegression = "See regress. graph";
+constexpr const char* kGraphicsStatus = "Graphics presentations of output data can be seen and saved";
 constexpr const char* kNotAnOutputMessage = "This is not a Vornax output file. The data can not be read";
 
 QPushButton* GraphButton(const QString& text, QWidget* parent, const char* name) {
@@ -72,7 +74,7 @@ class GraphLabel : public QLabel {
 
 // The saving dialog's filters; a name typed without an extension takes the chosen filter's.
 constexpr const char* kGraphSaveFilters =
-    "Bitmap (*.bmp);;PNG picture (*.png);;SVG drawing (*.svg);;PDF document (*.pdf)";
+    "PNG picture (*.png);;SVG drawing (*.svg);;PDF document (*.pdf);;Bitmap (*.bmp)";
 
 }  // namespace
 
@@ -88,13 +90,14 @@ QWidget* TVornaxForm::BuildGraphicsTab() {
   graphLabel->resized = [this] { ShowGraphAtAreaSize(); };
   GraphImage = graphLabel;
   GraphImage->setObjectName("GraphImage");
-  // The default size of a graph is the least; a larger window draws it larger.
-  GraphImage->setMinimumSize(kGraphWidth, kGraphHeight);
+  // The graph is drawn at the size the window gives it, down to half the default size, so the
+  // window fits small screens and large scale factors.
+  GraphImage->setMinimumSize(kGraphWidth / 2, kGraphHeight / 2);
   GraphImage->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Ignored);
   GraphImage->setAlignment(Qt::AlignCenter);
   PictureImage = new QLabel(page);
   PictureImage->setObjectName("PictureImage");
-  PictureImage->setMinimumSize(kGraphWidth, kGraphHeight);
+  PictureImage->setMinimumSize(kGraphWidth / 2, kGraphHeight / 2);
   PictureImage->setAlignment(Qt::AlignCenter);
   PictureImage->hide();
 
@@ -184,7 +187,7 @@ void TVornaxForm::ResetToggles() {
 
 void TVornaxForm::GraphicsTabSheetShow() {
   InputSaveAction->setEnabled(false);
-  ShowStatus("Graphics presentations of output data can be seen and saved");
+  ShowBeltNote();
   if (!GraphMade) {
     ShowSaveControls(false);
     SelectGraphButton->hide();
@@ -239,8 +242,16 @@ bool TVornaxForm::DrawCurrentGraph() {
   }
   if (!picture.Message.empty()) dialogs_->ShowMessage(picture.Message);
   // The belt button offers what this graph can have: enabled again whenever the belt belongs
-  // here, however the previous graph disabled it.
-  BeltButton->setEnabled(!tooMany && picture.BeltAvailable);
+  // here, however the previous graph disabled it. Greyed out, it says why (so does the status
+  // line).
+  const bool belt = !tooMany && picture.BeltAvailable;
+  BeltButton->setEnabled(belt);
+  BeltButton->setToolTip(
+      belt ? QString("Leaves the confidence belt out of the graph, or draws it again")
+      : tooMany ? QString("No confidence belt: it is drawn for at most %1 data sets, and this graph has %2")
+                      .arg(kMaxBeltRows)
+                      .arg(graph.NrOfRows)
+                : QString::fromStdString(picture.NoBeltReason));
   LastPicture = std::move(picture);
   LastOptions = options;
   ShownGraph = graph;
@@ -248,15 +259,25 @@ bool TVornaxForm::DrawCurrentGraph() {
   GraphImage->show();
   GraphMade = true;
   ShowGraphAtAreaSize();
+  ShowBeltNote();
   return true;
+}
+
+void TVornaxForm::ShowBeltNote() {
+  if (PageControl1->currentWidget() != GraphicsTabSheet) return;
+  const bool note = GraphMade && !BeltButton->isHidden() && !BeltButton->isEnabled() &&
+                    !BeltButton->toolTip().isEmpty();
+  ShowStatus(note ? BeltButton->toolTip() : QString(kGraphicsStatus));
 }
 
 void TVornaxForm::ShowGraphAtAreaSize() {
   if (!LastPicture.Drawn) return;
   // As large as the room allows with the frame's proportions, in the screen's own pixels.
   GraphOptions options = LastOptions;
-  options.Size = FittedGraphSize(GraphImage->contentsRect().size().expandedTo(
-      QSize(kGraphWidth, kGraphHeight)));
+  // Not on the screen yet (the tab or the window hidden), it has the default size of a graph.
+  const QSize room = GraphImage->isVisible() ? GraphImage->contentsRect().size()
+                                             : QSize(kGraphWidth, kGraphHeight);
+  options.Size = FittedGraphSize(room.expandedTo(QSize(kGraphWidth / 2, kGraphHeight / 2)));
   options.DevicePixelRatio = GraphImage->devicePixelRatioF();
   const bool asDrawn = options.Size == LastPicture.Image.size() && options.DevicePixelRatio == 1;
   const QImage image = asDrawn ? LastPicture.Image : DrawGraph(ShownGraph, options).Image;
@@ -386,8 +407,14 @@ void TVornaxForm::GraphSaveActionExecute() {
   ColourMode = true;
   if (!ReadGraphOfOutput()) return;
   if (!DrawCurrentGraph()) return;
-  const QString requested =
-      dialogs_->GetSaveFileName("Save graph", DialogDir, kGraphSaveFilters, "bmp");
+  // Offered as a PNG picture named after the data's files ("yield.png" beside yield.out), the
+  // black-white one apart from the colour one.
+  QString start = DialogDir;
+  const QFileInfo report(QString::fromStdString(session_.Data.FileName));
+  if (report.isFile()) {
+    start = report.dir().filePath(report.completeBaseName() + (colour ? ".png" : "-bw.png"));
+  }
+  const QString requested = dialogs_->GetSaveFileName("Save graph", start, kGraphSaveFilters, "png");
   if (requested.isEmpty()) {
     dialogs_->ShowMessage("The graph was not saved");
     return;

@@ -63,7 +63,8 @@ std::string RoleList(const std::vector<ColumnRole>& roles) {
   return text;
 }
 
-// Empty titles take the header's names: the variables in the first, their roles in the second.
+}  // namespace
+
 void TitlesFromNames(const ColumnNames& names, GridFrame& frame) {
   const QString y = names[kYColumn], x = names[kXColumn], z = names[kZColumn];
   if (frame.Title1.trimmed().isEmpty() && !y.isEmpty() && !x.isEmpty()) {
@@ -78,8 +79,6 @@ void TitlesFromNames(const ColumnNames& names, GridFrame& frame) {
     frame.Title2 = parts.join(", ");
   }
 }
-
-}  // namespace
 
 RowsBelowQuestion AskAboutRowsBelow(int firstRow, int lastRow, int gridRows) {
   RowsBelowQuestion q;

@@ -7,6 +7,8 @@
 
 #include <QString>
 
+#include "app/GridCommands.h"
+
 namespace vornax::app {
 
 class DataGrid;
@@ -24,5 +26,9 @@ struct RowsBelowQuestion {
   std::string keep, drop;
 };
 RowsBelowQuestion AskAboutRowsBelow(int firstRow, int lastRow, int gridRows);
+
+// Empty titles take the names of the columns, as from a pasted header or a table's header row:
+// the variables in the first ("yield by depth"), their roles in the second ("Y: yield, X: depth").
+void TitlesFromNames(const ColumnNames& names, GridFrame& frame);
 
 }  // namespace vornax::app

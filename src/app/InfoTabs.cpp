@@ -55,8 +55,36 @@ constexpr const char* kTypesPicture = ":/figures/types.jpg";
 constexpr const char* kBeltPicture = ":/figures/belt.jpg";
 constexpr const char* kMethodsPicture = ":/figures/methods.jpg";
 
+// A picture of the Figures tab: whole where the room allows, else scaled down to the room with
+// its proportions, so that a small screen shows all of it instead of widening the window.
+class FigureImage : public QLabel {
+ public:
+  using QLabel::QLabel;
+  void SetPicture(const QPixmap& picture) {
+    original_ = picture;
+    Fit();
+  }
+
+ protected:
+  void resizeEvent(QResizeEvent* event) override {
+    QLabel::resizeEvent(event);
+    Fit();
+  }
+
+ private:
+  void Fit() {
+    if (original_.isNull()) return;
+    const QSize room = contentsRect().size();
+    const bool whole = !isVisible() || (original_.width() <= room.width() && original_.height() <= room.height());
+    setPixmap(whole ? original_ : original_.scaled(room, Qt::KeepAspectRatio, Qt::SmoothTransformation));
+  }
+  QPixmap original_;
+};
+
 QLabel* FigureLabel(QWidget* parent, const char* name, const char* resource) {
-  auto* label = new QLabel(parent);
+  auto* label = new FigureImage(parent);
+  label->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Ignored);
+  label->setMinimumSize(200, 140);
   label->setObjectName(name);
   label->setProperty("resource", QString::fromLatin1(resource));
   label->setAlignment(Qt::AlignCenter);
@@ -247,7 +275,7 @@ void TVornaxForm::ShowFigure(QLabel* image) {
     if (picture.isNull()) {
       image->setText("The picture could not be shown: " + reader.errorString());
     } else {
-      image->setPixmap(QPixmap::fromImage(picture));
+      static_cast<FigureImage*>(image)->SetPicture(QPixmap::fromImage(picture));
     }
   }
   FiguresStack->setCurrentWidget(image);

@@ -18,6 +18,7 @@
 #include <optional>
 
 #include "app/DataGrid.h"
+#include "app/GridPasting.h"
 #include "app/OutputTab.h"
 #include "app/TabControls.h"
 #include "app/VornaxForm.h"
@@ -55,6 +56,7 @@ void TInputTab::InputOpenActionExecute() {
 bool TInputTab::OpenInputFile(const QString& path) {
   TDMVornax& data = form_.session().Data;
   const std::string before = data.FileName;
+  TDMVornax setBefore = data;
   const GridFrame frameBefore = Frame();
   data.FileName = Std(path);
   // The reader only ever switches the weights on: a file without a weight column switches them
@@ -68,15 +70,20 @@ bool TInputTab::OpenInputFile(const QString& path) {
     options.WeightsUsed = weightsBefore;
     return false;
   }
+  // The grid takes no more rows from a file than from a paste or a table (vornax-batch reads
+  // such a file as it is).
+  if (data.NrOfData > kMaxGridRows) {
+    const int count = data.NrOfData;
+    data = std::move(setBefore);
+    options.WeightsUsed = weightsBefore;
+    form_.Dialogs().ShowMessage("The file holds " + std::to_string(count) +
+                                " data sets; the table of the window takes at most " +
+                                std::to_string(kMaxGridRows) + ".");
+    return false;
+  }
   data.GridRowCount = data.NrOfData;
-  ClearBreakpointFields();
-  PrefComboBox->setCurrentIndex(0);
-  ExclComboBox->setCurrentIndex(0);
   data.VarOption = 3;
-  HideSelection();
-  // The boxes now show no preference: nor may the options hold one, or the next run would make
-  // an analysis that nothing on the screen shows was chosen.
-  ResetPreferences();
+  StartChoicesAfresh();
   form_.DialogDir = QFileInfo(path).absolutePath();
   ShowFileName(path);
   form_.SetCurrentFile(path);
@@ -268,6 +275,26 @@ void TInputTab::ShowFileName(const QString& path) {
   FileNameEdit->show();
 }
 
+namespace {
+
+// The names of a table's header row by the grid column each went to; none without a header.
+ColumnNames TableColumnNames(const ImportedTable& table) {
+  ColumnNames names{};
+  if (table.Header.empty()) return names;
+  const std::vector<std::string> roles = ColumnRoles(table);
+  for (size_t i = 0; i < roles.size() && i < table.Header.size(); ++i) {
+    // A single Z is held in the grid's X column, captioned Z.
+    const int column = roles[i] == "Y"                                    ? kYColumn
+                       : roles[i] == "X" || (roles[i] == "Z" && i == 1) ? kXColumn
+                       : roles[i] == "Z"                                  ? kZColumn
+                                                                          : kWeightColumn;
+    names[static_cast<size_t>(column)] = Text(table.Header[i]);
+  }
+  return names;
+}
+
+}  // namespace
+
 bool TInputTab::OpenTableFile(const QString& path) {
   if (form_.Running) return false;
   WindowDialogs& dialogs = form_.Dialogs();
@@ -293,11 +320,18 @@ bool TInputTab::OpenTableFile(const QString& path) {
     return false;
   }
   const GridFrame before = Frame();
-  ClearBreakpointFields();
+  // The header's names are the columns' captions, and name the variables in the titles, as
+  // a pasted header's do.
+  GridInput grid = GridFromTable(table, Std(QFileInfo(path).fileName()));
+  const ColumnNames names = TableColumnNames(table);
+  GridFrame named;
+  named.NrOfVarInData = grid.NrOfVarInData;
+  TitlesFromNames(names, named);
+  if (!named.Title1.isEmpty()) grid.Title1 = Std(named.Title1);
+  StartChoicesAfresh();
   InputPath.clear();
   form_.DialogDir = QFileInfo(path).absolutePath();
-  FillGridFromInput(GridFromTable(table, Std(QFileInfo(path).fileName())), table.HasWeights,
-                    before, QFileInfo(path).absoluteFilePath());
+  FillGridFromInput(grid, table.HasWeights, before, QFileInfo(path).absoluteFilePath(), names);
   form_.AddRecentFile(path);
   const std::string leftOut = LeftOutLine(table);
   if (!leftOut.empty()) dialogs.ShowMessage(ColumnsUsedLine(table) + ".\n" + leftOut + ".");
@@ -306,7 +340,7 @@ bool TInputTab::OpenTableFile(const QString& path) {
 }
 
 void TInputTab::FillGridFromInput(const GridInput& input, bool weights, const GridFrame& before,
-                                  const QString& path) {
+                                  const QString& path, const ColumnNames& names) {
   // One step to undo, as an input file opened: the table's cells, titles, layout and name over
   // whatever the grid held, which the undo brings back whole.
   GridFrame after;
@@ -329,7 +363,7 @@ void TInputTab::FillGridFromInput(const GridInput& input, bool weights, const Gr
     edit.SetCell(r, kZColumn, two ? cell(3) : QString());
     edit.SetCell(r, kWeightColumn, weights ? cell(two ? 4 : 3) : "1");
   }
-  edit.SetNames({});
+  edit.SetNames(names);
   edit.SetFrame(before, after);
   StringGrid1->Apply(std::move(edit), "Open table");
   StringGrid1->MarkIncompleteRows({});

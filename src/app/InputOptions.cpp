@@ -50,6 +50,10 @@ void TInputTab::BuildPreferencePanel(QWidget* page, QVBoxLayout* right) {
     l->hide();
   }
   PrefLabel->setStyleSheet("QLabel { color: #555555; }");
+  // Hidden while another choice than the standard holds; the boxes below stay where they are.
+  QSizePolicy keepRoom = PrefLabel->sizePolicy();
+  keepRoom.setRetainSizeWhenHidden(true);
+  PrefLabel->setSizePolicy(keepRoom);
   right->addWidget(PrefComboBox, 0, Qt::AlignLeft);
   right->addWidget(PrefLabel);
   right->addWidget(SelectLabel);
@@ -143,6 +147,16 @@ void TInputTab::HideSelection() {
   InputImage->show();
 }
 
+void TInputTab::StartChoicesAfresh() {
+  ClearBreakpointFields();
+  PrefComboBox->setCurrentIndex(0);
+  ExclComboBox->setCurrentIndex(0);
+  HideSelection();
+  // The boxes now show no preference: nor may the options hold one, or the next run would make
+  // an analysis that nothing on the screen shows was chosen.
+  ResetPreferences();
+}
+
 void TInputTab::ResetPreferences() {
   form_.session().Options.ResetPreferences();
   ShowOptions();
@@ -165,6 +179,17 @@ void TInputTab::ShowOptions() {
   check(exclXGroup_, form_.session().Options.ExcludedTypeX);
   check(exclZGroup_, form_.session().Options.ExcludedTypeZ);
   showingOptions_ = false;
+  ShowPreferenceLine();
+}
+
+void TInputTab::ShowPreferenceLine() {
+  // The line names the standard only while the standard is what the next run makes.
+  const RunOptions& o = form_.session().Options;
+  const bool standard = o.PreferredTypeX < 0 && o.PreferredTypeZ < 0 && !o.PartialX &&
+                        !o.PartialZ && o.ExcludedTypeX == 0 && o.ExcludedTypeZ == 0 &&
+                        o.CurveX == CurveChoice::None && o.CurveZ == CurveChoice::None &&
+                        o.SeveralBreakpoints == 0;
+  PrefLabel->setVisible(standard);
 }
 
 void TInputTab::ChooseExclusion(bool z, int type) {
@@ -174,6 +199,7 @@ void TInputTab::ChooseExclusion(bool z, int type) {
   const bool single = !TwoUsedTogether();
   if (!z || single) o.ExcludedTypeX = type;
   if (z || single) o.ExcludedTypeZ = type;
+  ShowPreferenceLine();
 }
 
 void TInputTab::PlaceSelectionWindow(QWidget* window) {
@@ -209,7 +235,6 @@ void TInputTab::NrOfVarComboBoxChange(int index) {
 
 void TInputTab::OptionComboBoxChange(int index) {
   OptionComboBox->setCurrentIndex(index);  // as the user chose it
-  const bool preferenceChosen = PrefComboBox->currentIndex() >= 2;
   ResetPreferences();
   HideSelection();
   PrefComboBox->setCurrentIndex(0);
@@ -219,15 +244,15 @@ void TInputTab::OptionComboBoxChange(int index) {
     SelectForm->SetPartialEnabled(false);
     data.VarOption = 3;
     data.NrOfVar = 2;
-    SetComboText(ExclComboBox, "           Exclusion: not applicable");
   } else {
     SelectForm->SetPartialEnabled(true);
     data.SingleIsZ = index == 2;
     data.SingleIsX = index != 2;
     data.VarOption = index == 2 ? 2 : 1;
     data.NrOfVar = 1;
-    if (preferenceChosen) SetComboText(ExclComboBox, "         Exclusion: not applicable");
   }
+  // The preference is the standard again, so an exclusion may be chosen for either use of the
+  // variables: the box offers its items, not a "not applicable" of the choice just undone.
   ShowColumns();
 }
 

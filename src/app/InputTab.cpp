@@ -19,6 +19,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollArea>
 #include <QScrollBar>
 #include <QStackedWidget>
 #include <QTabWidget>
@@ -64,14 +65,30 @@ constexpr const char* kHelpText =
     "Vornax handles a maximum of 2000 data sets.\n";
 
 constexpr const char* kPasteText =
-    "Spreadsheet columns (e.g. in Excel) \n"
-    "may be copied into the input table.\n"
-    "Select and copy the columns and then \n"
-    "paste them in the table by right clicking \n"
-    "twice on the first cell and using \"paste\".\n"
-    "It may occur that the first cell seems \n"
-    "empty, but by clicking on another cell\n"
-    "the value will appear.\n";
+    "Columns copied from a spreadsheet (Excel,\n"
+    "LibreOffice) or a text file are pasted into\n"
+    "the table: click the first cell they go to\n"
+    "(Y of row 1) and press Ctrl+V, or use\n"
+    "Edit > Paste or the right mouse button.\n"
+    "The table grows to hold every row; a decimal\n"
+    "comma becomes a point.\n"
+    "\n"
+    "A first line without numbers is a header:\n"
+    "its names become the column captions, and\n"
+    "the titles when those are empty.\n"
+    "\n"
+    "A block with more columns than the table\n"
+    "shows asks which column is Y, X, Z or the\n"
+    "weight factor, or is left out. For a Z column\n"
+    "set \"Nr. of independent variables\" to 2, for\n"
+    "weights choose \"Weight factors are needed\"\n"
+    "first. A block shorter than the data below it\n"
+    "asks whether to keep the rows below.\n"
+    "\n"
+    "Every paste, and the answers to these\n"
+    "questions, can be undone with Ctrl+Z\n"
+    "(Edit > Undo) and redone with Ctrl+Y.\n"
+    "The table holds at most 100,000 rows.\n";
 
 // A grid cell for a value of the data set: two decimals, as in the input file, and more only
 // when the value needs them to read back unchanged.
@@ -131,13 +148,18 @@ TInputTab::TInputTab(TVornaxForm& form) : form_(form) {
     panel->hide();
     optionArea_->insertWidget(2, panel, 0, Qt::AlignTop);
   }
+  SelectForm->OnChoice = [this] { ShowPreferenceLine(); };
+  Select2Form->OnChoice = [this] { ShowPreferenceLine(); };
+  BreakpointsForm->OnChoice = [this] { ShowPreferenceLine(); };
 }
 
 void TInputTab::BuildControls() {
   QWidget* page = this;
-  auto* outer = new QHBoxLayout(page);
-  outer->setContentsMargins(8, 8, 8, 8);
+  auto* tab = new QVBoxLayout(page);
+  tab->setContentsMargins(8, 8, 8, 8);
+  auto* outer = new QHBoxLayout;
   outer->setSpacing(12);
+  tab->addLayout(outer, 1);
 
   // Left: the grid, or one of the two help texts in its place.
   GridStack = new QStackedWidget(page);
@@ -162,10 +184,23 @@ void TInputTab::BuildControls() {
   GridStack->addWidget(PasteMemo);
   outer->addWidget(GridStack);
 
-  // Right: the file, the titles, the counts and the options, the picture and the buttons.
-  auto* right = new QVBoxLayout;
+  // Right: the file, the titles, the counts and the options with their panels and the picture.
+  // On a small screen (or a large scale factor) they scroll: the window never grows past the
+  // screen for a panel that opens.
+  ChoicesArea = new QScrollArea(page);
+  ChoicesArea->setObjectName("ChoicesArea");
+  ChoicesArea->setWidgetResizable(true);
+  ChoicesArea->setFrameShape(QFrame::NoFrame);
+  auto* choices = new QWidget(ChoicesArea);
+  choices->setObjectName("ChoicesPanel");
+  auto* right = new QVBoxLayout(choices);
+  right->setContentsMargins(0, 0, 0, 0);
   right->setSpacing(6);
-  outer->addLayout(right, 1);
+  ChoicesArea->setWidget(choices);
+  // The choices stand on the tab's own background, as they did before they could scroll.
+  ChoicesArea->viewport()->setAutoFillBackground(false);
+  choices->setAutoFillBackground(false);
+  outer->addWidget(ChoicesArea, 1);
 
   auto* form = new QGridLayout;
   form->setHorizontalSpacing(8);
@@ -259,7 +294,8 @@ void TInputTab::BuildControls() {
   buttons->addWidget(HelpOpenButton);
   buttons->addWidget(PasteButton);
   buttons->addWidget(ClearButton);
-  right->addLayout(buttons);
+  // Below the grid and the choices, always in sight.
+  tab->addLayout(buttons);
 
   // Typed titles are data as much as the cells are: kept when the tab is left, and never lost
   // without a question.

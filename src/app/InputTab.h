@@ -23,6 +23,7 @@ class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
 class QRadioButton;
+class QScrollArea;
 class QStackedWidget;
 class QVBoxLayout;
 
@@ -83,8 +84,13 @@ class TInputTab : public QWidget {
   void ClearBreakpointFields();
   // Shows the options again: selection windows and exclusion panels.
   void ShowOptions();
+  // "Standard: Best of all segmented regression types" shows while no other choice holds.
+  void ShowPreferenceLine();
   // The preferences back to the standard, shown again.
   void ResetPreferences();
+  // Other data opened (an input file or a table) start from the standard choices: the
+  // preference, the exclusion and the breakpoint fields belong to the data they were made for.
+  void StartChoicesAfresh();
   // True when nothing typed would be lost, or the user agrees to lose it.
   bool AskToDropEdits(const char* question);
 
@@ -138,6 +144,7 @@ class TInputTab : public QWidget {
   QPushButton* ClearButton = nullptr;
   QPlainTextEdit* WaitMemo = nullptr;
   QLabel* InputImage = nullptr;
+  QScrollArea* ChoicesArea = nullptr;  // everything right of the grid but the buttons
 
   forms::TSelectForm* SelectForm = nullptr;
   forms::TSelect2Form* Select2Form = nullptr;
@@ -153,10 +160,10 @@ class TInputTab : public QWidget {
   // What surrounds the cells (layout, titles, file shown), read from and written to the controls.
   GridFrame Frame() const;
   void SetFrame(const GridFrame& frame);
-  // The grid, the titles and the boxes as `input` has them, the data named `path`: one step
-  // that undoes to `before`.
+  // The grid, the titles, the column captions `names` and the boxes as `input` has them, the
+  // data named `path`: one step that undoes to `before`.
   void FillGridFromInput(const GridInput& input, bool weights, const GridFrame& before,
-                         const QString& path);
+                         const QString& path, const ColumnNames& names);
   void ShowFileName(const QString& path);
   // Where the save dialog starts: the current file's name as an input file.
   QString SaveStart() const;

@@ -24,6 +24,8 @@
 #include <QStatusBar>
 #include <QTabWidget>
 
+#include <algorithm>
+
 #include "app/DataGrid.h"
 #include "data/Version.h"
 #include "app/GridPaste.h"
@@ -223,19 +225,30 @@ void TVornaxForm::FormCreate() {
   OutputAvailable = false;
   InputTabSheet->FileNameLabel->hide();
   InputTabSheet->FileNameEdit->hide();
-  // The window stands 100 pixels from the left; on a narrow screen it takes the screen's width.
+  // The window stands 100 pixels from the left, wide enough to show the grid and the choices
+  // beside it without scrolling; on a narrow screen it takes the screen's width.
   const int menuAndStatus = menuBar()->sizeHint().height() + statusBar()->sizeHint().height();
-  int width = 860;
+  int width = std::max(860, sizeHint().width());
   int left = 100;
+  int height = 560 + menuAndStatus;
+  int top = 40;
   if (const QScreen* screen = QApplication::primaryScreen()) {
-    const int screenWidth = screen->availableGeometry().width();
-    if (screenWidth <= 860 && screenWidth < width) {
-      left = 5;
-      width = screenWidth - 5;
+    const QRect free = screen->availableGeometry();
+    const int screenWidth = free.width();
+    if (left + width > screenWidth) {
+      left = std::max(0, std::min(left, screenWidth - width));
+      width = std::min(width, screenWidth - 5);
+      if (left + width > screenWidth) left = 5;
+    }
+    // Likewise on a low screen, with room for the title bar above.
+    constexpr int kTitleBar = 40;
+    if (height + top + kTitleBar > free.height()) {
+      top = free.top();
+      height = std::max(100, free.height() - kTitleBar);
     }
   }
-  resize(width, 560 + menuAndStatus);
-  move(left, 40);
+  resize(width, height);
+  move(left, top);
   if (PageControl1->currentWidget() != IntroTabSheet) {
     PageControl1->setCurrentWidget(IntroTabSheet);
   } else {
@@ -294,6 +307,9 @@ void TVornaxForm::AddRecentFile(const QString& path) {
   files.prepend(file);
   while (files.size() > kRecentCount) files.removeLast();
   QSettings().setValue(kRecentKey, files);
+  // A disabled menu never opens, so it would never fill itself: the first file of a first
+  // session must enable it now.
+  if (RecentMenu) FillRecentMenu();
 }
 
 void TVornaxForm::FillRecentMenu() {

@@ -198,6 +198,8 @@ class TVornaxForm : public forms::TBaseForm {
   bool DrawCurrentGraph();
   void ShowGraphAtAreaSize();
   void ShowSaveControls(bool show);
+  // The status line of the Graphics tab: why the graph shown has no belt, where it has none.
+  void ShowBeltNote();
   void SetRadioCaptions(bool zFirst);
   void ResetToggles();
   void ShowIntroMemo(QTextBrowser* memo, bool moreInfo);

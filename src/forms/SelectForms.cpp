@@ -131,6 +131,7 @@ void TSelectForm::Choose(bool z, int id) {
     options_.SeveralBreakpoints = 0;
   }
   ShowOptions();
+  if (OnChoice) OnChoice();
 }
 
 TSelect2Form::TSelect2Form(RunOptions& options, QWidget* parent)
@@ -209,6 +210,7 @@ void TSelect2Form::Choose(bool z, int id) {
     options_.SeveralBreakpoints = 0;
   }
   ShowOptions();
+  if (OnChoice) OnChoice();
 }
 
 TBreakpointsForm::TBreakpointsForm(RunOptions& options, QWidget* parent)
@@ -271,6 +273,7 @@ void TBreakpointsForm::Choose(int choice) {
     options_.CurveX = options_.CurveZ = CurveChoice::None;
   }
   ShowOptions();
+  if (OnChoice) OnChoice();
 }
 
 }  // namespace vornax::forms

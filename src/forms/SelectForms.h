@@ -9,6 +9,7 @@
 #pragma once
 
 #include <array>
+#include <functional>
 
 #include <QWidget>
 
@@ -32,6 +33,8 @@ class TSelectForm : public QWidget {
   // The radio buttons take the states held in the options.
   void ShowOptions();
   bool SingleVariable = true;
+  // After every choice the user makes here, with the options already changed.
+  std::function<void()> OnChoice;
 
   QLabel* TopLabel = nullptr;
   QLabel* BottomLabel = nullptr;
@@ -56,6 +59,8 @@ class TSelect2Form : public QWidget {
   void ShowGroups(bool x, bool z);
   void ShowOptions();
   bool SingleVariable = true;
+  // After every choice the user makes here, with the options already changed.
+  std::function<void()> OnChoice;
 
   QGroupBox* XGroup = nullptr;
   QGroupBox* ZGroup = nullptr;
@@ -78,6 +83,7 @@ class TBreakpointsForm : public QWidget {
   explicit TBreakpointsForm(RunOptions& options, QWidget* parent = nullptr);
 
   void ShowOptions();
+  std::function<void()> OnChoice;
 
   QGroupBox* Group = nullptr;
   // Indexed by the choice: 0 "Two breakpoints", 1 "Three breakpoints", 2 "As the tests find",

@@ -97,9 +97,15 @@ void AnovaLines(const RunResult& r, std::vector<std::string>& lines) {
                                : r.Analysis == "two-variable" ? "the " + row.Source
                                                               : "the breakpoint";
     if (row.Significance) {
-      lines.push_back("ANOVA: the extra explanation by " + source + " is significant at " +
-                      FormatFixed(*row.Significance, 0, 1) + " % (F(" + FormatInt(row.Df1) + "," +
-                      FormatInt(row.Df2) + ") = " + FormatFixed(*row.F, 0, 3) + ")");
+      // Below the confidence the run asked for, a percentage alone reads as a verdict of
+      // significance: the verdict is said first. The comparison is of the percentage as printed.
+      const std::string percent = FormatFixed(*row.Significance, 0, 1);
+      const std::string f = "F(" + FormatInt(row.Df1) + "," + FormatInt(row.Df2) + ") = " +
+                            FormatFixed(*row.F, 0, 3);
+      const bool significant = std::round(*row.Significance * 10) / 10 >= r.ConfidencePercent;
+      lines.push_back("ANOVA: the extra explanation by " + source +
+                      (significant ? " is significant at " + percent + " % (" + f + ")"
+                                   : " is not significant (" + percent + " %; " + f + ")"));
     } else {
       lines.push_back("ANOVA: too few data left to test the extra explanation by " + source);
     }
@@ -244,6 +250,59 @@ const char* CurveWords(CurveKind kind) {
   return "curve";
 }
 
+// An S-curve as an equation in the numbers found, and which way it runs between its
+// asymptotes: the parameters alone leave both to the reader's algebra.
+void SCurveLines(const CurveResult& c, const std::string& v, std::vector<std::string>& lines) {
+  const bool fisk = c.Kind == CurveKind::Fisk;
+  if (!fisk && c.Kind != CurveKind::Logistic && c.Kind != CurveKind::Gumbel &&
+      c.Kind != CurveKind::InvertedGumbel) {
+    return;
+  }
+  // The variable as the curve takes it: shifted, and raised to the exponent.
+  std::string base = v;
+  if (c.XShifted) base = "(" + v + Term(-c.Shift, "", false) + ")";
+  const double a = c.Coeff[0], b = c.Coeff[1];
+  std::string equation;
+  bool rises = false;
+  std::string from, to;
+  if (fisk) {
+    // C/(1 + (X/A)^B) falls from C towards 0 for A and B above 0; the mirrored form rises.
+    const std::string cc = FormatSignificant(c.Coeff[2], 4);
+    const std::string fraction = cc + "/(1 + (" + base + "/" + FormatSignificant(a, 4) + ")^" +
+                                 FormatSignificant(b, 4) + ")";
+    equation = c.Increasing ? cc + " - " + fraction : fraction;
+    rises = c.Increasing;
+    from = rises ? "0" : cc;
+    to = rises ? cc : "0";
+  } else {
+    const std::string xv =
+        c.Exponent != 1 ? base + "^" + FormatSignificant(c.Exponent, 3) : base;
+    const std::string u = Term(a, xv, true) + Term(b, "", false);
+    const std::string low = FormatSignificant(c.Ymin, 4);
+    const std::string span = FormatSignificant(c.Ymax - c.Ymin, 4);
+    if (c.Kind == CurveKind::Logistic) {
+      equation = low + " + " + span + "/(1 + exp(" + u + "))";
+      rises = a < 0;
+    } else if (c.Kind == CurveKind::Gumbel) {
+      equation = low + " + " + span + "*exp(-exp(" + u + "))";
+      rises = a < 0;
+    } else {
+      equation = low + " + " + span + "*(1 - exp(-exp(" + u + ")))";
+      rises = a > 0;
+    }
+    const std::string high = FormatSignificant(c.Ymax, 4);
+    from = rises ? low : high;
+    to = rises ? high : low;
+  }
+  lines.push_back("Y = " + equation);
+  if (a == 0) {
+    lines.push_back("The curve is level: Y does not change with " + v);
+    return;
+  }
+  lines.push_back(std::string("The curve ") + (rises ? "rises" : "falls") + " as " + v +
+                  " grows, from " + from + " towards " + to);
+}
+
 std::vector<std::string> CurveLines(const RunResult& r) {
   const CurveResult& c = *r.Curve;
   std::vector<std::string> lines;
@@ -273,6 +332,7 @@ std::vector<std::string> CurveLines(const RunResult& r) {
                   FormatSignificant(c.Ymin, 4);
   }
   lines.push_back(parameters);
+  SCurveLines(c, v, lines);
   lines.push_back("Coefficient of explanation: " + FormatFixed(r.CE, 0, 4) +
                   " (straight line: " + FormatFixed(r.CEStraight, 0, 4) + ")");
   AnovaLines(r, lines);
@@ -338,7 +398,45 @@ std::vector<std::string> BrokenLinesLines(const RunResult& r) {
     }
     lines.push_back(line);
   }
+  WarningLines(r, lines);
   return lines;
+}
+
+// "Y rises by 0.3716 per unit of X".
+std::string Slope(double slope, const std::string& v) {
+  return std::string(slope < 0 ? "falls" : "rises") + " by " +
+         FormatSignificant(std::fabs(slope), 4) + " per unit of " + v;
+}
+
+// What a partial regression found, in words: where Y does not respond to the variable and on
+// what level, and what it does elsewhere.
+void PartialLines(const RunResult& r, std::vector<std::string>& lines) {
+  const LevelStretchResult& s = *r.LevelStretch;
+  const std::string v = r.Variable;
+  auto at = [](double x) { return FormatSignificant(x, 4); };
+  if (!r.HasBreakpoint) {
+    lines.push_back("Partial regression: no range of no effect found; Y responds to " + v +
+                    " over its whole range");
+  } else if (s.ThreePiece) {
+    lines.push_back("Partial regression: no response to " + v + " up to " + at(s.ThresholdLow) +
+                    ", on a level of " + at(s.LevelLow) + "; from " + at(s.ThresholdHigh) +
+                    " on a level of " + at(s.LevelHigh));
+    // The middle piece joins the two levels (its own line runs through the few data sets
+    // between the thresholds, often one): from one level to the other says what it does.
+    lines.push_back(std::string("In between Y ") + (s.LevelHigh < s.LevelLow ? "falls" : "rises") +
+                    " from " + at(s.LevelLow) + " to " + at(s.LevelHigh) +
+                    "; coefficient of explanation of these three pieces: " +
+                    FormatFixed(s.CentralCE, 0, 4) + " (straight line: " +
+                    FormatFixed(r.CEStraight, 0, 4) + ")");
+  } else if (r.Type == 3) {
+    lines.push_back("Partial regression: no response to " + v + " up to " + at(r.Breakpoint) +
+                    ", on a level of " + at(r.InterceptBelow) + "; from there on Y " +
+                    Slope(r.SlopeAbove, v));
+  } else {
+    lines.push_back("Partial regression: Y " + Slope(r.SlopeBelow, v) + " up to " +
+                    at(r.Breakpoint) + "; from there on no response to " + v +
+                    ", on a level of " + at(r.InterceptAbove));
+  }
 }
 
 }  // namespace
@@ -360,7 +458,14 @@ std::vector<std::string> SummaryLines(const RunResult& r) {
   if (r.Curve) return CurveLines(r);
   const std::string v = r.Variable;
 
-  std::string type = "Function type " + FormatInt(r.Type) + ": " + r.TypeText;
+  // A partial regression leads with its own answer; the type-3 or type-4 line of its report
+  // follows as what it is.
+  const bool threePiece = r.LevelStretch && r.LevelStretch->ThreePiece && r.HasBreakpoint;
+  if (r.LevelStretch) PartialLines(r, lines);
+
+  std::string type = threePiece ? "The report's type-" + FormatInt(r.Type) +
+                                      " line, with one level stretch only: " + r.TypeText
+                                : "Function type " + FormatInt(r.Type) + ": " + r.TypeText;
   if (!type.empty() && type.back() == '.') type.pop_back();
   if (r.Method > 0) type += " (method " + FormatInt(r.Method) + ")";
   lines.push_back(type);
@@ -385,26 +490,6 @@ std::vector<std::string> SummaryLines(const RunResult& r) {
     if (const auto warning = RangeEdgeWarning(r)) lines.push_back("Warning: " + *warning);
   }
 
-  if (r.LevelStretch && r.HasBreakpoint) {
-    // Where Y does not respond: the answer a partial regression was asked for.
-    const LevelStretchResult& s = *r.LevelStretch;
-    std::string range = "Range of no effect: " + v;
-    if (s.ThreePiece) {
-      range += " up to " + FormatSignificant(s.ThresholdLow, 4) + " and from " +
-               FormatSignificant(s.ThresholdHigh, 4) + " on (levels " +
-               FormatSignificant(s.LevelLow, 4) + " and " + FormatSignificant(s.LevelHigh, 4) +
-               "; coefficient of explanation of the three pieces " +
-               FormatFixed(s.CentralCE, 0, 4) + ")";
-    } else if (r.Type == 3) {
-      range += " up to " + FormatSignificant(r.Breakpoint, 4);
-    } else {
-      range += " from " + FormatSignificant(r.Breakpoint, 4) + " on";
-    }
-    lines.push_back(range);
-  } else if (r.LevelStretch) {
-    lines.push_back("Range of no effect: none found");
-  }
-
   if (r.HasBreakpoint) {
     lines.push_back("Y = " + Term(r.SlopeBelow, v, true) + Term(r.InterceptBelow, "", false) +
                     " when " + v + " < breakpoint; Y = " + Term(r.SlopeAbove, v, true) +
@@ -413,8 +498,11 @@ std::vector<std::string> SummaryLines(const RunResult& r) {
     lines.push_back("Y = " + Term(r.SlopeAbove, v, true) + Term(r.InterceptAbove, "", false));
   }
 
-  lines.push_back("Coefficient of explanation: " + FormatFixed(r.CE, 0, 4) +
-                  " (straight line: " + FormatFixed(r.CEStraight, 0, 4) + ")");
+  lines.push_back(std::string(threePiece ? "Coefficient of explanation of the type-" +
+                                               FormatInt(r.Type) + " line: "
+                                         : "Coefficient of explanation: ") +
+                  FormatFixed(r.CE, 0, 4) + " (straight line: " + FormatFixed(r.CEStraight, 0, 4) +
+                  ")");
 
   AnovaLines(r, lines);
 

@@ -720,19 +720,38 @@ bool PreviewTable(const std::filesystem::path& path, size_t rows, TablePreview& 
     preview.Rows.push_back(std::move(cells));
   }
 
-  // The columns suggested: those named Y, X, Z and weight, else by position as the import
-  // takes them, after a first column of row names under an empty header.
+  // The columns suggested: those named as Y, X, Z and the weight, else by position as the
+  // import takes them, after a first column of row names under an empty header. A name counts
+  // by its first word ("Yield (t/ha)" is a yield).
+  auto firstWord = [&](size_t c) {
+    const std::string name = Lower(OneLineName(Cell(records.front(), c)));
+    return name.substr(0, name.find_first_of(" \t([_,;:/-"));
+  };
   auto named = [&](auto&& matches) -> std::optional<size_t> {
     if (!preview.Header) return std::nullopt;
     for (size_t c = 0; c < width; ++c) {
-      if (matches(Lower(OneLineName(Cell(records.front(), c))))) return c;
+      if (matches(firstWord(c), c)) return c;
     }
     return std::nullopt;
   };
-  const auto y = named([](const std::string& n) { return n == "y"; });
-  const auto x = named([](const std::string& n) { return n == "x"; });
-  const auto z = named([](const std::string& n) { return n == "z"; });
-  const auto weight = named([](const std::string& n) { return NamesWeight(n); });
+  auto oneOf = [](const std::string& word, std::initializer_list<const char*> names) {
+    return std::any_of(names.begin(), names.end(), [&](const char* n) { return word == n; });
+  };
+  const auto y = named([&](const std::string& w, size_t) {
+    return oneOf(w, {"y", "yield", "yields", "response", "dependent"});
+  });
+  const auto x = named([&](const std::string& w, size_t) { return w == "x"; });
+  const auto z = named([&](const std::string& w, size_t) { return w == "z"; });
+  const auto weight = named([&](const std::string&, size_t c) {
+    return NamesWeight(Lower(OneLineName(Cell(records.front(), c))));
+  });
+  // Columns that label the data sets rather than measure them: numbers, often, but never a
+  // variable of the regression.
+  auto labels = [&](size_t c) {
+    return preview.Header &&
+           oneOf(firstWord(c), {"id", "block", "group", "plot", "row", "rep", "replicate",
+                                "serial", "nr", "no"});
+  };
   // Columns of text (site names, dates, labels) hold no variable; nor does a first column under
   // an empty header, where statistics packages put the row numbers.
   auto numeric = [&](size_t c) {
@@ -744,7 +763,7 @@ bool PreviewTable(const std::filesystem::path& path, size_t rows, TablePreview& 
   std::vector<size_t> free;
   const bool rowNames = preview.Header && width >= 3 && Cell(records.front(), 0).empty();
   for (size_t c = rowNames ? 1 : 0; c < width; ++c) {
-    if (c != y && c != x && c != z && c != weight && numeric(c)) free.push_back(c);
+    if (c != y && c != x && c != z && c != weight && numeric(c) && !labels(c)) free.push_back(c);
   }
   size_t next = 0;
   auto take = [&](std::optional<size_t> column) -> std::string {

@@ -316,7 +316,7 @@ void GraphicsTabTest::SaveAndOpenGraphFiles() {
   f.GraphSaveActionExecute();
   QCOMPARE(w.LastMessage(), std::string("The graph was not saved"));
   QCOMPARE(w.dialogs->lastFilter,
-           QString("Bitmap (*.bmp);;PNG picture (*.png);;SVG drawing (*.svg);;PDF document (*.pdf)"));
+           QString("PNG picture (*.png);;SVG drawing (*.svg);;PDF document (*.pdf);;Bitmap (*.bmp)"));
 
   // A ".jpg" name: bitmap data, under the ".bmp" name that says so.
   QTemporaryDir saveDir;
@@ -408,6 +408,7 @@ void GraphicsTabTest::LargerWindowLargerGraphSameProportions() {
   QTemporaryDir dir;
   Run(w, dir.filePath("big.inp"), BrokenLine(20, false));
   f.show();
+  f.resize(900, 700);  // room for the graph's default size; a smaller window draws it smaller
   f.SeeGraphButtonClick();
   QCoreApplication::processEvents();
   const QSize before = f.GraphImage->pixmap().deviceIndependentSize().toSize();

@@ -198,7 +198,7 @@ void VornaxFormTest::InputTabControlsAndDefaultGrid() {
   QVERIFY(f.InputTabSheet->InputSaveButton->isEnabled());
   f.InputTabSheet->PasteButtonClick();
   QCOMPARE(f.InputTabSheet->PasteButton->text(), QString("Close paste"));
-  QVERIFY(f.InputTabSheet->PasteMemo->toPlainText().startsWith("Spreadsheet columns (e.g. in Excel) \n"));
+  QVERIFY(f.InputTabSheet->PasteMemo->toPlainText().startsWith("Columns copied from a spreadsheet"));
   f.InputTabSheet->PasteButtonClick();
   QCOMPARE(f.InputTabSheet->PasteButton->text(), QString("Paste help"));
 }
@@ -457,7 +457,8 @@ void VornaxFormTest::PreferenceAndExclusionBoxes() {
   QCOMPARE(o.ExcludedTypeX, 3);
   // Both together: both panels, each for its own variable.
   f.InputTabSheet->OptionComboBoxChange(0);
-  QCOMPARE(Shown(f.InputTabSheet->ExclComboBox), QString("           Exclusion: not applicable"));
+  // The preference is reset with the variables: an exclusion may be chosen again.
+  QCOMPARE(Shown(f.InputTabSheet->ExclComboBox), QString("      No exclusion of regression types"));
   f.InputTabSheet->ExclComboBoxChange(1);
   QVERIFY(f.InputTabSheet->Exclude1Panel->isVisibleTo(f.InputTabSheet) && f.InputTabSheet->Exclude2Panel->isVisibleTo(f.InputTabSheet));
   f.InputTabSheet->ExclXRadioButtons[2]->setChecked(true);

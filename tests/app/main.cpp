@@ -14,6 +14,7 @@
 #include "VornaxFormTest.h"
 #include "WindowDataTest.h"
 #include "WindowWorkTest.h"
+#include "WindowWordsTest.h"
 
 namespace {
 
@@ -54,6 +55,8 @@ int main(int argc, char* argv[]) {
   if (Wanted(work, argc, argv)) status |= QTest::qExec(&work, argc, argv);
   vornax::app::test::WindowDataTest windowData;
   if (Wanted(windowData, argc, argv)) status |= QTest::qExec(&windowData, argc, argv);
+  vornax::app::test::WindowWordsTest words;
+  if (Wanted(words, argc, argv)) status |= QTest::qExec(&words, argc, argv);
   vornax::app::test::BreakpointChoicesTest breakpoints;
   if (Wanted(breakpoints, argc, argv)) status |= QTest::qExec(&breakpoints, argc, argv);
   vornax::app::test::VornaxFormTest form;

@@ -96,8 +96,13 @@ TEST(PartialRun, TheVarianceFileBecomesTheSegmentedAnovaTable) {
   EXPECT_FALSE(r.Anova.empty());
   const std::vector<std::string> summary = SummaryLines(r);
   ASSERT_GE(summary.size(), 3u);
-  EXPECT_EQ(summary[0], "Function type 3: first a horizontal segment, then sloping (method 2)");
-  EXPECT_EQ(summary[2].rfind("Range of no effect: X up to 10.9", 0), 0u) << summary[2];
+  // The answer in words first (level 2 up to the threshold, then the line through (15, 7):
+  // 5 / 4.075 = 1.227 per unit), then the report's type-3 line as such.
+  EXPECT_EQ(summary[0].rfind("Partial regression: no response to X up to 10.9", 0), 0u) << summary[0];
+  EXPECT_NE(summary[0].find(", on a level of 2.000; from there on Y rises by 1.227 per unit of X"),
+            std::string::npos)
+      << summary[0];
+  EXPECT_EQ(summary[1], "Function type 3: first a horizontal segment, then sloping (method 2)");
   const std::string json = ResultJsonText(r, d.options, ResultFiles{});
   EXPECT_NE(json.find("\"analysis\": \"partial\""), std::string::npos);
   EXPECT_NE(json.find("\"level_stretch\""), std::string::npos);

@@ -27,9 +27,15 @@ TEST(TablePreview, NamesRowsAndSuggestedColumns) {
       // Four unnamed columns: Y, X, Z and the weight, as the import takes them.
       {"4.2 1 0.5 2\n4.4 2 0.7 1\n", {"column 1", "column 2", "column 3", "column 4"},
        {"4.2", "1", "0.5", "2"}, "1", "2", "3", "4"},
-      // A column of site names holds no variable.
+      // A column of site names holds no variable; a yield is Y wherever it stands.
       {"site;depth;yield\np1;22,00;2,00\np2;28,00;2,41\n", {"site", "depth", "yield"},
-       {"p1", "22,00", "2,00"}, "2", "3", "", ""},
+       {"p1", "22,00", "2,00"}, "3", "2", "", ""},
+      // Columns that label the data sets are never a variable, numbers though they hold; a
+      // name counts by its first word.
+      {"block,Response (g),plot,depth\n1,4.2,1,30\n1,4.4,2,35\n", {"block", "Response (g)", "plot", "depth"},
+       {"1", "4.2", "1", "30"}, "2", "4", "", ""},
+      {"ID\tx\tgroup\tY\tz\n1\t2\t1\t3\t4\n", {"ID", "x", "group", "Y", "z"},
+       {"1", "2", "1", "3", "4"}, "4", "2", "5", ""},
       // A third column headed as a weight is the weight, not Z.
       {"yield\tdepth\tWeight factor\n4.2\t1\t2\n", {"yield", "depth", "Weight factor"},
        {"4.2", "1", "2"}, "1", "2", "", "3"},

@@ -249,6 +249,22 @@ std::string BeltCaption(double t, bool plural = false) {
          (plural ? "% confidence belts are shown" : "% confidence belt is shown");
 }
 
+// The belt is drawn only where it says something: a fit that explains 95 % or more of Y leaves
+// a belt that hugs the line, and among more than 1000 data sets it is lost under the points.
+// `maxRows` 0: no limit of data sets.
+void DecideBelt(double ce, int n, int maxRows, GraphPicture& out) {
+  out.BeltAvailable = ce < 0.95 && (maxRows == 0 || n <= maxRows);
+  if (out.BeltAvailable) {
+    out.NoBeltReason.clear();
+  } else if (!(ce < 0.95)) {
+    out.NoBeltReason = "No confidence belt: it is drawn only below a coefficient of explanation "
+                       "of 0.95, and this fit explains " + Format("%5.3f", ce);
+  } else {
+    out.NoBeltReason = "No confidence belt: it is drawn for at most " + std::to_string(maxRows) +
+                       " data sets, and this graph has " + std::to_string(n);
+  }
+}
+
 // Types 0 and 1, the calculated-observed plot and the data plots.
 void DrawLinearGraph(Canvas& c, const GraphData& g, const GraphArrangement& a,
                      const GraphOptions& o, double fx, double fy, GraphPicture& out) {
@@ -308,7 +324,7 @@ void DrawLinearGraph(Canvas& c, const GraphData& g, const GraphArrangement& a,
   const double sd = r.All.StDevYr * fy;
   auto line = [&](double x, double slope) { return yav + slope * (x - xav); };
   const Point mean{xav, yav};
-  out.BeltAvailable = r.CE < 0.95 && n <= 1000;
+  DecideBelt(r.CE, n, 1000, out);
   if (o.ShowBelt && out.BeltAvailable && n > 0) {
     const double rootN = std::sqrt(static_cast<double>(n));
     const double bl = b - t * s, bu = b + t * s;
@@ -399,7 +415,7 @@ void DrawConnectedSegments(Canvas& c, const GraphData& g, int type, Segments s,
   };
   DrawPoints(c, g, c.Scheme(Qt::white), c.Colour() ? kDarkBlue : QColor(Qt::white));
   c.ClipToPlot(true);
-  out.BeltAvailable = s.ec < 0.95 && n <= 1000;
+  DecideBelt(s.ec, n, 1000, out);
   if (o.ShowBelt && out.BeltAvailable) {
     for (int sign : {1, -1}) {
       auto onLine = [&](double x, bool second) {
@@ -486,7 +502,7 @@ void DrawSeparateSegments(Canvas& c, const GraphData& g, int type, const Segment
   if (level) c.Line(e1, s2);
   c.Line(s2, e2);
   c.Text(465, 35, "Relation of Type " + std::to_string(type), c.Scheme(kCyan));
-  out.BeltAvailable = s.ec < 0.95 && n <= 1000;
+  DecideBelt(s.ec, n, 1000, out);
   if (!o.ShowBelt || !out.BeltAvailable) return;
   auto inRange = [&](double y) { return y >= c.ymin && y <= c.ymax; };
   c.Pen(c.Scheme(kYellow), 1, Qt::DashLine);
@@ -522,7 +538,9 @@ void DrawSeparateSegments(Canvas& c, const GraphData& g, int type, const Segment
 }
 
 // The partial regression: the level stretches and the sloping part between them, in the colours
-// of the other graphs; the caption names the function type the report and the summary name.
+// of the other graphs. The caption names what is drawn: with both ends level the three pieces
+// (types 3 and 4 combined) and their own coefficient of explanation, not the report's single
+// type-3 or type-4 line, which is not drawn.
 void DrawPartialLines(Canvas& c, const GraphData& g, const Segments& s, double fx, double fy) {
   const int n = g.NrOfRows;
   const GraphPartial& p = *g.Partial;
@@ -546,9 +564,12 @@ void DrawPartialLines(Canvas& c, const GraphData& g, const Segments& s, double f
     c.Polyline({start, mid, end});
     c.Text(450, 42, "Break-point at X = " + Format("%5.2f", s.bp / fx), c.Text());
   }
-  c.Text(450, 22, "Relation of Type " + std::to_string(p.Type), line);
+  c.Text(450, 22, p.OtherFound ? std::string("Combined Type 3 and 4")
+                                : "Relation of Type " + std::to_string(p.Type),
+         line);
   c.Text(310, 42, "Partial regression", line);
-  c.Text(310, 57, "Expl. coeff." + Format("%5.3f", g.StoredCE), c.Scheme(kPaleGreen));
+  c.Text(310, 57, "Expl. coeff." + Format("%5.3f", p.OtherFound ? p.CentralCE : g.StoredCE),
+         c.Scheme(kPaleGreen));
 }
 
 // Whether the data are too sparse to draw the curve through the data points alone.
@@ -610,7 +631,7 @@ void DrawCurve(Canvas& c, const GraphData& g, const GraphOptions& o, double fx, 
       }
     }
   }
-  out.BeltAvailable = g.StoredCE < 0.95;
+  DecideBelt(g.StoredCE, n, 0, out);
   if (o.ShowBelt && out.BeltAvailable) {
     c.Pen(c.Scheme(kYellow), 1, Qt::DashLine);
     c.Polyline(upper);

@@ -41,6 +41,7 @@ struct GraphPicture {
   std::string Message;       // why nothing was drawn, or a note on what was drawn instead
   QImage Image;              // 623 × 425, RGB32; null when nothing was drawn
   bool BeltAvailable = false;  // a belt belongs on this graph (the belt button is enabled)
+  std::string NoBeltReason;    // why a graph that could have a belt has none; empty otherwise
   GraphArrangement Arrangement;
   GraphScale Scale;          // the ranges in plot units, with their label factors
   AxisTicks HorizontalTicks, VerticalTicks;

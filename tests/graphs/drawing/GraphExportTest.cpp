@@ -130,11 +130,13 @@ TEST(GraphTexts, CaptionsNameTheColumnsWhereTheTitleNamesThem) {
   EXPECT_EQ(p.Captions.Vertical, " Y-Data");
 }
 
-TEST(PartialGraph, ColoursOfTheOtherGraphsAndTheTypeTheReportNames) {
+TEST(PartialGraph, ColoursOfTheOtherGraphsAndCaptionsOfWhatIsDrawn) {
   for (const char* name : {"partial_rising.out", "partial_falling.out"}) {
     GraphData g = Read(name);
     for (bool both : {false, true}) {
       g.Partial->OtherFound = both;
+      g.Partial->CentralCE = 0.5689;
+      g.StoredCE = 0.4651;
       if (both) {
         g.Partial->OtherLevel = g.First.Below.AvY;
         g.Partial->OtherThreshold = g.Partial->Threshold / 2;
@@ -142,9 +144,13 @@ TEST(PartialGraph, ColoursOfTheOtherGraphsAndTheTypeTheReportNames) {
       const GraphPicture p = DrawGraph(g, GraphOptions{});
       ASSERT_TRUE(p.Drawn) << name;
       EXPECT_EQ(p.Image.pixelColor(600, 395), kDarkBlue) << name;
-      const std::string type = "Relation of Type " + std::to_string(g.Partial->Type);
+      // One level stretch: the report's type-3 or type-4 line is drawn and named. Both ends
+      // level: the three pieces are drawn, named and given their own coefficient.
+      const std::string type =
+          both ? "Combined Type 3 and 4" : "Relation of Type " + std::to_string(g.Partial->Type);
       EXPECT_NE(std::find(p.Texts.begin(), p.Texts.end(), type), p.Texts.end()) << name;
-      EXPECT_EQ(std::find(p.Texts.begin(), p.Texts.end(), "Combined Type 3 and 4"), p.Texts.end());
+      const std::string ce = both ? "Expl. coeff.0.569" : "Expl. coeff.0.465";
+      EXPECT_NE(std::find(p.Texts.begin(), p.Texts.end(), ce), p.Texts.end()) << name;
       // The lines in cyan, the texts white: nothing white-on-silver any more.
       int cyan = 0;
       for (int y = kPlotArea.top(); y <= kPlotArea.bottom(); ++y) {
