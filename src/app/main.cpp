@@ -16,6 +16,14 @@ int main(int argc, char* argv[]) {
       std::cout << vornax::VersionLine("vornax") << '\n';
       return 0;
     }
+    if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
+      std::cout << "Usage: vornax [FILE.inp]\n"
+                   "       vornax --version | --help\n\n"
+                   "Opens the window of Vornax, segmented linear regression, with the input file\n"
+                   "FILE.inp (if given) in the Input tab. The same analyses run without a window\n"
+                   "in vornax-batch (vornax-batch --help).\n";
+      return 0;
+    }
   }
   QApplication app(argc, argv);
   QApplication::setApplicationName("Vornax segmented regression analysis");

@@ -27,6 +27,9 @@ runs_from_prefix)
     "$batch" --version | grep -qx "vornax-batch $version (commit [0-9a-f]*)" ||
     fail "vornax-batch --version: $("$batch" --version)"
   "$prefix/bin/vornax" --version | grep -q "^vornax $version" || fail "vornax --version"
+  # Help needs no display either: it is answered before the window is made.
+  env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM= "$prefix/bin/vornax" --help |
+    grep -q "^Usage: vornax \[FILE.inp\]" || fail "vornax --help"
   runpath=$(readelf -d "$batch" | sed -n 's/.*(RUNPATH).*\[\(.*\)\]/\1/p')
   [ "$runpath" = '$ORIGIN/../lib/vornax' ] || fail "RUNPATH of vornax-batch: '$runpath'"
   # A copy of the whole tree elsewhere still works: nothing depends on where it was installed.
@@ -88,6 +91,7 @@ man_pages)
     done
   done
   grep -q -- "--version" "$work/vornax.txt" || fail "vornax.1 does not name --version"
+  grep -q -- "--help" "$work/vornax.txt" || fail "vornax.1 does not name --help"
   # The page's OPTIONS are --help's option blocks word for word; every option starts an entry,
   # and every example of --help is in the page.
   help=$("$batch" --help)
