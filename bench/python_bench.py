@@ -97,10 +97,9 @@ cat(t, "\\n")"""
 
 def peak_of_groups(groups, rows):
     """fit_groups in a process of its own: (seconds, peak resident MB of that process)."""
+    here = os.path.dirname(os.path.abspath(__file__))
     program = f"""
 import resource, sys, time
-sys.path[:0] = {sys.path[:3]!r}
-sys.argv = ['']
 from python_bench import groups_frame
 import vornax
 df = groups_frame({groups}, {rows})
@@ -109,9 +108,9 @@ vornax.fit_groups(df, "g", "y", "x", permutations=0)
 seconds = time.perf_counter() - start
 print(seconds, resource.getrusage(resource.RUSAGE_SELF).ru_maxrss / 1024)
 """
+    path = os.pathsep.join(p for p in (here, os.environ.get("PYTHONPATH")) if p)
     done = subprocess.run([sys.executable, "-c", program], capture_output=True, text=True,
-                          cwd=os.path.dirname(os.path.abspath(__file__)),
-                          env=dict(os.environ, PYTHONPATH=os.pathsep.join(sys.path[:3])))
+                          env=dict(os.environ, PYTHONPATH=path))
     if done.returncode != 0:
         raise RuntimeError(done.stderr)
     seconds, megabytes = map(float, done.stdout.split())

@@ -72,6 +72,9 @@ CallOptions ReadOptions(const py::dict& d) {
   if (auto v = Get<bool>(d, "transform")) o.TransformAnswer = *v;
   c.Permutations = o.Permutations;
   c.Seed = o.Seed;
+  // A run repeated for its report's text: the choice of how many breakpoints keeps its
+  // shuffles (the report gives their p), the break test afterwards is left out.
+  if (auto v = Get<bool>(d, "break_test"); v && !*v) o.Permutations = 0;
   return o;
 }
 

@@ -98,6 +98,11 @@ def _numbers(values, role):
         if bad is None:
             return np.array([np.nan if v is None else float(v) for v in array], dtype=np.float64)
         raise TypeError(f"{role} holds a value that is not a number: {bad!r}")
+    for value in array:
+        try:
+            float(value)
+        except (TypeError, ValueError):
+            raise TypeError(f"{role} holds a value that is not a number: {value!r}") from None
     raise TypeError(f"{role} holds values that are not numbers (dtype {array.dtype})")
 
 
@@ -169,7 +174,7 @@ def _fit_arrays(ya, xa, za, wa, names, left_out, options, source="Python"):
     def with_texts():
         # The report's text is put together only when asked for: the same data and options give
         # the same run, and its break test is not part of the report.
-        again = dict(options, permutations=0)
+        again = dict(options, break_test=False)
         return _core.fit(ya, xa, za, wa, names, left_out.tolist(), source, again, True, 1)
 
     return Result(fitted, len(ya), len(left_out), names, with_texts)
@@ -199,7 +204,12 @@ def results_frame(text, group_values):
         if column in _COUNT_COLUMNS:
             frame[column] = frame[column].astype(np.int64)
         elif column not in _TEXT_COLUMNS:
-            frame[column] = pd.to_numeric(frame[column]).astype(np.float64)
+            # Python's own reading of each number: correctly rounded, as read_csv's
+            # round_trip reads the batch's file (pandas.to_numeric is not).
+            try:
+                frame[column] = frame[column].astype(np.float64)
+            except ValueError:
+                pass  # a column of text this version does not know of
     frame["group"] = group_values
     return frame
 

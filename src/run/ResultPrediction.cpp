@@ -1,33 +1,61 @@
 // The fitted function of a run at new values.
 #include "run/ResultPrediction.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "breakpoints/BrokenLineSearch.h"
+#include "curves/CurveCommon.h"
 #include "data/GraphData.h"
 
 namespace vornax {
+namespace {
+
+// A curve at x as its fit computed the calculated values: the polynomials on X - Xmin + 0.001
+// (at least 0.001) raised to E, the power curve on X - C (0.001 where that is not above zero,
+// or where C is 0), the S-curves as the graph draws them.
+double CurveAt(const CurveResult& c, double x) {
+  const auto& k = c.Coeff;
+  switch (c.Kind) {
+    case CurveKind::Quadratic:
+    case CurveKind::Cubic: {
+      long double base = c.XShifted ? x - static_cast<long double>(c.Shift) : x;
+      base = std::max(base + 0.001L, 0.001L);
+      const long double w = CurvePower(base, c.Exponent);
+      if (c.Kind == CurveKind::Cubic) {
+        return static_cast<double>(((k[0] * w + k[1]) * w + k[2]) * w + k[3]);
+      }
+      return static_cast<double>((k[0] * w + k[1]) * w + k[2]);
+    }
+    case CurveKind::Power: {
+      const long double v = x - static_cast<long double>(c.Shift);
+      const long double xt = (c.Shift == 0 || !(v > 0)) ? 0.001L : v;
+      return static_cast<double>(k[0] * CurvePower(xt, c.Exponent) + k[1]);
+    }
+    default:
+      break;
+  }
+  GraphCurve g;
+  g.Kind = c.Kind;
+  g.IsZ = c.IsZ;
+  g.Shifted = c.XShifted;
+  g.Shift = c.Shift;
+  g.Exponent = c.Exponent;
+  g.A = k[0];
+  g.B = k[1];
+  g.C = k[2];
+  g.D = k[3];
+  g.Ymax = c.Ymax;
+  g.Ymin = c.Ymin;
+  return CurveValue(g, x);
+}
+
+}  // namespace
 
 bool FittedValueNeedsZ(const RunResult& r) { return r.Analysis == "two-variable"; }
 
 double FittedValue(const RunResult& r, double x, double z) {
-  if (r.Curve) {
-    // The same function the graph draws the curve with.
-    const CurveResult& c = *r.Curve;
-    GraphCurve k;
-    k.Kind = c.Kind;
-    k.IsZ = c.IsZ;
-    k.Shifted = c.XShifted;
-    k.Shift = c.Shift;
-    k.Exponent = c.Exponent;
-    k.A = c.Coeff[0];
-    k.B = c.Coeff[1];
-    k.C = c.Coeff[2];
-    k.D = c.Coeff[3];
-    k.Ymax = c.Ymax;
-    k.Ymin = c.Ymin;
-    return CurveValue(k, x);
-  }
+  if (r.Curve) return CurveAt(*r.Curve, x);
   if (r.BrokenLines) {
     const BrokenLinesResult& b = *r.BrokenLines;
     BrokenLine line;

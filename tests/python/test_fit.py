@@ -17,9 +17,9 @@ import vornax
 from vornax._result import PROVENANCE
 
 
-def frame(z=False, weights=False, missing=False, n=60):
+def frame(z=False, weights=False, missing=False, n=60, offset=0):
     x, y = broken_line(n)
-    df = pd.DataFrame({"yield": y, "depth": x})
+    df = pd.DataFrame({"yield": y, "depth": x + offset})
     if z:
         rng = np.random.default_rng(11)
         df["rain"] = np.round(rng.uniform(0, 20, n), 3)
@@ -44,6 +44,11 @@ CASES = [
     ("cubic", dict(curve="cubic"), ["--curve", "cubic"], {}),
     ("power", dict(curve="power"), ["--curve", "power"], {}),
     ("s-curve", dict(curve="s-curve"), ["--curve", "s-curve"], {}),
+    # X far from zero: the curves move it to start near zero.
+    ("quadratic shifted", dict(curve="quadratic"), ["--curve", "quadratic"], dict(offset=50)),
+    ("cubic shifted", dict(curve="cubic"), ["--curve", "cubic"], dict(offset=-30)),
+    ("power shifted", dict(curve="power"), ["--curve", "power"], dict(offset=50)),
+    ("s-curve shifted", dict(curve="s-curve"), ["--curve", "s-curve"], dict(offset=50)),
     ("s-curve kept", dict(curve="s-curve", transform=False), ["--curve", "s-curve",
                                                                "--no-transform"], {}),
     ("2 breakpoints", dict(breakpoints=2, permutations=0), ["--breakpoints", "2",
@@ -56,8 +61,7 @@ CASES = [
      ["--search-range", "3", "6", "--permutations", "19", "--stop-early", "2"], {}),
     ("two variables", dict(permutations=0), ["--permutations", "0"], dict(z=True)),
     ("use x", dict(use="x", permutations=0), ["--use", "x", "--permutations", "0"], dict(z=True)),
-    ("use z", dict(use="z", prefer=3, permutations=0), ["--use", "z", "--prefer", "3",
-                                                        "--permutations", "0"], dict(z=True)),
+    ("use z", dict(use="z", permutations=0), ["--use", "z", "--permutations", "0"], dict(z=True)),
     ("weights", dict(permutations=29), ["--permutations", "29"], dict(weights=True)),
     ("missing values", dict(permutations=0), ["--permutations", "0"], dict(missing=True)),
 ]
@@ -75,7 +79,7 @@ def batch_run(batch, tmp_path, df, arguments):
     done = subprocess.run([batch, str(table), "--json", str(out), "--quiet", *arguments],
                           capture_output=True, text=True)
     assert done.returncode == 0, done.stderr
-    texts = [(tmp_path / f"field{e}").read_text(newline="") for e in (".out", ".var")]
+    texts = [(tmp_path / f"field{e}").read_bytes().decode() for e in (".out", ".var")]
     return json.loads(out.read_text()), texts
 
 
@@ -99,7 +103,8 @@ def test_results_equal_the_batch_json_and_predict_gives_ycalc(batch, tmp_path, n
     # The report and the ANOVA table are the batch's, apart from the title naming the file.
     def lines(text):
         return [line for line in text.replace("\r\n", "\n").split("\n")
-                if "Imported from" not in line and "field" not in line]
+                if not any(name in line for name in ("Imported from", "field", ".inp", ".out",
+                                                        ".var"))]
     assert lines(result.report) == lines(report)
     assert lines(result.anova) == lines(anova)
 
@@ -131,14 +136,22 @@ def test_summary_repr_and_notebook_table(batch, tmp_path):
 
 def test_predict_off_the_data_and_scalars():
     x = np.arange(1.0, 21.0)
-    y = np.where(x < 10, 1.0, 1.0 + 2.0 * (x - 10))  # exact: level, then slope 2 from X = 10
-    r = vornax.fit(x, y, prefer=3, permutations=0)
-    assert r.predict(30.0) == pytest.approx(41.0)
-    np.testing.assert_allclose(r.predict([0.0, 10.0, 15.5]), [1.0, 1.0, 12.0], atol=1e-9)
+    r = vornax.fit(x, 2 * x + 1, permutations=0)  # exactly one straight line
+    assert r.type == 1
+    assert r.predict(30.0) == pytest.approx(61.0)
+    np.testing.assert_allclose(r.predict([-4.0, 0.5, 100.0]), [-7.0, 2.0, 201.0])
     with pytest.raises(NotImplementedError):
         r.predict([1.0], interval="confidence")
     with pytest.raises(ValueError, match="interval"):
         r.predict([1.0], interval="both")
+    # Two lines: each side of the breakpoint on its own line, the breakpoint on the upper one.
+    x, y = broken_line()
+    r = vornax.fit(x, y, prefer=3, permutations=0)
+    bp, below, above = r.breakpoint["value"], r.lines["below"], r.lines["above"]
+    at = np.array([bp - 1, bp, bp + 2])
+    np.testing.assert_allclose(r.predict(at), [below["slope"] * (bp - 1) + below["intercept"],
+                                               above["slope"] * bp + above["intercept"],
+                                               above["slope"] * (bp + 2) + above["intercept"]])
     df = frame(z=True)
     two = fit_of(df, dict(permutations=0))
     with pytest.raises(ValueError, match="give z_new"):
@@ -161,7 +174,7 @@ BAD = [
      "--use needs data with two independent variables"),
     (dict(x=list(range(12)), y=list(range(12)), permutations=-1), ValueError, "permutations"),
     (dict(x=list(range(12)), y=list(range(12)), permutations=2.5), TypeError, "whole number"),
-    (dict(x=["a"] * 12, y=list(range(12))), TypeError, "not numbers"),
+    (dict(x=["a"] * 12, y=list(range(12))), TypeError, "not a number: 'a'"),
     (dict(x=[1, "b"] + list(range(10)), y=list(range(12))), TypeError, "'b'"),
     (dict(x=list(range(11)) + [np.inf], y=list(range(12))), ValueError, "not a finite number"),
 ]

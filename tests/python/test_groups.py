@@ -89,7 +89,7 @@ def test_bad_options_and_columns_raise():
         vornax.fit_groups(df, "well", "level", "rain", permutation=0)
     with pytest.raises(ValueError, match="confidence: 80"):
         vornax.fit_groups(df, "well", "level", "rain", confidence=80)
-    with pytest.raises(TypeError, match="not numbers"):
+    with pytest.raises(TypeError, match="y holds a value that is not a number"):
         vornax.fit_groups(df, "level", "well", "rain")
     with pytest.raises(ValueError, match="--use needs data"):
         vornax.fit_groups(df, "well", "level", "rain", use="x")
