@@ -85,7 +85,10 @@ def _name_of(values, default):
 def _numbers(values, role):
     """A column as float64; TypeError for values that are not numbers."""
     if hasattr(values, "to_numpy"):
-        array = values.to_numpy()
+        kind = getattr(getattr(values, "dtype", None), "kind", "O")
+        # pandas' nullable numbers (Int64, Float64) hold pd.NA for a missing value.
+        array = (values.to_numpy(dtype=np.float64, na_value=np.nan) if kind in "iuf"
+                 else values.to_numpy())
     else:
         array = np.asarray(values)
     if array.ndim != 1:
@@ -226,11 +229,20 @@ def fit_groups(df, by, y, x, z=None, weight=None, threads=None, **options):
 
     opts = _options(**_with_defaults(options))
     keys = df[by]
-    missing = keys.isna().to_numpy()
-    text = keys.astype(str).to_numpy(dtype=object)
-    text[missing] = ""
-    codes, uniques = pd.factorize(text, sort=False)
+    # The groups in the order they first appear; a missing value is a group of its own, the
+    # batch's empty cell.
+    codes, uniques = pd.factorize(keys, sort=False)
+    missing = codes < 0
     groups = [str(u) for u in uniques]
+    if missing.any():
+        codes = np.where(missing, len(groups), codes)
+        groups.append("")
+        seen, first = np.unique(codes, return_index=True)
+        order = np.argsort(first, kind="stable")
+        rank = np.empty(len(groups), dtype=np.int64)
+        rank[seen[order]] = np.arange(len(groups))
+        codes = rank[codes]
+        groups = [groups[g] for g in seen[order]]
     names = [str(y), str(x)] + ([str(z)] if z is not None else []) + \
             ([str(weight)] if weight is not None else [])
     columns = [df[y], df[x]] + ([df[z]] if z is not None else []) + \

@@ -1,7 +1,6 @@
 """The result of one run: the numbers of vornax-batch's JSON file as attributes, the texts of
 the report, the prediction of the fitted function and its picture."""
 
-import html
 import json
 
 import numpy as np
@@ -116,6 +115,8 @@ class Result:
         return f"<vornax.Result {self._fitted.analysis}: {first[0].strip() if first else ''}>"
 
     def _repr_html_(self):
+        import html
+
         rows = []
         for line in self._fitted.summary:
             key, sep, value = line.strip().partition(":")

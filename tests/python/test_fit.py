@@ -134,6 +134,20 @@ def test_summary_repr_and_notebook_table(batch, tmp_path):
         r.no_such_key
 
 
+def test_lists_series_and_nullable_columns_give_the_same_result():
+    x, y = broken_line(40)
+    y[[3, 9]] = np.nan
+    reference = vornax.fit(x, y, permutations=0).to_dict()
+    nullable = pd.Series(y, name="yield").astype("Float64")
+    assert nullable.isna().sum() == 2
+    as_list = [None if np.isnan(v) else v for v in y]
+    for given in (nullable, as_list):
+        r = vornax.fit(list(x), given, permutations=0)
+        assert (r.rows_used, r.rows_left_out) == (38, 2)
+        assert without_provenance(r.to_dict()) == without_provenance(reference)
+    assert [row["line"] for row in r.source["rows_left_out"]] == [3, 9]
+
+
 def test_predict_off_the_data_and_scalars():
     x = np.arange(1.0, 21.0)
     r = vornax.fit(x, 2 * x + 1, permutations=0)  # exactly one straight line
