@@ -201,18 +201,15 @@ def results_frame(text, group_values):
 
     import pandas as pd
 
-    frame = pd.read_csv(io.StringIO(text), float_precision="round_trip", dtype=str,
-                        keep_default_na=False, na_values=[""])
+    # Numbers read by read_csv's correctly rounded reader, as the batch's file reads back.
+    header = text[:text.index("\n")].strip().split(",")
+    frame = pd.read_csv(io.StringIO(text), float_precision="round_trip",
+                        dtype={c: object for c in _TEXT_COLUMNS if c in header},
+                        keep_default_na=False, na_values={c: [""] for c in header})
     for column in frame.columns:
-        if column in _COUNT_COLUMNS:
-            frame[column] = frame[column].astype(np.int64)
-        elif column not in _TEXT_COLUMNS:
-            # Python's own reading of each number: correctly rounded, as read_csv's
-            # round_trip reads the batch's file (pandas.to_numeric is not).
-            try:
-                frame[column] = frame[column].astype(np.float64)
-            except ValueError:
-                pass  # a column of text this version does not know of
+        if column not in _TEXT_COLUMNS and column not in _COUNT_COLUMNS and \
+                frame[column].dtype.kind in "iuf":
+            frame[column] = frame[column].astype(np.float64)
     frame["group"] = group_values
     return frame
 
