@@ -31,9 +31,9 @@ def draw(result, ax=None):
     x = np.array([r[key] for r in rows], dtype=float)
     y = np.array([r["y"] for r in rows], dtype=float)
     ax.scatter(x, y, s=14, color="tab:blue", label="data", zorder=3)
-    for low, high in intervals(d):
+    for i, (low, high) in enumerate(intervals(d)):
         ax.axvspan(low, high, color="tab:orange", alpha=0.18, lw=0,
-                   label="breakpoint interval")
+                   label="breakpoint interval" if i == 0 else None)
     if two:
         # A plane over X and Z: its value at each data set, against X.
         order = np.argsort(x, kind="stable")

@@ -89,10 +89,15 @@ def without_provenance(d):
 
 @pytest.mark.parametrize("name,options,arguments,data", CASES, ids=[c[0] for c in CASES])
 def test_results_equal_the_batch_json_and_predict_gives_ycalc(batch, tmp_path, name, options,
-                                                              arguments, data):
+                                                              arguments, data, monkeypatch):
     df = frame(**data)
     expected, (report, anova) = batch_run(batch, tmp_path, df, arguments)
+    # Nothing of the run goes to disk, not even the report's text asked for.
+    here = tmp_path / "here"
+    here.mkdir()
+    monkeypatch.chdir(here)
     result = fit_of(df, options)
+    assert result.report and result.anova and list(here.iterdir()) == []
     got = result.to_dict()
     assert without_provenance(got) == without_provenance(expected)
     assert got["options"] == expected["options"]
