@@ -201,16 +201,18 @@ def results_frame(text, group_values):
 
     import pandas as pd
 
-    # Numbers read by read_csv's correctly rounded reader, as the batch's file reads back.
+    # Numbers read by read_csv's correctly rounded reader, as the batch's file reads back; the
+    # group column, which the caller's values replace, is not read.
     header = text[:text.index("\n")].strip().split(",")
     frame = pd.read_csv(io.StringIO(text), float_precision="round_trip",
+                        usecols=[c for c in header if c != "group"],
                         dtype={c: object for c in _TEXT_COLUMNS if c in header},
                         keep_default_na=False, na_values={c: [""] for c in header})
     for column in frame.columns:
         if column not in _TEXT_COLUMNS and column not in _COUNT_COLUMNS and \
                 frame[column].dtype.kind in "iuf":
             frame[column] = frame[column].astype(np.float64)
-    frame["group"] = group_values
+    frame.insert(header.index("group"), "group", group_values)
     return frame
 
 
@@ -254,7 +256,7 @@ def fit_groups(df, by, y, x, z=None, weight=None, threads=None, **options):
             raise ValueError(f"\"{array[row]}\" in row {row + 1}, {role}, is not a finite number")
         complete &= ~np.isnan(array)
     left_out = np.bincount(codes[~complete], minlength=len(groups))
-    kept = [a[complete] for a in arrays]
+    kept = arrays if complete.all() else [a[complete] for a in arrays]
     w = None
     if weight is not None:
         wf = kept.pop()
@@ -267,9 +269,6 @@ def fit_groups(df, by, y, x, z=None, weight=None, threads=None, **options):
                 raise ValueError(f"the weight factor \"{wf[at]:g}\" in row {rows[at] + 1} {words}")
         w = wf.astype(np.int32)
     zs = kept[2] if z is not None else None
-    rows = _core.fit_groups(kept[0], kept[1], zs, w, codes[complete].astype(np.uint32), groups,
-                            left_out.tolist(), names, str(by), "a DataFrame", opts,
-                            0 if threads is None else int(threads))
     # The group column keeps the frame's values (and their type) where the batch has their text.
     first = np.zeros(len(groups), dtype=np.int64)
     seen = np.unique(codes, return_index=True)
@@ -278,7 +277,14 @@ def fit_groups(df, by, y, x, z=None, weight=None, threads=None, **options):
     if missing.any():
         values = values.astype(object)
         values[pd.isna(values)] = "(empty)"
-    return results_frame(_core.results_header() + "".join(rows), values)
+    used = (codes if complete.all() else codes[complete]).astype(np.uint32)
+    del codes, complete, missing, arrays, columns, seen, first
+    rows = _core.fit_groups(kept[0], kept[1], zs, w, used, groups, left_out.tolist(), names,
+                            str(by), "a DataFrame", opts, 0 if threads is None else int(threads))
+    del kept, zs, w, used
+    text = _core.results_header() + "".join(rows)
+    del rows
+    return results_frame(text, values)
 
 
 def _with_defaults(options):
