@@ -32,6 +32,7 @@
 #include "run/BreakTest.h"
 #include "run/ResultJson.h"
 #include "run/ResultSummary.h"
+#include "run/RunChoices.h"
 #include "run/SaveCalculate.h"
 
 namespace vornax::batch {
@@ -47,105 +48,23 @@ std::string LowerExtension(const fs::path& p) {
   return ext;
 }
 
-int PreferredType(const std::string& value) {
-  return value == "best" || value == "partial" ? -1 : std::stoi(value);
-}
-
-CurveChoice Curve(const std::string& value) {
-  if (value == "power") return CurveChoice::Power;
-  if (value == "s-curve") return CurveChoice::SCurve;
-  if (value == "quadratic") return CurveChoice::Quadratic;
-  if (value == "cubic") return CurveChoice::Cubic;
-  return CurveChoice::None;
-}
-
-// Checks the choices against the data and puts them into the options, as the window's boxes
-// would. Returns an error text for a combination the window does not offer.
+// The command's choices as every caller without a window gives them.
 std::string ApplyChoices(const Choices& c, const CLI::App& app, int nrOfVarInData,
                          RunOptions& options, VarChoice& varChoice) {
-  const bool useGiven = app.count("--use") > 0;
-  if (useGiven && nrOfVarInData != 2) {
-    return "--use needs data with two independent variables (X and Z)";
-  }
-  varChoice = c.use == "x" ? VarChoice::FirstOnly
-              : c.use == "z" ? VarChoice::SecondOnly
-                             : VarChoice::Both;
-  const bool both = nrOfVarInData == 2 && varChoice == VarChoice::Both;
-  const bool preferGiven = c.prefer != "best";
-  const bool preferZGiven = c.preferZ != "best";
-  const bool curveGiven = !c.curve.empty();
-  if (curveGiven && preferGiven) return "choose either --prefer or --curve, not both";
-  if ((c.exclude != 0 || c.excludeZ != 0) && (preferGiven || preferZGiven || curveGiven)) {
-    return "an exclusion applies to the best of the segmented types only; "
-           "leave out --prefer, --prefer-z and --curve";
-  }
-  options.ResetPreferences();
-  if (!c.breakpoints.empty()) {
-    if (both) {
-      return "--breakpoints fits one independent variable only; use --use x or --use z";
-    }
-    if (curveGiven || preferGiven || preferZGiven || c.exclude != 0 || c.excludeZ != 0) {
-      return "--breakpoints is an analysis of its own; leave out --prefer, --prefer-z, "
-             "--exclude, --exclude-z and --curve";
-    }
-    if (c.breakpoint || !c.searchRange.empty()) {
-      return "--breakpoint and --search-range apply to the segmented types, not to --breakpoints";
-    }
-    options.SeveralBreakpoints = c.breakpoints == "auto" ? -1 : std::stoi(c.breakpoints);
-    // The choice of how many breakpoints takes the break test's shuffles and seed.
-    options.BreakpointPermutations = c.permutations;
-    options.BreakpointSeed = c.seedValue;
-    return {};
-  }
-  options.FixedBreakpoint = c.breakpoint;
-  options.SearchLow = options.SearchHigh = std::nullopt;
-  if (c.searchRange.size() == 2) {
-    options.SearchLow = std::min(c.searchRange[0], c.searchRange[1]);
-    options.SearchHigh = std::max(c.searchRange[0], c.searchRange[1]);
-  }
-  const bool breakpointGiven = c.breakpoint || !c.searchRange.empty();
-  if (c.breakpoint && !c.searchRange.empty()) {
-    return "give either --breakpoint or --search-range, not both";
-  }
-  if (breakpointGiven && (both || curveGiven || c.prefer == "partial")) {
-    return "--breakpoint and --search-range apply to the segmented regression of one variable "
-           "only; not with --curve or --prefer partial, and with two independent variables "
-           "only with --use x or --use z";
-  }
-  if (both) {
-    if (curveGiven) {
-      return "with two independent variables used together there are no curved functions; "
-             "use --use x or --use z for a curve";
-    }
-    if (c.prefer == "partial") {
-      return "with two independent variables used together there is no partial regression; "
-             "use --use x or --use z";
-    }
-    options.PreferredTypeX = PreferredType(c.prefer);
-    options.PreferredTypeZ = PreferredType(c.preferZ);
-    options.ExcludedTypeX = c.exclude;
-    options.ExcludedTypeZ = c.excludeZ;
-    return {};
-  }
-  // One variable analysed. The window offers one group for it; both groups get the choice, so
-  // whichever group the analysis reads for the variable holds it.
-  const bool secondOnly = nrOfVarInData == 2 && varChoice == VarChoice::SecondOnly;
-  if (!secondOnly && (preferZGiven || c.excludeZ != 0)) {
-    return "--prefer-z and --exclude-z need two independent variables with --use both or --use z";
-  }
-  if (preferGiven && preferZGiven && c.prefer != c.preferZ) {
-    return "with --use z, --prefer and --prefer-z name the same group; give one of them";
-  }
-  if (c.exclude != 0 && c.excludeZ != 0 && c.exclude != c.excludeZ) {
-    return "with --use z, --exclude and --exclude-z name the same group; give one of them";
-  }
-  const std::string prefer = preferGiven ? c.prefer : c.preferZ;
-  const int exclude = c.exclude != 0 ? c.exclude : c.excludeZ;
-  options.PreferredTypeX = options.PreferredTypeZ = PreferredType(prefer);
-  options.PartialX = options.PartialZ = prefer == "partial";
-  options.ExcludedTypeX = options.ExcludedTypeZ = exclude;
-  options.CurveX = options.CurveZ = Curve(c.curve);
-  return {};
+  RunChoices choices;
+  choices.Use = c.use;
+  choices.UseGiven = app.count("--use") > 0;
+  choices.Prefer = c.prefer;
+  choices.PreferZ = c.preferZ;
+  choices.Exclude = c.exclude;
+  choices.ExcludeZ = c.excludeZ;
+  choices.Curve = c.curve;
+  choices.Breakpoints = c.breakpoints;
+  choices.Breakpoint = c.breakpoint;
+  choices.SearchRange = c.searchRange;
+  choices.Permutations = c.permutations;
+  choices.Seed = c.seedValue;
+  return vornax::ApplyChoices(choices, nrOfVarInData, options, varChoice);
 }
 
 class SilentDialogs : public UserDialogs {
@@ -185,33 +104,6 @@ bool HoldsSameData(const fs::path& file, const GridInput& grid, const GridValues
 }
 
 }  // namespace
-
-std::vector<std::string> SmallSpanLines(const std::vector<std::string>& shown,
-                                        const GridInput& grid, const TDMVornax& data) {
-  const bool noVariation = std::any_of(shown.begin(), shown.end(), [](const std::string& m) {
-    return m.find("There is no variation in") != std::string::npos;
-  });
-  std::vector<std::string> lines;
-  if (!noVariation) return lines;
-  const bool two = grid.NrOfVarInData == 2;
-  std::vector<std::pair<std::string, const std::vector<long double>*>> analysed;
-  if (!two) {
-    analysed.push_back({grid.SingleIsZ ? "Z" : "X", &data.XData});
-  } else {
-    if (grid.Option != VarChoice::SecondOnly) analysed.push_back({"X", &data.XData});
-    if (grid.Option != VarChoice::FirstOnly) analysed.push_back({"Z", &data.ZData});
-  }
-  const size_t n = static_cast<size_t>(std::max(data.NrOfData, 0));
-  for (const auto& [name, column] : analysed) {
-    if (column->size() < n || n == 0) continue;
-    const auto [low, high] = std::minmax_element(column->begin(), column->begin() + static_cast<long>(n));
-    if (*high - *low > 0 && *high - *low < 0.001L) {
-      lines.push_back(name + " varies by less than 0.001: express " + name +
-                      " in smaller units and run again");
-    }
-  }
-  return lines;
-}
 
 namespace {
 

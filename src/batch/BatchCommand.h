@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "run/MemoryRun.h"
 #include "run/RunAnalysis.h"
 #include "run/SaveCalculate.h"
 
@@ -24,10 +25,7 @@ int RunBatch(int argc, const char* const* argv, std::ostream& out, std::ostream&
 int RunBatch(int argc, const char* const* argv, std::ostream& out, std::ostream& err,
              const AnalysisTable& analyses);
 
-// When the analysis found no variation in X (or Z) although the values do vary, by less than
-// the 0.001 it needs: a plain line per variable saying what to do about it (`shown`: the
-// messages of the run).
-std::vector<std::string> SmallSpanLines(const std::vector<std::string>& shown,
-                                        const GridInput& grid, const TDMVornax& data);
+// Shared with every run without a window.
+using vornax::SmallSpanLines;
 
 }  // namespace vornax::batch

@@ -18,32 +18,12 @@
 #include "batch/GroupResults.h"
 #include "batch/OutputGuards.h"
 #include "data/TextFile.h"
-#include "run/BreakTest.h"
+#include "run/MemoryRun.h"
 
 namespace vornax::batch {
 namespace {
 
 namespace fs = std::filesystem;
-
-// The dialogs of one group's run: nothing is printed (thousands of groups would bury the
-// terminal); the messages are kept for the group's row, and questions get the command's answer.
-class GroupDialogs : public UserDialogs {
- public:
-  explicit GroupDialogs(bool transformAnswer) : transformAnswer_(transformAnswer) {}
-  void ShowMessage(const std::string& text) override { shown.push_back(text); }
-  bool AskYesNo(const std::string& question) override {
-    return question == kTransformQuestion ? transformAnswer_ : true;
-  }
-  void ShowProgress() override {}
-  void AddProgress(const std::string&) override {}
-  void HideProgress() override {}
-  void Pause(int) override {}
-
-  std::vector<std::string> shown;
-
- private:
-  bool transformAnswer_;
-};
 
 // The length of the UTF-8 character that starts at text[at] (2 to 4), or 0 when the bytes there
 // are no whole, well-formed character of more than one byte.
@@ -137,50 +117,33 @@ GroupOutcome RunGroup(const GroupRunSetup& setup, const ImportedTable& table, ui
   try {
     GridInput grid = GridHeading(table, setup.TableName);
     grid.Title1 += ", " + table.ByName + " " + GroupDisplayName(value);
-    grid.Option = setup.Option;
-    grid.ConfidencePercent = setup.ConfidencePercent;
-    GridValues values = GroupValues(table, rows);
-
-    Session session;
-    session.Analyses = setup.Analyses;
-    session.Options = setup.Options;
+    MemoryRunSetup run;
+    run.Options = setup.Options;
+    run.Option = setup.Option;
+    run.ConfidencePercent = setup.ConfidencePercent;
+    run.TransformAnswer = setup.TransformAnswer;
+    run.Permutations = setup.Permutations;
+    run.StopAfter = setup.StopAfter;
+    run.Seed = setup.Seed;
+    run.BreakTestThreads = setup.BreakTestThreads;
+    run.Analyses = setup.Analyses;
     // Without reports only the group's numbers are wanted: the analysis fills them without
-    // putting its report's text together.
-    MemoryFiles memory(/*reportText=*/false);
+    // putting its report's text together, and its files stay in memory.
     const bool reports = !setup.ReportFolder.empty();
-    if (!reports) session.Data.Memory = &memory;
+    run.FilesOnDisk = reports;
     const std::string name = group < setup.FileNames.size() ? setup.FileNames[group]
                                                             : SafeGroupFileNames({value}).front();
     const fs::path inputPath =
         (reports ? setup.ReportFolder : fs::path()) / (setup.FileStem + "-" + name + ".inp");
-    GroupDialogs dialogs(setup.TransformAnswer);
-    const SaveCalculateResult result =
-        SaveCalculate(session, grid, std::move(values), inputPath, dialogs,
-                      /*writeInputFile=*/false, /*loadReport=*/false);
-    if (result.Outcome != SaveCalculateOutcome::Done) {
-      std::vector<std::string> reasons = dialogs.shown;
-      if (result.Outcome == SaveCalculateOutcome::AnalysisStopped) {
-        for (const std::string& line : SmallSpanLines(dialogs.shown, grid, session.Data)) reasons.push_back(line);
-      }
-      for (const std::string& reason : reasons) {
-        outcome.Reason += (outcome.Reason.empty() ? "" : " | ") + reason;
-      }
+    MemoryRunOutcome ran = RunInMemory(run, grid, GroupValues(table, rows), inputPath);
+    if (!ran.Analysed) {
+      outcome.Reason = ran.Reason();
       if (outcome.Reason.empty()) outcome.Reason = "the analysis gave no report";
       return outcome;
     }
-    outcome.Result = std::move(session.Data.Result);
-    RunResult& numbers = outcome.Result;
-    if (numbers.Valid && setup.Permutations > 0 && BreakTestApplies(numbers)) {
-      BreakTestOptions test;
-      test.Permutations = setup.Permutations;
-      test.StopAfter = setup.StopAfter;
-      test.Seed = setup.Seed;
-      // The shuffles give the same p on any number of threads.
-      test.Threads = std::max(setup.BreakTestThreads, 1);
-      numbers.BreakTest = RunBreakTest(numbers, test);
-    }
-    outcome.Options = session.Options;
-    if (reports) outcome.ReportPath = result.OutputPath;
+    outcome.Result = std::move(ran.Result);
+    outcome.Options = std::move(ran.Options);
+    if (reports) outcome.ReportPath = ran.OutputPath;
     outcome.Analysed = true;
   } catch (const std::bad_alloc&) {
     outcome.Analysed = false;
