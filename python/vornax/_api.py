@@ -221,7 +221,8 @@ def fit_groups(df, by, y, x, z=None, weight=None, threads=None, **options):
 
     Returns a DataFrame with the columns and values of ``vornax-batch --by --results``: one row
     per group, in the order the groups first appear. The group column holds the values of
-    `by` (NaN values form the group "(empty)"). Options as for fit(); threads: how many groups
+    `by` (missing values form a group of their own, whose key stays missing, as the batch
+    leaves its field empty). Options as for fit(); threads: how many groups
     run at once (default: one per core).
     """
     import pandas as pd
@@ -274,9 +275,6 @@ def fit_groups(df, by, y, x, z=None, weight=None, threads=None, **options):
     seen = np.unique(codes, return_index=True)
     first[seen[0]] = seen[1]
     values = keys.iloc[first].reset_index(drop=True)
-    if missing.any():
-        values = values.astype(object)
-        values[pd.isna(values)] = "(empty)"
     used = (codes if complete.all() else codes[complete]).astype(np.uint32)
     del codes, complete, missing, arrays, columns, seen, first
     rows = _core.fit_groups(kept[0], kept[1], zs, w, used, groups, left_out.tolist(), names,
