@@ -235,6 +235,28 @@ BrokenLinesOutcome AnalyseBrokenLines(const std::vector<long double>& x,
     r.Steps.push_back(step);
   }
 
+  // Tied X values can leave a line with more parameters than its data determine (a segment
+  // whose data all stand at one X value beside a breakpoint): its residual sum is fine, but its
+  // breakpoints have no standard errors or intervals. The automatic choice then takes one
+  // breakpoint fewer; a number asked for is refused.
+  BrokenLineInference inf;
+  for (;;) {
+    inf = InferBrokenLine(data, fits[static_cast<size_t>(chosen)].Line, confidence,
+                          setup.ConfidenceT);
+    if (static_cast<int>(inf.Breakpoints.size()) == chosen &&
+        static_cast<int>(inf.Segments.size()) == chosen + 1) {
+      break;
+    }
+    if (!automatic || chosen == 0) {
+      out.Refusal = "The database is not fit for this regression. The best broken line with " +
+                    (chosen == 0 ? std::string("no breakpoint") : BreakpointWords(chosen)) +
+                    " has more parameters than its data can determine (a segment holds data at "
+                    "one X value only), so its breakpoints have no standard errors. Choose "
+                    "fewer breakpoints.";
+      return out;
+    }
+    --chosen;
+  }
   const BrokenLine& line = fits[static_cast<size_t>(chosen)].Line;
   out.Line = line;
   r.Breakpoints = chosen;
@@ -242,7 +264,6 @@ BrokenLinesOutcome AnalyseBrokenLines(const std::vector<long double>& x,
   r.Evaluated = fits[static_cast<size_t>(chosen)].Evaluated;
   r.ResidualSumOfSquares = line.ResidualSumOfSquares;
   r.Intercept = line.Intercept;
-  const BrokenLineInference inf = InferBrokenLine(data, line, confidence, setup.ConfidenceT);
   r.ResidualDf = inf.ResidualDf;
   r.InterceptStandardError = inf.InterceptStandardError;
   for (const auto& b : inf.Breakpoints)

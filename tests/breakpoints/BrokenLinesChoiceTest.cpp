@@ -73,5 +73,27 @@ TEST(BrokenLinesChoice, NoiseGivesNoBreakpointAndTwoClearBreaksGiveTwo) {
                           << found[1] << ", " << found[2] << ", " << found[3] << " of 100 series";
 }
 
+TEST(BrokenLinesChoice, TiedXThatLeaveBreakpointsUndeterminedAreRefusedOrStepDown) {
+  // Four different X values: two breakpoints fit (the middle segment holds only X = 3), but six
+  // parameters on four places leave the breakpoints without standard errors. A number asked for
+  // is refused with a message; `auto` reports fewer breakpoints, each with its figures.
+  const std::vector<long double> x = {1, 1, 2, 3, 3, 3, 4, 4, 4};
+  const std::vector<long double> y = {0.37, -0.91, -0.91, -1.57, -0.03, 0.5, 1.02, -0.14, 1.05};
+  BrokenLinesSetup two;
+  two.Choice = 2;
+  two.ConfidenceT = 1.75;
+  const BrokenLinesOutcome fixed = AnalyseBrokenLines(x, y, two);
+  EXPECT_FALSE(fixed.Done);
+  EXPECT_NE(fixed.Refusal.find("has more parameters than its data can determine"),
+            std::string::npos)
+      << fixed.Refusal;
+  BrokenLinesSetup automatic = AutoAt90(7);
+  const BrokenLinesOutcome chosen = AnalyseBrokenLines(x, y, automatic);
+  ASSERT_TRUE(chosen.Done) << chosen.Refusal;
+  EXPECT_LT(chosen.Result.Breakpoints, 2);
+  EXPECT_EQ(static_cast<int>(chosen.Result.Points.size()), chosen.Result.Breakpoints);
+  EXPECT_EQ(static_cast<int>(chosen.Result.Segments.size()), chosen.Result.Breakpoints + 1);
+}
+
 }  // namespace
 }  // namespace vornax
