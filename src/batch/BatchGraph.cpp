@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <system_error>
+#include <vector>
 
 #include "graphs/export/GraphLibrary.h"
 
@@ -36,8 +37,29 @@ std::string GraphLibraryPath() {
   }
   // Installed, it lives in lib/vornax/ beside bin/, which the program's RUNPATH
   // ($ORIGIN/../lib/vornax) names; the tests of the build tree carry the build folder in theirs.
-  // dlopen searches the RUNPATH of its caller for a bare name, so nothing of the build tree is
-  // compiled into the program.
+  // The folders are taken from the program's own search list rather than left to dlopen, which
+  // searches the RUNPATH of whatever object calls it (under the sanitizers that is their
+  // runtime, which has none). Nothing of the build tree is compiled into the program.
+  if (void* self = dlopen(nullptr, RTLD_NOW)) {
+    Dl_serinfo size{};
+    if (dlinfo(self, RTLD_DI_SERINFOSIZE, &size) == 0 && size.dls_size >= sizeof(Dl_serinfo)) {
+      std::vector<unsigned char> buffer(size.dls_size);
+      auto* info = reinterpret_cast<Dl_serinfo*>(buffer.data());
+      *info = size;
+      if (dlinfo(self, RTLD_DI_SERINFO, info) == 0) {
+        for (unsigned i = 0; i < info->dls_cnt; ++i) {
+          const char* folder = info->dls_serpath[i].dls_name;
+          if (folder == nullptr || *folder == '\0') continue;
+          const fs::path candidate = fs::path(folder) / kGraphLibraryName;
+          if (fs::exists(candidate, ec)) {
+            dlclose(self);
+            return candidate.string();
+          }
+        }
+      }
+    }
+    dlclose(self);
+  }
   return kGraphLibraryName;
 }
 
