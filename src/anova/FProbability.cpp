@@ -6,6 +6,7 @@
 #include <cmath>
 
 #include "anova/Anova.h"
+#include "data/IncompleteBeta.h"
 
 namespace vornax {
 
@@ -53,47 +54,6 @@ double EvenNu2(int nu1, int nu2, double x) {
 double EvenNu1(int nu1, int nu2, double x) {
   const double xPower = (x <= 0 || x >= 1) ? 0 : Power(x, nu2 / 2.0);
   return 100 * (1 - xPower * Series(nu2, nu1, 1 - x));
-}
-
-// The continued fraction of the regularized incomplete beta function I_w(a, b) (modified Lentz),
-// for w below its mean, where it converges in about sqrt(max(a, b)) steps.
-long double BetaFraction(long double a, long double b, long double w) {
-  constexpr long double kTiny = 1e-300L;
-  constexpr long double kEps = 1e-19L;
-  long double c = 1, d = 1 - (a + b) * w / (a + 1);
-  if (std::fabs(d) < kTiny) d = kTiny;
-  d = 1 / d;
-  long double h = d;
-  for (int m = 1; m < 1000000; ++m) {
-    const long double m2 = 2.0L * m;
-    long double aa = m * (b - m) * w / ((a + m2 - 1) * (a + m2));
-    d = 1 + aa * d;
-    if (std::fabs(d) < kTiny) d = kTiny;
-    c = 1 + aa / c;
-    if (std::fabs(c) < kTiny) c = kTiny;
-    d = 1 / d;
-    h *= d * c;
-    aa = -(a + m) * (a + b + m) * w / ((a + m2) * (a + m2 + 1));
-    d = 1 + aa * d;
-    if (std::fabs(d) < kTiny) d = kTiny;
-    c = 1 + aa / c;
-    if (std::fabs(c) < kTiny) c = kTiny;
-    d = 1 / d;
-    const long double step = d * c;
-    h *= step;
-    if (std::fabs(step - 1) < kEps) break;
-  }
-  return h;
-}
-
-// I_w(a, b), with 1 - w passed as well so that neither is taken from the other by a subtraction.
-long double RegularizedBeta(long double a, long double b, long double w, long double oneMinusW) {
-  if (w <= 0) return 0;
-  if (oneMinusW <= 0) return 1;
-  const long double front = std::exp(std::lgamma(a + b) - std::lgamma(a) - std::lgamma(b) +
-                                     a * std::log(w) + b * std::log(oneMinusW));
-  if (w < (a + 1) / (a + b + 2)) return front * BetaFraction(a, b, w) / a;
-  return 1 - front * BetaFraction(b, a, oneMinusW) / b;
 }
 
 // Both degrees of freedom odd: P = I_w(nu1/2, nu2/2) with w = nu1 F / (nu1 F + nu2).

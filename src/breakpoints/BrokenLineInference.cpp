@@ -15,6 +15,7 @@
 #include <optional>
 
 #include "breakpoints/BrokenLineSearch.h"
+#include "data/IncompleteBeta.h"
 #include "regression/LikelihoodInterval.h"
 
 namespace vornax {

@@ -8,6 +8,7 @@
 #include <optional>
 #include <vector>
 
+#include "data/IncompleteBeta.h"
 #include "regression/SegmentEngine.h"
 
 namespace vornax {
@@ -15,37 +16,6 @@ namespace {
 
 // FOneQuantile without the answers kept.
 double FOneQuantileBisected(int df2, double probability);
-
-// The continued fraction of the regularized incomplete beta function (modified Lentz), which
-// converges quickly for x < (a + 1)/(a + b + 2).
-double BetaFraction(double a, double b, double x) {
-  constexpr double kTiny = 1e-300;
-  double c = 1, d = 1 - (a + b) * x / (a + 1);
-  if (std::fabs(d) < kTiny) d = kTiny;
-  d = 1 / d;
-  double h = d;
-  for (int m = 1; m <= 1000; ++m) {
-    const double m2 = 2.0 * m;
-    double aa = m * (b - m) * x / ((a + m2 - 1) * (a + m2));
-    d = 1 + aa * d;
-    if (std::fabs(d) < kTiny) d = kTiny;
-    c = 1 + aa / c;
-    if (std::fabs(c) < kTiny) c = kTiny;
-    d = 1 / d;
-    h *= d * c;
-    aa = -(a + m) * (a + b + m) * x / ((a + m2) * (a + m2 + 1));
-    d = 1 + aa * d;
-    if (std::fabs(d) < kTiny) d = kTiny;
-    c = 1 + aa / c;
-    if (std::fabs(c) < kTiny) c = kTiny;
-    d = 1 / d;
-    const double step = d * c;
-    h *= step;
-    if (std::fabs(step - 1) < 1e-15) break;
-  }
-  return h;
-}
-
 
 // JoinedLinesResidual at ascending breakpoints over data in ascending order of X, in one sweep:
 // the sums of each side are kept as the breakpoint moves up, so that a breakpoint costs the data
@@ -132,16 +102,6 @@ class JoinedLinesSweep {
 };
 
 }  // namespace
-
-// I_x(a, b), the regularized incomplete beta function.
-double IncompleteBeta(double a, double b, double x) {
-  if (x <= 0) return 0;
-  if (x >= 1) return 1;
-  const double front = std::exp(std::lgamma(a + b) - std::lgamma(a) - std::lgamma(b) +
-                                a * std::log(x) + b * std::log1p(-x));
-  if (x < (a + 1) / (a + b + 2)) return front * BetaFraction(a, b, x) / a;
-  return 1 - front * BetaFraction(b, a, 1 - x) / b;
-}
 
 double FOneQuantile(int df2, double probability) {
   if (df2 < 1 || !(probability > 0 && probability < 1)) return 0;

@@ -10,9 +10,6 @@ namespace vornax {
 // lies outside (0, 1).
 double FOneQuantile(int df2, double probability);
 
-// I_x(a, b), the regularized incomplete beta function (the F and t distributions' tails).
-double IncompleteBeta(double a, double b, double x);
-
 // The number of parameters a fit of the type estimates, the breakpoint included: 4 for type 2
 // (level, two slopes, breakpoint), 3 for types 3 and 4 (level, slope, breakpoint); 0 otherwise.
 int FittedParameters(int type);
