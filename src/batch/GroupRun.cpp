@@ -117,16 +117,7 @@ GroupOutcome RunGroup(const GroupRunSetup& setup, const ImportedTable& table, ui
   try {
     GridInput grid = GridHeading(table, setup.TableName);
     grid.Title1 += ", " + table.ByName + " " + GroupDisplayName(value);
-    MemoryRunSetup run;
-    run.Options = setup.Options;
-    run.Option = setup.Option;
-    run.ConfidencePercent = setup.ConfidencePercent;
-    run.TransformAnswer = setup.TransformAnswer;
-    run.Permutations = setup.Permutations;
-    run.StopAfter = setup.StopAfter;
-    run.Seed = setup.Seed;
-    run.BreakTestThreads = setup.BreakTestThreads;
-    run.Analyses = setup.Analyses;
+    MemoryRunSetup run = setup;
     // Without reports only the group's numbers are wanted: the analysis fills them without
     // putting its report's text together, and its files stay in memory.
     const bool reports = !setup.ReportFolder.empty();

@@ -15,22 +15,15 @@
 #include <vector>
 
 #include "data/RunResult.h"
+#include "run/MemoryRun.h"
 #include "run/SaveCalculate.h"
 #include "run/TableImport.h"
 
 namespace vornax::batch {
 
-// What every group's run is given: the command's options as a single run would take them.
-struct GroupRunSetup {
-  RunOptions Options;  // the choices of the command, before any run
-  VarChoice Option = VarChoice::Both;
-  int ConfidencePercent = 90;
-  bool TransformAnswer = true;  // the answer to the curves' transformation question
-  int Permutations = 999;       // of the break test; 0: none
-  int StopAfter = 0;            // its sequential stopping rule; 0: every shuffle
-  uint64_t Seed = 1;
-  int BreakTestThreads = 1;  // the groups mostly keep every core busy by themselves
-  AnalysisTable Analyses = DefaultAnalysisTable();
+// What every group's run is given: the command's options as a single run would take them (the
+// run's own ReportText and FilesOnDisk are set for each group).
+struct GroupRunSetup : MemoryRunSetup {
   std::string TableName;  // the table's file name, for the titles
   // With reports, NAME-GROUP.out and .var go into this folder (as FileStem-GROUP); empty: the
   // reports stay in memory and go with the group.
