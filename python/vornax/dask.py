@@ -13,7 +13,7 @@ the shuffle plus the fits.
 
 import numpy as np
 
-from ._api import _with_defaults, fit_groups as _fit_groups
+from ._api import _options, _with_defaults, fit_groups as _fit_groups
 
 
 def _meta(ddf, by):
@@ -39,7 +39,7 @@ def fit_groups(ddf, by, y, x, z=None, weight=None, threads=None, **options):
     """The results of vornax.fit_groups for every group of the dask DataFrame `ddf`, as a dask
     DataFrame (one row per group, the group column as in fit_groups). Options as for
     vornax.fit; they are checked here, before anything is sent to the workers."""
-    _with_defaults(options)
+    _options(**_with_defaults(options))  # a wrong value is refused here, not on the workers
     used = [c for c in (by, y, x, z, weight) if c is not None]
     shuffled = ddf[used].shuffle(on=by)
 

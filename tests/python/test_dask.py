@@ -34,3 +34,11 @@ def test_cluster_results_equal_fit_groups():
     got = got.sort_values("group").reset_index(drop=True)
     expected = expected.sort_values("group").reset_index(drop=True)
     pd.testing.assert_frame_equal(got, expected, check_exact=True)
+
+
+@pytest.mark.parametrize("option", [dict(confidence=80), dict(prefer=9), dict(curve="log"),
+                                    dict(permutations=-1)])
+def test_a_wrong_option_value_is_refused_at_the_call_not_on_the_workers(option):
+    ddf = dd.from_pandas(many_groups(groups=4), npartitions=2)
+    with pytest.raises(ValueError):
+        vornax.dask.fit_groups(ddf, by="series", y="y", x="x", **option)
