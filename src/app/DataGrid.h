@@ -45,6 +45,10 @@ class DataGrid : public QTableWidget {
   // Does the edit as one step that can be undone; false when it changes nothing.
   bool Apply(GridEdit edit, const QString& text);
 
+  // The data shown were saved as `fileName`: the undo steps next to this state name it so, and
+  // undoing and redoing back to it brings the name back with the data.
+  void NameCurrentData(const QString& fileName);
+
   QString CellText(int gridRow, int column) const;
   int DataRows() const { return rowCount(); }
   // The rows whose shown value cells hold nothing at all.

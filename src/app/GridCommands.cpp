@@ -54,6 +54,10 @@ GridEditCommand::GridEditCommand(DataGrid& grid, GridEdit edit, const QString& t
 void GridEditCommand::redo() { Apply(true); }
 void GridEditCommand::undo() { Apply(false); }
 
+void GridEditCommand::NameState(bool after, const QString& fileName) {
+  if (edit_.frame_) (*edit_.frame_)[after ? 1 : 0].FileName = fileName;
+}
+
 void GridEditCommand::Apply(bool forward) {
   const int from = forward ? edit_.rowsBefore_ : edit_.rowsAfter_;
   const int to = forward ? edit_.rowsAfter_ : edit_.rowsBefore_;

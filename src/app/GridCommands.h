@@ -71,6 +71,9 @@ class GridEditCommand : public QUndoCommand {
   GridEditCommand(DataGrid& grid, GridEdit edit, const QString& text);
   void redo() override;
   void undo() override;
+  // The file the data are after this step (or before it) from now on; a step that leaves the
+  // frame alone has no name to keep.
+  void NameState(bool after, const QString& fileName);
 
  private:
   void Apply(bool forward);

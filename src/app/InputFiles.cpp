@@ -200,6 +200,7 @@ void TInputTab::InputSaveActionExecute() {
     // Typed or pasted data saved under a name are that file from now on.
     ShowFileName(InputPath);
     form_.SetCurrentFile(InputPath);
+    StringGrid1->NameCurrentData(CurrentPath);
   }
   // What the analysis changed in the options is shown.
   ShowOptions();

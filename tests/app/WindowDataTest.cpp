@@ -323,6 +323,52 @@ void WindowDataTest::DataCarryTheirOwnNameThroughClearAndUndo() {
   }
 }
 
+void WindowDataTest::SavedDataKeepTheirNameThroughUndoAndRedo() {
+  // Opened, cleared, pasted under a header (which names the columns and titles the data, so
+  // the paste is a step of the data's frame) and saved as run1.inp: the pasted data are
+  // run1.inp from then on,
+  // however often the steps before the save are undone and redone; the states before it keep
+  // theirs (the cleared grid none, the opened file its own).
+  Window w;
+  const QString opened = w.Example("01-yield-watertable.inp", "first.inp");
+  QVERIFY(w.form->OpenFile(opened));
+  w.Click(w.in().ClearButton);
+  QApplication::clipboard()->setText("yield\tdepth\n" + RisingRows());
+  w.At(1, kYColumn);
+  w.Key(Qt::Key_V, Qt::ControlModifier);
+  const QString saved = w.dir.filePath("run1.inp");
+  w.dialogs->files = {saved};
+  w.Click(w.in().InputSaveButton);
+  QCOMPARE(w.form->PageControl1->currentWidget(), static_cast<QWidget*>(w.form->OutputTabSheet));
+  w.form->PageControl1->setCurrentWidget(w.form->InputTabSheet);
+  const QStringList savedState = w.State();
+  QCOMPARE(w.form->windowTitle(), QString("run1.inp \u2014 Vornax"));
+
+  struct Step {
+    Qt::Key key;
+    const char* title;  // the window's title after the key
+    QString file;       // the file box ("" hidden) and the name the save dialog proposes
+  };
+  const Step steps[] = {
+      {Qt::Key_Z, "Untitled", ""},           {Qt::Key_Y, "run1.inp", saved},
+      {Qt::Key_Z, "Untitled", ""},           {Qt::Key_Z, "first.inp", opened},
+      {Qt::Key_Y, "Untitled", ""},           {Qt::Key_Y, "run1.inp", saved},
+  };
+  for (const Step& step : steps) {
+    w.At(1, kYColumn);
+    w.Key(step.key, Qt::ControlModifier);
+    QCOMPARE(w.form->windowTitle(), QString(step.title) + " \u2014 Vornax");
+    QCOMPARE(w.in().FileNameEdit->isVisible(), !step.file.isEmpty());
+    if (!step.file.isEmpty()) {
+      QCOMPARE(w.in().FileNameEdit->text(), QDir::toNativeSeparators(step.file));
+    }
+    w.dialogs->files = {};
+    w.Key(Qt::Key_S, Qt::ControlModifier);  // cancelled: only the proposal is looked at
+    QCOMPARE(w.dialogs->lastFolder, step.file.isEmpty() ? w.form->DialogDir : step.file);
+  }
+  QCOMPARE(w.State(), savedState);
+}
+
 void WindowDataTest::RefusalsComeBeforeTheFileName() {
   struct Case {
     const char* what;
