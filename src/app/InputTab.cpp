@@ -364,13 +364,9 @@ void TInputTab::ShowColumns() {
   // The captions, with the names a pasted header gave; the columns as wide as their numbers.
   StringGrid1->SetCaptions(
       {"Serial", "    Y", !two && data.SingleIsZ ? "    Z" : "    X", "    Z", "Weight"});
-  auto widthFor = [this](int shown) {
-    return 45 + (shown - 1) * 75 + 2 * StringGrid1->frameWidth() +
-           StringGrid1->verticalScrollBar()->sizeHint().width();
-  };
-  // The room of the grid is at least that of its widest default layout (Z and weights), so that
-  // showing a column never widens the window or moves the buttons beside the grid.
-  GridStack->setFixedWidth(std::max(StringGrid1->width(), widthFor(kGridColumns)));
+  // The grid's room is that of the columns shown: the choices beside it take the rest (they
+  // scroll), so a column shown or hidden moves the choices' edge and never the window's.
+  GridStack->setFixedWidth(StringGrid1->width());
 }
 
 void TInputTab::SetNrOfDataText(int count) { NrOfDataEdit->setText(QString::number(count)); }

@@ -24,6 +24,7 @@
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QSettings>
+#include <QStackedWidget>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTableWidget>
@@ -544,8 +545,9 @@ void WindowWordsTest::WindowFitsSmallScreensWithoutOverlaps() {
     }
     return {};
   };
-  // The graph drawn whole within its label and as large as the label allows; the summary's
-  // every line within reach and the report left room under it; "" when so.
+  // The graph drawn whole within its label and as large as the label allows; the grid's room
+  // its own width; the summary's every line within reach and the report left room under it;
+  // "" when so.
   auto shownWhole = [&]() -> QString {
     QLabel* graph = s.form->GraphImage;
     if (graph->isVisible()) {
@@ -559,6 +561,12 @@ void WindowWordsTest::WindowFitsSmallScreensWithoutOverlaps() {
         return QString("a graph of %1 x %2 leaves a label of %3 x %4 empty around it")
             .arg(drawn.width()).arg(drawn.height()).arg(room.width()).arg(room.height());
       }
+    }
+    // The grid's room no wider than the grid: what it leaves goes to the choices beside it.
+    DataGrid* grid = s.input().StringGrid1;
+    if (grid->isVisible() && s.input().GridStack->width() > grid->width()) {
+      return QString("a grid of %1 pixels in a room of %2")
+          .arg(grid->width()).arg(s.input().GridStack->width());
     }
     QLabel* summary = s.output().SummaryPanel;
     if (summary->isVisible()) {
