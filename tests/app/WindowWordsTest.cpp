@@ -427,12 +427,17 @@ void WindowWordsTest::TableColumnsChosenAndCaptionedByTheirNames() {
 void WindowWordsTest::PreferenceLinesTrueForTheChoice() {
   // "Standard: Best of all segmented regression types" stands while the standard holds; the
   // exclusion box offers its items again once a change of the variables reset the preference;
-  // opening a table or an input file starts from the standard alike.
+  // opening a table or an input file starts from the standard alike. A panel opened with its
+  // "No preference" still chosen has chosen nothing: the partial line is shown only for the
+  // partial regression, and the exclusion box offers its items unless a preference holds.
+  enum Exclusion { kOffered, kChosen, kNotApplicable };
   struct Case {
     const char* name;
     std::function<void(Screen&)> steps;
     bool standardLine;
     bool reset;  // the steps end with the boxes back at the standard
+    bool partialLine = false;
+    Exclusion exclusion = kOffered;
   };
   const Case cases[] = {
       {"S-curve",
@@ -440,25 +445,42 @@ void WindowWordsTest::PreferenceLinesTrueForTheChoice() {
          Pick(s.input().PrefComboBox, 3);
          Click(s.input().Select2Form->XButtons[static_cast<size_t>(CurveChoice::SCurve)]);
        },
-       false, false},
+       false, false, false, kNotApplicable},
       {"broken line",
        [](Screen& s) {
          Pick(s.input().PrefComboBox, 4);
          Click(s.input().BreakpointsForm->Buttons[1]);
        },
-       false, false},
+       false, false, false, kNotApplicable},
       {"partial",
        [](Screen& s) {
          Pick(s.input().PrefComboBox, 2);
          Click(s.input().SelectForm->XButtons[7]);
        },
-       false, false},
+       false, false, true, kNotApplicable},
       {"excluded type",
        [](Screen& s) {
          Pick(s.input().ExclComboBox, 1);
          Click(s.input().ExclXRadioButtons[3]);
        },
-       false, false},
+       false, false, false, kChosen},
+      {"segmented panel opened", [](Screen& s) { Pick(s.input().PrefComboBox, 2); }, true, false},
+      {"curve panel opened", [](Screen& s) { Pick(s.input().PrefComboBox, 3); }, true, false},
+      {"broken-line panel opened", [](Screen& s) { Pick(s.input().PrefComboBox, 4); }, true, false},
+      {"partial, then no preference",
+       [](Screen& s) {
+         Pick(s.input().PrefComboBox, 2);
+         Click(s.input().SelectForm->XButtons[7]);
+         Click(s.input().SelectForm->XButtons[0]);
+       },
+       true, false},
+      {"S-curve, then no preference",
+       [](Screen& s) {
+         Pick(s.input().PrefComboBox, 3);
+         Click(s.input().Select2Form->XButtons[static_cast<size_t>(CurveChoice::SCurve)]);
+         Click(s.input().Select2Form->XButtons[static_cast<size_t>(CurveChoice::None)]);
+       },
+       true, false},
       {"no preference in the panel",
        [](Screen& s) {
          Pick(s.input().PrefComboBox, 2);
@@ -496,7 +518,14 @@ void WindowWordsTest::PreferenceLinesTrueForTheChoice() {
     TInputTab& in = s.input();
     QVERIFY(in.PrefLabel->isVisible());
     c.steps(s);
-    QCOMPARE(in.PrefLabel->isVisible(), c.standardLine);
+    Shot(s.form.get(), QString("pref-") + c.name);
+    QVERIFY2(in.PrefLabel->isVisible() == c.standardLine, c.name);
+    QVERIFY2(in.PartLabel->isVisible() == c.partialLine, c.name);
+    const int exclusion = in.ExclComboBox->currentIndex();
+    QVERIFY2(c.exclusion == kOffered   ? exclusion == 0
+             : c.exclusion == kChosen ? exclusion == 1
+                                      : exclusion < 0 && in.ExclComboBox->placeholderText().contains("not applicable"),
+             c.name);
     const RunOptions& o = s.form->session().Options;
     if (c.reset) {
       QVERIFY2(!o.PartialX && !o.PartialZ && o.PreferredTypeX < 0 && o.CurveX == CurveChoice::None,
