@@ -173,6 +173,7 @@ void TInputTab::BuildControls() {
   StringGrid1->OnWidthChanged = [this] { GridStack->setFixedWidth(StringGrid1->width()); };
   StringGrid1->ReadFrame = [this] { return Frame(); };
   StringGrid1->WriteFrame = [this](const GridFrame& frame) { SetFrame(frame); };
+  StringGrid1->WriteFileName = [this](const QString& fileName) { ShowDataName(fileName); };
   const QFont mono = QFontDatabase::systemFont(QFontDatabase::FixedFont);
   HelpMemo = Memo(GridStack, "HelpMemo");
   HelpMemo->setPlainText(kHelpText);
@@ -445,15 +446,19 @@ void TInputTab::SetFrame(const GridFrame& frame) {
   Title2Edit->setText(frame.Title2);
   Title1Edit->setCursorPosition(0);
   Title2Edit->setCursorPosition(0);
-  // The name goes with the data: data without a file are untitled and saved under a new name.
-  CurrentPath = frame.FileName;
-  if (frame.FileName.isEmpty()) InputPath.clear();
-  FileNameEdit->setText(QDir::toNativeSeparators(frame.FileName));
-  FileNameEdit->setCursorPosition(0);
-  FileNameLabel->setVisible(!frame.FileName.isEmpty());
-  FileNameEdit->setVisible(!frame.FileName.isEmpty());
-  form_.ShowTitle(frame.FileName);
+  ShowDataName(frame.FileName);
   ShowColumns();
+}
+
+void TInputTab::ShowDataName(const QString& fileName) {
+  // The name goes with the data: data without a file are untitled and saved under a new name.
+  CurrentPath = fileName;
+  if (fileName.isEmpty()) InputPath.clear();
+  FileNameEdit->setText(QDir::toNativeSeparators(fileName));
+  FileNameEdit->setCursorPosition(0);
+  FileNameLabel->setVisible(!fileName.isEmpty());
+  FileNameEdit->setVisible(!fileName.isEmpty());
+  form_.ShowTitle(fileName);
 }
 
 void TInputTab::StringGrid1SetEditText() {
