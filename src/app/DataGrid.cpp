@@ -119,6 +119,20 @@ bool DataGrid::Apply(GridEdit edit, const QString& text) {
   return true;
 }
 
+void DataGrid::NameCurrentData(const QString& before, const QString& fileName) {
+  // The state now shown is the state after the step last done and before the step that would be
+  // redone; both steps name it, so that going back and forth over them restores the name.
+  const int at = undoStack_->index();
+  auto name = [&](int index, bool after) {
+    if (index < 0 || index >= undoStack_->count()) return;
+    if (auto* step = dynamic_cast<const GridEditCommand*>(undoStack_->command(index))) {
+      const_cast<GridEditCommand*>(step)->NameState(after, before, fileName);
+    }
+  };
+  name(at - 1, true);
+  name(at, false);
+}
+
 QString DataGrid::CellText(int gridRow, int column) const {
   const QTableWidgetItem* it = item(gridRow - 1, column);
   return it ? it->text() : QString();

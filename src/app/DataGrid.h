@@ -40,10 +40,16 @@ class DataGrid : public QTableWidget {
   // The window's side of a change: what surrounds the cells (layout, titles, file).
   std::function<GridFrame()> ReadFrame;
   std::function<void(const GridFrame&)> WriteFrame;
+  // The name alone, for steps that leave the frame as it is.
+  std::function<void(const QString&)> WriteFileName;
 
   QUndoStack& UndoStack() { return *undoStack_; }
   // Does the edit as one step that can be undone; false when it changes nothing.
   bool Apply(GridEdit edit, const QString& text);
+
+  // The data shown, named `before` until now, were saved as `fileName`: the undo steps next to
+  // this state name it so, and undoing and redoing back to it brings the name back with the data.
+  void NameCurrentData(const QString& before, const QString& fileName);
 
   QString CellText(int gridRow, int column) const;
   int DataRows() const { return rowCount(); }

@@ -59,7 +59,9 @@ QPushButton* GraphButton(const QString& text, QWidget* parent, const char* name)
 }
 
 // The graph's picture: it takes the room the tab gives it, and says when that room changes so
-// that the graph is drawn again at the new size.
+// that the graph is drawn again at the new size. The tab is laid out while hidden too (a run
+// draws the graph before its tab is shown, a window maximised on another tab resizes this one
+// unseen), so coming into view counts as a change of room as well.
 class GraphLabel : public QLabel {
  public:
   using QLabel::QLabel;
@@ -68,6 +70,10 @@ class GraphLabel : public QLabel {
  protected:
   void resizeEvent(QResizeEvent* event) override {
     QLabel::resizeEvent(event);
+    if (resized) resized();
+  }
+  void showEvent(QShowEvent* event) override {
+    QLabel::showEvent(event);
     if (resized) resized();
   }
 };
@@ -277,7 +283,8 @@ void TVornaxForm::ShowGraphAtAreaSize() {
   // Not on the screen yet (the tab or the window hidden), it has the default size of a graph.
   const QSize room = GraphImage->isVisible() ? GraphImage->contentsRect().size()
                                              : QSize(kGraphWidth, kGraphHeight);
-  options.Size = FittedGraphSize(room.expandedTo(QSize(kGraphWidth / 2, kGraphHeight / 2)));
+  // Never larger than the room: a picture wider or taller than its label would be cut off.
+  options.Size = FittedGraphSize(room);
   options.DevicePixelRatio = GraphImage->devicePixelRatioF();
   const bool asDrawn = options.Size == LastPicture.Image.size() && options.DevicePixelRatio == 1;
   const QImage image = asDrawn ? LastPicture.Image : DrawGraph(ShownGraph, options).Image;

@@ -54,12 +54,22 @@ GridEditCommand::GridEditCommand(DataGrid& grid, GridEdit edit, const QString& t
 void GridEditCommand::redo() { Apply(true); }
 void GridEditCommand::undo() { Apply(false); }
 
+void GridEditCommand::NameState(bool after, const QString& other, const QString& fileName) {
+  if (edit_.frame_) {
+    (*edit_.frame_)[after ? 1 : 0].FileName = fileName;
+    return;
+  }
+  if (!names_) names_ = std::array<QString, 2>{other, other};
+  (*names_)[after ? 1 : 0] = fileName;
+}
+
 void GridEditCommand::Apply(bool forward) {
   const int from = forward ? edit_.rowsBefore_ : edit_.rowsAfter_;
   const int to = forward ? edit_.rowsAfter_ : edit_.rowsBefore_;
   grid_.setUpdatesEnabled(false);
   // The frame first: it shows and hides the columns the cells belong to.
   if (edit_.frame_ && grid_.WriteFrame) grid_.WriteFrame((*edit_.frame_)[forward ? 1 : 0]);
+  if (names_ && grid_.WriteFileName) grid_.WriteFileName((*names_)[forward ? 1 : 0]);
   grid_.SetDataRows(std::max(from, to));
   int top = -1, bottom = -1, left = kGridColumnCount, right = -1;
   auto set = [&](const GridEdit::CellChange& c) {

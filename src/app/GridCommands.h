@@ -71,11 +71,16 @@ class GridEditCommand : public QUndoCommand {
   GridEditCommand(DataGrid& grid, GridEdit edit, const QString& text);
   void redo() override;
   void undo() override;
+  // The file the data are after this step (or before it) from now on. A step that leaves the
+  // frame alone keeps the name on its other side as `other`: it did not change the name, so the
+  // data there were named as the saved ones were until the save.
+  void NameState(bool after, const QString& other, const QString& fileName);
 
  private:
   void Apply(bool forward);
   DataGrid& grid_;
   GridEdit edit_;
+  std::optional<std::array<QString, 2>> names_;  // before, after; for a step without a frame
 };
 
 }  // namespace vornax::app

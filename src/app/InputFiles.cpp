@@ -197,9 +197,11 @@ void TInputTab::InputSaveActionExecute() {
   if (outcome == SaveCalculateOutcome::Done) {
     GridEdited = false;
     InputPath = Text(result.InputPath);
+    const QString before = CurrentPath;
     // Typed or pasted data saved under a name are that file from now on.
     ShowFileName(InputPath);
     form_.SetCurrentFile(InputPath);
+    StringGrid1->NameCurrentData(before, CurrentPath);
   }
   // What the analysis changed in the options is shown.
   ShowOptions();

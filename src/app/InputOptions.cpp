@@ -32,6 +32,9 @@ constexpr const char* kPrefItems[] = {"     Select your regression preference",
 constexpr const char* kExclItems[] = {"      No exclusion of regression types",
                                       "       Yes, exclude a regression type"};
 
+// The exclusion box's text while a preference holds.
+constexpr const char* kNotApplicable = "          Exclusion: not applicable";
+
 }  // namespace
 
 void TInputTab::BuildPreferencePanel(QWidget* page, QVBoxLayout* right) {
@@ -190,6 +193,18 @@ void TInputTab::ShowPreferenceLine() {
                         o.CurveX == CurveChoice::None && o.CurveZ == CurveChoice::None &&
                         o.SeveralBreakpoints == 0;
   PrefLabel->setVisible(standard);
+  // A panel open with "No preference" still in it has chosen nothing: the partial line waits
+  // for the partial regression, and an exclusion may still be chosen instead.
+  const bool partial = o.PartialX || o.PartialZ;
+  const bool preferred = partial || o.PreferredTypeX >= 0 || o.PreferredTypeZ >= 0 ||
+                         o.CurveX != CurveChoice::None || o.CurveZ != CurveChoice::None ||
+                         o.SeveralBreakpoints != 0;
+  PartLabel->setVisible(partial);
+  if (preferred) {
+    SetComboText(ExclComboBox, kNotApplicable);
+  } else if (ExclComboBox->currentIndex() < 0) {
+    ExclComboBox->setCurrentIndex(0);
+  }
 }
 
 void TInputTab::ChooseExclusion(bool z, int type) {
@@ -296,7 +311,6 @@ void TInputTab::PrefComboBoxChange(int index) {
   } else if (index == 2) {
     SelectForm->ShowGroups(both || !second, both || second);
     PlaceSelectionWindow(SelectForm);
-    PartLabel->setVisible(!both);
   } else if (both) {
     form_.Dialogs().ShowMessage(
         "With two independent variables, the option of curved functions is not yet operational "
@@ -308,7 +322,8 @@ void TInputTab::PrefComboBoxChange(int index) {
     Select2Form->ShowGroups(!second, second);
     PlaceSelectionWindow(Select2Form);
   }
-  SetComboText(ExclComboBox, "          Exclusion: not applicable");
+  // The panel may open with a choice the options still hold; the lines say what it is.
+  ShowPreferenceLine();
 }
 
 void TInputTab::ExclComboBoxChange(int index) {

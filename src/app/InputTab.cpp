@@ -173,6 +173,7 @@ void TInputTab::BuildControls() {
   StringGrid1->OnWidthChanged = [this] { GridStack->setFixedWidth(StringGrid1->width()); };
   StringGrid1->ReadFrame = [this] { return Frame(); };
   StringGrid1->WriteFrame = [this](const GridFrame& frame) { SetFrame(frame); };
+  StringGrid1->WriteFileName = [this](const QString& fileName) { ShowDataName(fileName); };
   const QFont mono = QFontDatabase::systemFont(QFontDatabase::FixedFont);
   HelpMemo = Memo(GridStack, "HelpMemo");
   HelpMemo->setPlainText(kHelpText);
@@ -364,13 +365,9 @@ void TInputTab::ShowColumns() {
   // The captions, with the names a pasted header gave; the columns as wide as their numbers.
   StringGrid1->SetCaptions(
       {"Serial", "    Y", !two && data.SingleIsZ ? "    Z" : "    X", "    Z", "Weight"});
-  auto widthFor = [this](int shown) {
-    return 45 + (shown - 1) * 75 + 2 * StringGrid1->frameWidth() +
-           StringGrid1->verticalScrollBar()->sizeHint().width();
-  };
-  // The room of the grid is at least that of its widest default layout (Z and weights), so that
-  // showing a column never widens the window or moves the buttons beside the grid.
-  GridStack->setFixedWidth(std::max(StringGrid1->width(), widthFor(kGridColumns)));
+  // The grid's room is that of the columns shown: the choices beside it take the rest (they
+  // scroll), so a column shown or hidden moves the choices' edge and never the window's.
+  GridStack->setFixedWidth(StringGrid1->width());
 }
 
 void TInputTab::SetNrOfDataText(int count) { NrOfDataEdit->setText(QString::number(count)); }
@@ -449,15 +446,19 @@ void TInputTab::SetFrame(const GridFrame& frame) {
   Title2Edit->setText(frame.Title2);
   Title1Edit->setCursorPosition(0);
   Title2Edit->setCursorPosition(0);
-  // The name goes with the data: data without a file are untitled and saved under a new name.
-  CurrentPath = frame.FileName;
-  if (frame.FileName.isEmpty()) InputPath.clear();
-  FileNameEdit->setText(QDir::toNativeSeparators(frame.FileName));
-  FileNameEdit->setCursorPosition(0);
-  FileNameLabel->setVisible(!frame.FileName.isEmpty());
-  FileNameEdit->setVisible(!frame.FileName.isEmpty());
-  form_.ShowTitle(frame.FileName);
+  ShowDataName(frame.FileName);
   ShowColumns();
+}
+
+void TInputTab::ShowDataName(const QString& fileName) {
+  // The name goes with the data: data without a file are untitled and saved under a new name.
+  CurrentPath = fileName;
+  if (fileName.isEmpty()) InputPath.clear();
+  FileNameEdit->setText(QDir::toNativeSeparators(fileName));
+  FileNameEdit->setCursorPosition(0);
+  FileNameLabel->setVisible(!fileName.isEmpty());
+  FileNameEdit->setVisible(!fileName.isEmpty());
+  form_.ShowTitle(fileName);
 }
 
 void TInputTab::StringGrid1SetEditText() {

@@ -160,6 +160,8 @@ class TInputTab : public QWidget {
   // What surrounds the cells (layout, titles, file shown), read from and written to the controls.
   GridFrame Frame() const;
   void SetFrame(const GridFrame& frame);
+  // The file the data shown are (none: untitled), in the file box and the window's title.
+  void ShowDataName(const QString& fileName);
   // The grid, the titles, the column captions `names` and the boxes as `input` has them, the
   // data named `path`: one step that undoes to `before`.
   void FillGridFromInput(const GridInput& input, bool weights, const GridFrame& before,

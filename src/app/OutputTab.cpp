@@ -6,6 +6,7 @@
 #include <QFileInfo>
 #include <QProgressBar>
 #include <QSaveFile>
+#include <QScrollArea>
 #include <QThread>
 #include <QFontDatabase>
 #include <QHBoxLayout>
@@ -15,6 +16,7 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <filesystem>
 
 #include "app/InputTab.h"
@@ -76,8 +78,17 @@ TOutputTab::TOutputTab(TVornaxForm& form) : form_(form) {
   SummaryPanel->setStyleSheet(
       "QLabel#SummaryPanel { background: #f3f7ee; border: 1px solid #a9bf95; border-radius: 4px;"
       " padding: 6px 10px; color: #1f2a16; }");
-  SummaryPanel->hide();
-  layout->addWidget(SummaryPanel);
+  // The summary scrolls in a box as tall as its text, up to a share of the tab: a long summary
+  // (two variables, warnings) at a large scale factor would otherwise push the report out of
+  // sight and the window past the screen.
+  SummaryArea = new QScrollArea(page);
+  SummaryArea->setObjectName("SummaryArea");
+  SummaryArea->setFrameShape(QFrame::NoFrame);
+  SummaryArea->setWidgetResizable(true);
+  SummaryArea->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  SummaryArea->setWidget(SummaryPanel);
+  SummaryArea->hide();
+  layout->addWidget(SummaryArea);
   BreakTestPanel = new QWidget(page);
   BreakTestPanel->setObjectName("BreakTestPanel");
   auto* test = new QHBoxLayout(BreakTestPanel);
@@ -136,7 +147,25 @@ void TOutputTab::ShowSummary() {
     }
     SummaryPanel->setText(html);
   }
-  SummaryPanel->setVisible(show);
+  SummaryArea->setVisible(show);
+  FitSummaryHeight();
+}
+
+void TOutputTab::FitSummaryHeight() {
+  if (SummaryArea->isHidden()) return;
+  const int frame = 2 * SummaryArea->frameWidth();
+  int width = SummaryArea->width() - frame;
+  // Before the first layout the area has no width of its own yet: the tab's, less its margins.
+  if (width < 100) width = this->width() - 16;
+  const int text = SummaryPanel->heightForWidth(std::max(100, width)) + frame;
+  // At most two fifths of the tab, and never less than three lines, so the report keeps the rest.
+  const int most = std::max(3 * fontMetrics().lineSpacing() + 16, height() * 2 / 5);
+  SummaryArea->setFixedHeight(std::min(text, most));
+}
+
+void TOutputTab::resizeEvent(QResizeEvent* event) {
+  QWidget::resizeEvent(event);
+  FitSummaryHeight();
 }
 
 void TOutputTab::ShowOutputControls(bool show) {

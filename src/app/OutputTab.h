@@ -16,6 +16,7 @@ class QProgressBar;
 class QThread;
 class QPlainTextEdit;
 class QPushButton;
+class QScrollArea;
 
 namespace vornax::forms {
 class TSymbolsForm;
@@ -64,6 +65,7 @@ class TOutputTab : public QWidget {
   // ---- controls ----
   QPlainTextEdit* OutputMemo = nullptr;
   QLabel* SummaryPanel = nullptr;
+  QScrollArea* SummaryArea = nullptr;  // holds the summary
   QPushButton* OutputOpenButton = nullptr;
   QPushButton* AnovaButton = nullptr;
   QPushButton* SymbolsButton = nullptr;
@@ -82,6 +84,9 @@ class TOutputTab : public QWidget {
   void BreakTestDone(unsigned generation, const BreakTestResult& test);
   void StopBreakTest();
   void ComposeSummary();
+  // The summary's box as tall as its text at the tab's width, within the share it may take.
+  void FitSummaryHeight();
+  void resizeEvent(QResizeEvent* event) override;
   void SaveSummary();
   void LoadSummary(const QString& outputPath);
 

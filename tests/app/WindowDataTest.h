@@ -15,6 +15,7 @@ class WindowDataTest : public QObject {
   void UndoFromAnotherTabShowsTheInputTab();
   void ExportedTableKeepsTheRunsDigits();
   void DataCarryTheirOwnNameThroughClearAndUndo();
+  void SavedDataKeepTheirNameThroughUndoAndRedo();
   void RefusalsComeBeforeTheFileName();
   void ClearDataLeavesTheReport();
   void OthersFilesAreAskedForAndKept();

@@ -22,7 +22,9 @@
 #include <QRegularExpression>
 #include <QScreen>
 #include <QScrollArea>
+#include <QScrollBar>
 #include <QSettings>
+#include <QStackedWidget>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTableWidget>
@@ -425,12 +427,17 @@ void WindowWordsTest::TableColumnsChosenAndCaptionedByTheirNames() {
 void WindowWordsTest::PreferenceLinesTrueForTheChoice() {
   // "Standard: Best of all segmented regression types" stands while the standard holds; the
   // exclusion box offers its items again once a change of the variables reset the preference;
-  // opening a table or an input file starts from the standard alike.
+  // opening a table or an input file starts from the standard alike. A panel opened with its
+  // "No preference" still chosen has chosen nothing: the partial line is shown only for the
+  // partial regression, and the exclusion box offers its items unless a preference holds.
+  enum Exclusion { kOffered, kChosen, kNotApplicable };
   struct Case {
     const char* name;
     std::function<void(Screen&)> steps;
     bool standardLine;
     bool reset;  // the steps end with the boxes back at the standard
+    bool partialLine = false;
+    Exclusion exclusion = kOffered;
   };
   const Case cases[] = {
       {"S-curve",
@@ -438,25 +445,42 @@ void WindowWordsTest::PreferenceLinesTrueForTheChoice() {
          Pick(s.input().PrefComboBox, 3);
          Click(s.input().Select2Form->XButtons[static_cast<size_t>(CurveChoice::SCurve)]);
        },
-       false, false},
+       false, false, false, kNotApplicable},
       {"broken line",
        [](Screen& s) {
          Pick(s.input().PrefComboBox, 4);
          Click(s.input().BreakpointsForm->Buttons[1]);
        },
-       false, false},
+       false, false, false, kNotApplicable},
       {"partial",
        [](Screen& s) {
          Pick(s.input().PrefComboBox, 2);
          Click(s.input().SelectForm->XButtons[7]);
        },
-       false, false},
+       false, false, true, kNotApplicable},
       {"excluded type",
        [](Screen& s) {
          Pick(s.input().ExclComboBox, 1);
          Click(s.input().ExclXRadioButtons[3]);
        },
-       false, false},
+       false, false, false, kChosen},
+      {"segmented panel opened", [](Screen& s) { Pick(s.input().PrefComboBox, 2); }, true, false},
+      {"curve panel opened", [](Screen& s) { Pick(s.input().PrefComboBox, 3); }, true, false},
+      {"broken-line panel opened", [](Screen& s) { Pick(s.input().PrefComboBox, 4); }, true, false},
+      {"partial, then no preference",
+       [](Screen& s) {
+         Pick(s.input().PrefComboBox, 2);
+         Click(s.input().SelectForm->XButtons[7]);
+         Click(s.input().SelectForm->XButtons[0]);
+       },
+       true, false},
+      {"S-curve, then no preference",
+       [](Screen& s) {
+         Pick(s.input().PrefComboBox, 3);
+         Click(s.input().Select2Form->XButtons[static_cast<size_t>(CurveChoice::SCurve)]);
+         Click(s.input().Select2Form->XButtons[static_cast<size_t>(CurveChoice::None)]);
+       },
+       true, false},
       {"no preference in the panel",
        [](Screen& s) {
          Pick(s.input().PrefComboBox, 2);
@@ -494,7 +518,14 @@ void WindowWordsTest::PreferenceLinesTrueForTheChoice() {
     TInputTab& in = s.input();
     QVERIFY(in.PrefLabel->isVisible());
     c.steps(s);
-    QCOMPARE(in.PrefLabel->isVisible(), c.standardLine);
+    Shot(s.form.get(), QString("pref-") + c.name);
+    QVERIFY2(in.PrefLabel->isVisible() == c.standardLine, c.name);
+    QVERIFY2(in.PartLabel->isVisible() == c.partialLine, c.name);
+    const int exclusion = in.ExclComboBox->currentIndex();
+    QVERIFY2(c.exclusion == kOffered   ? exclusion == 0
+             : c.exclusion == kChosen ? exclusion == 1
+                                      : exclusion < 0 && in.ExclComboBox->placeholderText().contains("not applicable"),
+             c.name);
     const RunOptions& o = s.form->session().Options;
     if (c.reset) {
       QVERIFY2(!o.PartialX && !o.PartialZ && o.PreferredTypeX < 0 && o.CurveX == CurveChoice::None,
@@ -543,6 +574,45 @@ void WindowWordsTest::WindowFitsSmallScreensWithoutOverlaps() {
     }
     return {};
   };
+  // The graph drawn whole within its label and as large as the label allows; the grid's room
+  // its own width; the summary's every line within reach and the report left room under it;
+  // "" when so.
+  auto shownWhole = [&]() -> QString {
+    QLabel* graph = s.form->GraphImage;
+    if (graph->isVisible()) {
+      const QSize room = graph->contentsRect().size();
+      const QSize drawn = graph->pixmap().deviceIndependentSize().toSize();
+      if (drawn.width() > room.width() || drawn.height() > room.height()) {
+        return QString("a graph of %1 x %2 in a label of %3 x %4")
+            .arg(drawn.width()).arg(drawn.height()).arg(room.width()).arg(room.height());
+      }
+      if (drawn.width() < room.width() - 2 && drawn.height() < room.height() - 2) {
+        return QString("a graph of %1 x %2 leaves a label of %3 x %4 empty around it")
+            .arg(drawn.width()).arg(drawn.height()).arg(room.width()).arg(room.height());
+      }
+    }
+    // The grid's room no wider than the grid: what it leaves goes to the choices beside it.
+    DataGrid* grid = s.input().StringGrid1;
+    if (grid->isVisible() && s.input().GridStack->width() > grid->width()) {
+      return QString("a grid of %1 pixels in a room of %2")
+          .arg(grid->width()).arg(s.input().GridStack->width());
+    }
+    QLabel* summary = s.output().SummaryPanel;
+    if (summary->isVisible()) {
+      const int text = summary->heightForWidth(summary->width());
+      auto* area = qobject_cast<QScrollArea*>(summary->parentWidget()->parentWidget());
+      const int reach = area ? area->viewport()->height() + area->verticalScrollBar()->maximum()
+                             : summary->visibleRegion().boundingRect().height();
+      if (summary->height() < text || reach < text) {
+        return QString("the summary shows %1 of its %2 pixels").arg(reach).arg(text);
+      }
+      QPlainTextEdit* report = s.output().OutputMemo;
+      if (report->viewport()->height() < 5 * report->fontMetrics().lineSpacing()) {
+        return QString("the report has %1 pixels").arg(report->viewport()->height());
+      }
+    }
+    return {};
+  };
   struct Step {
     const char* name;
     std::function<void()> act;
@@ -573,15 +643,26 @@ void WindowWordsTest::WindowFitsSmallScreensWithoutOverlaps() {
                                     .arg(s.form->minimumSizeHint().width())
                                     .arg(s.form->minimumSizeHint().height())));
     for (const QSize size : {room, QSize(1280, 800 - 40), QSize(860, 600)}) {
+      const QRect screen = s.form->screen()->availableGeometry();
+      s.form->move(screen.topLeft());
       s.form->resize(size);
       QApplication::processEvents();
-      const QString over = overlaps(s.form->PageControl1->currentWidget());
+      QString fault = overlaps(s.form->PageControl1->currentWidget());
       if (size == room) Shot(s.form.get(), QString("small-") + step.name);
-      QVERIFY2(over.isEmpty(), qPrintable(QString("%1 at %2 x %3: %4")
-                                              .arg(step.name)
-                                              .arg(size.width())
-                                              .arg(size.height())
-                                              .arg(over)));
+      // The window stays at the size it was given (what it shows never makes it grow), and on
+      // the screen where that size fits it.
+      if (fault.isEmpty() && s.form->size() != size) {
+        fault = QString("the window grew to %1 x %2").arg(s.form->width()).arg(s.form->height());
+      }
+      if (fault.isEmpty() && size == room && !screen.contains(s.form->frameGeometry())) {
+        fault = "the window leaves the screen";
+      }
+      if (fault.isEmpty()) fault = shownWhole();
+      QVERIFY2(fault.isEmpty(), qPrintable(QString("%1 at %2 x %3: %4")
+                                               .arg(step.name)
+                                               .arg(size.width())
+                                               .arg(size.height())
+                                               .arg(fault)));
     }
   }
 }
