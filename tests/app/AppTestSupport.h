@@ -4,12 +4,17 @@
 #pragma once
 
 #include <deque>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include <QApplication>
+#include <QByteArray>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTimer>
 #include <QPrinter>
 #include <QString>
 #include <QStringList>
@@ -17,6 +22,7 @@
 
 #include "app/DataGrid.h"
 #include "app/InputTab.h"
+#include "app/TableDialog.h"
 #include "app/VornaxForm.h"
 #include "app/WindowDialogs.h"
 #include "data/TextFile.h"
@@ -132,5 +138,33 @@ struct ScriptedWindow {
   DataGrid& grid() { return *form->InputTabSheet->StringGrid1; }
   QString cell(int row, int column) { return grid().CellText(row, column); }
 };
+
+// Writes `content` as the file `name` in `dir`; its path, or empty when it could not be written.
+inline QString WriteFileIn(const QTemporaryDir& dir, const QString& name,
+                           const QByteArray& content) {
+  const QString path = dir.filePath(name);
+  QFile f(path);
+  if (!f.open(QIODevice::WriteOnly) || f.write(content) != content.size()) return {};
+  return path;
+}
+
+// A copy of the shipped example `name` in `dir` (the example itself is never written to).
+inline QString CopyExampleInto(const QTemporaryDir& dir, const QString& name) {
+  const QString path = dir.filePath(name);
+  QFile::remove(path);
+  return QFile::copy(QString(VORNAX_EXAMPLES_DIR) + "/" + name, path) ? path : QString();
+}
+
+// Runs `act` on the column dialog of a table once it is open and modal, then lets it end.
+inline void OnColumnDialog(std::function<void(TTableColumnsDialog&)> act) {
+  QTimer::singleShot(0, [act] {
+    auto* dialog = dynamic_cast<TTableColumnsDialog*>(QApplication::activeModalWidget());
+    if (!dialog) {
+      QTimer::singleShot(20, [act] { OnColumnDialog(act); });
+      return;
+    }
+    act(*dialog);
+  });
+}
 
 }  // namespace vornax::app::test

@@ -48,10 +48,7 @@ struct Window : ScriptedWindow {
   TInputTab& in() { return *form->InputTabSheet; }
   TOutputTab& out() { return *form->OutputTabSheet; }
   QString File(const QString& name, const QByteArray& content) {
-    const QString path = dir.filePath(name);
-    QFile f(path);
-    if (!f.open(QIODevice::WriteOnly) || f.write(content) != content.size()) return {};
-    return path;
+    return WriteFileIn(dir, name, content);
   }
   QString Example(const QString& name, const QString& as) {
     const QString path = dir.filePath(as);
@@ -113,17 +110,6 @@ struct Window : ScriptedWindow {
   }
 };
 
-// Runs `act` on the column dialog of a table once it is open, then lets it end.
-void OnColumnDialog(std::function<void(TTableColumnsDialog&)> act) {
-  QTimer::singleShot(0, [act] {
-    auto* dialog = dynamic_cast<TTableColumnsDialog*>(QApplication::activeModalWidget());
-    if (!dialog) {
-      QTimer::singleShot(20, [act] { OnColumnDialog(act); });
-      return;
-    }
-    act(*dialog);
-  });
-}
 
 void ClickOpen(TTableColumnsDialog& dialog) {
   QTest::mouseClick(dialog.Buttons->button(QDialogButtonBox::Ok), Qt::LeftButton);

@@ -71,16 +71,9 @@ struct Screen {
   TInputTab& input() { return *form->InputTabSheet; }
   TOutputTab& output() { return *form->OutputTabSheet; }
   QString File(const QString& name, const QByteArray& content) {
-    const QString path = dir.filePath(name);
-    QFile f(path);
-    if (!f.open(QIODevice::WriteOnly) || f.write(content) != content.size()) return {};
-    return path;
+    return WriteFileIn(dir, name, content);
   }
-  QString Example(const QString& name) {
-    const QString path = dir.filePath(name);
-    QFile::remove(path);
-    return QFile::copy(QString(VORNAX_EXAMPLES_DIR) + "/" + name, path) ? path : QString();
-  }
+  QString Example(const QString& name) { return CopyExampleInto(dir, name); }
   // File > Open input, by its key.
   void OpenInput(const QString& path) {
     dialogs->files = {path};
@@ -125,18 +118,6 @@ void Pick(QComboBox* box, int index) {
 }
 
 void Click(QAbstractButton* button) { QTest::mouseClick(button, Qt::LeftButton); }
-
-// Runs `act` on the column dialog once it is open and modal.
-void OnColumnDialog(std::function<void(TTableColumnsDialog&)> act) {
-  QTimer::singleShot(0, [act] {
-    auto* dialog = dynamic_cast<TTableColumnsDialog*>(QApplication::activeModalWidget());
-    if (!dialog) {
-      QTimer::singleShot(20, [act] { OnColumnDialog(act); });
-      return;
-    }
-    act(*dialog);
-  });
-}
 
 QString Chosen(const QComboBox* box) { return QString::number(box->currentData().toInt()); }
 

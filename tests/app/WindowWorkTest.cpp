@@ -58,16 +58,9 @@ struct Work {
   TInputTab& input() { return *form->InputTabSheet; }
   TOutputTab& output() { return *form->OutputTabSheet; }
   QString File(const QString& name, const QByteArray& content) {
-    const QString path = dir.filePath(name);
-    QFile f(path);
-    if (!f.open(QIODevice::WriteOnly) || f.write(content) != content.size()) return {};
-    return path;
+    return WriteFileIn(dir, name, content);
   }
-  QString Example(const QString& name) {
-    const QString path = dir.filePath(name);
-    QFile::remove(path);
-    return QFile::copy(QString(VORNAX_EXAMPLES_DIR) + "/" + name, path) ? path : QString();
-  }
+  QString Example(const QString& name) { return CopyExampleInto(dir, name); }
   // A file dropped on the window, as a file manager drops it.
   void Drop(const QString& path) {
     QMimeData mime;
@@ -87,17 +80,6 @@ struct Work {
   QString Summary() { return output().SummaryPanel->text(); }
 };
 
-// Runs `act` on the column dialog once it is open and modal, then lets it end.
-void OnColumnDialog(std::function<void(TTableColumnsDialog&)> act) {
-  QTimer::singleShot(0, [act] {
-    auto* dialog = dynamic_cast<TTableColumnsDialog*>(QApplication::activeModalWidget());
-    if (!dialog) {
-      QTimer::singleShot(20, [act] { OnColumnDialog(act); });
-      return;
-    }
-    act(*dialog);
-  });
-}
 
 QString BoxColumn(const QComboBox* box) { return QString::number(box->currentData().toInt()); }
 
