@@ -31,7 +31,7 @@ def bold_options(text):
 
 
 def parse_option_block(lines):
-    """[(spec, description)] of an "Options:" or "Positionals:" block."""
+    """[(usage, description)] of an "Options:" or "Positionals:" block."""
     items = []
     for i, line in enumerate(lines):
         if not line.strip():
@@ -131,9 +131,9 @@ def main():
 
     out.append(".SH OPTIONS")
     for block in ("Positionals", "Options"):
-        for spec, description in parse_option_block(blocks.get(block, [])):
+        for usage, description in parse_option_block(blocks.get(block, [])):
             out.append(".TP")
-            words = spec.split(" ", 1)
+            words = usage.split(" ", 1)
             names = "\\fB" + troff(words[0]).replace(",", "\\fR, \\fB") + "\\fR"
             if block == "Positionals":
                 names = "\\fI" + troff(words[0]) + "\\fR"

@@ -18,6 +18,7 @@
 // twice.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <limits>
 #include <vector>
@@ -138,6 +139,11 @@ bool BrokenLineAdmissible(const BrokenLineData& data, const std::vector<long dou
 // of it (the nearest double may fall on a data value the breakpoint only approached).
 std::vector<double> BreakpointsInDataUnits(const BrokenLineData& data,
                                            const std::vector<long double>& u);
+
+// Solves the symmetric positive definite system M·s = r of order n ≤ 8 by Cholesky, leaving s
+// in `rhs`; false when a pivot is not clearly positive. M is overwritten.
+bool CholeskySolve(int n, std::array<std::array<long double, 8>, 8>& m,
+                   std::array<long double, 8>& rhs);
 
 // The exact search over continuous breakpoints. Between two neighbouring distinct X values,
 // x_g and x_g+1, the hinge max(X − b, 0) equals I·X − b·I with I the indicator of X > x_g; so
